@@ -1,0 +1,120 @@
+#include "common/TextFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace classdiv {
+
+namespace {
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
+constexpr const char* kCp932 = "windows-31j";
+
+} // namespace
+
+std::optional<DecodedText> decodeText(const QByteArray& bytes)
+{
+    if (bytes.startsWith(kUtf8Bom)) {
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = decoder.decode(QByteArrayView(bytes).sliced(kUtf8Bom.size()));
+        if (decoder.hasError())
+            return std::nullopt;
+        return DecodedText{text, TextEncoding::Utf8WithBom};
+    }
+    QStringDecoder decoder(kCp932, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (!decoder.isValid() || decoder.hasError())
+        return std::nullopt;
+    return DecodedText{text, TextEncoding::Cp932};
+}
+
+QByteArray byteOrderMark(TextEncoding encoding)
+{
+    return encoding == TextEncoding::Utf8WithBom ? kUtf8Bom : QByteArray();
+}
+
+std::optional<QByteArray> encodeFragment(const QString& text, TextEncoding encoding)
+{
+    if (encoding == TextEncoding::Utf8WithBom) {
+        QStringEncoder encoder(QStringEncoder::Utf8);
+        QByteArray bytes = encoder.encode(text);
+        if (encoder.hasError())
+            return std::nullopt;
+        return bytes;
+    }
+    QStringEncoder encoder(kCp932);
+    QByteArray bytes = encoder.encode(text);
+    if (!encoder.isValid() || encoder.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QByteArray> encodeText(const QString& text, TextEncoding encoding)
+{
+    auto bytes = encodeFragment(text, encoding);
+    if (!bytes)
+        return std::nullopt;
+    return byteOrderMark(encoding) + *bytes;
+}
+
+TextFileContent readTextFile(const QString& path)
+{
+    TextFileContent content;
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists()) {
+        content.status = ReadStatus::NotFound;
+        return content;
+    }
+    if (!info.isFile()) {
+        content.status = ReadStatus::Unreadable;
+        return content;
+    }
+    if (info.size() > kMaxTextFileBytes) {
+        content.status = ReadStatus::TooLarge;
+        return content;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        content.status = ReadStatus::Unreadable;
+        return content;
+    }
+    const QByteArray bytes = file.read(kMaxTextFileBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        content.status = ReadStatus::Unreadable;
+        return content;
+    }
+    if (bytes.size() > kMaxTextFileBytes) {
+        content.status = ReadStatus::TooLarge;
+        return content;
+    }
+    auto decoded = decodeText(bytes);
+    if (!decoded) {
+        content.status = ReadStatus::InvalidEncoding;
+        return content;
+    }
+    content.status = ReadStatus::Ok;
+    content.text = std::move(decoded->text);
+    content.encoding = decoded->encoding;
+    return content;
+}
+
+WriteStatus writeFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    if (path.isEmpty())
+        return WriteStatus::Failed;
+    QSaveFile file(path);
+    // Only a complete, committed file replaces the target.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return WriteStatus::Failed;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return WriteStatus::Failed;
+    }
+    return file.commit() ? WriteStatus::Ok : WriteStatus::Failed;
+}
+
+} // namespace classdiv

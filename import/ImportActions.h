@@ -1,0 +1,58 @@
+#pragma once
+// The actions of the import window: preview and reading the four columns.
+
+#include "common/Message.h"
+#include "import/StudentTable.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace classdiv {
+
+// Variables of the import window, alive while it is loaded.
+struct ImportWindowState {
+    QString sourcePath;  // the file the preview and the read button open
+    QString previewText; // every line of the file, each followed by CR LF
+    int16_t fieldCount = 0;
+    int16_t columnCount = 0;
+    QString loadedText;  // the lines shown in Text8
+};
+
+struct PreviewInput {
+    QString dirFolder;    // folder shown by Dir1
+    QString fileFolder;   // folder of File1 (the same as Dir1's in the window)
+    QString fileName;     // name chosen in File1 (empty when none)
+    QString text1;        // text of Text1, which names csvPath
+};
+
+struct PreviewOutcome {
+    std::optional<Message> message;
+    std::optional<QString> text2; // set: Text2 shows it
+    std::optional<QString> text3; // set: Text3 shows it
+    bool focusText4 = false;
+};
+
+// Joins a folder and a name with exactly one '/' (none added after a root).
+QString joinPath(const QString& folder, const QString& name);
+
+PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, StudentTable& table);
+
+struct ReadColumnsInput {
+    QString text3; // column count
+    QString text4; // identifier column
+    QString text5; // name column (may be empty)
+    QString text6; // group column
+    QString text7; // score column
+};
+
+struct ReadColumnsOutcome {
+    std::optional<Message> message;
+    bool focusText3 = false;
+    std::optional<QString> text8; // set: Text8 shows it
+};
+
+ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState& state, StudentTable& table);
+
+} // namespace classdiv

@@ -1,0 +1,31 @@
+#pragma once
+// The drive list of the import window on Linux: the mounted volumes.
+
+#include <QString>
+
+#include <vector>
+
+namespace classdiv {
+
+struct Volume {
+    QString rootPath;    // mount point, "/" first
+    QString displayName; // what the drive list shows
+    bool operator==(const Volume&) const = default;
+};
+
+// Root first, then removable media (/media, /run/media, /mnt), then the other
+// mounts; pseudo file systems (proc, sysfs, tmpfs under /run, ...) are left out.
+std::vector<Volume> listVolumes();
+
+enum class VolumeStatus {
+    Ready,
+    NotReady,  // no medium, or the mount point cannot be entered
+    Unexpected // anything else: the program ends after its message
+};
+
+VolumeStatus checkVolume(const QString& rootPath);
+
+inline const QString kInsertDiskMessage = QStringLiteral("フロッピィーディスクをセットしてください。");
+inline const QString kUnexpectedDriveMessage = QStringLiteral("予期しないエラーが発生しましたので強制終了します。");
+
+} // namespace classdiv

@@ -1,0 +1,48 @@
+#pragma once
+// The one seam for modal messages, the save dialog and ending the program.
+// Production shows the real modal boxes; tests switch to recording mode,
+// read the messages shown and queue the names the save dialog answers.
+
+#include "common/Message.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace classdiv {
+
+class Dialogs {
+public:
+    // The title of a message that has none of its own.
+    static void setProgramTitle(const QString& title);
+    static QString programTitle();
+
+    // A modal box with an OK button only.
+    static void showMessage(QWidget* parent, const Message& message);
+
+    // The save dialog: title "CSVファイル保存", filter "CSV Files(*.CSV)",
+    // no proposed name, the overwrite question, no extension added.
+    // nullopt when cancelled.
+    static std::optional<QString> chooseSaveFile(QWidget* parent);
+
+    // Ends the program at once (after all windows close).
+    static void endProgram();
+
+    // --- for tests ---
+    // Recording mode: messages are recorded instead of shown, the save dialog
+    // answers from the queue (nullopt = cancel), ending the program only sets a flag.
+    static void setRecording(bool recording);
+    static bool recording();
+    static QList<Message> takeMessages();
+    static void queueSaveFileName(std::optional<QString> name);
+    static bool programEnded();
+    static void resetProgramEnded();
+};
+
+inline const QString kSaveDialogTitle = QStringLiteral("CSVファイル保存");
+inline const QString kSaveDialogFilter = QStringLiteral("CSV Files(*.CSV)");
+
+} // namespace classdiv
