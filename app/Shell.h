@@ -1,0 +1,38 @@
+#pragma once
+// The window chain: load the next window, unload the current one, show the next.
+
+#include "division/RandomSource.h"
+#include "import/StudentTable.h"
+#include "ui/Deliverable.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+
+namespace classdiv {
+
+class Shell : public QObject {
+    Q_OBJECT
+public:
+    Shell(const Deliverable& deliverable, RandomSource& random, QObject* parent = nullptr);
+    ~Shell() override;
+
+    // Loads and shows the start window Form1.
+    void start();
+
+    // The one window open now (Form1, Form4, Form2 or Form3).
+    QWidget* currentWindow() const;
+    Module1& module() { return m_module; }
+    const Deliverable& deliverable() const { return m_deliverable; }
+
+private:
+    // load next (already constructed), unload current, show next
+    void switchTo(QWidget* next);
+
+    Deliverable m_deliverable;
+    RandomSource& m_random;
+    Module1 m_module;
+    QPointer<QWidget> m_current;
+};
+
+} // namespace classdiv
