@@ -39,6 +39,9 @@ struct ConditionsWorkspace {
     std::vector<QString> groupName;                    // [G]
     std::vector<int16_t> groupSize;                    // [G]
     std::vector<std::vector<StudentRecord>> groupStudents; // [G][rank 1..size], [G][0] unused; newClass unused
+    // [G][rank] = the student's row in the StudentTable (1..N), ranked with
+    // groupStudents, so each student's new class goes back to its own row.
+    std::vector<std::vector<int16_t>> groupStudentRows;
     std::vector<GroupCondition> conditions;            // [G]
     int16_t headTotal = 0;
 
