@@ -1,0 +1,172 @@
+#include "export/ResultFile.h"
+
+#include "common/Numbers.h"
+#include "common/TextFile.h"
+
+#include <QDir>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace classdiv {
+
+namespace {
+
+const QString kNewClassHeading = QStringLiteral("新組");
+const QString kLineEnd = QStringLiteral("\r\n");
+
+// Texts go between quotes exactly as held: the program's own reader and the
+// spreadsheets the teachers use both take them back that way.
+QString quoted(const QString& text)
+{
+    return u'"' + text + u'"';
+}
+
+// Identifier, class and score are written as the value of their text, so
+// "00123" becomes 123 and a full-width "７８" becomes 0.
+QString rowNumber(const QString& text)
+{
+    return fileNumber(textValue(text), 15);
+}
+
+QString singleNumber(float value)
+{
+    return fileNumber(static_cast<double>(value), 7);
+}
+
+// Never past the table's last row, whatever lineCount says.
+int studentRows(const StudentTable& table)
+{
+    return std::min(table.studentCount(), kMaxStudents);
+}
+
+QString headerLine(const StudentRecord& itemNames)
+{
+    const QStringList fields{quoted(kNewClassHeading), quoted(itemNames.studentId), quoted(itemNames.name),
+                             quoted(itemNames.group), quoted(itemNames.score)};
+    return fields.join(u',') + kLineEnd;
+}
+
+QString studentLine(const StudentRecord& student)
+{
+    const QStringList fields{rowNumber(student.newClass), rowNumber(student.studentId), quoted(student.name),
+                             quoted(student.group), rowNumber(student.score)};
+    return fields.join(u',') + kLineEnd;
+}
+
+QString distributionLines(const DistributionTable& distribution)
+{
+    QString lines = quoted(QStringLiteral("分布表")) + kLineEnd;
+
+    // The empty field stands over the sixth stratum, which has no lower boundary.
+    QStringList heading{quoted(QStringLiteral("境界点"))};
+    for (int i = 1; i <= 5; ++i)
+        heading << quoted(distribution.columnHeadings[i]);
+    heading << QString() << quoted(QStringLiteral("平均点")) << quoted(QStringLiteral("平均差"));
+    lines += heading.join(u',') + kLineEnd;
+
+    for (int k = 1; k <= 10; ++k) {
+        QStringList fields{quoted(distribution.classLabels[k])};
+        for (int s = 1; s <= 6; ++s)
+            fields << QString::number(distribution.stratumCounts[k][s]);
+        fields << singleNumber(distribution.classAverage[k]) << singleNumber(distribution.classAverageDifference[k]);
+        lines += fields.join(u',') + kLineEnd;
+    }
+    return lines;
+}
+
+// The first character of text that the encoding cannot write, or an empty text.
+QString firstUnwritableCharacter(const QString& text, TextEncoding encoding)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        if (!encodeFragment(character, encoding))
+            return character;
+        i += length;
+    }
+    return {};
+}
+
+Message unwritableTextMessage(const StudentTable& table, int row)
+{
+    const QString advice = QStringLiteral("\nＣＳＶファイルのその文字を直してから、もう一度読み込んで下さい。"
+                                          "結果のファイルは保存していません。");
+    if (row < 0 || row >= kStudentRows) {
+        return Message{QStringLiteral("分布表に保存できない文字があります。結果のファイルは保存していません。"),
+                       titles::error};
+    }
+    const StudentRecord& record = table.records[static_cast<size_t>(row)];
+    if (row == 0) {
+        QString character;
+        for (const QString* item : {&record.studentId, &record.name, &record.group, &record.score}) {
+            character = firstUnwritableCharacter(*item, table.encoding);
+            if (!character.isEmpty())
+                break;
+        }
+        return Message{QStringLiteral("ＣＳＶファイルの１行目（項目名）に、保存できない文字「%1」があります。")
+                               .arg(character) +
+                           advice,
+                       titles::error};
+    }
+
+    QString item = QStringLiteral("氏名");
+    QString character = firstUnwritableCharacter(record.name, table.encoding);
+    if (character.isEmpty()) {
+        item = QStringLiteral("グループ識別データ");
+        character = firstUnwritableCharacter(record.group, table.encoding);
+    }
+    const QString idName =
+        table.records[0].studentId.isEmpty() ? QStringLiteral("識別番号") : table.records[0].studentId;
+    return Message{QStringLiteral("%1人目の生徒（ＣＳＶファイルの%2行目、%3「%4」）の%5に、"
+                                  "保存できない文字「%6」があります。")
+                           .arg(QString::number(row), QString::number(row + 1), idName, record.studentId, item,
+                                character) +
+                       advice,
+                   titles::error};
+}
+
+Message writeFailedMessage(const QString& path)
+{
+    return Message{QStringLiteral("結果のファイルを保存できませんでした。\n%1\n"
+                                  "保存先のフォルダーに書き込めるか、同じ名前のファイルが他のソフトで開かれていないか、"
+                                  "ディスクに空きがあるかを確かめて下さい。\n"
+                                  "同じ名前のファイルがあった場合、その中身は変わっていません。")
+                       .arg(QDir::toNativeSeparators(path)),
+                   titles::error};
+}
+
+} // namespace
+
+ResultFileContent formatResultFile(const StudentTable& table, const DistributionTable& distribution)
+{
+    QByteArray bytes = byteOrderMark(table.encoding);
+    const int lastRow = studentRows(table);
+    // Line by line, so that a character the code page lacks names its row.
+    for (int row = 0; row <= lastRow; ++row) {
+        const StudentRecord& record = table.records[static_cast<size_t>(row)];
+        const auto line = encodeFragment(row == 0 ? headerLine(record) : studentLine(record), table.encoding);
+        if (!line)
+            return ResultFileContent{std::nullopt, row};
+        bytes += *line;
+    }
+    const auto tail = encodeFragment(distributionLines(distribution), table.encoding);
+    if (!tail)
+        return ResultFileContent{std::nullopt, -1};
+    bytes += *tail;
+    return ResultFileContent{std::move(bytes), -1};
+}
+
+std::optional<Message> saveResult(StudentTable& table, const DistributionTable& distribution)
+{
+    table.records[0].newClass = kNewClassHeading;
+    const ResultFileContent content = formatResultFile(table, distribution);
+    // A wrong character in a saved name list is worse than no file: refuse before touching the disk.
+    if (!content.bytes)
+        return unwritableTextMessage(table, content.unencodableRow);
+    if (writeFileAtomically(table.resultPath, *content.bytes) != WriteStatus::Ok)
+        return writeFailedMessage(table.resultPath);
+    return std::nullopt;
+}
+
+} // namespace classdiv
