@@ -1,13 +1,28 @@
 #pragma once
-// Form3, the conditions window. (Being built: layout and behaviour follow.)
+// Form3, the conditions window: group list, plan rows, the distribution
+// table and the save button. The window only reads its boxes, calls the
+// action of the button and shows what the action returns.
 
+#include "conditions/ConditionsEntry.h"
+#include "conditions/GroupTable.h"
+#include "division/DistributionTable.h"
+#include "division/Division.h"
 #include "division/RandomSource.h"
 #include "import/StudentTable.h"
 #include "ui/Deliverable.h"
 
 #include <QWidget>
 
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
 namespace classdiv {
+
+class PictureBox;
 
 class ConditionsWindow : public QWidget {
     Q_OBJECT
@@ -16,12 +31,54 @@ public:
     ConditionsWindow(StudentTable& students, const Deliverable& deliverable, RandomSource& random,
                      QWidget* parent = nullptr);
 
+    // Plan row k (1..10): class number box Text1(k), head count box Text2(k).
+    QLineEdit* classNumberBox(int k) const { return m_classNumbers.at(k); }
+    QLineEdit* headCountBox(int k) const { return m_headCounts.at(k); }
+
+    const ConditionsWorkspace& workspace() const { return m_workspace; }
+    const DistributionTable& distribution() const { return m_distribution; }
+
 signals:
     void closedByUser();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void setupUi(const Deliverable& deliverable);
+    void load();
+    void createPlanRows();
+
+    void groupSelected();      // Combo1, an entry selected
+    void setClassCountClicked(); // Command1
+    void confirmEntryClicked();  // Command2
+    void readConditionsClicked(); // Command3
+    void drawClassesClicked();   // Command4
+    void saveResultClicked();    // Command5
+
+    void showPlanRows(const PlanRowsView& view);
+    void showRows(int visibleRows);
+    void applyFocus(ConditionsFocus focus);
+
     StudentTable& m_students;
     RandomSource& m_random;
+    ConditionsWorkspace m_workspace;
+    DivisionState m_division;
+    DistributionTable m_distribution;
+
+    PictureBox* m_picture = nullptr;
+    QComboBox* m_combo = nullptr;
+    QLineEdit* m_classCount = nullptr; // Text3
+    QLabel* m_studentCount = nullptr;  // Label10
+    QLabel* m_groupCount = nullptr;    // Label11
+    QPushButton* m_setClassCount = nullptr;
+    QPushButton* m_confirm = nullptr;
+    QPushButton* m_readBack = nullptr;
+    QPushButton* m_draw = nullptr;
+    QPushButton* m_save = nullptr;
+    QPushButton* m_exit = nullptr;
+    std::array<QLineEdit*, kMaxPlanRows + 1> m_classNumbers{}; // [1..10]
+    std::array<QLineEdit*, kMaxPlanRows + 1> m_headCounts{};   // [1..10]
 };
 
 } // namespace classdiv
