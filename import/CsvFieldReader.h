@@ -1,8 +1,28 @@
 #pragma once
 // Reads a decoded text as one stream of comma-separated fields in which a
 // line end separates fields exactly as a comma does.
+//
+// The rules:
+//  1. Blanks (half-width spaces and tabs) before a field are skipped.
+//  2. A field that begins with a double quote runs to the next double quote;
+//     it may hold commas and line ends; the quotes are not part of the value.
+//     What follows the closing quote up to the next comma or line end is
+//     dropped. A doubled quote is not an escape: "a""b" gives a. A quote that
+//     is never closed runs to the end of the text.
+//  3. Any other field runs up to the next comma or line end. Blanks at its end
+//     are dropped (so "音男 " and "音男" are one group); a double quote inside
+//     it is an ordinary character. Full-width spaces are always kept.
+//  4. The comma or line end that ends a field is consumed with it. CR LF, a
+//     lone CR and a lone LF each are one line end (LF CR is two). An empty
+//     place between two separators, and an empty line, each give one empty
+//     field.
+//  5. atEnd() is true when no character is left; reading then is the
+//     end-of-file failure. A text that ends with a separator has no empty
+//     field after it; trailing blanks with nothing after them give one empty
+//     field.
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -18,6 +38,9 @@ public:
     std::optional<QString> readField();
 
 private:
+    // Consumes the comma or line end at m_pos, if any.
+    void skipSeparator();
+
     QString m_text;
     qsizetype m_pos = 0;
 };

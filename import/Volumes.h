@@ -1,6 +1,7 @@
 #pragma once
 // The drive list of the import window on Linux: the mounted volumes.
 
+#include <QByteArray>
 #include <QString>
 
 #include <vector>
@@ -24,6 +25,15 @@ enum class VolumeStatus {
 };
 
 VolumeStatus checkVolume(const QString& rootPath);
+
+// One mount as the system reports it; orderVolumes() picks and orders them.
+struct MountEntry {
+    QString rootPath;
+    QByteArray fileSystemType;
+    QString name;        // volume label, may be empty
+    bool isDirectory = true; // false for single files bind-mounted into a container
+};
+std::vector<Volume> orderVolumes(const std::vector<MountEntry>& mounts);
 
 inline const QString kInsertDiskMessage = QStringLiteral("フロッピィーディスクをセットしてください。");
 inline const QString kUnexpectedDriveMessage = QStringLiteral("予期しないエラーが発生しましたので強制終了します。");
