@@ -1,6 +1,7 @@
 #include "ui/Dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QQueue>
@@ -47,15 +48,21 @@ std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent)
             return std::nullopt;
         return state().saveNames.dequeue();
     }
-    // The filter lists .csv whatever the case of its extension; the name is
-    // used as typed, with no extension added.
+    // Qt's own dialog on every platform, so it looks and behaves the same
+    // wherever the program runs and tests can drive it.
     QFileDialog dialog(parent, kSaveDialogTitle);
     dialog.setObjectName(QStringLiteral("SaveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false); // ask before replacing a file
     dialog.setNameFilter(kSaveDialogFilter);
+    // Files from Windows are as often "*.csv" as "*.CSV": the one filter
+    // lists both, so the pattern is matched without regard to case.
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    // A name typed without extension is used as typed.
     dialog.setDefaultSuffix(QString());
+    dialog.selectFile(QString()); // no proposed name
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
