@@ -110,7 +110,9 @@ WriteStatus writeFileAtomically(const QString& path, const QByteArray& bytes)
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return WriteStatus::Failed;
-    if (file.write(bytes) != bytes.size()) {
+    // commit() does not notice a flush that fails when it closes the file (a
+    // full disk cuts a small file short), so flush and check first.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return WriteStatus::Failed;
     }
