@@ -10,10 +10,12 @@ namespace classdiv {
 
 namespace {
 
-const QString kTooManyStudentsMessage =
-    QStringLiteral("生徒数が500人を超えているため、このファイルでは処理できません。500人までのファイルを選んでください。");
-const QString kTooManyGroupsMessage =
-    QStringLiteral("グループの数が300を超えているため、処理できません。グループの列の番号が正しいか確認してください。");
+const QString kStudentsBeyondTableMessage =
+    QStringLiteral("生徒数が５００人を超えているため、このファイルでは処理できません。"
+                   "５００人までのＣＳＶファイルを選んでください。");
+const QString kGroupsBeyondTableMessage =
+    QStringLiteral("グループの数が３００を超えているため、処理できません。"
+                   "グループの列の番号が正しいか確認してください。");
 
 // The order of rows 1..n after ranking, as indices into the rows before it.
 // Selection with "less or equal" followed by a reversal: the tie order of
@@ -105,7 +107,7 @@ LoadOutcome loadGroups(const StudentTable& table)
 {
     const int students = table.studentCount();
     if (students > kMaxStudents)
-        return refusedLoad(kTooManyStudentsMessage);
+        return refusedLoad(kStudentsBeyondTableMessage);
 
     // Distinct group values in order of first appearance. Student 1's value
     // is always entry 0, so a year without students has one empty group.
@@ -115,7 +117,7 @@ LoadOutcome loadGroups(const StudentTable& table)
         const QString& value = table.records[j].group;
         if (!distinct.contains(value, Qt::CaseSensitive)) {
             if (distinct.size() == kMaxGroups)
-                return refusedLoad(kTooManyGroupsMessage);
+                return refusedLoad(kGroupsBeyondTableMessage);
             distinct.append(value);
         }
     }
