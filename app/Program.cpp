@@ -1,5 +1,7 @@
 #include "app/Program.h"
 
+#include "app/Shell.h"
+#include "division/RandomSource.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 
@@ -10,9 +12,17 @@ namespace classdiv {
 int runProgram(int argc, char* argv[], const Deliverable& deliverable)
 {
     QApplication app(argc, argv);
+    // A window switch hides the old window before the next one shows; the
+    // program ends only through Dialogs::endProgram (close box or exit button).
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationName(deliverable.programTitle);
     installFontSubstitutions();
     Dialogs::setProgramTitle(deliverable.programTitle);
-    return 0; // the window chain comes next
+
+    ClockRandomSource random;
+    Shell shell(deliverable, random);
+    shell.start();
+    return app.exec();
 }
 
 } // namespace classdiv

@@ -29,10 +29,16 @@ private:
     // load next (already constructed), unload current, show next
     void switchTo(QWidget* next);
 
+    // Each creates the window and runs its load step, without showing it.
+    QWidget* loadExplanationWindow();
+    QWidget* loadImportWindow();
+    QWidget* loadConditionsWindow();
+
     Deliverable m_deliverable;
     RandomSource& m_random;
     Module1 m_module;
     QPointer<QWidget> m_current;
+    bool m_ending = false;
 };
 
 } // namespace classdiv

@@ -76,7 +76,7 @@ QStringList checkControls(const QWidget* window, const std::vector<ExpectedContr
             continue;
         }
         const QWidget* control = found.first();
-        if (qstrcmp(control->metaObject()->className(), e.className) != 0)
+        if (!control->inherits(e.className))
             fail(e, QStringLiteral("class %1, expected %2").arg(control->metaObject()->className(), e.className));
 
         if (e.text && controlText(control) != *e.text)

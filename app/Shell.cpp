@@ -1,0 +1,83 @@
+#include "app/Shell.h"
+
+#include "ui/ConditionsWindow.h"
+#include "ui/Dialogs.h"
+#include "ui/ExplanationWindow.h"
+#include "ui/ImportWindow.h"
+#include "ui/StartWindow.h"
+
+namespace classdiv {
+
+namespace {
+
+// The close box of whichever window is open ends the program. Ending closes
+// all windows, which raises the close signal again; one end is enough.
+void endOnce(bool& ending)
+{
+    if (ending)
+        return;
+    ending = true;
+    Dialogs::endProgram();
+}
+
+} // namespace
+
+Shell::Shell(const Deliverable& deliverable, RandomSource& random, QObject* parent)
+    : QObject(parent), m_deliverable(deliverable), m_random(random)
+{
+}
+
+Shell::~Shell()
+{
+    delete m_current.data();
+}
+
+QWidget* Shell::currentWindow() const { return m_current.data(); }
+
+void Shell::start()
+{
+    auto* start = new StartWindow(m_deliverable);
+    connect(start, &StartWindow::runRequested, this, [this]() { switchTo(loadImportWindow()); });
+    connect(start, &StartWindow::explanationRequested, this, [this]() { switchTo(loadExplanationWindow()); });
+    connect(start, &StartWindow::closedByUser, this, [this]() { endOnce(m_ending); });
+    switchTo(start);
+}
+
+QWidget* Shell::loadExplanationWindow()
+{
+    auto* window = new ExplanationWindow(m_deliverable);
+    connect(window, &ExplanationWindow::runRequested, this, [this]() { switchTo(loadImportWindow()); });
+    connect(window, &ExplanationWindow::closedByUser, this, [this]() { endOnce(m_ending); });
+    return window;
+}
+
+QWidget* Shell::loadImportWindow()
+{
+    auto* window = new ImportWindow(m_module.students, m_deliverable);
+    connect(window, &ImportWindow::goOnRequested, this, [this]() { switchTo(loadConditionsWindow()); });
+    connect(window, &ImportWindow::closedByUser, this, [this]() { endOnce(m_ending); });
+    return window;
+}
+
+QWidget* Shell::loadConditionsWindow()
+{
+    // Constructing the window is its load step: it builds the group table now,
+    // while the import window still stands.
+    auto* window = new ConditionsWindow(m_module.students, m_deliverable, m_random);
+    connect(window, &ConditionsWindow::closedByUser, this, [this]() { endOnce(m_ending); });
+    return window;
+}
+
+void Shell::switchTo(QWidget* next)
+{
+    // Unloading hides and discards the window without a close event, which
+    // would end the program. It is deleted once its own signal has returned.
+    if (QWidget* current = m_current.data()) {
+        current->hide();
+        current->deleteLater();
+    }
+    m_current = next;
+    next->show();
+}
+
+} // namespace classdiv

@@ -1,0 +1,264 @@
+#include "ui/ImportWindow.h"
+
+#include "ui/CommandButton.h"
+#include "ui/CsvFileListBox.h"
+#include "ui/Dialogs.h"
+#include "ui/FolderListBox.h"
+#include "ui/Layout.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace classdiv {
+
+namespace {
+
+VolumeAccess& sharedVolumeAccess()
+{
+    static VolumeAccess access;
+    return access;
+}
+
+bool holds(const QString& root, const QString& folder)
+{
+    if (folder == root)
+        return true;
+    const QString prefix = root.endsWith(u'/') ? root : root + u'/';
+    return folder.startsWith(prefix);
+}
+
+QLineEdit* makeTextBox(QWidget* window, const char* name, const QString& tip, int left, int top, int width, int height)
+{
+    auto* box = new QLineEdit(window);
+    box->setObjectName(QLatin1String(name));
+    box->setToolTip(tip);
+    placeTwips(box, left, top, width, height);
+    return box;
+}
+
+QPlainTextEdit* makeMultiLineBox(QWidget* window, const char* name, const QString& tip, int left, int top, int width,
+                                 int height)
+{
+    auto* box = new QPlainTextEdit(window);
+    box->setObjectName(QLatin1String(name));
+    box->setToolTip(tip);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setTabChangesFocus(true);
+    placeTwips(box, left, top, width, height);
+    return box;
+}
+
+QPushButton* makeButton(QWidget* window, const char* name, const QString& text, const QString& tip, int left, int top,
+                        int width, int height)
+{
+    auto* button = new CommandButton(text, window);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(tip);
+    placeTwips(button, left, top, width, height);
+    return button;
+}
+
+QLabel* makeSizedLabel(QWidget* window, const char* name, const QString& text, int left, int top)
+{
+    auto* label = new QLabel(text, window);
+    label->setObjectName(QLatin1String(name));
+    label->setFocusPolicy(Qt::NoFocus);
+    label->adjustSize();
+    label->move(twipsToPixels(left), twipsToPixels(top));
+    return label;
+}
+
+} // namespace
+
+int volumeHolding(const std::vector<Volume>& volumes, const QString& folder)
+{
+    const QString cleaned = QDir::cleanPath(folder);
+    int best = -1;
+    for (int i = 0; i < static_cast<int>(volumes.size()); ++i) {
+        const QString root = QDir::cleanPath(volumes[i].rootPath);
+        if (holds(root, cleaned) && (best < 0 || root.size() > QDir::cleanPath(volumes[best].rootPath).size()))
+            best = i;
+    }
+    return best;
+}
+
+void ImportWindow::setVolumeAccess(VolumeAccess access) { sharedVolumeAccess() = std::move(access); }
+VolumeAccess ImportWindow::volumeAccess() { return sharedVolumeAccess(); }
+
+ImportWindow::ImportWindow(StudentTable& students, const Deliverable& deliverable, QWidget* parent)
+    : QWidget(parent), m_students(students), m_volumes(sharedVolumeAccess())
+{
+    setupUi(deliverable);
+    showCurrentFolder();
+
+    connect(m_drive, &QComboBox::activated, this, &ImportWindow::driveChosen);
+    connect(m_dir, &FolderListBox::folderChanged, this, &ImportWindow::folderChanged);
+    connect(m_files, &CsvFileListBox::fileChosen, m_fileName, &QLineEdit::setText);
+}
+
+void ImportWindow::setupUi(const Deliverable& deliverable)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(kImportCaption);
+    // Every control of this window shows the window's font.
+    setFont(layoutFont(kFontPMincho, 9));
+
+    // Created in tab order, so the focus chain is the Tab column's order.
+    m_drive = new QComboBox(this);
+    m_drive->setObjectName(QStringLiteral("Drive1"));
+    m_drive->setToolTip(QStringLiteral("csvファイルのあるドライブを探します。"));
+    placeTwips(m_drive, 240, 240, 2655, 300);
+
+    m_dir = new FolderListBox(this);
+    m_dir->setObjectName(QStringLiteral("Dir1"));
+    m_dir->setToolTip(QStringLiteral("csvファイルのあるホルダーを探します。"));
+    placeTwips(m_dir, 240, 720, 2655, 1140);
+
+    m_files = new CsvFileListBox(this);
+    m_files->setObjectName(QStringLiteral("File1"));
+    m_files->setToolTip(QStringLiteral("目的のcsvファイルをチェックします。"));
+    placeTwips(m_files, 3360, 240, 3015, 1170);
+
+    m_fileName = makeTextBox(this, "Text1", QStringLiteral("目的のcsvファイルをチェックするとここに名前がでます。"), 4320,
+                             1560, 2055, 270);
+    auto* preview = makeButton(this, "Command1", QStringLiteral("ファイル名が表示されたらクリック　　項目名確認"),
+                               QStringLiteral("左下の枠にcsvファイルの内容が表示されます。内容を確認してください。"),
+                               6720, 1080, 1455, 735);
+    m_preview = makeMultiLineBox(
+        this, "Text2",
+        QStringLiteral("csvファィルの内容が表示されます。項目名など、目的とするcsvファイルかどうかの確認をしてください。"),
+        240, 2160, 5415, 1935);
+    m_loaded = makeMultiLineBox(this, "Text8", QString(), 5880, 2160, 2535, 1935);
+    m_loaded->setPlainText(deliverable.text8Initial);
+
+    m_columnCount = makeTextBox(this, "Text3",
+                                QStringLiteral("コンピュータが計算します。間違っていれば入力してください。"), 3000, 4440,
+                                615, 270);
+    m_idColumn = makeTextBox(
+        this, "Text4", QStringLiteral("生徒識別データとは生徒個々を区別できるものです。例えば学籍番号とか。"), 3000,
+        4920, 615, 270);
+    m_nameColumn = makeTextBox(this, "Text5", QString(), 3000, 5400, 615, 270);
+    m_groupColumn = makeTextBox(
+        this, "Text6",
+        QStringLiteral("生徒を各クラスに振り分ける際のグループを識別するデータです。例えば「音男」など。"), 3000, 5880,
+        615, 270);
+    m_scoreColumn = makeTextBox(this, "Text7", QString(), 3000, 6360, 615, 270);
+
+    auto* read = makeButton(this, "Command2", QStringLiteral("左の５つの条件を入力できたらこのボタンをクリック"),
+                            QStringLiteral("右上の枠に識別、氏名、グループ、成績が表示されます。入力した「何列目」のデー"
+                                           "タが正しかどか確認しください。"),
+                            3960, 5640, 1695, 855);
+    auto* goOn = makeButton(this, "Command3", QStringLiteral("読み込みデータが正しければ、このボタンをクリック"),
+                            QStringLiteral("右上の枠に示された４つのデータが正しければクリックしてください。"), 6360,
+                            5640, 1695, 855);
+
+    makeSizedLabel(this, "Label1", QStringLiteral("ＣＳＶファイルの列数(計算済み)＝"), 240, 4440);
+    makeSizedLabel(this, "Label2", QStringLiteral("生徒識別データは何列目ですか＝"), 240, 4920);
+    makeSizedLabel(this, "Label3", QStringLiteral("クルーブ識別データは何列目か＝"), 240, 5880);
+    makeSizedLabel(this, "Label4", QStringLiteral("生徒成績データは何列目ですか＝"), 240, 6360);
+    makeSizedLabel(this, "Label5", QStringLiteral("ファイル名"), 3360, 1590);
+    makeSizedLabel(this, "Label6", QStringLiteral("数値の入力は半角でね"), 3960, 4680);
+    makeSizedLabel(this, "Label7", QStringLiteral("生徒氏名は何列目ですか＝"), 240, 5400);
+    auto* under8 = new QLabel(QStringLiteral("識別、氏名、グループ、成績順に表示される。されなければ再入力"), this);
+    under8->setObjectName(QStringLiteral("Label8"));
+    under8->setWordWrap(true);
+    under8->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    under8->setFocusPolicy(Qt::NoFocus);
+    placeTwips(under8, 5880, 4200, 2535, 375);
+    makeSizedLabel(this, "Label9", QStringLiteral("Ｔａｂｷｰで次の入力枠に移動"), 3960, 5160);
+
+    const QList<QWidget*> tabOrder = {m_drive,   m_dir,      m_files,       m_fileName,  preview,
+                                      m_preview, m_loaded,   m_columnCount, m_idColumn,  m_nameColumn,
+                                      m_groupColumn, m_scoreColumn, read,   goOn};
+    for (int i = 0; i + 1 < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+
+    connect(preview, &QPushButton::clicked, this, &ImportWindow::previewClicked);
+    connect(read, &QPushButton::clicked, this, &ImportWindow::readClicked);
+    connect(goOn, &QPushButton::clicked, this, &ImportWindow::goOnRequested);
+
+    setupWindowFrame(this, 8655, 6795, deliverable);
+}
+
+void ImportWindow::showCurrentFolder()
+{
+    const QString current = QDir::currentPath();
+    const std::vector<Volume> volumes = m_volumes.list();
+    for (const Volume& volume : volumes)
+        m_drive->addItem(volume.displayName, volume.rootPath);
+    m_drive->setCurrentIndex(volumeHolding(volumes, current));
+    if (!m_dir->setFolder(current))
+        m_dir->setFolder(QDir::rootPath());
+    folderChanged(m_dir->folder());
+}
+
+void ImportWindow::driveChosen(int index)
+{
+    const QString root = m_drive->itemData(index).toString();
+    switch (m_volumes.check(root)) {
+    case VolumeStatus::Ready: {
+        const QString remembered = m_folderOnVolume.value(root, root);
+        if (!m_dir->setFolder(remembered))
+            m_dir->setFolder(root);
+        break;
+    }
+    case VolumeStatus::NotReady:
+        // Drive1 keeps showing the chosen volume; the lists stay on the old folder.
+        Dialogs::showMessage(this, Message{kInsertDiskMessage, QString()});
+        break;
+    case VolumeStatus::Unexpected:
+        Dialogs::showMessage(this, Message{kUnexpectedDriveMessage, QString()});
+        Dialogs::endProgram();
+        break;
+    }
+}
+
+void ImportWindow::folderChanged(const QString& folder)
+{
+    m_files->setFolder(folder);
+    const int volume = m_drive->currentIndex();
+    if (volume >= 0 && holds(QDir::cleanPath(m_drive->itemData(volume).toString()), folder))
+        m_folderOnVolume.insert(m_drive->itemData(volume).toString(), folder);
+}
+
+void ImportWindow::previewClicked()
+{
+    const PreviewInput input{m_dir->folder(), m_files->folder(), m_files->fileName(), m_fileName->text()};
+    const PreviewOutcome outcome = preview(input, m_state, m_students);
+    if (outcome.text3)
+        m_columnCount->setText(*outcome.text3);
+    if (outcome.text2)
+        m_preview->setPlainText(*outcome.text2);
+    if (outcome.message)
+        Dialogs::showMessage(this, *outcome.message);
+    if (outcome.focusText4)
+        m_idColumn->setFocus(Qt::OtherFocusReason);
+}
+
+void ImportWindow::readClicked()
+{
+    const ReadColumnsInput input{m_columnCount->text(), m_idColumn->text(), m_nameColumn->text(),
+                                 m_groupColumn->text(), m_scoreColumn->text()};
+    const ReadColumnsOutcome outcome = readColumns(input, m_state, m_students);
+    if (outcome.text8)
+        m_loaded->setPlainText(*outcome.text8);
+    if (outcome.message)
+        Dialogs::showMessage(this, *outcome.message);
+    if (outcome.focusText3)
+        m_columnCount->setFocus(Qt::OtherFocusReason);
+}
+
+void ImportWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    emit closedByUser();
+}
+
+} // namespace classdiv
