@@ -55,4 +55,23 @@ struct ReadColumnsOutcome {
 
 ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState& state, StudentTable& table);
 
+// The texts of the messages the two actions show.
+inline const QString kDriveAndFileMessage =
+    QStringLiteral("ドライブ指定、ファイル指定などがなされていますか。チェックをよろしく");
+inline const QString kMissingInputMessage = QStringLiteral("入力されていない部分があります。入力し直して下さい。");
+inline const QString kColumnCountMessage =
+    QStringLiteral("ＣＳＶファイルの列数が違う可能性があります。もう一度確認したください。");
+inline const QString kTooManyStudentsMessage = QStringLiteral(
+    "このＣＳＶファイルは５０１行を超えています。\n"
+    "このプログラムで扱える生徒は５００人まで（項目名の１行と生徒５００行）です。\n"
+    "ファイルは読み込みませんでした。");
+inline const QString kInvalidTextMessage = QStringLiteral(
+    "このファイルには文字として読めない部分があります。\n"
+    "Shift-JIS（または UTF-8 BOM付き）のＣＳＶファイルを選んでください。");
+inline const QString kFileTooLargeMessage = QStringLiteral(
+    "ファイルが大きすぎて読み込めません。目的のＣＳＶファイルかどうか確認してください。");
+inline const QString kFileGoneMessage = QStringLiteral(
+    "ＣＳＶファイルを開けませんでした。ファイルが移動・削除されていないか確認し、\n"
+    "もう一度「項目名確認」のボタンからやり直してください。");
+
 } // namespace classdiv

@@ -1,0 +1,206 @@
+#include "import/ImportActions.h"
+
+#include "common/Numbers.h"
+#include "common/TextFile.h"
+#include "import/CsvFieldReader.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+namespace classdiv {
+
+namespace {
+
+constexpr int kMaxCount = std::numeric_limits<int16_t>::max();
+
+// A read file as the two actions use it, or the message that replaces it.
+struct LoadedFile {
+    std::optional<QString> text;
+    std::optional<Message> message;
+};
+
+// NUL never occurs in a CSV; it marks a binary file that happens to decode.
+bool looksBinary(const QString& text) { return text.contains(QChar(u'\0')); }
+
+Message errorMessage(const QString& text) { return Message{text, titles::error}; }
+
+LoadedFile loadFile(const QString& path, const QString& missingText, StudentTable* rememberEncoding)
+{
+    TextFileContent content = readTextFile(path);
+    switch (content.status) {
+    case ReadStatus::Ok:
+        break;
+    case ReadStatus::NotFound:
+    case ReadStatus::Unreadable:
+        // A folder instead of a file (no file chosen) or a file that cannot
+        // be opened: either way the choice of drive and file is to be checked.
+        return {std::nullopt, errorMessage(missingText)};
+    case ReadStatus::InvalidEncoding:
+        return {std::nullopt, errorMessage(kInvalidTextMessage)};
+    case ReadStatus::TooLarge:
+        return {std::nullopt, errorMessage(kFileTooLargeMessage)};
+    }
+    if (looksBinary(content.text))
+        return {std::nullopt, errorMessage(kInvalidTextMessage)};
+    if (rememberEncoding)
+        rememberEncoding->encoding = content.encoding;
+    return {std::move(content.text), std::nullopt};
+}
+
+} // namespace
+
+QString joinPath(const QString& folder, const QString& name)
+{
+    if (folder.isEmpty())
+        return name;
+    if (folder.endsWith(u'/'))
+        return folder + name;
+    return folder + u'/' + name;
+}
+
+PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, StudentTable& table)
+{
+    PreviewOutcome outcome;
+
+    // 1. The file read comes from the lists; the name kept comes from Text1.
+    state.sourcePath = joinPath(input.dirFolder, input.fileName);
+    table.csvPath = joinPath(input.fileFolder, input.text1);
+
+    // 2.
+    state.previewText.clear();
+    table.lineCount = 0;
+    state.fieldCount = 0;
+
+    // 3. The lines.
+    LoadedFile file = loadFile(state.sourcePath, kDriveAndFileMessage, &table);
+    if (!file.text) {
+        outcome.message = file.message;
+        return outcome;
+    }
+    const QStringList lines = splitLines(*file.text);
+    if (lines.size() > kStudentRows) {
+        // The table holds 500 students; a larger file is refused whole
+        // rather than cut off unnoticed.
+        outcome.message = errorMessage(kTooManyStudentsMessage);
+        return outcome;
+    }
+    if (lines.isEmpty())
+        return outcome; // an empty file: no column count can be formed
+    QString previewText;
+    previewText.reserve(file.text->size() + lines.size());
+    for (const QString& line : lines) {
+        previewText += line;
+        previewText += QStringLiteral("\r\n");
+    }
+    state.previewText = std::move(previewText);
+    table.lineCount = int16_t(lines.size());
+
+    // 4. The fields, with the same reader the column reader uses.
+    CsvFieldReader reader(*file.text);
+    int fieldCount = 0;
+    while (!reader.atEnd()) {
+        reader.readField();
+        if (fieldCount == kMaxCount)
+            return outcome; // the count no longer fits: ends silently
+        ++fieldCount;
+    }
+    state.fieldCount = int16_t(fieldCount);
+
+    // 5. Fits: fieldCount <= 32767 and lineCount >= 1.
+    state.columnCount = int16_t(roundHalfEven(double(fieldCount) / double(table.lineCount)));
+
+    // 6.
+    outcome.text3 = plainInteger(state.columnCount);
+    outcome.text2 = state.previewText;
+    outcome.focusText4 = true;
+    return outcome;
+}
+
+ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState& state, StudentTable& table)
+{
+    ReadColumnsOutcome outcome;
+
+    // 1., 2. Clearing comes before any check.
+    state.loadedText.clear();
+    const int clearRows = std::min<int>(table.lineCount, kStudentRows);
+    for (int row = 0; row < clearRows; ++row) {
+        StudentRecord& record = table.records.at(row);
+        record.studentId.clear();
+        record.name.clear();
+        record.group.clear();
+        record.score.clear();
+    }
+    if (table.lineCount > kStudentRows)
+        return outcome; // past the table's last row
+
+    // 3. The name column may stay empty.
+    if (input.text3.isEmpty() || input.text4.isEmpty() || input.text6.isEmpty() || input.text7.isEmpty()) {
+        outcome.message = Message{kMissingInputMessage, titles::reenter};
+        outcome.focusText3 = true;
+        return outcome;
+    }
+
+    // 4. Without a preview there is nothing to open, and nothing is said.
+    if (state.sourcePath.isEmpty())
+        return outcome;
+    LoadedFile file = loadFile(state.sourcePath, kFileGoneMessage, nullptr);
+    if (!file.text) {
+        // The file changed since the preview: say so rather than do nothing.
+        outcome.message = file.message;
+        return outcome;
+    }
+    if (splitLines(*file.text).size() > kStudentRows) {
+        outcome.message = errorMessage(kTooManyStudentsMessage);
+        return outcome;
+    }
+
+    // 5. A row is n fields from the stream, whatever the line structure.
+    using Item = QString StudentRecord::*;
+    static constexpr std::array<Item, 4> items{
+        &StudentRecord::studentId, &StudentRecord::name, &StudentRecord::group, &StudentRecord::score};
+    const std::array<const QString*, 4> boxes{&input.text4, &input.text5, &input.text6, &input.text7};
+
+    CsvFieldReader reader(*file.text);
+    QString& loadedText = state.loadedText;
+    for (int row = 0; !reader.atEnd(); ++row) {
+        if (row >= kStudentRows)
+            return outcome; // past the table's last row: ends silently
+        const std::optional<int16_t> n = boxNumber(input.text3);
+        if (!n)
+            return outcome;
+        std::array<int, 4> columns{};
+        if (*n >= 1) {
+            for (size_t k = 0; k < boxes.size(); ++k) {
+                const std::optional<int16_t> column = boxNumber(*boxes[k]);
+                if (!column)
+                    return outcome;
+                columns[k] = *column;
+            }
+        }
+        StudentRecord& record = table.records.at(row);
+        for (int p = 1; p <= *n; ++p) {
+            std::optional<QString> field = reader.readField();
+            if (!field) {
+                outcome.message = errorMessage(kColumnCountMessage);
+                outcome.focusText3 = true;
+                return outcome;
+            }
+            // The first box naming this column takes the field.
+            for (size_t k = 0; k < items.size(); ++k) {
+                if (columns[k] == p) {
+                    record.*items[k] = *field;
+                    break;
+                }
+            }
+        }
+        loadedText += record.studentId + u',' + record.name + u',' + record.group + u',' + record.score
+            + QStringLiteral("\r\n");
+    }
+
+    // 6.
+    outcome.text8 = loadedText;
+    return outcome;
+}
+
+} // namespace classdiv
