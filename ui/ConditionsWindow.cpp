@@ -2,6 +2,7 @@
 
 #include "conditions/ConditionsFile.h"
 #include "export/ResultFile.h"
+#include "ui/CommandButton.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 #include "ui/PictureBox.h"
@@ -38,10 +39,10 @@ QLabel* makeLabel(QWidget* window, const QString& name, const QString& text, int
     return label;
 }
 
-QPushButton* makeButton(QWidget* window, const QString& name, const QString& text, const QString& tip, int left,
+CommandButton* makeButton(QWidget* window, const QString& name, const QString& text, const QString& tip, int left,
                         int top, int width, int height, int tab)
 {
-    auto* button = new QPushButton(text, window);
+    auto* button = new CommandButton(text, window);
     button->setObjectName(name);
     button->setProperty("tabIndex", tab);
     button->setToolTip(tip);
