@@ -7,6 +7,10 @@
 #include "division/RandomSource.h"
 #include "import/StudentTable.h"
 
+#include <QString>
+
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -21,6 +25,21 @@ struct DivisionState {
     std::vector<int16_t> smallestHeadCount; // [G]
     std::vector<int16_t> blockSize;         // [G]
     // ... further working tables as the implementation needs them
+
+    using RowTable = std::array<int16_t, kMaxPlanRows + 1>; // [k], k = 1 .. 10
+    std::vector<RowTable> rowClassNumber;           // [G][k]: the class number as prepared
+    std::vector<RowTable> slotRangeFirst;           // [G][k]: first slot of the row
+    std::vector<RowTable> slotRangeLast;            // [G][k]: last slot of the row
+    std::vector<std::array<QString, kMaxPlanRows + 1>> rowClassText; // [G][k]: newClass text of the row
+    int preparationCount = 0;                       // how often the conditions were prepared
+
+    // Per press, sized to what the groups use; every entry in use is rewritten.
+    std::vector<std::vector<int16_t>> blockDraws;   // [G][(block - 1) * blockSize + position - 1]
+    std::vector<int16_t> blockCount;                // [G]
+    std::vector<std::vector<int16_t>> rankSlot;     // [G][rank 1 .. size]
+    std::vector<std::vector<int16_t>> rankClass;    // [G][rank 1 .. size]
+    std::vector<RowTable> classSurplus;             // [G][k] after the last count
+    std::vector<int16_t> balancingMoves;            // [G]: students moved by the balancing
 };
 
 struct DrawOutcome {

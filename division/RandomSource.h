@@ -1,8 +1,8 @@
 #pragma once
 // Where the draw takes its random numbers from.
 
+#include <array>
 #include <cstdint>
-#include <random>
 
 namespace classdiv {
 
@@ -15,8 +15,9 @@ public:
     virtual void reseed() = 0;
 };
 
-// Production: a 64-bit generator whose re-seed mixes the clock into its
-// state, so blocks drawn within one clock reading never repeat a permutation.
+// Production: a 256-bit xoshiro generator whose re-seed mixes the clock into
+// its state instead of replacing it, so blocks drawn within one clock reading
+// never repeat a permutation, and a re-seed costs a few nanoseconds.
 class ClockRandomSource final : public RandomSource {
 public:
     ClockRandomSource();
@@ -24,7 +25,9 @@ public:
     void reseed() override;
 
 private:
-    std::mt19937_64 m_engine;
+    uint64_t nextBits();
+
+    std::array<uint64_t, 4> m_state{};
 };
 
 } // namespace classdiv

@@ -1,0 +1,182 @@
+#include "division/DistributionTable.h"
+
+#include "common/Numbers.h"
+#include "division/ScoreValue.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace classdiv {
+
+namespace {
+
+constexpr int kClassRows = 10;
+constexpr int kWholeRow = 11;
+constexpr int kStrata = 6;
+
+// The running sums and the boundary points are stored in 32 and 16 bits; a
+// press refuses scores that could leave them, so clamping only guards direct
+// callers with absurd scores from undefined conversions.
+template <typename Int>
+Int clampedWhole(double value)
+{
+    const double r = roundHalfEven(value);
+    if (!(r >= std::numeric_limits<Int>::min()))
+        return std::numeric_limits<Int>::min();
+    if (r > std::numeric_limits<Int>::max())
+        return std::numeric_limits<Int>::max();
+    return static_cast<Int>(r);
+}
+
+// Every stratum on its own: boundary points out of order may count a score
+// twice or not at all, and the table shows exactly that.
+std::array<bool, kStrata + 1> strataOf(double s, const std::array<int16_t, 11>& b)
+{
+    return {false,
+            s >= b[1],
+            b[2] <= s && s < b[1],
+            b[3] <= s && s < b[2],
+            b[4] <= s && s < b[3],
+            b[5] <= s && s < b[4],
+            s < b[5]};
+}
+
+const std::array<QString, 12>& classLabelTexts()
+{
+    static const std::array<QString, 12> labels{
+        QString(),
+        QStringLiteral("１組"), QStringLiteral("２組"), QStringLiteral("３組"), QStringLiteral("４組"),
+        QStringLiteral("５組"), QStringLiteral("６組"), QStringLiteral("７組"), QStringLiteral("８組"),
+        QStringLiteral("９組"), QStringLiteral("10組"), QStringLiteral("全体")};
+    return labels;
+}
+
+} // namespace
+
+void fillDistributionTable(const StudentTable& table, DistributionTable& distribution)
+{
+    const int n = std::min(table.studentCount(), kMaxStudents);
+    std::array<double, kStudentRows> score{};
+    std::array<int, kStudentRows> classRow{};
+    for (int e = 1; e <= n; ++e) {
+        score[e] = scoreValue(table.records[e].score);
+        classRow[e] = classRowOf(table.records[e].newClass);
+    }
+
+    // Overall average: every running sum is rounded, not only the last.
+    double total = 0;
+    for (int e = 1; e <= n; ++e)
+        total = clampedWhole<int32_t>(total + score[e]);
+    distribution.scoreTotal = static_cast<int32_t>(total);
+    distribution.overallAverage =
+        n > 0 ? roundOneDecimal(static_cast<float>(static_cast<double>(distribution.scoreTotal) / n)) : 0.0f;
+
+    // Class averages. One scan in file order gives each class the same
+    // sequence of running sums as a scan per class would.
+    for (int k = 1; k <= kClassRows; ++k) {
+        distribution.classScoreTotal[k] = 0;
+        distribution.classAverage[k] = 0;
+        distribution.classHeadCount[k] = 0;
+    }
+    for (int e = 1; e <= n; ++e) {
+        const int k = classRow[e];
+        if (k == 0)
+            continue;
+        distribution.classScoreTotal[k] = clampedWhole<int32_t>(double(distribution.classScoreTotal[k]) + score[e]);
+        ++distribution.classHeadCount[k];
+    }
+    for (int k = 1; k <= kClassRows; ++k) {
+        if (distribution.classHeadCount[k] == 0)
+            continue; // the difference of the last press with students stays
+        distribution.classAverage[k] = roundOneDecimal(static_cast<float>(
+            static_cast<double>(distribution.classScoreTotal[k]) / distribution.classHeadCount[k]));
+        distribution.classAverageDifference[k] =
+            roundOneDecimal(distribution.classAverage[k] - distribution.overallAverage);
+    }
+
+    // Sorted scores. The selection of the original order yields the plain
+    // descending order of the numbers, which a sort gives in n log n.
+    ScoreBands& bands = distribution.bands;
+    bands.sortedScores[0] = 0;
+    for (int r = 1; r < kStudentRows; ++r)
+        bands.sortedScores[r] = clampedWhole<int16_t>(r <= n ? score[r] : scoreValue(table.records[r].score));
+    std::sort(bands.sortedScores.begin() + 1, bands.sortedScores.begin() + 1 + n, std::greater<>());
+
+    // Boundary points.
+    bands.topTenthRank = static_cast<int16_t>(roundHalfEven(static_cast<double>(n) * 0.1));
+    bands.boundaryPoints.fill(0);
+    const int b1 = bands.sortedScores[bands.topTenthRank];
+    const int b3 = static_cast<int>(std::floor(distribution.overallAverage));
+    const int b2 = static_cast<int>(std::floor((b1 + b3) / 2.0));
+    const int b4 = b3 - (b2 - b3);
+    const int b5 = bands.sortedScores[n - bands.topTenthRank];
+    bands.boundaryPoints[1] = clampedWhole<int16_t>(b1);
+    bands.boundaryPoints[2] = clampedWhole<int16_t>(b2);
+    bands.boundaryPoints[3] = clampedWhole<int16_t>(b3);
+    bands.boundaryPoints[4] = clampedWhole<int16_t>(b4);
+    bands.boundaryPoints[5] = clampedWhole<int16_t>(b5);
+
+    // Stratum counts.
+    for (auto& row : distribution.stratumCounts)
+        row.fill(0);
+    for (int e = 1; e <= n; ++e) {
+        const int k = classRow[e];
+        if (k == 0)
+            continue;
+        const auto in = strataOf(score[e], bands.boundaryPoints);
+        for (int s = 1; s <= kStrata; ++s)
+            distribution.stratumCounts[k][s] += in[s] ? 1 : 0;
+    }
+    for (int s = 1; s <= kStrata; ++s) {
+        int sum = 0;
+        for (int k = 1; k <= kClassRows; ++k)
+            sum += distribution.stratumCounts[k][s];
+        distribution.stratumCounts[kWholeRow][s] = static_cast<int16_t>(sum);
+    }
+
+    // Labels and headings.
+    distribution.classLabels = classLabelTexts();
+    for (int k = 1; k <= 5; ++k)
+        distribution.columnHeadings[k] = QString::number(bands.boundaryPoints[k]) + u'点';
+    distribution.columnHeadings[6] = QStringLiteral("人数");
+    distribution.columnHeadings[7] = QStringLiteral("平均");
+    distribution.columnHeadings[8] = QStringLiteral("平均差");
+}
+
+std::vector<TableItem> distributionTableItems(const DistributionTable& distribution, int studentCount)
+{
+    std::vector<TableItem> items;
+    // Every fill sets the labels, so an empty one means no press has drawn yet.
+    if (distribution.classLabels[kWholeRow].isEmpty())
+        return items;
+    items.reserve(9 + kWholeRow * 10);
+
+    const auto count = [](double value) { return printNumber(value, 7); };
+    const auto single = [](float value) { return printNumber(static_cast<double>(value), 7); };
+
+    items.push_back({8, 4, QStringLiteral("境界点")});
+    for (int k = 1; k <= 5; ++k)
+        items.push_back({12.0 * k + 13, 4, distribution.columnHeadings[k]});
+    for (int k = 6; k <= 8; ++k)
+        items.push_back({14.0 * k + 8, 4, distribution.columnHeadings[k]});
+
+    for (int r = 1; r <= kWholeRow; ++r) {
+        const double y = 10.0 * r + 5;
+        for (int s = 1; s <= kStrata; ++s)
+            items.push_back({12.0 * s + 8, y, count(distribution.stratumCounts[r][s])});
+        if (r <= kClassRows) {
+            items.push_back({92, y, count(distribution.classHeadCount[r])});
+            items.push_back({105, y, single(distribution.classAverage[r])});
+        } else {
+            items.push_back({92, y, count(studentCount)});
+            items.push_back({105, y, single(distribution.overallAverage)});
+        }
+        items.push_back({122, y, single(distribution.classAverageDifference[r])});
+        items.push_back({5, y, distribution.classLabels[r]});
+    }
+    return items;
+}
+
+} // namespace classdiv

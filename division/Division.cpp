@@ -1,0 +1,351 @@
+#include "division/Division.h"
+
+#include "common/Numbers.h"
+#include "division/ScoreValue.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+namespace classdiv {
+
+namespace {
+
+// What the division's tables hold per group.
+constexpr int kMaxDivisionGroupSize = 100;
+constexpr int kMaxBlockSize = 100;
+constexpr int kMaxBlocks = 100;
+// A fair source fills a block of 100 slots in about 520 numbers; needing a
+// million means the source is broken, not unlucky.
+constexpr long kMaxNumbersPerBlock = 1'000'000;
+
+const GroupCondition& conditionOf(const ConditionsWorkspace& ws, int g)
+{
+    static const GroupCondition none;
+    return g < static_cast<int>(ws.conditions.size()) ? ws.conditions[g] : none;
+}
+
+int groupSizeOf(const ConditionsWorkspace& ws, int g)
+{
+    return g < static_cast<int>(ws.groupSize.size()) ? ws.groupSize[g] : 0;
+}
+
+QString groupLabel(const ConditionsWorkspace& ws, int g)
+{
+    const QString name = g < static_cast<int>(ws.groupName.size()) ? ws.groupName[g] : QString();
+    return QStringLiteral("グループ「%1」").arg(name);
+}
+
+Message inputMistake(const QString& text) { return Message{text, titles::inputMistake}; }
+
+std::optional<Message> checkGrandTotal(const ConditionsWorkspace& ws, int studentCount)
+{
+    // Rows above the class count take part: a group once confirmed with more
+    // rows still carries their head counts.
+    long total = 0;
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        const GroupCondition& c = conditionOf(ws, g);
+        for (int k = 1; k <= kMaxPlanRows; ++k)
+            total += c.rows[k].headCount;
+    }
+    if (total != studentCount)
+        return Message{kGrandTotalMessage, QString()};
+    return std::nullopt;
+}
+
+int slotCountOf(int headCount, int smallestHeadCount)
+{
+    return static_cast<int>(std::floor(static_cast<double>(headCount) / smallestHeadCount + 0.5));
+}
+
+// The conditions the draw relies on. With them every block can be filled,
+// every rank maps to a row's class and each balancing pass moves one student
+// from an over-full class to an under-full one, so the press always ends.
+std::optional<Message> checkGroup(const ConditionsWorkspace& ws, int g)
+{
+    const GroupCondition& c = conditionOf(ws, g);
+    const QString group = groupLabel(ws, g);
+    const int size = groupSizeOf(ws, g);
+    if (c.classCount < 1)
+        return inputMistake(group + QStringLiteral("のクラス数と各クラスの人数が入力されていません。入力して確認ボタンを押して下さい。"));
+    if (c.classCount > kMaxPlanRows)
+        return inputMistake(group + QStringLiteral("のクラス数に誤りがあります。10クラスまでです。"));
+    long headTotal = 0;
+    int smallest = std::numeric_limits<int>::max();
+    for (int k = 1; k <= c.classCount; ++k) {
+        const ClassPlanRow& row = c.rows[k];
+        if (row.classNumber < 1)
+            return inputMistake(group + QStringLiteral("の%1行目のクラス番号に誤りがあります。1以上の番号を入力して下さい。").arg(k));
+        if (row.headCount < 1)
+            return inputMistake(group + QStringLiteral("の%1行目の人数に誤りがあります。1人以上を入力して下さい。").arg(k));
+        for (int j = 1; j < k; ++j) {
+            if (c.rows[j].classNumber == row.classNumber)
+                return inputMistake(group + QStringLiteral("でクラス番号%1が2回入力されています。別々のクラス番号を入力して下さい。")
+                                                .arg(row.classNumber));
+        }
+        headTotal += row.headCount;
+        smallest = std::min<int>(smallest, row.headCount);
+    }
+    if (headTotal != size)
+        return inputMistake(group + QStringLiteral("の人数の合計（%1人）がグループの生徒数（%2人）と違います。").arg(headTotal).arg(size));
+    if (size > kMaxDivisionGroupSize)
+        return inputMistake(group + QStringLiteral("の生徒数（%1人）が多すぎます。1つのグループは100人までしかクラス分けできません。").arg(size));
+    int blockSize = 0;
+    for (int k = 1; k <= c.classCount; ++k)
+        blockSize += slotCountOf(c.rows[k].headCount, smallest);
+    const int blocks = (size + blockSize - 1) / blockSize;
+    if (blockSize > kMaxBlockSize || blocks > kMaxBlocks)
+        return inputMistake(group + QStringLiteral("の各クラスの人数の差が大きすぎて振り分けられません。"));
+    return std::nullopt;
+}
+
+// Scores feed 16-bit sorted scores and 32-bit sums; refuse what cannot fit
+// before anything is written.
+std::optional<Message> checkScores(const StudentTable& table, int studentCount)
+{
+    for (int e = 1; e <= studentCount; ++e) {
+        const double value = roundHalfEven(scoreValue(table.records[e].score));
+        if (!(value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max())) {
+            return Message{QStringLiteral("%1番目の生徒（番号 %2）の点数「%3」は大きすぎてクラス分けできません。"
+                                          "点数は-32768から32767までにして下さい。")
+                               .arg(e)
+                               .arg(table.records[e].studentId, table.records[e].score),
+                           titles::error};
+        }
+    }
+    return std::nullopt;
+}
+
+// The load step guarantees this; a table that breaks it would leave some
+// students without a new class, so it is a programming error.
+void requireConsistentGroups(const ConditionsWorkspace& ws, int studentCount)
+{
+    std::vector<bool> seen(static_cast<size_t>(studentCount) + 1, false);
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        const int size = groupSizeOf(ws, g);
+        if (g >= static_cast<int>(ws.groupStudentRows.size())
+            || static_cast<int>(ws.groupStudentRows[g].size()) <= size)
+            throw std::logic_error("drawClasses: group without the rows of its students");
+        for (int w = 1; w <= size; ++w) {
+            const int row = ws.groupStudentRows[g][w];
+            if (row < 1 || row > studentCount || seen[row])
+                throw std::logic_error("drawClasses: a student row is missing or repeated in the groups");
+            seen[row] = true;
+        }
+    }
+}
+
+bool sameDivisionConditions(const GroupCondition& a, const GroupCondition& b)
+{
+    // Only what the preparation reads; rows above the class count do not matter.
+    if (a.classCount != b.classCount)
+        return false;
+    for (int k = 1; k <= a.classCount && k <= kMaxPlanRows; ++k) {
+        if (a.rows[k].classNumber != b.rows[k].classNumber || a.rows[k].headCount != b.rows[k].headCount)
+            return false;
+    }
+    return true;
+}
+
+bool needsPreparation(const ConditionsWorkspace& ws, const DivisionState& state)
+{
+    if (!state.conditionsPrepared)
+        return true;
+    // A preparation that no longer matches the conditions would hand out
+    // classes the balancing cannot count, and it would never end.
+    if (static_cast<int>(state.preparedConditions.size()) != ws.groupCount() + 1)
+        return true;
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        if (!sameDivisionConditions(state.preparedConditions[g], conditionOf(ws, g)))
+            return true;
+    }
+    return false;
+}
+
+// PrepareDivision.
+void prepareDivision(ConditionsWorkspace& ws, DivisionState& state)
+{
+    const int groups = ws.groupCount();
+    state.conditionsPrepared = true;
+    ++state.preparationCount;
+    state.smallestHeadCount.assign(groups + 1, 0);
+    state.blockSize.assign(groups + 1, 0);
+    state.rowClassNumber.assign(groups + 1, DivisionState::RowTable{});
+    state.slotRangeFirst.assign(groups + 1, DivisionState::RowTable{});
+    state.slotRangeLast.assign(groups + 1, DivisionState::RowTable{});
+    state.rowClassText.assign(groups + 1, {});
+    state.preparedConditions.assign(groups + 1, GroupCondition{});
+    for (int g = 1; g <= groups; ++g) {
+        if (g >= static_cast<int>(ws.conditions.size()))
+            break;
+        GroupCondition& c = ws.conditions[g];
+        int16_t smallest = c.rows[1].headCount;
+        for (int k = 2; k <= c.classCount; ++k)
+            smallest = std::min(smallest, c.rows[k].headCount);
+        state.smallestHeadCount[g] = smallest;
+        int16_t blockSize = 0;
+        for (int k = 1; k <= c.classCount; ++k) {
+            ClassPlanRow& row = c.rows[k];
+            row.slotCount = static_cast<int16_t>(slotCountOf(row.headCount, smallest));
+            const int16_t first = static_cast<int16_t>(blockSize + 1);
+            blockSize = static_cast<int16_t>(blockSize + row.slotCount);
+            state.rowClassNumber[g][k] = row.classNumber;
+            state.slotRangeFirst[g][k] = first;
+            state.slotRangeLast[g][k] = blockSize;
+            state.rowClassText[g][k] = QString::number(row.classNumber);
+        }
+        state.blockSize[g] = blockSize;
+        state.preparedConditions[g] = c;
+    }
+}
+
+void drawBlocks(int g, int size, DivisionState& state, RandomSource& random)
+{
+    const int blockSize = state.blockSize[g];
+    const int blocks = (size + blockSize - 1) / blockSize;
+    std::vector<int16_t>& draws = state.blockDraws[g];
+    draws.assign(static_cast<size_t>(blocks) * blockSize, 0);
+    std::vector<int16_t>& rankSlot = state.rankSlot[g];
+    int rank = 0;
+    for (int block = 1; block <= blocks; ++block) {
+        random.reseed();
+        int16_t* drawn = draws.data() + static_cast<size_t>(block - 1) * blockSize;
+        int position = 1;
+        long numbers = 0;
+        while (position <= blockSize) {
+            if (++numbers > kMaxNumbersPerBlock)
+                throw std::logic_error("drawClasses: the random source never completes a block");
+            const double r = random.next();
+            const int x = std::min(static_cast<int>(r * blockSize), blockSize - 1) + 1;
+            if (std::find(drawn, drawn + position - 1, x) != drawn + position - 1)
+                continue;
+            drawn[position - 1] = static_cast<int16_t>(x);
+            ++position;
+        }
+        for (int m = 1; m <= blockSize && rank < size; ++m)
+            rankSlot[++rank] = drawn[m - 1];
+    }
+    state.blockCount[g] = static_cast<int16_t>(blocks);
+}
+
+void slotsToClasses(int g, int size, const GroupCondition& c, DivisionState& state)
+{
+    // Slot s belongs to the row whose range holds it; one lookup per rank
+    // gives the same classes as walking rows, slots and ranks.
+    std::array<int16_t, kMaxBlockSize + 1> slotClass{};
+    for (int k = 1; k <= c.classCount; ++k) {
+        for (int s = state.slotRangeFirst[g][k]; s <= state.slotRangeLast[g][k]; ++s)
+            slotClass[s] = state.rowClassNumber[g][k];
+    }
+    for (int w = 1; w <= size; ++w)
+        state.rankClass[g][w] = slotClass[state.rankSlot[g][w]];
+}
+
+void balance(int g, int size, const GroupCondition& c, DivisionState& state)
+{
+    std::vector<int16_t>& rankClass = state.rankClass[g];
+    DivisionState::RowTable& surplus = state.classSurplus[g];
+    int moves = 0;
+    // Each move brings the sum of |surplus| down by two, so at most size
+    // passes move someone and one more finds every row exact.
+    for (int pass = 0;; ++pass) {
+        if (pass > size + 1)
+            throw std::logic_error("drawClasses: the balancing did not settle");
+        bool exact = true;
+        for (int k = 1; k <= c.classCount; ++k) {
+            const int16_t classNumber = c.rows[k].classNumber;
+            const auto count = std::count(rankClass.begin() + 1, rankClass.begin() + 1 + size, classNumber);
+            surplus[k] = static_cast<int16_t>(count - c.rows[k].headCount);
+            exact = exact && surplus[k] == 0;
+        }
+        if (exact)
+            break;
+        int under = 0;
+        int over = 0;
+        for (int k = 1; k <= c.classCount && under == 0; ++k)
+            under = surplus[k] < 0 ? k : 0;
+        for (int j = 1; j <= c.classCount && over == 0; ++j)
+            over = surplus[j] > 0 ? j : 0;
+        if (under == 0 || over == 0)
+            continue; // cannot happen with the head counts adding up; the guard ends it
+        // The m-th student of the over-full class, m half its size rounded down.
+        const int m = (c.rows[over].headCount + surplus[over]) / 2;
+        const int16_t from = c.rows[over].classNumber;
+        int seen = 0;
+        for (int w = 1; w <= size; ++w) {
+            if (rankClass[w] == from && ++seen == m) {
+                rankClass[w] = c.rows[under].classNumber;
+                ++moves;
+                break;
+            }
+        }
+    }
+    state.balancingMoves[g] = static_cast<int16_t>(moves);
+}
+
+const QString& rowText(const DivisionState& state, int g, const GroupCondition& c, int16_t classNumber)
+{
+    for (int k = 1; k <= c.classCount; ++k) {
+        if (state.rowClassNumber[g][k] == classNumber)
+            return state.rowClassText[g][k];
+    }
+    throw std::logic_error("drawClasses: a rank holds a class the group does not use");
+}
+
+} // namespace
+
+DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTable& table,
+                        DistributionTable& distribution, RandomSource& random)
+{
+    const int n = table.studentCount();
+    if (auto message = checkGrandTotal(ws, n))
+        return DrawOutcome{std::move(message), false};
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        if (auto message = checkGroup(ws, g))
+            return DrawOutcome{std::move(message), false};
+    }
+    if (auto message = checkScores(table, n))
+        return DrawOutcome{std::move(message), false};
+    requireConsistentGroups(ws, n);
+
+    if (needsPreparation(ws, state))
+        prepareDivision(ws, state);
+
+    // Only the entries in use: each group's tables take the group's size.
+    const int groups = ws.groupCount();
+    state.blockDraws.resize(groups + 1);
+    state.blockCount.assign(groups + 1, 0);
+    state.rankSlot.resize(groups + 1);
+    state.rankClass.resize(groups + 1);
+    state.classSurplus.assign(groups + 1, DivisionState::RowTable{});
+    state.balancingMoves.assign(groups + 1, 0);
+
+    for (int g = 1; g <= groups; ++g) {
+        const int size = groupSizeOf(ws, g);
+        const GroupCondition& c = ws.conditions[g];
+        state.rankSlot[g].assign(size + 1, 0);
+        state.rankClass[g].assign(size + 1, 0);
+        drawBlocks(g, size, state, random);
+        slotsToClasses(g, size, c, state);
+        balance(g, size, c, state);
+    }
+
+    // Each student takes the class drawn for its own row, so students who
+    // share an identifier keep their own classes and the head counts hold.
+    // The texts are looked up first, so the table is written whole or not at all.
+    std::vector<std::pair<int, const QString*>> newClasses;
+    newClasses.reserve(static_cast<size_t>(n));
+    for (int g = 1; g <= groups; ++g) {
+        const GroupCondition& c = ws.conditions[g];
+        for (int w = 1; w <= groupSizeOf(ws, g); ++w)
+            newClasses.emplace_back(ws.groupStudentRows[g][w], &rowText(state, g, c, state.rankClass[g][w]));
+    }
+    for (const auto& [row, text] : newClasses)
+        table.records[row].newClass = *text;
+
+    fillDistributionTable(table, distribution);
+    return DrawOutcome{std::nullopt, true};
+}
+
+} // namespace classdiv
