@@ -28,7 +28,7 @@ TEST(TextDecoding, Cp932AndUtf8WithBom)
         {QByteArray("\x82", 1), std::nullopt, TextEncoding::Cp932},       // a lead byte cut off
         {QByteArray("\x82\xa0\x81", 3), std::nullopt, TextEncoding::Cp932},
         {QByteArray("\xEF\xBB\xBF\xff", 4), std::nullopt, TextEncoding::Utf8WithBom},
-        {QByteArray("\xE9\x9F\xB3", 3), std::nullopt, TextEncoding::Cp932}, // UTF-8 without a BOM is not CP932
+        {QByteArray("\xE3\x81\x82", 3), std::nullopt, TextEncoding::Cp932}, // UTF-8 "あ" without a BOM ends on a lone lead byte
     };
     for (const auto& c : cases) {
         const auto decoded = decodeText(c.bytes);
