@@ -9,11 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <csignal>
-#include <cstdio>
 
 #include <sys/resource.h>
 
@@ -165,74 +162,53 @@ TEST(ConfirmEntry, NothingSelectedWorksOnTheSlotOfNoGroup)
     EXPECT_EQ(testing::readBytes(conditionsFilePath(csv)), QByteArray("0\r\n" + QByteArray("0,0\r\n").repeated(10)).repeated(2));
 }
 
-// Makes writes fail while it lives: a folder without write permission, or a
-// file size limit that acts like a full disk (which also holds for root).
-class WriteBlocker {
+// A file size limit makes every write fail as on a full disk, whatever the
+// rights of the user running the tests.
+class FullDisk {
 public:
-    enum class Kind { ReadOnlyFolder, FullDisk };
-    WriteBlocker(Kind kind, const QString& folder) : m_kind(kind), m_folder(folder)
+    FullDisk()
     {
-        if (kind == Kind::ReadOnlyFolder) {
-            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-            m_effective = !QFileInfo(folder).isWritable();
-        } else {
-            m_oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-            getrlimit(RLIMIT_FSIZE, &m_oldLimit);
-            rlimit limit = m_oldLimit;
-            limit.rlim_cur = 8;
-            m_effective = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-        }
+        m_oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_oldLimit);
+        rlimit limit = m_oldLimit;
+        limit.rlim_cur = 8;
+        setrlimit(RLIMIT_FSIZE, &limit);
     }
-    ~WriteBlocker()
+    ~FullDisk()
     {
-        if (m_kind == Kind::ReadOnlyFolder) {
-            QFile::setPermissions(m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        } else {
-            setrlimit(RLIMIT_FSIZE, &m_oldLimit);
-            std::signal(SIGXFSZ, m_oldSignal);
-        }
+        setrlimit(RLIMIT_FSIZE, &m_oldLimit);
+        std::signal(SIGXFSZ, m_oldSignal);
     }
-    bool effective() const { return m_effective; }
 
 private:
-    Kind m_kind;
-    QString m_folder;
-    bool m_effective = false;
     rlimit m_oldLimit{};
     void (*m_oldSignal)(int) = SIG_DFL;
 };
 
 TEST(ConfirmEntry, AFailedSaveGivesAMessageAndKeepsTheOldFileWhole)
 {
-    for (const auto kind : {WriteBlocker::Kind::ReadOnlyFolder, WriteBlocker::Kind::FullDisk}) {
-        const char* name = kind == WriteBlocker::Kind::FullDisk ? "full disk" : "read-only folder";
-        TempFolder folder;
-        const QString csv = folder.file(QStringLiteral("a.csv"));
-        const QByteArray old("2\r\n");
-        ASSERT_TRUE(testing::writeBytes(conditionsFilePath(csv), old));
-        ConditionsWorkspace ws = workspaceOfSizes({{"A", 2}});
-        ASSERT_FALSE(setClassCount(ws, 0, QStringLiteral("1")).message);
+    TempFolder folder;
+    const QString csv = folder.file(QStringLiteral("a.csv"));
+    const QByteArray old("2\r\n");
+    ASSERT_TRUE(testing::writeBytes(conditionsFilePath(csv), old));
+    ConditionsWorkspace ws = workspaceOfSizes({{"A", 2}});
+    ASSERT_FALSE(setClassCount(ws, 0, QStringLiteral("1")).message);
 
-        ConfirmEntryOutcome outcome;
-        {
-            WriteBlocker blocker(kind, folder.path());
-            if (!blocker.effective()) {
-                std::printf("%s: skipped, these rights ignore folder permissions\n", name);
-                continue;
-            }
-            outcome = confirmEntry(ws, entryOf(0, {{"1", "2"}}, csv));
-        }
-
-        EXPECT_FALSE(outcome.message) << name;
-        ASSERT_TRUE(outcome.writeFailure) << name;
-        EXPECT_EQ(outcome.writeFailure->title, titles::error) << name;
-        EXPECT_TRUE(outcome.writeFailure->text.contains(QStringLiteral("a.csvJYOKEN.TXT"))) << name;
-        EXPECT_EQ(testing::readBytes(conditionsFilePath(csv)), old) << name;
-        // No temporary file left behind either.
-        EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.csvJYOKEN.TXT")}) << name;
-        // The entry itself stays in the window.
-        EXPECT_EQ(ws.conditions[1].rows[1], (ClassPlanRow{1, 2, 0})) << name;
+    ConfirmEntryOutcome outcome;
+    {
+        FullDisk full;
+        outcome = confirmEntry(ws, entryOf(0, {{"1", "2"}}, csv));
     }
+
+    EXPECT_FALSE(outcome.message);
+    ASSERT_TRUE(outcome.writeFailure);
+    EXPECT_EQ(outcome.writeFailure->title, titles::error);
+    EXPECT_TRUE(outcome.writeFailure->text.contains(QStringLiteral("a.csvJYOKEN.TXT")));
+    EXPECT_EQ(testing::readBytes(conditionsFilePath(csv)), old);
+    // No temporary file left behind either.
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("a.csvJYOKEN.TXT")});
+    // The entry itself stays in the window.
+    EXPECT_EQ(ws.conditions[1].rows[1], (ClassPlanRow{1, 2, 0}));
 }
 
 TEST(SelectGroup, ShowsTheStoredConditionWithZeroHeadCountsEmpty)

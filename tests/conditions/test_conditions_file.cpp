@@ -36,13 +36,6 @@ ConfirmEntryInput entryOf(int comboPosition, std::vector<std::pair<const char*, 
     return input;
 }
 
-TEST(ConditionsFile, IsNamedAfterTheCsvWithNothingBetween)
-{
-    EXPECT_EQ(conditionsFilePath(QStringLiteral("/home/sensei/data/nen1.csv")),
-              QStringLiteral("/home/sensei/data/nen1.csvJYOKEN.TXT"));
-    EXPECT_EQ(conditionsFilePath(QStringLiteral("/d/名簿.CSV")), QStringLiteral("/d/名簿.CSVJYOKEN.TXT"));
-}
-
 TEST(ConditionsFile, WrittenByteForByteAsTheHandWrittenFile)
 {
     // Three groups: one passes, one was lowered from two classes to one, one
@@ -146,25 +139,6 @@ TEST(ConditionsFile, ReadsBlocksByPositionAndStopsSilentlyOnAShortOrBadFile)
     }
 }
 
-TEST(ConditionsFile, ReadRepeatsWhatWasWrittenIncludingRowsAboveTheClassCount)
-{
-    TempFolder folder;
-    const QString csv = folder.file(QStringLiteral("nen1.csv"));
-    ConditionsWorkspace written = workspaceOfSizes({{"A", 7}, {"B", 3}});
-    written.conditions[1].classCount = 2;
-    written.conditions[1].rows[1] = {1, 4, 0};
-    written.conditions[1].rows[2] = {-2, 3, 0};
-    written.conditions[1].rows[5] = {8, 32767, 0};
-    written.conditions[2].classCount = 10;
-    for (int k = 1; k <= kMaxPlanRows; ++k)
-        written.conditions[2].rows[k] = {static_cast<int16_t>(k), static_cast<int16_t>(-32768 + k), 0};
-    ASSERT_FALSE(writeConditionsFile(written, csv));
-
-    ConditionsWorkspace read = workspaceOfSizes({{"A", 7}, {"B", 3}});
-    ASSERT_EQ(readConditions(read, csv).status, ReadConditionsOutcome::Status::Read);
-    EXPECT_EQ(read.conditions, written.conditions);
-}
-
 TEST(ConditionsFile, AfterAReadGroupOneIsShownWithZerosAsZero)
 {
     const struct {
@@ -221,54 +195,6 @@ TEST(ConditionsFile, AMissingFileEndsTheRunWithTheProgramsTitle)
         EXPECT_EQ(outcome.message, (Message{QStringLiteral("条件ファイル ファイル名.csvJYOKEN.TXT がありません。"), QString()}));
         EXPECT_EQ(ws.conditions[1].classCount, 1);
     }
-}
-
-TEST(ConditionsFile, TheExampleYearReadsBackItsConditions)
-{
-    // The example year's groups in list order, with their sizes.
-    ConditionsWorkspace ws = workspaceOfSizes({{QStringLiteral("音男"), 40}, {QStringLiteral("音女"), 40},
-                                               {QStringLiteral("美男"), 38}, {QStringLiteral("美女"), 42},
-                                               {QStringLiteral("書男"), 44}, {QStringLiteral("書女"), 36}});
-    const QStringList order{QStringLiteral("書女"), QStringLiteral("書男"), QStringLiteral("美女"),
-                            QStringLiteral("美男"), QStringLiteral("音女"), QStringLiteral("音男")};
-    ASSERT_EQ(ws.groupCount(), 6);
-    for (int g = 1; g <= 6; ++g)
-        ASSERT_EQ(ws.groupName[g], order[g - 1]);
-
-    const ReadConditionsOutcome outcome = readConditions(ws, QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/nen1.csv"));
-    ASSERT_EQ(outcome.status, ReadConditionsOutcome::Status::Read);
-    const int firstClass[] = {5, 5, 3, 3, 1, 1};
-    int classTotal[11] = {};
-    for (int g = 1; g <= 6; ++g) {
-        const GroupCondition& c = ws.conditions[g];
-        EXPECT_EQ(c.classCount, 2) << g;
-        EXPECT_EQ(c.rows[1].classNumber, firstClass[g - 1]) << g;
-        EXPECT_EQ(c.rows[2].classNumber, firstClass[g - 1] + 1) << g;
-        EXPECT_EQ(c.rows[1].headCount, c.rows[2].headCount) << g;
-        EXPECT_EQ(c.rows[1].headCount + c.rows[2].headCount, ws.groupSize[g]) << g;
-        for (int k = 1; k <= kMaxPlanRows; ++k)
-            classTotal[c.rows[k].classNumber] += c.rows[k].headCount;
-    }
-    for (int cls = 1; cls <= 6; ++cls)
-        EXPECT_EQ(classTotal[cls], 40) << "class " << cls;
-    EXPECT_EQ(classTotal[0], 0);
-
-    // Confirming every group again as the example says gives the same bytes.
-    TempFolder folder;
-    const QString csv = folder.file(QStringLiteral("nen1.csv"));
-    for (int g = 1; g <= 6; ++g) {
-        const GroupCondition c = ws.conditions[g];
-        ConfirmEntryInput input;
-        input.comboPosition = g - 1;
-        input.csvPath = csv;
-        for (int k = 1; k <= 2; ++k) {
-            input.classNumbers[k] = QString::number(c.rows[k].classNumber);
-            input.headCounts[k] = QString::number(c.rows[k].headCount);
-        }
-        EXPECT_FALSE(confirmEntry(ws, input).message) << g;
-    }
-    EXPECT_EQ(testing::readBytes(conditionsFilePath(csv)),
-              testing::readBytes(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/nen1.csvJYOKEN.TXT")));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "conditions/ConditionsFile.h"
 #include "conditions/GroupTable.h"
 #include "import/ImportActions.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -66,6 +67,19 @@ TEST(ExampleYear, ImportsGroupsAndReadsItsConditionsReadyForTheDraw)
         allHeads += heads;
     }
     EXPECT_EQ(allHeads, table->studentCount());
+
+    // Typing the same conditions in gives exactly the file that comes with the example.
+    testing::TempFolder temp;
+    const QString csv = temp.file(QStringLiteral("nen1.csv"));
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        ConfirmEntryInput input{g - 1, {}, {}, csv};
+        for (int k = 1; k <= 2; ++k) {
+            input.classNumbers[k] = QString::number(ws.conditions[g].rows[k].classNumber);
+            input.headCounts[k] = QString::number(ws.conditions[g].rows[k].headCount);
+        }
+        EXPECT_FALSE(confirmEntry(ws, input).message) << g;
+    }
+    EXPECT_EQ(testing::readBytes(conditionsFilePath(csv)), testing::readBytes(conditionsFilePath(table->csvPath)));
 }
 
 } // namespace

@@ -97,6 +97,7 @@ TEST(GroupScan, NumbersFollowTheSortedListAndValuesCompareExactly)
         {"text order, not numbers", {"2", "10", "1", "2"}, {"1", "10", "2"}, {1, 1, 2}},
         {"letter case differs", {"a", "A", "a"}, {"A", "a"}, {1, 2}},
         {"empty value is a group", {"x", "", "x", ""}, {"", "x"}, {2, 2}},
+        {"no students: one empty group", {}, {""}, {0}},
         {"a trailing blank differs", {"音男", "音男 "}, {"音男", "音男 "}, {1, 1}},
         {"the example year's groups", {"音男", "音女", "美男", "美女", "書男", "書女"},
          {"書女", "書男", "美女", "美男", "音女", "音男"}, {1, 1, 1, 1, 1, 1}},
@@ -121,34 +122,6 @@ TEST(GroupScan, NumbersFollowTheSortedListAndValuesCompareExactly)
         for (const GroupCondition& condition : ws.conditions)
             EXPECT_EQ(condition, GroupCondition{}) << c.name;
     }
-}
-
-TEST(GroupScan, ListOrderIsPlainCodeUnitOrder)
-{
-    const struct {
-        const char* a;
-        const char* b;
-        bool less;
-    } cases[] = {
-        {"1", "10", true}, {"10", "2", true}, {"A", "a", true}, {"", "A", true},
-        {"書女", "書男", true}, {"美男", "音女", true}, {"a", "a", false}, {"b", "B", false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(groupNameLess(QString::fromUtf8(c.a), QString::fromUtf8(c.b)), c.less) << c.a << " < " << c.b;
-}
-
-TEST(GroupScan, ATableWithoutStudentsGivesOneEmptyGroup)
-{
-    StudentTable table;
-    table.lineCount = 1;
-    const LoadOutcome outcome = loadGroups(table);
-    EXPECT_FALSE(outcome.refusal);
-    EXPECT_EQ(outcome.workspace.groupCount(), 1);
-    EXPECT_EQ(outcome.workspace.groupName[1], QString());
-    EXPECT_EQ(outcome.workspace.groupSize[1], 0);
-    EXPECT_EQ(outcome.comboEntries, QStringList{QString()});
-    EXPECT_EQ(outcome.label10, QStringLiteral("0"));
-    EXPECT_EQ(outcome.label11, QStringLiteral("1"));
 }
 
 TEST(GroupScan, TablesBeyondTheCapacitiesAreRefusedWithAnEmptyWorkspace)
