@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
 #include <utility>
 
 namespace classdiv {
@@ -98,6 +99,8 @@ bool groupNameLess(const QString& a, const QString& b)
 
 void rankByScore(std::vector<StudentRecord>& rows, int n)
 {
+    if (n < 0 || static_cast<size_t>(n) >= rows.size())
+        throw std::out_of_range("rankByScore: fewer rows than asked to rank");
     if (n <= 1)
         return;
     applyOrder(rows, rankingOrder(scoreValues(rows, n), n));
