@@ -210,8 +210,9 @@ TEST(ReadColumns, StopsAtTheLastRowOfTheTable)
         const ReadColumnsOutcome outcome = readColumns({c.text3, "1", "", "1", "1"}, file.state, file.table);
         EXPECT_EQ(outcome.message, std::nullopt) << c.name;
         EXPECT_EQ(outcome.text8.has_value(), c.completes) << c.name;
-        if (outcome.text8)
+        if (outcome.text8) {
             EXPECT_EQ(outcome.text8->count(u"\r\n"_s), 501) << c.name;
+        }
         EXPECT_EQ(file.table.records[500].studentId, c.row500Id) << c.name;
     }
 }
