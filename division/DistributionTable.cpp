@@ -22,7 +22,7 @@ constexpr int kStrata = 6;
 template <typename Int>
 Int clampedWhole(double value)
 {
-    const double r = roundHalfEven(value);
+    const double r = roundedScore(value);
     if (!(r >= std::numeric_limits<Int>::min()))
         return std::numeric_limits<Int>::min();
     if (r > std::numeric_limits<Int>::max())
@@ -43,6 +43,29 @@ std::array<bool, kStrata + 1> strataOf(double s, const std::array<int16_t, 11>& 
             s < b[5]};
 }
 
+// Scores of a year lie within a few hundred points: counting them is far
+// quicker than comparing, with the same result.
+void sortDescending(int16_t* values, int n)
+{
+    if (n < 2)
+        return;
+    const auto [low, high] = std::minmax_element(values, values + n);
+    const int lowest = *low;
+    const int range = *high - lowest + 1;
+    if (range > 4096) {
+        std::sort(values, values + n, std::greater<>());
+        return;
+    }
+    std::array<int16_t, 4096> counts{};
+    for (int i = 0; i < n; ++i)
+        ++counts[values[i] - lowest];
+    int at = 0;
+    for (int v = range - 1; v >= 0; --v) {
+        for (int c = counts[v]; c > 0; --c)
+            values[at++] = static_cast<int16_t>(v + lowest);
+    }
+}
+
 const std::array<QString, 12>& classLabelTexts()
 {
     static const std::array<QString, 12> labels{
@@ -57,19 +80,32 @@ const std::array<QString, 12>& classLabelTexts()
 
 void fillDistributionTable(const StudentTable& table, DistributionTable& distribution)
 {
+    ScoreValues scores;
+    readScores(table, scores);
+    fillDistributionTable(table, scores, distribution);
+}
+
+void fillDistributionTable(const StudentTable& table, const ScoreValues& scores, DistributionTable& distribution)
+{
+    const auto& score = scores.value;
+    const bool whole = scores.smallWhole;
     const int n = std::min(table.studentCount(), kMaxStudents);
-    std::array<double, kStudentRows> score{};
-    std::array<int, kStudentRows> classRow{};
-    for (int e = 1; e <= n; ++e) {
-        score[e] = scoreValue(table.records[e].score);
+    std::array<int, kStudentRows> classRow;
+    for (int e = 1; e <= n; ++e)
         classRow[e] = classRowOf(table.records[e].newClass);
-    }
 
     // Overall average: every running sum is rounded, not only the last.
-    double total = 0;
-    for (int e = 1; e <= n; ++e)
-        total = clampedWhole<int32_t>(total + score[e]);
-    distribution.scoreTotal = static_cast<int32_t>(total);
+    if (whole) {
+        int32_t total = 0;
+        for (int e = 1; e <= n; ++e)
+            total += static_cast<int32_t>(score[e]);
+        distribution.scoreTotal = total;
+    } else {
+        double total = 0;
+        for (int e = 1; e <= n; ++e)
+            total = clampedWhole<int32_t>(total + score[e]);
+        distribution.scoreTotal = static_cast<int32_t>(total);
+    }
     distribution.overallAverage =
         n > 0 ? roundOneDecimal(static_cast<float>(static_cast<double>(distribution.scoreTotal) / n)) : 0.0f;
 
@@ -84,7 +120,8 @@ void fillDistributionTable(const StudentTable& table, DistributionTable& distrib
         const int k = classRow[e];
         if (k == 0)
             continue;
-        distribution.classScoreTotal[k] = clampedWhole<int32_t>(double(distribution.classScoreTotal[k]) + score[e]);
+        distribution.classScoreTotal[k] = whole ? distribution.classScoreTotal[k] + static_cast<int32_t>(score[e])
+                                                : clampedWhole<int32_t>(double(distribution.classScoreTotal[k]) + score[e]);
         ++distribution.classHeadCount[k];
     }
     for (int k = 1; k <= kClassRows; ++k) {
@@ -100,9 +137,11 @@ void fillDistributionTable(const StudentTable& table, DistributionTable& distrib
     // descending order of the numbers, which a sort gives in n log n.
     ScoreBands& bands = distribution.bands;
     bands.sortedScores[0] = 0;
-    for (int r = 1; r < kStudentRows; ++r)
-        bands.sortedScores[r] = clampedWhole<int16_t>(r <= n ? score[r] : scoreValue(table.records[r].score));
-    std::sort(bands.sortedScores.begin() + 1, bands.sortedScores.begin() + 1 + n, std::greater<>());
+    for (int r = 1; r <= n; ++r)
+        bands.sortedScores[r] = whole ? static_cast<int16_t>(score[r]) : clampedWhole<int16_t>(score[r]);
+    for (int r = n + 1; r < kStudentRows; ++r)
+        bands.sortedScores[r] = clampedWhole<int16_t>(scoreValue(table.records[r].score));
+    sortDescending(bands.sortedScores.data() + 1, n);
 
     // Boundary points.
     bands.topTenthRank = static_cast<int16_t>(roundHalfEven(static_cast<double>(n) * 0.1));
@@ -119,21 +158,21 @@ void fillDistributionTable(const StudentTable& table, DistributionTable& distrib
     bands.boundaryPoints[5] = clampedWhole<int16_t>(b5);
 
     // Stratum counts.
-    for (auto& row : distribution.stratumCounts)
-        row.fill(0);
+    std::array<std::array<int, kStrata + 1>, kWholeRow + 1> counts{};
     for (int e = 1; e <= n; ++e) {
-        const int k = classRow[e];
-        if (k == 0)
-            continue;
         const auto in = strataOf(score[e], bands.boundaryPoints);
         for (int s = 1; s <= kStrata; ++s)
-            distribution.stratumCounts[k][s] += in[s] ? 1 : 0;
+            counts[classRow[e]][s] += in[s]; // row 0 gathers the students of no class
     }
     for (int s = 1; s <= kStrata; ++s) {
-        int sum = 0;
         for (int k = 1; k <= kClassRows; ++k)
-            sum += distribution.stratumCounts[k][s];
-        distribution.stratumCounts[kWholeRow][s] = static_cast<int16_t>(sum);
+            counts[kWholeRow][s] += counts[k][s];
+    }
+    for (auto& row : distribution.stratumCounts)
+        row.fill(0);
+    for (int k = 1; k <= kWholeRow; ++k) {
+        for (int s = 1; s <= kStrata; ++s)
+            distribution.stratumCounts[k][s] = static_cast<int16_t>(counts[k][s]);
     }
 
     // Labels and headings.

@@ -37,8 +37,6 @@ QString groupLabel(const ConditionsWorkspace& ws, int g)
     return QStringLiteral("グループ「%1」").arg(name);
 }
 
-Message inputMistake(const QString& text) { return Message{text, titles::inputMistake}; }
-
 std::optional<Message> checkGrandTotal(const ConditionsWorkspace& ws, int studentCount)
 {
     // Rows above the class count take part: a group once confirmed with more
@@ -65,47 +63,51 @@ int slotCountOf(int headCount, int smallestHeadCount)
 std::optional<Message> checkGroup(const ConditionsWorkspace& ws, int g)
 {
     const GroupCondition& c = conditionOf(ws, g);
-    const QString group = groupLabel(ws, g);
+    const auto inputMistake = [&](const QString& what) {
+        return Message{groupLabel(ws, g) + what, titles::inputMistake};
+    };
     const int size = groupSizeOf(ws, g);
     if (c.classCount < 1)
-        return inputMistake(group + QStringLiteral("のクラス数と各クラスの人数が入力されていません。入力して確認ボタンを押して下さい。"));
+        return inputMistake(QStringLiteral("のクラス数と各クラスの人数が入力されていません。入力して確認ボタンを押して下さい。"));
     if (c.classCount > kMaxPlanRows)
-        return inputMistake(group + QStringLiteral("のクラス数に誤りがあります。10クラスまでです。"));
+        return inputMistake(QStringLiteral("のクラス数に誤りがあります。10クラスまでです。"));
     long headTotal = 0;
     int smallest = std::numeric_limits<int>::max();
     for (int k = 1; k <= c.classCount; ++k) {
         const ClassPlanRow& row = c.rows[k];
         if (row.classNumber < 1)
-            return inputMistake(group + QStringLiteral("の%1行目のクラス番号に誤りがあります。1以上の番号を入力して下さい。").arg(k));
+            return inputMistake(QStringLiteral("の%1行目のクラス番号に誤りがあります。1以上の番号を入力して下さい。").arg(k));
         if (row.headCount < 1)
-            return inputMistake(group + QStringLiteral("の%1行目の人数に誤りがあります。1人以上を入力して下さい。").arg(k));
+            return inputMistake(QStringLiteral("の%1行目の人数に誤りがあります。1人以上を入力して下さい。").arg(k));
         for (int j = 1; j < k; ++j) {
             if (c.rows[j].classNumber == row.classNumber)
-                return inputMistake(group + QStringLiteral("でクラス番号%1が2回入力されています。別々のクラス番号を入力して下さい。")
+                return inputMistake(QStringLiteral("でクラス番号%1が2回入力されています。別々のクラス番号を入力して下さい。")
                                                 .arg(row.classNumber));
         }
         headTotal += row.headCount;
         smallest = std::min<int>(smallest, row.headCount);
     }
     if (headTotal != size)
-        return inputMistake(group + QStringLiteral("の人数の合計（%1人）がグループの生徒数（%2人）と違います。").arg(headTotal).arg(size));
+        return inputMistake(QStringLiteral("の人数の合計（%1人）がグループの生徒数（%2人）と違います。").arg(headTotal).arg(size));
     if (size > kMaxDivisionGroupSize)
-        return inputMistake(group + QStringLiteral("の生徒数（%1人）が多すぎます。1つのグループは100人までしかクラス分けできません。").arg(size));
+        return inputMistake(QStringLiteral("の生徒数（%1人）が多すぎます。1つのグループは100人までしかクラス分けできません。").arg(size));
     int blockSize = 0;
     for (int k = 1; k <= c.classCount; ++k)
         blockSize += slotCountOf(c.rows[k].headCount, smallest);
     const int blocks = (size + blockSize - 1) / blockSize;
     if (blockSize > kMaxBlockSize || blocks > kMaxBlocks)
-        return inputMistake(group + QStringLiteral("の各クラスの人数の差が大きすぎて振り分けられません。"));
+        return inputMistake(QStringLiteral("の各クラスの人数の差が大きすぎて振り分けられません。"));
     return std::nullopt;
 }
 
 // Scores feed 16-bit sorted scores and 32-bit sums; refuse what cannot fit
 // before anything is written.
-std::optional<Message> checkScores(const StudentTable& table, int studentCount)
+std::optional<Message> checkScores(const StudentTable& table, const ScoreValues& scores, int studentCount)
 {
+    if (scores.smallWhole)
+        return std::nullopt;
     for (int e = 1; e <= studentCount; ++e) {
-        const double value = roundHalfEven(scoreValue(table.records[e].score));
+        const double value = roundHalfEven(scores.value[e]);
         if (!(value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max())) {
             return Message{QStringLiteral("%1番目の生徒（番号 %2）の点数「%3」は大きすぎてクラス分けできません。"
                                           "点数は-32768から32767までにして下さい。")
@@ -121,7 +123,9 @@ std::optional<Message> checkScores(const StudentTable& table, int studentCount)
 // students without a new class, so it is a programming error.
 void requireConsistentGroups(const ConditionsWorkspace& ws, int studentCount)
 {
-    std::vector<bool> seen(static_cast<size_t>(studentCount) + 1, false);
+    if (studentCount > kMaxStudents)
+        throw std::logic_error("drawClasses: more students than the table holds");
+    std::array<bool, kStudentRows> seen{};
     for (int g = 1; g <= ws.groupCount(); ++g) {
         const int size = groupSizeOf(ws, g);
         if (g >= static_cast<int>(ws.groupStudentRows.size())
@@ -213,13 +217,18 @@ void drawBlocks(int g, int size, DivisionState& state, RandomSource& random)
         int16_t* drawn = draws.data() + static_cast<size_t>(block - 1) * blockSize;
         int position = 1;
         long numbers = 0;
+        // Slots already in this block, bit x - 1: the same test as looking
+        // through the positions filled so far.
+        uint64_t taken[2] = {0, 0};
         while (position <= blockSize) {
             if (++numbers > kMaxNumbersPerBlock)
                 throw std::logic_error("drawClasses: the random source never completes a block");
             const double r = random.next();
             const int x = std::min(static_cast<int>(r * blockSize), blockSize - 1) + 1;
-            if (std::find(drawn, drawn + position - 1, x) != drawn + position - 1)
+            const uint64_t bit = uint64_t(1) << ((x - 1) & 63);
+            if (taken[(x - 1) >> 6] & bit)
                 continue;
+            taken[(x - 1) >> 6] |= bit;
             drawn[position - 1] = static_cast<int16_t>(x);
             ++position;
         }
@@ -233,18 +242,22 @@ void slotsToClasses(int g, int size, const GroupCondition& c, DivisionState& sta
 {
     // Slot s belongs to the row whose range holds it; one lookup per rank
     // gives the same classes as walking rows, slots and ranks.
-    std::array<int16_t, kMaxBlockSize + 1> slotClass{};
+    std::array<int8_t, kMaxBlockSize + 1> slotRow{};
     for (int k = 1; k <= c.classCount; ++k) {
         for (int s = state.slotRangeFirst[g][k]; s <= state.slotRangeLast[g][k]; ++s)
-            slotClass[s] = state.rowClassNumber[g][k];
+            slotRow[s] = static_cast<int8_t>(k);
     }
-    for (int w = 1; w <= size; ++w)
-        state.rankClass[g][w] = slotClass[state.rankSlot[g][w]];
+    for (int w = 1; w <= size; ++w) {
+        const int8_t k = slotRow[state.rankSlot[g][w]];
+        state.rankRow[g][w] = k;
+        state.rankClass[g][w] = state.rowClassNumber[g][k];
+    }
 }
 
 void balance(int g, int size, const GroupCondition& c, DivisionState& state)
 {
     std::vector<int16_t>& rankClass = state.rankClass[g];
+    std::vector<int8_t>& rankRow = state.rankRow[g];
     DivisionState::RowTable& surplus = state.classSurplus[g];
     int moves = 0;
     // Each move brings the sum of |surplus| down by two, so at most size
@@ -252,11 +265,14 @@ void balance(int g, int size, const GroupCondition& c, DivisionState& state)
     for (int pass = 0;; ++pass) {
         if (pass > size + 1)
             throw std::logic_error("drawClasses: the balancing did not settle");
+        // Class numbers are distinct within the group, so counting a rank's
+        // row is counting its class.
+        std::array<int, kMaxPlanRows + 1> count{};
+        for (int w = 1; w <= size; ++w)
+            ++count[rankRow[w]];
         bool exact = true;
         for (int k = 1; k <= c.classCount; ++k) {
-            const int16_t classNumber = c.rows[k].classNumber;
-            const auto count = std::count(rankClass.begin() + 1, rankClass.begin() + 1 + size, classNumber);
-            surplus[k] = static_cast<int16_t>(count - c.rows[k].headCount);
+            surplus[k] = static_cast<int16_t>(count[k] - c.rows[k].headCount);
             exact = exact && surplus[k] == 0;
         }
         if (exact)
@@ -271,10 +287,10 @@ void balance(int g, int size, const GroupCondition& c, DivisionState& state)
             continue; // cannot happen with the head counts adding up; the guard ends it
         // The m-th student of the over-full class, m half its size rounded down.
         const int m = (c.rows[over].headCount + surplus[over]) / 2;
-        const int16_t from = c.rows[over].classNumber;
         int seen = 0;
         for (int w = 1; w <= size; ++w) {
-            if (rankClass[w] == from && ++seen == m) {
+            if (rankRow[w] == over && ++seen == m) {
+                rankRow[w] = static_cast<int8_t>(under);
                 rankClass[w] = c.rows[under].classNumber;
                 ++moves;
                 break;
@@ -282,15 +298,6 @@ void balance(int g, int size, const GroupCondition& c, DivisionState& state)
         }
     }
     state.balancingMoves[g] = static_cast<int16_t>(moves);
-}
-
-const QString& rowText(const DivisionState& state, int g, const GroupCondition& c, int16_t classNumber)
-{
-    for (int k = 1; k <= c.classCount; ++k) {
-        if (state.rowClassNumber[g][k] == classNumber)
-            return state.rowClassText[g][k];
-    }
-    throw std::logic_error("drawClasses: a rank holds a class the group does not use");
 }
 
 } // namespace
@@ -305,7 +312,9 @@ DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTa
         if (auto message = checkGroup(ws, g))
             return DrawOutcome{std::move(message), false};
     }
-    if (auto message = checkScores(table, n))
+    ScoreValues scores;
+    readScores(table, scores);
+    if (auto message = checkScores(table, scores, n))
         return DrawOutcome{std::move(message), false};
     requireConsistentGroups(ws, n);
 
@@ -318,6 +327,7 @@ DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTa
     state.blockCount.assign(groups + 1, 0);
     state.rankSlot.resize(groups + 1);
     state.rankClass.resize(groups + 1);
+    state.rankRow.resize(groups + 1);
     state.classSurplus.assign(groups + 1, DivisionState::RowTable{});
     state.balancingMoves.assign(groups + 1, 0);
 
@@ -326,6 +336,7 @@ DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTa
         const GroupCondition& c = ws.conditions[g];
         state.rankSlot[g].assign(size + 1, 0);
         state.rankClass[g].assign(size + 1, 0);
+        state.rankRow[g].assign(size + 1, 0);
         drawBlocks(g, size, state, random);
         slotsToClasses(g, size, c, state);
         balance(g, size, c, state);
@@ -333,18 +344,16 @@ DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTa
 
     // Each student takes the class drawn for its own row, so students who
     // share an identifier keep their own classes and the head counts hold.
-    // The texts are looked up first, so the table is written whole or not at all.
-    std::vector<std::pair<int, const QString*>> newClasses;
-    newClasses.reserve(static_cast<size_t>(n));
     for (int g = 1; g <= groups; ++g) {
-        const GroupCondition& c = ws.conditions[g];
-        for (int w = 1; w <= groupSizeOf(ws, g); ++w)
-            newClasses.emplace_back(ws.groupStudentRows[g][w], &rowText(state, g, c, state.rankClass[g][w]));
+        for (int w = 1; w <= groupSizeOf(ws, g); ++w) {
+            QString& newClass = table.records[ws.groupStudentRows[g][w]].newClass;
+            const QString& text = state.rowClassText[g][state.rankRow[g][w]];
+            if (!newClass.isSharedWith(text)) // spares two atomic counts for those who stay
+                newClass = text;
+        }
     }
-    for (const auto& [row, text] : newClasses)
-        table.records[row].newClass = *text;
 
-    fillDistributionTable(table, distribution);
+    fillDistributionTable(table, scores, distribution);
     return DrawOutcome{std::nullopt, true};
 }
 

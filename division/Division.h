@@ -38,6 +38,7 @@ struct DivisionState {
     std::vector<int16_t> blockCount;                // [G]
     std::vector<std::vector<int16_t>> rankSlot;     // [G][rank 1 .. size]
     std::vector<std::vector<int16_t>> rankClass;    // [G][rank 1 .. size]
+    std::vector<std::vector<int8_t>> rankRow;       // [G][rank 1 .. size]: the plan row of rankClass
     std::vector<RowTable> classSurplus;             // [G][k] after the last count
     std::vector<int16_t> balancingMoves;            // [G]: students moved by the balancing
 };

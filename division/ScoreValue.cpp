@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace classdiv {
@@ -38,8 +39,21 @@ double scoreValue(const QString& text)
     }
     if (digits == 0)
         return textValue(text);
-    const double value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    const double value = fractionDigits == 0 ? static_cast<double>(mantissa)
+                                             : static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
     return negative ? -value : value;
+}
+
+void readScores(const StudentTable& table, ScoreValues& scores)
+{
+    const int n = std::min(table.studentCount(), kMaxStudents);
+    bool smallWhole = true;
+    for (int e = 1; e <= n; ++e) {
+        const double v = scoreValue(table.records[e].score);
+        scores.value[e] = v;
+        smallWhole &= v >= -32768.0 && v <= 32767.0 && static_cast<double>(static_cast<int>(v)) == v;
+    }
+    scores.smallWhole = smallWhole;
 }
 
 int classRowOf(const QString& newClass)

@@ -122,6 +122,34 @@ TEST(DistributionTable, TopTenthRankRoundsHalfToEven)
     }
 }
 
+TEST(DistributionTable, SortedScoresAreTheRoundedScoresFromHighToLow)
+{
+    struct Case {
+        const char* what;
+        std::vector<QString> scores;
+        std::vector<int16_t> sorted;
+    };
+    const Case cases[] = {
+        {"halves go to the even neighbour", {"84.5", "85.5", "-0.5", "-1.5", "2.5"}, {86, 84, 2, 0, -2}},
+        {"equal and negative scores", {"3", "-7", "3", "0", "-7", "12"}, {12, 3, 3, 0, -7, -7}},
+        {"a range wider than a school's", {"32000", "-32000", "5", "5", "-1"}, {32000, 5, 5, -1, -32000}},
+        {"letters count as 0", {"abc", "", "40点", "７０"}, {40, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::pair<QString, QString>> students;
+        for (const QString& s : c.scores)
+            students.push_back({"1", s});
+        const auto table = tableOf(students);
+        table->records[c.scores.size() + 1].score = QStringLiteral("99"); // beyond N: never sorted in
+        DistributionTable d;
+        fillDistributionTable(*table, d);
+        EXPECT_EQ(d.bands.sortedScores[0], 0);
+        EXPECT_EQ(std::vector<int16_t>(d.bands.sortedScores.begin() + 1, d.bands.sortedScores.begin() + 1 + c.sorted.size()),
+                  c.sorted);
+    }
+}
+
 TEST(DistributionTable, AveragesRoundFromTheSingleValue)
 {
     // 1247 / 20 = 62.35 is stored as a single just below it: 62.3.
