@@ -10,6 +10,8 @@
 
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
+#include <QEventLoop>
 
 #include <memory>
 
@@ -185,6 +187,27 @@ private slots:
         // Nothing else opens and no question is asked.
         QVERIFY(visibleWindowNames().isEmpty());
         QVERIFY(Dialogs::takeMessages().isEmpty());
+    }
+
+    void closeBoxLeavesTheRunningEventLoop()
+    {
+        // Not recording: the close box really ends the event loop, while a
+        // window switch (which hides a window) does not.
+        startShell();
+        Dialogs::setRecording(false);
+        QEventLoop loop;
+        QStringList reached;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* window = walk({"Form1.Command2", "Form4.Command1"});
+            reached << (window ? window->objectName() : QStringLiteral("<none>"));
+            QTimer::singleShot(50, window, [window] { window->close(); });
+        });
+        QTimer::singleShot(10000, &loop, [&] { loop.exit(99); });
+        const int code = loop.exec();
+        Dialogs::setRecording(true);
+        QCOMPARE(reached, QStringList{QStringLiteral("Form2")});
+        QCOMPARE(code, 0);
+        QVERIFY(Dialogs::programEnded());
     }
 };
 

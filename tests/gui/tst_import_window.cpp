@@ -251,7 +251,6 @@ private slots:
         const Message missing{kMissingInputMessage, QStringLiteral("再入力")};
         const Message wrongCount{kColumnCountMessage, QStringLiteral("エラー発生")};
         QTest::newRow("identifier column empty") << "6" << "" << missing;
-        QTest::newRow("column count emptied") << "" << "1" << missing;
         QTest::newRow("column count one too many") << "7" << "1" << wrongCount;
     }
     void readRefusesBadBoxesWithAMessage()

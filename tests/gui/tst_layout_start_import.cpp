@@ -110,6 +110,13 @@ private slots:
         const QStringList order = expectedTabOrder(w.table);
         QCOMPARE(focusChainNames(w.window.get()), order);
 
+        // The window opens with the focus on the first control of the Tab column.
+        w.window->show();
+        w.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
+        QTRY_VERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), order.first());
+
         // Real Tab presses, once round and back to the first control.
         QWidget* first = w.window->findChild<QWidget*>(order.first());
         QStringList expectedWalk = order;
