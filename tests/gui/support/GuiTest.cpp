@@ -93,7 +93,7 @@ QStringList checkControls(const QWidget* window, const std::vector<ExpectedContr
                 fail(e, QStringLiteral("at %1, expected at %2").arg(describe(actual), describe(design)));
             if (actual.size() != control->sizeHint())
                 fail(e, QStringLiteral("size %1 is not the size of its text").arg(describe(actual)));
-            if (!within(actual.width(), design.width(), 0.6, 1.5) || !within(actual.height(), design.height(), 0.6, 1.8))
+            if (!within(actual.width(), design.width(), 0.8, 1.25) || !within(actual.height(), design.height(), 0.7, 1.5))
                 fail(e, QStringLiteral("size %1 far from the design size %2").arg(describe(actual), describe(design)));
             if (control->focusPolicy() != Qt::NoFocus)
                 fail(e, QStringLiteral("a label must not take the focus"));

@@ -40,7 +40,8 @@ QString controlText(const QWidget* control);
 // Compares every expected control with the window's child of that name.
 // Returns one readable line per mismatch; empty when everything matches.
 // Sized-to-text labels: position exact, size equal to their own size hint
-// (adjustSize() was applied) and within a loose band of the design size,
+// (adjustSize() was applied) and within a band of the design size (width
+// -20%/+25%, height -30%/+50%),
 // since the substitute fonts measure a little differently.
 QStringList checkControls(const QWidget* window, const std::vector<ExpectedControl>& expected);
 
