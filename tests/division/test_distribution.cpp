@@ -4,7 +4,6 @@
 #include "division/DistributionTable.h"
 #include "division/ScoreValue.h"
 
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -200,19 +199,6 @@ TEST(DistributionTable, ClassesOutsideTheDrawKeepTheirLastDifference)
     EXPECT_EQ(d.classAverageDifference[3], -10.0f);
     EXPECT_EQ(d.classAverageDifference[11], 0.0f);
     EXPECT_EQ(strataOfRow(d, 2), (std::array<int16_t, 7>{}));
-}
-
-TEST(DistributionTable, LabelsAndHeadings)
-{
-    const auto table = tableOf({{"1", "50"}});
-    DistributionTable d;
-    fillDistributionTable(*table, d);
-    const QStringList labels{"", "１組", "２組", "３組", "４組", "５組", "６組", "７組", "８組", "９組", "10組", "全体"};
-    for (int k = 0; k <= 11; ++k)
-        EXPECT_EQ(d.classLabels[k], labels[k]) << k;
-    EXPECT_EQ(d.columnHeadings[6], QStringLiteral("人数"));
-    EXPECT_EQ(d.columnHeadings[7], QStringLiteral("平均"));
-    EXPECT_EQ(d.columnHeadings[8], QStringLiteral("平均差"));
 }
 
 TEST(DistributionTableItems, EmptyBeforeTheFirstPress)
