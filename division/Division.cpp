@@ -12,11 +12,13 @@ namespace classdiv {
 
 namespace {
 
-// What the division's tables hold per group.
-constexpr int kMaxDivisionGroupSize = 100;
-constexpr int kMaxBlockSize = 100;
-constexpr int kMaxBlocks = 100;
-// A fair source fills a block of 100 slots in about 520 numbers; needing a
+// The working tables are sized by use, so a group may hold as many students
+// as the group table does: a year drawn as one undivided group of 240 is an
+// ordinary case. A block never exceeds its group.
+constexpr int kMaxDivisionGroupSize = kMaxStudentsPerGroup;
+constexpr int kMaxBlockSize = kMaxStudentsPerGroup;
+constexpr int kMaxBlocks = kMaxStudentsPerGroup;
+// A fair source fills a block of 500 slots in about 3,400 numbers; needing a
 // million means the source is broken, not unlucky.
 constexpr long kMaxNumbersPerBlock = 1'000'000;
 
@@ -90,7 +92,7 @@ std::optional<Message> checkGroup(const ConditionsWorkspace& ws, int g)
     if (headTotal != size)
         return inputMistake(QStringLiteral("の人数の合計（%1人）がグループの生徒数（%2人）と違います。").arg(headTotal).arg(size));
     if (size > kMaxDivisionGroupSize)
-        return inputMistake(QStringLiteral("の生徒数（%1人）が多すぎます。1つのグループは100人までしかクラス分けできません。").arg(size));
+        return inputMistake(QStringLiteral("の生徒数（%1人）が多すぎます。1つのグループは500人までしかクラス分けできません。").arg(size));
     int blockSize = 0;
     for (int k = 1; k <= c.classCount; ++k)
         blockSize += slotCountOf(c.rows[k].headCount, smallest);

@@ -36,9 +36,8 @@ std::map<QString, int> classSizes(const DivisionYear& year, int g)
 
 TEST(DrawClasses, SixEqualClassesGetEveryBlockAsOnePermutation)
 {
-    // The year of 240 over six classes of 40 drawn as one group exceeds the
-    // hundred ranks a group can hold; the same shape at 96 students.
-    DivisionYear year({{QStringLiteral("全員"), 96, {{1, 16}, {2, 16}, {3, 16}, {4, 16}, {5, 16}, {6, 16}}}});
+    // A year of 240 drawn as one group over six classes of 40.
+    DivisionYear year({{QStringLiteral("全員"), 240, {{1, 40}, {2, 40}, {3, 40}, {4, 40}, {5, 40}, {6, 40}}}});
     // The repeated 2 is rejected, so every block takes all seven numbers.
     ScriptedRandom random(numbersForSlots({2, 2, 5, 1, 6, 3, 4}, 6));
     Press press;
@@ -47,15 +46,15 @@ TEST(DrawClasses, SixEqualClassesGetEveryBlockAsOnePermutation)
     ASSERT_FALSE(outcome.message);
     EXPECT_TRUE(outcome.drawn);
     EXPECT_EQ(press.state.blockSize[1], 6);
-    EXPECT_EQ(press.state.blockCount[1], 16);
-    EXPECT_EQ(random.reseeds(), 16u);
-    EXPECT_EQ(random.taken(), 16u * 7u);
+    EXPECT_EQ(press.state.blockCount[1], 40);
+    EXPECT_EQ(random.reseeds(), 40u);
+    EXPECT_EQ(random.taken(), 40u * 7u);
     EXPECT_EQ(press.state.balancingMoves[1], 0);
     const QString perBlock[] = {"2", "5", "1", "6", "3", "4"};
-    for (int w = 1; w <= 96; ++w)
+    for (int w = 1; w <= 240; ++w)
         ASSERT_EQ(year.newClassOf(1, w), perBlock[(w - 1) % 6]) << "rank " << w;
     for (int k = 1; k <= 6; ++k)
-        EXPECT_EQ(press.distribution.classHeadCount[k], 16);
+        EXPECT_EQ(press.distribution.classHeadCount[k], 40);
 }
 
 TEST(DrawClasses, FortyFortyTwentyHandsOutTwoTwoOneOfEveryFive)
@@ -302,25 +301,19 @@ TEST(DrawClasses, RefusedPressChangesNothing)
     }
 }
 
-TEST(DrawClasses, GroupOfMoreThanAHundredIsRefused)
+TEST(DrawClasses, GroupsUpToTheGroupTableCapacityAreDrawn)
 {
-    DivisionYear year({{QStringLiteral("大"), 240, {{1, 40}, {2, 40}, {3, 40}, {4, 40}, {5, 40}, {6, 40}}}});
-    ScriptedRandom random({0.5f});
-    Press press;
-    const DrawOutcome outcome = press.run(year, random);
-    ASSERT_TRUE(outcome.message);
-    EXPECT_EQ(outcome.message->title, titles::inputMistake);
-    EXPECT_TRUE(outcome.message->text.contains(QStringLiteral("「大」")));
-    EXPECT_TRUE(year.table->records[1].newClass.isEmpty());
-    EXPECT_EQ(random.reseeds(), 0u);
-
-    year = DivisionYear({{QStringLiteral("大"), 100, {{1, 1}, {2, 99}}}}); // the largest block that fits
+    // The largest block: head counts 1 and 499 give slot counts 1 and 499.
+    DivisionYear year({{QStringLiteral("大"), 500, {{1, 1}, {2, 499}}}});
     std::vector<int> wanted;
-    for (int s = 100; s >= 1; --s)
+    for (int s = 500; s >= 1; --s)
         wanted.push_back(s);
-    ScriptedRandom everySlot(numbersForSlots(wanted, 100));
+    ScriptedRandom everySlot(numbersForSlots(wanted, 500));
+    Press press;
     ASSERT_FALSE(press.run(year, everySlot).message);
-    EXPECT_EQ(press.state.blockSize[1], 100);
+    EXPECT_EQ(press.state.blockSize[1], 500);
+    EXPECT_EQ(press.distribution.classHeadCount[1], 1);
+    EXPECT_EQ(press.distribution.classHeadCount[2], 499);
 }
 
 TEST(DrawClasses, BrokenRandomSourceIsAProgrammingErrorNotAHang)
