@@ -9,6 +9,7 @@
 #include "ui/ImportWindow.h"
 #include "ui/StartWindow.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -88,6 +89,12 @@ private slots:
         QCOMPARE(clientSizeTwips(w.window.get()), w.clientTwips);
         const QStringList problems = checkControls(w.window.get(), w.table);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+
+        // The Windows names are drawn with their IPA substitutes, not a fallback font.
+        for (const ExpectedControl& e : w.table) {
+            auto* control = w.window->findChild<QWidget*>(e.name);
+            QCOMPARE(QFontInfo(control->font()).family().toLower(), QFont::substitute(e.fontFamily).toLower());
+        }
 
         // Nothing but the controls of the table stands in the window.
         QStringList named;
