@@ -1,8 +1,11 @@
 #include "ui/Dialogs.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QQueue>
 
@@ -23,6 +26,28 @@ DialogState& state()
     static DialogState s;
     return s;
 }
+
+class SaveFileDialog : public QFileDialog {
+public:
+    explicit SaveFileDialog(QWidget* parent) : QFileDialog(parent, kSaveDialogTitle) {}
+
+    void accept() override
+    {
+        // The name box says which file is meant. A file still selected in the
+        // list from an earlier choice (one the user just refused to replace,
+        // say) would otherwise be asked about and written instead of the name
+        // typed afterwards.
+        auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* list = findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        if (edit && list && list->selectionModel()) {
+            QItemSelectionModel* selection = list->selectionModel();
+            for (const QModelIndex& index : selection->selectedRows())
+                if (index.data(Qt::DisplayRole).toString() != edit->text())
+                    selection->select(index, QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+        }
+        QFileDialog::accept();
+    }
+};
 
 } // namespace
 
@@ -50,7 +75,7 @@ std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent)
     }
     // Qt's own dialog on every platform, so it looks and behaves the same
     // wherever the program runs and tests can drive it.
-    QFileDialog dialog(parent, kSaveDialogTitle);
+    SaveFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("SaveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
