@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QPushButton>
 #include <QtTest>
 
@@ -44,6 +46,21 @@ QStringList fileLines(const QString& path)
 QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
 
 } // namespace
+
+// Captures the whole screen, cut to the window and a margin round it, with
+// ImageMagick's import; used only under Xvfb with the real X11 platform.
+bool captureWindow(QWidget* window, const QString& path)
+{
+    if (!QTest::qWaitForWindowExposed(window))
+        return false;
+    window->activateWindow();
+    window->raise();
+    // let the X server show what Qt has just drawn
+    QTest::qWait(400);
+    const QRect area = window->frameGeometry().adjusted(-8, -8, 8, 8);
+    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y());
+    return QProcess::execute(QStringLiteral("import"), {"-window", "root", "-crop", crop, "+repage", path}) == 0;
+}
 
 class RoadTest : public QObject {
     Q_OBJECT
@@ -199,6 +216,57 @@ private slots:
         // The exit button ends the run.
         press("Command7");
         QVERIFY(Dialogs::programEnded());
+    }
+
+    // The four windows of varmesto as a teacher meets them, for the manual.
+    // Runs only when CLASSDIV_SCREENSHOTS names the folder for the pictures
+    // (scripts/screenshots.sh, under Xvfb with the X11 platform).
+    void screenshots()
+    {
+        const QString out = qEnvironmentVariable("CLASSDIV_SCREENSHOTS");
+        if (out.isEmpty())
+            QSKIP("CLASSDIV_SCREENSHOTS is not set");
+        QVERIFY(QDir().mkpath(out));
+        const QString target = QDir(out).absolutePath();
+        Dialogs::setRecording(true);
+
+        // A folder with a name a school might give it, shown in Dir1.
+        QDir folder(QDir::tempPath() + QStringLiteral("/学年データ"));
+        QVERIFY(!folder.exists()); // never touch a folder this run did not make
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        const auto removeFolder = qScopeGuard([&] { folder.removeRecursively(); });
+        const QString examples = QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/");
+        for (const char* name : {"nen1.csv", "nen1.csvJYOKEN.TXT"})
+            QVERIFY(writeBytes(folder.filePath(QLatin1String(name)), readBytes(examples + QLatin1String(name))));
+        QVERIFY(QDir::setCurrent(folder.path()));
+
+        ClockRandomSource random;
+        Shell shell(Deliverable::varmesto(), random);
+        shell.start();
+        auto press = [&](const char* name) {
+            QTest::mouseClick(shell.currentWindow()->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+        };
+        QVERIFY(captureWindow(shell.currentWindow(), target + QStringLiteral("/form1.png")));
+        press("Command2");
+        QVERIFY(captureWindow(shell.currentWindow(), target + QStringLiteral("/form4.png")));
+        press("Command1");
+
+        QWidget* form2 = shell.currentWindow();
+        auto* file1 = form2->findChild<CsvFileListBox*>(QStringLiteral("File1"));
+        QTRY_COMPARE(file1->count(), 1);
+        QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, file1->visualItemRect(file1->item(0)).center());
+        press("Command1");
+        const QStringList columns{"1", "3", "6", "7"};
+        for (int i = 0; i < columns.size(); ++i)
+            QTest::keyClicks(form2->findChild<QLineEdit*>(QStringLiteral("Text%1").arg(i + 4)), columns[i]);
+        press("Command2");
+        QVERIFY(captureWindow(form2, target + QStringLiteral("/form2.png")));
+        press("Command3");
+
+        press("Command3");
+        press("Command4");
+        QVERIFY(captureWindow(shell.currentWindow(), target + QStringLiteral("/form3.png")));
+        QCOMPARE(Dialogs::takeMessages(), QList<Message>());
     }
 };
 
