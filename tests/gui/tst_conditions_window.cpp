@@ -583,6 +583,34 @@ private slots:
         QCOMPARE(readBytes(name), saved);
     }
 
+    // A year the tables cannot hold: the window says so, shows an empty year
+    // and every button still works on it without harm.
+    void refusedYearIsToldAndStaysUsable()
+    {
+        StudentTable table;
+        table.lineCount = 302; // 301 students, each a group of its own
+        for (int r = 1; r <= 301; ++r)
+            table.records[r] = {QString(), QString::number(r), QString(), QStringLiteral("G%1").arg(r), "50"};
+        TempFolder folder;
+        table.csvPath = folder.file(QStringLiteral("many.csv"));
+        ClockRandomSource random;
+        ConditionsWindow window(table, Deliverable::varmesto(), random);
+        const QList<Message> shown = Dialogs::takeMessages();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(shown.first().title, QStringLiteral("エラー発生"));
+        QCOMPARE(child<QLabel>(&window, QStringLiteral("Label10"))->text(), QStringLiteral("0"));
+        QCOMPARE(child<QComboBox>(&window, QStringLiteral("Combo1"))->currentIndex(), -1);
+
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const char* name : {"Command1", "Command2", "Command4", "Command5"})
+            QTest::mouseClick(button(&window, QLatin1String(name)), Qt::LeftButton);
+        QVERIFY(!Dialogs::programEnded());
+        for (const Message& m : Dialogs::takeMessages())
+            QVERIFY(!m.text.isEmpty());
+        QCOMPARE(child<QComboBox>(&window, QStringLiteral("Combo1"))->count(), 1);
+    }
+
     void exitAndCloseBoxEndTheProgram()
     {
         Fixture f;
