@@ -275,6 +275,10 @@ private slots:
             expected << QStringLiteral("Text1(%1)").arg(k) << QStringLiteral("Text2(%1)").arg(k);
         expected << "Command2" << "Command3" << "Command4" << "Command5" << "Command7";
         QCOMPARE(focusChainNames(w), expected);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTRY_VERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Picture1")); // opens on Tab 0
         const QStringList walked = tabWalk(w, child<QWidget>(w, QStringLiteral("Picture1")), expected.size());
         QCOMPARE(walked.mid(0, expected.size()), expected);
         QCOMPARE(walked.last(), QStringLiteral("Picture1")); // and round again
