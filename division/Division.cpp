@@ -4,6 +4,7 @@
 #include "division/ScoreValue.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
@@ -221,7 +222,7 @@ void drawBlocks(int g, int size, DivisionState& state, RandomSource& random)
         long numbers = 0;
         // Slots already in this block, bit x - 1: the same test as looking
         // through the positions filled so far.
-        uint64_t taken[2] = {0, 0};
+        std::array<uint64_t, (kMaxBlockSize + 63) / 64> taken{};
         while (position <= blockSize) {
             if (++numbers > kMaxNumbersPerBlock)
                 throw std::logic_error("drawClasses: the random source never completes a block");
