@@ -1,6 +1,7 @@
 #pragma once
 // Student tables and workspaces built directly, for the conditions tests.
 
+#include "conditions/ConditionsEntry.h"
 #include "conditions/GroupTable.h"
 #include "import/StudentTable.h"
 
@@ -45,6 +46,21 @@ inline std::unique_ptr<StudentTable> tableOfSizes(const std::vector<std::pair<QS
 inline ConditionsWorkspace workspaceOfSizes(const std::vector<std::pair<QString, int>>& sizes)
 {
     return loadGroups(*tableOfSizes(sizes)).workspace;
+}
+
+// (class number, head count) box texts of plan rows 1, 2, ...
+using Rows = std::vector<std::pair<const char*, const char*>>;
+
+inline ConfirmEntryInput entryOf(int comboPosition, const Rows& rows, const QString& csvPath)
+{
+    ConfirmEntryInput input;
+    input.comboPosition = comboPosition;
+    input.csvPath = csvPath;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        input.classNumbers[i + 1] = QString::fromUtf8(rows[i].first);
+        input.headCounts[i + 1] = QString::fromUtf8(rows[i].second);
+    }
+    return input;
 }
 
 } // namespace classdiv::testing

@@ -20,19 +20,8 @@ namespace {
 using testing::TempFolder;
 using testing::workspaceOfSizes;
 
-using Rows = std::vector<std::pair<const char*, const char*>>; // (class number, head count) box texts
-
-ConfirmEntryInput entryOf(int comboPosition, const Rows& rows, const QString& csvPath)
-{
-    ConfirmEntryInput input;
-    input.comboPosition = comboPosition;
-    input.csvPath = csvPath;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        input.classNumbers[i + 1] = QString::fromUtf8(rows[i].first);
-        input.headCounts[i + 1] = QString::fromUtf8(rows[i].second);
-    }
-    return input;
-}
+using testing::entryOf;
+using testing::Rows;
 
 TEST(SetClassCount, AcceptsOneToTenRoundedAndRefusesTheRest)
 {

@@ -24,17 +24,8 @@ QByteArray block(int classCount, std::vector<std::pair<int, int>> rows)
     return bytes + QByteArray("0,0\r\n").repeated(kMaxPlanRows - int(rows.size()));
 }
 
-ConfirmEntryInput entryOf(int comboPosition, std::vector<std::pair<const char*, const char*>> rows, const QString& csv)
-{
-    ConfirmEntryInput input;
-    input.comboPosition = comboPosition;
-    input.csvPath = csv;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        input.classNumbers[i + 1] = QString::fromUtf8(rows[i].first);
-        input.headCounts[i + 1] = QString::fromUtf8(rows[i].second);
-    }
-    return input;
-}
+using testing::entryOf;
+using testing::Rows;
 
 TEST(ConditionsFile, WrittenByteForByteAsTheHandWrittenFile)
 {
