@@ -6,6 +6,9 @@
 #include "ui/Layout.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace classdiv {
 
@@ -17,6 +20,12 @@ int runProgram(int argc, char* argv[], const Deliverable& deliverable)
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationName(deliverable.programTitle);
     installFontSubstitutions();
+    // Every text of the program is Japanese; the buttons and questions of
+    // Qt's own boxes (the save dialog's overwrite question) should be too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     Dialogs::setProgramTitle(deliverable.programTitle);
 
     ClockRandomSource random;
