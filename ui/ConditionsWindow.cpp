@@ -3,6 +3,7 @@
 #include "conditions/ConditionsFile.h"
 #include "export/ResultFile.h"
 #include "ui/CommandButton.h"
+#include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 #include "ui/PictureBox.h"
@@ -24,43 +25,6 @@ constexpr int kClassNumberLeft = 360;
 constexpr int kHeadCountLeft = 1440;
 constexpr int kRowBoxWidth = 615;
 
-QLabel* makeLabel(QWidget* window, const QString& name, const QString& text, int left, int top, int width,
-                  int height, int tab, const QFont* font = nullptr)
-{
-    auto* label = new QLabel(text, window);
-    label->setObjectName(name);
-    label->setProperty("tabIndex", tab);
-    label->setFocusPolicy(Qt::NoFocus);
-    placeTwips(label, left, top, width, height);
-    if (font)
-        label->setFont(*font);
-    // sized to its text, in its own font
-    label->adjustSize();
-    return label;
-}
-
-CommandButton* makeButton(QWidget* window, const QString& name, const QString& text, const QString& tip, int left,
-                        int top, int width, int height, int tab)
-{
-    auto* button = new CommandButton(text, window);
-    button->setObjectName(name);
-    button->setProperty("tabIndex", tab);
-    button->setToolTip(tip);
-    placeTwips(button, left, top, width, height);
-    return button;
-}
-
-QLineEdit* makeBox(QWidget* window, const QString& name, const QString& tip, int left, int top, int width,
-                   int height, int tab)
-{
-    auto* box = new QLineEdit(window);
-    box->setObjectName(name);
-    box->setProperty("tabIndex", tab);
-    box->setToolTip(tip);
-    placeTwips(box, left, top, width, height);
-    return box;
-}
-
 } // namespace
 
 ConditionsWindow::ConditionsWindow(StudentTable& students, const Deliverable& deliverable, RandomSource& random,
@@ -79,63 +43,61 @@ void ConditionsWindow::setupUi(const Deliverable& deliverable)
 
     m_picture = new PictureBox(this);
     m_picture->setObjectName(QStringLiteral("Picture1"));
-    m_picture->setProperty("tabIndex", 0);
     m_picture->setToolTip(QStringLiteral("境界点は、上位10％、（上位10％＋平均点）÷２、平均点、（下位10％＋平均点）÷２、下位10％、で設定しています。"));
     m_picture->setFocusPolicy(Qt::StrongFocus);
     placeTwips(m_picture, 2880, 1800, 6015, 3615);
 
     const QFont heading = layoutFont(kFontPMincho, 12);
-    makeLabel(this, QStringLiteral("Label6"), QStringLiteral("分布表"), 5400, 1440, 720, 240, 1, &heading);
+    makeSizedLabel(this, QStringLiteral("Label6"), QStringLiteral("分布表"), 5400, 1440, &heading);
 
     m_combo = new QComboBox(this);
     m_combo->setObjectName(QStringLiteral("Combo1"));
-    m_combo->setProperty("tabIndex", 2);
     m_combo->setToolTip(QStringLiteral("条件を入力するグループをチェックしてください。"));
     placeTwips(m_combo, 240, 600, 2535, 300);
 
-    m_classCount = makeBox(this, QStringLiteral("Text3"),
+    m_classCount = makeTextBox(this, QStringLiteral("Text3"),
                            QStringLiteral("左のBoxで選択されているグループを何クラスに振り分けるかのクラス数を入力してください。"),
-                           3240, 600, 615, 270, 3);
+                           3240, 600, 615, 270);
 
-    makeLabel(this, QStringLiteral("Label1"), QStringLiteral("下のBoxからクループを選択する"), 240, 240, 2430, 180, 4);
+    makeSizedLabel(this, QStringLiteral("Label1"), QStringLiteral("下のBoxからクループを選択する"), 240, 240);
 
-    m_setClassCount = makeButton(this, QStringLiteral("Command1"),
+    m_setClassCount = makeCommandButton(this, QStringLiteral("Command1"),
                                  QStringLiteral("グループを選択し振り分けるクラス数を入力したらクリック"),
-                                 QStringLiteral("条件を入力する枠が生じます。"), 5040, 240, 1695, 855, 5);
+                                 QStringLiteral("条件を入力する枠が生じます。"), 5040, 240, 1695, 855);
 
-    m_classNumbers[1] = makeBox(this, QStringLiteral("Text1(1)"), QString(), kClassNumberLeft, kRowTop,
-                                kRowBoxWidth, kRowHeight, 6);
-    m_headCounts[1] = makeBox(this, QStringLiteral("Text2(1)"), QString(), kHeadCountLeft, kRowTop, kRowBoxWidth,
-                              kRowHeight, 7);
+    m_classNumbers[1] = makeTextBox(this, QStringLiteral("Text1(1)"), QString(), kClassNumberLeft, kRowTop,
+                                kRowBoxWidth, kRowHeight);
+    m_headCounts[1] = makeTextBox(this, QStringLiteral("Text2(1)"), QString(), kHeadCountLeft, kRowTop, kRowBoxWidth,
+                              kRowHeight);
 
-    makeLabel(this, QStringLiteral("Label2"), QStringLiteral("クラス番号"), 240, 1080, 780, 180, 8);
-    makeLabel(this, QStringLiteral("Label3"), QStringLiteral("振り分け人数"), 1320, 1080, 1005, 180, 9);
-    makeLabel(this, QStringLiteral("Label4"), QStringLiteral("振り分けるクラス数"), 3120, 240, 1395, 180, 10);
+    makeSizedLabel(this, QStringLiteral("Label2"), QStringLiteral("クラス番号"), 240, 1080);
+    makeSizedLabel(this, QStringLiteral("Label3"), QStringLiteral("振り分け人数"), 1320, 1080);
+    makeSizedLabel(this, QStringLiteral("Label4"), QStringLiteral("振り分けるクラス数"), 3120, 240);
 
-    m_confirm = makeButton(this, QStringLiteral("Command2"), QStringLiteral("　各グループ　入力データ確認ボタン"),
+    m_confirm = makeCommandButton(this, QStringLiteral("Command2"), QStringLiteral("　各グループ　入力データ確認ボタン"),
                            QStringLiteral("各グループの条件入力完了時に必ずクリックしてください。入力データがファイルに保存されています。"),
-                           600, 4680, 1335, 855, 11);
-    m_readBack = makeButton(this, QStringLiteral("Command3"), QStringLiteral("前回条件の読み込み"),
+                           600, 4680, 1335, 855);
+    m_readBack = makeCommandButton(this, QStringLiteral("Command3"), QStringLiteral("前回条件の読み込み"),
                             QStringLiteral("前回起動時に入力した条件を呼び出す際に押してください。初めての時は使用しません。"),
-                            600, 5880, 1335, 585, 12);
+                            600, 5880, 1335, 585);
 
-    makeLabel(this, QStringLiteral("Label5"), QStringLiteral("Ｔａｂｷｰで次の入力枠に移動"), 240, 4320, 2130, 180, 13);
+    makeSizedLabel(this, QStringLiteral("Label5"), QStringLiteral("Ｔａｂｷｰで次の入力枠に移動"), 240, 4320);
 
-    m_draw = makeButton(this, QStringLiteral("Command4"), QStringLiteral("分布表表示(何回もクリック)"),
+    m_draw = makeCommandButton(this, QStringLiteral("Command4"), QStringLiteral("分布表表示(何回もクリック)"),
                         QStringLiteral("クリックする度にクラス分けします。分布、平均点など最適の条件のクラス分けができます。"),
-                        3720, 5880, 1575, 615, 14);
-    m_save = makeButton(this, QStringLiteral("Command5"), QStringLiteral("ファイルに保存"),
+                        3720, 5880, 1575, 615);
+    m_save = makeCommandButton(this, QStringLiteral("Command5"), QStringLiteral("ファイルに保存"),
                         QStringLiteral("最適なクラス分けができたらファイル保存。csvファイルで新クラスと分布表データが保存されます。"),
-                        5880, 5880, 1455, 615, 15);
+                        5880, 5880, 1455, 615);
 
     const QFont countsFont = layoutFont(kFontPMincho, 9.75);
-    makeLabel(this, QStringLiteral("Label8"), QStringLiteral("生徒人数"), 7200, 360, 825, 195, 16, &countsFont);
-    makeLabel(this, QStringLiteral("Label9"), QStringLiteral("グループ数"), 7200, 840, 870, 180, 17);
-    m_studentCount = makeLabel(this, QStringLiteral("Label10"), QStringLiteral("Label10"), 8280, 360, 585, 180, 18);
-    m_groupCount = makeLabel(this, QStringLiteral("Label11"), QStringLiteral("Label11"), 8280, 840, 585, 180, 19);
+    makeSizedLabel(this, QStringLiteral("Label8"), QStringLiteral("生徒人数"), 7200, 360, &countsFont);
+    makeSizedLabel(this, QStringLiteral("Label9"), QStringLiteral("グループ数"), 7200, 840);
+    m_studentCount = makeSizedLabel(this, QStringLiteral("Label10"), QStringLiteral("Label10"), 8280, 360);
+    m_groupCount = makeSizedLabel(this, QStringLiteral("Label11"), QStringLiteral("Label11"), 8280, 840);
 
-    m_exit = makeButton(this, QStringLiteral("Command7"), QStringLiteral("終了"), QStringLiteral("ソフトを終了します"),
-                        7920, 5880, 615, 615, 20);
+    m_exit = makeCommandButton(this, QStringLiteral("Command7"), QStringLiteral("終了"), QStringLiteral("ソフトを終了します"),
+                        7920, 5880, 615, 615);
 
     // Selecting an entry, by the user (even the entry already shown) or by
     // the program, shows that group's condition; showing it twice is harmless.
@@ -179,10 +141,10 @@ void ConditionsWindow::createPlanRows()
     for (int k = 2; k <= kMaxPlanRows; ++k) {
         const QLineEdit* above = m_classNumbers[k - 1];
         const int top = kRowTop + kRowHeight * (k - 1);
-        m_classNumbers[k] = makeBox(this, QStringLiteral("Text1(%1)").arg(k), above->toolTip(), kClassNumberLeft,
-                                    top, kRowBoxWidth, kRowHeight, 2 * k + 4);
-        m_headCounts[k] = makeBox(this, QStringLiteral("Text2(%1)").arg(k), m_headCounts[1]->toolTip(),
-                                  kHeadCountLeft, top, kRowBoxWidth, kRowHeight, 2 * k + 5);
+        m_classNumbers[k] = makeTextBox(this, QStringLiteral("Text1(%1)").arg(k), above->toolTip(), kClassNumberLeft,
+                                    top, kRowBoxWidth, kRowHeight);
+        m_headCounts[k] = makeTextBox(this, QStringLiteral("Text2(%1)").arg(k), m_headCounts[1]->toolTip(),
+                                  kHeadCountLeft, top, kRowBoxWidth, kRowHeight);
     }
 
     // The Tab key walks the Tab column; the plan rows come right after the
@@ -191,8 +153,7 @@ void ConditionsWindow::createPlanRows()
     for (int k = 1; k <= kMaxPlanRows; ++k)
         chain << m_classNumbers[k] << m_headCounts[k];
     chain << m_confirm << m_readBack << m_draw << m_save << m_exit;
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    chainTabOrder(chain);
 
     showRows(kMaxPlanRows);
 }

@@ -1,6 +1,7 @@
 #include "ui/ImportWindow.h"
 
 #include "ui/CommandButton.h"
+#include "ui/Controls.h"
 #include "ui/CsvFileListBox.h"
 #include "ui/Dialogs.h"
 #include "ui/FolderListBox.h"
@@ -32,15 +33,6 @@ bool holds(const QString& root, const QString& folder)
     return folder.startsWith(prefix);
 }
 
-QLineEdit* makeTextBox(QWidget* window, const char* name, const QString& tip, int left, int top, int width, int height)
-{
-    auto* box = new QLineEdit(window);
-    box->setObjectName(QLatin1String(name));
-    box->setToolTip(tip);
-    placeTwips(box, left, top, width, height);
-    return box;
-}
-
 QPlainTextEdit* makeMultiLineBox(QWidget* window, const char* name, const QString& tip, int left, int top, int width,
                                  int height)
 {
@@ -53,26 +45,6 @@ QPlainTextEdit* makeMultiLineBox(QWidget* window, const char* name, const QStrin
     box->setTabChangesFocus(true);
     placeTwips(box, left, top, width, height);
     return box;
-}
-
-QPushButton* makeButton(QWidget* window, const char* name, const QString& text, const QString& tip, int left, int top,
-                        int width, int height)
-{
-    auto* button = new CommandButton(text, window);
-    button->setObjectName(QLatin1String(name));
-    button->setToolTip(tip);
-    placeTwips(button, left, top, width, height);
-    return button;
-}
-
-QLabel* makeSizedLabel(QWidget* window, const char* name, const QString& text, int left, int top)
-{
-    auto* label = new QLabel(text, window);
-    label->setObjectName(QLatin1String(name));
-    label->setFocusPolicy(Qt::NoFocus);
-    label->adjustSize();
-    label->move(twipsToPixels(left), twipsToPixels(top));
-    return label;
 }
 
 } // namespace
@@ -126,9 +98,9 @@ void ImportWindow::setupUi(const Deliverable& deliverable)
     m_files->setToolTip(QStringLiteral("目的のcsvファイルをチェックします。"));
     placeTwips(m_files, 3360, 240, 3015, 1170);
 
-    m_fileName = makeTextBox(this, "Text1", QStringLiteral("目的のcsvファイルをチェックするとここに名前がでます。"), 4320,
+    m_fileName = makeTextBox(this, QStringLiteral("Text1"), QStringLiteral("目的のcsvファイルをチェックするとここに名前がでます。"), 4320,
                              1560, 2055, 270);
-    auto* preview = makeButton(this, "Command1", QStringLiteral("ファイル名が表示されたらクリック　　項目名確認"),
+    auto* preview = makeCommandButton(this, QStringLiteral("Command1"), QStringLiteral("ファイル名が表示されたらクリック　　項目名確認"),
                                QStringLiteral("左下の枠にcsvファイルの内容が表示されます。内容を確認してください。"),
                                6720, 1080, 1455, 735);
     m_preview = makeMultiLineBox(
@@ -138,47 +110,46 @@ void ImportWindow::setupUi(const Deliverable& deliverable)
     m_loaded = makeMultiLineBox(this, "Text8", QString(), 5880, 2160, 2535, 1935);
     m_loaded->setPlainText(deliverable.text8Initial);
 
-    m_columnCount = makeTextBox(this, "Text3",
+    m_columnCount = makeTextBox(this, QStringLiteral("Text3"),
                                 QStringLiteral("コンピュータが計算します。間違っていれば入力してください。"), 3000, 4440,
                                 615, 270);
     m_idColumn = makeTextBox(
         this, "Text4", QStringLiteral("生徒識別データとは生徒個々を区別できるものです。例えば学籍番号とか。"), 3000,
         4920, 615, 270);
-    m_nameColumn = makeTextBox(this, "Text5", QString(), 3000, 5400, 615, 270);
+    m_nameColumn = makeTextBox(this, QStringLiteral("Text5"), QString(), 3000, 5400, 615, 270);
     m_groupColumn = makeTextBox(
         this, "Text6",
         QStringLiteral("生徒を各クラスに振り分ける際のグループを識別するデータです。例えば「音男」など。"), 3000, 5880,
         615, 270);
-    m_scoreColumn = makeTextBox(this, "Text7", QString(), 3000, 6360, 615, 270);
+    m_scoreColumn = makeTextBox(this, QStringLiteral("Text7"), QString(), 3000, 6360, 615, 270);
 
-    auto* read = makeButton(this, "Command2", QStringLiteral("左の５つの条件を入力できたらこのボタンをクリック"),
+    auto* read = makeCommandButton(this, QStringLiteral("Command2"), QStringLiteral("左の５つの条件を入力できたらこのボタンをクリック"),
                             QStringLiteral("右上の枠に識別、氏名、グループ、成績が表示されます。入力した「何列目」のデー"
                                            "タが正しかどか確認しください。"),
                             3960, 5640, 1695, 855);
-    auto* goOn = makeButton(this, "Command3", QStringLiteral("読み込みデータが正しければ、このボタンをクリック"),
+    auto* goOn = makeCommandButton(this, QStringLiteral("Command3"), QStringLiteral("読み込みデータが正しければ、このボタンをクリック"),
                             QStringLiteral("右上の枠に示された４つのデータが正しければクリックしてください。"), 6360,
                             5640, 1695, 855);
 
-    makeSizedLabel(this, "Label1", QStringLiteral("ＣＳＶファイルの列数(計算済み)＝"), 240, 4440);
-    makeSizedLabel(this, "Label2", QStringLiteral("生徒識別データは何列目ですか＝"), 240, 4920);
-    makeSizedLabel(this, "Label3", QStringLiteral("クルーブ識別データは何列目か＝"), 240, 5880);
-    makeSizedLabel(this, "Label4", QStringLiteral("生徒成績データは何列目ですか＝"), 240, 6360);
-    makeSizedLabel(this, "Label5", QStringLiteral("ファイル名"), 3360, 1590);
-    makeSizedLabel(this, "Label6", QStringLiteral("数値の入力は半角でね"), 3960, 4680);
-    makeSizedLabel(this, "Label7", QStringLiteral("生徒氏名は何列目ですか＝"), 240, 5400);
+    makeSizedLabel(this, QStringLiteral("Label1"), QStringLiteral("ＣＳＶファイルの列数(計算済み)＝"), 240, 4440);
+    makeSizedLabel(this, QStringLiteral("Label2"), QStringLiteral("生徒識別データは何列目ですか＝"), 240, 4920);
+    makeSizedLabel(this, QStringLiteral("Label3"), QStringLiteral("クルーブ識別データは何列目か＝"), 240, 5880);
+    makeSizedLabel(this, QStringLiteral("Label4"), QStringLiteral("生徒成績データは何列目ですか＝"), 240, 6360);
+    makeSizedLabel(this, QStringLiteral("Label5"), QStringLiteral("ファイル名"), 3360, 1590);
+    makeSizedLabel(this, QStringLiteral("Label6"), QStringLiteral("数値の入力は半角でね"), 3960, 4680);
+    makeSizedLabel(this, QStringLiteral("Label7"), QStringLiteral("生徒氏名は何列目ですか＝"), 240, 5400);
     auto* under8 = new QLabel(QStringLiteral("識別、氏名、グループ、成績順に表示される。されなければ再入力"), this);
     under8->setObjectName(QStringLiteral("Label8"));
     under8->setWordWrap(true);
     under8->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     under8->setFocusPolicy(Qt::NoFocus);
     placeTwips(under8, 5880, 4200, 2535, 375);
-    makeSizedLabel(this, "Label9", QStringLiteral("Ｔａｂｷｰで次の入力枠に移動"), 3960, 5160);
+    makeSizedLabel(this, QStringLiteral("Label9"), QStringLiteral("Ｔａｂｷｰで次の入力枠に移動"), 3960, 5160);
 
     const QList<QWidget*> tabOrder = {m_drive,   m_dir,      m_files,       m_fileName,  preview,
                                       m_preview, m_loaded,   m_columnCount, m_idColumn,  m_nameColumn,
                                       m_groupColumn, m_scoreColumn, read,   goOn};
-    for (int i = 0; i + 1 < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    chainTabOrder(tabOrder);
 
     connect(preview, &QPushButton::clicked, this, &ImportWindow::previewClicked);
     connect(read, &QPushButton::clicked, this, &ImportWindow::readClicked);
