@@ -2,48 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 namespace classdiv {
 namespace {
 
-struct ValueCase {
-    const char* text;
-    double expected;
-};
-
 TEST(TextValue, ReadsTheLongestHalfWidthNumberAtTheStart)
 {
-    const ValueCase cases[] = {
-        {"", 0},
-        {"78", 78},
-        {"  78  ", 78},
-        {"7 8", 78},          // blanks anywhere are ignored
-        {"1\t2\n3", 123},     // so are tabs and line feeds
-        {"-12.5", -12.5},
-        {"+3", 3},
-        {"3abc", 3},
-        {"85A", 85},
-        {"abc", 0},
-        {"A-17", 0},
-        {"00123", 123},
-        {"1.2.3", 1.2},
-        {".5", 0.5},
-        {"-.5", -0.5},
-        {".", 0},
-        {"-", 0},
-        {"1E3", 1000},
-        {"2.5e-1", 0.25},
-        {"1D2", 100},
-        {"1E", 1},            // an exponent without digits is no exponent
-        {"&H1F", 31},
-        {"&hff", 255},
-        {"&O17", 15},
-        {"&X1", 0},
-        {"１２", 0},          // full-width digits are no number
-        {"1２", 1},
-        {"\xe3\x80\x80" "5", 0}, // an ideographic space is not a blank
+    const struct {
+        const char* text;
+        double expected;
+    } cases[] = {
+        {"", 0}, {"78", 78}, {"  78  ", 78}, {"7 8", 78}, {"1\t2\n3", 123}, // blanks anywhere are ignored
+        {"-12.5", -12.5}, {"+3", 3}, {"85A", 85}, {"abc", 0}, {"A-17", 0}, {"00123", 123}, {"1.2.3", 1.2},
+        {"-.5", -0.5}, {".", 0}, {"-", 0}, {"1E3", 1000}, {"2.5e-1", 0.25}, {"1D2", 100},
+        {"1E", 1}, // an exponent without digits is no exponent
+        {"&H1F", 31}, {"&hff", 255}, {"&O17", 15}, {"&X1", 0},
+        {"１２", 0}, {"1２", 1},          // full-width digits are no number
+        {"\xe3\x80\x80" "5", 0},          // nor is an ideographic space a blank
     };
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(textValue(QString::fromUtf8(c.text)), c.expected) << c.text;
@@ -51,22 +27,20 @@ TEST(TextValue, ReadsTheLongestHalfWidthNumberAtTheStart)
 
 TEST(Rounding, WholeNumbersGoHalfToEvenAndCheckTheRange)
 {
+    const double inf = std::numeric_limits<double>::infinity();
     const struct {
         double value;
         std::optional<int16_t> expected;
     } cases[] = {
-        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {2.5001, 3}, {0.5, 0}, {1.5, 2},
-        {32767, 32767}, {32767.4, 32767}, {32767.5, std::nullopt}, {-32768, -32768},
-        {-32768.5, -32768}, {-32768.6, std::nullopt}, {1e10, std::nullopt},
-        {std::numeric_limits<double>::infinity(), std::nullopt},
-        {std::numeric_limits<double>::quiet_NaN(), std::nullopt},
+        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}, {2.5001, 3}, {0.5, 0},
+        {32767.4, 32767}, {32767.5, std::nullopt}, {-32768.5, -32768}, {-32768.6, std::nullopt},
+        {inf, std::nullopt}, {std::numeric_limits<double>::quiet_NaN(), std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(toInt16(c.value), c.expected) << c.value;
     EXPECT_EQ(toInt32(2147483647.0), 2147483647);
     EXPECT_EQ(toInt32(2147483648.0), std::nullopt);
     EXPECT_EQ(boxNumber(QStringLiteral("40000")), std::nullopt);
-    EXPECT_EQ(boxNumber(QStringLiteral("６")), 0);
 }
 
 TEST(Rounding, OneDecimalWorksOnTheSingleValue)
@@ -75,8 +49,6 @@ TEST(Rounding, OneDecimalWorksOnTheSingleValue)
     EXPECT_FLOAT_EQ(roundOneDecimal(1245.0f / 20.0f), 62.3f); // 62.25 is exact: half goes up
     EXPECT_FLOAT_EQ(roundOneDecimal(-2.35f), -2.3f);
     EXPECT_FLOAT_EQ(roundOneDecimal(-2.36f), -2.4f);
-    EXPECT_FLOAT_EQ(roundOneDecimal(50.5f), 50.5f);
-    EXPECT_FLOAT_EQ(roundOneDecimal(0.0f), 0.0f);
 }
 
 TEST(NumberText, FileAndPrintForms)
@@ -87,20 +59,11 @@ TEST(NumberText, FileAndPrintForms)
         const char* file;
         const char* print;
     } cases[] = {
-        {0, 15, "0", " 0 "},
-        {12, 15, "12", " 12 "},
-        {-3, 15, "-3", "-3 "},
-        {78.5, 15, "78.5", " 78.5 "},
-        {0.5, 15, "0.5", " 0.5 "},
-        {-0.5, 15, "-0.5", "-0.5 "},
-        {20230001, 15, "20230001", " 20230001 "},
-        {1e20, 15, "100000000000000000000", " 100000000000000000000 "},
+        {0, 15, "0", " 0 "}, {-0.0, 15, "0", " 0 "}, {-3, 15, "-3", "-3 "}, {78.5, 15, "78.5", " 78.5 "},
+        {-0.5, 15, "-0.5", "-0.5 "}, {1e20, 15, "100000000000000000000", " 100000000000000000000 "},
         {0.000125, 15, "0.000125", " 0.000125 "},
         {123456789012345678.0, 15, "123456789012346000", " 123456789012346000 "},
-        {62.3f, 7, "62.3", " 62.3 "},
-        {-1.5f, 7, "-1.5", "-1.5 "},
-        {0.1f, 7, "0.1", " 0.1 "},
-        {-0.0, 15, "0", " 0 "},
+        {62.3f, 7, "62.3", " 62.3 "}, {0.1f, 7, "0.1", " 0.1 "},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fileNumber(c.value, c.digits), QString::fromLatin1(c.file)) << c.file;
