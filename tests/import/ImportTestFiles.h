@@ -11,8 +11,7 @@ inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.
 
 namespace classdiv::testing {
 
-// lineCount lines of fieldsPerLine fields, the first line of item names,
-// every line ended by CR LF.
+// lineCount CR LF-ended lines of fieldsPerLine fields, the first of item names.
 inline QString studentLines(int lineCount, int fieldsPerLine)
 {
     QString text;
