@@ -18,34 +18,24 @@ struct Student {
     QString score;
 };
 
-// A table whose rows 1..N are the given students (identifier = row number as text).
+// A table whose rows 1..N are the given students (identifier = row number).
 inline std::unique_ptr<StudentTable> tableOf(const std::vector<Student>& students)
 {
     auto table = std::make_unique<StudentTable>();
     table->lineCount = static_cast<int16_t>(students.size() + 1);
-    table->records[0] = StudentRecord{{}, QStringLiteral("番号"), QStringLiteral("氏名"), QStringLiteral("グループ"),
-                                      QStringLiteral("点数")};
-    for (size_t i = 0; i < students.size(); ++i) {
-        const int row = static_cast<int>(i) + 1;
+    for (size_t row = 1; row <= students.size(); ++row)
         table->records[row] = StudentRecord{{}, QString::number(row), QStringLiteral("生徒%1").arg(row),
-                                            students[i].group, students[i].score};
-    }
+                                            students[row - 1].group, students[row - 1].score};
     return table;
 }
 
-// A table with groups of the given sizes, the students of each group in a row.
-inline std::unique_ptr<StudentTable> tableOfSizes(const std::vector<std::pair<QString, int>>& sizes)
+// A workspace of groups of the given sizes.
+inline ConditionsWorkspace workspaceOfSizes(const std::vector<std::pair<QString, int>>& sizes)
 {
     std::vector<Student> students;
     for (const auto& [group, size] : sizes)
-        for (int i = 0; i < size; ++i)
-            students.push_back({group, QString::number(50 + i)});
-    return tableOf(students);
-}
-
-inline ConditionsWorkspace workspaceOfSizes(const std::vector<std::pair<QString, int>>& sizes)
-{
-    return loadGroups(*tableOfSizes(sizes)).workspace;
+        students.insert(students.end(), size, Student{group, QStringLiteral("50")});
+    return loadGroups(*tableOf(students)).workspace;
 }
 
 // (class number, head count) box texts of plan rows 1, 2, ...
@@ -53,9 +43,7 @@ using Rows = std::vector<std::pair<const char*, const char*>>;
 
 inline ConfirmEntryInput entryOf(int comboPosition, const Rows& rows, const QString& csvPath)
 {
-    ConfirmEntryInput input;
-    input.comboPosition = comboPosition;
-    input.csvPath = csvPath;
+    ConfirmEntryInput input{comboPosition, {}, {}, csvPath};
     for (size_t i = 0; i < rows.size(); ++i) {
         input.classNumbers[i + 1] = QString::fromUtf8(rows[i].first);
         input.headCounts[i + 1] = QString::fromUtf8(rows[i].second);
