@@ -1,0 +1,289 @@
+// Every window of both programs against its layout table: controls, caption,
+// client size, frame and the Tab key.
+
+#include "support/GuiTest.h"
+
+#include "ui/ConditionsWindow.h"
+#include "ui/ExplanationWindow.h"
+#include "ui/ImportWindow.h"
+#include "ui/Layout.h"
+#include "ui/PictureBox.h"
+#include "ui/StartWindow.h"
+
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+#include <memory>
+
+using namespace classdiv;
+using namespace classdiv::testing;
+using Fit = ExpectedControl::Fit;
+
+Q_DECLARE_METATYPE(classdiv::Deliverable)
+
+namespace {
+
+QString shownText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+std::vector<ExpectedControl> startTable()
+{
+    return {
+        {"Command1", "QPushButton", "プログラム実行", {}, 2060, 3240, 2535, 855, kFontPMincho, 9, 0},
+        {"Command2", "QPushButton", "プログラムの解説文を読む", {}, 2060, 1680, 2535, 855, kFontPMincho, 9, 1},
+        {"Label1", "QLabel", "クラス分けシステム", {}, 1230, 480, 4260, 525, kFontPGothic, 26.25, 2, Fit::SizedToText},
+    };
+}
+
+std::vector<ExpectedControl> explanationTable()
+{
+    return {
+        {"Text1", "QPlainTextEdit", shownText(explanationText()), {}, 240, 240, 7695, 4575, kFontPMincho, 9.75, 0},
+        {"Command1", "QPushButton", "プログラム実行", {}, 3240, 5040, 1695, 615, kFontPMincho, 9, 1},
+    };
+}
+
+std::vector<ExpectedControl> importTable(const Deliverable& deliverable)
+{
+    std::vector<ExpectedControl> rows;
+    auto add = [&](const char* name, const char* cls, std::optional<QString> text, const char* tip, int l, int t, int w,
+                   int h, Fit fit = Fit::Fixed) {
+        rows.push_back({name, cls, text, QString::fromUtf8(tip), l, t, w, h, kFontPMincho, 9, int(rows.size()), fit});
+    };
+    const auto none = std::nullopt;
+    const QString empty;
+    add("Drive1", "QComboBox", none, "csvファイルのあるドライブを探します。", 240, 240, 2655, 300);
+    add("Dir1", "QListWidget", none, "csvファイルのあるホルダーを探します。", 240, 720, 2655, 1140);
+    add("File1", "QListWidget", none, "目的のcsvファイルをチェックします。", 3360, 240, 3015, 1170);
+    add("Text1", "QLineEdit", empty, "目的のcsvファイルをチェックするとここに名前がでます。", 4320, 1560, 2055, 270);
+    add("Command1", "QPushButton", "ファイル名が表示されたらクリック　　項目名確認",
+        "左下の枠にcsvファイルの内容が表示されます。内容を確認してください。", 6720, 1080, 1455, 735);
+    add("Text2", "QPlainTextEdit", empty,
+        "csvファィルの内容が表示されます。項目名など、目的とするcsvファイルかどうかの確認をしてください。", 240, 2160,
+        5415, 1935);
+    add("Text8", "QPlainTextEdit", shownText(deliverable.text8Initial), "", 5880, 2160, 2535, 1935);
+    add("Text3", "QLineEdit", empty, "コンピュータが計算します。間違っていれば入力してください。", 3000, 4440, 615, 270);
+    add("Text4", "QLineEdit", empty, "生徒識別データとは生徒個々を区別できるものです。例えば学籍番号とか。", 3000, 4920,
+        615, 270);
+    add("Text5", "QLineEdit", empty, "", 3000, 5400, 615, 270);
+    add("Text6", "QLineEdit", empty, "生徒を各クラスに振り分ける際のグループを識別するデータです。例えば「音男」など。",
+        3000, 5880, 615, 270);
+    add("Text7", "QLineEdit", empty, "", 3000, 6360, 615, 270);
+    add("Command2", "QPushButton", "左の５つの条件を入力できたらこのボタンをクリック",
+        "右上の枠に識別、氏名、グループ、成績が表示されます。入力した「何列目」のデータが正しかどか確認しください。",
+        3960, 5640, 1695, 855);
+    add("Command3", "QPushButton", "読み込みデータが正しければ、このボタンをクリック",
+        "右上の枠に示された４つのデータが正しければクリックしてください。", 6360, 5640, 1695, 855);
+    add("Label1", "QLabel", "ＣＳＶファイルの列数(計算済み)＝", "", 240, 4440, 2535, 180, Fit::SizedToText);
+    add("Label2", "QLabel", "生徒識別データは何列目ですか＝", "", 240, 4920, 2625, 180, Fit::SizedToText);
+    add("Label3", "QLabel", "クルーブ識別データは何列目か＝", "", 240, 5880, 2580, 180, Fit::SizedToText);
+    add("Label4", "QLabel", "生徒成績データは何列目ですか＝", "", 240, 6360, 2625, 180, Fit::SizedToText);
+    add("Label5", "QLabel", "ファイル名", "", 3360, 1590, 780, 180, Fit::SizedToText);
+    add("Label6", "QLabel", "数値の入力は半角でね", "", 3960, 4680, 1770, 180, Fit::SizedToText);
+    add("Label7", "QLabel", "生徒氏名は何列目ですか＝", "", 240, 5400, 2130, 180, Fit::SizedToText);
+    add("Label8", "QLabel", "識別、氏名、グループ、成績順に表示される。されなければ再入力", "", 5880, 4200, 2535, 375);
+    add("Label9", "QLabel", "Ｔａｂｷｰで次の入力枠に移動", "", 3960, 5160, 2130, 180, Fit::SizedToText);
+    return rows;
+}
+
+// Loaded on the example year: Label10 and Label11 show its counts.
+std::vector<ExpectedControl> conditionsTable()
+{
+    const QString p = kFontPMincho;
+    const char* button = "classdiv::CommandButton";
+    std::vector<ExpectedControl> rows{
+        {"Picture1", "classdiv::PictureBox", std::nullopt,
+         "境界点は、上位10％、（上位10％＋平均点）÷２、平均点、（下位10％＋平均点）÷２、下位10％、で設定しています。",
+         2880, 1800, 6015, 3615, p, 9, 0},
+        {"Label6", "QLabel", "分布表", "", 5400, 1440, 720, 240, p, 12, 1, Fit::SizedToText},
+        {"Combo1", "QComboBox", "", "条件を入力するグループをチェックしてください。", 240, 600, 2535, 300, p, 9, 2},
+        {"Text3", "QLineEdit", "", "左のBoxで選択されているグループを何クラスに振り分けるかのクラス数を入力してください。",
+         3240, 600, 615, 270, p, 9, 3},
+        {"Label1", "QLabel", "下のBoxからクループを選択する", "", 240, 240, 2430, 180, p, 9, 4, Fit::SizedToText},
+        {"Command1", button, "グループを選択し振り分けるクラス数を入力したらクリック", "条件を入力する枠が生じます。",
+         5040, 240, 1695, 855, p, 9, 5},
+        {"Label2", "QLabel", "クラス番号", "", 240, 1080, 780, 180, p, 9, 8, Fit::SizedToText},
+        {"Label3", "QLabel", "振り分け人数", "", 1320, 1080, 1005, 180, p, 9, 9, Fit::SizedToText},
+        {"Label4", "QLabel", "振り分けるクラス数", "", 3120, 240, 1395, 180, p, 9, 10, Fit::SizedToText},
+        {"Command2", button, "　各グループ　入力データ確認ボタン",
+         "各グループの条件入力完了時に必ずクリックしてください。入力データがファイルに保存されています。", 600, 4680,
+         1335, 855, p, 9, 11},
+        {"Command3", button, "前回条件の読み込み",
+         "前回起動時に入力した条件を呼び出す際に押してください。初めての時は使用しません。", 600, 5880, 1335, 585, p, 9,
+         12},
+        {"Label5", "QLabel", "Ｔａｂｷｰで次の入力枠に移動", "", 240, 4320, 2130, 180, p, 9, 13, Fit::SizedToText},
+        {"Command4", button, "分布表表示(何回もクリック)",
+         "クリックする度にクラス分けします。分布、平均点など最適の条件のクラス分けができます。", 3720, 5880, 1575, 615,
+         p, 9, 14},
+        {"Command5", button, "ファイルに保存",
+         "最適なクラス分けができたらファイル保存。csvファイルで新クラスと分布表データが保存されます。", 5880, 5880,
+         1455, 615, p, 9, 15},
+        {"Label8", "QLabel", "生徒人数", "", 7200, 360, 825, 195, p, 9.75, 16, Fit::SizedToText},
+        {"Label9", "QLabel", "グループ数", "", 7200, 840, 870, 180, p, 9, 17, Fit::SizedToText},
+        {"Label10", "QLabel", "240", "", 8280, 360, 585, 180, p, 9, 18, Fit::TextAtLoad},
+        {"Label11", "QLabel", "6", "", 8280, 840, 585, 180, p, 9, 19, Fit::TextAtLoad},
+        {"Command7", button, "終了", "ソフトを終了します", 7920, 5880, 615, 615, p, 9, 20},
+    };
+    // Ten plan rows below each other, walked by Tab row by row after Command1.
+    for (int k = 1; k <= 10; ++k)
+        for (int column : {1, 2})
+            rows.push_back({QStringLiteral("Text%1(%2)").arg(column).arg(k), "QLineEdit", "", "",
+                            column == 1 ? 360 : 1440, 1440 + 270 * (k - 1), 615, 270, p, 9, 6});
+    return rows;
+}
+
+struct WindowUnderTest {
+    std::unique_ptr<QWidget> window;
+    std::vector<ExpectedControl> table;
+    QString caption;
+    QSize clientTwips;
+};
+
+WindowUnderTest makeWindow(const QString& form, const Deliverable& deliverable)
+{
+    static StudentTable students;
+    static TempFolder folder;
+    static ClockRandomSource random;
+    if (form == "Form1")
+        return {std::make_unique<StartWindow>(deliverable), startTable(), "Mｅｎｕ", {6720, 4770}};
+    if (form == "Form4")
+        return {std::make_unique<ExplanationWindow>(deliverable), explanationTable(), "解説文", {8190, 5835}};
+    if (form == "Form2")
+        return {std::make_unique<ImportWindow>(students, deliverable), importTable(deliverable), "データ読み込み",
+                {8655, 6795}};
+    if (students.lineCount == 0 && !(copyExamples(folder.path(), {"nen1.csv"}) && readExampleYear(folder.path(), students)))
+        qFatal("the example year could not be read");
+    return {std::make_unique<ConditionsWindow>(students, deliverable, random), conditionsTable(),
+            "条件入力・ファイル書き出し", {9015, 6810}};
+}
+
+} // namespace
+
+class LayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        // One fixed volume: the layout must not depend on the machine's mounts.
+        ImportWindow::setVolumeAccess({[] { return std::vector<Volume>{{"/", "/"}}; },
+                                       [](const QString&) { return VolumeStatus::Ready; }});
+    }
+
+    void windowMatchesItsTable_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<Deliverable>("deliverable");
+        for (const char* form : {"Form1", "Form4", "Form2", "Form3"}) {
+            QTest::addRow("%s varmesto", form) << QString(form) << Deliverable::varmesto();
+            QTest::addRow("%s lintoraq", form) << QString(form) << Deliverable::lintoraq();
+        }
+    }
+    void windowMatchesItsTable()
+    {
+        QFETCH(QString, form);
+        QFETCH(Deliverable, deliverable);
+        WindowUnderTest w = makeWindow(form, deliverable);
+        QWidget* window = w.window.get();
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+
+        QCOMPARE(window->objectName(), form);
+        QCOMPARE(window->windowTitle(), w.caption);
+        QCOMPARE(window->size() * 15, w.clientTwips);
+        const QPoint offCentre = window->geometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 4, "the window opens centred");
+        QStringList problems = checkControls(window, w.table);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+
+        QStringList named, expected;
+        for (QWidget* control : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            named << control->objectName();
+        for (const ExpectedControl& e : w.table) {
+            expected << e.name;
+            // The Windows names are drawn with their substitutes, not a fallback font.
+            QCOMPARE(QFontInfo(child(window, e.name)->font()).family().toLower(), QFont::substitute(e.fontFamily).toLower());
+        }
+        named.sort();
+        expected.sort();
+        QCOMPARE(named, expected); // nothing but the table stands in the window
+
+        // Opens on the first control of the Tab column; real Tab presses go once round.
+        const QStringList order = expectedTabOrder(w.table);
+        QCOMPARE(focusChainNames(window), order);
+        QTRY_VERIFY(QApplication::focusWidget());
+        QCOMPARE(QApplication::focusWidget()->objectName(), order.first());
+        QCOMPARE(tabWalk(window, child(window, order.first()), order.size()), order + QStringList{order.first()});
+
+        QCOMPARE(window->minimumSize() == window->maximumSize(), deliverable.fixedFrame);
+        if (!deliverable.fixedFrame) { // a larger frame moves and scales nothing
+            const QSize larger = window->size() + QSize(150, 90);
+            window->resize(larger);
+            QTRY_COMPARE(window->size(), larger);
+            problems = checkControls(window, w.table);
+            QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
+        }
+    }
+
+    void boxesScrollWrapAndFrameAsDesigned()
+    {
+        WindowUnderTest import = makeWindow("Form2", Deliverable::varmesto());
+        for (const char* name : {"Text2", "Text8"}) {
+            auto* box = child<QPlainTextEdit>(import.window.get(), name);
+            QCOMPARE(box->lineWrapMode(), QPlainTextEdit::NoWrap);
+            QCOMPARE(box->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+            QCOMPARE(box->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+            QVERIFY(box->tabChangesFocus());
+        }
+        auto* label8 = child<QLabel>(import.window.get(), "Label8"); // two lines in its box
+        const int lineHeight = label8->fontMetrics().height(), needed = label8->heightForWidth(label8->width());
+        QVERIFY(label8->wordWrap() && needed > lineHeight && needed <= label8->height() + lineHeight / 2);
+
+        WindowUnderTest explanation = makeWindow("Form4", Deliverable::varmesto());
+        auto* text = child<QPlainTextEdit>(explanation.window.get(), "Text1");
+        QCOMPARE(text->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QVERIFY(text->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOn);
+        QCOMPARE(text->textCursor().position(), 0); // opens at its title
+
+        WindowUnderTest conditions = makeWindow("Form3", Deliverable::varmesto());
+        auto* picture = child<PictureBox>(conditions.window.get(), "Picture1"); // sunken two-pixel border
+        QCOMPARE(picture->frameWidth(), 2);
+        QCOMPARE(picture->frameShadow(), QFrame::Sunken);
+        QCOMPARE(picture->contentsRect().size(), QSize(twipsToPixels(5955), twipsToPixels(3555)));
+    }
+
+    void explanationTextHasItsPartsInOrder()
+    {
+        const QString text = explanationText();
+        QCOMPARE(text.count(QStringLiteral("\r\n")), text.count(u'\n')); // no lone line feed
+        QVERIFY(text.endsWith(QStringLiteral("\r\n")));
+        const QStringList inOrder = {
+            QString(12, QChar(0x3000)) + QStringLiteral("クラス分けソフトvarmesto.exeについて\r\n"),
+            QStringLiteral("★主な内容\r\n"),
+            QStringLiteral("★ＣＳＶファイルの条件\r\n"),
+            QStringLiteral("★ソウトの使い方\r\n"),
+            QStringLiteral("「ファイル名.csvJYOKEN.TXT」"),
+            QStringLiteral("ステップ８　保存のボタン「ファイルに保存」"),
+            QStringLiteral("★乱数発生の基本的な考え方\r\n"),
+            QStringLiteral("\r\n席　　次    1    2　　3　　4　　5　　6　　7　　8　　9　　10　　11　　12\r\n\r\n"),
+            QStringLiteral("ｸﾗｽ番号     2　　5　　3　　6　　4　　1　　4　　3　　1 　　6　 　2 　　5\r\n\r\n"),
+            QStringLiteral("　というような乱数を発生させ、生徒を各クラスに均等に振り分けています。\r\n"),
+            QStringLiteral("★最後に\r\n"),
+            QStringLiteral("varmesto.exe"),
+        };
+        qsizetype from = 0;
+        for (const QString& part : inOrder) {
+            from = text.indexOf(part, from);
+            QVERIFY2(from >= 0, qPrintable(QStringLiteral("missing or out of order: ") + part));
+            from += part.size();
+        }
+        QVERIFY(text.startsWith(inOrder.first()));
+    }
+};
+
+CLASSDIV_GUI_TEST_MAIN(LayoutTest)
+#include "tst_layout.moc"
