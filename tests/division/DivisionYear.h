@@ -19,52 +19,43 @@ struct GroupOfYear {
 };
 
 // Students are spread over the file round robin, so group order and file
-// order differ; within a group rank w has the score 1000 - w unless a score
-// function is given. Identifiers are "<group>-<rank>" unless idOf says else.
+// order differ; rank w has the score 1000 - w and the identifier "<g>-<w>",
+// or just "<w>" with sharedIds (numbers within the old class repeat).
 struct DivisionYear {
     std::unique_ptr<StudentTable> table = std::make_unique<StudentTable>();
     ConditionsWorkspace ws;
 
-    template <typename ScoreOf, typename IdOf>
-    DivisionYear(const std::vector<GroupOfYear>& groups, ScoreOf scoreOf, IdOf idOf)
+    explicit DivisionYear(const std::vector<GroupOfYear>& groups, bool sharedIds = false)
     {
-        const int count = static_cast<int>(groups.size());
-        ws.lastGroupIndex = static_cast<int16_t>(count - 1);
-        ws.groupName.assign(count + 1, QString());
-        ws.groupSize.assign(count + 1, 0);
-        ws.groupStudents.assign(count + 1, std::vector<StudentRecord>(1));
-        ws.groupStudentRows.assign(count + 1, std::vector<int16_t>(1, 0));
-        ws.conditions.assign(count + 1, GroupCondition{});
+        const size_t slotCount = groups.size() + 1;
+        ws.lastGroupIndex = static_cast<int16_t>(groups.size() - 1);
+        ws.groupName.assign(slotCount, QString());
+        ws.groupSize.assign(slotCount, 0);
+        ws.groupStudents.assign(slotCount, std::vector<StudentRecord>(1));
+        ws.groupStudentRows.assign(slotCount, std::vector<int16_t>(1, 0));
+        ws.conditions.assign(slotCount, GroupCondition{});
         int row = 0;
-        bool more = true;
-        for (int w = 1; more; ++w) {
-            more = false;
-            for (int g = 1; g <= count; ++g) {
-                const GroupOfYear& given = groups[g - 1];
-                if (w > given.size)
+        for (int w = 1;; ++w) {
+            const int before = row;
+            for (size_t g = 1; g < slotCount; ++g) {
+                if (w > groups[g - 1].size)
                     continue;
-                more = true;
-                StudentRecord record{QString(), idOf(g, w), QStringLiteral("生徒%1").arg(row + 1), given.name,
-                                     scoreOf(g, w)};
+                const QString id = sharedIds ? QString::number(w) : QStringLiteral("%1-%2").arg(g).arg(w);
+                const StudentRecord record{{}, id, QStringLiteral("生徒%1").arg(row + 1), groups[g - 1].name,
+                                           QString::number(1000 - w)};
                 table->records[++row] = record;
                 ws.groupStudents[g].push_back(record);
                 ws.groupStudentRows[g].push_back(static_cast<int16_t>(row));
             }
+            if (row == before)
+                break;
         }
         table->lineCount = static_cast<int16_t>(row + 1);
-        for (int g = 1; g <= count; ++g) {
-            const GroupOfYear& given = groups[g - 1];
-            ws.groupName[g] = given.name;
-            ws.groupSize[g] = static_cast<int16_t>(given.size);
-            setPlan(g, given.plan);
+        for (size_t g = 1; g < slotCount; ++g) {
+            ws.groupName[g] = groups[g - 1].name;
+            ws.groupSize[g] = static_cast<int16_t>(groups[g - 1].size);
+            setPlan(g, groups[g - 1].plan);
         }
-    }
-
-    explicit DivisionYear(const std::vector<GroupOfYear>& groups)
-        : DivisionYear(
-              groups, [](int, int w) { return QString::number(1000 - w); },
-              [](int g, int w) { return QStringLiteral("%1-%2").arg(g).arg(w); })
-    {
     }
 
     void setPlan(int g, const std::vector<std::pair<int, int>>& plan)
@@ -81,7 +72,7 @@ struct DivisionYear {
     QString newClassOf(int g, int w) const { return table->records[ws.groupStudentRows[g][w]].newClass; }
 };
 
-// Numbers that make the draw pick the given slots of a block of blockSize.
+// Numbers that make the draw pick the given slotCount of a block of blockSize.
 inline std::vector<float> numbersForSlots(const std::vector<int>& wanted, int blockSize)
 {
     std::vector<float> numbers;
