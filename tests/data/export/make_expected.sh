@@ -5,8 +5,6 @@
 set -eu
 cd "$(dirname "$0")"
 
-CRLF=$(printf '\r\n')
-
 cp932() { iconv -f UTF-8 -t CP932 > "$1"; }
 
 header() { printf '"新組","番号","氏名","組","点数"\r\n'; }
@@ -27,22 +25,14 @@ empty_table() {
   printf '0,1002,"石井 花子","音女",85\r\n'
   empty_table; } | cp932 before_first_press.csv
 
-# One student line of each kind, under the empty table.
-one_student() { { header; printf '%s\r\n' "$2"; empty_table; } | cp932 "$1"; }
-one_student student_id_00123.csv '3,123,"生徒Ａ","A1",78'
-one_student student_id_A-17.csv '3,0,"生徒Ａ","A1",78'
-one_student score_78_5.csv '3,1001,"生徒Ａ","A1",78.5'
-one_student score_fullwidth.csv '3,1001,"生徒Ａ","A1",0'
-one_student score_minus_half.csv '3,1001,"生徒Ａ","A1",-0.5'
-one_student name_with_comma.csv '3,1001,"山田, 太郎","A1",78'
-
 { printf '"新組","番号","","組","点数"\r\n'
   printf '1,1001,"","音男",78\r\n'
   printf '2,1002,"","音女",85\r\n'
   empty_table; } | cp932 no_name_column.csv
 
-# Eight students drawn into classes 1 to 4; classes 5 and 6 still hold the
-# differences of an earlier press in which they had students.
+# Eight students drawn into classes 1 to 4, then one student of each awkward
+# value; classes 5 and 6 still hold the differences of an earlier press in
+# which they had students, classes 7 to 10 are written all the same.
 { header
   printf '2,1001,"青木 一郎","音男",78\r\n'
   printf '1,1002,"石井 花子","音女",85\r\n'
@@ -52,6 +42,11 @@ one_student name_with_comma.csv '3,1001,"山田, 太郎","A1",78'
   printf '2,1006,"加藤 夏美","音女",70\r\n'
   printf '3,1007,"木村 四郎","美男",48\r\n'
   printf '4,1008,"久保 秋子","美女",66\r\n'
+  printf '3,123,"生徒Ａ","A1",78\r\n'
+  printf '3,0,"生徒Ｂ","A1",78\r\n'
+  printf '3,1011,"山田, 太郎","A1",78.5\r\n'
+  printf '3,1012,"生徒Ｄ","A1",0\r\n'
+  printf '3,1013,"生徒Ｅ","A1",-0.5\r\n'
   printf '"分布表"\r\n'
   printf '"境界点","91点","81点","71点","61点","55点",,"平均点","平均差"\r\n'
   printf '"１組",0,1,0,0,1,0,70,-1.1\r\n'
