@@ -79,7 +79,6 @@ TEST(ConditionsFile, ReadsBlocksByPositionAndStopsSilentlyOnAShortOrBadFile)
          {2, 1, std::nullopt}},
         {"blanks and a last line without its end", 1,
          " 2 \r\n 1 , 20\r\n2,20\n0,0\r0,0\r\n" + QByteArray("0,0\r\n").repeated(5) + "0,0", Status::Read, {2}},
-        {"a text that is no number reads 0", 1, "x\r\n" + QByteArray("a,b\r\n").repeated(10), Status::Read, {0}},
         {"a UTF-8 byte order mark is accepted", 1, "\xEF\xBB\xBF" + block(1, {{4, 7}}), Status::Read, {1}},
         {"a value beyond 16 bits stops the read", 2, block(1, {{1, 40000}}) + block(1), Status::Failed,
          {1, std::nullopt}},

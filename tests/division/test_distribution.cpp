@@ -17,8 +17,8 @@ namespace {
 using Strata = std::array<int16_t, 7>;
 using Bands = std::array<int16_t, 6>; // TopTenthRank, B1 .. B5
 
-// The table of students 1 .. N with (newClass, score) in file order.
-DistributionTable distributionOf(const std::vector<std::pair<QString, QString>>& students)
+// The table of students 1 .. N with (newClass, score) in file order, filled into d.
+DistributionTable distributionOf(const std::vector<std::pair<QString, QString>>& students, DistributionTable d = {})
 {
     auto table = std::make_unique<StudentTable>();
     table->lineCount = static_cast<int16_t>(students.size() + 1);
@@ -28,7 +28,6 @@ DistributionTable distributionOf(const std::vector<std::pair<QString, QString>>&
     }
     if (students.size() < kMaxStudents)
         table->records[students.size() + 1].score = QStringLiteral("999"); // beyond N: never counted
-    DistributionTable d;
     fillDistributionTable(*table, d);
     return d;
 }
@@ -132,21 +131,13 @@ TEST(DistributionTable, AveragesRoundFromTheSingleValue)
 
 TEST(DistributionTable, ClassesWithoutStudentsKeepTheirLastDifference)
 {
-    auto table = std::make_unique<StudentTable>();
-    DistributionTable d;
-    const auto fill = [&](const std::vector<std::pair<const char*, const char*>>& students) {
-        table->lineCount = static_cast<int16_t>(students.size() + 1);
-        for (size_t e = 1; e <= students.size(); ++e)
-            table->records[e] = StudentRecord{students[e - 1].first, {}, {}, {}, students[e - 1].second};
-        fillDistributionTable(*table, d);
-    };
     // Class 12 and the text "01" are in no class row, but in N and the average.
-    fill({{"1", "60"}, {"2", "80"}, {"12", "100"}, {"01", "0"}});
+    DistributionTable d = distributionOf({{"1", "60"}, {"2", "80"}, {"12", "100"}, {"01", "0"}});
     EXPECT_EQ(d.overallAverage, 60.0f);
     EXPECT_EQ(d.classAverageDifference[2], 20.0f);
     EXPECT_EQ(d.classHeadCount[1] + d.classHeadCount[2], 2);
 
-    fill({{"1", "60"}, {"1", "80"}, {"3", "100"}, {"3", "0"}});
+    d = distributionOf({{"1", "60"}, {"1", "80"}, {"3", "100"}, {"3", "0"}}, d);
     EXPECT_EQ(d.classHeadCount[2], 0);
     EXPECT_EQ(d.classAverage[2], 0.0f);
     EXPECT_EQ(d.classAverageDifference[2], 20.0f); // from the earlier press
