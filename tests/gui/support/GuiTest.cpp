@@ -40,16 +40,11 @@ QString controlText(const QWidget* control)
         return label->text();
     if (auto* line = qobject_cast<const QLineEdit*>(control))
         return line->text();
-    if (auto* plain = qobject_cast<const QPlainTextEdit*>(control))
-        return plain->toPlainText();
-    return QString();
+    auto* plain = qobject_cast<const QPlainTextEdit*>(control);
+    return plain ? plain->toPlainText() : QString();
 }
 
-QString describe(const QRect& r)
-{
-    return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
-}
-
+QString describe(const QRect& r) { return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()); }
 bool within(int actual, int design, double low, double high)
 {
     return actual >= std::floor(design * low) && actual <= std::ceil(design * high);
@@ -102,16 +97,13 @@ QStringList checkControls(const QWidget* window, const std::vector<ExpectedContr
     return problems;
 }
 
-QStringList expectedTabOrder(const std::vector<ExpectedControl>& expected)
+QStringList expectedTabOrder(std::vector<ExpectedControl> expected)
 {
-    std::vector<ExpectedControl> focusable;
-    std::copy_if(expected.begin(), expected.end(), std::back_inserter(focusable), [](const ExpectedControl& e) {
-        return e.tab >= 0 && qstrcmp(e.className, "QLabel") != 0;
-    });
-    std::stable_sort(focusable.begin(), focusable.end(), [](auto& a, auto& b) { return a.tab < b.tab; });
+    std::stable_sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.tab < b.tab; });
     QStringList names;
-    for (const ExpectedControl& e : focusable)
-        names << e.name;
+    for (const ExpectedControl& e : expected)
+        if (e.tab >= 0 && qstrcmp(e.className, "QLabel") != 0)
+            names << e.name;
     return names;
 }
 

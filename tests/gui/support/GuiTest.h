@@ -35,7 +35,7 @@ struct ExpectedControl {
 // One readable line per mismatch between the window and its table.
 QStringList checkControls(const QWidget* window, const std::vector<ExpectedControl>& expected);
 // The names the Tab key visits: controls with a tab place, labels excepted.
-QStringList expectedTabOrder(const std::vector<ExpectedControl>& expected);
+QStringList expectedTabOrder(std::vector<ExpectedControl> expected);
 // The window's Tab chain once round (controls taking Tab focus, visible, enabled).
 QStringList focusChainNames(QWidget* window);
 // Focus on `first`, then `presses` real Tab presses: the focused names, presses + 1 of them.
@@ -71,6 +71,5 @@ bool readExampleYear(const QString& folder, StudentTable& table);
         QApplication app(argc, argv);                                                                                  \
         classdiv::testing::initGuiTestApp();                                                                           \
         TestObject test;                                                                                               \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                                     \
         return QTest::qExec(&test, argc, argv);                                                                        \
     }
