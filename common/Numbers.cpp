@@ -1,6 +1,7 @@
 #include "common/Numbers.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -31,10 +32,50 @@ double radixValue(const QString& s, qsizetype start, int radix)
     return value;
 }
 
+// Plain decimal texts such as "85" or "-72.5" (nearly every score) without
+// building strings. Up to 15 digits the mantissa and the power of ten are
+// exact doubles, so one division is correctly rounded, as strtod is.
+std::optional<double> plainDecimalValue(const QString& text)
+{
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const qsizetype size = text.size();
+    const QChar* chars = text.constData();
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < size && (chars[i] == u'-' || chars[i] == u'+'))
+        negative = chars[i++] == u'-';
+    int64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    bool point = false;
+    for (; i < size; ++i) {
+        const char16_t c = chars[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            if (++digits > 15)
+                return std::nullopt;
+            mantissa = mantissa * 10 + (c - u'0');
+            if (point)
+                ++fractionDigits;
+        } else if (c == u'.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt; // blanks, exponents, &H, trailing letters ...
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    const double value = fractionDigits == 0 ? static_cast<double>(mantissa)
+                                             : static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    return negative ? -value : value;
+}
+
 } // namespace
 
 double textValue(const QString& text)
 {
+    if (const std::optional<double> plain = plainDecimalValue(text))
+        return *plain;
     QString s;
     s.reserve(text.size());
     for (QChar c : text) {

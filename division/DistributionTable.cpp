@@ -22,7 +22,7 @@ constexpr int kStrata = 6;
 template <typename Int>
 Int clampedWhole(double value)
 {
-    const double r = roundedScore(value);
+    const double r = roundHalfEven(value);
     if (!(r >= std::numeric_limits<Int>::min()))
         return std::numeric_limits<Int>::min();
     if (r > std::numeric_limits<Int>::max())
@@ -140,7 +140,7 @@ void fillDistributionTable(const StudentTable& table, const ScoreValues& scores,
     for (int r = 1; r <= n; ++r)
         bands.sortedScores[r] = whole ? static_cast<int16_t>(score[r]) : clampedWhole<int16_t>(score[r]);
     for (int r = n + 1; r < kStudentRows; ++r)
-        bands.sortedScores[r] = clampedWhole<int16_t>(scoreValue(table.records[r].score));
+        bands.sortedScores[r] = clampedWhole<int16_t>(textValue(table.records[r].score));
     sortDescending(bands.sortedScores.data() + 1, n);
 
     // Boundary points.

@@ -12,19 +12,6 @@
 
 namespace classdiv {
 
-// Same value as textValue(); plain decimal scores such as "85" or "-72.5"
-// take a short path, because a press reads every score several hundred times
-// a second while the user keeps pressing.
-double scoreValue(const QString& text);
-
-// roundHalfEven(), answering whole values at once: nearly every score is one.
-inline double roundedScore(double value)
-{
-    if (value > -1e15 && value < 1e15 && static_cast<double>(static_cast<int64_t>(value)) == value)
-        return value;
-    return roundHalfEven(value);
-}
-
 // The class number 1 .. 10 whose decimal text newClass is, else 0.
 int classRowOf(const QString& newClass);
 

@@ -25,6 +25,18 @@ TEST(TextValue, ReadsTheLongestHalfWidthNumberAtTheStart)
         EXPECT_DOUBLE_EQ(textValue(QString::fromUtf8(c.text)), c.expected) << c.text;
 }
 
+TEST(TextValue, PlainDecimalsAreReadBitForBitAsStrtodReadsThem)
+{
+    // Scores take a short path; it must give exactly the double strtod gives.
+    const char* texts[] = {"85", "-72.5", "0.1", "84.5", "+3", "007", "1.", ".5", "-0", "1234567890123456",
+                           "3.14159265358979", "99999999999999.9", "0.000000000000001", "123456789012345"};
+    for (const char* t : texts) {
+        const double expected = std::strtod(t, nullptr);
+        const double actual = textValue(QString::fromLatin1(t));
+        EXPECT_EQ(std::memcmp(&expected, &actual, sizeof(double)), 0) << t << ": " << actual;
+    }
+}
+
 TEST(Rounding, WholeNumbersGoHalfToEvenAndCheckTheRange)
 {
     const double inf = std::numeric_limits<double>::infinity();

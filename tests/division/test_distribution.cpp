@@ -170,18 +170,5 @@ TEST(DistributionTableItems, PositionsAndPrintForms)
     EXPECT_EQ(row(11)[9], (TableItem{5, 115, "全体"}));
 }
 
-TEST(ScoreValue, AgreesBitForBitWithTheNumericValueOfAText)
-{
-    const char16_t* texts[] = {u"85", u"-72.5", u"0.1", u"84.5", u"+3", u"007", u"1.", u".5", u"", u"abc", u"85a",
-                               u" 85", u"8 5", u"1e3", u"2.5D1", u"&H10", u"１２", u"-0", u"-", u"1234567890123456",
-                               u"3.14159265358979", u"99999999999999.9", u"0.000000000000001", u"1.2.3", u"--5"};
-    for (const char16_t* t : texts) {
-        const QString text = QString::fromUtf16(t);
-        const double expected = textValue(text);
-        const double actual = scoreValue(text);
-        EXPECT_EQ(std::memcmp(&expected, &actual, sizeof(double)), 0) << text.toStdString() << ": " << actual;
-    }
-}
-
 } // namespace
 } // namespace classdiv
