@@ -23,8 +23,9 @@ PreviewRun previewFile(const files::TempFolder& folder, const QByteArray& bytes,
 {
     const QString path = folder.file(u"x.csv"_s);
     EXPECT_TRUE(files::writeBytes(path, bytes));
-    if (sparseSize > 0)
+    if (sparseSize > 0) {
         EXPECT_TRUE(QFile(path).resize(sparseSize));
+    }
     PreviewRun run;
     run.table.lineCount = 99; // left from an earlier preview
     run.outcome = preview({folder.path(), folder.path(), u"x.csv"_s, u"x.csv"_s}, run.state, run.table);
@@ -103,8 +104,9 @@ TEST(Preview, RefusesOrStaysSilentWhereNoColumnCountCanBeFormed)
         EXPECT_EQ(run.outcome.text2, std::nullopt) << c.name;
         EXPECT_EQ(run.outcome.text3, std::nullopt) << c.name;
         EXPECT_FALSE(run.outcome.focusText4) << c.name;
-        if (c.message)
+        if (c.message) {
             EXPECT_TRUE(run.state.previewText.isEmpty()) << c.name;
+        }
     }
 }
 
