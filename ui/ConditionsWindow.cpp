@@ -1,6 +1,7 @@
 #include "ui/ConditionsWindow.h"
 
 #include "conditions/ConditionsFile.h"
+#include "division/EvenAverages.h"
 #include "export/ResultFile.h"
 #include "ui/CommandButton.h"
 #include "ui/Controls.h"
@@ -8,11 +9,16 @@
 #include "ui/Layout.h"
 #include "ui/PictureBox.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
 
 namespace classdiv {
 
@@ -24,6 +30,10 @@ constexpr int kRowHeight = 270;
 constexpr int kClassNumberLeft = 360;
 constexpr int kHeadCountLeft = 1440;
 constexpr int kRowBoxWidth = 615;
+constexpr int kClientWidth = 9015;
+constexpr int kClientHeight = 6810;
+
+const QString kEveryPressKey = QStringLiteral("adjust/evenAveragesEveryPress");
 
 } // namespace
 
@@ -41,62 +51,73 @@ void ConditionsWindow::setupUi(const Deliverable& deliverable)
     setWindowTitle(QStringLiteral("条件入力・ファイル書き出し"));
     setFont(layoutFont(kFontPMincho, 9));
 
-    m_picture = new PictureBox(this);
+    // The controls stand in a client area of the designed size; the menu bar
+    // sits above it, so nothing moves and the client keeps its size.
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("Form3Client"));
+    m_client->setFixedSize(twipsToPixels(kClientWidth), twipsToPixels(kClientHeight));
+    auto* frame = new QVBoxLayout(this);
+    frame->setContentsMargins(0, 0, 0, 0);
+    frame->setSpacing(0);
+    frame->addWidget(m_client, 0, Qt::AlignLeft | Qt::AlignTop);
+    frame->setMenuBar(setupMenuBar());
+
+    m_picture = new PictureBox(m_client);
     m_picture->setObjectName(QStringLiteral("Picture1"));
     m_picture->setToolTip(QStringLiteral("境界点は、上位10％、（上位10％＋平均点）÷２、平均点、（下位10％＋平均点）÷２、下位10％、で設定しています。"));
     m_picture->setFocusPolicy(Qt::StrongFocus);
     placeTwips(m_picture, 2880, 1800, 6015, 3615);
 
     const QFont heading = layoutFont(kFontPMincho, 12);
-    makeSizedLabel(this, QStringLiteral("Label6"), QStringLiteral("分布表"), 5400, 1440, &heading);
+    makeSizedLabel(m_client, QStringLiteral("Label6"), QStringLiteral("分布表"), 5400, 1440, &heading);
 
-    m_combo = new QComboBox(this);
+    m_combo = new QComboBox(m_client);
     m_combo->setObjectName(QStringLiteral("Combo1"));
     m_combo->setToolTip(QStringLiteral("条件を入力するグループをチェックしてください。"));
     placeTwips(m_combo, 240, 600, 2535, 300);
 
-    m_classCount = makeTextBox(this, QStringLiteral("Text3"),
+    m_classCount = makeTextBox(m_client, QStringLiteral("Text3"),
                            QStringLiteral("左のBoxで選択されているグループを何クラスに振り分けるかのクラス数を入力してください。"),
                            3240, 600, 615, 270);
 
-    makeSizedLabel(this, QStringLiteral("Label1"), QStringLiteral("下のBoxからクループを選択する"), 240, 240);
+    makeSizedLabel(m_client, QStringLiteral("Label1"), QStringLiteral("下のBoxからクループを選択する"), 240, 240);
 
-    m_setClassCount = makeCommandButton(this, QStringLiteral("Command1"),
+    m_setClassCount = makeCommandButton(m_client, QStringLiteral("Command1"),
                                  QStringLiteral("グループを選択し振り分けるクラス数を入力したらクリック"),
                                  QStringLiteral("条件を入力する枠が生じます。"), 5040, 240, 1695, 855);
 
-    m_classNumbers[1] = makeTextBox(this, QStringLiteral("Text1(1)"), QString(), kClassNumberLeft, kRowTop,
+    m_classNumbers[1] = makeTextBox(m_client, QStringLiteral("Text1(1)"), QString(), kClassNumberLeft, kRowTop,
                                 kRowBoxWidth, kRowHeight);
-    m_headCounts[1] = makeTextBox(this, QStringLiteral("Text2(1)"), QString(), kHeadCountLeft, kRowTop, kRowBoxWidth,
+    m_headCounts[1] = makeTextBox(m_client, QStringLiteral("Text2(1)"), QString(), kHeadCountLeft, kRowTop, kRowBoxWidth,
                               kRowHeight);
 
-    makeSizedLabel(this, QStringLiteral("Label2"), QStringLiteral("クラス番号"), 240, 1080);
-    makeSizedLabel(this, QStringLiteral("Label3"), QStringLiteral("振り分け人数"), 1320, 1080);
-    makeSizedLabel(this, QStringLiteral("Label4"), QStringLiteral("振り分けるクラス数"), 3120, 240);
+    makeSizedLabel(m_client, QStringLiteral("Label2"), QStringLiteral("クラス番号"), 240, 1080);
+    makeSizedLabel(m_client, QStringLiteral("Label3"), QStringLiteral("振り分け人数"), 1320, 1080);
+    makeSizedLabel(m_client, QStringLiteral("Label4"), QStringLiteral("振り分けるクラス数"), 3120, 240);
 
-    m_confirm = makeCommandButton(this, QStringLiteral("Command2"), QStringLiteral("　各グループ　入力データ確認ボタン"),
+    m_confirm = makeCommandButton(m_client, QStringLiteral("Command2"), QStringLiteral("　各グループ　入力データ確認ボタン"),
                            QStringLiteral("各グループの条件入力完了時に必ずクリックしてください。入力データがファイルに保存されています。"),
                            600, 4680, 1335, 855);
-    m_readBack = makeCommandButton(this, QStringLiteral("Command3"), QStringLiteral("前回条件の読み込み"),
+    m_readBack = makeCommandButton(m_client, QStringLiteral("Command3"), QStringLiteral("前回条件の読み込み"),
                             QStringLiteral("前回起動時に入力した条件を呼び出す際に押してください。初めての時は使用しません。"),
                             600, 5880, 1335, 585);
 
-    makeSizedLabel(this, QStringLiteral("Label5"), QStringLiteral("Ｔａｂｷｰで次の入力枠に移動"), 240, 4320);
+    makeSizedLabel(m_client, QStringLiteral("Label5"), QStringLiteral("Ｔａｂｷｰで次の入力枠に移動"), 240, 4320);
 
-    m_draw = makeCommandButton(this, QStringLiteral("Command4"), QStringLiteral("分布表表示(何回もクリック)"),
+    m_draw = makeCommandButton(m_client, QStringLiteral("Command4"), QStringLiteral("分布表表示(何回もクリック)"),
                         QStringLiteral("クリックする度にクラス分けします。分布、平均点など最適の条件のクラス分けができます。"),
                         3720, 5880, 1575, 615);
-    m_save = makeCommandButton(this, QStringLiteral("Command5"), QStringLiteral("ファイルに保存"),
+    m_save = makeCommandButton(m_client, QStringLiteral("Command5"), QStringLiteral("ファイルに保存"),
                         QStringLiteral("最適なクラス分けができたらファイル保存。csvファイルで新クラスと分布表データが保存されます。"),
                         5880, 5880, 1455, 615);
 
     const QFont countsFont = layoutFont(kFontPMincho, 9.75);
-    makeSizedLabel(this, QStringLiteral("Label8"), QStringLiteral("生徒人数"), 7200, 360, &countsFont);
-    makeSizedLabel(this, QStringLiteral("Label9"), QStringLiteral("グループ数"), 7200, 840);
-    m_studentCount = makeSizedLabel(this, QStringLiteral("Label10"), QStringLiteral("Label10"), 8280, 360);
-    m_groupCount = makeSizedLabel(this, QStringLiteral("Label11"), QStringLiteral("Label11"), 8280, 840);
+    makeSizedLabel(m_client, QStringLiteral("Label8"), QStringLiteral("生徒人数"), 7200, 360, &countsFont);
+    makeSizedLabel(m_client, QStringLiteral("Label9"), QStringLiteral("グループ数"), 7200, 840);
+    m_studentCount = makeSizedLabel(m_client, QStringLiteral("Label10"), QStringLiteral("Label10"), 8280, 360);
+    m_groupCount = makeSizedLabel(m_client, QStringLiteral("Label11"), QStringLiteral("Label11"), 8280, 840);
 
-    m_exit = makeCommandButton(this, QStringLiteral("Command7"), QStringLiteral("終了"), QStringLiteral("ソフトを終了します"),
+    m_exit = makeCommandButton(m_client, QStringLiteral("Command7"), QStringLiteral("終了"), QStringLiteral("ソフトを終了します"),
                         7920, 5880, 615, 615);
 
     // Selecting an entry, by the user (even the entry already shown) or by
@@ -110,7 +131,7 @@ void ConditionsWindow::setupUi(const Deliverable& deliverable)
     connect(m_save, &QPushButton::clicked, this, &ConditionsWindow::saveResultClicked);
     connect(m_exit, &QPushButton::clicked, this, [] { Dialogs::endProgram(); });
 
-    setupWindowFrame(this, 9015, 6810, deliverable);
+    setupWindowFrame(this, kClientWidth, kClientHeight, deliverable, layout()->menuBar()->sizeHint().height());
 }
 
 void ConditionsWindow::load()
@@ -141,9 +162,9 @@ void ConditionsWindow::createPlanRows()
     for (int k = 2; k <= kMaxPlanRows; ++k) {
         const QLineEdit* above = m_classNumbers[k - 1];
         const int top = kRowTop + kRowHeight * (k - 1);
-        m_classNumbers[k] = makeTextBox(this, QStringLiteral("Text1(%1)").arg(k), above->toolTip(), kClassNumberLeft,
+        m_classNumbers[k] = makeTextBox(m_client, QStringLiteral("Text1(%1)").arg(k), above->toolTip(), kClassNumberLeft,
                                     top, kRowBoxWidth, kRowHeight);
-        m_headCounts[k] = makeTextBox(this, QStringLiteral("Text2(%1)").arg(k), m_headCounts[1]->toolTip(),
+        m_headCounts[k] = makeTextBox(m_client, QStringLiteral("Text2(%1)").arg(k), m_headCounts[1]->toolTip(),
                                   kHeadCountLeft, top, kRowBoxWidth, kRowHeight);
     }
 
@@ -219,16 +240,79 @@ void ConditionsWindow::readConditionsClicked()
     }
 }
 
+QMenuBar* ConditionsWindow::setupMenuBar()
+{
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    QMenu* adjust = bar->addMenu(QStringLiteral("調整(&A)"));
+    adjust->setObjectName(QStringLiteral("menuAdjust"));
+    auto add = [&](const char* name, const QString& text, const QKeySequence& shortcut) {
+        QAction* action = adjust->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(shortcut);
+        // The shortcut works wherever the focus is in the window.
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        return action;
+    };
+    connect(add("actionBalance", QStringLiteral("平均点をそろえる"), QKeySequence(Qt::CTRL | Qt::Key_B)),
+            &QAction::triggered, this, &ConditionsWindow::evenAveragesTriggered);
+    m_everyPress = add("actionBalanceEveryPress", QStringLiteral("分布表表示のたびにそろえる"), QKeySequence());
+    m_everyPress->setCheckable(true);
+    m_everyPress->setChecked(QSettings().value(kEveryPressKey, false).toBool());
+    connect(m_everyPress, &QAction::toggled, this, [](bool on) { QSettings().setValue(kEveryPressKey, on); });
+    adjust->addSeparator();
+    connect(add("actionChart", QStringLiteral("グラフで見る"), QKeySequence(Qt::CTRL | Qt::Key_G)),
+            &QAction::triggered, this, &ConditionsWindow::chartTriggered);
+    connect(add("actionClassLists", QStringLiteral("クラス名簿"), QKeySequence(Qt::CTRL | Qt::Key_L)),
+            &QAction::triggered, this, &ConditionsWindow::classListsTriggered);
+    adjust->addSeparator();
+    connect(add("actionSpreadColumns", QStringLiteral("別クラス・混合の列…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
+            &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
+    return bar;
+}
+
 void ConditionsWindow::drawClassesClicked()
 {
+    if (m_everyPress->isChecked()) {
+        const EvenAveragesOutcome outcome =
+            evenAverages(m_workspace, m_division, m_students, m_distribution, m_random, m_spreadRules, true);
+        showDrawOutcome(outcome.message, outcome.drawn);
+        return;
+    }
     const DrawOutcome outcome = drawClasses(m_workspace, m_division, m_students, m_distribution, m_random);
-    if (outcome.message)
-        Dialogs::showMessage(this, *outcome.message);
-    if (outcome.drawn) {
+    showDrawOutcome(outcome.message, outcome.drawn);
+}
+
+void ConditionsWindow::evenAveragesTriggered()
+{
+    const EvenAveragesOutcome outcome =
+        evenAverages(m_workspace, m_division, m_students, m_distribution, m_random, m_spreadRules);
+    showDrawOutcome(outcome.message, outcome.drawn);
+}
+
+void ConditionsWindow::showDrawOutcome(const std::optional<Message>& message, bool drawn)
+{
+    if (drawn) {
         m_picture->setItems(distributionTableItems(m_distribution, m_students.studentCount()));
         // shown before the next press can come
         m_picture->repaint();
+        emit drawChanged();
     }
+    if (message)
+        Dialogs::showMessage(this, *message);
+}
+
+void ConditionsWindow::chartTriggered()
+{
+}
+
+void ConditionsWindow::classListsTriggered()
+{
+}
+
+void ConditionsWindow::spreadColumnsTriggered()
+{
 }
 
 void ConditionsWindow::saveResultClicked()

@@ -7,6 +7,7 @@
 #include "conditions/GroupTable.h"
 #include "division/DistributionTable.h"
 #include "division/Division.h"
+#include "division/EvenAverages.h"
 #include "division/RandomSource.h"
 #include "import/StudentTable.h"
 #include "ui/Deliverable.h"
@@ -15,7 +16,9 @@
 
 #include <array>
 
+class QAction;
 class QComboBox;
+class QMenuBar;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -37,9 +40,15 @@ public:
 
     const ConditionsWorkspace& workspace() const { return m_workspace; }
     const DistributionTable& distribution() const { return m_distribution; }
+    const StudentTable& students() const { return m_students; }
+    const SpreadRules& spreadRules() const { return m_spreadRules; }
+    // The area of the designed size that holds every control, below the menu bar.
+    QWidget* clientArea() const { return m_client; }
 
 signals:
     void closedByUser();
+    // The students' classes changed: a press, an evening-out or a hand swap.
+    void drawChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -56,6 +65,15 @@ private:
     void drawClassesClicked();   // Command4
     void saveResultClicked();    // Command5
 
+    // The menu 調整
+    QMenuBar* setupMenuBar();
+    void evenAveragesTriggered();
+    void chartTriggered();
+    void classListsTriggered();
+    void spreadColumnsTriggered();
+    // Shows a press's or an evening-out's table, then its message if any.
+    void showDrawOutcome(const std::optional<Message>& message, bool drawn);
+
     void showPlanRows(const PlanRowsView& view);
     void showRows(int visibleRows);
     void applyFocus(ConditionsFocus focus);
@@ -65,6 +83,10 @@ private:
     ConditionsWorkspace m_workspace;
     DivisionState m_division;
     DistributionTable m_distribution;
+    SpreadRules m_spreadRules;
+
+    QWidget* m_client = nullptr;
+    QAction* m_everyPress = nullptr;
 
     PictureBox* m_picture = nullptr;
     QComboBox* m_combo = nullptr;

@@ -18,6 +18,7 @@ struct DialogState {
     bool recording = false;
     QList<Message> messages;
     QQueue<std::optional<QString>> saveNames;
+    QQueue<bool> answers;
     bool ended = false;
 };
 
@@ -29,7 +30,7 @@ DialogState& state()
 
 class SaveFileDialog : public QFileDialog {
 public:
-    explicit SaveFileDialog(QWidget* parent) : QFileDialog(parent, kSaveDialogTitle) {}
+    SaveFileDialog(QWidget* parent, const QString& title) : QFileDialog(parent, title) {}
 
     void accept() override
     {
@@ -68,6 +69,13 @@ void Dialogs::showMessage(QWidget* parent, const Message& message)
 
 std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent)
 {
+    // A name typed without extension is used as typed.
+    return chooseSaveFile(parent, kSaveDialogTitle, kSaveDialogFilter, QString());
+}
+
+std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent, const QString& title, const QString& filter,
+                                               const QString& defaultSuffix)
+{
     if (state().recording) {
         if (state().saveNames.isEmpty())
             return std::nullopt;
@@ -75,18 +83,17 @@ std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent)
     }
     // Qt's own dialog on every platform, so it looks and behaves the same
     // wherever the program runs and tests can drive it.
-    SaveFileDialog dialog(parent);
+    SaveFileDialog dialog(parent, title);
     dialog.setObjectName(QStringLiteral("SaveDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false); // ask before replacing a file
-    dialog.setNameFilter(kSaveDialogFilter);
+    dialog.setNameFilter(filter);
     // Files from Windows are as often "*.csv" as "*.CSV": the one filter
     // lists both, so the pattern is matched without regard to case.
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-    // A name typed without extension is used as typed.
-    dialog.setDefaultSuffix(QString());
+    dialog.setDefaultSuffix(defaultSuffix);
     dialog.selectFile(QString()); // no proposed name
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -94,6 +101,19 @@ std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent)
     if (files.isEmpty() || files.first().isEmpty())
         return std::nullopt;
     return files.first();
+}
+
+bool Dialogs::ask(QWidget* parent, const Message& question)
+{
+    if (state().recording) {
+        state().messages.append(question);
+        return state().answers.isEmpty() ? true : state().answers.dequeue();
+    }
+    QMessageBox box(QMessageBox::Question, question.title.isEmpty() ? state().programTitle : question.title,
+                    question.text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setObjectName(QStringLiteral("QuestionBox"));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void Dialogs::endProgram()
@@ -116,6 +136,7 @@ QList<Message> Dialogs::takeMessages()
 }
 
 void Dialogs::queueSaveFileName(std::optional<QString> name) { state().saveNames.enqueue(std::move(name)); }
+void Dialogs::queueAnswer(bool yes) { state().answers.enqueue(yes); }
 bool Dialogs::programEnded() { return state().ended; }
 void Dialogs::resetProgramEnded() { state().ended = false; }
 

@@ -28,6 +28,14 @@ public:
     // nullopt when cancelled.
     static std::optional<QString> chooseSaveFile(QWidget* parent);
 
+    // The same dialog for the program's other files (a picture, a PDF): its
+    // own title and filter, and the suffix added to a name typed without one.
+    static std::optional<QString> chooseSaveFile(QWidget* parent, const QString& title, const QString& filter,
+                                                 const QString& defaultSuffix);
+
+    // A modal question with Yes and No; true for Yes.
+    static bool ask(QWidget* parent, const Message& question);
+
     // Ends the program at once (after all windows close).
     static void endProgram();
 
@@ -38,6 +46,8 @@ public:
     static bool recording();
     static QList<Message> takeMessages();
     static void queueSaveFileName(std::optional<QString> name);
+    // Questions are recorded with the messages and answered from this queue (Yes when empty).
+    static void queueAnswer(bool yes);
     static bool programEnded();
     static void resetProgramEnded();
 };

@@ -35,9 +35,10 @@ QFont layoutFont(const QString& family, double pointSize)
     return font;
 }
 
-void setupWindowFrame(QWidget* window, int clientWidthTwips, int clientHeightTwips, const Deliverable& deliverable)
+void setupWindowFrame(QWidget* window, int clientWidthTwips, int clientHeightTwips, const Deliverable& deliverable,
+                      int menuBarHeight)
 {
-    const QSize client(twipsToPixels(clientWidthTwips), twipsToPixels(clientHeightTwips));
+    const QSize client(twipsToPixels(clientWidthTwips), twipsToPixels(clientHeightTwips) + menuBarHeight);
     if (deliverable.fixedFrame) {
         window->setFixedSize(client);
         window->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);

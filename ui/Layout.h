@@ -29,7 +29,8 @@ void installFontSubstitutions();
 QFont layoutFont(const QString& family, double pointSize);
 
 // Sets the client size (twips), the frame of the deliverable and centres the
-// window on its screen.
-void setupWindowFrame(QWidget* window, int clientWidthTwips, int clientHeightTwips, const Deliverable& deliverable);
+// window on its screen. A menu bar of menuBarHeight pixels stands above the client.
+void setupWindowFrame(QWidget* window, int clientWidthTwips, int clientHeightTwips, const Deliverable& deliverable,
+                      int menuBarHeight = 0);
 
 } // namespace classdiv
