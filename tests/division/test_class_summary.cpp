@@ -1,0 +1,86 @@
+// The numbers the chart window shows: box plot figures, band counts and
+// labels, and the counts of the mixing column per class.
+
+#include "division/ClassSummary.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace classdiv {
+namespace {
+
+TEST(ClassSummary, BoxFiguresInterpolateQuartilesLikeASpreadsheet)
+{
+    const struct {
+        std::vector<double> scores;
+        BoxFigures expected;
+    } cases[] = {
+        {{}, {0, 0, 0, 0, 0}},
+        {{70}, {70, 70, 70, 70, 70}},
+        {{40, 80}, {40, 50, 60, 70, 80}},
+        {{1, 2, 3, 4}, {1, 1.75, 2.5, 3.25, 4}},
+        {{10, 20, 30, 40, 50}, {10, 20, 30, 40, 50}},
+        {{-5, 0, 0, 0, 84.5, 100}, {-5, 0, 0, 63.375, 100}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(boxFigures(c.scores), c.expected) << c.scores.size() << " scores";
+}
+
+struct Student {
+    QString newClass, score, mix;
+};
+
+TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
+{
+    const std::vector<Student> students{
+        {"2", "90", "10"}, {"1", "84.5", "2"}, {"2", "40", "1組"}, {"11", "99", "2"},
+        {"1", "61", ""},   {"", "50", "2"},    {"1", "70", "10"},  {"2", "55", "2"},
+    };
+    auto table = std::make_unique<StudentTable>();
+    table->lineCount = static_cast<int16_t>(students.size() + 1);
+    std::vector<QString> mix(1);
+    for (size_t e = 1; e <= students.size(); ++e) {
+        table->records[e].newClass = students[e - 1].newClass;
+        table->records[e].score = students[e - 1].score;
+        mix.push_back(students[e - 1].mix);
+    }
+
+    DistributionTable distribution;
+    EXPECT_TRUE(summarizeYear(*table, distribution, mix).classes.empty()) << "before the first press";
+    fillDistributionTable(*table, distribution);
+
+    const YearSummary year = summarizeYear(*table, distribution, mix);
+    ASSERT_EQ(year.classes.size(), 2u) << "class 11 and the student of no class have no row";
+    EXPECT_FLOAT_EQ(year.overallAverage, distribution.overallAverage);
+    EXPECT_EQ(year.mixValues, (QStringList{"1組", "2", "10", kEmptyMixValue}));
+    const struct {
+        int classNumber;
+        QString label;
+        std::vector<double> scores;
+        std::vector<int> mixCounts;
+    } expected[] = {
+        {1, "１組", {61, 70, 84.5}, {0, 1, 1, 1}},
+        {2, "２組", {40, 55, 90}, {1, 1, 1, 0}},
+    };
+    for (size_t i = 0; i < 2; ++i) {
+        const ClassSummary& c = year.classes[i];
+        EXPECT_EQ(c.classNumber, expected[i].classNumber);
+        EXPECT_EQ(c.label, expected[i].label);
+        EXPECT_EQ(c.scores, expected[i].scores);
+        EXPECT_EQ(c.box, boxFigures(expected[i].scores));
+        EXPECT_EQ(c.mixCounts, expected[i].mixCounts);
+        for (int s = 1; s <= 6; ++s)
+            EXPECT_EQ(c.bandCounts[s], distribution.stratumCounts[c.classNumber][s]) << "class " << i + 1 << " band " << s;
+    }
+    EXPECT_TRUE(summarizeYear(*table, distribution, {}).mixValues.isEmpty()) << "no mixing column";
+
+    // Band labels follow the table's boundary points, a negative one included.
+    distribution.bands.boundaryPoints = {0, 85, 72, 60, 48, -5};
+    EXPECT_EQ(summarizeYear(*table, distribution, {}).bandLabels,
+              (std::array<QString, 7>{"", "85点以上", "72点以上85点未満", "60点以上72点未満", "48点以上60点未満",
+                                      "-5点以上48点未満", "-5点未満"}));
+}
+
+} // namespace
+} // namespace classdiv
