@@ -3,6 +3,7 @@
 #include "conditions/ConditionsFile.h"
 #include "division/EvenAverages.h"
 #include "export/ResultFile.h"
+#include "ui/ChartWindow.h"
 #include "ui/CommandButton.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
@@ -305,6 +306,18 @@ void ConditionsWindow::showDrawOutcome(const std::optional<Message>& message, bo
 
 void ConditionsWindow::chartTriggered()
 {
+    if (!m_chart)
+        m_chart = new ChartWindow(*this);
+    m_chart->show();
+    m_chart->raise();
+    m_chart->activateWindow();
+}
+
+void ConditionsWindow::setSpreadRules(const SpreadRules& rules)
+{
+    m_spreadRules = rules;
+    if (!m_picture->items().empty())
+        emit drawChanged();
 }
 
 void ConditionsWindow::classListsTriggered()

@@ -12,6 +12,7 @@
 #include "import/StudentTable.h"
 #include "ui/Deliverable.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -25,6 +26,7 @@ class QPushButton;
 
 namespace classdiv {
 
+class ChartWindow;
 class PictureBox;
 
 class ConditionsWindow : public QWidget {
@@ -42,6 +44,7 @@ public:
     const DistributionTable& distribution() const { return m_distribution; }
     const StudentTable& students() const { return m_students; }
     const SpreadRules& spreadRules() const { return m_spreadRules; }
+    void setSpreadRules(const SpreadRules& rules);
     // The area of the designed size that holds every control, below the menu bar.
     QWidget* clientArea() const { return m_client; }
 
@@ -87,6 +90,7 @@ private:
 
     QWidget* m_client = nullptr;
     QAction* m_everyPress = nullptr;
+    QPointer<ChartWindow> m_chart; // made at the first グラフで見る, then shown again
 
     PictureBox* m_picture = nullptr;
     QComboBox* m_combo = nullptr;
