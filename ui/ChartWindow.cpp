@@ -20,7 +20,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
@@ -30,6 +29,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace classdiv {
 
@@ -80,6 +80,36 @@ QValueAxis* countAxis(const std::vector<int>& totals)
     return axis;
 }
 
+// Horizontal stacked bars: a bar per class, １組 at the top as in the table's
+// rows, the sets from left to right. The category axis of a horizontal bar
+// chart runs upwards and will not reverse, so the classes go in last first.
+void addClassBars(QChart* chart, const YearSummary& year, const std::vector<QBarSet*>& sets,
+                  const std::function<int(const ClassSummary&, size_t)>& count, Qt::Alignment legend)
+{
+    auto* bars = new QHorizontalStackedBarSeries;
+    auto* classes = new QBarCategoryAxis;
+    std::vector<int> totals;
+    for (auto c = year.classes.rbegin(); c != year.classes.rend(); ++c) {
+        classes->append(c->label);
+        int total = 0;
+        for (size_t i = 0; i < sets.size(); ++i) {
+            sets[i]->append(count(*c, i));
+            total += count(*c, i);
+        }
+        totals.push_back(total);
+    }
+    for (QBarSet* set : sets)
+        bars->append(set);
+    chart->addSeries(bars);
+    styleAxis(classes);
+    QValueAxis* counts = countAxis(totals);
+    chart->addAxis(classes, Qt::AlignLeft);
+    chart->addAxis(counts, Qt::AlignBottom);
+    bars->attachAxis(classes);
+    bars->attachAxis(counts);
+    chart->legend()->setAlignment(legend);
+}
+
 } // namespace
 
 ChartWindow::ChartWindow(ConditionsWindow& conditions)
@@ -122,15 +152,14 @@ ChartWindow::ChartWindow(ConditionsWindow& conditions)
     mixLayout->setContentsMargins(0, 0, 0, 0);
     mixLayout->addWidget(m_mixing, 1);
     mixLayout->addWidget(m_mixDeviation);
-    auto* grid = new QGridLayout(m_charts);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(m_boxPlot, 0, 0);
-    grid->addWidget(m_bands, 0, 1);
-    grid->addWidget(m_mixArea, 1, 0, 1, 2);
-    grid->setColumnStretch(0, 1);
-    grid->setColumnStretch(1, 1);
-    grid->setRowStretch(0, 3);
-    grid->setRowStretch(1, 2);
+    // The mixing view below the other two; hidden, it takes no room.
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_boxPlot, 1);
+    row->addWidget(m_bands, 1);
+    auto* column = new QVBoxLayout(m_charts);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addLayout(row, 1);
+    column->addWidget(m_mixArea, 1);
     m_pages->addWidget(m_charts);
 
     m_savePicture = new QPushButton(QStringLiteral("画像として保存"), this);
@@ -149,7 +178,7 @@ ChartWindow::ChartWindow(ConditionsWindow& conditions)
         if (isVisible())
             refresh();
     });
-    resize(960, 620);
+    resize(960, 660);
     refresh();
 }
 
@@ -217,7 +246,8 @@ void ChartWindow::showBoxPlot(const YearSummary& year)
     auto* y = new QValueAxis;
     y->setRange(std::floor(low) - 1, std::ceil(high) + 1);
     y->applyNiceNumbers();
-    y->setTitleText(QStringLiteral("点"));
+    y->setLabelFormat(QStringLiteral("%d"));
+    y->setTitleText(QStringLiteral("得点"));
     styleAxis(y);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
@@ -232,59 +262,33 @@ void ChartWindow::showBoxPlot(const YearSummary& year)
 void ChartWindow::showBands(const YearSummary& year)
 {
     QChart* chart = newChart(QStringLiteral("層ごとの人数 (分布表の層)"));
-    auto* bars = new QHorizontalStackedBarSeries;
-    std::vector<int> totals(year.classes.size(), 0);
+    std::vector<QBarSet*> sets;
     for (int s = 1; s <= 6; ++s) {
         auto* set = new QBarSet(year.bandLabels[s]);
         set->setColor(kBandColours[s]);
         set->setBorderColor(kBandColours[s].darker(130));
-        for (size_t i = 0; i < year.classes.size(); ++i) {
-            set->append(year.classes[i].bandCounts[s]);
-            totals[i] += year.classes[i].bandCounts[s];
-        }
-        bars->append(set);
+        sets.push_back(set);
     }
-    chart->addSeries(bars);
-    QBarCategoryAxis* classes = classAxis(year);
-    classes->setReverse(true); // １組 at the top, as in the table
-    QValueAxis* counts = countAxis(totals);
-    chart->addAxis(classes, Qt::AlignLeft);
-    chart->addAxis(counts, Qt::AlignBottom);
-    bars->attachAxis(classes);
-    bars->attachAxis(counts);
-    chart->legend()->setAlignment(Qt::AlignRight);
+    addClassBars(chart, year, sets, [](const ClassSummary& c, size_t set) { return c.bandCounts[set + 1]; },
+                 Qt::AlignRight);
     replaceChart(m_bands, chart);
 }
 
 void ChartWindow::showMixing(const YearSummary& year)
 {
-    const SpreadRules& rules = m_conditions.spreadRules();
     m_mixArea->setVisible(!year.mixValues.isEmpty());
     if (year.mixValues.isEmpty())
         return;
     QChart* chart = newChart(QStringLiteral("元のクラスの混ざり方"));
-    auto* bars = new QHorizontalStackedBarSeries;
-    std::vector<int> totals(year.classes.size(), 0);
-    for (qsizetype v = 0; v < year.mixValues.size(); ++v) {
-        auto* set = new QBarSet(year.mixValues[v]);
-        for (size_t i = 0; i < year.classes.size(); ++i) {
-            set->append(year.classes[i].mixCounts[v]);
-            totals[i] += year.classes[i].mixCounts[v];
-        }
-        bars->append(set);
-    }
-    chart->addSeries(bars);
-    QBarCategoryAxis* classes = classAxis(year);
-    classes->setReverse(true);
-    QValueAxis* counts = countAxis(totals);
-    chart->addAxis(classes, Qt::AlignLeft);
-    chart->addAxis(counts, Qt::AlignBottom);
-    bars->attachAxis(classes);
-    bars->attachAxis(counts);
-    chart->legend()->setAlignment(Qt::AlignRight);
+    std::vector<QBarSet*> sets;
+    for (const QString& value : year.mixValues)
+        sets.push_back(new QBarSet(value));
+    addClassBars(chart, year, sets, [](const ClassSummary& c, size_t set) { return c.mixCounts[set]; },
+                 Qt::AlignBottom); // values of any number in one row
     replaceChart(m_mixing, chart);
 
-    const double deviation = mixingDeviation(m_conditions.workspace(), m_conditions.students(), rules);
+    const double deviation =
+        mixingDeviation(m_conditions.workspace(), m_conditions.students(), m_conditions.spreadRules());
     m_mixDeviation->setText(QStringLiteral("公平な割り当てからの最大のずれ: %1人").arg(QString::number(deviation, 'f', 1)));
 }
 

@@ -101,8 +101,9 @@ QString chartMismatch(const QWidget* chart, const YearSummary& year)
                                set->at(QBoxSet::UpperQuartile), set->at(QBoxSet::UpperExtreme)};
         if (set->label() != c.label || !(shown == c.box))
             return QStringLiteral("box of %1").arg(c.label);
+        const int bar = boxes->count() - 1 - i; // the bars list the classes from the top
         for (int s = 1; s <= 6; ++s)
-            if (bands->barSets()[s - 1]->at(i) != c.bandCounts[s] || bands->barSets()[s - 1]->label() != year.bandLabels[s])
+            if (bands->barSets()[s - 1]->at(bar) != c.bandCounts[s] || bands->barSets()[s - 1]->label() != year.bandLabels[s])
                 return QStringLiteral("band %1 of %2").arg(s).arg(c.label);
     }
     return QString();
@@ -187,7 +188,7 @@ private slots:
         for (int v = 0; v < 6; ++v) {
             QCOMPARE(mixBars->barSets()[v]->label(), mixed.mixValues[v]);
             for (int i = 0; i < 6; ++i)
-                QCOMPARE(mixBars->barSets()[v]->at(i), double(mixed.classes[i].mixCounts[v]));
+                QCOMPARE(mixBars->barSets()[v]->at(5 - i), double(mixed.classes[i].mixCounts[v]));
         }
         const double deviation = mixingDeviation(f.window->workspace(), f.table, rules);
         QVERIFY(child<QLabel>(f.chart(), "mixDeviationLabel")->text().contains(QString::number(deviation, 'f', 1)));
