@@ -25,6 +25,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -174,12 +175,19 @@ ChartWindow::ChartWindow(ConditionsWindow& conditions)
     layout->addWidget(m_pages, 1);
     layout->addLayout(buttons);
 
+    // Redrawn once the press has shown its table: building the charts takes
+    // longer than the press itself, and presses in quick succession then
+    // cost one redraw.
     connect(&m_conditions, &ConditionsWindow::drawChanged, this, [this] {
-        if (isVisible())
+        if (!isVisible() || m_refreshQueued)
+            return;
+        m_refreshQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_refreshQueued = false;
             refresh();
+        });
     });
-    resize(960, 660);
-    refresh();
+    resize(960, 660); // fits a 1024 x 768 screen
 }
 
 void ChartWindow::showEvent(QShowEvent* event)

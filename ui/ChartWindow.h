@@ -46,6 +46,7 @@ private:
     QChartView* m_mixing = nullptr;
     QLabel* m_mixDeviation = nullptr;
     QPushButton* m_savePicture = nullptr;
+    bool m_refreshQueued = false;
 };
 
 } // namespace classdiv
