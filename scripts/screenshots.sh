@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the four windows of varmesto for the manual, taken under Xvfb
-# with the real X11 platform: docs/screenshots/form1.png .. form4.png.
+# with the real X11 platform: docs/screenshots/form1.png .. form4.png, and of
+# the 別クラス・混合の列 dialog: docs/screenshots/spreaddialog.png.
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,8 +9,10 @@ build=$(realpath -m "${1:-$root/build}")
 out="$root/docs/screenshots"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target tst_road -j2
+cmake --build "$build" --target tst_road tst_spread_columns -j2
 mkdir -p "$out"
 CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
   xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_road" screenshots
-ls -l "$out"/form[1-4].png
+CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
+  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_spread_columns" screenshot
+ls -l "$out"/form[1-4].png "$out"/spreaddialog.png

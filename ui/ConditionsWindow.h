@@ -42,6 +42,7 @@ public:
     const DistributionTable& distribution() const { return m_distribution; }
     const StudentTable& students() const { return m_students; }
     const SpreadRules& spreadRules() const { return m_spreadRules; }
+    void setSpreadRules(const SpreadRules& rules);
     // The area of the designed size that holds every control, below the menu bar.
     QWidget* clientArea() const { return m_client; }
 
