@@ -5,6 +5,7 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,25 +23,26 @@ SpreadDialog::SpreadDialog(const StudentTable& students, QWidget* parent) : QDia
     if (view.message)
         Dialogs::showMessage(parent, *view.message);
 
-    auto* explanation = new QLabel(
-        QStringLiteral("「平均点をそろえる」が、ＣＳＶファイルのこの列に従います。使わない列は空欄のままにします。\n"
-                       "・印の列: 同じ印（例えば A）を書いた生徒どうしを、別々のクラスにします。\n"
-                       "・混ぜる列: 例えば旧クラスの列。その値ごとの人数を、どのクラスにも同じくらいずつ分けます。"),
-        this);
-    explanation->setWordWrap(true);
-
-    m_marks = new QLineEdit(view.marksText, this);
-    m_marks->setObjectName(QStringLiteral("marksColumn"));
-    m_marks->setToolTip(QStringLiteral("印を書いた列の番号（半角）。例えば 8"));
-    m_mix = new QLineEdit(view.mixText, this);
-    m_mix->setObjectName(QStringLiteral("mixColumn"));
-    m_mix->setToolTip(QStringLiteral("均等に混ぜる列の番号（半角）。例えば旧組の列 2"));
-    for (QLineEdit* box : {m_marks, m_mix})
-        box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) * 2);
+    auto* explanation = new QLabel(QStringLiteral("「平均点をそろえる」は、ＣＳＶファイルの次の列にも従います。\n"
+                                                  "列の番号を半角で入力してください。使わない列は空欄にします。"),
+                                   this);
 
     auto* form = new QFormLayout;
-    form->addRow(kMarksColumnLabel, m_marks);
-    form->addRow(kMixColumnLabel, m_mix);
+    auto addRow = [&](const char* name, const QString& label, const QString& text, const QString& note) {
+        auto* box = new QLineEdit(text, this);
+        box->setObjectName(QLatin1String(name));
+        box->setToolTip(note);
+        box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+        auto* row = new QHBoxLayout;
+        row->addWidget(box);
+        row->addWidget(new QLabel(note, this), 1);
+        form->addRow(label, row);
+        return box;
+    };
+    m_marks = addRow("marksColumn", kMarksColumnLabel, view.marksText,
+                     QStringLiteral("同じ印（例えば A）を書いた生徒どうしを、別々のクラスにします。"));
+    m_mix = addRow("mixColumn", kMixColumnLabel, view.mixText,
+                   QStringLiteral("例えば旧組の列。値ごとの人数を、どのクラスにも同じくらいずつ分けます。"));
 
     auto* columns = new QLabel(view.columnsHint.isEmpty() ? QString() : QStringLiteral("列: ") + view.columnsHint, this);
     columns->setObjectName(QStringLiteral("columnsHint"));
@@ -59,7 +61,6 @@ SpreadDialog::SpreadDialog(const StudentTable& students, QWidget* parent) : QDia
     setTabOrder(m_marks, m_mix);
     setTabOrder(m_mix, buttons);
     m_marks->setFocus(Qt::OtherFocusReason);
-    resize(520, sizeHint().height());
 }
 
 void SpreadDialog::accept()

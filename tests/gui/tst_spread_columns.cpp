@@ -12,6 +12,8 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QPointer>
 
 #include <map>
@@ -187,6 +189,9 @@ private slots:
         Fixture f;
         QVERIFY(f.open());
         QVERIFY(writeBytes(spreadFilePath(f.table.csvPath), "8\r\n2\r\n"));
+        QTranslator qtTexts; // OK and Cancel as the program shows them
+        if (qtTexts.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QApplication::installTranslator(&qtTexts);
         QDialog* dialog = f.openDialog();
         QVERIFY(dialog);
         QTest::qWait(400); // let the X server show what Qt has just drawn
