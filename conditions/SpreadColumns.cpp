@@ -243,19 +243,20 @@ SpreadAcceptOutcome acceptSpreadColumns(const StudentTable& table, const QString
             outcome.message = csv.message;
             return outcome;
         }
-        const std::array<std::pair<const QString*, SpreadAcceptOutcome::Focus>, 2> boxes{
-            std::pair{&marksText, SpreadAcceptOutcome::Focus::Marks}, std::pair{&mixText, SpreadAcceptOutcome::Focus::Mix}};
-        const std::array<int16_t*, 2> columns{&choice.marksColumn, &choice.mixColumn};
-        const std::array<const QString*, 2> labels{&kMarksColumnLabel, &kMixColumnLabel};
-        for (size_t k = 0; k < boxes.size(); ++k) {
-            const std::optional<int16_t> column = columnFromBox(*boxes[k].first, csv.columnCount);
-            if (!column) {
-                outcome.message = Message{kBadColumnMessage.arg(*labels[k]).arg(csv.columnCount), titles::reenter};
-                outcome.focus = boxes[k].second;
-                return outcome;
+        // The first box that fails is named, and the focus goes to it.
+        auto take = [&](const QString& text, const QString& label, SpreadAcceptOutcome::Focus focus, int16_t& column) {
+            const std::optional<int16_t> value = columnFromBox(text, csv.columnCount);
+            if (!value) {
+                outcome.message = Message{kBadColumnMessage.arg(label).arg(csv.columnCount), titles::reenter};
+                outcome.focus = focus;
+                return false;
             }
-            *columns[k] = *column;
-        }
+            column = *value;
+            return true;
+        };
+        if (!take(marksText, kMarksColumnLabel, SpreadAcceptOutcome::Focus::Marks, choice.marksColumn) ||
+            !take(mixText, kMixColumnLabel, SpreadAcceptOutcome::Focus::Mix, choice.mixColumn))
+            return outcome;
         if (choice.marksColumn != 0 && choice.marksColumn == choice.mixColumn) {
             outcome.message = Message{kSameColumnMessage.arg(kMarksColumnLabel, kMixColumnLabel), titles::reenter};
             outcome.focus = SpreadAcceptOutcome::Focus::Mix;
