@@ -44,7 +44,8 @@ TEST(SpreadFile, ReadsOnlyWhatItWrites)
         EXPECT_EQ(parseSpreadFile(QByteArray(damaged)), std::nullopt) << damaged;
 }
 
-TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceTheNextLoadApplies)
+// What OK stores, the dialog shows again and the window's next load applies.
+TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAndTheNextLoad)
 {
     const std::vector<QString> none;
     const struct {
@@ -65,6 +66,17 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceTheNextLoadAppl
         EXPECT_EQ(outcome.message.has_value(), c.stored.isEmpty());
         EXPECT_EQ(outcome.rules, c.stored.isEmpty() ? std::nullopt : std::optional(SpreadRules{c.marksRead, c.mixRead}));
         EXPECT_EQ(loadSpreadRules(*year.table), outcome.rules.value_or(SpreadRules{}));
+        const SpreadDialogView view = openSpreadColumns(*year.table);
+        EXPECT_EQ(view.marksText + u'|' + view.mixText, c.stored.isEmpty() ? u"|"_s : c.marks + u'|' + c.mix.trimmed());
+        EXPECT_EQ(view.columnsHint, u"1 番号　2 旧組　3 氏名　4 グループ　5 点数"_s);
+    }
+    // A damaged file, or one naming a column the CSV lacks: said when the dialog opens, never applied.
+    for (const QByteArray ignored : {"3\r\n9\r\n", "3,2\r\n"}) {
+        Imported stale;
+        ASSERT_TRUE(writeBytes(spreadFilePath(stale.csv()), ignored));
+        const SpreadDialogView view = openSpreadColumns(*stale.table);
+        EXPECT_TRUE(view.message && view.marksText.isEmpty()) << ignored.toStdString();
+        EXPECT_EQ(loadSpreadRules(*stale.table), SpreadRules{});
     }
     Imported year;
     ASSERT_TRUE(writeBytes(spreadFilePath(year.csv()), "1\r\n2\r\n"));
@@ -96,24 +108,6 @@ TEST(SpreadColumns, RefusesACsvThatNoLongerHoldsTheStudentsItWasReadFrom)
         EXPECT_EQ(csv.message.has_value(), !c.usable) << c.name;
         EXPECT_EQ(csv.rows.size(), c.usable ? 5u : 0u) << c.name;
         EXPECT_EQ(acceptSpreadColumns(*year.table, "2", "").rules.has_value(), c.usable) << c.name;
-    }
-}
-
-TEST(SpreadColumns, DialogShowsTheStoredChoiceAndSaysWhyOneIsIgnored)
-{
-    const struct {
-        QByteArray stored; // empty: no file
-        QStringList shown; // marks, mix
-        bool message;
-    } cases[] = {{"", {"", ""}, false}, {"\r\n5\r\n", {"", "5"}, false}, {"3\r\n9\r\n", {"", ""}, true},
-                 {"3,2\r\n", {"", ""}, true}};
-    for (const auto& c : cases) {
-        Imported year;
-        ASSERT_TRUE(c.stored.isEmpty() || writeBytes(spreadFilePath(year.csv()), c.stored));
-        const SpreadDialogView view = openSpreadColumns(*year.table);
-        EXPECT_EQ(QStringList({view.marksText, view.mixText}), c.shown) << c.stored.toStdString();
-        EXPECT_EQ(view.message.has_value(), c.message) << c.stored.toStdString();
-        EXPECT_EQ(view.columnsHint, u"1 番号　2 旧組　3 氏名　4 グループ　5 点数"_s);
     }
 }
 
