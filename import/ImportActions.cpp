@@ -14,16 +14,12 @@ namespace {
 
 constexpr int kMaxCount = std::numeric_limits<int16_t>::max();
 
-// A read file as the two actions use it, or the message that replaces it.
-struct LoadedFile {
-    std::optional<QString> text;
-    std::optional<Message> message;
-};
-
 // NUL never occurs in a CSV; it marks a binary file that happens to decode.
 bool looksBinary(const QString& text) { return text.contains(QChar(u'\0')); }
 
 Message errorMessage(const QString& text) { return Message{text, titles::error}; }
+
+} // namespace
 
 LoadedFile loadFile(const QString& path, const QString& missingText, StudentTable* rememberEncoding)
 {
@@ -45,10 +41,25 @@ LoadedFile loadFile(const QString& path, const QString& missingText, StudentTabl
         return {std::nullopt, errorMessage(kInvalidTextMessage)};
     if (rememberEncoding)
         rememberEncoding->encoding = content.encoding;
-    return {std::move(content.text), std::nullopt};
+    return {std::move(content.text), std::nullopt, content.encoding};
 }
 
-} // namespace
+std::optional<ColumnCount> countColumns(const QString& text, int16_t lineCount)
+{
+    // The fields, with the same reader the column reader uses.
+    CsvFieldReader reader(text);
+    int fieldCount = 0;
+    while (!reader.atEnd()) {
+        reader.readField();
+        if (fieldCount == kMaxCount)
+            return std::nullopt;
+        ++fieldCount;
+    }
+    if (lineCount < 1)
+        return std::nullopt;
+    // Fits: fieldCount <= 32767 and lineCount >= 1.
+    return ColumnCount{int16_t(fieldCount), int16_t(roundHalfEven(double(fieldCount) / double(lineCount)))};
+}
 
 QString joinPath(const QString& folder, const QString& name)
 {
@@ -96,19 +107,12 @@ PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, Stud
     state.previewText = std::move(previewText);
     table.lineCount = int16_t(lines.size());
 
-    // 4. The fields, with the same reader the column reader uses.
-    CsvFieldReader reader(*file.text);
-    int fieldCount = 0;
-    while (!reader.atEnd()) {
-        reader.readField();
-        if (fieldCount == kMaxCount)
-            return outcome; // the count no longer fits: ends silently
-        ++fieldCount;
-    }
-    state.fieldCount = int16_t(fieldCount);
-
-    // 5. Fits: fieldCount <= 32767 and lineCount >= 1.
-    state.columnCount = int16_t(roundHalfEven(double(fieldCount) / double(table.lineCount)));
+    // 4., 5.
+    const std::optional<ColumnCount> count = countColumns(*file.text, table.lineCount);
+    if (!count)
+        return outcome; // the field count no longer fits: ends silently
+    state.fieldCount = count->fields;
+    state.columnCount = count->columns;
 
     // 6.
     outcome.text3 = plainInteger(state.columnCount);

@@ -34,6 +34,26 @@ struct PreviewOutcome {
     bool focusText4 = false;
 };
 
+// A CSV read as the import reads it, or the message that replaces it:
+// missingText when it cannot be opened, the import's own texts for bytes that
+// are no text and for a file too large. rememberEncoding, when given, takes
+// the file's encoding.
+struct LoadedFile {
+    std::optional<QString> text;
+    std::optional<Message> message;
+    TextEncoding encoding = TextEncoding::Cp932;
+};
+LoadedFile loadFile(const QString& path, const QString& missingText, StudentTable* rememberEncoding = nullptr);
+
+// The preview's count: the fields of the whole text, read with the field
+// reader, and their number divided by lineCount, rounded half to even.
+// nullopt when there are more than 32767 fields or no line.
+struct ColumnCount {
+    int16_t fields = 0;
+    int16_t columns = 0;
+};
+std::optional<ColumnCount> countColumns(const QString& text, int16_t lineCount);
+
 // Joins a folder and a name with exactly one '/' (none added after a root).
 QString joinPath(const QString& folder, const QString& name);
 

@@ -1,6 +1,10 @@
 #!/usr/bin/env python3
 """Writes examples/nen1.csv: a synthetic school year of 240 students.
 
+The last column, 別クラス, marks four pairs of students who must not share a
+class (A..D); each pair's groups share their new classes, so only the marks
+keep them apart.
+
 CP932, CR LF after every line, no byte order mark. The same seed always gives
 the same bytes, so the file can be regenerated and compared in review.
 
@@ -42,6 +46,21 @@ FEMALE_NAMES = (
 ).split()
 
 
+# mark -> the groups of the two students it pairs.
+MARKED_PAIRS = {"A": ("音男", "音男"), "B": ("音男", "音女"), "C": ("美男", "美女"), "D": ("書女", "書男")}
+
+
+def add_marks(rows, rng):
+    # A generator of its own: the columns before it stay as they always were.
+    marks = [""] * len(rows)
+    for mark, groups in MARKED_PAIRS.items():
+        for group in groups:
+            index = rng.choice([i for i, row in enumerate(rows) if row[5] == group and not marks[i]])
+            marks[index] = mark
+    for row, mark in zip(rows, marks):
+        row.append(mark)
+
+
 def make_rows(rng):
     groups = [g for g, size in GROUP_SIZES.items() for _ in range(size)]
     assert len(groups) == OLD_CLASSES * PER_CLASS
@@ -71,7 +90,9 @@ def make_rows(rng):
 def main():
     out = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "examples" / "nen1.csv"
     rng = random.Random(SEED)
-    lines = [["番号", "旧組", "氏名", "性別", "選択", "グループ", "点数"]] + make_rows(rng)
+    rows = make_rows(rng)
+    add_marks(rows, random.Random(SEED + 1))
+    lines = [["番号", "旧組", "氏名", "性別", "選択", "グループ", "点数", "別クラス"]] + rows
     data = "".join(",".join(fields) + "\r\n" for fields in lines).encode("cp932")
     out.write_bytes(data)
     print(f"{out}: {len(lines)} lines, {len(data)} bytes")

@@ -1,6 +1,7 @@
 #include "ui/ConditionsWindow.h"
 
 #include "conditions/ConditionsFile.h"
+#include "conditions/SpreadColumns.h"
 #include "division/EvenAverages.h"
 #include "export/ResultFile.h"
 #include "ui/ChartWindow.h"
@@ -9,6 +10,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 #include "ui/PictureBox.h"
+#include "ui/SpreadDialog.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -156,6 +158,9 @@ void ConditionsWindow::load()
 
     if (outcome.refusal)
         Dialogs::showMessage(this, *outcome.refusal);
+
+    // The columns chosen in an earlier run; the dialog tells why when they cannot be used.
+    m_spreadRules = loadSpreadRules(m_students);
 }
 
 void ConditionsWindow::createPlanRows()
@@ -313,19 +318,25 @@ void ConditionsWindow::chartTriggered()
     m_chart->activateWindow();
 }
 
-void ConditionsWindow::setSpreadRules(const SpreadRules& rules)
-{
-    m_spreadRules = rules;
-    if (!m_picture->items().empty())
-        emit drawChanged();
-}
-
 void ConditionsWindow::classListsTriggered()
 {
 }
 
 void ConditionsWindow::spreadColumnsTriggered()
 {
+    // Modal, but open() returns at once: the rules arrive when it is accepted.
+    auto* dialog = new SpreadDialog(m_students, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { setSpreadRules(dialog->rules()); });
+    dialog->open();
+}
+
+void ConditionsWindow::setSpreadRules(const SpreadRules& rules)
+{
+    m_spreadRules = rules;
+    // Views of the draw (the chart) show how it meets the rules.
+    if (!m_picture->items().empty())
+        emit drawChanged();
 }
 
 void ConditionsWindow::saveResultClicked()

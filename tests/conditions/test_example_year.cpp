@@ -22,8 +22,8 @@ TEST(ExampleYear, ImportsGroupsAndReadsItsConditionsReadyForTheDraw)
     const PreviewOutcome previewed = preview({folder, folder, file, file}, importState, *table);
     ASSERT_FALSE(previewed.message);
     EXPECT_EQ(table->lineCount, 241);
-    EXPECT_EQ(previewed.text3, QStringLiteral("7"));
-    const ReadColumnsOutcome read = readColumns({"7", "1", "3", "6", "7"}, importState, *table);
+    EXPECT_EQ(previewed.text3, QStringLiteral("8"));
+    const ReadColumnsOutcome read = readColumns({"8", "1", "3", "6", "7"}, importState, *table);
     ASSERT_FALSE(read.message);
     EXPECT_TRUE(read.text8.value_or(QString()).startsWith(QStringLiteral("番号,氏名,グループ,点数\r\n")));
 

@@ -86,7 +86,7 @@ void driveRoad(Shell& shell, const QString& parent, const QString& year, const s
     QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, file1->visualItemRect(file1->item(0)).center());
     QCOMPARE(child<QLineEdit>(form2, "Text1")->text(), QStringLiteral("nen1.csv"));
     click(form2, "Command1"); // preview
-    QCOMPARE(child<QLineEdit>(form2, "Text3")->text(), QStringLiteral("7"));
+    QCOMPARE(child<QLineEdit>(form2, "Text3")->text(), QStringLiteral("8"));
     const QStringList columns{"1", "3", "6", "7"};
     for (int i = 0; i < columns.size(); ++i)
         typeInto(child<QLineEdit>(form2, QStringLiteral("Text%1").arg(i + 4)), columns[i]);

@@ -171,7 +171,7 @@ bool readExampleYear(const QString& folder, StudentTable& table)
     ImportWindowState state;
     const QString name = QStringLiteral("nen1.csv");
     return !preview({folder, folder, name, name}, state, table).message &&
-           !readColumns({"7", "1", "3", "6", "7"}, state, table).message && table.lineCount == 241;
+           !readColumns({"8", "1", "3", "6", "7"}, state, table).message && table.lineCount == 241;
 }
 
 } // namespace classdiv::testing

@@ -59,7 +59,7 @@ void typeInto(QLineEdit* box, const QString& text);
 
 // Copies files of examples/ into `folder`.
 bool copyExamples(const QString& folder, const QStringList& names);
-// Reads nen1.csv of `folder` as the import window does (columns 1, 3, 6, 7 of 7).
+// Reads nen1.csv of `folder` as the import window does (columns 1, 3, 6, 7 of 8).
 bool readExampleYear(const QString& folder, StudentTable& table);
 
 } // namespace classdiv::testing

@@ -1,0 +1,115 @@
+#include "conditions/SpreadColumns.h"
+
+#include "import/ImportActions.h"
+#include "support/FullDisk.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace classdiv {
+namespace {
+
+using namespace Qt::StringLiterals;
+using testing::readBytes;
+using testing::writeBytes;
+
+// Five columns; rows 1..4 of the students.
+const QString kYear = u"番号,旧組,氏名,グループ,点数\r\n11,1,山田,音,70\r\n12,2,佐藤,音,60\r\n"
+                      u"13,1,鈴木,美,50\r\n14,2,田中,\"美\",40\r\n"_s;
+
+// The year imported through preview and ReadColumns (identifier, name, group, score).
+struct Imported {
+    testing::TempFolder folder;
+    std::unique_ptr<StudentTable> table = std::make_unique<StudentTable>();
+    QString csv() const { return folder.file(u"nen1.csv"_s); }
+    QByteArray stored() const { return readBytes(spreadFilePath(csv())); }
+    explicit Imported(const QString& text = kYear)
+    {
+        ImportWindowState state;
+        EXPECT_TRUE(writeBytes(csv(), testing::cp932(text)));
+        EXPECT_FALSE(preview({folder.path(), folder.path(), u"nen1.csv"_s, u"nen1.csv"_s}, state, *table).message);
+        EXPECT_FALSE(readColumns({"5", "1", "3", "4", "5"}, state, *table).message);
+    }
+};
+
+TEST(SpreadFile, ReadsOnlyWhatItWrites)
+{
+    for (const SpreadChoice choice : {SpreadChoice{}, SpreadChoice{8, 2}, SpreadChoice{0, 32767}, SpreadChoice{10, 0}})
+        EXPECT_EQ(parseSpreadFile(formatSpreadFile(choice)), choice) << formatSpreadFile(choice).toStdString();
+    EXPECT_EQ(formatSpreadFile({8, 0}), "8\r\n\r\n");
+    for (const char* damaged : {"", "8\r\n", "8\r\n2", "8\n2\n", "8\r\n2\r\n\r\n", "08\r\n\r\n", "-1\r\n\r\n",
+                                " 8\r\n\r\n", "32768\r\n\r\n", "8a\r\n\r\n", "\xEF\xBB\xBF" "8\r\n\r\n", "\xEF\xBC\x98\r\n\r\n"})
+        EXPECT_EQ(parseSpreadFile(QByteArray(damaged)), std::nullopt) << damaged;
+}
+
+// What OK stores, the dialog shows again and the window's next load applies.
+TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAndTheNextLoad)
+{
+    const std::vector<QString> none;
+    const struct {
+        QString marks, mix;
+        QByteArray stored; // empty: refused, nothing written
+        std::vector<QString> marksRead, mixRead;
+    } cases[] = {
+        {"3", "2", "3\r\n2\r\n", {{}, "山田", "佐藤", "鈴木", "田中"}, {{}, "1", "2", "1", "2"}},
+        {"4", " ", "4\r\n\r\n", {{}, "音", "音", "美", "美"}, none},
+        {"", "", "\r\n\r\n", none, none},
+        {"", "6", {}, none, none},
+        {"2", "2", {}, none, none},
+    };
+    for (const auto& c : cases) {
+        Imported year;
+        const SpreadAcceptOutcome outcome = acceptSpreadColumns(*year.table, c.marks, c.mix);
+        EXPECT_EQ(year.stored(), c.stored) << c.marks.toStdString() << "|" << c.mix.toStdString();
+        EXPECT_EQ(outcome.message.has_value(), c.stored.isEmpty());
+        EXPECT_EQ(outcome.rules, c.stored.isEmpty() ? std::nullopt : std::optional(SpreadRules{c.marksRead, c.mixRead}));
+        EXPECT_EQ(loadSpreadRules(*year.table), outcome.rules.value_or(SpreadRules{}));
+        const SpreadDialogView view = openSpreadColumns(*year.table);
+        EXPECT_EQ(view.marksText + u'|' + view.mixText, c.stored.isEmpty() ? u"|"_s : c.marks + u'|' + c.mix.trimmed());
+        EXPECT_EQ(view.columnsHint, u"1 番号　2 旧組　3 氏名　4 グループ　5 点数"_s);
+    }
+    // A damaged file, or one naming a column the CSV lacks: said when the dialog opens, never applied.
+    for (const QByteArray ignored : {"3\r\n9\r\n", "3,2\r\n"}) {
+        Imported stale;
+        ASSERT_TRUE(writeBytes(spreadFilePath(stale.csv()), ignored));
+        const SpreadDialogView view = openSpreadColumns(*stale.table);
+        EXPECT_TRUE(view.message && view.marksText.isEmpty()) << ignored.toStdString();
+        EXPECT_EQ(loadSpreadRules(*stale.table), SpreadRules{});
+    }
+    Imported year;
+    ASSERT_TRUE(writeBytes(spreadFilePath(year.csv()), "1\r\n2\r\n"));
+    const testing::FullDisk full(3);
+    EXPECT_EQ(acceptSpreadColumns(*year.table, "3", "").message->title, titles::error);
+    EXPECT_EQ(year.stored(), "1\r\n2\r\n") << "a failed write keeps the earlier choice";
+}
+
+// The CSV edited after the import: only a column added at the end keeps the
+// rows the students were read from.
+TEST(SpreadColumns, RefusesACsvThatNoLongerHoldsTheStudentsItWasReadFrom)
+{
+    const struct {
+        const char* name;
+        QByteArray now; // empty: removed
+        bool usable;
+    } cases[] = {
+        {"a column added at the end", testing::cp932(QString(kYear).replace(u"\r\n"_s, u",A\r\n"_s)), true},
+        {"a student added", testing::cp932(kYear + u"15,1,森,書,30\r\n"_s), false},
+        {"rows sorted otherwise", testing::cp932(QString(kYear).replace(u"11,1,山田,音,70\r\n12,2,佐藤,音,60"_s,
+                                                                        u"12,2,佐藤,音,60\r\n11,1,山田,音,70"_s)), false},
+        {"saved as UTF-8", QByteArray("\xEF\xBB\xBF") + kYear.toUtf8(), false},
+        {"removed", {}, false},
+    };
+    for (const auto& c : cases) {
+        Imported year;
+        ASSERT_TRUE(c.now.isEmpty() ? QFile::remove(year.csv()) : writeBytes(year.csv(), c.now));
+        const CurrentCsv csv = readCurrentCsv(*year.table);
+        EXPECT_EQ(csv.message.has_value(), !c.usable) << c.name;
+        EXPECT_EQ(csv.rows.size(), c.usable ? 5u : 0u) << c.name;
+        EXPECT_EQ(acceptSpreadColumns(*year.table, "2", "").rules.has_value(), c.usable) << c.name;
+    }
+}
+
+} // namespace
+} // namespace classdiv

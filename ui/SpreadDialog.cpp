@@ -1,0 +1,84 @@
+#include "ui/SpreadDialog.h"
+
+#include "conditions/SpreadColumns.h"
+#include "ui/Dialogs.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace classdiv {
+
+SpreadDialog::SpreadDialog(const StudentTable& students, QWidget* parent) : QDialog(parent), m_students(students)
+{
+    setObjectName(QStringLiteral("SpreadDialog"));
+    setWindowTitle(QStringLiteral("別クラス・混合の列"));
+    setModal(true);
+
+    const SpreadDialogView view = openSpreadColumns(students);
+    if (view.message)
+        Dialogs::showMessage(parent, *view.message);
+
+    auto* explanation = new QLabel(QStringLiteral("「平均点をそろえる」は、ＣＳＶファイルの次の列にも従います。\n"
+                                                  "列の番号を半角で入力してください。使わない列は空欄にします。"),
+                                   this);
+
+    auto* form = new QFormLayout;
+    auto addRow = [&](const char* name, const QString& label, const QString& text, const QString& note) {
+        auto* box = new QLineEdit(text, this);
+        box->setObjectName(QLatin1String(name));
+        box->setToolTip(note);
+        box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+        auto* row = new QHBoxLayout;
+        row->addWidget(box);
+        row->addWidget(new QLabel(note, this), 1);
+        form->addRow(label, row);
+        return box;
+    };
+    m_marks = addRow("marksColumn", kMarksColumnLabel, view.marksText,
+                     QStringLiteral("同じ印（例えば A）を書いた生徒どうしを、別々のクラスにします。"));
+    m_mix = addRow("mixColumn", kMixColumnLabel, view.mixText,
+                   QStringLiteral("例えば旧組の列。値ごとの人数を、どのクラスにも同じくらいずつ分けます。"));
+
+    auto* columns = new QLabel(view.columnsHint.isEmpty() ? QString() : QStringLiteral("列: ") + view.columnsHint, this);
+    columns->setObjectName(QStringLiteral("columnsHint"));
+    columns->setWordWrap(true);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &SpreadDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &SpreadDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(explanation);
+    layout->addLayout(form);
+    layout->addWidget(columns);
+    layout->addWidget(buttons);
+    setTabOrder(m_marks, m_mix);
+    setTabOrder(m_mix, buttons);
+    m_marks->setFocus(Qt::OtherFocusReason);
+}
+
+void SpreadDialog::accept()
+{
+    const SpreadAcceptOutcome outcome = acceptSpreadColumns(m_students, m_marks->text(), m_mix->text());
+    if (outcome.message) {
+        Dialogs::showMessage(this, *outcome.message);
+        QLineEdit* box = outcome.focus == SpreadAcceptOutcome::Focus::Mix ? m_mix
+                         : outcome.focus == SpreadAcceptOutcome::Focus::Marks ? m_marks
+                                                                              : nullptr;
+        if (box) {
+            box->setFocus(Qt::OtherFocusReason);
+            box->selectAll();
+        }
+        return;
+    }
+    m_rules = *outcome.rules;
+    QDialog::accept();
+}
+
+} // namespace classdiv

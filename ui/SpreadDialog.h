@@ -1,0 +1,35 @@
+#pragma once
+// 別クラス・混合の列: the teacher names the CSV column of marks (students who
+// must be in different classes) and the column to mix evenly (the old class).
+// The checks, the reading and the file are the core's; the dialog shows what
+// the core returns and stays open while a value is refused.
+
+#include "division/EvenAverages.h"
+#include "import/StudentTable.h"
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace classdiv {
+
+class SpreadDialog : public QDialog {
+    Q_OBJECT
+public:
+    // Shows the stored choice; says first, over the window, why a stored
+    // choice or the CSV cannot be used.
+    SpreadDialog(const StudentTable& students, QWidget* parent);
+
+    // Valid once accepted: the rules read from the chosen columns.
+    const SpreadRules& rules() const { return m_rules; }
+
+    void accept() override;
+
+private:
+    const StudentTable& m_students;
+    SpreadRules m_rules;
+    QLineEdit* m_marks = nullptr;
+    QLineEdit* m_mix = nullptr;
+};
+
+} // namespace classdiv
