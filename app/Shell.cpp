@@ -43,6 +43,14 @@ void Shell::start()
     switchTo(start);
 }
 
+void Shell::startAtFile(const StartFile& file)
+{
+    ImportWindow* window = loadImportWindow();
+    // A file gone since it was checked leaves the lists as far as they got.
+    window->showFile(file.folder, file.fileName);
+    switchTo(window);
+}
+
 QWidget* Shell::loadExplanationWindow()
 {
     auto* window = new ExplanationWindow(m_deliverable);
@@ -51,7 +59,7 @@ QWidget* Shell::loadExplanationWindow()
     return window;
 }
 
-QWidget* Shell::loadImportWindow()
+ImportWindow* Shell::loadImportWindow()
 {
     auto* window = new ImportWindow(m_module.students, m_deliverable);
     connect(window, &ImportWindow::goOnRequested, this, [this]() { switchTo(loadConditionsWindow()); });

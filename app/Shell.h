@@ -2,6 +2,7 @@
 // The window chain: load the next window, unload the current one, show the next.
 
 #include "division/RandomSource.h"
+#include "import/StartFile.h"
 #include "import/StudentTable.h"
 #include "ui/Deliverable.h"
 
@@ -11,6 +12,8 @@
 
 namespace classdiv {
 
+class ImportWindow;
+
 class Shell : public QObject {
     Q_OBJECT
 public:
@@ -19,6 +22,9 @@ public:
 
     // Loads and shows the start window Form1.
     void start();
+    // Started with a CSV file: opens at the import window Form2, the file's
+    // folder shown and the file chosen. Form1 and Form4 are not shown.
+    void startAtFile(const StartFile& file);
 
     // The one window open now (Form1, Form4, Form2 or Form3).
     QWidget* currentWindow() const;
@@ -31,7 +37,7 @@ private:
 
     // Each creates the window and runs its load step, without showing it.
     QWidget* loadExplanationWindow();
-    QWidget* loadImportWindow();
+    ImportWindow* loadImportWindow();
     QWidget* loadConditionsWindow();
 
     Deliverable m_deliverable;

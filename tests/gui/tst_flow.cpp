@@ -6,9 +6,11 @@
 
 #include "app/Shell.h"
 #include "ui/Dialogs.h"
+#include "ui/FolderListBox.h"
 #include "ui/ImportWindow.h"
 
 #include <QEventLoop>
+#include <QListWidget>
 #include <QPointer>
 #include <QTimer>
 
@@ -116,6 +118,27 @@ private slots:
         QVERIFY(Dialogs::programEnded());
         QVERIFY(visibleWindowNames().isEmpty());
         QVERIFY(Dialogs::takeMessages().isEmpty()); // no question asked
+    }
+
+    // Started with a file: the import window first, in the file's folder,
+    // the file chosen as a click would choose it; nothing read yet.
+    void startWithFileOpensTheImportWindowOnIt()
+    {
+        TempFolder folder;
+        for (const char* name : {"a.csv", "nen1.csv", "z.csv"})
+            QVERIFY(writeBytes(folder.file(name), "x"));
+        m_shell = std::make_unique<Shell>(Deliverable::lintoraq(), m_random);
+        m_shell->startAtFile({folder.path(), QStringLiteral("nen1.csv")});
+        QCOMPARE(visibleWindowNames(), QStringList{"Form2"});
+        QWidget* window = m_shell->currentWindow();
+        QCOMPARE(window->findChild<FolderListBox*>("Dir1")->folder(), folder.path());
+        const QList<QListWidgetItem*> chosen = window->findChild<QListWidget*>("File1")->selectedItems();
+        QCOMPARE(chosen.size(), 1);
+        QCOMPARE(chosen.first()->text(), QStringLiteral("nen1.csv"));
+        QCOMPARE(window->findChild<QLineEdit*>("Text1")->text(), QStringLiteral("nen1.csv"));
+        QCOMPARE(m_shell->module().students.lineCount, int16_t(0));
+        QVERIFY(window->close());
+        QVERIFY(Dialogs::programEnded());
     }
 
     void closeBoxLeavesTheRunningEventLoop()
