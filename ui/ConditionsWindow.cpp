@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -317,7 +318,9 @@ void ConditionsWindow::spreadColumnsTriggered()
 
 void ConditionsWindow::saveResultClicked()
 {
-    const std::optional<QString> name = Dialogs::chooseSaveFile(this);
+    // Beside the CSV, where the conditions file is, whatever folder the program was started in.
+    const QString csvFolder = m_students.csvPath.isEmpty() ? QString() : QFileInfo(m_students.csvPath).absolutePath();
+    const std::optional<QString> name = Dialogs::chooseSaveFile(this, csvFolder);
     if (!name)
         return;
     m_students.resultPath = *name;
