@@ -88,6 +88,8 @@ int runProgram(int argc, char* argv[], const Deliverable& deliverable)
     // A window switch hides the old window before the next one shows; the
     // program ends only through Dialogs::endProgram (close box or exit button).
     QApplication::setQuitOnLastWindowClosed(false);
+    // The installed menu entry and icon, for window lists and docks.
+    QGuiApplication::setDesktopFileName(deliverable.programTitle);
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("classdiv")));
     installFontSubstitutions();
     // Every text of the program is Japanese; the buttons and questions of

@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
-tools=(dpkg-dev lintian desktop-file-utils appstream librsvg2-bin imagemagick xdotool x11-utils xvfb xauth)
+tools=(dpkg-dev lintian desktop-file-utils appstream librsvg2-bin imagemagick xdotool xvfb xauth)
 missing=()
 for p in "${tools[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
