@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 using namespace classdiv;
+using namespace Qt::StringLiterals;
 using classdiv::testing::TempFolder;
 using classdiv::testing::writeBytes;
 
@@ -15,39 +16,27 @@ using classdiv::testing::writeBytes;
 TEST(StartFile, OnlyAnExistingCsvFileIsShown)
 {
     TempFolder root;
-    const QString folder = root.file(QStringLiteral("２年 名簿"));
-    ASSERT_TRUE(writeBytes(folder + QStringLiteral("/nen1.csv"), "a"));
-    ASSERT_TRUE(writeBytes(folder + QStringLiteral("/NEN2.CSV"), "a"));
-    ASSERT_TRUE(writeBytes(folder + QStringLiteral("/memo.txt"), "a"));
-    ASSERT_TRUE(writeBytes(folder + QStringLiteral("/dir.csv/x"), "a"));
-    ASSERT_TRUE(QFile::link(folder + QStringLiteral("/nen1.csv"), root.file(QStringLiteral("link.csv"))));
-
+    const QString dir = root.file(u"２年 名簿"_s);
+    for (const char* name : {"nen1.csv", "NEN2.CSV", "memo.txt", "dir.csv/x"})
+        ASSERT_TRUE(writeBytes(dir + u'/' + QLatin1String(name), "a"));
+    ASSERT_TRUE(QFile::link(dir + u"/nen1.csv"_s, root.file(u"link.csv"_s)));
     const struct {
         QString argument;
-        QString folder; // empty: refused
-        QString fileName;
-        QString message;
+        QString expected; // "folder|name", or the message's text
     } cases[] = {
-        {folder + QStringLiteral("/nen1.csv"), folder, QStringLiteral("nen1.csv"), {}},
-        {QStringLiteral("nen1.csv"), folder, QStringLiteral("nen1.csv"), {}}, // relative to the current folder
-        {QStringLiteral("../２年 名簿/./NEN2.CSV"), folder, QStringLiteral("NEN2.CSV"), {}},
-        {QStringLiteral("file://") + folder + QStringLiteral("/nen1.csv"), folder, QStringLiteral("nen1.csv"), {}},
-        {root.file(QStringLiteral("link.csv")), root.path(), QStringLiteral("link.csv"), {}}, // the link's own folder
-        {QStringLiteral("nen3.csv"), {}, {}, kStartFileMissingMessage.arg(folder + QStringLiteral("/nen3.csv"))},
-        {QString(), {}, {}, kStartFileMissingMessage.arg(QString())},
-        {QStringLiteral("memo.txt"), {}, {}, kStartFileNotCsvMessage.arg(folder + QStringLiteral("/memo.txt"))},
-        {QStringLiteral("dir.csv"), {}, {}, kStartFileFolderMessage.arg(folder + QStringLiteral("/dir.csv"))},
-        {folder + QStringLiteral("/"), {}, {}, kStartFileFolderMessage.arg(folder)},
+        {dir + u"/nen1.csv"_s, dir + u"|nen1.csv"_s},
+        {u"../２年 名簿/./NEN2.CSV"_s, dir + u"|NEN2.CSV"_s}, // relative to the current folder, any case
+        {u"file://"_s + dir + u"/nen1.csv"_s, dir + u"|nen1.csv"_s},
+        {root.file(u"link.csv"_s), root.path() + u"|link.csv"_s}, // the link's own folder
+        {u"nen3.csv"_s, kStartFileMissingMessage.arg(dir + u"/nen3.csv"_s)},
+        {QString(), kStartFileMissingMessage.arg(QString())},
+        {u"memo.txt"_s, kStartFileNotCsvMessage.arg(dir + u"/memo.txt"_s)},
+        {u"dir.csv"_s, kStartFileFolderMessage.arg(dir + u"/dir.csv"_s)},
     };
     for (const auto& c : cases) {
-        const auto result = checkStartFile(c.argument, folder);
-        if (c.folder.isEmpty()) {
-            ASSERT_TRUE(std::holds_alternative<Message>(result)) << qPrintable(c.argument);
-            EXPECT_EQ(std::get<Message>(result).text, c.message) << qPrintable(c.argument);
-        } else {
-            ASSERT_TRUE(std::holds_alternative<StartFile>(result)) << qPrintable(c.argument);
-            EXPECT_EQ(std::get<StartFile>(result).folder, c.folder) << qPrintable(c.argument);
-            EXPECT_EQ(std::get<StartFile>(result).fileName, c.fileName) << qPrintable(c.argument);
-        }
+        const auto result = checkStartFile(c.argument, dir);
+        const auto* file = std::get_if<StartFile>(&result);
+        EXPECT_EQ(file ? file->folder + u'|' + file->fileName : std::get<Message>(result).text, c.expected)
+            << qPrintable(c.argument);
     }
 }
