@@ -2,7 +2,6 @@
 
 #include "app/Shell.h"
 #include "division/RandomSource.h"
-#include "import/StartFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 
@@ -102,17 +101,10 @@ int runProgram(int argc, char* argv[], const Deliverable& deliverable)
 
     ClockRandomSource random;
     Shell shell(deliverable, random);
-    if (parser.positionalArguments().isEmpty()) {
+    if (parser.positionalArguments().isEmpty())
         shell.start();
-    } else {
-        const auto checked = checkStartFile(parser.positionalArguments().constFirst(), QDir::currentPath());
-        if (const auto* file = std::get_if<StartFile>(&checked)) {
-            shell.startAtFile(*file);
-        } else {
-            shell.start();
-            Dialogs::showMessage(shell.currentWindow(), std::get<Message>(checked));
-        }
-    }
+    else
+        shell.startWith(parser.positionalArguments().constFirst(), QDir::currentPath());
     return app.exec();
 }
 

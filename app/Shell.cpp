@@ -43,6 +43,17 @@ void Shell::start()
     switchTo(start);
 }
 
+void Shell::startWith(const QString& argument, const QString& currentFolder)
+{
+    const auto checked = checkStartFile(argument, currentFolder);
+    if (const auto* file = std::get_if<StartFile>(&checked)) {
+        startAtFile(*file);
+        return;
+    }
+    start();
+    Dialogs::showMessage(currentWindow(), std::get<Message>(checked));
+}
+
 void Shell::startAtFile(const StartFile& file)
 {
     ImportWindow* window = loadImportWindow();

@@ -22,9 +22,11 @@ public:
 
     // Loads and shows the start window Form1.
     void start();
-    // Started with a CSV file: opens at the import window Form2, the file's
-    // folder shown and the file chosen. Form1 and Form4 are not shown.
-    void startAtFile(const StartFile& file);
+    // Started with a file named on the command line (relative names taken
+    // from currentFolder): a CSV file opens the import window Form2 with its
+    // folder shown and the file chosen; anything else gets its message over
+    // the start window.
+    void startWith(const QString& argument, const QString& currentFolder);
 
     // The one window open now (Form1, Form4, Form2 or Form3).
     QWidget* currentWindow() const;
@@ -32,6 +34,7 @@ public:
     const Deliverable& deliverable() const { return m_deliverable; }
 
 private:
+    void startAtFile(const StartFile& file);
     // load next (already constructed), unload current, show next
     void switchTo(QWidget* next);
 

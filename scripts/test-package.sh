@@ -79,5 +79,7 @@ rm -f "$shot"
 
 echo "== remove"
 "${sudo_cmd[@]}" apt-get remove -y -q classdiv >/dev/null
-[ ! -e /usr/bin/varmesto ] && [ ! -e /usr/share/applications/varmesto.desktop ] || { echo "files left behind"; exit 1; }
+[ ! -e /usr/bin/varmesto ] || { echo "/usr/bin/varmesto is still there"; exit 1; }
+left=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' | while read -r f; do [ ! -e "$f" ] || echo "$f"; done)
+[ -z "$left" ] || { echo "left behind: $left"; exit 1; }
 echo "package test passed"
