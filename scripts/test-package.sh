@@ -21,7 +21,8 @@ fi
 if [ $# -gt 0 ]; then
   deb=$(realpath "$1")
 else
-  deb=$(bash "$root/scripts/package.sh" | tail -n 1)
+  bash "$root/scripts/package.sh" >&2
+  deb=$(ls "$root"/build-package/classdiv_*.deb)
 fi
 version=$(dpkg-deb -f "$deb" Version)
 echo "== $deb"
