@@ -43,6 +43,25 @@ void Shell::start()
     switchTo(start);
 }
 
+void Shell::startWith(const QString& argument, const QString& currentFolder)
+{
+    const auto checked = checkStartFile(argument, currentFolder);
+    if (const auto* file = std::get_if<StartFile>(&checked)) {
+        startAtFile(*file);
+        return;
+    }
+    start();
+    Dialogs::showMessage(currentWindow(), std::get<Message>(checked));
+}
+
+void Shell::startAtFile(const StartFile& file)
+{
+    ImportWindow* window = loadImportWindow();
+    // A file gone since it was checked leaves the lists as far as they got.
+    window->showFile(file.folder, file.fileName);
+    switchTo(window);
+}
+
 QWidget* Shell::loadExplanationWindow()
 {
     auto* window = new ExplanationWindow(m_deliverable);
@@ -51,7 +70,7 @@ QWidget* Shell::loadExplanationWindow()
     return window;
 }
 
-QWidget* Shell::loadImportWindow()
+ImportWindow* Shell::loadImportWindow()
 {
     auto* window = new ImportWindow(m_module.students, m_deliverable);
     connect(window, &ImportWindow::goOnRequested, this, [this]() { switchTo(loadConditionsWindow()); });

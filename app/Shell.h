@@ -2,6 +2,7 @@
 // The window chain: load the next window, unload the current one, show the next.
 
 #include "division/RandomSource.h"
+#include "import/StartFile.h"
 #include "import/StudentTable.h"
 #include "ui/Deliverable.h"
 
@@ -11,6 +12,8 @@
 
 namespace classdiv {
 
+class ImportWindow;
+
 class Shell : public QObject {
     Q_OBJECT
 public:
@@ -19,6 +22,11 @@ public:
 
     // Loads and shows the start window Form1.
     void start();
+    // Started with a file named on the command line (relative names taken
+    // from currentFolder): a CSV file opens the import window Form2 with its
+    // folder shown and the file chosen; anything else gets its message over
+    // the start window.
+    void startWith(const QString& argument, const QString& currentFolder);
 
     // The one window open now (Form1, Form4, Form2 or Form3).
     QWidget* currentWindow() const;
@@ -26,12 +34,13 @@ public:
     const Deliverable& deliverable() const { return m_deliverable; }
 
 private:
+    void startAtFile(const StartFile& file);
     // load next (already constructed), unload current, show next
     void switchTo(QWidget* next);
 
     // Each creates the window and runs its load step, without showing it.
     QWidget* loadExplanationWindow();
-    QWidget* loadImportWindow();
+    ImportWindow* loadImportWindow();
     QWidget* loadConditionsWindow();
 
     Deliverable m_deliverable;

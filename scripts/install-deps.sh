@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs with apt-get the Debian 12 packages the build, the tests and the
-# screenshots need, and only those that are missing.
+# screenshots and the Debian package need, and only those that are missing.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,7 @@ packages=(
   fonts-ipafont-mincho fonts-ipafont-gothic
   xvfb xauth x11-apps imagemagick
   python3
+  dpkg-dev librsvg2-bin lintian desktop-file-utils appstream xdotool
 )
 
 missing=()

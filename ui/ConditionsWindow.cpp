@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -341,7 +342,9 @@ void ConditionsWindow::setSpreadRules(const SpreadRules& rules)
 
 void ConditionsWindow::saveResultClicked()
 {
-    const std::optional<QString> name = Dialogs::chooseSaveFile(this);
+    // Beside the CSV, where the conditions file is, whatever folder the program was started in.
+    const QString csvFolder = m_students.csvPath.isEmpty() ? QString() : QFileInfo(m_students.csvPath).absolutePath();
+    const std::optional<QString> name = Dialogs::chooseSaveFile(this, csvFolder);
     if (!name)
         return;
     m_students.resultPath = *name;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -67,14 +68,14 @@ void Dialogs::showMessage(QWidget* parent, const Message& message)
     box.exec();
 }
 
-std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent)
+std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent, const QString& startFolder)
 {
     // A name typed without extension is used as typed.
-    return chooseSaveFile(parent, kSaveDialogTitle, kSaveDialogFilter, QString());
+    return chooseSaveFile(parent, kSaveDialogTitle, kSaveDialogFilter, QString(), startFolder);
 }
 
 std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent, const QString& title, const QString& filter,
-                                               const QString& defaultSuffix)
+                                               const QString& defaultSuffix, const QString& startFolder)
 {
     if (state().recording) {
         if (state().saveNames.isEmpty())
@@ -94,6 +95,10 @@ std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent, const QString& t
     // lists both, so the pattern is matched without regard to case.
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
     dialog.setDefaultSuffix(defaultSuffix);
+    // Started from the desktop menu the current folder is the home folder or
+    // the root; the teacher's files are where the CSV is.
+    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
+        dialog.setDirectory(startFolder);
     dialog.selectFile(QString()); // no proposed name
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

@@ -25,13 +25,15 @@ public:
 
     // The save dialog: title "CSVファイル保存", filter "CSV Files(*.CSV)",
     // no proposed name, the overwrite question, no extension added.
+    // It opens in startFolder when that is a folder, else in the current one.
     // nullopt when cancelled.
-    static std::optional<QString> chooseSaveFile(QWidget* parent);
+    static std::optional<QString> chooseSaveFile(QWidget* parent, const QString& startFolder = QString());
 
     // The same dialog for the program's other files (a picture, a PDF): its
     // own title and filter, and the suffix added to a name typed without one.
     static std::optional<QString> chooseSaveFile(QWidget* parent, const QString& title, const QString& filter,
-                                                 const QString& defaultSuffix);
+                                                 const QString& defaultSuffix,
+                                                 const QString& startFolder = QString());
 
     // A modal question with Yes and No; true for Yes.
     static bool ask(QWidget* parent, const Message& question);

@@ -170,6 +170,22 @@ void ImportWindow::showCurrentFolder()
     folderChanged(m_dir->folder());
 }
 
+bool ImportWindow::showFile(const QString& folder, const QString& fileName)
+{
+    const std::vector<Volume> volumes = m_volumes.list();
+    const int volume = volumeHolding(volumes, folder);
+    if (volume >= 0)
+        m_drive->setCurrentIndex(m_drive->findData(volumes[volume].rootPath));
+    if (!m_dir->setFolder(folder)) // a move refills File1
+        return false;
+    const QList<QListWidgetItem*> found = m_files->findItems(fileName, Qt::MatchExactly);
+    if (found.isEmpty())
+        return false;
+    m_files->setCurrentItem(found.first()); // selecting it names it in Text1
+    m_files->scrollToItem(found.first());
+    return true;
+}
+
 void ImportWindow::driveChosen(int index)
 {
     const QString root = m_drive->itemData(index).toString();

@@ -39,6 +39,10 @@ public:
 
     const ImportWindowState& state() const { return m_state; }
 
+    // Moves the three lists to the folder and chooses the file in File1, as
+    // the user's clicks would; false when the folder or file is not there.
+    bool showFile(const QString& folder, const QString& fileName);
+
     // For tests: the volume access of windows made from now on.
     static void setVolumeAccess(VolumeAccess access);
     static VolumeAccess volumeAccess();

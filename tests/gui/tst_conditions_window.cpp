@@ -406,7 +406,7 @@ private slots:
         const auto recordAgain = qScopeGuard([] { Dialogs::setRecording(true); });
 
         struct Seen {
-            QString title, filters, proposed, listed, question;
+            QString title, filters, proposed, listed, question, startFolder;
             bool openAfterFirstName = false;
         } seen;
         // Saves the names in turn, answering the overwrite question; no names: cancel.
@@ -418,6 +418,7 @@ private slots:
                     return false;
                 auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
                 auto* list = dialog->findChild<QListView*>("listView");
+                const QString startFolder = dialog->directory().absolutePath();
                 dialog->setDirectory(f.folder.path());
                 auto listed = [list] {
                     QStringList names;
@@ -428,7 +429,7 @@ private slots:
                     return names.join(u' ');
                 };
                 (void)QTest::qWaitFor([&] { return listed().contains("old.csv"); }, 5000);
-                seen = {dialog->windowTitle(), dialog->nameFilters().join(u'|'), edit->text(), listed(), {}};
+                seen = {dialog->windowTitle(), dialog->nameFilters().join(u'|'), edit->text(), listed(), {}, startFolder};
                 for (const QString& name : names) {
                     edit->setText(name); // set whole: typed keys would open the completer's popup
                     if (QFile::exists(f.folder.file(name)))
@@ -452,6 +453,7 @@ private slots:
         QCOMPARE(seen.title, QStringLiteral("CSVファイル保存"));
         QCOMPARE(seen.filters, QStringLiteral("CSV Files(*.CSV)"));
         QCOMPARE(seen.proposed, QString());
+        QCOMPARE(seen.startFolder, f.folder.path()); // the CSV's folder, not the current one
         QCOMPARE(seen.listed, QStringLiteral("nen1.csv old.csv other.CSV"));
         QVERIFY2(seen.question.contains("old.csv"), qPrintable(seen.question));
         QVERIFY(seen.openAfterFirstName);
@@ -461,6 +463,7 @@ private slots:
 
         save({"old.csv"}, QMessageBox::Yes);
         QCOMPARE(seen.proposed, QString());
+        QCOMPARE(seen.startFolder, f.folder.path()); // the CSV's folder, not the current one
         QVERIFY(!seen.question.isEmpty());
         QCOMPARE(f.table.resultPath, f.folder.file("old.csv"));
         QCOMPARE(readBytes(f.folder.file("old.csv")), readBytes(f.folder.file("kekka")));

@@ -6,9 +6,11 @@
 
 #include "app/Shell.h"
 #include "ui/Dialogs.h"
+#include "ui/FolderListBox.h"
 #include "ui/ImportWindow.h"
 
 #include <QEventLoop>
+#include <QListWidget>
 #include <QPointer>
 #include <QTimer>
 
@@ -116,6 +118,32 @@ private slots:
         QVERIFY(Dialogs::programEnded());
         QVERIFY(visibleWindowNames().isEmpty());
         QVERIFY(Dialogs::takeMessages().isEmpty()); // no question asked
+    }
+
+    // Started with a CSV file: the import window first, in the file's folder,
+    // the file chosen as a click would choose it. Anything else: the message
+    // over the ordinary start.
+    void startWithAFile()
+    {
+        TempFolder folder;
+        for (const char* name : {"a.csv", "nen1.csv", "z.csv", "memo.txt"})
+            QVERIFY(writeBytes(folder.file(name), "x"));
+        m_shell = std::make_unique<Shell>(Deliverable::lintoraq(), m_random);
+        m_shell->startWith(QStringLiteral("nen1.csv"), folder.path());
+        QCOMPARE(visibleWindowNames(), QStringList{"Form2"});
+        QWidget* window = m_shell->currentWindow();
+        QCOMPARE(window->findChild<FolderListBox*>("Dir1")->folder(), folder.path());
+        const QListWidgetItem* chosen = window->findChild<QListWidget*>("File1")->currentItem();
+        QVERIFY(chosen && chosen->isSelected());
+        QCOMPARE(chosen->text(), QStringLiteral("nen1.csv"));
+        QCOMPARE(window->findChild<QLineEdit*>("Text1")->text(), QStringLiteral("nen1.csv"));
+        QVERIFY(Dialogs::takeMessages().isEmpty());
+
+        m_shell = std::make_unique<Shell>(Deliverable::varmesto(), m_random);
+        m_shell->startWith(QStringLiteral("memo.txt"), folder.path());
+        QCOMPARE(visibleWindowNames(), QStringList{"Form1"});
+        const Message notCsv{kStartFileNotCsvMessage.arg(folder.file("memo.txt")), QString()};
+        QCOMPARE(Dialogs::takeMessages(), QList<Message>{notCsv});
     }
 
     void closeBoxLeavesTheRunningEventLoop()
