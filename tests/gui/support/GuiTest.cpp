@@ -24,6 +24,8 @@ void prepareGuiPlatform()
 void initGuiTestApp()
 {
     QApplication::setQuitOnLastWindowClosed(false);
+    // Settings the windows remember go to a test folder, never the user's own.
+    QStandardPaths::setTestModeEnabled(true);
     installFontSubstitutions();
     Dialogs::setRecording(true);
     Dialogs::takeMessages();
