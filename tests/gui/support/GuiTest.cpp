@@ -9,6 +9,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <cmath>
