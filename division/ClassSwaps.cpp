@@ -151,6 +151,20 @@ RuleBreaks findRuleBreaks(const StudentTable& table, const std::vector<QString>&
     return breaks;
 }
 
+std::vector<int> rowsOfBreak(const StudentTable& table, const ScoreBands& bands, const BandBreak& broken)
+{
+    std::vector<int> rows;
+    if (broken.count <= broken.share)
+        return rows;
+    for (int r = 1; r <= studentRows(table); ++r) {
+        const StudentRecord& s = table.records[r];
+        if (s.newClass == broken.classText && s.group == broken.group &&
+            bandsOfScore(textValue(s.score), bands)[broken.band])
+            rows.push_back(r);
+    }
+    return rows;
+}
+
 QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands)
 {
     // One line: the first cell of each rule in words, the rest counted.

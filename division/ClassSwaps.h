@@ -63,6 +63,10 @@ struct RuleBreaks {
 RuleBreaks findRuleBreaks(const StudentTable& table, const std::vector<QString>& classes, const ScoreBands& bands,
                           const SpreadRules& rules);
 
+// The students an over-full band shows on: the group's students of that band
+// in that class. A band short of its share has none to show.
+std::vector<int> rowsOfBreak(const StudentTable& table, const ScoreBands& bands, const BandBreak& broken);
+
 // One line for the foot of the class lists; empty when nothing is broken.
 QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands);
 

@@ -6,12 +6,14 @@
 #include "conditions/ConditionsEntry.h"
 #include "conditions/GroupTable.h"
 #include "division/DistributionTable.h"
+#include "division/ClassSwaps.h"
 #include "division/Division.h"
 #include "division/EvenAverages.h"
 #include "division/RandomSource.h"
 #include "import/StudentTable.h"
 #include "ui/Deliverable.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <array>
@@ -25,6 +27,7 @@ class QPushButton;
 
 namespace classdiv {
 
+class ClassListWindow;
 class PictureBox;
 
 class ConditionsWindow : public QWidget {
@@ -44,6 +47,12 @@ public:
     const SpreadRules& spreadRules() const { return m_spreadRules; }
     // The area of the designed size that holds every control, below the menu bar.
     QWidget* clientArea() const { return m_client; }
+
+    // Hand swaps of the class lists: each one refills and redraws the
+    // distribution table and emits drawChanged.
+    const ClassSwaps& classSwaps() const { return m_swaps; }
+    SwapStatus swapStudents(int rowA, int rowB);
+    bool undoSwap();
 
 signals:
     void closedByUser();
@@ -73,6 +82,9 @@ private:
     void spreadColumnsTriggered();
     // Shows a press's or an evening-out's table, then its message if any.
     void showDrawOutcome(const std::optional<Message>& message, bool drawn);
+    // A press replaces hand-swapped classes only when the user agrees.
+    bool mayReplaceSwaps();
+    void showChangedTable();
 
     void showPlanRows(const PlanRowsView& view);
     void showRows(int visibleRows);
@@ -84,6 +96,8 @@ private:
     DivisionState m_division;
     DistributionTable m_distribution;
     SpreadRules m_spreadRules;
+    ClassSwaps m_swaps;
+    QPointer<ClassListWindow> m_classLists;
 
     QWidget* m_client = nullptr;
     QAction* m_everyPress = nullptr;

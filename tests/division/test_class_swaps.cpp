@@ -190,6 +190,8 @@ TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
     }
     const RuleBreaks made = swaps.breaksMadeByHand(*table, distribution, rules);
     EXPECT_EQ(made.bands.front(), (BandBreak{"G", "1", 1, 0, 2.0}));
+    EXPECT_EQ(rowsOfBreak(*table, distribution.bands, made.bands.front()), std::vector<int>{});
+    EXPECT_EQ(rowsOfBreak(*table, distribution.bands, made.bands[2]), (std::vector<int>{37, 38, 39, 40}));
     EXPECT_EQ(ruleBreakNote(made, distribution.bands),
               QStringLiteral("成績の層の偏り: １組「G」37点以上が0人（目安2.0人）ほか3か所"));
 }
