@@ -9,6 +9,7 @@
 #include "ui/Layout.h"
 #include "ui/RosterPdf.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -57,10 +58,8 @@ void ClassListWindow::setupUi()
     m_orderBox->setToolTip(QStringLiteral("名簿の並べ方。PDFもこの順に印刷します。"));
     m_swap = new QPushButton(QStringLiteral("入れ替え"), this);
     m_swap->setObjectName(QStringLiteral("swapButton"));
-    m_swap->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     m_undo = new QPushButton(QStringLiteral("元に戻す"), this);
     m_undo->setObjectName(QStringLiteral("undoButton"));
-    m_undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     m_pdf = new QPushButton(QStringLiteral("PDFに保存"), this);
     m_pdf->setObjectName(QStringLiteral("pdfButton"));
     m_pdf->setToolTip(QStringLiteral("クラスごとに１ページずつ、名簿と人数・平均点・層別人数をPDFに保存します。"));
@@ -99,6 +98,18 @@ void ClassListWindow::setupUi()
     connect(m_swap, &QPushButton::clicked, this, &ClassListWindow::swapClicked);
     connect(m_undo, &QPushButton::clicked, this, &ClassListWindow::undoClicked);
     connect(m_pdf, &QPushButton::clicked, this, &ClassListWindow::pdfClicked);
+    // The keys work wherever the focus is in the window, as a press of the
+    // button would when it is enabled.
+    for (auto [button, key] : {std::pair{m_swap, Qt::Key_E}, std::pair{m_undo, Qt::Key_Z}}) {
+        auto* action = new QAction(this);
+        action->setShortcut(QKeySequence(Qt::CTRL | key));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    }
     resize(1000, 640);
 }
 
@@ -108,12 +119,14 @@ void ClassListWindow::refresh()
     if (classes != m_classes)
         rebuildColumns(classes);
     m_chosen.clear();
-    for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
-        fillList(i);
-
     const ClassSwaps& swaps = m_conditions->classSwaps();
     const RuleBreaks breaks =
         swaps.breaksMadeByHand(m_conditions->students(), m_conditions->distribution(), m_conditions->spreadRules());
+    const RosterColumns columns = rosterColumns(m_conditions->students(), m_conditions->spreadRules());
+    setUpdatesEnabled(false); // one repaint for all lists
+    for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
+        fillList(i, columns, breaks);
+    setUpdatesEnabled(true);
     if (swaps.count() == 0)
         m_note->setText(QStringLiteral("２つのクラスから同じグループの生徒を１人ずつ選んで「入れ替え」を押します。"));
     else if (breaks.empty())
@@ -166,19 +179,17 @@ void ClassListWindow::rebuildColumns(const std::vector<QString>& classes)
     m_listRow->addStretch(1);
 }
 
-void ClassListWindow::fillList(int index)
+void ClassListWindow::fillList(int index, const RosterColumns& columns, const RuleBreaks& breaks)
 {
     const StudentTable& table = m_conditions->students();
     const DistributionTable& distribution = m_conditions->distribution();
     const SpreadRules& rules = m_conditions->spreadRules();
     const ClassSwaps& swaps = m_conditions->classSwaps();
     const QString& classText = m_classes[static_cast<size_t>(index)];
-    const RosterColumns columns = rosterColumns(table, rules);
 
     // The cells to mark: scores of an over-full band, marks shared in one class.
     std::set<std::pair<int, int>> broken; // (row, column)
     bool shortBand = false;
-    const RuleBreaks breaks = swaps.breaksMadeByHand(table, distribution, rules);
     for (const BandBreak& b : breaks.bands) {
         if (b.classText != classText)
             continue;

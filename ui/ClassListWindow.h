@@ -4,6 +4,7 @@
 // made by the conditions window, which owns the classes.
 
 #include "division/ClassRoster.h"
+#include "division/ClassSwaps.h"
 
 #include <QList>
 #include <QWidget>
@@ -30,7 +31,7 @@ private:
     // Shows the classes as they now stand: after a press, a swap or an undo.
     void refresh();
     void rebuildColumns(const std::vector<QString>& classes);
-    void fillList(int index);
+    void fillList(int index, const RosterColumns& columns, const RuleBreaks& breaks);
     void listSelectionChanged(QTableWidget* list);
     void updateButtons();
     // The student rows selected in the two lists last chosen; 0 for none.
