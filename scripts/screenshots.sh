@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of the four windows of varmesto for the manual, taken under Xvfb
-# with the real X11 platform: docs/screenshots/form1.png .. form4.png.
+# with the real X11 platform: docs/screenshots/form1.png .. form4.png, the
+# class lists (classlists.png) and the first page of their PDF (classlists-pdf.png).
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,8 +9,12 @@ build=$(realpath -m "${1:-$root/build}")
 out="$root/docs/screenshots"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target tst_road -j2
+cmake --build "$build" --target tst_road tst_class_lists -j2
 mkdir -p "$out"
 CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
   xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_road" screenshots
-ls -l "$out"/form[1-4].png
+CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
+  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_class_lists" screenshot
+pdftoppm -r 60 -png -f 1 -l 1 -singlefile "$out/classlists.pdf" "$out/classlists-pdf"
+rm "$out/classlists.pdf"
+ls -l "$out"/form[1-4].png "$out"/classlists*.png

@@ -283,19 +283,21 @@ private slots:
         QWidget* lists = f.openLists();
         QVERIFY(lists);
         lists->resize(1010, 620);
-        // Two of the best 書女 of class 5 for two of the weakest of class 6: a band leaves its share.
+        // Two of the best 音女 of class 1 for two of the weakest of class 2: a band leaves its share.
         for (int i = 0; i < 2; ++i) {
-            auto* six = child<QTableWidget>(lists, "classList6");
-            pick(lists, 5, "書女");
-            for (int row = six->rowCount() - 1; row >= 0; --row)
-                if (six->item(row, 1)->text() == "書女") {
-                    six->selectRow(row);
+            auto* two = child<QTableWidget>(lists, "classList2");
+            pick(lists, 1, "音女");
+            for (int row = two->rowCount() - 1; row >= 0; --row)
+                if (two->item(row, 1)->text() == "音女") {
+                    two->selectRow(row);
                     break;
                 }
             QTest::mouseClick(child<QPushButton>(lists, "swapButton"), Qt::LeftButton);
         }
         pick(lists, 3, "美女");
         pick(lists, 4, "美女");
+        child<QTableWidget>(lists, "classList1")->scrollToBottom(); // the marked cells
+        child<QTableWidget>(lists, "classList2")->scrollToTop();    // the students moved in
         QVERIFY(QTest::qWaitForWindowExposed(lists));
         lists->activateWindow();
         lists->raise();
