@@ -4,12 +4,10 @@
 #include "conditions/GroupTable.h"
 #include "division/ClassRoster.h"
 
-#include <QHash>
 
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <tuple>
 
 namespace classdiv {
 

@@ -116,13 +116,13 @@ void ClassListWindow::setupUi()
 void ClassListWindow::refresh()
 {
     const std::vector<QString> classes = classesInUse(m_conditions->students());
-    if (classes != m_classes)
-        rebuildColumns(classes);
+    const RosterColumns columns = rosterColumns(m_conditions->students(), m_conditions->spreadRules());
+    if (classes != m_classes || columns.headings != m_headings)
+        rebuildColumns(classes, columns.headings);
     m_chosen.clear();
     const ClassSwaps& swaps = m_conditions->classSwaps();
     const RuleBreaks breaks =
         swaps.breaksMadeByHand(m_conditions->students(), m_conditions->distribution(), m_conditions->spreadRules());
-    const RosterColumns columns = rosterColumns(m_conditions->students(), m_conditions->spreadRules());
     setUpdatesEnabled(false); // one repaint for all lists
     for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
         fillList(i, columns, breaks);
@@ -137,7 +137,7 @@ void ClassListWindow::refresh()
     updateButtons();
 }
 
-void ClassListWindow::rebuildColumns(const std::vector<QString>& classes)
+void ClassListWindow::rebuildColumns(const std::vector<QString>& classes, const QStringList& headings)
 {
     while (QLayoutItem* item = m_listRow->takeAt(0)) {
         delete item->widget();
@@ -146,10 +146,10 @@ void ClassListWindow::rebuildColumns(const std::vector<QString>& classes)
     m_lists.clear();
     m_headers.clear();
     m_classes = classes;
+    m_headings = headings;
 
-    const RosterColumns columns = rosterColumns(m_conditions->students(), m_conditions->spreadRules());
     int width = 0;
-    for (int c = 0; c < columns.headings.size(); ++c)
+    for (int c = 0; c < headings.size(); ++c)
         width += kColumnWidths[std::min(c, 4)];
     for (const QString& classText : m_classes) {
         auto* column = new QWidget(m_listArea);
@@ -157,15 +157,15 @@ void ClassListWindow::rebuildColumns(const std::vector<QString>& classes)
         stack->setContentsMargins(0, 0, 0, 0);
         auto* header = new QLabel(column);
         header->setObjectName(classObjectName("classHeader", classText));
-        auto* list = new QTableWidget(0, static_cast<int>(columns.headings.size()), column);
+        auto* list = new QTableWidget(0, static_cast<int>(headings.size()), column);
         list->setObjectName(classObjectName("classList", classText));
-        list->setHorizontalHeaderLabels(columns.headings);
+        list->setHorizontalHeaderLabels(headings);
         list->setSelectionBehavior(QAbstractItemView::SelectRows);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->verticalHeader()->setVisible(false);
         list->verticalHeader()->setDefaultSectionSize(20);
-        for (int c = 0; c < columns.headings.size(); ++c)
+        for (int c = 0; c < headings.size(); ++c)
             list->horizontalHeader()->resizeSection(c, kColumnWidths[std::min(c, 4)]);
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         list->setFixedWidth(width + list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth());

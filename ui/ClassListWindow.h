@@ -26,11 +26,13 @@ class ClassListWindow : public QWidget {
 public:
     explicit ClassListWindow(ConditionsWindow* conditions);
 
+    // Shows the classes as they now stand: after a press, a swap, an undo,
+    // or new columns of marks.
+    void refresh();
+
 private:
     void setupUi();
-    // Shows the classes as they now stand: after a press, a swap or an undo.
-    void refresh();
-    void rebuildColumns(const std::vector<QString>& classes);
+    void rebuildColumns(const std::vector<QString>& classes, const QStringList& headings);
     void fillList(int index, const RosterColumns& columns, const RuleBreaks& breaks);
     void listSelectionChanged(QTableWidget* list);
     void updateButtons();
@@ -44,6 +46,7 @@ private:
     ConditionsWindow* m_conditions;
     RosterOrder m_order = RosterOrder::Score;
     std::vector<QString> m_classes;
+    QStringList m_headings;
     std::vector<QTableWidget*> m_lists;
     std::vector<QLabel*> m_headers;
     QList<QTableWidget*> m_chosen; // lists with a selection, the latest last; at most two

@@ -345,7 +345,9 @@ void ConditionsWindow::classListsTriggered()
         Dialogs::showMessage(this, Message{kNoDrawForListsMessage, QString()});
         return;
     }
-    if (!m_classLists)
+    if (m_classLists)
+        m_classLists->refresh(); // the mark and mix columns may have changed
+    else
         m_classLists = new ClassListWindow(this);
     m_classLists->show();
     m_classLists->raise();
