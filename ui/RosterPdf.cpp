@@ -3,10 +3,12 @@
 #include "ui/Layout.h"
 
 #include <QBuffer>
+#include <QFontMetrics>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QtMath>
 
 namespace classdiv {
 
@@ -30,7 +32,10 @@ public:
         QFont font = layoutFont(kFontPGothic, points);
         font.setBold(bold);
         m_painter.setFont(font);
-        m_painter.drawText(area.adjusted(dots(1.2), 0, -dots(1.2), 0), align | Qt::AlignVCenter, text);
+        const QRectF inner = area.adjusted(dots(1.2), 0, -dots(1.2), 0);
+        // A text too long for its cell ends in an ellipsis instead of running into the next.
+        const QString shown = m_painter.fontMetrics().elidedText(text, Qt::ElideRight, qFloor(inner.width()));
+        m_painter.drawText(inner, align | Qt::AlignVCenter, shown);
     }
     // A row of cells with a frame; numbers go to the right.
     void row(double top, double height, const QStringList& cells, double points, bool heading)
