@@ -5,8 +5,8 @@
 
 #include "conditions/ConditionsEntry.h"
 #include "conditions/GroupTable.h"
-#include "division/DistributionTable.h"
 #include "division/ClassSwaps.h"
+#include "division/DistributionTable.h"
 #include "division/Division.h"
 #include "division/EvenAverages.h"
 #include "division/RandomSource.h"
