@@ -126,6 +126,8 @@ Message unwritableTextMessage(const StudentTable& table, int row)
                    titles::error};
 }
 
+} // namespace
+
 Message writeFailedMessage(const QString& path)
 {
     return Message{QStringLiteral("結果のファイルを保存できませんでした。\n%1\n"
@@ -135,8 +137,6 @@ Message writeFailedMessage(const QString& path)
                        .arg(QDir::toNativeSeparators(path)),
                    titles::error};
 }
-
-} // namespace
 
 ResultFileContent formatResultFile(const StudentTable& table, const DistributionTable& distribution)
 {

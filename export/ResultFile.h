@@ -24,4 +24,8 @@ ResultFileContent formatResultFile(const StudentTable& table, const Distribution
 // writes table.resultPath. Returns a message titled "エラー発生" on failure.
 std::optional<Message> saveResult(StudentTable& table, const DistributionTable& distribution);
 
+// The message of a file that could not be written (the folder, a file in
+// use, a full disk); every file the program saves says the same.
+Message writeFailedMessage(const QString& path);
+
 } // namespace classdiv

@@ -10,7 +10,7 @@ packages=(
   fonts-ipafont-mincho fonts-ipafont-gothic
   xvfb xauth x11-apps imagemagick
   python3
-  dpkg-dev librsvg2-bin lintian desktop-file-utils appstream xdotool
+  dpkg-dev librsvg2-bin lintian desktop-file-utils appstream xdotool poppler-utils
 )
 
 missing=()

@@ -2,7 +2,8 @@
 # Pictures of the four windows of varmesto for the manual, taken under Xvfb
 # with the real X11 platform: docs/screenshots/form1.png .. form4.png, the
 # conditions window with its menu 調整 open (form3-menu.png), the chart
-# window (chart.png) and the 別クラス・混合の列 dialog (spreaddialog.png).
+# window (chart.png), the 別クラス・混合の列 dialog (spreaddialog.png), the
+# class lists (classlists.png) and the first page of their PDF (classlists-pdf.png).
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,7 +11,7 @@ build=$(realpath -m "${1:-$root/build}")
 out="$root/docs/screenshots"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target tst_road tst_even_averages tst_spread_columns -j2
+cmake --build "$build" --target tst_road tst_even_averages tst_spread_columns tst_class_lists -j2
 mkdir -p "$out"
 CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
   xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_road" screenshots
@@ -18,4 +19,8 @@ CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
   xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_even_averages" screenshots
 CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
   xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_spread_columns" screenshot
-ls -l "$out"/form[1-4].png "$out"/form3-menu.png "$out"/chart.png "$out"/spreaddialog.png
+CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
+  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_class_lists" screenshot
+pdftoppm -r 60 -png -f 1 -l 1 -singlefile "$out/classlists.pdf" "$out/classlists-pdf"
+rm "$out/classlists.pdf"
+ls -l "$out"/form[1-4].png "$out"/form3-menu.png "$out"/chart.png "$out"/spreaddialog.png "$out"/classlists*.png

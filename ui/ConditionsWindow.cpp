@@ -5,6 +5,7 @@
 #include "division/EvenAverages.h"
 #include "export/ResultFile.h"
 #include "ui/ChartWindow.h"
+#include "ui/ClassListWindow.h"
 #include "ui/CommandButton.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
@@ -281,6 +282,8 @@ QMenuBar* ConditionsWindow::setupMenuBar()
 
 void ConditionsWindow::drawClassesClicked()
 {
+    if (!mayReplaceSwaps())
+        return;
     if (m_everyPress->isChecked()) {
         const EvenAveragesOutcome outcome =
             evenAverages(m_workspace, m_division, m_students, m_distribution, m_random, m_spreadRules, true);
@@ -293,6 +296,8 @@ void ConditionsWindow::drawClassesClicked()
 
 void ConditionsWindow::evenAveragesTriggered()
 {
+    if (!mayReplaceSwaps())
+        return;
     const EvenAveragesOutcome outcome =
         evenAverages(m_workspace, m_division, m_students, m_distribution, m_random, m_spreadRules);
     showDrawOutcome(outcome.message, outcome.drawn);
@@ -301,13 +306,40 @@ void ConditionsWindow::evenAveragesTriggered()
 void ConditionsWindow::showDrawOutcome(const std::optional<Message>& message, bool drawn)
 {
     if (drawn) {
-        m_picture->setItems(distributionTableItems(m_distribution, m_students.studentCount()));
-        // shown before the next press can come
-        m_picture->repaint();
-        emit drawChanged();
+        m_swaps.clear(); // they belonged to the classes just replaced
+        showChangedTable();
     }
     if (message)
         Dialogs::showMessage(this, *message);
+}
+
+void ConditionsWindow::showChangedTable()
+{
+    m_picture->setItems(distributionTableItems(m_distribution, m_students.studentCount()));
+    // shown before the next press can come
+    m_picture->repaint();
+    emit drawChanged();
+}
+
+bool ConditionsWindow::mayReplaceSwaps()
+{
+    return m_swaps.count() == 0 || Dialogs::ask(this, replaceSwapsQuestion(m_swaps.count()));
+}
+
+SwapStatus ConditionsWindow::swapStudents(int rowA, int rowB)
+{
+    const SwapStatus status = m_swaps.swap(m_students, m_distribution, rowA, rowB);
+    if (status == SwapStatus::Swapped)
+        showChangedTable();
+    return status;
+}
+
+bool ConditionsWindow::undoSwap()
+{
+    if (!m_swaps.undo(m_students, m_distribution))
+        return false;
+    showChangedTable();
+    return true;
 }
 
 void ConditionsWindow::chartTriggered()
@@ -321,6 +353,17 @@ void ConditionsWindow::chartTriggered()
 
 void ConditionsWindow::classListsTriggered()
 {
+    if (!hasDraw(m_distribution)) {
+        Dialogs::showMessage(this, Message{kNoDrawForListsMessage, QString()});
+        return;
+    }
+    if (m_classLists)
+        m_classLists->refresh(); // the mark and mix columns may have changed
+    else
+        m_classLists = new ClassListWindow(this);
+    m_classLists->show();
+    m_classLists->raise();
+    m_classLists->activateWindow();
 }
 
 void ConditionsWindow::spreadColumnsTriggered()

@@ -5,6 +5,7 @@
 
 #include "conditions/ConditionsEntry.h"
 #include "conditions/GroupTable.h"
+#include "division/ClassSwaps.h"
 #include "division/DistributionTable.h"
 #include "division/Division.h"
 #include "division/EvenAverages.h"
@@ -27,6 +28,7 @@ class QPushButton;
 namespace classdiv {
 
 class ChartWindow;
+class ClassListWindow;
 class PictureBox;
 
 class ConditionsWindow : public QWidget {
@@ -47,6 +49,12 @@ public:
     void setSpreadRules(const SpreadRules& rules);
     // The area of the designed size that holds every control, below the menu bar.
     QWidget* clientArea() const { return m_client; }
+
+    // Hand swaps of the class lists: each one refills and redraws the
+    // distribution table and emits drawChanged.
+    const ClassSwaps& classSwaps() const { return m_swaps; }
+    SwapStatus swapStudents(int rowA, int rowB);
+    bool undoSwap();
 
 signals:
     void closedByUser();
@@ -76,6 +84,9 @@ private:
     void spreadColumnsTriggered();
     // Shows a press's or an evening-out's table, then its message if any.
     void showDrawOutcome(const std::optional<Message>& message, bool drawn);
+    // A press replaces hand-swapped classes only when the user agrees.
+    bool mayReplaceSwaps();
+    void showChangedTable();
 
     void showPlanRows(const PlanRowsView& view);
     void showRows(int visibleRows);
@@ -87,6 +98,8 @@ private:
     DivisionState m_division;
     DistributionTable m_distribution;
     SpreadRules m_spreadRules;
+    ClassSwaps m_swaps;
+    QPointer<ClassListWindow> m_classLists;
 
     QWidget* m_client = nullptr;
     QAction* m_everyPress = nullptr;

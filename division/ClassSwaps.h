@@ -1,0 +1,116 @@
+#pragma once
+// Hand swaps in the class lists. Two students of one group trade their
+// classes, so every group's head count in every class stays as planned
+// whatever the teacher does. The history takes the swaps back one by one to
+// the draw. Also: which cells of the fair shares the swaps have broken.
+
+#include "common/Message.h"
+#include "division/DistributionTable.h"
+#include "division/EvenAverages.h"
+#include "import/StudentTable.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace classdiv {
+
+enum class SwapStatus {
+    Swapped,
+    NoDraw,         // nothing drawn yet: there are no classes to swap
+    NotStudents,    // a row outside the students 1 .. N
+    SameClass,      // both in one class (the same student included)
+    DifferentGroups // head counts are planned per group: only a group's own students trade
+};
+
+// The reason in the words of the class lists; empty for Swapped.
+QString swapStatusText(SwapStatus status);
+
+// Whether a press has filled the table (every fill sets the labels).
+inline bool hasDraw(const DistributionTable& distribution) { return !distribution.classLabels[11].isEmpty(); }
+
+SwapStatus checkSwap(const StudentTable& table, const DistributionTable& distribution, int rowA, int rowB);
+
+// A score band of one group in one class whose count has left its fair share:
+// head count of the group in the class x the group's students in the band /
+// the group's size, give or take one student.
+struct BandBreak {
+    QString group;
+    QString classText;
+    int band = 0; // 1 .. 6, the strata of the distribution table
+    int count = 0;
+    double share = 0;
+    bool operator==(const BandBreak&) const = default;
+};
+
+// Students sharing a non-empty mark in one class.
+struct MarkBreak {
+    QString classText;
+    QString mark;
+    std::vector<int> rows; // ascending
+    bool operator==(const MarkBreak&) const = default;
+};
+
+struct RuleBreaks {
+    std::vector<BandBreak> bands;
+    std::vector<MarkBreak> marks;
+    bool empty() const { return bands.empty() && marks.empty(); }
+    bool operator==(const RuleBreaks&) const = default;
+};
+
+// Every broken cell with the classes given per row (1 .. N, entry 0 unused).
+RuleBreaks findRuleBreaks(const StudentTable& table, const std::vector<QString>& classes, const ScoreBands& bands,
+                          const SpreadRules& rules);
+
+// The students an over-full band shows on: the group's students of that band
+// in that class. A band short of its share has none to show.
+std::vector<int> rowsOfBreak(const StudentTable& table, const ScoreBands& bands, const BandBreak& broken);
+
+// One line for the foot of the class lists; empty when nothing is broken.
+QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands);
+
+// The score bands a score counts in; out-of-order boundary points may give
+// two bands or none, exactly as the distribution table counts them.
+std::array<bool, 7> bandsOfScore(double score, const ScoreBands& bands);
+// "85点以上", "72点以上85点未満", ..., "35点未満".
+QString bandText(int band, const ScoreBands& bands);
+
+class ClassSwaps {
+public:
+    struct Pair {
+        int16_t rowA = 0;
+        int16_t rowB = 0;
+        bool operator==(const Pair&) const = default;
+    };
+
+    // Exchanges the classes of the two students and refills the table; a
+    // refusal changes nothing.
+    SwapStatus swap(StudentTable& table, DistributionTable& distribution, int rowA, int rowB);
+    // Takes the last swap back; false when there is none.
+    bool undo(StudentTable& table, DistributionTable& distribution);
+    // A new draw: the swaps belong to the classes it replaces.
+    void clear();
+
+    int count() const { return static_cast<int>(m_history.size()); }
+    const std::vector<Pair>& history() const { return m_history; }
+
+    // The student's class differs from the one the draw gave.
+    bool movedByHand(const StudentTable& table, int row) const;
+    // The breaks the swaps made: broken now, and not (or less) in the draw.
+    RuleBreaks breaksMadeByHand(const StudentTable& table, const DistributionTable& distribution,
+                                const SpreadRules& rules) const;
+
+private:
+    std::vector<Pair> m_history;
+    std::vector<QString> m_drawClasses; // [row], the draw's classes, taken at the first swap
+};
+
+// Asked before a press or an evening-out replaces hand-swapped classes.
+Message replaceSwapsQuestion(int swapCount);
+
+inline const QString kNoDrawForListsMessage =
+    QStringLiteral("まだクラス分けをしていません。「分布表表示」を押してから、クラス名簿を開いて下さい。");
+
+} // namespace classdiv

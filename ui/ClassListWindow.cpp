@@ -1,0 +1,312 @@
+#include "ui/ClassListWindow.h"
+
+#include "common/TextFile.h"
+#include "division/ClassSwaps.h"
+#include "export/ResultFile.h"
+#include "export/RosterSheets.h"
+#include "ui/ConditionsWindow.h"
+#include "ui/Dialogs.h"
+#include "ui/Layout.h"
+#include "ui/RosterPdf.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <set>
+
+namespace classdiv {
+
+namespace {
+
+// Column widths in pixels: name, group, score, mark, mix.
+constexpr int kColumnWidths[] = {104, 64, 44, 64, 56};
+const QColor kBrokenCell(255, 196, 196);
+
+QString classObjectName(const char* prefix, const QString& classText)
+{
+    return QString::fromLatin1(prefix) + classText;
+}
+
+} // namespace
+
+ClassListWindow::ClassListWindow(ConditionsWindow* conditions)
+    : QWidget(conditions, Qt::Window), m_conditions(conditions)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setupUi();
+    connect(conditions, &ConditionsWindow::drawChanged, this, &ClassListWindow::refresh);
+    refresh();
+}
+
+void ClassListWindow::setupUi()
+{
+    setObjectName(QStringLiteral("ClassListWindow"));
+    setWindowTitle(QStringLiteral("クラス名簿"));
+    setFont(layoutFont(kFontPGothic, 9));
+
+    m_orderBox = new QComboBox(this);
+    m_orderBox->setObjectName(QStringLiteral("sortOrder"));
+    m_orderBox->addItems({QStringLiteral("成績順"), QStringLiteral("氏名順"), QStringLiteral("元の順")});
+    m_orderBox->setToolTip(QStringLiteral("名簿の並べ方。PDFもこの順に印刷します。"));
+    m_swap = new QPushButton(QStringLiteral("入れ替え"), this);
+    m_swap->setObjectName(QStringLiteral("swapButton"));
+    m_undo = new QPushButton(QStringLiteral("元に戻す"), this);
+    m_undo->setObjectName(QStringLiteral("undoButton"));
+    m_pdf = new QPushButton(QStringLiteral("PDFに保存"), this);
+    m_pdf->setObjectName(QStringLiteral("pdfButton"));
+    m_pdf->setToolTip(QStringLiteral("クラスごとに１ページずつ、名簿と人数・平均点・層別人数をPDFに保存します。"));
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("並べ方"), this));
+    bar->addWidget(m_orderBox);
+    bar->addSpacing(16);
+    bar->addWidget(m_swap);
+    bar->addWidget(m_undo);
+    bar->addStretch(1);
+    bar->addWidget(m_pdf);
+
+    // The lists stand side by side; a wide year scrolls sideways.
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("classListArea"));
+    scroll->setWidgetResizable(true);
+    m_listArea = new QWidget(scroll);
+    m_listRow = new QHBoxLayout(m_listArea);
+    m_listRow->setContentsMargins(4, 4, 4, 4);
+    scroll->setWidget(m_listArea);
+
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("ruleNote"));
+    m_note->setTextFormat(Qt::PlainText);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(scroll, 1);
+    layout->addWidget(m_note);
+
+    connect(m_orderBox, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_order = static_cast<RosterOrder>(index);
+        refresh();
+    });
+    connect(m_swap, &QPushButton::clicked, this, &ClassListWindow::swapClicked);
+    connect(m_undo, &QPushButton::clicked, this, &ClassListWindow::undoClicked);
+    connect(m_pdf, &QPushButton::clicked, this, &ClassListWindow::pdfClicked);
+    // The keys work wherever the focus is in the window, as a press of the
+    // button would when it is enabled.
+    for (auto [button, key] : {std::pair{m_swap, Qt::Key_E}, std::pair{m_undo, Qt::Key_Z}}) {
+        auto* action = new QAction(this);
+        action->setShortcut(QKeySequence(Qt::CTRL | key));
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        connect(action, &QAction::triggered, button, [button] {
+            if (button->isEnabled())
+                button->click();
+        });
+    }
+    resize(1000, 640);
+}
+
+void ClassListWindow::refresh()
+{
+    const std::vector<QString> classes = classesInUse(m_conditions->students());
+    const RosterColumns columns = rosterColumns(m_conditions->students(), m_conditions->spreadRules());
+    if (classes != m_classes || columns.headings != m_headings)
+        rebuildColumns(classes, columns.headings);
+    m_chosen.clear();
+    const ClassSwaps& swaps = m_conditions->classSwaps();
+    const RuleBreaks breaks =
+        swaps.breaksMadeByHand(m_conditions->students(), m_conditions->distribution(), m_conditions->spreadRules());
+    setUpdatesEnabled(false); // one repaint for all lists
+    for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
+        fillList(i, columns, breaks);
+    setUpdatesEnabled(true);
+    if (swaps.count() == 0)
+        m_note->setText(QStringLiteral("２つのクラスから同じグループの生徒を１人ずつ選んで「入れ替え」を押します。"));
+    else if (breaks.empty())
+        m_note->setText(QStringLiteral("入れ替え%1件。成績の層の偏りも、別クラス印の重なりもありません。").arg(swaps.count()));
+    else
+        m_note->setText(QStringLiteral("入れ替え%1件。").arg(swaps.count()) +
+                        ruleBreakNote(breaks, m_conditions->distribution().bands));
+    updateButtons();
+}
+
+void ClassListWindow::rebuildColumns(const std::vector<QString>& classes, const QStringList& headings)
+{
+    while (QLayoutItem* item = m_listRow->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    m_lists.clear();
+    m_headers.clear();
+    m_classes = classes;
+    m_headings = headings;
+
+    int width = 0;
+    for (int c = 0; c < headings.size(); ++c)
+        width += kColumnWidths[std::min(c, 4)];
+    for (const QString& classText : m_classes) {
+        auto* column = new QWidget(m_listArea);
+        auto* stack = new QVBoxLayout(column);
+        stack->setContentsMargins(0, 0, 0, 0);
+        auto* header = new QLabel(column);
+        header->setObjectName(classObjectName("classHeader", classText));
+        auto* list = new QTableWidget(0, static_cast<int>(headings.size()), column);
+        list->setObjectName(classObjectName("classList", classText));
+        list->setHorizontalHeaderLabels(headings);
+        list->setSelectionBehavior(QAbstractItemView::SelectRows);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->verticalHeader()->setVisible(false);
+        list->verticalHeader()->setDefaultSectionSize(20);
+        for (int c = 0; c < headings.size(); ++c)
+            list->horizontalHeader()->resizeSection(c, kColumnWidths[std::min(c, 4)]);
+        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        list->setFixedWidth(width + list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth());
+        stack->addWidget(header);
+        stack->addWidget(list, 1);
+        m_listRow->addWidget(column);
+        m_lists.push_back(list);
+        m_headers.push_back(header);
+        connect(list, &QTableWidget::itemSelectionChanged, this, [this, list] { listSelectionChanged(list); });
+    }
+    m_listRow->addStretch(1);
+}
+
+void ClassListWindow::fillList(int index, const RosterColumns& columns, const RuleBreaks& breaks)
+{
+    const StudentTable& table = m_conditions->students();
+    const DistributionTable& distribution = m_conditions->distribution();
+    const SpreadRules& rules = m_conditions->spreadRules();
+    const ClassSwaps& swaps = m_conditions->classSwaps();
+    const QString& classText = m_classes[static_cast<size_t>(index)];
+
+    // The cells to mark: scores of an over-full band, marks shared in one class.
+    std::set<std::pair<int, int>> broken; // (row, column)
+    bool shortBand = false;
+    for (const BandBreak& b : breaks.bands) {
+        if (b.classText != classText)
+            continue;
+        const std::vector<int> rows = rowsOfBreak(table, distribution.bands, b);
+        shortBand = shortBand || rows.empty();
+        for (int r : rows)
+            broken.insert({r, columns.scoreColumn});
+    }
+    for (const MarkBreak& m : breaks.marks)
+        if (m.classText == classText)
+            for (int r : m.rows)
+                broken.insert({r, columns.markColumn});
+
+    const ClassFigures figures = classFigures(table, distribution, classText);
+    QLabel* header = m_headers[static_cast<size_t>(index)];
+    header->setText(QStringLiteral("<b style='font-size:12pt'>%1</b>%2<br>%3")
+                        .arg(classLabel(classText), shortBand ? QStringLiteral("　<span style='color:#c00000'>層の不足あり</span>") : QString(),
+                             figuresText(figures).toHtmlEscaped()));
+
+    QTableWidget* list = m_lists[static_cast<size_t>(index)];
+    const QSignalBlocker blocker(list);
+    const std::vector<int> rows = rosterRows(table, classText, m_order);
+    list->clearSelection();
+    list->setRowCount(static_cast<int>(rows.size()));
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        const int row = rows[static_cast<size_t>(i)];
+        const QStringList cells = rosterCells(table, rules, columns, row);
+        const bool moved = swaps.movedByHand(table, row);
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            item->setData(Qt::UserRole, row);
+            if (c == columns.scoreColumn)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (moved && c == 0) {
+                QFont bold = item->font();
+                bold.setBold(true);
+                item->setFont(bold);
+                item->setToolTip(QStringLiteral("入れ替えでこのクラスに来た生徒"));
+            }
+            if (broken.count({row, c})) {
+                item->setBackground(kBrokenCell);
+                item->setToolTip(c == columns.markColumn ? QStringLiteral("同じ別クラス印の生徒がこのクラスにいます")
+                                                         : QStringLiteral("この成績の層がこのクラスで多すぎます"));
+            }
+            list->setItem(i, c, item);
+        }
+    }
+}
+
+void ClassListWindow::listSelectionChanged(QTableWidget* list)
+{
+    m_chosen.removeAll(list);
+    if (!list->selectedItems().isEmpty())
+        m_chosen.append(list);
+    // Only the two lists chosen last keep their selection.
+    while (m_chosen.size() > 2) {
+        QTableWidget* oldest = m_chosen.takeFirst();
+        const QSignalBlocker blocker(oldest);
+        oldest->clearSelection();
+    }
+    updateButtons();
+}
+
+std::pair<int, int> ClassListWindow::selectedStudents() const
+{
+    int rows[2] = {0, 0};
+    for (int i = 0; i < std::min<int>(2, m_chosen.size()); ++i) {
+        const QList<QTableWidgetItem*> items = m_chosen[i]->selectedItems();
+        if (!items.isEmpty())
+            rows[i] = items.first()->data(Qt::UserRole).toInt();
+    }
+    return {rows[0], rows[1]};
+}
+
+void ClassListWindow::updateButtons()
+{
+    const StudentTable& table = m_conditions->students();
+    const auto [a, b] = selectedStudents();
+    const SwapStatus status = checkSwap(table, m_conditions->distribution(), a, b);
+    m_swap->setEnabled(status == SwapStatus::Swapped);
+    if (status == SwapStatus::Swapped) {
+        const auto who = [&](int row) {
+            const StudentRecord& s = table.records[row];
+            return QStringLiteral("%1（%2）").arg(s.name.isEmpty() ? s.studentId : s.name, classLabel(s.newClass));
+        };
+        m_swap->setToolTip(QStringLiteral("%1と%2のクラスを入れ替えます。(Ctrl+E)").arg(who(a), who(b)));
+    } else {
+        m_swap->setToolTip(swapStatusText(status));
+    }
+    const int count = m_conditions->classSwaps().count();
+    m_undo->setEnabled(count > 0);
+    m_undo->setToolTip(count > 0 ? QStringLiteral("最後の入れ替えを元に戻します（あと%1件）。(Ctrl+Z)").arg(count)
+                                 : QStringLiteral("元に戻す入れ替えはありません。"));
+}
+
+void ClassListWindow::swapClicked()
+{
+    const auto [a, b] = selectedStudents();
+    m_conditions->swapStudents(a, b); // refreshes this window through drawChanged
+}
+
+void ClassListWindow::undoClicked()
+{
+    m_conditions->undoSwap();
+}
+
+void ClassListWindow::pdfClicked()
+{
+    const std::optional<QString> name =
+        Dialogs::chooseSaveFile(this, QStringLiteral("PDFファイル保存"), QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
+    if (!name)
+        return;
+    const QByteArray pdf = rosterPdf(
+        rosterSheets(m_conditions->students(), m_conditions->distribution(), m_conditions->spreadRules(), m_order));
+    // Through a temporary file in the same folder: a failed write leaves no half file.
+    if (writeFileAtomically(*name, pdf) != WriteStatus::Ok)
+        Dialogs::showMessage(this, writeFailedMessage(*name));
+}
+
+} // namespace classdiv
