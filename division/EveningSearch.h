@@ -1,0 +1,70 @@
+#pragma once
+// The search behind evening out the averages, on a plain model of the year:
+// students swap only with students of their own group, every (group, class)
+// head count and every fair score-band share is kept, marked students are
+// kept apart and the mixing column spread first, then the averages of linked
+// classes brought together.
+
+#include <cstdint>
+#include <vector>
+
+namespace classdiv::evening {
+
+struct Student {
+    int group = 0;
+    int band = 0;     // 0 .. bandCount - 1
+    double score = 0;
+    int mark = -1;    // 0 .. markCount - 1, or -1 for none
+    int mix = -1;     // 0 .. mixCount - 1, or -1 for none
+    int order = 0;    // place in the file: class totals are summed in file order
+};
+
+struct Group {
+    std::vector<int> classes;    // class indices, in plan-row order
+    std::vector<int> headCounts; // beside classes
+    std::vector<int> students;   // student indices
+};
+
+struct Problem {
+    int classCount = 0;
+    int bandCount = 1;
+    int markCount = 0;
+    int mixCount = 0;
+    std::vector<Student> students;
+    std::vector<Group> groups;
+    // [class * mixCount + value]: the fair share of each class in each value.
+    std::vector<double> mixShare;
+    // False when some score has a fraction: the distribution table then
+    // rounds every running class total, in file order, and so does the search.
+    bool wholeScores = true;
+};
+
+// The score total of every class as the distribution table counts it.
+std::vector<double> classTotals(const Problem& problem, const std::vector<int>& classOf);
+
+// Classes linked by groups spread over more than one of them; a class that
+// shares no group with another is a component of its own.
+std::vector<std::vector<int>> linkedClasses(const Problem& problem);
+
+// Largest minus smallest average within each component of linked classes,
+// the largest of these; 0 when no classes are linked.
+double averageSpread(const Problem& problem, const std::vector<int>& classOf);
+
+// Largest |count - fair share| of a mixing value in a class.
+double mixingDeviation(const Problem& problem, const std::vector<int>& classOf);
+
+// How hard to look: iterations of annealing per movable student and round.
+struct Effort {
+    int iterationsPerStudent = 400;
+    int rounds = 3;
+};
+
+// Rewrites classOf (class index per student, keeping each group's head
+// counts) into a better one. All randomness comes from seed.
+void evenOut(const Problem& problem, std::vector<int>& classOf, uint64_t seed, const Effort& effort = {});
+
+// The fair score-band rule: every (group, class, band) count lies between
+// the floor and the ceiling of headCount * bandStudents / groupSize.
+bool keepsFairBands(const Problem& problem, const std::vector<int>& classOf);
+
+} // namespace classdiv::evening
