@@ -4,13 +4,21 @@
 // over 6 classes (also with keep-apart marks and a mixing column).
 //
 //   build/bench/bench_even_averages --benchmark_counters_tabular=true
+//
+// With CLASSDIV_WRITE_YEARS=<folder> it first writes the crossed year and the
+// year of 500 there as CSV files with their conditions, for
+// scripts/exact_spread.py to find the best spread they allow.
 
 #include "division/DivisionYear.h"
 #include "division/EvenYears.h"
 
+#include "conditions/ConditionsFile.h"
 #include "division/EvenAverages.h"
 
 #include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
 
 #include <algorithm>
 #include <stdexcept>
@@ -29,8 +37,40 @@ struct Bench {
     ClockRandomSource random;
 };
 
+void writeYear(const QString& folder, const QString& name, const DivisionYear& year)
+{
+    QByteArray csv = "\xEF\xBB\xBF" + QStringLiteral("番号,氏名,グループ,点数\r\n").toUtf8();
+    for (int e = 1; e <= year.table->studentCount(); ++e) {
+        const StudentRecord& r = year.table->records[e];
+        csv += QStringLiteral("%1,%2,%3,%4\r\n").arg(r.studentId, r.name, r.group, r.score).toUtf8();
+    }
+    const QString path = QDir(folder).filePath(name);
+    QFile file(path);
+    QFile conditions(conditionsFilePath(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !conditions.open(QIODevice::WriteOnly)
+        || conditions.write(formatConditionsFile(year.ws)) < 0)
+        throw std::runtime_error("cannot write the years");
+}
+
+// Once, from the first benchmark: static initialisers of the library may
+// not have run before those of this file.
+void writeYearsOnce()
+{
+    static const bool written = [] {
+        const QString folder = qEnvironmentVariable("CLASSDIV_WRITE_YEARS");
+        if (folder.isEmpty())
+            return false;
+        QDir().mkpath(folder);
+        writeYear(folder, QStringLiteral("crossed.csv"), crossedYear());
+        writeYear(folder, QStringLiteral("full500.csv"), fullYear());
+        return true;
+    }();
+    (void)written;
+}
+
 void run(benchmark::State& s, StudentTable& table, ConditionsWorkspace& ws, const SpreadRules& rules)
 {
+    writeYearsOnce();
     Bench b{&table, &ws, rules, {}, {}, {}};
     if (drawClasses(ws, b.state, table, b.distribution, b.random).message)
         throw std::logic_error("the year is refused");

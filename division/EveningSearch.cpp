@@ -59,6 +59,7 @@ struct Key {
 };
 
 constexpr double kTiny = 1e-9;
+constexpr double kSquaresWeight = 0.02;
 
 std::vector<int> fileOrder(const Problem& problem)
 {
@@ -137,6 +138,7 @@ public:
     {
         const int students = static_cast<int>(m_p.students.size());
         m_local.assign(students, 0);
+        m_place.assign(students, 0);
         m_head.assign(m_p.classCount, 0);
         m_groupBase.assign(m_p.groups.size(), 0);
         int cells = 0;
@@ -146,8 +148,10 @@ public:
             cells += static_cast<int>(group.classes.size()) * m_p.bandCount;
             for (size_t l = 0; l < group.classes.size(); ++l)
                 m_head[group.classes[l]] += group.headCounts[l];
-            for (int s : group.students)
-                m_local[s] = localIndex(group, m_class[s]);
+            for (size_t i = 0; i < group.students.size(); ++i) {
+                m_local[group.students[i]] = localIndex(group, m_class[group.students[i]]);
+                m_place[group.students[i]] = static_cast<int>(i);
+            }
         }
         m_bandLo.assign(cells, 0);
         m_bandHi.assign(cells, 0);
@@ -514,19 +518,38 @@ private:
         std::swap(m_local[a], m_local[b]);
     }
 
-    // The sum of squares only guides the annealing between equal spreads.
+    // The spread decides; a little of the classes' squared distance from the
+    // mean guides the annealing across moves that leave the spread as it is.
     double energy(const Key& key, const Component& component) const
     {
-        return key.spread + m_squaresWeight * key.squares / static_cast<double>(component.classes.size());
+        return key.spread + kSquaresWeight * key.squares / static_cast<double>(component.classes.size());
     }
 
-    void searchComponent(Component& component, const Effort& effort)
+    // A random exchange partner for a: anyone of its group, or, half the
+    // time, a student a few ranks away, whose score is close. Close partners
+    // make the fine steps at the end, and across a band boundary they are
+    // the cheapest way to change a class's band counts. -1: none.
+    int partner(int a)
+    {
+        const Group& group = m_p.groups[m_p.students[a].group];
+        const uint32_t size = static_cast<uint32_t>(group.students.size());
+        if (m_rng.next() & 1)
+            return group.students[m_rng.below(size)];
+        const int step = 1 + static_cast<int>(m_rng.below(4));
+        const int at = m_place[a] + ((m_rng.next() & 1) ? step : -step);
+        return at >= 0 && at < static_cast<int>(size) ? group.students[at] : -1;
+    }
+
+    // Simulated annealing over exchanges inside a group, in rounds that each
+    // start again from the best state found; then a descent. Marked students
+    // sharing a class and mixing counts outside their fair rounding are never
+    // allowed to grow, and any move that reduces them is taken.
+    void searchComponent(const Component& component, const Effort& effort)
     {
         const std::vector<int>& movable = component.movable;
         const uint32_t count = static_cast<uint32_t>(movable.size());
-        // The spread moves in steps of a point over a class's head count.
+        // Averages move in steps of a point over a class's head count.
         const double finest = 1.0 / component.largestClass;
-        m_squaresWeight = 0.2 / std::max(1.0, component.mean * 0.0 + 10.0);
 
         Key now = keyOf(component);
         Key best = now;
@@ -537,17 +560,17 @@ private:
         };
         remember();
 
-        // Starting temperature: the typical change of a random move.
+        // The first round starts at about the change of a random move.
         double typical = 0;
         int sampled = 0;
         for (int i = 0; i < 400; ++i) {
             const int a = movable[m_rng.below(count)];
-            const Group& group = m_p.groups[m_p.students[a].group];
-            const int b = group.students[m_rng.below(static_cast<uint32_t>(group.students.size()))];
+            const int b = partner(a);
             Change ch;
-            if (m_class[a] == m_class[b] || !change(a, b, ch))
+            if (b < 0 || m_class[a] == m_class[b] || !change(a, b, ch))
                 continue;
-            typical += std::abs(energy(keyAfter(component, now, m_class[a], m_class[b], ch), component) - energy(now, component));
+            typical += std::abs(energy(keyAfter(component, now, m_class[a], m_class[b], ch), component)
+                                - energy(now, component));
             ++sampled;
         }
         typical = sampled > 0 ? typical / sampled : finest;
@@ -561,8 +584,9 @@ private:
             double e = energy(now, component);
             for (long it = 0; it < iterations; ++it, temperature *= cooling) {
                 const int a = movable[m_rng.below(count)];
-                const Group& group = m_p.groups[m_p.students[a].group];
-                const int b = group.students[m_rng.below(static_cast<uint32_t>(group.students.size()))];
+                const int b = partner(a);
+                if (b < 0)
+                    continue;
                 const int ca = m_class[a];
                 const int cb = m_class[b];
                 Change ch;
@@ -708,6 +732,7 @@ private:
     std::vector<int>& m_class;
     Rng m_rng;
     std::vector<int> m_local;
+    std::vector<int> m_place; // index in its group's students, which run from the highest score
     std::vector<int> m_head;
     std::vector<double> m_invHead;
     std::vector<int> m_groupBase;
@@ -717,7 +742,7 @@ private:
     std::vector<int> m_mixCount, m_mixLo, m_mixHi;
     std::vector<Component> m_components;
     std::vector<int> m_componentOf;
-    double m_squaresWeight = 0;
+
 };
 
 } // namespace

@@ -72,6 +72,7 @@ inline DivisionYear crossedYear()
     const int sizes[] = {60, 50, 40, 40, 30, 20};
     const double share[] = {0.30, 0.22, 0.17, 0.13, 0.10, 0.08};
     std::vector<GroupOfYear> groups;
+    std::vector<std::vector<int>> scores;
     for (int g = 0; g < 6; ++g) {
         std::vector<std::pair<int, int>> plan;
         int left = sizes[g];
@@ -80,9 +81,10 @@ inline DivisionYear crossedYear()
             plan.emplace_back(k, head);
             left -= head;
         }
-        groups.push_back({QStringLiteral("組%1").arg(g + 1), sizes[g], plan, numbers.scores(sizes[g], 40 + 10 * g, 5)});
+        groups.push_back({QStringLiteral("組%1").arg(g + 1), sizes[g], plan});
+        scores.push_back(numbers.scores(sizes[g], 40 + 10 * g, 5));
     }
-    return DivisionYear(groups);
+    return DivisionYear(groups, false, scores);
 }
 
 // 500 students in 8 groups over 6 classes, every group in every class.
@@ -91,10 +93,12 @@ inline DivisionYear fullYear()
     YearNumbers numbers(8);
     const int sizes[] = {70, 66, 64, 62, 62, 60, 58, 58};
     std::vector<GroupOfYear> groups;
-    for (int g = 0; g < 8; ++g)
-        groups.push_back({QStringLiteral("G%1").arg(g + 1), sizes[g], leaningPlan(sizes[g], 6, g),
-                          numbers.scores(sizes[g], 50 + 3 * g, 15)});
-    return DivisionYear(groups);
+    std::vector<std::vector<int>> scores;
+    for (int g = 0; g < 8; ++g) {
+        groups.push_back({QStringLiteral("G%1").arg(g + 1), sizes[g], leaningPlan(sizes[g], 6, g)});
+        scores.push_back(numbers.scores(sizes[g], 50 + 3 * g, 15));
+    }
+    return DivisionYear(groups, false, scores);
 }
 
 // A random year: 1 to 6 groups of 1 to 120 students, each over a random set
@@ -103,6 +107,7 @@ inline DivisionYear randomYear(uint64_t seed)
 {
     YearNumbers numbers(seed);
     std::vector<GroupOfYear> groups;
+    std::vector<std::vector<int>> scores;
     const int groupCount = 1 + numbers.below(6);
     for (int g = 0; g < groupCount; ++g) {
         const int size = 1 + numbers.below(120);
@@ -116,10 +121,10 @@ inline DivisionYear randomYear(uint64_t seed)
         std::vector<std::pair<int, int>> plan;
         for (int k = 0; k < classes; ++k)
             plan.emplace_back(numbersOfClasses[k], heads[k]);
-        groups.push_back({QStringLiteral("R%1").arg(g + 1), size, plan,
-                          numbers.scores(size, 40 + numbers.below(40), 5 + numbers.below(20))});
+        groups.push_back({QStringLiteral("R%1").arg(g + 1), size, plan});
+        scores.push_back(numbers.scores(size, 40 + numbers.below(40), 5 + numbers.below(20)));
     }
-    return DivisionYear(groups);
+    return DivisionYear(groups, false, scores);
 }
 
 // The example year, imported and its conditions read as a teacher would;
