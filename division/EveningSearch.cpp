@@ -60,6 +60,7 @@ struct Key {
 
 constexpr double kTiny = 1e-9;
 constexpr double kSquaresWeight = 0.02;
+constexpr int kRoundingWalk = 3000;
 
 std::vector<int> fileOrder(const Problem& problem)
 {
@@ -575,7 +576,7 @@ private:
         }
         typical = sampled > 0 ? typical / sampled : finest;
 
-        const long iterations = static_cast<long>(effort.iterationsPerStudent) * count;
+        const long iterations = std::min(static_cast<long>(effort.iterationsPerStudent) * count, effort.iterationsPerRound);
         for (int round = 0; round < effort.rounds; ++round) {
             const double hot = std::max(typical * (round == 0 ? 0.5 : 0.1), finest);
             const double cold = finest * 0.02;
@@ -721,10 +722,31 @@ private:
                 }
             }
             if (bestA < 0)
-                return;
+                break;
             apply(bestA, bestB, bestChange);
             plain.pairs += bestChange.pairs;
             plain.mix += bestChange.mix;
+        }
+        // Where no single exchange helps, the rounding often still can: walk
+        // among exchanges that leave the shown spread as it is, by students
+        // close in score, until one narrows it.
+        Key now = key(plain.pairs, plain.mix).first;
+        const uint32_t count = static_cast<uint32_t>(component.movable.size());
+        for (int attempt = 0; attempt < kRoundingWalk && now.spread > kTiny; ++attempt) {
+            const int a = component.movable[m_rng.below(count)];
+            const int b = partner(a);
+            Change ch;
+            if (b < 0 || m_class[a] == m_class[b] || !change(a, b, ch) || ch.pairs > 0 || (ch.pairs == 0 && ch.mix > 0))
+                continue;
+            std::swap(m_class[a], m_class[b]);
+            const Key next = key(plain.pairs + ch.pairs, plain.mix + ch.mix).first;
+            std::swap(m_class[a], m_class[b]);
+            if (better(now, next))
+                continue;
+            apply(a, b, ch);
+            plain.pairs += ch.pairs;
+            plain.mix += ch.mix;
+            now = next;
         }
     }
 

@@ -53,9 +53,13 @@ double averageSpread(const Problem& problem, const std::vector<int>& classOf);
 // Largest |count - fair share| of a mixing value in a class.
 double mixingDeviation(const Problem& problem, const std::vector<int>& classOf);
 
-// How hard to look: iterations of annealing per movable student and round.
+// How hard to look: iterations of annealing per movable student of a set of
+// linked classes and round, at most iterationsPerRound. A year of 240 in six
+// crossing groups needs about 800 a student to come close to its best every
+// time; a year of 500 comes close with fewer and must stay quick.
 struct Effort {
-    int iterationsPerStudent = 400;
+    int iterationsPerStudent = 800;
+    long iterationsPerRound = 200'000;
     int rounds = 3;
 };
 

@@ -82,7 +82,7 @@ inline DivisionYear crossedYear()
             left -= head;
         }
         groups.push_back({QStringLiteral("組%1").arg(g + 1), sizes[g], plan});
-        scores.push_back(numbers.scores(sizes[g], 40 + 10 * g, 5));
+        scores.push_back(numbers.scores(sizes[g], 40 + 10 * g, 4));
     }
     return DivisionYear(groups, false, scores);
 }
