@@ -55,10 +55,14 @@ YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, c
     fillDistributionTable(table, scores, *bands);
     const auto& points = bands->bands.boundaryPoints;
 
+    // mixingDeviation() and averageSpread() may read conditions no press has
+    // checked: only what the tables hold is read.
+    const int groups = std::min<int>(ws.groupCount(), static_cast<int>(std::min(ws.conditions.size(), ws.groupStudentRows.size())) - 1);
+    const auto rowsOf = [&](int g) { return std::clamp<int>(ws.conditions[g].classCount, 0, kMaxPlanRows); };
     std::map<int, int> classIndex;
-    for (int g = 1; g <= ws.groupCount(); ++g) {
+    for (int g = 1; g <= groups; ++g) {
         const GroupCondition& c = ws.conditions[g];
-        for (int k = 1; k <= c.classCount; ++k)
+        for (int k = 1; k <= rowsOf(g); ++k)
             classIndex.emplace(c.rows[k].classNumber, 0);
     }
     for (auto& [number, index] : classIndex) {
@@ -70,14 +74,18 @@ YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, c
     std::map<int, int> bandIndex;
     QHash<QString, int> markIndex;
     QHash<QString, int> mixIndex;
-    for (int g = 1; g <= ws.groupCount(); ++g) {
+    for (int g = 1; g <= groups; ++g) {
         const GroupCondition& c = ws.conditions[g];
         evening::Group group;
-        for (int k = 1; k <= c.classCount; ++k) {
+        for (int k = 1; k <= rowsOf(g); ++k) {
+            if (std::find(group.classes.begin(), group.classes.end(), classIndex.at(c.rows[k].classNumber))
+                != group.classes.end())
+                continue; // a class typed twice; a press refuses such conditions
             group.classes.push_back(classIndex.at(c.rows[k].classNumber));
             group.headCounts.push_back(c.rows[k].headCount);
         }
-        for (int w = 1; w <= ws.groupSize[g]; ++w) {
+        const int size = std::min<int>(ws.groupSize[g], static_cast<int>(ws.groupStudentRows[g].size()) - 1);
+        for (int w = 1; w <= size; ++w) {
             const int row = ws.groupStudentRows[g][w];
             evening::Student student;
             student.group = g - 1;

@@ -185,29 +185,13 @@ public:
 private:
     void buildComponents()
     {
-        std::vector<int> parent(m_p.classCount);
-        std::iota(parent.begin(), parent.end(), 0);
-        const auto root = [&](int c) {
-            while (parent[c] != c)
-                c = parent[c] = parent[parent[c]];
-            return c;
-        };
-        for (const Group& group : m_p.groups) {
-            for (size_t l = 1; l < group.classes.size(); ++l)
-                parent[root(group.classes[l])] = root(group.classes[0]);
-        }
-        std::vector<int> index(m_p.classCount, -1);
-        for (int c = 0; c < m_p.classCount; ++c) {
-            const int r = root(c);
-            if (index[r] < 0) {
-                index[r] = static_cast<int>(m_components.size());
-                m_components.emplace_back();
-            }
-            m_components[index[r]].classes.push_back(c);
-        }
         m_componentOf.assign(m_p.classCount, 0);
-        for (int c = 0; c < m_p.classCount; ++c)
-            m_componentOf[c] = index[root(c)];
+        for (std::vector<int>& classes : linkedClasses(m_p)) {
+            for (int c : classes)
+                m_componentOf[c] = static_cast<int>(m_components.size());
+            m_components.emplace_back();
+            m_components.back().classes = std::move(classes);
+        }
         std::vector<double> total(m_components.size(), 0);
         std::vector<long> heads(m_components.size(), 0);
         for (const Group& group : m_p.groups) {
