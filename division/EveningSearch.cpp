@@ -753,6 +753,28 @@ private:
 
 } // namespace
 
+namespace {
+
+// The score total of every class as the distribution table counts it.
+std::vector<double> classTotals(const Problem& problem, const std::vector<int>& classOf)
+{
+    std::vector<double> total(problem.classCount, 0);
+    if (problem.wholeScores) {
+        for (size_t s = 0; s < problem.students.size(); ++s) {
+            if (classOf[s] >= 0)
+                total[classOf[s]] += problem.students[s].score;
+        }
+        return total;
+    }
+    for (int s : fileOrder(problem)) {
+        if (classOf[s] >= 0)
+            total[classOf[s]] = roundHalfEven(total[classOf[s]] + problem.students[s].score);
+    }
+    return total;
+}
+
+} // namespace
+
 std::vector<std::vector<int>> linkedClasses(const Problem& problem)
 {
     std::vector<int> parent(problem.classCount);
@@ -777,23 +799,6 @@ std::vector<std::vector<int>> linkedClasses(const Problem& problem)
         components[index[r]].push_back(c);
     }
     return components;
-}
-
-std::vector<double> classTotals(const Problem& problem, const std::vector<int>& classOf)
-{
-    std::vector<double> total(problem.classCount, 0);
-    if (problem.wholeScores) {
-        for (size_t s = 0; s < problem.students.size(); ++s) {
-            if (classOf[s] >= 0)
-                total[classOf[s]] += problem.students[s].score;
-        }
-        return total;
-    }
-    for (int s : fileOrder(problem)) {
-        if (classOf[s] >= 0)
-            total[classOf[s]] = roundHalfEven(total[classOf[s]] + problem.students[s].score);
-    }
-    return total;
 }
 
 double averageSpread(const Problem& problem, const std::vector<int>& classOf)
@@ -833,25 +838,6 @@ double mixingDeviation(const Problem& problem, const std::vector<int>& classOf)
     for (size_t i = 0; i < count.size(); ++i)
         deviation = std::max(deviation, std::abs(count[i] - problem.mixShare[i]));
     return deviation;
-}
-
-bool keepsFairBands(const Problem& problem, const std::vector<int>& classOf)
-{
-    for (const Group& group : problem.groups) {
-        const BandBounds bounds = fairBandBounds(problem, group);
-        std::vector<int> count(bounds.lo.size(), 0);
-        for (int s : group.students) {
-            const auto l = std::find(group.classes.begin(), group.classes.end(), classOf[s]);
-            if (l == group.classes.end())
-                return false;
-            ++count[(l - group.classes.begin()) * problem.bandCount + problem.students[s].band];
-        }
-        for (size_t i = 0; i < count.size(); ++i) {
-            if (count[i] < bounds.lo[i] || count[i] > bounds.hi[i])
-                return false;
-        }
-    }
-    return true;
 }
 
 void evenOut(const Problem& problem, std::vector<int>& classOf, uint64_t seed, const Effort& effort)

@@ -39,8 +39,6 @@ struct Problem {
     bool wholeScores = true;
 };
 
-// The score total of every class as the distribution table counts it.
-std::vector<double> classTotals(const Problem& problem, const std::vector<int>& classOf);
 
 // Classes linked by groups spread over more than one of them; a class that
 // shares no group with another is a component of its own.
@@ -66,9 +64,5 @@ struct Effort {
 // Rewrites classOf (class index per student, keeping each group's head
 // counts) into a better one. All randomness comes from seed.
 void evenOut(const Problem& problem, std::vector<int>& classOf, uint64_t seed, const Effort& effort = {});
-
-// The fair score-band rule: every (group, class, band) count lies between
-// the floor and the ceiling of headCount * bandStudents / groupSize.
-bool keepsFairBands(const Problem& problem, const std::vector<int>& classOf);
 
 } // namespace classdiv::evening
