@@ -650,32 +650,81 @@ private:
 
     // With fractional scores the table's class totals round at every step,
     // which the exact sums above only approximate: a last descent judges
-    // the exchanges by the totals the table will show.
+    // the exchanges by the totals the table will show. A class's total is
+    // summed over its own students in file order, so an exchange costs a
+    // pass over two classes.
     void polishRounded(const Component& component)
     {
-        const std::vector<int> order = fileOrder(m_p);
-        const auto key = [&](long pairs, long mix) {
-            std::vector<double> total(m_p.classCount, 0);
-            for (int s : order) {
-                const int c = m_class[s];
-                if (m_componentOf[c] == m_componentOf[component.classes[0]])
-                    total[c] = roundHalfEven(total[c] + m_p.students[s].score);
+        std::vector<std::vector<int>> members(m_p.classCount);
+        for (int s : fileOrder(m_p)) {
+            if (m_componentOf[m_class[s]] == m_componentOf[component.classes[0]])
+                members[m_class[s]].push_back(s);
+        }
+        const auto score = [&](int s) { return m_p.students[s].score; };
+        const auto order = [&](int s) { return m_p.students[s].order; };
+        // A whole score added to a whole total needs no rounding.
+        std::vector<char> whole(m_p.students.size());
+        for (size_t s = 0; s < whole.size(); ++s)
+            whole[s] = score(static_cast<int>(s)) == std::floor(score(static_cast<int>(s)));
+        const auto add = [&](double t, int s) { return whole[s] ? t + score(s) : roundHalfEven(t + score(s)); };
+        // The total of class c with student out taken away and in added.
+        const auto totalOf = [&](int c, int out, int in) {
+            double t = 0;
+            bool placed = in < 0;
+            for (int s : members[c]) {
+                if (!placed && order(in) < order(s)) {
+                    t = add(t, in);
+                    placed = true;
+                }
+                if (s != out)
+                    t = add(t, s);
             }
+            return placed ? t : add(t, in);
+        };
+        std::vector<double> total(m_p.classCount, 0);
+        for (int c : component.classes)
+            total[c] = totalOf(c, -1, -1);
+        const auto keyWith = [&](long pairs, long mix, int ca, double ta, int cb, double tb) {
             Key k{pairs, mix, 0, 0};
             double high = -std::numeric_limits<double>::infinity();
             double low = std::numeric_limits<double>::infinity();
             for (int c : component.classes) {
-                const double a = total[c] * m_invHead[c];
+                const double a = (c == ca ? ta : c == cb ? tb : total[c]) * m_invHead[c];
                 high = std::max(high, a);
                 low = std::min(low, a);
                 k.squares += (a - component.mean) * (a - component.mean);
             }
             k.spread = high - low;
-            return std::make_pair(k, total);
+            return k;
         };
+        const auto move = [&](int s, int from, int to) {
+            std::vector<int>& out = members[from];
+            out.erase(std::find(out.begin(), out.end(), s));
+            std::vector<int>& in = members[to];
+            in.insert(std::upper_bound(in.begin(), in.end(), s, [&](int x, int y) { return order(x) < order(y); }), s);
+        };
+        // Each rounding moves a total by at most half a point: an exchange
+        // whose scores differ by more than the spread and that cannot narrow it.
+        double slack = 2;
+        for (int c : component.classes) {
+            for (int s : members[c])
+                slack += whole[s] ? 0.0 : 0.5;
+        }
         Key plain = keyOf(component);
+        Key now = keyWith(plain.pairs, plain.mix, -1, 0, -1, 0);
+        const auto take = [&](int a, int b, const Change& ch, double ta, double tb) {
+            const int ca = m_class[a];
+            const int cb = m_class[b];
+            apply(a, b, ch);
+            move(a, ca, cb);
+            move(b, cb, ca);
+            total[ca] = ta;
+            total[cb] = tb;
+            plain.pairs += ch.pairs;
+            plain.mix += ch.mix;
+            now = keyWith(plain.pairs, plain.mix, -1, 0, -1, 0);
+        };
         for (int step = 0; step < 1000; ++step) {
-            const auto [now, total] = key(plain.pairs, plain.mix);
             int high = component.classes[0];
             int low = component.classes[0];
             for (int c : component.classes) {
@@ -686,35 +735,36 @@ private:
             }
             Key best = now;
             int bestA = -1, bestB = -1;
+            double bestTa = 0, bestTb = 0;
             Change bestChange;
             for (int a : component.movable) {
                 if (m_class[a] != high && m_class[a] != low)
                     continue;
+                const double reach = 2 * now.spread * component.largestClass + slack;
                 for (int b : m_p.groups[m_p.students[a].group].students) {
                     Change ch;
-                    if (m_class[b] == m_class[a] || !change(a, b, ch))
+                    if (m_class[b] == m_class[a] || std::abs(score(b) - score(a)) > reach || !change(a, b, ch))
                         continue;
-                    std::swap(m_class[a], m_class[b]);
-                    const Key next = key(plain.pairs + ch.pairs, plain.mix + ch.mix).first;
-                    std::swap(m_class[a], m_class[b]);
+                    const double ta = totalOf(m_class[a], a, b);
+                    const double tb = totalOf(m_class[b], b, a);
+                    const Key next = keyWith(plain.pairs + ch.pairs, plain.mix + ch.mix, m_class[a], ta, m_class[b], tb);
                     if (better(next, best)) {
                         best = next;
                         bestA = a;
                         bestB = b;
+                        bestTa = ta;
+                        bestTb = tb;
                         bestChange = ch;
                     }
                 }
             }
             if (bestA < 0)
                 break;
-            apply(bestA, bestB, bestChange);
-            plain.pairs += bestChange.pairs;
-            plain.mix += bestChange.mix;
+            take(bestA, bestB, bestChange, bestTa, bestTb);
         }
         // Where no single exchange helps, the rounding often still can: walk
         // among exchanges that leave the shown spread as it is, by students
         // close in score, until one narrows it.
-        Key now = key(plain.pairs, plain.mix).first;
         const uint32_t count = static_cast<uint32_t>(component.movable.size());
         for (int attempt = 0; attempt < kRoundingWalk && now.spread > kTiny; ++attempt) {
             const int a = component.movable[m_rng.below(count)];
@@ -722,15 +772,10 @@ private:
             Change ch;
             if (b < 0 || m_class[a] == m_class[b] || !change(a, b, ch) || ch.pairs > 0 || (ch.pairs == 0 && ch.mix > 0))
                 continue;
-            std::swap(m_class[a], m_class[b]);
-            const Key next = key(plain.pairs + ch.pairs, plain.mix + ch.mix).first;
-            std::swap(m_class[a], m_class[b]);
-            if (better(now, next))
-                continue;
-            apply(a, b, ch);
-            plain.pairs += ch.pairs;
-            plain.mix += ch.mix;
-            now = next;
+            const double ta = totalOf(m_class[a], a, b);
+            const double tb = totalOf(m_class[b], b, a);
+            if (!better(now, keyWith(plain.pairs + ch.pairs, plain.mix + ch.mix, m_class[a], ta, m_class[b], tb)))
+                take(a, b, ch, ta, tb);
         }
     }
 
