@@ -52,11 +52,14 @@ double averageSpread(const Problem& problem, const std::vector<int>& classOf);
 double mixingDeviation(const Problem& problem, const std::vector<int>& classOf);
 
 // How hard to look: iterations of annealing per movable student of a set of
-// linked classes and round, at most iterationsPerRound. A year of 240 in six
-// crossing groups needs about 800 a student to come close to its best every
-// time; a year of 500 comes close with fewer and must stay quick.
+// linked classes and round, between leastPerRound and iterationsPerRound. A
+// year of 240 in six crossing groups needs about 800 a student to come close
+// to its best every time; a year of 500 comes close with fewer and must stay
+// quick; a few students need many more each to cross from one arrangement of
+// bands to another (a ms or two).
 struct Effort {
     int iterationsPerStudent = 800;
+    long leastPerRound = 50'000;
     long iterationsPerRound = 200'000;
     int rounds = 3;
 };
