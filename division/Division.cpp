@@ -305,21 +305,33 @@ void balance(int g, int size, const GroupCondition& c, DivisionState& state)
 
 } // namespace
 
-DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTable& table,
-                        DistributionTable& distribution, RandomSource& random)
+std::optional<Message> checkPress(const ConditionsWorkspace& ws, const StudentTable& table, const ScoreValues& scores)
 {
     const int n = table.studentCount();
     if (auto message = checkGrandTotal(ws, n))
-        return DrawOutcome{std::move(message), false};
+        return message;
     for (int g = 1; g <= ws.groupCount(); ++g) {
         if (auto message = checkGroup(ws, g))
-            return DrawOutcome{std::move(message), false};
+            return message;
     }
+    if (auto message = checkScores(table, scores, n))
+        return message;
+    requireConsistentGroups(ws, n);
+    return std::nullopt;
+}
+
+bool conditionsChangedSincePreparation(const ConditionsWorkspace& ws, const DivisionState& state)
+{
+    return needsPreparation(ws, state);
+}
+
+DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTable& table,
+                        DistributionTable& distribution, RandomSource& random)
+{
     ScoreValues scores;
     readScores(table, scores);
-    if (auto message = checkScores(table, scores, n))
+    if (auto message = checkPress(ws, table, scores))
         return DrawOutcome{std::move(message), false};
-    requireConsistentGroups(ws, n);
 
     if (needsPreparation(ws, state))
         prepareDivision(ws, state);

@@ -48,6 +48,16 @@ struct DrawOutcome {
     bool drawn = false;             // the table was filled and must be drawn again
 };
 
+struct ScoreValues;
+
+// The checks of a press, in its order: the message it would refuse with, or
+// nothing when it would draw. Throws on a group table that lost students.
+std::optional<Message> checkPress(const ConditionsWorkspace& ws, const StudentTable& table, const ScoreValues& scores);
+
+// True when the next press prepares the conditions again: never prepared, or
+// the conditions differ from those of the last preparation.
+bool conditionsChangedSincePreparation(const ConditionsWorkspace& ws, const DivisionState& state);
+
 // DrawClasses: the whole press, ending with the distribution table filled.
 DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTable& table,
                         DistributionTable& distribution, RandomSource& random);

@@ -19,13 +19,15 @@ struct GroupOfYear {
 };
 
 // Students are spread over the file round robin, so group order and file
-// order differ; rank w has the score 1000 - w and the identifier "<g>-<w>",
-// or just "<w>" with sharedIds (numbers within the old class repeat).
+// order differ; rank w has the score 1000 - w (or scores[g - 1][w - 1], high
+// to low) and the identifier "<g>-<w>", or just "<w>" with sharedIds
+// (numbers within the old class repeat).
 struct DivisionYear {
     std::unique_ptr<StudentTable> table = std::make_unique<StudentTable>();
     ConditionsWorkspace ws;
 
-    explicit DivisionYear(const std::vector<GroupOfYear>& groups, bool sharedIds = false)
+    explicit DivisionYear(const std::vector<GroupOfYear>& groups, bool sharedIds = false,
+                          const std::vector<std::vector<int>>& scores = {})
     {
         const size_t slotCount = groups.size() + 1;
         ws.lastGroupIndex = static_cast<int16_t>(groups.size() - 1);
@@ -42,7 +44,7 @@ struct DivisionYear {
                     continue;
                 const QString id = sharedIds ? QString::number(w) : QStringLiteral("%1-%2").arg(g).arg(w);
                 const StudentRecord record{{}, id, QStringLiteral("生徒%1").arg(row + 1), groups[g - 1].name,
-                                           QString::number(1000 - w)};
+                                           QString::number(g <= scores.size() ? scores[g - 1][w - 1] : 1000 - w)};
                 table->records[++row] = record;
                 ws.groupStudents[g].push_back(record);
                 ws.groupStudentRows[g].push_back(static_cast<int16_t>(row));

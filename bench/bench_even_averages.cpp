@@ -1,0 +1,151 @@
+// Evening out the averages of one draw: the time, and the spread of the
+// averages of linked classes before and after, on the example year, on a
+// year whose six groups cross six classes, and on 500 students in 8 groups
+// over 6 classes (also with keep-apart marks and a mixing column).
+//
+//   build/bench/bench_even_averages --benchmark_counters_tabular=true
+//
+// With CLASSDIV_WRITE_YEARS=<folder> it first writes the crossed year and the
+// year of 500 there as CSV files with their conditions, for
+// scripts/exact_spread.py to find the best spread they allow.
+
+#include "division/DivisionYear.h"
+#include "division/EvenYears.h"
+
+#include "conditions/ConditionsFile.h"
+#include "division/EvenAverages.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace {
+
+using namespace classdiv;
+using namespace classdiv::testing;
+
+struct Bench {
+    StudentTable* table;
+    ConditionsWorkspace* ws;
+    SpreadRules rules;
+    DivisionState state;
+    DistributionTable distribution;
+    ClockRandomSource random;
+};
+
+void writeYear(const QString& folder, const QString& name, const DivisionYear& year)
+{
+    QByteArray csv = "\xEF\xBB\xBF" + QStringLiteral("番号,氏名,グループ,点数\r\n").toUtf8();
+    for (int e = 1; e <= year.table->studentCount(); ++e) {
+        const StudentRecord& r = year.table->records[e];
+        csv += QStringLiteral("%1,%2,%3,%4\r\n").arg(r.studentId, r.name, r.group, r.score).toUtf8();
+    }
+    const QString path = QDir(folder).filePath(name);
+    QFile file(path);
+    QFile conditions(conditionsFilePath(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !conditions.open(QIODevice::WriteOnly)
+        || conditions.write(formatConditionsFile(year.ws)) < 0)
+        throw std::runtime_error("cannot write the years");
+}
+
+// Once, from the first benchmark: static initialisers of the library may
+// not have run before those of this file.
+void writeYearsOnce()
+{
+    static const bool written = [] {
+        const QString folder = qEnvironmentVariable("CLASSDIV_WRITE_YEARS");
+        if (folder.isEmpty())
+            return false;
+        QDir().mkpath(folder);
+        writeYear(folder, QStringLiteral("crossed.csv"), crossedYear());
+        writeYear(folder, QStringLiteral("full500.csv"), fullYear());
+        return true;
+    }();
+    (void)written;
+}
+
+void run(benchmark::State& s, StudentTable& table, ConditionsWorkspace& ws, const SpreadRules& rules)
+{
+    writeYearsOnce();
+    Bench b{&table, &ws, rules, {}, {}, {}};
+    if (drawClasses(ws, b.state, table, b.distribution, b.random).message)
+        throw std::logic_error("the year is refused");
+    std::vector<QString> pressed(table.studentCount() + 1);
+    for (int e = 1; e <= table.studentCount(); ++e)
+        pressed[e] = table.records[e].newClass;
+    const double before = averageSpread(ws, table);
+    const double mixBefore = mixingDeviation(ws, table, rules);
+    double after = 0, worst = 0, mixAfter = 0;
+    for (auto _ : s) {
+        for (int e = 1; e <= table.studentCount(); ++e)
+            table.records[e].newClass = pressed[e];
+        const EvenAveragesOutcome outcome = evenAverages(ws, b.state, table, b.distribution, b.random, rules);
+        benchmark::DoNotOptimize(outcome);
+        s.PauseTiming();
+        const double spread = averageSpread(ws, table);
+        after += spread;
+        worst = std::max(worst, spread);
+        mixAfter = std::max(mixAfter, mixingDeviation(ws, table, rules));
+        s.ResumeTiming();
+    }
+    s.counters["spread_before"] = before;
+    s.counters["spread_after"] = after / static_cast<double>(s.iterations());
+    s.counters["spread_worst"] = worst;
+    if (!rules.mixValues.empty()) {
+        s.counters["mix_before"] = mixBefore;
+        s.counters["mix_worst"] = mixAfter;
+    }
+}
+
+void BM_ExampleYear(benchmark::State& s)
+{
+    ExampleYear year;
+    run(s, *year.table, year.ws, {});
+}
+BENCHMARK(BM_ExampleYear)->Unit(benchmark::kMillisecond);
+
+void BM_ExampleYearMixingOldClass(benchmark::State& s)
+{
+    ExampleYear year;
+    run(s, *year.table, year.ws, SpreadRules{{}, year.oldClass});
+}
+BENCHMARK(BM_ExampleYearMixingOldClass)->Unit(benchmark::kMillisecond);
+
+void BM_CrossedYear(benchmark::State& s)
+{
+    DivisionYear year = crossedYear();
+    run(s, *year.table, year.ws, {});
+}
+BENCHMARK(BM_CrossedYear)->Unit(benchmark::kMillisecond);
+
+void BM_FullYear500(benchmark::State& s)
+{
+    DivisionYear year = fullYear();
+    run(s, *year.table, year.ws, {});
+}
+BENCHMARK(BM_FullYear500)->Unit(benchmark::kMillisecond);
+
+// 30 pairs and 5 triples to keep apart, and 12 old classes to mix.
+void BM_FullYear500WithRules(benchmark::State& s)
+{
+    DivisionYear year = fullYear();
+    const int n = year.table->studentCount();
+    SpreadRules rules;
+    rules.marks.assign(n + 1, QString());
+    rules.mixValues.assign(n + 1, QString());
+    YearNumbers numbers(500);
+    for (int e = 1; e <= n; ++e)
+        rules.mixValues[e] = QString::number(1 + numbers.below(12));
+    for (int m = 0; m < 35; ++m) {
+        for (int i = 0; i < (m < 30 ? 2 : 3); ++i)
+            rules.marks[1 + numbers.below(n)] = QStringLiteral("印%1").arg(m);
+    }
+    run(s, *year.table, year.ws, rules);
+}
+BENCHMARK(BM_FullYear500WithRules)->Unit(benchmark::kMillisecond);
+
+} // namespace

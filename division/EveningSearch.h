@@ -1,0 +1,71 @@
+#pragma once
+// The search behind evening out the averages, on a plain model of the year:
+// students swap only with students of their own group, every (group, class)
+// head count and every fair score-band share is kept, marked students are
+// kept apart and the mixing column spread first, then the averages of linked
+// classes brought together.
+
+#include <cstdint>
+#include <vector>
+
+namespace classdiv::evening {
+
+struct Student {
+    int group = 0;
+    int band = 0;     // 0 .. bandCount - 1
+    double score = 0;
+    int mark = -1;    // 0 .. markCount - 1, or -1 for none
+    int mix = -1;     // 0 .. mixCount - 1, or -1 for none
+    int order = 0;    // place in the file: class totals are summed in file order
+};
+
+struct Group {
+    std::vector<int> classes;    // class indices, in plan-row order
+    std::vector<int> headCounts; // beside classes
+    std::vector<int> students;   // student indices
+};
+
+struct Problem {
+    int classCount = 0;
+    int bandCount = 1;
+    int markCount = 0;
+    int mixCount = 0;
+    std::vector<Student> students;
+    std::vector<Group> groups;
+    // [class * mixCount + value]: the fair share of each class in each value.
+    std::vector<double> mixShare;
+    // False when some score has a fraction: the distribution table then
+    // rounds every running class total, in file order, and so does the search.
+    bool wholeScores = true;
+};
+
+
+// Classes linked by groups spread over more than one of them; a class that
+// shares no group with another is a component of its own.
+std::vector<std::vector<int>> linkedClasses(const Problem& problem);
+
+// Largest minus smallest average within each component of linked classes,
+// the largest of these; 0 when no classes are linked.
+double averageSpread(const Problem& problem, const std::vector<int>& classOf);
+
+// Largest |count - fair share| of a mixing value in a class.
+double mixingDeviation(const Problem& problem, const std::vector<int>& classOf);
+
+// How hard to look: iterations of annealing per movable student of a set of
+// linked classes and round, between leastPerRound and iterationsPerRound. A
+// year of 240 in six crossing groups needs about 800 a student to come close
+// to its best every time; a year of 500 comes close with fewer and must stay
+// quick; a few students need many more each to cross from one arrangement of
+// bands to another (a ms or two).
+struct Effort {
+    int iterationsPerStudent = 800;
+    long leastPerRound = 50'000;
+    long iterationsPerRound = 200'000;
+    int rounds = 3;
+};
+
+// Rewrites classOf (class index per student, keeping each group's head
+// counts) into a better one. All randomness comes from seed.
+void evenOut(const Problem& problem, std::vector<int>& classOf, uint64_t seed, const Effort& effort = {});
+
+} // namespace classdiv::evening
