@@ -142,9 +142,9 @@ struct ExampleYear {
         auto other = std::make_unique<StudentTable>();
         ImportWindowState state;
         if (preview({folder, folder, file, file}, state, *other).message
-            || readColumns({"7", "1", "2", "6", "7"}, state, *other).message
+            || readColumns({"8", "1", "2", "6", "7"}, state, *other).message
             || preview({folder, folder, file, file}, state, *table).message
-            || readColumns({"7", "1", "3", "6", "7"}, state, *table).message)
+            || readColumns({"8", "1", "3", "6", "7"}, state, *table).message)
             throw std::runtime_error("the example year does not read");
         oldClass.assign(table->studentCount() + 1, QString());
         for (int e = 1; e <= table->studentCount(); ++e)
