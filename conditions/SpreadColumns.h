@@ -16,7 +16,7 @@
 // damaged file: it is ignored and the dialog says so.
 
 #include "common/Message.h"
-#include "division/EvenAverages.h"
+#include "conditions/SpreadRules.h"
 #include "import/StudentTable.h"
 
 #include <QByteArray>

@@ -4,7 +4,7 @@
 // the same figures the distribution table shows.
 
 #include "division/DistributionTable.h"
-#include "division/EvenAverages.h"
+#include "conditions/SpreadRules.h"
 #include "import/StudentTable.h"
 
 #include <QString>

@@ -6,7 +6,7 @@
 
 #include "common/Message.h"
 #include "division/DistributionTable.h"
-#include "division/EvenAverages.h"
+#include "conditions/SpreadRules.h"
 #include "import/StudentTable.h"
 
 #include <QString>

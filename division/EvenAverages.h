@@ -7,6 +7,7 @@
 
 #include "common/Message.h"
 #include "conditions/GroupTable.h"
+#include "conditions/SpreadRules.h"
 #include "division/DistributionTable.h"
 #include "division/Division.h"
 #include "division/RandomSource.h"
@@ -18,15 +19,6 @@
 #include <vector>
 
 namespace classdiv {
-
-// Optional columns read beside the four, indexed by student row 1..N (index 0
-// unused). An empty vector means the column is not set.
-struct SpreadRules {
-    std::vector<QString> marks;     // students sharing a non-empty mark go to different classes
-    std::vector<QString> mixValues; // every new class takes its share of every value (old class)
-
-    bool operator==(const SpreadRules&) const = default;
-};
 
 struct EvenAveragesOutcome {
     // A refusal (the press's own messages), "nothing to improve", or the

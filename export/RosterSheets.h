@@ -5,7 +5,7 @@
 
 #include "division/ClassRoster.h"
 #include "division/DistributionTable.h"
-#include "division/EvenAverages.h"
+#include "conditions/SpreadRules.h"
 #include "import/StudentTable.h"
 
 #include <QString>
