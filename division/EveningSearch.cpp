@@ -1,6 +1,7 @@
 #include "division/EveningSearch.h"
 
 #include "common/Numbers.h"
+#include "division/RandomSource.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,42 +13,9 @@ namespace classdiv::evening {
 
 namespace {
 
-// xoshiro256**: the search draws millions of numbers, far too many to take
-// one by one through the program's random source, which only seeds it.
-class Rng {
-public:
-    explicit Rng(uint64_t seed)
-    {
-        for (uint64_t& word : m_state)
-            word = splitMix(seed);
-    }
-    uint64_t next()
-    {
-        const uint64_t result = rotl(m_state[1] * 5, 7) * 9;
-        const uint64_t t = m_state[1] << 17;
-        m_state[2] ^= m_state[0];
-        m_state[3] ^= m_state[1];
-        m_state[1] ^= m_state[2];
-        m_state[0] ^= m_state[3];
-        m_state[2] ^= t;
-        m_state[3] = rotl(m_state[3], 45);
-        return result;
-    }
-    // 0 .. n - 1
-    uint32_t below(uint32_t n) { return static_cast<uint32_t>(((next() >> 32) * n) >> 32); }
-    double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
-
-private:
-    static uint64_t rotl(uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
-    static uint64_t splitMix(uint64_t& x)
-    {
-        uint64_t z = (x += 0x9e3779b97f4a7c15ULL);
-        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-        return z ^ (z >> 31);
-    }
-    uint64_t m_state[4]{};
-};
+// The search draws millions of numbers, far too many to take one by one
+// through the program's random source, which only seeds it.
+using Rng = Xoshiro256;
 
 // A move is judged first by the marked students sharing a class, then by how
 // far the mixing counts lie outside their fair rounding, then by the spread.

@@ -24,16 +24,21 @@ uint64_t clockReading()
 
 } // namespace
 
-ClockRandomSource::ClockRandomSource()
+void Xoshiro256::fill(uint64_t seed)
 {
-    // Two programs started within one clock tick still differ.
-    std::random_device device;
-    uint64_t seed = clockReading() ^ (uint64_t(device()) << 32 | device());
     for (uint64_t& word : m_state)
         word = splitMix64(seed);
 }
 
-uint64_t ClockRandomSource::nextBits()
+void Xoshiro256::mix(uint64_t value)
+{
+    for (uint64_t& word : m_state)
+        word ^= splitMix64(value);
+    if ((m_state[0] | m_state[1] | m_state[2] | m_state[3]) == 0)
+        m_state[0] = 1; // the one state xoshiro never leaves
+}
+
+uint64_t Xoshiro256::next()
 {
     const uint64_t result = rotl(m_state[1] * 5, 7) * 9;
     const uint64_t t = m_state[1] << 17;
@@ -46,23 +51,26 @@ uint64_t ClockRandomSource::nextBits()
     return result;
 }
 
+ClockRandomSource::ClockRandomSource()
+{
+    // Two programs started within one clock tick still differ.
+    std::random_device device;
+    m_bits.fill(clockReading() ^ (uint64_t(device()) << 32 | device()));
+}
+
 float ClockRandomSource::next()
 {
     // The top 24 bits fill a float's mantissa exactly: multiples of 2^-24,
     // the largest 1 - 2^-24, never 1.
-    return static_cast<float>(nextBits() >> 40) * 0x1.0p-24f;
+    return static_cast<float>(m_bits.next() >> 40) * 0x1.0p-24f;
 }
 
 void ClockRandomSource::reseed()
 {
-    // XOR the same clock reading into two different states and they stay
-    // different, so a tight loop of re-seeds cannot bring a state back.
-    uint64_t mix = clockReading();
-    for (uint64_t& word : m_state)
-        word ^= splitMix64(mix);
-    if ((m_state[0] | m_state[1] | m_state[2] | m_state[3]) == 0)
-        m_state[0] = 1; // the one state xoshiro never leaves
-    nextBits();
+    // The clock is mixed into the state instead of replacing it, so a tight
+    // loop of re-seeds within one clock reading cannot repeat a permutation.
+    m_bits.mix(clockReading());
+    m_bits.next();
 }
 
 } // namespace classdiv

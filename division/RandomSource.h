@@ -15,6 +15,25 @@ public:
     virtual void reseed() = 0;
 };
 
+// xoshiro256**: 256 bits of state, a few nanoseconds a number.
+class Xoshiro256 {
+public:
+    explicit Xoshiro256(uint64_t seed = 0) { fill(seed); }
+    // Every word of the state from splitmix64 steps of seed.
+    void fill(uint64_t seed);
+    // XORs splitmix64 steps of value into the state: two different states
+    // stay different, so repeated mixing cannot bring a state back.
+    void mix(uint64_t value);
+    uint64_t next();
+    // 0 .. n - 1
+    uint32_t below(uint32_t n) { return static_cast<uint32_t>(((next() >> 32) * n) >> 32); }
+    // 0 <= u < 1 in steps of 2^-53
+    double unit() { return static_cast<double>(next() >> 11) * 0x1.0p-53; }
+
+private:
+    std::array<uint64_t, 4> m_state{};
+};
+
 // Production: a 256-bit xoshiro generator whose re-seed mixes the clock into
 // its state instead of replacing it, so blocks drawn within one clock reading
 // never repeat a permutation, and a re-seed costs a few nanoseconds.
@@ -25,9 +44,7 @@ public:
     void reseed() override;
 
 private:
-    uint64_t nextBits();
-
-    std::array<uint64_t, 4> m_state{};
+    Xoshiro256 m_bits;
 };
 
 } // namespace classdiv
