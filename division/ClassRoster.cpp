@@ -88,7 +88,7 @@ ClassFigures classFigures(const StudentTable& table, const DistributionTable& di
         const double score = textValue(table.records[r].score);
         total = roundHalfEven(total + score);
         ++figures.headCount;
-        const auto in = bandsOfScore(score, distribution.bands);
+        const auto in = strataOfScore(score, distribution.bands);
         for (int b = 1; b <= 6; ++b)
             figures.bandCounts[b] += in[b];
     }

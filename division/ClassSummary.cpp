@@ -25,8 +25,6 @@ double quantile(const std::vector<double>& ascending, double p)
     return ascending[below] + (h - static_cast<double>(below)) * (ascending[below + 1] - ascending[below]);
 }
 
-QString point(int16_t boundary) { return QString::number(boundary) + u'点'; }
-
 // Old classes are usually numbered ("1", "2", ... "10", or "1組"): those
 // sort by number, other texts by their characters, an empty value last.
 bool mixValueBefore(const QString& a, const QString& b)
@@ -91,11 +89,8 @@ YearSummary summarizeYear(const StudentTable& table, const DistributionTable& di
     }
 
     summary.overallAverage = distribution.overallAverage;
-    const auto& b = distribution.bands.boundaryPoints;
-    summary.bandLabels[1] = point(b[1]) + QStringLiteral("以上");
-    for (int s = 2; s <= 5; ++s)
-        summary.bandLabels[s] = point(b[s]) + QStringLiteral("以上") + point(b[s - 1]) + QStringLiteral("未満");
-    summary.bandLabels[6] = point(b[5]) + QStringLiteral("未満");
+    for (int s = 1; s <= kStrata; ++s)
+        summary.bandLabels[s] = stratumText(s, distribution.bands);
     return summary;
 }
 

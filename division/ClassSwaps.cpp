@@ -75,28 +75,6 @@ SwapStatus checkSwap(const StudentTable& table, const DistributionTable& distrib
     return SwapStatus::Swapped;
 }
 
-std::array<bool, 7> bandsOfScore(double s, const ScoreBands& bands)
-{
-    const auto& b = bands.boundaryPoints;
-    return {false,
-            s >= b[1],
-            b[2] <= s && s < b[1],
-            b[3] <= s && s < b[2],
-            b[4] <= s && s < b[3],
-            b[5] <= s && s < b[4],
-            s < b[5]};
-}
-
-QString bandText(int band, const ScoreBands& bands)
-{
-    const auto& b = bands.boundaryPoints;
-    if (band <= 1)
-        return QStringLiteral("%1点以上").arg(b[1]);
-    if (band >= 6)
-        return QStringLiteral("%1点未満").arg(b[5]);
-    return QStringLiteral("%1点以上%2点未満").arg(b[band]).arg(b[band - 1]);
-}
-
 RuleBreaks findRuleBreaks(const StudentTable& table, const std::vector<QString>& classes, const ScoreBands& bands,
                           const SpreadRules& rules)
 {
@@ -113,7 +91,7 @@ RuleBreaks findRuleBreaks(const StudentTable& table, const std::vector<QString>&
     std::map<QString, GroupCounts, decltype(&groupNameLess)> groups(&groupNameLess);
     for (int r = 1; r <= n; ++r) {
         GroupCounts& g = groups[table.records[r].group];
-        const auto in = bandsOfScore(textValue(table.records[r].score), bands);
+        const auto in = strataOfScore(textValue(table.records[r].score), bands);
         ++g.size;
         for (int b = 1; b <= 6; ++b)
             g.inBand[b] += in[b];
@@ -157,7 +135,7 @@ std::vector<int> rowsOfBreak(const StudentTable& table, const ScoreBands& bands,
     for (int r = 1; r <= studentRows(table); ++r) {
         const StudentRecord& s = table.records[r];
         if (s.newClass == broken.classText && s.group == broken.group &&
-            bandsOfScore(textValue(s.score), bands)[broken.band])
+            strataOfScore(textValue(s.score), bands)[broken.band])
             rows.push_back(r);
     }
     return rows;
@@ -173,7 +151,7 @@ QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands)
     if (!breaks.bands.empty()) {
         const BandBreak& b = breaks.bands.front();
         parts << QStringLiteral("成績の層の偏り: %1「%2」%3が%4人（目安%5人）%6")
-                     .arg(classLabel(b.classText), b.group, bandText(b.band, bands))
+                     .arg(classLabel(b.classText), b.group, stratumText(b.band, bands))
                      .arg(b.count)
                      .arg(QString::number(b.share, 'f', 1), more(breaks.bands.size()));
     }

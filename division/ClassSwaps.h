@@ -71,11 +71,6 @@ std::vector<int> rowsOfBreak(const StudentTable& table, const ScoreBands& bands,
 // One line for the foot of the class lists; empty when nothing is broken.
 QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands);
 
-// The score bands a score counts in; out-of-order boundary points may give
-// two bands or none, exactly as the distribution table counts them.
-std::array<bool, 7> bandsOfScore(double score, const ScoreBands& bands);
-// "85点以上", "72点以上85点未満", ..., "35点未満".
-QString bandText(int band, const ScoreBands& bands);
 
 class ClassSwaps {
 public:

@@ -30,19 +30,6 @@ Int clampedWhole(double value)
     return static_cast<Int>(r);
 }
 
-// Every stratum on its own: boundary points out of order may count a score
-// twice or not at all, and the table shows exactly that.
-std::array<bool, kStrata + 1> strataOf(double s, const std::array<int16_t, 11>& b)
-{
-    return {false,
-            s >= b[1],
-            b[2] <= s && s < b[1],
-            b[3] <= s && s < b[2],
-            b[4] <= s && s < b[3],
-            b[5] <= s && s < b[4],
-            s < b[5]};
-}
-
 // Scores of a year lie within a few hundred points: counting them is far
 // quicker than comparing, with the same result.
 void sortDescending(int16_t* values, int n)
@@ -83,6 +70,30 @@ void fillDistributionTable(const StudentTable& table, DistributionTable& distrib
     ScoreValues scores;
     readScores(table, scores);
     fillDistributionTable(table, scores, distribution);
+}
+
+// Every stratum on its own: boundary points out of order may count a score
+// twice or not at all, and the table shows exactly that.
+std::array<bool, 7> strataOfScore(double s, const ScoreBands& bands)
+{
+    const auto& b = bands.boundaryPoints;
+    return {false,
+            s >= b[1],
+            b[2] <= s && s < b[1],
+            b[3] <= s && s < b[2],
+            b[4] <= s && s < b[3],
+            b[5] <= s && s < b[4],
+            s < b[5]};
+}
+
+QString stratumText(int stratum, const ScoreBands& bands)
+{
+    const auto& b = bands.boundaryPoints;
+    if (stratum <= 1)
+        return QStringLiteral("%1点以上").arg(b[1]);
+    if (stratum >= 6)
+        return QStringLiteral("%1点未満").arg(b[5]);
+    return QStringLiteral("%1点以上%2点未満").arg(b[stratum]).arg(b[stratum - 1]);
 }
 
 void fillDistributionTable(const StudentTable& table, const ScoreValues& scores, DistributionTable& distribution)
@@ -160,7 +171,7 @@ void fillDistributionTable(const StudentTable& table, const ScoreValues& scores,
     // Stratum counts.
     std::array<std::array<int, kStrata + 1>, kWholeRow + 1> counts{};
     for (int e = 1; e <= n; ++e) {
-        const auto in = strataOf(score[e], bands.boundaryPoints);
+        const auto in = strataOfScore(score[e], bands);
         for (int s = 1; s <= kStrata; ++s)
             counts[classRow[e]][s] += in[s]; // row 0 gathers the students of no class
     }

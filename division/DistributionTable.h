@@ -30,6 +30,12 @@ struct DistributionTable {
     std::array<QString, 11> columnHeadings;        // used 1..8
 };
 
+// The strata 1..6 a score counts in; out-of-order boundary points may give
+// two strata or none, exactly as the table counts them.
+std::array<bool, 7> strataOfScore(double score, const ScoreBands& bands);
+// "85点以上", "72点以上85点未満", ..., "35点未満".
+QString stratumText(int stratum, const ScoreBands& bands);
+
 // Fills the table from the new classes and scores of students 1 .. N.
 void fillDistributionTable(const StudentTable& table, DistributionTable& distribution);
 

@@ -33,13 +33,12 @@ QString ruleText(const std::vector<QString>& column, int row)
 }
 
 // The strata a score counts in, as the distribution table tests them.
-int bandPattern(double s, const std::array<int16_t, 11>& b)
+int bandPattern(double s, const ScoreBands& bands)
 {
-    const bool in[6] = {s >= b[1],           b[2] <= s && s < b[1], b[3] <= s && s < b[2],
-                        b[4] <= s && s < b[3], b[5] <= s && s < b[4], s < b[5]};
+    const std::array<bool, 7> in = strataOfScore(s, bands);
     int pattern = 0;
     for (int i = 0; i < 6; ++i)
-        pattern |= in[i] ? 1 << i : 0;
+        pattern |= in[i + 1] ? 1 << i : 0;
     return pattern;
 }
 
@@ -53,7 +52,7 @@ YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, c
     // The year's boundary points do not depend on the classes.
     auto bands = std::make_unique<DistributionTable>();
     fillDistributionTable(table, scores, *bands);
-    const auto& points = bands->bands.boundaryPoints;
+    const ScoreBands& points = bands->bands;
 
     // mixingDeviation() and averageSpread() may read conditions no press has
     // checked: only what the tables hold is read.

@@ -50,7 +50,7 @@ std::vector<RosterSheet> rosterSheets(const StudentTable& table, const Distribut
                 sheet.hasFigures = true;
                 sheet.figures = figuresText(figures);
                 for (int b = 1; b <= 6; ++b)
-                    sheet.bandCounts.emplace_back(bandText(b, distribution.bands), figures.bandCounts[b]);
+                    sheet.bandCounts.emplace_back(stratumText(b, distribution.bands), figures.bandCounts[b]);
             }
             sheets.push_back(std::move(sheet));
         }
