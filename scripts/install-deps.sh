@@ -10,6 +10,7 @@ packages=(
   fonts-ipafont-mincho fonts-ipafont-gothic
   xvfb xauth x11-apps imagemagick
   python3
+  clang libfuzzer-14-dev
 )
 
 missing=()
