@@ -1,9 +1,9 @@
 #include "conditions/ConditionsEntry.h"
 
 #include "conditions/ConditionsFile.h"
-#include "conditions/ConditionsTestSupport.h"
 #include "support/FullDisk.h"
 #include "support/TestFiles.h"
+#include "support/Years.h"
 
 #include <gtest/gtest.h>
 
