@@ -32,12 +32,20 @@ TEST(Ranking, HighestFirstWithTheTieOrderTheDrawDependsOn)
         std::vector<StudentRecord> students;
         for (const char* score : c.scores)
             students.push_back(inGroup(QStringLiteral("G"), QString::fromUtf8(score)));
-        const ConditionsWorkspace ws = loadGroups(*tableOf(students)).workspace;
+        const auto table = tableOf(students);
+        const ConditionsWorkspace ws = loadGroups(*table).workspace;
+        std::vector<StudentRecord> rows(table->records.begin(), table->records.begin() + table->lineCount);
+        rankByScore(rows, int(students.size())); // the same order when the rows alone are ranked
         for (size_t r = 1; r <= c.expected.size(); ++r) {
             EXPECT_EQ(ws.groupStudents[1][r].studentId, QString::number(c.expected[r - 1])) << c.name << " rank " << r;
             EXPECT_EQ(ws.groupStudentRows[1][r], c.expected[r - 1]) << c.name << " rank " << r;
+            EXPECT_EQ(rows[r].studentId, QString::number(c.expected[r - 1])) << c.name << " rank " << r;
         }
     }
+    std::vector<StudentRecord> two(3);
+    EXPECT_NO_THROW(rankByScore(two, 0));
+    EXPECT_THROW(rankByScore(two, 3), std::out_of_range);
+    EXPECT_THROW(rankByScore(two, -1), std::out_of_range);
 }
 
 TEST(Ranking, EachRankedStudentKeepsItsOwnTableRow)
