@@ -215,19 +215,25 @@ TEST(DrawClasses, BrokenSourcesAndGroupTablesThrow)
 {
     const struct {
         const char* what;
-        float number;
+        std::vector<float> numbers;
         void (*spoil)(DivisionYear&);
     } cases[] = {
-        {"a source stuck on slot 1", 0.1f, [](DivisionYear&) {}},
-        {"the last rank's row missing", 0.5f, [](DivisionYear& y) { y.ws.groupStudentRows[2].pop_back(); }},
-        {"a row in two groups", 0.5f, [](DivisionYear& y) { y.ws.groupStudentRows[2][4] = y.ws.groupStudentRows[1][1]; }},
-        {"a row past the students", 0.5f, [](DivisionYear& y) { y.ws.groupStudentRows[1][4] = 9; }},
-        {"row 0", 0.5f, [](DivisionYear& y) { y.ws.groupStudentRows[1][4] = 0; }},
+        {"a source stuck on slot 1", {0.1f}, [](DivisionYear&) {}},
+        // Each below draws without a throw when the groups are left whole.
+        {"the last rank's row missing", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[2].pop_back(); }},
+        {"a row in two groups", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[2][4] = y.ws.groupStudentRows[1][1]; }},
+        {"a row past the students", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[1][4] = 9; }},
+        {"row 0", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[1][4] = 0; }},
     };
     for (const auto& c : cases) {
+        DivisionYear whole({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}, {QStringLiteral("B"), 4, {{3, 4}}}});
+        if (c.numbers.size() > 1) {
+            ScriptedRandom random(c.numbers);
+            EXPECT_TRUE(Press().run(whole, random).drawn) << c.what;
+        }
         DivisionYear year({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}, {QStringLiteral("B"), 4, {{3, 4}}}});
         c.spoil(year);
-        ScriptedRandom random({c.number});
+        ScriptedRandom random(c.numbers);
         EXPECT_THROW(Press().run(year, random), std::logic_error) << c.what;
         for (int e = 1; e <= 8; ++e)
             EXPECT_TRUE(year.table->records[e].newClass.isEmpty()) << c.what;
