@@ -193,7 +193,7 @@ TEST(DrawClasses, RefusedPressChangesNothing)
     }
 }
 
-TEST(DrawClasses, TheLargestBlockAndABrokenRandomSource)
+TEST(DrawClasses, TheLargestBlockOfFiveHundredSlots)
 {
     // Head counts 1 and 499 give a block of 500 slots.
     DivisionYear big({{QStringLiteral("大"), 500, {{1, 1}, {2, 499}}}});
@@ -206,7 +206,6 @@ TEST(DrawClasses, TheLargestBlockAndABrokenRandomSource)
     EXPECT_EQ(press.state.blockSize[1], 500);
     EXPECT_EQ(press.distribution.classHeadCount[1], 1);
     EXPECT_EQ(press.distribution.classHeadCount[2], 499);
-
 }
 
 // A source that never reaches slot 2, or groups that do not hold each student
