@@ -9,7 +9,7 @@
 // year of 500 there as CSV files with their conditions, for
 // scripts/exact_spread.py to find the best spread they allow.
 
-#include "division/DivisionYear.h"
+#include "support/Years.h"
 #include "division/EvenYears.h"
 
 #include "conditions/ConditionsFile.h"

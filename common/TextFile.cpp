@@ -6,6 +6,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace classdiv {
 
 namespace {
@@ -81,7 +83,11 @@ TextFileContent readTextFile(const QString& path)
         content.status = ReadStatus::Unreadable;
         return content;
     }
-    const QByteArray bytes = file.read(kMaxTextFileBytes + 1);
+    // A read of n bytes sets n bytes aside first: ask for what the file
+    // holds, and for the rest only if it grew since it was measured.
+    QByteArray bytes = file.read(std::min(info.size(), kMaxTextFileBytes) + 1);
+    if (bytes.size() > info.size())
+        bytes += file.read(kMaxTextFileBytes + 1 - bytes.size());
     if (file.error() != QFileDevice::NoError) {
         content.status = ReadStatus::Unreadable;
         return content;

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   python3
   dpkg-dev librsvg2-bin lintian desktop-file-utils appstream xdotool poppler-utils
+  clang libfuzzer-14-dev
 )
 
 missing=()

@@ -1,9 +1,9 @@
 #include "conditions/ConditionsEntry.h"
 
 #include "conditions/ConditionsFile.h"
-#include "conditions/ConditionsTestSupport.h"
 #include "support/FullDisk.h"
 #include "support/TestFiles.h"
+#include "support/Years.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +146,13 @@ TEST(SelectGroup, ShowsTheStoredConditionWithZerosEmpty)
     EXPECT_EQ(selectGroup(ws, 0).view, expected);
     EXPECT_EQ(selectGroup(ws, 0).focus, ConditionsFocus::Text3);
     EXPECT_EQ(selectGroup(ws, 1).view, PlanRowsView{}); // no entry yet: ten empty rows
+
+    // A position past the list is a programming error, also when the conditions table is the shorter.
+    ConditionsWorkspace shortTable = ws;
+    shortTable.conditions.resize(2);
+    EXPECT_THROW(selectGroup(ws, 2), std::out_of_range);
+    EXPECT_THROW(selectGroup(shortTable, 1), std::out_of_range);
+    EXPECT_THROW(setClassCount(shortTable, 1, QStringLiteral("2")), std::out_of_range);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "conditions/ConditionsFile.h"
 
-#include "conditions/ConditionsTestSupport.h"
 #include "support/TestFiles.h"
+#include "support/Years.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +82,7 @@ TEST(ConditionsFile, ReadsBlocksByPositionAndStopsSilentlyOnAShortOrBadFile)
         {"a UTF-8 byte order mark is accepted", 1, "\xEF\xBB\xBF" + block(1, {{4, 7}}), Status::Read, {1}},
         {"a value beyond 16 bits stops the read", 2, block(1, {{1, 40000}}) + block(1), Status::Failed,
          {1, std::nullopt}},
+        {"ten classes are the most", 1, block(10, {{1, 1}, {2, 1}, {3, 1}}), Status::Read, {10}},
         {"a class count above 10 stops the read", 2, block(2) + block(11), Status::Failed, {2, std::nullopt}},
         {"a negative class count stops the read", 1, block(-1), Status::Failed, {std::nullopt}},
         {"bytes that are no Shift-JIS", 1, "\x81\r\n" + block(0), Status::Failed, {std::nullopt}},

@@ -1,6 +1,6 @@
 #include "conditions/GroupTable.h"
 
-#include "conditions/ConditionsTestSupport.h"
+#include "support/Years.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 namespace classdiv {
 namespace {
 
-using testing::Student;
+using testing::inGroup;
 using testing::tableOf;
 
 TEST(Ranking, HighestFirstWithTheTieOrderTheDrawDependsOn)
@@ -29,27 +29,30 @@ TEST(Ranking, HighestFirstWithTheTieOrderTheDrawDependsOn)
         {"full-width digits are no number", {"１００", "1"}, {2, 1}},
     };
     for (const auto& c : cases) {
-        std::vector<Student> students;
-        std::vector<StudentRecord> rows(1);
-        for (const char* score : c.scores) {
-            students.push_back({QStringLiteral("G"), QString::fromUtf8(score)});
-            rows.push_back({{}, QString::number(rows.size()), {}, {}, QString::fromUtf8(score)});
-        }
-        const ConditionsWorkspace ws = loadGroups(*tableOf(students)).workspace;
-        rankByScore(rows, static_cast<int>(students.size()));
+        std::vector<StudentRecord> students;
+        for (const char* score : c.scores)
+            students.push_back(inGroup(QStringLiteral("G"), QString::fromUtf8(score)));
+        const auto table = tableOf(students);
+        const ConditionsWorkspace ws = loadGroups(*table).workspace;
+        std::vector<StudentRecord> rows(table->records.begin(), table->records.begin() + table->lineCount);
+        rankByScore(rows, int(students.size())); // the same order when the rows alone are ranked
         for (size_t r = 1; r <= c.expected.size(); ++r) {
             EXPECT_EQ(ws.groupStudents[1][r].studentId, QString::number(c.expected[r - 1])) << c.name << " rank " << r;
             EXPECT_EQ(ws.groupStudentRows[1][r], c.expected[r - 1]) << c.name << " rank " << r;
             EXPECT_EQ(rows[r].studentId, QString::number(c.expected[r - 1])) << c.name << " rank " << r;
         }
     }
+    std::vector<StudentRecord> two(3);
+    EXPECT_NO_THROW(rankByScore(two, 0));
+    EXPECT_THROW(rankByScore(two, 3), std::out_of_range);
+    EXPECT_THROW(rankByScore(two, -1), std::out_of_range);
 }
 
 TEST(Ranking, EachRankedStudentKeepsItsOwnTableRow)
 {
     // Identifiers repeat (a number within the old class): only the row tells them apart.
-    auto table = tableOf({{"A", "60"}, {"B", "10"}, {"A", "90"}, {"A", "60"}, {"B", "20"}});
-    table->records[1].studentId = table->records[3].studentId = table->records[4].studentId = QStringLiteral("7");
+    auto table = tableOf({{{}, "7", "a", "A", "60"}, {{}, "2", "b", "B", "10"}, {{}, "7", "c", "A", "90"},
+                          {{}, "7", "d", "A", "60"}, {{}, "5", "e", "B", "20"}});
     const ConditionsWorkspace ws = loadGroups(*table).workspace;
     EXPECT_EQ(ws.groupStudentRows[1], (std::vector<int16_t>{0, 3, 1, 4})); // 90, then the 60s in file order
     EXPECT_EQ(ws.groupStudentRows[2], (std::vector<int16_t>{0, 5, 2}));
@@ -73,9 +76,9 @@ TEST(GroupScan, NumbersFollowTheSortedListAndValuesCompareExactly)
         {"a trailing blank differs", {"音男", "音男 "}, {"音男", "音男 "}, {1, 1}},
     };
     for (const auto& c : cases) {
-        std::vector<Student> students;
+        std::vector<StudentRecord> students;
         for (const char* group : c.groups)
-            students.push_back({QString::fromUtf8(group), QStringLiteral("1")});
+            students.push_back(inGroup(QString::fromUtf8(group), QStringLiteral("1")));
         const LoadOutcome outcome = loadGroups(*tableOf(students));
         const ConditionsWorkspace& ws = outcome.workspace;
         EXPECT_FALSE(outcome.refusal) << c.name;
@@ -97,9 +100,9 @@ TEST(GroupScan, TablesBeyondTheCapacitiesAreRefusedWithAnEmptyWorkspace)
     // students spread over the given number of groups; lineCount > 501 as if
     // the preview had counted more lines than the table holds
     const auto tableOfGroups = [](int students, int groups, int lineCount = 0) {
-        std::vector<Student> list;
+        std::vector<StudentRecord> list;
         for (int i = 0; i < students; ++i)
-            list.push_back({QStringLiteral("g%1").arg(i % groups), QStringLiteral("1")});
+            list.push_back(inGroup(QStringLiteral("g%1").arg(i % groups), QStringLiteral("1")));
         auto table = tableOf(list);
         if (lineCount)
             table->lineCount = static_cast<int16_t>(lineCount);

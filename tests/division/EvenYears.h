@@ -2,7 +2,7 @@
 // Years for evening out the averages: the example year as imported, a year
 // whose groups cross all classes, a full year of 500, and random years.
 
-#include "DivisionYear.h"
+#include "support/Years.h"
 
 #include "conditions/ConditionsFile.h"
 #include "conditions/GroupTable.h"

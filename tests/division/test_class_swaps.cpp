@@ -1,7 +1,7 @@
 // Hand swaps in the class lists, their undo, the broken fair shares, and the
 // printed pages of the lists.
 
-#include "DivisionYear.h"
+#include "support/Years.h"
 #include "support/ScriptedRandom.h"
 
 #include "division/ClassRoster.h"

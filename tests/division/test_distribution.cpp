@@ -129,13 +129,27 @@ TEST(DistributionTable, AveragesRoundFromTheSingleValue)
     EXPECT_EQ(d.classAverageDifference[3], 16.9f);
 }
 
+TEST(DistributionTable, OnlyTheTextsOneToTenAreClassRows)
+{
+    // Every other text is in N and the average, in no class row and not in the whole row's strata.
+    const std::vector<QString> texts{"1", "9", "10", "", "0", "01", "11", "1 ", " 9", "１", "12", "100"};
+    std::vector<std::pair<QString, QString>> students;
+    for (const QString& t : texts)
+        students.push_back({t, "50"});
+    const DistributionTable d = distributionOf(students);
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_EQ(d.classHeadCount[k], k == 1 || k == 9 || k == 10 ? 1 : 0) << "class " << k;
+    EXPECT_EQ(d.stratumCounts[9], (Strata{0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(d.stratumCounts[10], (Strata{0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(d.stratumCounts[11][1], 3);
+    EXPECT_EQ(d.scoreTotal, 600);
+}
+
 TEST(DistributionTable, ClassesWithoutStudentsKeepTheirLastDifference)
 {
-    // Class 12 and the text "01" are in no class row, but in N and the average.
     DistributionTable d = distributionOf({{"1", "60"}, {"2", "80"}, {"12", "100"}, {"01", "0"}});
     EXPECT_EQ(d.overallAverage, 60.0f);
     EXPECT_EQ(d.classAverageDifference[2], 20.0f);
-    EXPECT_EQ(d.classHeadCount[1] + d.classHeadCount[2], 2);
 
     d = distributionOf({{"1", "60"}, {"1", "80"}, {"3", "100"}, {"3", "0"}}, d);
     EXPECT_EQ(d.classHeadCount[2], 0);
@@ -143,6 +157,18 @@ TEST(DistributionTable, ClassesWithoutStudentsKeepTheirLastDifference)
     EXPECT_EQ(d.classAverageDifference[2], 20.0f); // from the earlier press
     EXPECT_EQ(d.classAverageDifference[3], -10.0f);
     EXPECT_EQ(d.stratumCounts[2], Strata{});
+}
+
+TEST(DistributionTable, AYearOfFractionsRoundsEveryRunningSum)
+{
+    // 72.7 ten times: 73, 146, 219, ... 730; each sorted score rounds to 73,
+    // so every boundary point is 73 and every 72.7 lies below them all.
+    const DistributionTable d = oneClassOf(std::vector<QString>(10, "72.7"));
+    EXPECT_EQ(d.scoreTotal, 730);
+    EXPECT_EQ(d.classScoreTotal[1], 730);
+    EXPECT_EQ(d.overallAverage, 73.0f);
+    EXPECT_EQ(bandsOf(d), (Bands{1, 73, 73, 73, 73, 73}));
+    EXPECT_EQ(d.stratumCounts[1], (Strata{0, 0, 0, 0, 0, 0, 10}));
 }
 
 TEST(DistributionTableItems, PositionsAndPrintForms)

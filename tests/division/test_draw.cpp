@@ -1,7 +1,7 @@
 // The press of the distribution button with fixed random numbers.
 
-#include "DivisionYear.h"
 #include "support/ScriptedRandom.h"
+#include "support/Years.h"
 
 #include "division/Division.h"
 
@@ -193,7 +193,7 @@ TEST(DrawClasses, RefusedPressChangesNothing)
     }
 }
 
-TEST(DrawClasses, TheLargestBlockAndABrokenRandomSource)
+TEST(DrawClasses, TheLargestBlockOfFiveHundredSlots)
 {
     // Head counts 1 and 499 give a block of 500 slots.
     DivisionYear big({{QStringLiteral("大"), 500, {{1, 1}, {2, 499}}}});
@@ -206,12 +206,64 @@ TEST(DrawClasses, TheLargestBlockAndABrokenRandomSource)
     EXPECT_EQ(press.state.blockSize[1], 500);
     EXPECT_EQ(press.distribution.classHeadCount[1], 1);
     EXPECT_EQ(press.distribution.classHeadCount[2], 499);
+}
 
-    // A source that never reaches slot 2 is a programming error, not a hang.
-    DivisionYear small({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}});
-    ScriptedRandom stuck({0.1f});
-    EXPECT_THROW(Press().run(small, stuck), std::logic_error);
-    EXPECT_TRUE(small.table->records[1].newClass.isEmpty());
+// A source that never reaches slot 2, or groups that do not hold each student
+// row exactly once, are programming errors: thrown before anything is written.
+TEST(DrawClasses, BrokenSourcesAndGroupTablesThrow)
+{
+    const struct {
+        const char* what;
+        std::vector<float> numbers;
+        void (*spoil)(DivisionYear&);
+    } cases[] = {
+        {"a source stuck on slot 1", {0.1f}, [](DivisionYear&) {}},
+        // Each below draws without a throw when the groups are left whole.
+        {"the last rank's row missing", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[2].pop_back(); }},
+        {"a row in two groups", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[2][4] = y.ws.groupStudentRows[1][1]; }},
+        {"a row past the students", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[1][4] = 9; }},
+        {"row 0", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[1][4] = 0; }},
+    };
+    for (const auto& c : cases) {
+        DivisionYear whole({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}, {QStringLiteral("B"), 4, {{3, 4}}}});
+        if (c.numbers.size() > 1) {
+            ScriptedRandom random(c.numbers);
+            EXPECT_TRUE(Press().run(whole, random).drawn) << c.what;
+        }
+        DivisionYear year({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}, {QStringLiteral("B"), 4, {{3, 4}}}});
+        c.spoil(year);
+        ScriptedRandom random(c.numbers);
+        EXPECT_THROW(Press().run(year, random), std::logic_error) << c.what;
+        for (int e = 1; e <= 8; ++e)
+            EXPECT_TRUE(year.table->records[e].newClass.isEmpty()) << c.what;
+    }
+}
+
+TEST(DrawClasses, ScoresAreDrawnWhileTheyFitSixteenBitsRounded)
+{
+    const struct {
+        std::vector<const char*> scores; // of students 1 .. 4
+        bool drawn;
+        int scoreTotal;
+    } cases[] = {
+        {{"72.7", "72.7", "72.7", "72.4"}, true, 291}, // running sums 73, 146, 219, 291
+        {{"32767.4", "0", "0", "0"}, true, 32767},
+        {{"-32768.5", "0.5", "0", "0"}, true, -32768},
+        {{"32767.5", "0.5", "0", "0"}, false, 0},
+        {{"0.5", "-32768.6", "0", "0"}, false, 0},
+    };
+    for (const auto& c : cases) {
+        DivisionYear year({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}});
+        for (int e = 1; e <= 4; ++e)
+            year.table->records[e].score = QString::fromUtf8(c.scores[e - 1]);
+        ScriptedRandom random(numbersForSlots({1, 2}, 2));
+        Press press;
+        const DrawOutcome outcome = press.run(year, random);
+        EXPECT_EQ(outcome.drawn, c.drawn) << c.scores[0];
+        EXPECT_EQ(outcome.message.has_value(), !c.drawn) << c.scores[0];
+        EXPECT_EQ(press.distribution.scoreTotal, c.scoreTotal) << c.scores[0];
+        EXPECT_EQ(year.table->records[1].newClass.isEmpty(), !c.drawn) << c.scores[0];
+    }
 }
 
 } // namespace

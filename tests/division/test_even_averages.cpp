@@ -1,7 +1,7 @@
 // Evening out the averages: what must hold after every use, and what it
 // must reach, on random years, the example year and a year of crossing groups.
 
-#include "DivisionYear.h"
+#include "support/Years.h"
 #include "EvenYears.h"
 #include "support/ScriptedRandom.h"
 

@@ -1,6 +1,6 @@
 // The clock-seeded generator, alone and over many presses.
 
-#include "DivisionYear.h"
+#include "support/Years.h"
 
 #include "division/Division.h"
 #include "division/RandomSource.h"
@@ -11,7 +11,9 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <random>
 #include <set>
+#include <vector>
 
 namespace classdiv {
 namespace {
@@ -45,65 +47,82 @@ TEST(ClockRandomSource, UniformInTheHalfOpenUnitIntervalAndNeverRepeatingAfterAR
     EXPECT_NE(std::make_pair(other.next(), other.next()), std::make_pair(again.next(), again.next()));
 }
 
-// Over many presses: exact head counts every time, every rank equally likely
-// in each of its group's classes, consecutive blocks no more alike than chance.
+// Over many presses every rank is equally likely in each of its group's
+// classes, the last rank of a short block included.
 TEST(ClockRandomSource, ManyPressesDrawFairly)
 {
     testing::DivisionYear year({{QStringLiteral("六"), 60, {{1, 10}, {2, 10}, {3, 10}, {4, 10}, {5, 10}, {6, 10}}},
-                                {QStringLiteral("三"), 31, {{7, 11}, {8, 10}, {9, 10}}},
-                                {QStringLiteral("偏"), 25, {{1, 5}, {2, 10}, {10, 10}}}});
+                                {QStringLiteral("三"), 31, {{7, 11}, {8, 10}, {9, 10}}}});
     ClockRandomSource random;
     DivisionState state;
     DistributionTable distribution;
     constexpr int kPresses = 3000;
-    std::map<int, std::vector<std::map<int, int>>> placed; // [group][rank][class]
-    for (int g = 1; g <= 3; ++g)
-        placed[g].resize(year.ws.groupSize[g] + 1);
+    std::vector<std::array<int, 7>> placed(61); // group 六: [rank][class]
     std::vector<std::array<int, 4>> drawnSlots(32); // group 三: [rank][slot]
-    int repeatedBlocks = 0;
-    int blockPairs = 0;
     for (int p = 0; p < kPresses; ++p) {
         ASSERT_FALSE(drawClasses(year.ws, state, *year.table, distribution, random).message);
-        for (int g = 1; g <= 3; ++g) {
-            const GroupCondition& c = year.ws.conditions[g];
-            std::map<int, int> sizes;
-            for (int w = 1; w <= year.ws.groupSize[g]; ++w) {
-                const int classNumber = year.newClassOf(g, w).toInt();
-                ++sizes[classNumber];
-                ++placed[g][w][classNumber];
-            }
-            for (int k = 1; k <= c.classCount; ++k)
-                ASSERT_EQ(sizes[c.rows[k].classNumber], c.rows[k].headCount) << "press " << p << " group " << g;
-        }
+        for (int w = 1; w <= 60; ++w)
+            ++placed[w][year.newClassOf(1, w).toInt()];
         for (int w = 1; w <= 31; ++w)
             ++drawnSlots[w][state.rankSlot[2][w]];
-        const std::vector<int16_t>& draws = state.blockDraws[1];
-        for (int b = 1; b < state.blockCount[1]; ++b) {
-            ++blockPairs;
-            repeatedBlocks += std::equal(draws.begin() + 6 * (b - 1), draws.begin() + 6 * b, draws.begin() + 6 * b);
-        }
     }
-
-    const auto expectShare = [&](int count, double p, const char* what, int rank, int place) {
-        ASSERT_NEAR(count, kPresses * p, 5 * std::sqrt(kPresses * p * (1 - p))) << what << rank << " / " << place;
+    const auto expectShare = [&](int count, double p, int rank, int place) {
+        ASSERT_NEAR(count, kPresses * p, 5 * std::sqrt(kPresses * p * (1 - p))) << "rank " << rank << " / " << place;
     };
-    // Group 六 never moves anyone: each rank is in each class with 1/6.
     for (int w = 1; w <= 60; ++w)
         for (int k = 1; k <= 6; ++k)
-            expectShare(placed[1][w][k], 1.0 / 6, "six classes, rank ", w, k);
-    // Group 三's balancing moves a middle rank on purpose, so the draw itself
-    // is judged: every rank, the lone 31st included, takes each slot with 1/3.
+            expectShare(placed[w][k], 1.0 / 6, w, k);
+    // Group 三's balancing moves a middle rank on purpose, so the draw itself is judged.
     for (int w = 1; w <= 31; ++w)
         for (int s = 1; s <= 3; ++s)
-            expectShare(drawnSlots[w][s], 1.0 / 3, "three slots, rank ", w, s);
-    // Group 偏 (slots 1, 2, 2 in blocks of five): classes 1 and 10 get one and two of five.
-    for (int w = 1; w <= 25; ++w) {
-        expectShare(placed[3][w][1], 0.2, "uneven, rank ", w, 1);
-        expectShare(placed[3][w][10], 0.4, "uneven, rank ", w, 10);
+            expectShare(drawnSlots[w][s], 1.0 / 3, w, s);
+}
+
+// Random years and conditions, some classes beyond the table's ten rows: after
+// every press each plan row has its head count, every student is in a class of
+// its own group, and the table recounted from the students is the one shown.
+TEST(ClockRandomSource, RandomYearsKeepEveryHeadCountAndRecount)
+{
+    std::mt19937 rng(20240401);
+    const auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    for (int yearNumber = 0; yearNumber < 40; ++yearNumber) {
+        std::vector<testing::GroupOfYear> groups(uniform(1, 5));
+        for (size_t g = 0; g < groups.size(); ++g) {
+            const int size = uniform(1, 90);
+            std::vector<int> classes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+            std::shuffle(classes.begin(), classes.end(), rng);
+            std::vector<std::pair<int, int>> plan;
+            for (int k = 0, left = size, rows = uniform(1, std::min(10, size)); k < rows; ++k) {
+                const int heads = k + 1 == rows ? left : uniform(1, left - (rows - k - 1));
+                plan.push_back({classes[k], heads});
+                left -= heads;
+            }
+            groups[g] = {QStringLiteral("G%1").arg(g), size, plan};
+        }
+        testing::DivisionYear year(groups);
+        for (int e = 1; e < year.table->lineCount; ++e)
+            year.table->records[e].score = QString::number(uniform(0, 1000) / 10.0);
+        ClockRandomSource random;
+        DivisionState state;
+        DistributionTable distribution;
+        for (int press = 0; press < 3; ++press) {
+            SCOPED_TRACE(::testing::Message() << "year " << yearNumber << ", press " << press);
+            ASSERT_FALSE(drawClasses(year.ws, state, *year.table, distribution, random).message);
+            for (size_t g = 1; g <= groups.size(); ++g) {
+                std::map<QString, int> sizes;
+                for (int w = 1; w <= groups[g - 1].size; ++w)
+                    ++sizes[year.newClassOf(int(g), w)];
+                std::map<QString, int> planned;
+                for (const auto& [classNumber, heads] : groups[g - 1].plan)
+                    planned[QString::number(classNumber)] = heads;
+                ASSERT_EQ(sizes, planned) << "group " << g;
+            }
+            DistributionTable recount;
+            fillDistributionTable(*year.table, recount);
+            ASSERT_EQ(distributionTableItems(distribution, year.table->studentCount()),
+                      distributionTableItems(recount, year.table->studentCount()));
+        }
     }
-    // 720 orders of six classes: about one pair in 720 repeats.
-    const double expected = blockPairs / 720.0;
-    EXPECT_LT(repeatedBlocks, expected + 6 * std::sqrt(expected) + 1) << repeatedBlocks << " of " << blockPairs;
 }
 
 } // namespace

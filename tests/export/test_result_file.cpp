@@ -2,12 +2,14 @@
 #include "support/FullDisk.h"
 #include "support/TestFiles.h"
 
+#include "support/Years.h"
+
 #include <QDir>
 #include <QProcess>
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <vector>
 
 namespace classdiv {
 namespace {
@@ -25,19 +27,9 @@ QByteArray expectedFile(const char* name)
     return bytes;
 }
 
-struct Student {
-    const char *newClass, *studentId, *name, *group, *score;
-};
-
-StudentTable tableOf(std::initializer_list<Student> students, const char* nameItem = "氏名")
+StudentTable tableOf(const std::vector<StudentRecord>& students, const char* nameItem = "氏名")
 {
-    StudentTable table;
-    table.records[0] = StudentRecord{QString(), u8("番号"), u8(nameItem), u8("組"), u8("点数")};
-    int row = 1;
-    for (const Student& s : students)
-        table.records[row++] = StudentRecord{u8(s.newClass), u8(s.studentId), u8(s.name), u8(s.group), u8(s.score)};
-    table.lineCount = static_cast<int16_t>(row);
-    return table;
+    return *testing::tableOf(students, {{}, u8("番号"), u8(nameItem), u8("組"), u8("点数")});
 }
 
 // Eight students in classes 1 to 4 as a press could leave them, then one of

@@ -221,7 +221,6 @@ private slots:
 
         // Opens on the first control of the Tab column; real Tab presses go once round.
         const QStringList order = expectedTabOrder(w.table);
-        QCOMPARE(focusChainNames(window), order);
         QTRY_VERIFY(QApplication::focusWidget());
         QCOMPARE(QApplication::focusWidget()->objectName(), order.first());
         QCOMPARE(tabWalk(window, child(window, order.first()), order.size()), order + QStringList{order.first()});

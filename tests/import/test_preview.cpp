@@ -1,7 +1,7 @@
 #include "import/ImportActions.h"
 
-#include "ImportTestFiles.h"
 #include "support/TestFiles.h"
+#include "support/Years.h"
 
 #include <gtest/gtest.h>
 
@@ -12,25 +12,6 @@ using namespace Qt::StringLiterals;
 namespace files = classdiv::testing;
 
 namespace {
-
-struct PreviewRun {
-    PreviewOutcome outcome;
-    ImportWindowState state;
-    StudentTable table;
-};
-
-PreviewRun previewFile(const files::TempFolder& folder, const QByteArray& bytes, qint64 sparseSize = 0)
-{
-    const QString path = folder.file(u"x.csv"_s);
-    EXPECT_TRUE(files::writeBytes(path, bytes));
-    if (sparseSize > 0) {
-        EXPECT_TRUE(QFile(path).resize(sparseSize));
-    }
-    PreviewRun run;
-    run.table.lineCount = 99; // left from an earlier preview
-    run.outcome = preview({folder.path(), folder.path(), u"x.csv"_s, u"x.csv"_s}, run.state, run.table);
-    return run;
-}
 
 QByteArray utf8WithBom(const QString& text) { return QByteArray("\xEF\xBB\xBF") + text.toUtf8(); }
 
@@ -43,15 +24,20 @@ TEST(JoinPath, OneSeparatorAndNoneAfterTheRoot)
     EXPECT_EQ(joinPath("/media/usb", ""), "/media/usb/");
 }
 
-TEST(Preview, CountsLinesAndFieldsAndProposesTheColumnCount)
+// Each file is previewed as x.csv with Text1 naming nen2.csv; the table holds
+// the line count of an earlier preview.
+TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
 {
     const QString lines41 = files::studentLines(41, 6);
+    const Message invalid{kInvalidTextMessage, titles::error};
     const struct {
         const char* name;
         QByteArray bytes;
         int lineCount;
         int fieldCount;
-        QString text3;
+        std::optional<QString> text3; // nullopt: refused or silent
+        std::optional<Message> message = {};
+        qint64 sparseSize = 0;
     } cases[] = {
         {"41 lines of 6 fields", files::cp932(lines41), 41, 246, "6"},
         {"a trailing empty line still gives 6", files::cp932(lines41 + u"\r\n"_s), 42, 247, "6"},
@@ -61,51 +47,45 @@ TEST(Preview, CountsLinesAndFieldsAndProposesTheColumnCount)
         {"2.5 goes to the even neighbour 2", files::cp932(u"a,b,c,d\r\n1\r\n"_s), 2, 5, "2"},
         {"3.5 goes to the even neighbour 4", files::cp932(u"a,b,c,d,e,f\r\n1\r\n"_s), 2, 7, "4"},
         {"501 lines are 500 students", files::cp932(files::studentLines(501, 2)), 501, 1002, "2"},
+        {"a byte sequence that is not CP932", "a,b\r\n\x81\x20,\xFF\r\n", 0, 0, {}, invalid},
+        {"a CP932 lead byte cut off at the end", "a,b\r\n\x82", 0, 0, {}, invalid},
+        {"broken UTF-8 after a byte order mark", "\xEF\xBB\xBF" "a,\xC3\x28\r\n", 0, 0, {}, invalid},
+        {"a NUL: a binary file", QByteArray("a,b\r\n\0,c\r\n", 10), 0, 0, {}, invalid},
+        {"more than 500 students", files::cp932(files::studentLines(502, 2)), 0, 0, {},
+         Message{kTooManyStudentsMessage, titles::error}},
+        {"too large for any school year", "a", 0, 0, {}, Message{kFileTooLargeMessage, titles::error},
+         kMaxTextFileBytes + 1},
+        {"an empty file", "", 0, 0, {}},
+        {"more than 32767 fields: the lines are counted", files::cp932(u"a\r\n"_s + QString(40000, u',') + u"\r\n"_s),
+         2, 0, {}},
     };
     for (const auto& c : cases) {
         files::TempFolder folder;
-        const PreviewRun run = previewFile(folder, c.bytes);
-        EXPECT_EQ(run.outcome.message, std::nullopt) << c.name;
-        EXPECT_EQ(run.table.lineCount, c.lineCount) << c.name;
-        EXPECT_EQ(run.state.fieldCount, c.fieldCount) << c.name;
-        EXPECT_EQ(run.outcome.text3, c.text3) << c.name;
-        EXPECT_EQ(run.state.columnCount, c.text3.toInt()) << c.name;
-        EXPECT_TRUE(run.outcome.focusText4) << c.name;
-        EXPECT_EQ(run.outcome.text2, run.state.previewText) << c.name;
-        EXPECT_EQ(run.state.previewText.count(u"\r\n"_s), c.lineCount) << c.name;
-    }
-}
-
-TEST(Preview, RefusesOrStaysSilentWhereNoColumnCountCanBeFormed)
-{
-    const Message invalid{kInvalidTextMessage, titles::error};
-    const struct {
-        const char* name;
-        QByteArray bytes;
-        std::optional<Message> message;
-        int lineCount;
-        qint64 sparseSize = 0;
-    } cases[] = {
-        {"a byte sequence that is not CP932", "a,b\r\n\x81\x20,\xFF\r\n", invalid, 0},
-        {"a CP932 lead byte cut off at the end", "a,b\r\n\x82", invalid, 0},
-        {"broken UTF-8 after a byte order mark", "\xEF\xBB\xBF" "a,\xC3\x28\r\n", invalid, 0},
-        {"more than 500 students", files::cp932(files::studentLines(502, 2)),
-         Message{kTooManyStudentsMessage, titles::error}, 0},
-        {"too large for any school year", "a", Message{kFileTooLargeMessage, titles::error}, 0, kMaxTextFileBytes + 1},
-        {"an empty file", "", std::nullopt, 0},
-        {"more than 32767 fields: the lines are counted",
-         files::cp932(u"a\r\n"_s + QString(40000, u',') + u"\r\n"_s), std::nullopt, 2},
-    };
-    for (const auto& c : cases) {
-        files::TempFolder folder;
-        const PreviewRun run = previewFile(folder, c.bytes, c.sparseSize);
-        EXPECT_EQ(run.outcome.message, c.message) << c.name;
-        EXPECT_EQ(run.table.lineCount, c.lineCount) << c.name;
-        EXPECT_EQ(run.outcome.text2, std::nullopt) << c.name;
-        EXPECT_EQ(run.outcome.text3, std::nullopt) << c.name;
-        EXPECT_FALSE(run.outcome.focusText4) << c.name;
+        const QString path = folder.file(u"x.csv"_s);
+        ASSERT_TRUE(files::writeBytes(path, c.bytes));
+        if (c.sparseSize > 0) {
+            ASSERT_TRUE(QFile(path).resize(c.sparseSize));
+        }
+        ImportWindowState state;
+        StudentTable table;
+        table.lineCount = 99;
+        const PreviewOutcome outcome = preview({folder.path(), folder.path(), u"x.csv"_s, u"nen2.csv"_s}, state, table);
+        EXPECT_EQ(outcome.message, c.message) << c.name;
+        EXPECT_EQ(table.lineCount, c.lineCount) << c.name;
+        EXPECT_EQ(state.fieldCount, c.fieldCount) << c.name;
+        EXPECT_EQ(outcome.text3, c.text3) << c.name;
+        EXPECT_EQ(outcome.focusText4, c.text3.has_value()) << c.name;
+        EXPECT_EQ(state.sourcePath, path) << c.name;
+        EXPECT_EQ(table.csvPath, folder.file(u"nen2.csv"_s)) << c.name; // Text1 names the result, not the file read
+        if (c.text3) {
+            EXPECT_EQ(state.columnCount, c.text3->toInt()) << c.name;
+            EXPECT_EQ(outcome.text2, state.previewText) << c.name;
+            EXPECT_EQ(state.previewText.count(u"\r\n"_s), c.lineCount) << c.name;
+        } else {
+            EXPECT_EQ(outcome.text2, std::nullopt) << c.name;
+        }
         if (c.message) {
-            EXPECT_TRUE(run.state.previewText.isEmpty()) << c.name;
+            EXPECT_TRUE(state.previewText.isEmpty()) << c.name;
         }
     }
 }
@@ -118,16 +98,11 @@ TEST(Preview, ShowsLinesEndedByCrLfAndRemembersTheEncoding)
     ASSERT_TRUE(files::writeBytes(folder.file(u"s.csv"_s), files::cp932(text)));
     ImportWindowState state;
     StudentTable table;
-    // An edited Text1 names the result, not the file read.
-    const PreviewOutcome utf8 = preview({folder.path(), folder.path(), u"u.csv"_s, u"nen2.csv"_s}, state, table);
-    EXPECT_EQ(utf8.text2, u"番号,氏名\r\n1001,山田　太郎\r\n"_s);
-    EXPECT_EQ(table.encoding, TextEncoding::Utf8WithBom);
-    EXPECT_EQ(state.sourcePath, folder.file(u"u.csv"_s));
-    EXPECT_EQ(table.csvPath, folder.file(u"nen2.csv"_s));
-
-    const PreviewOutcome sjis = preview({folder.path(), folder.path(), u"s.csv"_s, u"s.csv"_s}, state, table);
-    EXPECT_EQ(sjis.text2, utf8.text2);
-    EXPECT_EQ(table.encoding, TextEncoding::Cp932);
+    for (const auto& [name, encoding] : {std::pair{u"u.csv"_s, TextEncoding::Utf8WithBom}, {u"s.csv"_s, TextEncoding::Cp932}}) {
+        const PreviewOutcome outcome = preview({folder.path(), folder.path(), name, name}, state, table);
+        EXPECT_EQ(outcome.text2, u"番号,氏名\r\n1001,山田　太郎\r\n"_s) << qPrintable(name);
+        EXPECT_EQ(table.encoding, encoding) << qPrintable(name);
+    }
 }
 
 TEST(Preview, AsksToCheckDriveAndFileWhenThereIsNothingToOpen)
@@ -146,7 +121,6 @@ TEST(Preview, AsksToCheckDriveAndFileWhenThereIsNothingToOpen)
         const PreviewOutcome outcome = preview(input, state, table);
         EXPECT_EQ(outcome.message, (Message{kDriveAndFileMessage, titles::error})) << qPrintable(input.fileName);
         EXPECT_EQ(table.lineCount, 0) << qPrintable(input.fileName);
-        EXPECT_EQ(table.csvPath, joinPath(input.fileFolder, input.text1)) << qPrintable(input.fileName);
         EXPECT_EQ(outcome.text3, std::nullopt) << qPrintable(input.fileName);
     }
 }

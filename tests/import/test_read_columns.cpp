@@ -1,6 +1,6 @@
 #include "import/ImportActions.h"
 
-#include "ImportTestFiles.h"
+#include "support/Years.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

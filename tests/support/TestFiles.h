@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 namespace classdiv::testing {
@@ -13,6 +14,19 @@ QByteArray readBytes(const QString& path);
 
 // Text encoded in CP932; aborts the test program on an unencodable text.
 QByteArray cp932(const QString& text);
+
+// lineCount CR LF-ended lines of fieldsPerLine fields, the first of item names.
+inline QString studentLines(int lineCount, int fieldsPerLine)
+{
+    QString text;
+    for (int line = 0; line < lineCount; ++line) {
+        QStringList fields;
+        for (int f = 1; f <= fieldsPerLine; ++f)
+            fields.append(line == 0 ? QStringLiteral("項目%1").arg(f) : QString::number(line * 100 + f));
+        text += fields.join(u',') + QStringLiteral("\r\n");
+    }
+    return text;
+}
 
 // A folder under /tmp removed at the end of the test.
 class TempFolder {

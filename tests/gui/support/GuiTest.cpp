@@ -110,16 +110,6 @@ QStringList expectedTabOrder(std::vector<ExpectedControl> expected)
     return names;
 }
 
-QStringList focusChainNames(QWidget* window)
-{
-    QStringList names;
-    for (QWidget* w = window->nextInFocusChain(); w && w != window && names.size() < 1000; w = w->nextInFocusChain())
-        if (window->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isVisibleTo(window) &&
-            w->isEnabled())
-            names << w->objectName();
-    return names;
-}
-
 QStringList tabWalk(QWidget* window, QWidget* first, int presses)
 {
     window->show();

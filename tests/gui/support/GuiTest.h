@@ -36,8 +36,6 @@ struct ExpectedControl {
 QStringList checkControls(const QWidget* window, const std::vector<ExpectedControl>& expected);
 // The names the Tab key visits: controls with a tab place, labels excepted.
 QStringList expectedTabOrder(std::vector<ExpectedControl> expected);
-// The window's Tab chain once round (controls taking Tab focus, visible, enabled).
-QStringList focusChainNames(QWidget* window);
 // Focus on `first`, then `presses` real Tab presses: the focused names, presses + 1 of them.
 QStringList tabWalk(QWidget* window, QWidget* first, int presses);
 QStringList visibleWindowNames();

@@ -1,0 +1,71 @@
+// A conditions file of arbitrary bytes read into a year of three groups; what
+// is read is written back and must read again the same, and the press of the
+// distribution button on it either refuses or gives every class its head count.
+
+#include "FuzzFile.h"
+
+#include "conditions/ConditionsFile.h"
+#include "division/Division.h"
+
+#include <map>
+#include <memory>
+
+using namespace classdiv;
+
+namespace {
+
+// Deterministic numbers, so that a crash found replays.
+class CountingRandom final : public RandomSource {
+public:
+    float next() override { return float((m_n = m_n * 1103515245u + 12345u) >> 8) / 16777216.0f; }
+    void reseed() override {}
+
+private:
+    uint32_t m_n = 1;
+};
+
+std::unique_ptr<StudentTable> year()
+{
+    auto table = std::make_unique<StudentTable>();
+    const int sizes[] = {0, 7, 12, 21};
+    for (int g = 1, row = 1; g <= 3; ++g)
+        for (int w = 1; w <= sizes[g]; ++w, ++row)
+            table->records[row] = {{}, QString::number(row), {}, QString(QChar(u'A' + g - 1)), QString::number(w * 7 % 100)};
+    table->lineCount = 1 + 7 + 12 + 21;
+    return table;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static const std::unique_ptr<StudentTable> table = year();
+    static const ConditionsWorkspace loaded = loadGroups(*table).workspace;
+    static const QString csv = fuzz::scratchFolder() + QStringLiteral("/nen1.csv");
+    fuzz::writeInput(conditionsFilePath(csv), data, size);
+    ConditionsWorkspace ws = loaded;
+    if (readConditions(ws, csv).status != ReadConditionsOutcome::Status::Read)
+        return 0;
+
+    if (writeConditionsFile(ws, csv))
+        __builtin_trap();
+    ConditionsWorkspace again = loaded;
+    if (readConditions(again, csv).status != ReadConditionsOutcome::Status::Read || again.conditions != ws.conditions)
+        __builtin_trap();
+
+    DivisionState state;
+    DistributionTable distribution;
+    CountingRandom random;
+    if (drawClasses(ws, state, *table, distribution, random).message)
+        return 0;
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        std::map<QString, int> sizes;
+        for (int w = 1; w <= ws.groupSize[g]; ++w)
+            ++sizes[table->records[ws.groupStudentRows[g][w]].newClass];
+        const GroupCondition& c = ws.conditions[g];
+        for (int k = 1; k <= c.classCount; ++k)
+            if (sizes[QString::number(c.rows[k].classNumber)] != c.rows[k].headCount)
+                __builtin_trap();
+    }
+    return 0;
+}
