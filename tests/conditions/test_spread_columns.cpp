@@ -48,22 +48,28 @@ TEST(SpreadFile, ReadsOnlyWhatItWrites)
 TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAndTheNextLoad)
 {
     const std::vector<QString> none;
+    const QString bad = u"「%1」には、1から5までの列の番号を半角の数字で入力してください。\n使わないときは空欄にします。"_s;
+    const QString badMarks = bad.arg(u"別のクラスにする印の列"_s), badMix = bad.arg(u"均等に混ぜる列"_s);
     const struct {
         QString marks, mix;
         QByteArray stored; // empty: refused, nothing written
         std::vector<QString> marksRead, mixRead;
+        QString refusal;
     } cases[] = {
         {"3", "2", "3\r\n2\r\n", {{}, "山田", "佐藤", "鈴木", "田中"}, {{}, "1", "2", "1", "2"}},
         {"4", " ", "4\r\n\r\n", {{}, "音", "音", "美", "美"}, none},
         {"", "", "\r\n\r\n", none, none},
-        {"", "6", {}, none, none},
-        {"2", "2", {}, none, none},
+        {"", "6", {}, none, none, badMix},
+        {"0", "", {}, none, none, badMarks},
+        {u"５"_s, "", {}, none, none, badMarks},
+        {"", u"旧組"_s, {}, none, none, badMix},
+        {"2", "2", {}, none, none, u"「別のクラスにする印の列」と「均等に混ぜる列」に同じ列は指定できません。別の列を入力してください。"_s},
     };
     for (const auto& c : cases) {
         Imported year;
         const SpreadAcceptOutcome outcome = acceptSpreadColumns(*year.table, c.marks, c.mix);
         EXPECT_EQ(year.stored(), c.stored) << c.marks.toStdString() << "|" << c.mix.toStdString();
-        EXPECT_EQ(outcome.message.has_value(), c.stored.isEmpty());
+        EXPECT_EQ(outcome.message ? outcome.message->text : QString(), c.refusal);
         EXPECT_EQ(outcome.rules, c.stored.isEmpty() ? std::nullopt : std::optional(SpreadRules{c.marksRead, c.mixRead}));
         EXPECT_EQ(loadSpreadRules(*year.table), outcome.rules.value_or(SpreadRules{}));
         const SpreadDialogView view = openSpreadColumns(*year.table);

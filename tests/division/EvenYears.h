@@ -71,17 +71,15 @@ inline DivisionYear crossedYear()
     YearNumbers numbers(6);
     const int sizes[] = {60, 50, 40, 40, 30, 20};
     const double share[] = {0.30, 0.22, 0.17, 0.13, 0.10, 0.08};
-    std::vector<GroupOfYear> groups;
+    std::vector<GroupOfYear> groups(6);
     std::vector<std::vector<int>> scores;
     for (int g = 0; g < 6; ++g) {
-        std::vector<std::pair<int, int>> plan;
-        int left = sizes[g];
-        for (int k = 1; k <= 6; ++k) {
+        groups[g] = {QStringLiteral("組%1").arg(g + 1), sizes[g], {}};
+        for (int k = 1, left = sizes[g]; k <= 6; ++k) {
             const int head = k == 6 ? left : std::max(1, static_cast<int>(std::lround(sizes[g] * share[(k + g) % 6])));
-            plan.emplace_back(k, head);
+            groups[g].plan.emplace_back(k, head);
             left -= head;
         }
-        groups.push_back({QStringLiteral("組%1").arg(g + 1), sizes[g], plan});
         scores.push_back(numbers.scores(sizes[g], 40 + 10 * g, 4));
     }
     return DivisionYear(groups, false, scores);
@@ -106,22 +104,19 @@ inline DivisionYear fullYear()
 inline DivisionYear randomYear(uint64_t seed)
 {
     YearNumbers numbers(seed);
-    std::vector<GroupOfYear> groups;
+    std::vector<GroupOfYear> groups(1 + numbers.below(6));
     std::vector<std::vector<int>> scores;
-    const int groupCount = 1 + numbers.below(6);
-    for (int g = 0; g < groupCount; ++g) {
-        const int size = 1 + numbers.below(120);
-        int classes = 1 + numbers.below(std::min(size, 10));
+    for (size_t g = 0; g < groups.size(); ++g) {
+        const int size = 1 + numbers.below(120), classes = 1 + numbers.below(std::min(size, 10));
         std::vector<int> numbersOfClasses{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
         for (int i = 9; i > 0; --i)
             std::swap(numbersOfClasses[i], numbersOfClasses[numbers.below(i + 1)]);
         std::vector<int> heads(classes, 1);
         for (int left = size - classes; left > 0; --left)
             ++heads[numbers.below(classes)];
-        std::vector<std::pair<int, int>> plan;
+        groups[g] = {QStringLiteral("R%1").arg(g + 1), size, {}};
         for (int k = 0; k < classes; ++k)
-            plan.emplace_back(numbersOfClasses[k], heads[k]);
-        groups.push_back({QStringLiteral("R%1").arg(g + 1), size, plan});
+            groups[g].plan.emplace_back(numbersOfClasses[k], heads[k]);
         scores.push_back(numbers.scores(size, 40 + numbers.below(40), 5 + numbers.below(20)));
     }
     return DivisionYear(groups, false, scores);
@@ -146,9 +141,9 @@ struct ExampleYear {
             || preview({folder, folder, file, file}, state, *table).message
             || readColumns({"8", "1", "3", "6", "7"}, state, *table).message)
             throw std::runtime_error("the example year does not read");
-        oldClass.assign(table->studentCount() + 1, QString());
+        oldClass.push_back(QString());
         for (int e = 1; e <= table->studentCount(); ++e)
-            oldClass[e] = other->records[e].name;
+            oldClass.push_back(other->records[e].name);
         ws = loadGroups(*table).workspace;
         if (readConditions(ws, table->csvPath).status != ReadConditionsOutcome::Status::Read)
             throw std::runtime_error("the example conditions do not read");

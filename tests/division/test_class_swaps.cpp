@@ -47,33 +47,29 @@ struct RandomYear {
 
     explicit RandomYear(std::mt19937& rng)
     {
-        std::vector<GroupOfYear> groups;
-        const int groupCount = std::uniform_int_distribution(1, 4)(rng);
-        for (int g = 0; g < groupCount; ++g) {
-            const int size = std::uniform_int_distribution(1, 70)(rng);
+        const auto any = [&](int low, int high) { return std::uniform_int_distribution(low, high)(rng); };
+        std::vector<GroupOfYear> groups(any(1, 4));
+        for (size_t g = 0; g < groups.size(); ++g) {
+            const int size = any(1, 70);
             std::vector<int> numbers{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12};
             std::shuffle(numbers.begin(), numbers.end(), rng);
-            const int classes = std::uniform_int_distribution(1, std::min(size, 4))(rng);
-            std::vector<std::pair<int, int>> plan;
-            int left = size;
-            for (int k = 0; k < classes; ++k) {
-                const int heads = k + 1 == classes ? left : std::uniform_int_distribution(1, left - (classes - k - 1))(rng);
-                plan.push_back({numbers[k], heads});
+            const int classes = any(1, std::min(size, 4));
+            groups[g] = {QStringLiteral("組%1").arg(g), size, {}};
+            for (int k = 0, left = size; k < classes; ++k) {
+                const int heads = k + 1 == classes ? left : any(1, left - (classes - k - 1));
+                groups[g].plan.push_back({numbers[k], heads});
                 left -= heads;
             }
-            groups.push_back({QStringLiteral("組%1").arg(g), size, plan});
         }
         year = std::make_unique<DivisionYear>(groups);
         for (int r = 1; r <= year->table->studentCount(); ++r)
-            year->table->records[r].score = QString::number(std::uniform_int_distribution(0, 100)(rng));
+            year->table->records[r].score = QString::number(any(0, 100));
         std::vector<float> numbers(997);
         for (float& x : numbers)
             x = std::uniform_real_distribution<float>(0, 0.999f)(rng);
         ScriptedRandom random(numbers);
-        const DrawOutcome drawn = drawClasses(year->ws, state, *year->table, distribution, random);
-        EXPECT_TRUE(drawn.drawn) << (drawn.message ? drawn.message->text.toStdString() : "");
+        EXPECT_TRUE(drawClasses(year->ws, state, *year->table, distribution, random).drawn);
     }
-    StudentTable& table() { return *year->table; }
 };
 
 // Any sequence of swaps keeps every group's head counts, the table always
@@ -85,7 +81,7 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
     for (int round = 0; round < 60; ++round) {
         SCOPED_TRACE(round);
         RandomYear y(rng);
-        StudentTable& table = y.table();
+        StudentTable& table = *y.year->table;
         const int n = table.studentCount();
         const std::vector<QString> drawn = classesOf(table);
         const auto heads = headCounts(table);
@@ -94,26 +90,21 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
         ASSERT_EQ(swaps.swap(table, none, 1, n), SwapStatus::NoDraw);
         int done = 0;
         for (int step = 0; step < 80; ++step) {
-            const int a = std::uniform_int_distribution(0, n + 1)(rng);
-            const int b = std::uniform_int_distribution(0, n + 1)(rng);
-            const bool students = a >= 1 && a <= n && b >= 1 && b <= n;
+            const int a = std::uniform_int_distribution(0, n + 1)(rng), b = std::uniform_int_distribution(0, n + 1)(rng);
             SwapStatus expected = SwapStatus::NotStudents;
-            if (students) {
+            if (a >= 1 && a <= n && b >= 1 && b <= n) {
                 const StudentRecord &sa = table.records[a], &sb = table.records[b];
                 expected = sa.newClass == sb.newClass ? SwapStatus::SameClass
                            : sa.group != sb.group     ? SwapStatus::DifferentGroups
                                                       : SwapStatus::Swapped;
             }
-            const std::vector<QString> before = classesOf(table);
+            std::vector<QString> after = classesOf(table);
+            if (expected == SwapStatus::Swapped)
+                std::swap(after[a], after[b]);
             ASSERT_EQ(swaps.swap(table, y.distribution, a, b), expected);
-            if (expected == SwapStatus::Swapped) {
-                ++done;
-                EXPECT_EQ(table.records[a].newClass, before[b]);
-                EXPECT_EQ(table.records[b].newClass, before[a]);
-                EXPECT_TRUE(swaps.movedByHand(table, a) || drawn[a] == table.records[a].newClass);
-            } else {
-                EXPECT_EQ(classesOf(table), before);
-            }
+            done += expected == SwapStatus::Swapped;
+            EXPECT_EQ(classesOf(table), after);
+            EXPECT_TRUE(expected != SwapStatus::Swapped || swaps.movedByHand(table, a) || drawn[a] == after[a]);
             EXPECT_EQ(headCounts(table), heads);
         }
         ASSERT_EQ(swaps.count(), done);
@@ -125,13 +116,11 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
         EXPECT_EQ(y.distribution.classAverageDifference, recount.classAverageDifference);
         for (int k = 1; k <= 10; ++k) {
             const ClassFigures f = classFigures(table, y.distribution, QString::number(k));
-            EXPECT_EQ(f.headCount, y.distribution.classHeadCount[k]);
-            if (f.headCount == 0)
-                continue;
-            EXPECT_EQ(f.average, y.distribution.classAverage[k]);
-            EXPECT_EQ(f.difference, y.distribution.classAverageDifference[k]);
-            for (int s = 1; s <= 6; ++s)
-                EXPECT_EQ(f.bandCounts[s], y.distribution.stratumCounts[k][s]);
+            ClassFigures row{y.distribution.classHeadCount[k], y.distribution.classAverage[k],
+                             y.distribution.classAverageDifference[k], {}};
+            std::copy(y.distribution.stratumCounts[k].begin(), y.distribution.stratumCounts[k].end(), row.bandCounts.begin());
+            EXPECT_EQ(f.headCount, row.headCount);
+            EXPECT_TRUE(f.headCount == 0 || f == row) << "class " << k;
         }
 
         while (swaps.undo(table, y.distribution))
@@ -218,7 +207,6 @@ TEST(ClassRoster, ClassesOrderAndSheets)
         for (size_t p = 0; p < pages; ++p) {
             EXPECT_EQ(sheets[p].hasFigures, p + 1 == pages);
             EXPECT_EQ(sheets[p].title.startsWith(QStringLiteral("３組（")), pages > 1);
-            EXPECT_GE(sheets[p].rowHeight * double(sheets[p].rows.size()), 0);
             EXPECT_LE(sheets[p].rowHeight * double(sheets[p].rows.size()), SheetGeometry::rowArea + 1e-9);
             EXPECT_GE(sheets[p].rowHeight, SheetGeometry::smallestRow);
             for (const QStringList& row : sheets[p].rows)

@@ -1,5 +1,6 @@
 #include "support/GuiTest.h"
 
+#include "common/TextFile.h"
 #include "import/ImportActions.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
@@ -9,6 +10,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -165,6 +167,37 @@ bool readExampleYear(const QString& folder, StudentTable& table)
     const QString name = QStringLiteral("nen1.csv");
     return !preview({folder, folder, name, name}, state, table).message &&
            !readColumns({"8", "1", "3", "6", "7"}, state, table).message && table.lineCount == 241;
+}
+
+QStringList cp932Lines(const QString& path)
+{
+    const std::optional<DecodedText> decoded = decodeText(readBytes(path));
+    return decoded ? decoded->text.split(QStringLiteral("\r\n")) : QStringList();
+}
+
+bool captureScreen(const QRect& area, const QString& path)
+{
+    QTest::qWait(400);
+    const QRect r = area.adjusted(-8, -8, 8, 8);
+    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
+    return QProcess::execute("import", {"-window", "root", "-crop", crop, "+repage", path}) == 0;
+}
+
+bool ExampleWindow::open(bool readConditions)
+{
+    if (!copyExamples(folder.path(), {"nen1.csv", "nen1.csvJYOKEN.TXT"}) || !readExampleYear(folder.path(), table))
+        return false;
+    window = std::make_unique<ConditionsWindow>(table, Deliverable::varmesto(), random);
+    window->show();
+    if (readConditions)
+        click(window.get(), "Command3");
+    return QTest::qWaitForWindowExposed(window.get()) && activate();
+}
+
+bool ExampleWindow::activate() const
+{
+    window->activateWindow();
+    return QTest::qWaitFor([this] { return QApplication::activeWindow() == window.get(); });
 }
 
 } // namespace classdiv::testing

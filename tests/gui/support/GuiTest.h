@@ -3,13 +3,16 @@
 
 #include "support/TestFiles.h"
 
+#include "division/RandomSource.h"
 #include "import/StudentTable.h"
+#include "ui/ConditionsWindow.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -59,6 +62,23 @@ void typeInto(QLineEdit* box, const QString& text);
 bool copyExamples(const QString& folder, const QStringList& names);
 // Reads nen1.csv of `folder` as the import window does (columns 1, 3, 6, 7 of 8).
 bool readExampleYear(const QString& folder, StudentTable& table);
+// A CP932 file's CRLF lines; none when it does not read.
+QStringList cp932Lines(const QString& path);
+// The screen cut to `area` and a margin, with ImageMagick's import, once the X server shows it.
+bool captureScreen(const QRect& area, const QString& path);
+
+// The example year with its conditions file in a shown, active conditions window.
+struct ExampleWindow {
+    TempFolder folder;
+    StudentTable table;
+    ClockRandomSource random;
+    std::unique_ptr<ConditionsWindow> window;
+
+    bool open(bool readConditions = true); // readConditions: Command3 once
+    bool activate() const;                 // shortcuts reach only the active window
+    void key(Qt::Key key) const { QTest::keyClick(window.get(), key, Qt::ControlModifier); }
+    QWidget* w() const { return window.get(); }
+};
 
 } // namespace classdiv::testing
 
