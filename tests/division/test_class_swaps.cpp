@@ -215,6 +215,11 @@ TEST(ClassRoster, ClassesOrderAndSheets)
         }
         EXPECT_EQ(number, size);
         EXPECT_TRUE(sheets.back().figures.startsWith(QStringLiteral("%1人").arg(size)));
+        // The six bands of the table, as the table counts them.
+        const auto& bands = sheets.back().bandCounts;
+        ASSERT_EQ(bands.size(), 6u);
+        for (int b = 1; b <= 6; ++b)
+            EXPECT_EQ(bands[b - 1], std::make_pair(stratumText(b, distribution.bands), int(distribution.stratumCounts[3][b])));
     }
 }
 
