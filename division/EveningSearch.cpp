@@ -8,6 +8,7 @@
 #include <limits>
 #include <numeric>
 #include <stdexcept>
+#include <utility>
 
 namespace classdiv::evening {
 
@@ -371,6 +372,13 @@ private:
         double averageA = 0; // new average of a's class
         double averageB = 0;
     };
+    // Where the band counts of a's and of b's class in their (shared) group start.
+    std::pair<int, int> bandRows(int a, int b) const
+    {
+        const int base = m_groupBase[m_p.students[a].group];
+        return {base + m_local[a] * m_p.bandCount, base + m_local[b] * m_p.bandCount};
+    }
+
     bool change(int a, int b, Change& out) const
     {
         const Student& sa = m_p.students[a];
@@ -378,10 +386,7 @@ private:
         const int ca = m_class[a];
         const int cb = m_class[b];
         if (sa.band != sb.band) {
-            const int bands = m_p.bandCount;
-            const int base = m_groupBase[sa.group];
-            const int la = base + m_local[a] * bands;
-            const int lb = base + m_local[b] * bands;
+            const auto [la, lb] = bandRows(a, b);
             if (m_bandCount[la + sa.band] <= m_bandLo[la + sa.band] || m_bandCount[la + sb.band] >= m_bandHi[la + sb.band]
                 || m_bandCount[lb + sb.band] <= m_bandLo[lb + sb.band] || m_bandCount[lb + sa.band] >= m_bandHi[lb + sa.band])
                 return false;
@@ -437,10 +442,7 @@ private:
         const int ca = m_class[a];
         const int cb = m_class[b];
         if (sa.band != sb.band) {
-            const int bands = m_p.bandCount;
-            const int base = m_groupBase[sa.group];
-            const int la = base + m_local[a] * bands;
-            const int lb = base + m_local[b] * bands;
+            const auto [la, lb] = bandRows(a, b);
             --m_bandCount[la + sa.band];
             ++m_bandCount[la + sb.band];
             --m_bandCount[lb + sb.band];
