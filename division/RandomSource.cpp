@@ -7,8 +7,6 @@ namespace classdiv {
 
 namespace {
 
-uint64_t rotl(uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
-
 uint64_t splitMix64(uint64_t& x)
 {
     uint64_t z = (x += 0x9e3779b97f4a7c15ULL);
@@ -36,19 +34,6 @@ void Xoshiro256::mix(uint64_t value)
         word ^= splitMix64(value);
     if ((m_state[0] | m_state[1] | m_state[2] | m_state[3]) == 0)
         m_state[0] = 1; // the one state xoshiro never leaves
-}
-
-uint64_t Xoshiro256::next()
-{
-    const uint64_t result = rotl(m_state[1] * 5, 7) * 9;
-    const uint64_t t = m_state[1] << 17;
-    m_state[2] ^= m_state[0];
-    m_state[3] ^= m_state[1];
-    m_state[1] ^= m_state[2];
-    m_state[0] ^= m_state[3];
-    m_state[2] ^= t;
-    m_state[3] = rotl(m_state[3], 45);
-    return result;
 }
 
 ClockRandomSource::ClockRandomSource()
