@@ -37,6 +37,38 @@ struct Bench {
     ClockRandomSource random;
 };
 
+// Head counts of a group over classes 1 .. classes, unequal: the share of
+// class k leans by (k + turn) so different groups lean differently.
+std::vector<std::pair<int, int>> leaningPlan(int size, int classes, int turn)
+{
+    static const int lean[] = {3, -3, 2, -2, 1, -1, 0, 0, 0, 0};
+    std::vector<std::pair<int, int>> plan;
+    int left = size;
+    for (int k = 1; k <= classes; ++k) {
+        int head = size / classes + lean[(k + turn) % classes];
+        if (k == classes)
+            head = left;
+        head = std::max(1, head);
+        plan.emplace_back(k, head);
+        left -= head;
+    }
+    return plan;
+}
+
+// 500 students in 8 groups over 6 classes, every group in every class.
+DivisionYear fullYear()
+{
+    YearNumbers numbers(8);
+    const int sizes[] = {70, 66, 64, 62, 62, 60, 58, 58};
+    std::vector<GroupOfYear> groups;
+    std::vector<std::vector<int>> scores;
+    for (int g = 0; g < 8; ++g) {
+        groups.push_back({QStringLiteral("G%1").arg(g + 1), sizes[g], leaningPlan(sizes[g], 6, g)});
+        scores.push_back(numbers.scores(sizes[g], 50 + 3 * g, 15));
+    }
+    return DivisionYear(groups, false, scores);
+}
+
 void writeYear(const QString& folder, const QString& name, const DivisionYear& year)
 {
     QByteArray csv = "\xEF\xBB\xBF" + QStringLiteral("番号,氏名,グループ,点数\r\n").toUtf8();

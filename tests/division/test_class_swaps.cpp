@@ -38,37 +38,16 @@ std::map<std::pair<QString, QString>, int> headCounts(const StudentTable& table)
     return counts;
 }
 
-// A random year of one to four groups, each spread over distinct classes
-// (now and then one above 10), with random scores; drawn once.
+// A random year, drawn once.
 struct RandomYear {
-    std::unique_ptr<DivisionYear> year;
+    DivisionYear year;
     DivisionState state;
     DistributionTable distribution;
 
-    explicit RandomYear(std::mt19937& rng)
+    explicit RandomYear(uint64_t seed) : year(testing::randomYear(seed))
     {
-        const auto any = [&](int low, int high) { return std::uniform_int_distribution(low, high)(rng); };
-        std::vector<GroupOfYear> groups(any(1, 4));
-        for (size_t g = 0; g < groups.size(); ++g) {
-            const int size = any(1, 70);
-            std::vector<int> numbers{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12};
-            std::shuffle(numbers.begin(), numbers.end(), rng);
-            const int classes = any(1, std::min(size, 4));
-            groups[g] = {QStringLiteral("組%1").arg(g), size, {}};
-            for (int k = 0, left = size; k < classes; ++k) {
-                const int heads = k + 1 == classes ? left : any(1, left - (classes - k - 1));
-                groups[g].plan.push_back({numbers[k], heads});
-                left -= heads;
-            }
-        }
-        year = std::make_unique<DivisionYear>(groups);
-        for (int r = 1; r <= year->table->studentCount(); ++r)
-            year->table->records[r].score = QString::number(any(0, 100));
-        std::vector<float> numbers(997);
-        for (float& x : numbers)
-            x = std::uniform_real_distribution<float>(0, 0.999f)(rng);
-        ScriptedRandom random(numbers);
-        EXPECT_TRUE(drawClasses(year->ws, state, *year->table, distribution, random).drawn);
+        ScriptedRandom random = testing::plentyOfNumbers(seed);
+        EXPECT_TRUE(drawClasses(year.ws, state, *year.table, distribution, random).drawn);
     }
 };
 
@@ -80,8 +59,8 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
     std::mt19937 rng(20261207);
     for (int round = 0; round < 60; ++round) {
         SCOPED_TRACE(round);
-        RandomYear y(rng);
-        StudentTable& table = *y.year->table;
+        RandomYear y(round + 1);
+        StudentTable& table = *y.year.table;
         const int n = table.studentCount();
         const std::vector<QString> drawn = classesOf(table);
         const auto heads = headCounts(table);

@@ -22,16 +22,6 @@ using testing::DivisionYear;
 using testing::ExampleYear;
 using testing::ScriptedRandom;
 
-// Plenty of well spread numbers, so that a press's blocks always fill.
-ScriptedRandom numbers(uint64_t seed)
-{
-    testing::YearNumbers source(seed);
-    std::vector<float> list(10007);
-    for (float& x : list)
-        x = static_cast<float>(source.next() % 16777216) / 16777216.0f;
-    return ScriptedRandom(list);
-}
-
 struct Use {
     StudentTable& table;
     ConditionsWorkspace& ws;
@@ -87,7 +77,7 @@ TEST(EvenAverages, RandomYearsKeepPlansAndFairBandsAndNeverWiden)
         SCOPED_TRACE(seed);
         DivisionYear year = testing::randomYear(seed);
         Use use{*year.table, year.ws};
-        ScriptedRandom random = numbers(seed);
+        ScriptedRandom random = testing::plentyOfNumbers(seed);
         ASSERT_FALSE(use.press(random).message);
         const double before = use.spread();
         const std::vector<QString> pressed = use.classes();
@@ -135,7 +125,7 @@ TEST(EvenAverages, FindsTheBestOfAllAssignmentsOfSmallYears)
         }
         DivisionYear year(groups, false, scores);
         Use use{*year.table, year.ws};
-        ScriptedRandom random = numbers(seed);
+        ScriptedRandom random = testing::plentyOfNumbers(seed);
         ASSERT_FALSE(use.even(random).message);
         const double found = use.spread();
         double best = 1e9;
@@ -159,7 +149,7 @@ TEST(EvenAverages, FindsTheBestOfAllAssignmentsOfSmallYears)
 void reachesTheBestFromOnePress(StudentTable& table, ConditionsWorkspace& ws, double best)
 {
     Use use{table, ws};
-    ScriptedRandom random = numbers(7);
+    ScriptedRandom random = testing::plentyOfNumbers(7);
     ASSERT_FALSE(use.press(random).message);
     const std::vector<QString> pressed = use.classes();
     std::set<std::vector<QString>> results;
@@ -191,7 +181,7 @@ TEST(EvenAverages, RefusesExactlyAsThePressWouldAndChangesNothing)
     for (const auto& breakIt : breaks) {
         DivisionYear year({{QStringLiteral("A"), 20, {{1, 10}, {2, 10}}}, {QStringLiteral("B"), 20, {{1, 10}, {2, 10}}}});
         Use use{*year.table, year.ws};
-        ScriptedRandom random = numbers(3);
+        ScriptedRandom random = testing::plentyOfNumbers(3);
         ASSERT_FALSE(use.press(random).message);
         const std::vector<QString> before = use.classes();
         const auto headsBefore = use.distribution.classHeadCount;
@@ -212,7 +202,7 @@ TEST(EvenAverages, SaysSoWhenEveryGroupHasOneClass)
 {
     DivisionYear year({{QStringLiteral("A"), 20, {{1, 20}}}, {QStringLiteral("B"), 15, {{2, 15}}}});
     Use use{*year.table, year.ws};
-    ScriptedRandom random = numbers(4);
+    ScriptedRandom random = testing::plentyOfNumbers(4);
     const EvenAveragesOutcome first = use.even(random); // no draw yet: it presses first
     ASSERT_TRUE(first.message);
     EXPECT_TRUE(first.message->title.isEmpty());
@@ -251,7 +241,7 @@ TEST(EvenAverages, KeepsMarkedStudentsApartAndNamesWhomThePlansCannot)
         for (const auto& [row, mark] : c.marks)
             rules.marks[row] = mark;
         Use use{*year.table, year.ws};
-        ScriptedRandom random = numbers(5);
+        ScriptedRandom random = testing::plentyOfNumbers(5);
         const EvenAveragesOutcome outcome = use.even(random, rules, true);
         EXPECT_TRUE(outcome.drawn);
         std::map<std::pair<QString, QString>, int> together; // (mark, class)
@@ -277,7 +267,7 @@ TEST(EvenAverages, KeepsMarkedStudentsApartAndNamesWhomThePlansCannot)
     everybody.marks.assign(n + 1, QStringLiteral("同"));
     Use use{*year.table, year.ws};
     const std::vector<QString> before = use.classes();
-    ScriptedRandom random = numbers(6);
+    ScriptedRandom random = testing::plentyOfNumbers(6);
     const EvenAveragesOutcome outcome = use.even(random, everybody, true);
     ASSERT_TRUE(outcome.message);
     EXPECT_TRUE(outcome.message->text.contains(QStringLiteral("同")));
@@ -290,7 +280,7 @@ TEST(EvenAverages, MixesTheOldClassesAtLeastAsWellAsAPress)
     ExampleYear year;
     const SpreadRules rules{{}, year.oldClass};
     Use use{*year.table, year.ws};
-    ScriptedRandom random = numbers(8);
+    ScriptedRandom random = testing::plentyOfNumbers(8);
     EXPECT_EQ(mixingDeviation(year.ws, *year.table, {}), 0.0);
     for (int run = 0; run < 5; ++run) {
         ASSERT_FALSE(use.press(random).message);

@@ -11,7 +11,6 @@
 #include <array>
 #include <cmath>
 #include <map>
-#include <random>
 #include <set>
 #include <vector>
 
@@ -83,38 +82,21 @@ TEST(ClockRandomSource, ManyPressesDrawFairly)
 // its own group, and the table recounted from the students is the one shown.
 TEST(ClockRandomSource, RandomYearsKeepEveryHeadCountAndRecount)
 {
-    std::mt19937 rng(20240401);
-    const auto uniform = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
-    for (int yearNumber = 0; yearNumber < 40; ++yearNumber) {
-        std::vector<testing::GroupOfYear> groups(uniform(1, 5));
-        for (size_t g = 0; g < groups.size(); ++g) {
-            const int size = uniform(1, 90);
-            std::vector<int> classes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
-            std::shuffle(classes.begin(), classes.end(), rng);
-            std::vector<std::pair<int, int>> plan;
-            for (int k = 0, left = size, rows = uniform(1, std::min(10, size)); k < rows; ++k) {
-                const int heads = k + 1 == rows ? left : uniform(1, left - (rows - k - 1));
-                plan.push_back({classes[k], heads});
-                left -= heads;
-            }
-            groups[g] = {QStringLiteral("G%1").arg(g), size, plan};
-        }
-        testing::DivisionYear year(groups);
-        for (int e = 1; e < year.table->lineCount; ++e)
-            year.table->records[e].score = QString::number(uniform(0, 1000) / 10.0);
+    for (uint64_t seed = 101; seed <= 140; ++seed) {
+        testing::DivisionYear year = testing::randomYear(seed);
         ClockRandomSource random;
         DivisionState state;
         DistributionTable distribution;
         for (int press = 0; press < 3; ++press) {
-            SCOPED_TRACE(::testing::Message() << "year " << yearNumber << ", press " << press);
+            SCOPED_TRACE(::testing::Message() << "year " << seed << ", press " << press);
             ASSERT_FALSE(drawClasses(year.ws, state, *year.table, distribution, random).message);
-            for (size_t g = 1; g <= groups.size(); ++g) {
-                std::map<QString, int> sizes;
-                for (int w = 1; w <= groups[g - 1].size; ++w)
-                    ++sizes[year.newClassOf(int(g), w)];
-                std::map<QString, int> planned;
-                for (const auto& [classNumber, heads] : groups[g - 1].plan)
-                    planned[QString::number(classNumber)] = heads;
+            for (int g = 1; g <= year.ws.groupCount(); ++g) {
+                std::map<QString, int> sizes, planned;
+                for (int w = 1; w <= year.ws.groupSize[g]; ++w)
+                    ++sizes[year.newClassOf(g, w)];
+                const GroupCondition& c = year.ws.conditions[g];
+                for (int k = 1; k <= c.classCount; ++k)
+                    planned[QString::number(c.rows[k].classNumber)] = c.rows[k].headCount;
                 ASSERT_EQ(sizes, planned) << "group " << g;
             }
             DistributionTable recount;

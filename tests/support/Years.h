@@ -1,14 +1,18 @@
 #pragma once
 // Years of students built directly, as the core tests need them: a student
-// table, a conditions workspace, the boxes of an entry, and a year laid out
-// for the draw with known ranks.
+// table, a conditions workspace, the boxes of an entry, a year laid out
+// for the draw with known ranks, and random years.
 
 #include "conditions/ConditionsEntry.h"
 #include "conditions/GroupTable.h"
 #include "import/StudentTable.h"
+#include "support/ScriptedRandom.h"
 
 #include <QString>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <utility>
@@ -117,6 +121,71 @@ struct DivisionYear {
     // The new class of the student at rank w of group g, read from its own row.
     QString newClassOf(int g, int w) const { return table->records[ws.groupStudentRows[g][w]].newClass; }
 };
+
+// Deterministic numbers for building years (not for the division itself).
+class YearNumbers {
+public:
+    explicit YearNumbers(uint64_t seed) : m_state(seed * 2862933555777941757ULL + 3037000493ULL) {}
+    uint32_t next()
+    {
+        m_state = m_state * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<uint32_t>(m_state >> 33);
+    }
+    int below(int n) { return static_cast<int>(next() % static_cast<uint32_t>(n)); }
+    // Roughly normal scores, clamped to 0 .. 100, ranked high to low.
+    std::vector<int> scores(int count, double mean, double spread)
+    {
+        std::vector<int> out;
+        for (int i = 0; i < count; ++i) {
+            double sum = 0;
+            for (int k = 0; k < 4; ++k)
+                sum += (next() % 10000) / 10000.0;
+            out.push_back(std::clamp(static_cast<int>(std::lround(mean + (sum - 2.0) * spread * 1.73)), 0, 100));
+        }
+        std::sort(out.begin(), out.end(), std::greater<>());
+        return out;
+    }
+
+private:
+    uint64_t m_state;
+};
+
+// A random year: 1 to 6 groups of 1 to 120 students (500 at most in all), each over 1 to 10
+// distinct classes (at times 11 or 12, which the table has no row for) with
+// random positive head counts; every other year has scores with tenths.
+inline DivisionYear randomYear(uint64_t seed)
+{
+    YearNumbers numbers(seed);
+    std::vector<GroupOfYear> groups(1 + numbers.below(6));
+    std::vector<std::vector<int>> scores;
+    for (size_t g = 0; g < groups.size(); ++g) {
+        const int size = 1 + numbers.below(std::min<int>(120, 500 / groups.size())), classes = 1 + numbers.below(std::min(size, 10));
+        std::vector<int> numbersOfClasses{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+        for (int i = 11; i > 0; --i)
+            std::swap(numbersOfClasses[i], numbersOfClasses[numbers.below(i + 1)]);
+        std::vector<int> heads(classes, 1);
+        for (int left = size - classes; left > 0; --left)
+            ++heads[numbers.below(classes)];
+        groups[g] = {QStringLiteral("R%1").arg(g + 1), size, {}};
+        for (int k = 0; k < classes; ++k)
+            groups[g].plan.emplace_back(numbersOfClasses[k], heads[k]);
+        scores.push_back(numbers.scores(size, 40 + numbers.below(40), 5 + numbers.below(20)));
+    }
+    DivisionYear year(groups, false, scores);
+    for (int e = 1; e <= year.table->studentCount() && seed % 2; ++e)
+        year.table->records[e].score += QStringLiteral(".%1").arg(numbers.below(10));
+    return year;
+}
+
+// Plenty of well spread numbers for the draw, so that a press's blocks always fill.
+inline ScriptedRandom plentyOfNumbers(uint64_t seed)
+{
+    YearNumbers source(seed);
+    std::vector<float> list(10007);
+    for (float& x : list)
+        x = static_cast<float>(source.next() % 16777216) / 16777216.0f;
+    return ScriptedRandom(list);
+}
 
 // Numbers that make the draw pick the given slots of a block of blockSize.
 inline std::vector<float> numbersForSlots(const std::vector<int>& wanted, int blockSize)
