@@ -73,6 +73,7 @@ TEST(GroupScan, NumbersFollowTheSortedListAndValuesCompareExactly)
         {"letter case differs", {"a", "A", "a"}, {"A", "a"}, {1, 2}},
         {"empty value is a group", {"x", "", "x", ""}, {"", "x"}, {2, 2}},
         {"no students: one empty group", {}, {""}, {0}},
+        {"one student", {"x"}, {"x"}, {1}},
         {"a trailing blank differs", {"音男", "音男 "}, {"音男", "音男 "}, {1, 1}},
     };
     for (const auto& c : cases) {

@@ -59,6 +59,7 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
         {"3", "2", "3\r\n2\r\n", {{}, "山田", "佐藤", "鈴木", "田中"}, {{}, "1", "2", "1", "2"}},
         {"4", " ", "4\r\n\r\n", {{}, "音", "音", "美", "美"}, none},
         {"", "", "\r\n\r\n", none, none},
+        {"", "1", "\r\n1\r\n", none, {{}, "11", "12", "13", "14"}},
         {"", "6", {}, none, none, badMix},
         {"0", "", {}, none, none, badMarks},
         {u"５"_s, "", {}, none, none, badMarks},
