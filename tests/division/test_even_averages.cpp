@@ -200,6 +200,10 @@ TEST(EvenAverages, RefusesExactlyAsThePressWouldAndChangesNothing)
 
 TEST(EvenAverages, SaysSoWhenEveryGroupHasOneClass)
 {
+    DivisionYear shortTables({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}, {QStringLiteral("B"), 4, {{1, 2}, {2, 2}}}});
+    shortTables.ws.conditions.resize(2); // figures of a workspace read only as far as its tables go
+    EXPECT_GE(averageSpread(shortTables.ws, *shortTables.table), 0.0);
+
     DivisionYear year({{QStringLiteral("A"), 20, {{1, 20}}}, {QStringLiteral("B"), 15, {{2, 15}}}});
     Use use{*year.table, year.ws};
     ScriptedRandom random = testing::plentyOfNumbers(4);
@@ -273,6 +277,14 @@ TEST(EvenAverages, KeepsMarkedStudentsApartAndNamesWhomThePlansCannot)
     EXPECT_TRUE(outcome.message->text.contains(QStringLiteral("同")));
     EXPECT_FALSE(outcome.drawn);
     EXPECT_EQ(use.classes(), before);
+
+    // ...unless there are as many classes as students.
+    DivisionYear three({{QStringLiteral("A"), 3, {{1, 1}, {2, 1}, {3, 1}}}});
+    Use apart{*three.table, three.ws};
+    const SpreadRules all{{QString(), "同", "同", "同"}, {}};
+    EXPECT_FALSE(apart.even(random, all, true).message);
+    const std::vector<QString> classes = apart.classes();
+    EXPECT_EQ(std::set<QString>(classes.begin(), classes.end()).size(), 3u);
 }
 
 TEST(EvenAverages, MixesTheOldClassesAtLeastAsWellAsAPress)
