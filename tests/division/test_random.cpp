@@ -41,6 +41,9 @@ TEST(ClockRandomSource, UniformInTheHalfOpenUnitIntervalAndNeverRepeatingAfterAR
         seen.insert({random.next(), random.next(), random.next(), random.next()});
     }
     EXPECT_EQ(seen.size(), static_cast<size_t>(kReseeds));
+    Xoshiro256 stuck(7); // a state mixed to all zeros would give zeros for ever
+    stuck.mix(7);
+    EXPECT_NE(stuck.next() | stuck.next(), 0u);
     ClockRandomSource other; // two generators made at once differ too
     ClockRandomSource again;
     EXPECT_NE(std::make_pair(other.next(), other.next()), std::make_pair(again.next(), again.next()));
