@@ -1,12 +1,10 @@
 // クラス名簿 through its real widgets: opened by Ctrl+L, a hand swap seen in
 // the distribution table, undo, the question before a press replaces swaps,
 // the PDF read back with pdftotext, and the time to open with 500 students.
-// With CLASSDIV_SCREENSHOTS set, `screenshot` takes its picture for the manual.
 
 #include "support/GuiTest.h"
 
 #include "conditions/ConditionsFile.h"
-#include "division/ClassRoster.h"
 #include "export/ResultFile.h"
 #include "ui/Dialogs.h"
 #include "ui/PictureBox.h"
@@ -202,40 +200,6 @@ private slots:
         QVERIFY2(ms < 100, qPrintable(QString::number(ms) + " ms"));
     }
 
-    void screenshot()
-    {
-        const QString out = qEnvironmentVariable("CLASSDIV_SCREENSHOTS");
-        if (out.isEmpty())
-            QSKIP("CLASSDIV_SCREENSHOTS is not set");
-        ExampleWindow f;
-        QVERIFY(f.open());
-        click(f.w(), "Command4");
-        QWidget* lists = openLists(f);
-        QVERIFY(lists);
-        lists->resize(1010, 620);
-        // Two of the best 音女 of class 1 for two of the weakest of class 2: a band leaves its share.
-        auto girls = [&](const char* k) {
-            std::vector<int> rows;
-            for (int r : rosterRows(f.table, k, RosterOrder::Score))
-                if (f.table.records[r].group == "音女")
-                    rows.push_back(r);
-            return rows;
-        };
-        const std::vector<int> best = girls("1"), weakest = girls("2");
-        for (int i = 1; i <= 2; ++i)
-            QCOMPARE(f.window->swapStudents(best[i - 1], weakest[weakest.size() - i]), SwapStatus::Swapped);
-        pick(lists, 3, "美女");
-        pick(lists, 4, "美女");
-        child<QTableWidget>(lists, "classList1")->scrollToBottom(); // the marked cells
-        child<QTableWidget>(lists, "classList2")->scrollToTop();    // the students moved in
-        QVERIFY(QTest::qWaitForWindowExposed(lists));
-        lists->activateWindow();
-        lists->raise();
-        QVERIFY(captureScreen(lists->frameGeometry(), out + "/classlists.png"));
-        Dialogs::queueSaveFileName(out + "/classlists.pdf");
-        QTest::mouseClick(child<QPushButton>(lists, "pdfButton"), Qt::LeftButton);
-        QVERIFY(QFile::exists(out + "/classlists.pdf"));
-    }
 };
 
 CLASSDIV_GUI_TEST_MAIN(ClassListsTest)

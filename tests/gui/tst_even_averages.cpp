@@ -1,5 +1,5 @@
 // The menu 調整 on the example year: Ctrl+B, the chart by Ctrl+G following the
-// draw, its picture, the remembered choice; `screenshots` for the manual.
+// draw, its picture, the remembered choice.
 // The result file after Ctrl+B: tst_spread_columns.
 
 #include "support/GuiTest.h"
@@ -22,8 +22,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSettings>
 
 #include <algorithm>
@@ -181,25 +179,6 @@ private slots:
         QVERIFY2(press[10] < 16000, qPrintable(QString::number(press[10]) + " us: the chart holds up the press"));
     }
 
-    void screenshots()
-    {
-        const QString out = qEnvironmentVariable("CLASSDIV_SCREENSHOTS");
-        if (out.isEmpty())
-            QSKIP("CLASSDIV_SCREENSHOTS is not set");
-        ExampleWindow f;
-        QVERIFY(f.open());
-        click(f.w(), "Command4");
-        auto* menu = child<QMenu>(f.w(), "menuAdjust");
-        child<QMenuBar>(f.w(), "menuBar")->setActiveAction(menu->menuAction());
-        QTRY_VERIFY(menu->isVisible());
-        QVERIFY(captureScreen(f.w()->frameGeometry().united(menu->geometry()), out + "/form3-menu.png"));
-        menu->close();
-        f.key(Qt::Key_B);
-        f.key(Qt::Key_G);
-        QTRY_VERIFY(chartOf(f) && QTest::qWaitForWindowExposed(chartOf(f)));
-        chartOf(f)->move(chartOf(f)->screen()->availableGeometry().topLeft());
-        QVERIFY(captureScreen(chartOf(f)->frameGeometry(), out + "/chart.png"));
-    }
 };
 
 CLASSDIV_GUI_TEST_MAIN(EvenAveragesTest)

@@ -1,7 +1,5 @@
 // One whole run through the real windows of each program, the saved file
-// checked against the CSV it came from. With CLASSDIV_SCREENSHOTS set, the
-// `screenshots` function takes pictures of varmesto's four windows for the
-// manual (scripts/screenshots.sh, under Xvfb with the X11 platform).
+// checked against the CSV it came from.
 
 #include "support/GuiTest.h"
 
@@ -16,10 +14,6 @@
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QProcess>
-#include <QScopeGuard>
-
-#include <functional>
 
 using namespace classdiv;
 using namespace classdiv::testing;
@@ -39,23 +33,10 @@ QStringList fileLines(const QString& path)
 
 QString quoted(const QString& text) { return u'"' + text + u'"'; }
 
-// The screen cut to the window and a margin, with ImageMagick's import.
-bool captureWindow(QWidget* window, const QString& path)
-{
-    if (!QTest::qWaitForWindowExposed(window))
-        return false;
-    window->activateWindow();
-    window->raise();
-    QTest::qWait(400); // let the X server show what Qt has just drawn
-    const QRect area = window->frameGeometry().adjusted(-8, -8, 8, 8);
-    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y());
-    return QProcess::execute("import", {"-window", "root", "-crop", crop, "+repage", path}) == 0;
-}
-
 // Starts in `parent`, goes through the explanation into the import window,
 // double-clicks `year` in Dir1, chooses nen1.csv, reads columns 1, 3, 6, 7,
-// goes on, reads the conditions back and draws once. `shot` sees each window.
-void driveRoad(Shell& shell, const QString& parent, const QString& year, const std::function<void(QWidget*)>& shot)
+// goes on, reads the conditions back and draws once.
+void driveRoad(Shell& shell, const QString& parent, const QString& year)
 {
     QVERIFY(QDir::setCurrent(parent));
     shell.start();
@@ -63,7 +44,6 @@ void driveRoad(Shell& shell, const QString& parent, const QString& year, const s
         QWidget* current = shell.currentWindow();
         QCOMPARE(current->objectName(), QString(name));
         QVERIFY(QTest::qWaitForWindowExposed(current));
-        shot(current);
     };
     window("Form1");
     click(shell.currentWindow(), "Command2");
@@ -137,7 +117,7 @@ private slots:
         QVERIFY(copyExamples(year, {"nen1.csv", "nen1.csvJYOKEN.TXT"}));
         ClockRandomSource random;
         Shell shell(deliverable, random);
-        driveRoad(shell, temp.path(), year, [](QWidget*) {});
+        driveRoad(shell, temp.path(), year);
         if (QTest::currentTestFailed())
             return;
         const QString saved = year + QStringLiteral("/kekka.csv");
@@ -182,24 +162,6 @@ private slots:
         QVERIFY(Dialogs::programEnded());
     }
 
-    void screenshots()
-    {
-        const QString out = qEnvironmentVariable("CLASSDIV_SCREENSHOTS");
-        if (out.isEmpty())
-            QSKIP("CLASSDIV_SCREENSHOTS is not set");
-        QVERIFY(QDir().mkpath(out));
-        const QString target = QDir(out).absolutePath();
-        // A folder with a name a school might give it, shown in Dir1.
-        const QString year = QDir::tempPath() + QStringLiteral("/学年データ");
-        QVERIFY(!QDir(year).exists()); // never touch a folder this run did not make
-        const auto removeFolder = qScopeGuard([&] { QDir(year).removeRecursively(); });
-        QVERIFY(copyExamples(year, {"nen1.csv", "nen1.csvJYOKEN.TXT"}));
-        ClockRandomSource random;
-        Shell shell(Deliverable::varmesto(), random);
-        driveRoad(shell, QDir::tempPath(), year, [&](QWidget* window) {
-            QVERIFY(captureWindow(window, target + u'/' + window->objectName().toLower() + QStringLiteral(".png")));
-        });
-    }
 };
 
 CLASSDIV_GUI_TEST_MAIN(RoadTest)

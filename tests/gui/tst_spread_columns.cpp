@@ -1,7 +1,6 @@
 // The 別クラス・混合の列 dialog through the keyboard on the example year: the
 // choice stored beside the CSV, shown again, applied by the next window, and
-// the marked students kept apart in the saved classes. With
-// CLASSDIV_SCREENSHOTS set, `screenshot` saves a picture of the dialog.
+// the marked students kept apart in the saved classes.
 
 #include "support/GuiTest.h"
 
@@ -9,12 +8,9 @@
 #include "ui/Dialogs.h"
 
 #include <QDialog>
-#include <QDir>
-#include <QLibraryInfo>
 #include <QPointer>
 #include <QSet>
 #include <QSignalSpy>
-#include <QTranslator>
 
 #include <map>
 
@@ -129,22 +125,6 @@ private slots:
         QVERIFY(f.window->spreadRules() == SpreadRules{});
     }
 
-    void screenshot()
-    {
-        const QString out = qEnvironmentVariable("CLASSDIV_SCREENSHOTS");
-        if (out.isEmpty())
-            QSKIP("CLASSDIV_SCREENSHOTS is not set");
-        QTranslator qtTexts; // OK and Cancel as the program shows them
-        if (qtTexts.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QApplication::installTranslator(&qtTexts);
-        ExampleWindow f;
-        QVERIFY(f.open(false) && writeBytes(spreadFilePath(f.table.csvPath), "8\r\n2\r\n"));
-        QDialog* dialog = openDialog(f);
-        QVERIFY(dialog && QDir().mkpath(out));
-        QTest::qWait(400); // let the X server show what Qt has just drawn
-        QVERIFY(dialog->grab().save(QDir(out).filePath("spreaddialog.png")));
-        dialog->reject();
-    }
 };
 
 CLASSDIV_GUI_TEST_MAIN(SpreadColumnsTest)

@@ -10,7 +10,6 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -173,14 +172,6 @@ QStringList cp932Lines(const QString& path)
 {
     const std::optional<DecodedText> decoded = decodeText(readBytes(path));
     return decoded ? decoded->text.split(QStringLiteral("\r\n")) : QStringList();
-}
-
-bool captureScreen(const QRect& area, const QString& path)
-{
-    QTest::qWait(400);
-    const QRect r = area.adjusted(-8, -8, 8, 8);
-    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
-    return QProcess::execute("import", {"-window", "root", "-crop", crop, "+repage", path}) == 0;
 }
 
 bool ExampleWindow::open(bool readConditions)

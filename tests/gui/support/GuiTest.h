@@ -64,8 +64,6 @@ bool copyExamples(const QString& folder, const QStringList& names);
 bool readExampleYear(const QString& folder, StudentTable& table);
 // A CP932 file's CRLF lines; none when it does not read.
 QStringList cp932Lines(const QString& path);
-// The screen cut to `area` and a margin, with ImageMagick's import, once the X server shows it.
-bool captureScreen(const QRect& area, const QString& path);
 
 // The example year with its conditions file in a shown, active conditions window.
 struct ExampleWindow {
