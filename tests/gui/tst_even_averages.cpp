@@ -18,7 +18,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -159,26 +158,6 @@ private slots:
             QCOMPARE(child<QAction>(next.w(), "actionBalanceEveryPress")->isChecked(), on);
         }
     }
-
-    // The chart redraws after the press, which still shows its table within a frame (median of 21).
-    void pressWithTheChartOpenStaysWithinAFrame()
-    {
-        ExampleWindow f;
-        QVERIFY(f.open());
-        f.key(Qt::Key_G);
-        QTRY_VERIFY(chartOf(f) && chartOf(f)->isVisible());
-        std::vector<qint64> press;
-        for (int i = 0; i < 21; ++i) {
-            QElapsedTimer timer;
-            timer.start();
-            click(f.w(), "Command4");
-            press.push_back(timer.nsecsElapsed() / 1000);
-            QCoreApplication::processEvents(); // the chart's queued rebuild
-        }
-        std::sort(press.begin(), press.end());
-        QVERIFY2(press[10] < 16000, qPrintable(QString::number(press[10]) + " us: the chart holds up the press"));
-    }
-
 };
 
 CLASSDIV_GUI_TEST_MAIN(EvenAveragesTest)
