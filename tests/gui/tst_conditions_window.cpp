@@ -1,27 +1,21 @@
-// The conditions window through its real widgets on the example year: load,
-// the entry cycle, the conditions file, messages, the draw, the save, and the
-// real message box and save dialog.
+// The conditions window through its real widgets on the example year: the
+// entry cycle, the conditions file, messages, the draw, and the real message
+// box and save dialog.
 
 #include "support/GuiTest.h"
 
 #include "conditions/ConditionsFile.h"
-#include "ui/ConditionsWindow.h"
-#include "ui/Dialogs.h"
-#include "ui/PictureBox.h"
+#include "export/ResultFile.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileDialog>
-#include <QLabel>
 #include <QListView>
 #include <QMessageBox>
 #include <QTimer>
 
-#include <algorithm>
 #include <functional>
-#include <memory>
 
 using namespace classdiv;
 using namespace classdiv::testing;
@@ -34,24 +28,15 @@ const std::vector<std::pair<QString, std::array<int, 4>>> kYearConditions{
     {"美男", {3, 19, 4, 19}}, {"音女", {1, 20, 2, 20}}, {"音男", {1, 20, 2, 20}},
 };
 
-// Written out by hand: 11 lines a group, CR LF.
-QByteArray expectedConditionsFile()
-{
-    const QByteArray unused = "0,0\r\n0,0\r\n0,0\r\n0,0\r\n0,0\r\n0,0\r\n0,0\r\n0,0\r\n";
-    return "2\r\n5,18\r\n6,18\r\n" + unused + "2\r\n5,22\r\n6,22\r\n" + unused + "2\r\n3,21\r\n4,21\r\n" + unused +
-           "2\r\n3,19\r\n4,19\r\n" + unused + "2\r\n1,20\r\n2,20\r\n" + unused + "2\r\n1,20\r\n2,20\r\n" + unused;
-}
-
-QLineEdit* classBox(const QWidget* w, int k) { return child<QLineEdit>(w, QStringLiteral("Text1(%1)").arg(k)); }
-QLineEdit* headBox(const QWidget* w, int k) { return child<QLineEdit>(w, QStringLiteral("Text2(%1)").arg(k)); }
+QLineEdit* planBox(const QWidget* w, int column, int k) { return child<QLineEdit>(w, QStringLiteral("Text%1(%2)").arg(column).arg(k)); }
 QComboBox* combo(const QWidget* w) { return child<QComboBox>(w, "Combo1"); }
 QLineEdit* text3(const QWidget* w) { return child<QLineEdit>(w, "Text3"); }
 QStringList planRows(const QWidget* w) // "class,heads" of the visible rows
 {
     QStringList rows;
     for (int k = 1; k <= 10; ++k)
-        if (classBox(w, k)->isVisibleTo(w) && headBox(w, k)->isVisibleTo(w))
-            rows << classBox(w, k)->text() + u',' + headBox(w, k)->text();
+        if (planBox(w, 1, k)->isVisibleTo(w) && planBox(w, 2, k)->isVisibleTo(w))
+            rows << planBox(w, 1, k)->text() + u',' + planBox(w, 2, k)->text();
     return rows;
 }
 
@@ -76,31 +61,6 @@ void whenModal(std::function<bool(QWidget*)> act)
     timer->start(20);
 }
 
-// A conditions window on the example year in a folder of its own.
-struct Fixture {
-    TempFolder folder;
-    StudentTable table;
-    ClockRandomSource random;
-    std::unique_ptr<ConditionsWindow> window;
-
-    bool open(bool withConditions)
-    {
-        const QStringList files = withConditions ? QStringList{"nen1.csv", "nen1.csvJYOKEN.TXT"} : QStringList{"nen1.csv"};
-        if (!copyExamples(folder.path(), files) || !readExampleYear(folder.path(), table))
-            return false;
-        window = std::make_unique<ConditionsWindow>(table, Deliverable::varmesto(), random);
-        window->show();
-        return QTest::qWaitForWindowExposed(window.get());
-    }
-    QWidget* w() const { return window.get(); }
-    QString conditionsFile() const { return conditionsFilePath(table.csvPath); }
-    QList<Message> pressAndTakeMessages(const char* button) const
-    {
-        click(w(), button);
-        return Dialogs::takeMessages();
-    }
-};
-
 } // namespace
 
 class ConditionsWindowTest : public QObject {
@@ -109,23 +69,21 @@ class ConditionsWindowTest : public QObject {
 private slots:
     void init()
     {
-        Dialogs::setRecording(true);
+        resetDialogs();
         Dialogs::setProgramTitle(QStringLiteral("varmesto"));
-        Dialogs::takeMessages();
-        Dialogs::resetProgramEnded();
     }
 
-    // Every group entered through the boxes and confirmed; a second window on
-    // the same CSV reads the file back.
+    // Every group entered through the keyboard and confirmed; a second window
+    // on the same CSV reads the file back.
     void entryCycleWritesTheFileAndASecondWindowReadsItBack()
     {
-        Fixture first;
-        QVERIFY(first.open(false));
-        QWidget* w = first.w();
+        ExampleWindow f;
+        QVERIFY(f.open(false, false));
+        QWidget* w = f.w();
+        const QString file = conditionsFilePath(f.table.csvPath);
         QCOMPARE(combo(w)->currentIndex(), -1); // loaded with no group chosen and no message
-        QVERIFY(Dialogs::takeMessages().isEmpty());
-        for (int g = 0; g < int(kYearConditions.size()); ++g) {
-            const auto& [group, v] = kYearConditions[g];
+        QByteArray expected; // 11 lines a group, CR LF
+        for (const auto& [group, v] : kYearConditions) {
             combo(w)->setFocus();
             QTest::keyClick(combo(w), Qt::Key_Down); // the next entry, as the keyboard chooses it
             QCOMPARE(combo(w)->currentText(), group);
@@ -135,27 +93,26 @@ private slots:
             click(w, "Command1");
             QCOMPARE(planRows(w).size(), 2);
             for (int i = 0; i < 4; ++i) { // class number, Tab, head count, Tab, row by row
-                QCOMPARE(QApplication::focusWidget(), i % 2 ? headBox(w, i / 2 + 1) : classBox(w, i / 2 + 1));
+                QCOMPARE(QApplication::focusWidget(), planBox(w, i % 2 + 1, i / 2 + 1));
                 QTest::keyClicks(QApplication::focusWidget(), QString::number(v[i]));
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
-            QCOMPARE(first.pressAndTakeMessages("Command2"), QList<Message>());
-            QVERIFY(QFile::exists(first.conditionsFile()));
+            QCOMPARE(f.press("Command2"), QList<Message>());
+            QVERIFY(QFile::exists(file));
+            expected += QStringLiteral("2\r\n%1,%2\r\n%3,%4\r\n").arg(v[0]).arg(v[1]).arg(v[2]).arg(v[3]).toLatin1() +
+                        QByteArray("0,0\r\n").repeated(8);
         }
-        QCOMPARE(readBytes(first.conditionsFile()), expectedConditionsFile());
-
+        QCOMPARE(readBytes(file), expected);
         combo(w)->setCurrentIndex(2); // going back to a group shows what was stored
         QCOMPARE(text3(w)->text(), QStringLiteral("2"));
         QCOMPARE(planRows(w), (QStringList{"3,21", "4,21"}));
 
         // The first group given a third row with no students: read back, a 0
         // is shown; chosen again in the list, the row is empty.
-        QByteArray file = expectedConditionsFile();
-        QVERIFY(writeBytes(first.conditionsFile(), file.replace(0, 20, "3\r\n5,18\r\n7,0\r\n6,18\r\n")));
+        QVERIFY(writeBytes(file, expected.replace(0, 20, "3\r\n5,18\r\n7,0\r\n6,18\r\n")));
         StudentTable table;
-        QVERIFY(readExampleYear(first.folder.path(), table));
-        ClockRandomSource random;
-        ConditionsWindow second(table, Deliverable::varmesto(), random);
+        QVERIFY(readExampleYear(f.folder.path(), table));
+        ConditionsWindow second(table, Deliverable::varmesto(), f.random);
         second.show();
         QVERIFY(QTest::qWaitForWindowExposed(&second));
         click(&second, "Command3");
@@ -189,6 +146,8 @@ private slots:
                                              << Message{"CSVファイルにある生徒総数と入力した生徒総数が違います。確認して下さい。", ""};
         QTest::newRow("conditions file missing") << "" << QStringList{} << "Command3"
                                                  << Message{"条件ファイル ファイル名.csvJYOKEN.TXT がありません。", ""};
+        QTest::newRow("result not written") << "" << QStringList{} << "Command5"
+                                            << writeFailedMessage("/no-such-folder/kekka.csv");
     }
     void messages()
     {
@@ -196,8 +155,8 @@ private slots:
         QFETCH(QStringList, entry);
         QFETCH(QString, press);
         QFETCH(Message, message);
-        Fixture f;
-        QVERIFY(f.open(false));
+        ExampleWindow f;
+        QVERIFY(f.open(false, false));
         if (!count.isEmpty()) {
             combo(f.w())->setCurrentIndex(0); // 書女, 36 students
             typeInto(text3(f.w()), count);
@@ -205,49 +164,34 @@ private slots:
         if (!entry.isEmpty()) {
             click(f.w(), "Command1");
             for (int i = 0; i < 4; ++i)
-                typeInto(i % 2 ? headBox(f.w(), i / 2 + 1) : classBox(f.w(), i / 2 + 1), entry[i]);
+                typeInto(planBox(f.w(), i % 2 + 1, i / 2 + 1), entry[i]);
         }
-        QCOMPARE(f.pressAndTakeMessages(qPrintable(press)), QList<Message>{message});
+        Dialogs::queueSaveFileName("/no-such-folder/kekka.csv");
+        QCOMPARE(f.press(press), QList<Message>{message});
         QCOMPARE(Dialogs::programEnded(), press == "Command3");
         if (press == "Command1") { // the count is cleared, the rows stay
             QCOMPARE(text3(f.w())->text(), QString());
             QCOMPARE(planRows(f.w()).size(), 10);
         }
         if (press == "Command2") // written whether or not the check passed
-            QVERIFY(QFile::exists(f.conditionsFile()));
+            QVERIFY(QFile::exists(conditionsFilePath(f.table.csvPath)));
         if (press == "Command4")
             QVERIFY(child<PictureBox>(f.w(), "Picture1")->items().empty());
     }
 
+    // The second press shows its own table in place of the first, painted, and it survives a repaint.
     void drawTwiceShowsOnlyTheSecondTable()
     {
-        Fixture f;
-        QVERIFY(f.open(true));
+        ExampleWindow f;
+        QVERIFY(f.open());
         auto* picture = child<PictureBox>(f.w(), "Picture1");
         const QImage blank = picture->grab().toImage();
-        click(f.w(), "Command3");
-        QCOMPARE(f.pressAndTakeMessages("Command4"), QList<Message>());
-        const size_t firstSize = picture->items().size();
-        QCOMPARE(f.pressAndTakeMessages("Command4"), QList<Message>());
-
-        const std::vector<TableItem>& items = picture->items();
-        QCOMPARE(items.size(), firstSize);
-        QCOMPARE(std::count_if(items.begin(), items.end(), [](const TableItem& i) { return i.text == "境界点"; }), 1);
-        auto at = [&](double x, double y) {
-            auto found = std::find_if(items.begin(), items.end(), [=](const TableItem& i) { return i.x == x && i.y == y; });
-            return found == items.end() ? QStringLiteral("<missing>") : found->text;
-        };
-        std::array<int, 11> sizes{};
-        for (int r = 1; r <= 240; ++r)
-            ++sizes[std::clamp(f.table.records[r].newClass.toInt(), 0, 10)];
-        for (int r = 1; r <= 10; ++r) { // each class its head count, in the table and among the students
-            QCOMPARE(at(92, 10.0 * r + 5), r <= 6 ? QStringLiteral(" 40 ") : QStringLiteral(" 0 "));
-            QCOMPARE(sizes[r], r <= 6 ? 40 : 0);
-        }
-        QCOMPARE(at(92, 115), QStringLiteral(" 240 "));
-        QCOMPARE(at(8, 4), QStringLiteral("境界点"));
-
-        const QImage drawn = picture->grab().toImage(); // painted, and it survives a repaint
+        QCOMPARE(f.press("Command4"), QList<Message>());
+        const std::vector<TableItem> first = picture->items();
+        QCOMPARE(f.press("Command4"), QList<Message>());
+        QCOMPARE(picture->items().size(), first.size());
+        QCOMPARE(picture->items(), distributionTableItems(recount(f.table), 240));
+        const QImage drawn = picture->grab().toImage();
         QVERIFY(drawn != blank);
         picture->update();
         QCOMPARE(picture->grab().toImage(), drawn);
@@ -270,27 +214,6 @@ private slots:
         QCOMPARE(picture.toPixels(133.4, 128.7).toPoint(), QPoint(2 + 397, 2 + 237));
         picture.clear();
         QCOMPARE(picture.grab().toImage().pixelColor(left + 2, top + 2), background);
-    }
-
-    void saveWritesTheChosenNameOrSaysWhyNot()
-    {
-        Fixture f;
-        QVERIFY(f.open(true));
-        click(f.w(), "Command3");
-        click(f.w(), "Command4");
-        const QString name = f.folder.file("kekka"); // no extension is added
-        Dialogs::queueSaveFileName(name);
-        QCOMPARE(f.pressAndTakeMessages("Command5"), QList<Message>());
-        QCOMPARE(f.table.resultPath, name);
-        const QByteArray saved = readBytes(name);
-        QVERIFY(saved.startsWith(cp932(QStringLiteral("\"新組\",\"番号\",\"氏名\",\"グループ\",\"点数\"\r\n"))));
-
-        // A folder that cannot take the file: a message, the earlier result untouched.
-        Dialogs::queueSaveFileName(f.folder.file("missing/kekka.csv"));
-        const QList<Message> shown = f.pressAndTakeMessages("Command5");
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown.first().title, QStringLiteral("エラー発生"));
-        QCOMPARE(readBytes(name), saved);
     }
 
     // A year the tables cannot hold: told, shown empty, and every button still harmless.
@@ -327,7 +250,7 @@ private slots:
     {
         QFETCH(QString, press);
         QFETCH(QString, title);
-        Fixture f;
+        ExampleWindow f;
         QVERIFY(f.open(false));
         Dialogs::setRecording(false);
         QString seenTitle;
@@ -335,13 +258,13 @@ private slots:
         bool modalOnTheWindow = false;
         whenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
-            if (!box)
-                return false;
-            seenTitle = box->windowTitle();
-            seenButtons = box->standardButtons();
-            modalOnTheWindow = box->isModal() && box->parentWidget() == f.w();
-            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-            return true;
+            if (box) {
+                seenTitle = box->windowTitle();
+                seenButtons = box->standardButtons();
+                modalOnTheWindow = box->isModal() && box->parentWidget() == f.w();
+                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            }
+            return box != nullptr;
         });
         click(f.w(), press);
         Dialogs::setRecording(true);
@@ -356,7 +279,7 @@ private slots:
     // replaces), no extension added, cancel keeps the last name.
     void realSaveDialog()
     {
-        Fixture f;
+        ExampleWindow f;
         QVERIFY(f.open(false));
         for (const char* name : {"old.csv", "other.CSV", "note.txt"})
             QVERIFY(writeBytes(f.folder.file(name), name));
@@ -416,12 +339,12 @@ private slots:
         QVERIFY2(seen.question.contains("old.csv"), qPrintable(seen.question));
         QVERIFY(seen.openAfterFirstName);
         QCOMPARE(readBytes(f.folder.file("old.csv")), QByteArray("old.csv"));
-        QCOMPARE(f.table.resultPath, f.folder.file("kekka")); // the name typed after no
-        QVERIFY(readBytes(f.folder.file("kekka")).startsWith(cp932(QStringLiteral("\"新組\","))));
+        QCOMPARE(f.table.resultPath, f.folder.file("kekka")); // the name typed after no, no extension added
+        QVERIFY(readBytes(f.folder.file("kekka")).startsWith(cp932(QStringLiteral("\"新組\",\"番号\",\"氏名\",\"グループ\",\"点数\"\r\n"))));
 
         save({"old.csv"}, QMessageBox::Yes);
         QCOMPARE(seen.proposed, QString());
-        QCOMPARE(seen.startFolder, f.folder.path()); // the CSV's folder, not the current one
+        QCOMPARE(seen.startFolder, f.folder.path());
         QVERIFY(!seen.question.isEmpty());
         QCOMPARE(f.table.resultPath, f.folder.file("old.csv"));
         QCOMPARE(readBytes(f.folder.file("old.csv")), readBytes(f.folder.file("kekka")));

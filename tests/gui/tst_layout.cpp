@@ -26,6 +26,17 @@ Q_DECLARE_METATYPE(classdiv::Deliverable)
 
 namespace {
 
+// The names the Tab key visits: controls with a tab place, labels excepted.
+QStringList expectedTabOrder(std::vector<ExpectedControl> expected)
+{
+    std::stable_sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.tab < b.tab; });
+    QStringList names;
+    for (const ExpectedControl& e : expected)
+        if (e.tab >= 0 && qstrcmp(e.className, "QLabel") != 0)
+            names << e.name;
+    return names;
+}
+
 QString shownText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
 std::vector<ExpectedControl> startTable()
@@ -223,7 +234,7 @@ private slots:
         const QStringList order = expectedTabOrder(w.table);
         QTRY_VERIFY(QApplication::focusWidget());
         QCOMPARE(QApplication::focusWidget()->objectName(), order.first());
-        QCOMPARE(tabWalk(window, child(window, order.first()), order.size()), order + QStringList{order.first()});
+        QCOMPARE(tabWalk(window, order), order + QStringList{order.first()});
 
         QCOMPARE(window->minimumSize() == window->maximumSize(), deliverable.fixedFrame);
         if (!deliverable.fixedFrame) { // a larger frame moves and scales nothing

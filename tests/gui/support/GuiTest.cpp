@@ -2,14 +2,10 @@
 
 #include "common/TextFile.h"
 #include "import/ImportActions.h"
-#include "ui/Dialogs.h"
 #include "ui/Layout.h"
 
 #include <QAbstractButton>
-#include <QComboBox>
 #include <QInputMethodEvent>
-#include <QLabel>
-#include <QPlainTextEdit>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -29,6 +25,11 @@ void initGuiTestApp()
     // Settings the windows remember go to a test folder, never the user's own.
     QStandardPaths::setTestModeEnabled(true);
     installFontSubstitutions();
+    resetDialogs();
+}
+
+void resetDialogs()
+{
     Dialogs::setRecording(true);
     Dialogs::takeMessages();
     Dialogs::resetProgramEnded();
@@ -101,28 +102,18 @@ QStringList checkControls(const QWidget* window, const std::vector<ExpectedContr
     return problems;
 }
 
-QStringList expectedTabOrder(std::vector<ExpectedControl> expected)
-{
-    std::stable_sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.tab < b.tab; });
-    QStringList names;
-    for (const ExpectedControl& e : expected)
-        if (e.tab >= 0 && qstrcmp(e.className, "QLabel") != 0)
-            names << e.name;
-    return names;
-}
-
-QStringList tabWalk(QWidget* window, QWidget* first, int presses)
+QStringList tabWalk(QWidget* window, const QStringList& order)
 {
     window->show();
     window->activateWindow();
     if (!QTest::qWaitForWindowActive(window))
         return {QStringLiteral("<window not active>")};
-    first->setFocus(Qt::TabFocusReason);
+    child(window, order.first())->setFocus(Qt::TabFocusReason);
     QStringList names;
     for (int i = 0;; ++i) {
         QWidget* focused = QApplication::focusWidget();
         names << (focused ? focused->objectName() : QStringLiteral("<none>"));
-        if (i == presses || !focused)
+        if (i == order.size() || !focused)
             return names;
         QTest::keyClick(focused, Qt::Key_Tab);
     }
@@ -154,10 +145,9 @@ void typeInto(QLineEdit* box, const QString& text)
 
 bool copyExamples(const QString& folder, const QStringList& names)
 {
-    for (const QString& name : names)
-        if (!writeBytes(folder + u'/' + name, readBytes(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/") + name)))
-            return false;
-    return true;
+    return std::all_of(names.begin(), names.end(), [&](const QString& name) {
+        return writeBytes(folder + u'/' + name, readBytes(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/") + name));
+    });
 }
 
 bool readExampleYear(const QString& folder, StudentTable& table)
@@ -171,12 +161,23 @@ bool readExampleYear(const QString& folder, StudentTable& table)
 QStringList cp932Lines(const QString& path)
 {
     const std::optional<DecodedText> decoded = decodeText(readBytes(path));
-    return decoded ? decoded->text.split(QStringLiteral("\r\n")) : QStringList();
+    QStringList lines = decoded ? decoded->text.split(QStringLiteral("\r\n")) : QStringList();
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
 }
 
-bool ExampleWindow::open(bool readConditions)
+DistributionTable recount(const StudentTable& table)
 {
-    if (!copyExamples(folder.path(), {"nen1.csv", "nen1.csvJYOKEN.TXT"}) || !readExampleYear(folder.path(), table))
+    DistributionTable d;
+    fillDistributionTable(table, d);
+    return d;
+}
+
+bool ExampleWindow::open(bool readConditions, bool conditionsFile)
+{
+    const QStringList files = conditionsFile ? QStringList{"nen1.csv", "nen1.csvJYOKEN.TXT"} : QStringList{"nen1.csv"};
+    if (!copyExamples(folder.path(), files) || !readExampleYear(folder.path(), table))
         return false;
     window = std::make_unique<ConditionsWindow>(table, Deliverable::varmesto(), random);
     window->show();

@@ -1,14 +1,21 @@
 #pragma once
-// Shared helpers of the window tests.
+// Shared helpers of the window tests, with the headers every one of them uses.
 
 #include "support/TestFiles.h"
 
+#include "division/DistributionTable.h"
 #include "division/RandomSource.h"
 #include "import/StudentTable.h"
 #include "ui/ConditionsWindow.h"
+#include "ui/Dialogs.h"
+#include "ui/PictureBox.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -19,7 +26,8 @@
 namespace classdiv::testing {
 
 void prepareGuiPlatform(); // offscreen unless the caller chose a platform
-void initGuiTestApp();     // font substitutes, messages recorded, end flag cleared
+void initGuiTestApp();     // font substitutes, settings of a test folder, resetDialogs()
+void resetDialogs();       // messages recorded, none waiting, the end flag cleared
 
 // One row of a window's layout table; geometry in twips.
 struct ExpectedControl {
@@ -34,15 +42,12 @@ struct ExpectedControl {
     int tab = -1; // place in the Tab column
     Fit fit = Fixed;
 };
-
 // One readable line per mismatch between the window and its table.
 QStringList checkControls(const QWidget* window, const std::vector<ExpectedControl>& expected);
-// The names the Tab key visits: controls with a tab place, labels excepted.
-QStringList expectedTabOrder(std::vector<ExpectedControl> expected);
-// Focus on `first`, then `presses` real Tab presses: the focused names, presses + 1 of them.
-QStringList tabWalk(QWidget* window, QWidget* first, int presses);
-QStringList visibleWindowNames();
+// Focus on the first control of the Tab column, then real Tab presses once round: the focused names.
+QStringList tabWalk(QWidget* window, const QStringList& order);
 
+QStringList visibleWindowNames();
 template <class T = QWidget>
 T* child(const QWidget* window, const QString& name)
 {
@@ -62,19 +67,23 @@ void typeInto(QLineEdit* box, const QString& text);
 bool copyExamples(const QString& folder, const QStringList& names);
 // Reads nen1.csv of `folder` as the import window does (columns 1, 3, 6, 7 of 8).
 bool readExampleYear(const QString& folder, StudentTable& table);
-// A CP932 file's CRLF lines; none when it does not read.
+// A CP932 file's CRLF-ended lines; none when it does not read.
 QStringList cp932Lines(const QString& path);
+// The distribution table of the students' classes as they stand.
+DistributionTable recount(const StudentTable& table);
 
-// The example year with its conditions file in a shown, active conditions window.
+// The example year in a shown, active conditions window.
 struct ExampleWindow {
     TempFolder folder;
     StudentTable table;
     ClockRandomSource random;
     std::unique_ptr<ConditionsWindow> window;
 
-    bool open(bool readConditions = true); // readConditions: Command3 once
-    bool activate() const;                 // shortcuts reach only the active window
+    // readConditions: Command3 once; without the conditions file, nen1.csv alone.
+    bool open(bool readConditions = true, bool conditionsFile = true);
+    bool activate() const; // shortcuts reach only the active window
     void key(Qt::Key key) const { QTest::keyClick(window.get(), key, Qt::ControlModifier); }
+    QList<Message> press(const QString& button) const { click(w(), button); return Dialogs::takeMessages(); }
     QWidget* w() const { return window.get(); }
 };
 
