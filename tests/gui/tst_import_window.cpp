@@ -1,25 +1,17 @@
 // The import window driven through its own controls: drive, folder and file
-// lists, preview, reading the columns and the messages.
+// lists, preview, reading the columns and the messages. The plain road through
+// it with the example year: tst_road.
 
 #include "support/GuiTest.h"
 
-#include "import/ImportActions.h"
 #include "ui/CsvFileListBox.h"
-#include "ui/Dialogs.h"
 #include "ui/FolderListBox.h"
 #include "ui/ImportWindow.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QPlainTextEdit>
-
-#include <memory>
 
 using namespace classdiv;
 using namespace classdiv::testing;
-
-Q_DECLARE_METATYPE(classdiv::Message)
-Q_DECLARE_METATYPE(classdiv::VolumeStatus)
 
 namespace {
 
@@ -38,27 +30,19 @@ QByteArray yearCsv(int students)
 
 QString cleaned(const QString& path) { return QDir::cleanPath(QDir(path).absolutePath()); }
 
-QStringList listTexts(const QListWidget* list)
+void useVolumes(std::vector<Volume> list, std::function<VolumeStatus(const QString&)> check)
 {
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-        texts << list->item(row)->text();
-    return texts;
-}
-
-VolumeAccess volumes(std::vector<Volume> list, std::function<VolumeStatus(const QString&)> check)
-{
-    return {[list] { return list; }, std::move(check)};
+    ImportWindow::setVolumeAccess({[list] { return list; }, std::move(check)});
 }
 
 // An import window opened on a folder of its own as the current folder.
-struct Fixture {
+struct ImportFixture {
     TempFolder folder;
     StudentTable table;
     std::unique_ptr<ImportWindow> window;
     QString previousCurrent = QDir::currentPath();
 
-    ~Fixture() { QDir::setCurrent(previousCurrent); }
+    ~ImportFixture() { QDir::setCurrent(previousCurrent); }
     bool open(const Deliverable& deliverable = Deliverable::varmesto())
     {
         QDir::setCurrent(folder.path());
@@ -69,22 +53,27 @@ struct Fixture {
     }
     FolderListBox* dir() const { return child<FolderListBox>(window.get(), "Dir1"); }
     CsvFileListBox* files() const { return child<CsvFileListBox>(window.get(), "File1"); }
-    QLineEdit* box(const char* name) const { return child<QLineEdit>(window.get(), name); }
-    QString text8() const { return child<QPlainTextEdit>(window.get(), "Text8")->toPlainText(); }
-    void press(const char* button) const { click(window.get(), button); }
-    bool clickFile(const QString& name) const
+    QLineEdit* box(const QString& name) const { return child<QLineEdit>(window.get(), name); }
+    QStringList fileNames() const
     {
-        const QList<QListWidgetItem*> found = files()->findItems(name, Qt::MatchExactly);
-        if (found.size() == 1)
-            QTest::mouseClick(files()->viewport(), Qt::LeftButton, {}, files()->visualItemRect(found.first()).center());
-        return found.size() == 1;
+        QStringList texts;
+        for (int row = 0; row < files()->count(); ++row)
+            texts << files()->item(row)->text();
+        return texts;
     }
-    // The year file chosen in File1 and previewed.
-    bool previewYear(const QByteArray& csv)
+    void clickRow(QListWidget* list, int row) const
     {
-        if (!writeBytes(folder.file("nen1.csv"), csv) || !open(Deliverable::lintoraq()) || !clickFile("nen1.csv"))
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    }
+    // lintoraq's window, nen1.csv chosen in File1 and previewed, the name in Text1 replaced by `typedName`.
+    bool preview(const QByteArray& csv, const QString& typedName = QString())
+    {
+        if (!writeBytes(folder.file("nen1.csv"), csv) || !open(Deliverable::lintoraq()) || fileNames() != QStringList{"nen1.csv"})
             return false;
-        press("Command1");
+        clickRow(files(), 0);
+        if (!typedName.isEmpty())
+            typeInto(box("Text1"), typedName);
+        click(window.get(), "Command1");
         return true;
     }
 };
@@ -97,14 +86,13 @@ class ImportWindowTest : public QObject {
 private slots:
     void init()
     {
-        Dialogs::takeMessages();
-        Dialogs::resetProgramEnded();
-        ImportWindow::setVolumeAccess(volumes({{"/", "/"}}, [](const QString&) { return VolumeStatus::Ready; }));
+        resetDialogs();
+        useVolumes({{"/", "/"}}, [](const QString&) { return VolumeStatus::Ready; });
     }
 
     void foldersAndFilesAreChosenWithTheMouseAndKeys()
     {
-        Fixture f;
+        ImportFixture f;
         for (const char* name : {"b.CSV", "a.csv", "Notes.Csv", "c.txt", "csv", "x.csv.bak", "sub/one.csv", "sub/two.csv"})
             QVERIFY(writeBytes(f.folder.file(name), "1\r\n"));
         QVERIFY(QDir(f.folder.path()).mkdir("other.csv")); // a folder is no file
@@ -117,7 +105,7 @@ private slots:
         QCOMPARE(f.dir()->currentRow(), here);
         QCOMPARE(f.dir()->count(), here + 3);
         QCOMPARE(f.dir()->rowOf(f.folder.file("sub")), here + 2);
-        QCOMPARE(listTexts(f.files()), (QStringList{"a.csv", "b.CSV", "Notes.Csv"}));
+        QCOMPARE(f.fileNames(), (QStringList{"a.csv", "b.CSV", "Notes.Csv"}));
         QVERIFY(f.box("Text1")->text().isEmpty());
 
         // A double click moves into a folder; a click or a key chooses a file.
@@ -125,15 +113,14 @@ private slots:
         QTest::mouseClick(f.dir()->viewport(), Qt::LeftButton, {}, sub.center());
         QTest::mouseDClick(f.dir()->viewport(), Qt::LeftButton, {}, sub.center());
         QTRY_COMPARE(f.dir()->folder(), cleaned(f.folder.file("sub")));
-        QCOMPARE(listTexts(f.files()), (QStringList{"one.csv", "two.csv"}));
-        QVERIFY(f.clickFile("two.csv"));
+        QCOMPARE(f.fileNames(), (QStringList{"one.csv", "two.csv"}));
+        f.clickRow(f.files(), 1);
         QCOMPARE(f.box("Text1")->text(), QStringLiteral("two.csv"));
         QTest::keyClick(f.files(), Qt::Key_Up);
         QCOMPARE(f.box("Text1")->text(), QStringLiteral("one.csv"));
 
         // A single click only marks a folder; Return moves there and leaves the typed name alone.
-        const int parent = f.dir()->rowOf(f.folder.path());
-        QTest::mouseClick(f.dir()->viewport(), Qt::LeftButton, {}, f.dir()->visualItemRect(f.dir()->item(parent)).center());
+        f.clickRow(f.dir(), f.dir()->rowOf(f.folder.path()));
         QTest::qWait(0);
         QCOMPARE(f.dir()->folder(), cleaned(f.folder.file("sub")));
         QTest::keyClick(f.dir(), Qt::Key_Return);
@@ -145,28 +132,15 @@ private slots:
         QVERIFY(Dialogs::takeMessages().isEmpty());
     }
 
-    void previewShowsTheFileAndCountsColumns_data()
+    // The name in Text1 names the conditions, the file chosen in File1 is read.
+    void previewShowsTheChosenFileUnderTheTypedName()
     {
-        QTest::addColumn<QString>("typedName");
-        QTest::newRow("41 lines of 6 fields") << "";
-        // The name in Text1 names the conditions, the file chosen in File1 is read.
-        QTest::newRow("edited name") << "kumi.csv";
-    }
-    void previewShowsTheFileAndCountsColumns()
-    {
-        QFETCH(QString, typedName);
-        Fixture f;
-        QVERIFY(writeBytes(f.folder.file("nen1.csv"), yearCsv(40)));
-        QVERIFY(f.open());
-        QVERIFY(f.clickFile("nen1.csv"));
-        if (!typedName.isEmpty())
-            typeInto(f.box("Text1"), typedName);
-        f.press("Command1");
-
+        ImportFixture f;
+        QVERIFY(f.preview(yearCsv(40), "kumi.csv"));
         QVERIFY(Dialogs::takeMessages().isEmpty());
         QCOMPARE(f.box("Text3")->text(), QStringLiteral("6"));
         QCOMPARE(f.table.lineCount, int16_t(41));
-        QCOMPARE(f.table.csvPath, f.folder.file(typedName.isEmpty() ? QStringLiteral("nen1.csv") : typedName));
+        QCOMPARE(f.table.csvPath, f.folder.file("kumi.csv"));
         QCOMPARE(f.window->state().sourcePath, f.folder.file("nen1.csv"));
         const QStringList shown = child<QPlainTextEdit>(f.window.get(), "Text2")->toPlainText().split(u'\n');
         QCOMPARE(shown.size(), 41 + 1); // every line ends with a line break
@@ -193,15 +167,15 @@ private slots:
         QFETCH(QString, idColumn);
         QFETCH(QList<Message>, messages);
         QFETCH(QString, text8);
-        Fixture f;
-        QVERIFY(f.previewYear(yearCsv(3)));
+        ImportFixture f;
+        QVERIFY(f.preview(yearCsv(3)));
         const QStringList typed{columnCount, idColumn, "3", "5", "6"};
         for (int i = 0; i < typed.size(); ++i)
-            typeInto(f.box(qPrintable(QStringLiteral("Text%1").arg(i + 3))), typed[i]);
+            typeInto(f.box(QStringLiteral("Text%1").arg(i + 3)), typed[i]);
         for (int press = 1; press <= 2; ++press) { // a second read shows the same, not more
-            f.press("Command2");
+            click(f.window.get(), "Command2");
             QCOMPARE(Dialogs::takeMessages(), messages);
-            QCOMPARE(f.text8(), text8);
+            QCOMPARE(child<QPlainTextEdit>(f.window.get(), "Text8")->toPlainText(), text8);
         }
         if (messages.isEmpty())
             QCOMPARE(f.table.records[3].score, QStringLiteral("43"));
@@ -215,32 +189,29 @@ private slots:
         QTest::addColumn<QList<Message>>("messages");
         QTest::newRow("ready") << VolumeStatus::Ready << QList<Message>{};
         QTest::newRow("no disk") << VolumeStatus::NotReady << QList<Message>{{kInsertDiskMessage, QString()}};
-        QTest::newRow("unexpected failure")
-            << VolumeStatus::Unexpected << QList<Message>{{kUnexpectedDriveMessage, QString()}};
+        QTest::newRow("unexpected failure") << VolumeStatus::Unexpected << QList<Message>{{kUnexpectedDriveMessage, QString()}};
     }
     void choosingAVolume()
     {
         QFETCH(VolumeStatus, status);
         QFETCH(QList<Message>, messages);
-        Fixture f;
+        ImportFixture f;
         TempFolder floppy;
         QVERIFY(writeBytes(floppy.file("meibo.csv"), yearCsv(1)));
         QVERIFY(writeBytes(f.folder.file("here.csv"), yearCsv(1)));
         const QString floppyRoot = cleaned(floppy.path());
-        ImportWindow::setVolumeAccess(volumes({{"/", "/"}, {floppyRoot, "A:"}}, [=](const QString& root) {
-            return root == floppyRoot ? status : VolumeStatus::Ready;
-        }));
+        useVolumes({{"/", "/"}, {floppyRoot, "A:"}}, [=](const QString& root) { return root == floppyRoot ? status : VolumeStatus::Ready; });
         QVERIFY(f.open());
-        QCOMPARE(child<QComboBox>(f.window.get(), "Drive1")->currentText(), QStringLiteral("/"));
-
-        QTest::keyClick(child<QComboBox>(f.window.get(), "Drive1"), Qt::Key_Down);
+        auto* drive = child<QComboBox>(f.window.get(), "Drive1");
+        QCOMPARE(drive->currentText(), QStringLiteral("/"));
+        QTest::keyClick(drive, Qt::Key_Down);
         QCOMPARE(Dialogs::takeMessages(), messages);
         QCOMPARE(Dialogs::programEnded(), status == VolumeStatus::Unexpected);
         const bool moves = status == VolumeStatus::Ready;
         QCOMPARE(f.dir()->folder(), moves ? floppyRoot : cleaned(f.folder.path()));
-        QCOMPARE(listTexts(f.files()), QStringList{moves ? "meibo.csv" : "here.csv"});
+        QCOMPARE(f.fileNames(), QStringList{moves ? "meibo.csv" : "here.csv"});
         if (moves) { // back on the first volume, the lists return to the folder left there
-            QTest::keyClick(child<QComboBox>(f.window.get(), "Drive1"), Qt::Key_Up);
+            QTest::keyClick(drive, Qt::Key_Up);
             QCOMPARE(f.dir()->folder(), cleaned(f.folder.path()));
         }
     }
@@ -248,9 +219,8 @@ private slots:
     void volumeHoldingPicksTheDeepestRoot()
     {
         const std::vector<Volume> list = {{"/", "/"}, {"/media/usb", "usb"}};
-        const std::vector<std::pair<QString, int>> cases = {
-            {"/home/sensei", 0}, {"/media/usb/nen1", 1}, {"/media/usb", 1}, {"/media/usb2/x", 0}, {"/media/usb/../usb/./a", 1}};
-        for (const auto& [folder, volume] : cases) {
+        for (const auto& [folder, volume] : std::vector<std::pair<QString, int>>{
+                 {"/home/sensei", 0}, {"/media/usb/nen1", 1}, {"/media/usb", 1}, {"/media/usb2/x", 0}, {"/media/usb/../usb/./a", 1}}) {
             QCOMPARE(volumeHolding(list, folder), volume);
             QCOMPARE(volumeHolding({}, folder), -1);
         }

@@ -12,11 +12,96 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <cmath>
+
 using namespace classdiv;
 using namespace classdiv::testing;
-using Fit = ExpectedControl::Fit;
 
 namespace {
+
+// One row of a window's layout table; geometry in twips.
+struct ExpectedControl {
+    enum Fit { Fixed, SizedToText, TextAtLoad }; // TextAtLoad: sized to a text set while loading
+    QString name;
+    const char* className = "";
+    std::optional<QString> text; // nullopt: not compared (lists, combos)
+    QString tip;
+    int left = 0, top = 0, width = 0, height = 0;
+    QString fontFamily;
+    double pointSize = 0;
+    int tab = -1; // place in the Tab column
+    Fit fit = Fixed;
+};
+using Fit = ExpectedControl::Fit;
+
+QString describe(const QRect& r) { return QStringLiteral("(%1,%2 %3x%4)").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height()); }
+bool within(int actual, int design, double low, double high)
+{
+    return actual >= std::floor(design * low) && actual <= std::ceil(design * high);
+}
+
+// One readable line per mismatch between the window and its table.
+QStringList checkControls(const QWidget* window, const std::vector<ExpectedControl>& expected)
+{
+    QStringList problems;
+    for (const ExpectedControl& e : expected) {
+        auto fail = [&](const QString& what) { problems << e.name + QStringLiteral(": ") + what; };
+        const QList<QWidget*> found = window->findChildren<QWidget*>(e.name);
+        if (found.size() != 1) {
+            fail(QStringLiteral("found %1 controls of that name").arg(found.size()));
+            continue;
+        }
+        const QWidget* control = found.first();
+        if (!control->inherits(e.className))
+            fail(QStringLiteral("class %1, expected %2").arg(control->metaObject()->className(), e.className));
+        if (control->parentWidget() != window)
+            fail(QStringLiteral("not a direct child of the window"));
+        // Buttons, labels and line boxes show their "text", the text boxes their "plainText".
+        const QString text = control->property(qobject_cast<const QPlainTextEdit*>(control) ? "plainText" : "text").toString();
+        if (e.text && text != *e.text)
+            fail(QStringLiteral("text \"%1\", expected \"%2\"").arg(text, *e.text));
+        if (control->toolTip() != e.tip)
+            fail(QStringLiteral("tip \"%1\", expected \"%2\"").arg(control->toolTip(), e.tip));
+
+        const QRect design(twipsToPixels(e.left), twipsToPixels(e.top), twipsToPixels(e.width), twipsToPixels(e.height));
+        const QRect actual = control->geometry();
+        if (e.fit == Fit::Fixed && actual != design)
+            fail(QStringLiteral("geometry %1, expected %2").arg(describe(actual), describe(design)));
+        if (e.fit != Fit::Fixed) { // labels sized to their text: the substitute fonts measure a little differently
+            if (actual.topLeft() != design.topLeft() || actual.size() != control->sizeHint())
+                fail(QStringLiteral("%1 is not its text's size at %2").arg(describe(actual), describe(design)));
+            if (e.fit == Fit::SizedToText &&
+                (!within(actual.width(), design.width(), 0.8, 1.25) || !within(actual.height(), design.height(), 0.7, 1.5)))
+                fail(QStringLiteral("size %1 far from the design size %2").arg(describe(actual), describe(design)));
+            if (control->focusPolicy() != Qt::NoFocus)
+                fail(QStringLiteral("a label must not take the focus"));
+        }
+        const QFont font = control->font();
+        if (font.family() != e.fontFamily || std::abs(font.pointSizeF() - e.pointSize) > 0.01)
+            fail(QStringLiteral("font %1 %2, expected %3 %4").arg(font.family()).arg(font.pointSizeF()).arg(e.fontFamily).arg(e.pointSize));
+        if (font.bold() || font.italic() || font.underline())
+            fail(QStringLiteral("font must be normal, upright, not underlined"));
+    }
+    return problems;
+}
+
+// Focus on the first control of the Tab column, then real Tab presses once round: the focused names.
+QStringList tabWalk(QWidget* window, const QStringList& order)
+{
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        return {QStringLiteral("<window not active>")};
+    child(window, order.first())->setFocus(Qt::TabFocusReason);
+    QStringList names;
+    for (int i = 0;; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        names << (focused ? focused->objectName() : QStringLiteral("<none>"));
+        if (i == order.size() || !focused)
+            return names;
+        QTest::keyClick(focused, Qt::Key_Tab);
+    }
+}
 
 QString shownText(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 

@@ -29,24 +29,6 @@ void prepareGuiPlatform(); // offscreen unless the caller chose a platform
 void initGuiTestApp();     // font substitutes, settings of a test folder, resetDialogs()
 void resetDialogs();       // messages recorded, none waiting, the end flag cleared
 
-// One row of a window's layout table; geometry in twips.
-struct ExpectedControl {
-    enum Fit { Fixed, SizedToText, TextAtLoad }; // TextAtLoad: sized to a text set while loading
-    QString name;
-    const char* className = "";
-    std::optional<QString> text; // nullopt: not compared (lists, combos)
-    QString tip;
-    int left = 0, top = 0, width = 0, height = 0;
-    QString fontFamily;
-    double pointSize = 0;
-    int tab = -1; // place in the Tab column
-    Fit fit = Fixed;
-};
-// One readable line per mismatch between the window and its table.
-QStringList checkControls(const QWidget* window, const std::vector<ExpectedControl>& expected);
-// Focus on the first control of the Tab column, then real Tab presses once round: the focused names.
-QStringList tabWalk(QWidget* window, const QStringList& order);
-
 QStringList visibleWindowNames();
 template <class T = QWidget>
 T* child(const QWidget* window, const QString& name)
