@@ -1,6 +1,6 @@
 // The conditions window through its real widgets on the example year: the
-// entry cycle, the conditions file, messages, the draw, and the real message
-// box and save dialog.
+// entry cycle, the conditions file, messages, the picture of the table, and
+// the real message box and save dialog.
 
 #include "support/GuiTest.h"
 
@@ -177,24 +177,6 @@ private slots:
             QVERIFY(QFile::exists(conditionsFilePath(f.table.csvPath)));
         if (press == "Command4")
             QVERIFY(child<PictureBox>(f.w(), "Picture1")->items().empty());
-    }
-
-    // The second press shows its own table in place of the first, painted, and it survives a repaint.
-    void drawTwiceShowsOnlyTheSecondTable()
-    {
-        ExampleWindow f;
-        QVERIFY(f.open());
-        auto* picture = child<PictureBox>(f.w(), "Picture1");
-        const QImage blank = picture->grab().toImage();
-        QCOMPARE(f.press("Command4"), QList<Message>());
-        const std::vector<TableItem> first = picture->items();
-        QCOMPARE(f.press("Command4"), QList<Message>());
-        QCOMPARE(picture->items().size(), first.size());
-        QCOMPARE(picture->items(), distributionTableItems(recount(f.table), 240));
-        const QImage drawn = picture->grab().toImage();
-        QVERIFY(drawn != blank);
-        picture->update();
-        QCOMPARE(picture->grab().toImage(), drawn);
     }
 
     void picturePrintsEachTextWithItsTopLeftAtItsPoint()
