@@ -22,10 +22,10 @@ using namespace classdiv::testing;
 
 namespace {
 
-// The conditions of the example year in group order: (class, head count) twice.
-const std::vector<std::pair<QString, std::array<int, 4>>> kYearConditions{
-    {"書女", {5, 18, 6, 18}}, {"書男", {5, 22, 6, 22}}, {"美女", {3, 21, 4, 21}},
-    {"美男", {3, 19, 4, 19}}, {"音女", {1, 20, 2, 20}}, {"音男", {1, 20, 2, 20}},
+// The conditions of the example year in group order: "class,head count" twice.
+const std::vector<std::pair<QString, QStringList>> kYearConditions{
+    {"書女", {"5,18", "6,18"}}, {"書男", {"5,22", "6,22"}}, {"美女", {"3,21", "4,21"}},
+    {"美男", {"3,19", "4,19"}}, {"音女", {"1,20", "2,20"}}, {"音男", {"1,20", "2,20"}},
 };
 
 QLineEdit* planBox(const QWidget* w, int column, int k) { return child<QLineEdit>(w, QStringLiteral("Text%1(%2)").arg(column).arg(k)); }
@@ -83,7 +83,7 @@ private slots:
         const QString file = conditionsFilePath(f.table.csvPath);
         QCOMPARE(combo(w)->currentIndex(), -1); // loaded with no group chosen and no message
         QByteArray expected; // 11 lines a group, CR LF
-        for (const auto& [group, v] : kYearConditions) {
+        for (const auto& [group, rows] : kYearConditions) {
             combo(w)->setFocus();
             QTest::keyClick(combo(w), Qt::Key_Down); // the next entry, as the keyboard chooses it
             QCOMPARE(combo(w)->currentText(), group);
@@ -92,15 +92,15 @@ private slots:
             QTest::keyClicks(text3(w), QStringLiteral("2"));
             click(w, "Command1");
             QCOMPARE(planRows(w).size(), 2);
+            const QStringList typed = rows.join(u',').split(u',');
             for (int i = 0; i < 4; ++i) { // class number, Tab, head count, Tab, row by row
                 QCOMPARE(QApplication::focusWidget(), planBox(w, i % 2 + 1, i / 2 + 1));
-                QTest::keyClicks(QApplication::focusWidget(), QString::number(v[i]));
+                QTest::keyClicks(QApplication::focusWidget(), typed[i]);
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             }
             QCOMPARE(f.press("Command2"), QList<Message>());
             QVERIFY(QFile::exists(file));
-            expected += QStringLiteral("2\r\n%1,%2\r\n%3,%4\r\n").arg(v[0]).arg(v[1]).arg(v[2]).arg(v[3]).toLatin1() +
-                        QByteArray("0,0\r\n").repeated(8);
+            expected += "2\r\n" + rows.join("\r\n").toLatin1() + "\r\n" + QByteArray("0,0\r\n").repeated(8);
         }
         QCOMPARE(readBytes(file), expected);
         combo(w)->setCurrentIndex(2); // going back to a group shows what was stored
@@ -121,11 +121,9 @@ private slots:
         QCOMPARE(text3(&second)->text(), QStringLiteral("3"));
         QCOMPARE(planRows(&second), (QStringList{"5,18", "7,0", "6,18"}));
         for (int g = 1; g < int(kYearConditions.size()); ++g) {
-            const auto& v = kYearConditions[g].second;
             combo(&second)->setCurrentIndex(g);
             QCOMPARE(text3(&second)->text(), QStringLiteral("2"));
-            QCOMPARE(planRows(&second), (QStringList{QStringLiteral("%1,%2").arg(v[0]).arg(v[1]),
-                                                     QStringLiteral("%1,%2").arg(v[2]).arg(v[3])}));
+            QCOMPARE(planRows(&second), kYearConditions[g].second);
         }
         combo(&second)->setCurrentIndex(0);
         QCOMPARE(planRows(&second), (QStringList{"5,18", ",", "6,18"}));
@@ -235,24 +233,19 @@ private slots:
         ExampleWindow f;
         QVERIFY(f.open(false));
         Dialogs::setRecording(false);
-        QString seenTitle;
-        QMessageBox::StandardButtons seenButtons;
-        bool modalOnTheWindow = false;
+        QString seen; // title, buttons, modal over the window
         whenModal([&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             if (box) {
-                seenTitle = box->windowTitle();
-                seenButtons = box->standardButtons();
-                modalOnTheWindow = box->isModal() && box->parentWidget() == f.w();
+                seen = QStringLiteral("%1 %2 %3").arg(box->windowTitle()).arg(box->standardButtons().toInt())
+                           .arg(box->isModal() && box->parentWidget() == f.w() ? "modal" : "modeless");
                 QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
             }
             return box != nullptr;
         });
         click(f.w(), press);
         Dialogs::setRecording(true);
-        QCOMPARE(seenTitle, title);
-        QCOMPARE(seenButtons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QVERIFY(modalOnTheWindow);
+        QCOMPARE(seen, QStringLiteral("%1 %2 modal").arg(title).arg(int(QMessageBox::Ok)));
         QVERIFY(!QApplication::activeModalWidget());
     }
 
