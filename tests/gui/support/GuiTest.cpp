@@ -11,19 +11,17 @@
 
 namespace classdiv::testing {
 
-void prepareGuiPlatform()
+int runGuiTest(QObject& test, int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-}
-
-void initGuiTestApp()
-{
+    QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     // Settings the windows remember go to a test folder, never the user's own.
     QStandardPaths::setTestModeEnabled(true);
     installFontSubstitutions();
     resetDialogs();
+    return QTest::qExec(&test, argc, argv);
 }
 
 void resetDialogs()
@@ -48,13 +46,12 @@ void typeInto(QLineEdit* box, const QString& text)
     box->setFocus();
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
-    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
         QTest::keyClicks(box, text);
-    } else {
-        QInputMethodEvent commit;
-        commit.setCommitString(text);
+    else
         QApplication::sendEvent(box, &commit);
-    }
 }
 
 bool copyExamples(const QString& folder, const QStringList& names)
@@ -79,13 +76,6 @@ QStringList cp932Lines(const QString& path)
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
-}
-
-DistributionTable recount(const StudentTable& table)
-{
-    DistributionTable d;
-    fillDistributionTable(table, d);
-    return d;
 }
 
 bool ExampleWindow::open(bool readConditions, bool conditionsFile)

@@ -8,6 +8,7 @@
 #include "import/StudentTable.h"
 #include "ui/ConditionsWindow.h"
 #include "ui/Dialogs.h"
+#include "ui/ImportWindow.h"
 #include "ui/PictureBox.h"
 
 #include <QApplication>
@@ -25,11 +26,18 @@
 
 namespace classdiv::testing {
 
-void prepareGuiPlatform(); // offscreen unless the caller chose a platform
-void initGuiTestApp();     // font substitutes, settings of a test folder, resetDialogs()
-void resetDialogs();       // messages recorded, none waiting, the end flag cleared
+// Runs the test object's slots in an application on the offscreen platform (unless the caller chose one),
+// with the font substitutes, the windows' settings in a test folder and resetDialogs().
+int runGuiTest(QObject& test, int argc, char* argv[]);
+void resetDialogs(); // messages recorded, none waiting, the end flag cleared
 
 QStringList visibleWindowNames();
+// The drive list's volumes: `list`, each as ready as `check` tells.
+inline void useVolumes(std::vector<Volume> list,
+                       std::function<VolumeStatus(const QString&)> check = [](const QString&) { return VolumeStatus::Ready; })
+{
+    ImportWindow::setVolumeAccess({[list] { return list; }, std::move(check)});
+}
 template <class T = QWidget>
 T* child(const QWidget* window, const QString& name)
 {
@@ -52,7 +60,7 @@ bool readExampleYear(const QString& folder, StudentTable& table);
 // A CP932 file's CRLF-ended lines; none when it does not read.
 QStringList cp932Lines(const QString& path);
 // The distribution table of the students' classes as they stand.
-DistributionTable recount(const StudentTable& table);
+inline DistributionTable recount(const StudentTable& table) { DistributionTable d; fillDistributionTable(table, d); return d; }
 
 // The example year in a shown, active conditions window.
 struct ExampleWindow {
@@ -64,7 +72,7 @@ struct ExampleWindow {
     // readConditions: Command3 once; without the conditions file, nen1.csv alone.
     bool open(bool readConditions = true, bool conditionsFile = true);
     bool activate() const; // shortcuts reach only the active window
-    void key(Qt::Key key) const { QTest::keyClick(window.get(), key, Qt::ControlModifier); }
+    void key(Qt::Key key) const { activate(); QTest::keyClick(window.get(), key, Qt::ControlModifier); } // Ctrl+key
     QList<Message> press(const QString& button) const { click(w(), button); return Dialogs::takeMessages(); }
     QWidget* w() const { return window.get(); }
 };
@@ -74,9 +82,6 @@ struct ExampleWindow {
 #define CLASSDIV_GUI_TEST_MAIN(TestObject)                                                                            \
     int main(int argc, char* argv[])                                                                                   \
     {                                                                                                                  \
-        classdiv::testing::prepareGuiPlatform();                                                                       \
-        QApplication app(argc, argv);                                                                                  \
-        classdiv::testing::initGuiTestApp();                                                                           \
         TestObject test;                                                                                               \
-        return QTest::qExec(&test, argc, argv);                                                                        \
+        return classdiv::testing::runGuiTest(test, argc, argv);                                                        \
     }
