@@ -1,5 +1,5 @@
 // Every window of both programs against its layout table: controls, caption,
-// client size, frame and the Tab key.
+// client size, frame, the Tab key; the text boxes and the table's box as designed.
 
 #include "support/GuiTest.h"
 
