@@ -4,13 +4,13 @@
 // go to the folder given as the only argument.
 
 #include "app/Shell.h"
-#include "division/ClassRoster.h"
 #include "conditions/SpreadColumns.h"
+#include "division/ClassRoster.h"
 #include "ui/ChartWindow.h"
 #include "ui/ConditionsWindow.h"
+#include "ui/CsvFileListBox.h"
 #include "ui/Dialogs.h"
 #include "ui/FolderListBox.h"
-#include "ui/CsvFileListBox.h"
 #include "ui/Layout.h"
 
 #include <QApplication>
