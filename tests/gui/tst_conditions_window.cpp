@@ -179,11 +179,7 @@ class ConditionsWindowTest : public QObject {
 
 private slots:
     void initTestCase() { QSettings().remove(QStringLiteral("adjust/evenAveragesEveryPress")); }
-    void init()
-    {
-        resetDialogs();
-        Dialogs::setProgramTitle(QStringLiteral("varmesto"));
-    }
+    void init() { resetDialogs(); Dialogs::setProgramTitle(QStringLiteral("varmesto")); }
 
     // Every group entered through the keyboard and confirmed; a second window
     // on the same CSV reads the file back.
