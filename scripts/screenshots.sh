@@ -11,16 +11,9 @@ build=$(realpath -m "${1:-$root/build}")
 out="$root/docs/screenshots"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target tst_road tst_even_averages tst_spread_columns tst_class_lists -j2
+cmake --build "$build" --target make_screenshots -j2
 mkdir -p "$out"
-CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_road" screenshots
-CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_even_averages" screenshots
-CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_spread_columns" screenshot
-CLASSDIV_SCREENSHOTS="$out" QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -s "-screen 0 1024x768x24" "$build/tests/tst_class_lists" screenshot
+QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1024x768x24" "$build/make_screenshots" "$out"
 pdftoppm -r 60 -png -f 1 -l 1 -singlefile "$out/classlists.pdf" "$out/classlists-pdf"
 rm "$out/classlists.pdf"
 ls -l "$out"/form[1-4].png "$out"/form3-menu.png "$out"/chart.png "$out"/spreaddialog.png "$out"/classlists*.png

@@ -1,14 +1,22 @@
 #pragma once
-// Shared helpers of the window tests.
+// Shared helpers of the window tests, with the headers every one of them uses.
 
 #include "support/TestFiles.h"
 
+#include "division/DistributionTable.h"
 #include "division/RandomSource.h"
 #include "import/StudentTable.h"
 #include "ui/ConditionsWindow.h"
+#include "ui/Dialogs.h"
+#include "ui/ImportWindow.h"
+#include "ui/PictureBox.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -18,31 +26,18 @@
 
 namespace classdiv::testing {
 
-void prepareGuiPlatform(); // offscreen unless the caller chose a platform
-void initGuiTestApp();     // font substitutes, messages recorded, end flag cleared
+// Runs the test object's slots in an application on the offscreen platform (unless the caller chose one),
+// with the font substitutes, the windows' settings in a test folder and resetDialogs().
+int runGuiTest(QObject& test, int argc, char* argv[]);
+void resetDialogs(); // messages recorded, none waiting, the end flag cleared
 
-// One row of a window's layout table; geometry in twips.
-struct ExpectedControl {
-    enum Fit { Fixed, SizedToText, TextAtLoad }; // TextAtLoad: sized to a text set while loading
-    QString name;
-    const char* className = "";
-    std::optional<QString> text; // nullopt: not compared (lists, combos)
-    QString tip;
-    int left = 0, top = 0, width = 0, height = 0;
-    QString fontFamily;
-    double pointSize = 0;
-    int tab = -1; // place in the Tab column
-    Fit fit = Fixed;
-};
-
-// One readable line per mismatch between the window and its table.
-QStringList checkControls(const QWidget* window, const std::vector<ExpectedControl>& expected);
-// The names the Tab key visits: controls with a tab place, labels excepted.
-QStringList expectedTabOrder(std::vector<ExpectedControl> expected);
-// Focus on `first`, then `presses` real Tab presses: the focused names, presses + 1 of them.
-QStringList tabWalk(QWidget* window, QWidget* first, int presses);
 QStringList visibleWindowNames();
-
+// The drive list's volumes: `list`, each as ready as `check` tells.
+inline void useVolumes(std::vector<Volume> list,
+                       std::function<VolumeStatus(const QString&)> check = [](const QString&) { return VolumeStatus::Ready; })
+{
+    ImportWindow::setVolumeAccess({[list] { return list; }, std::move(check)});
+}
 template <class T = QWidget>
 T* child(const QWidget* window, const QString& name)
 {
@@ -62,21 +57,23 @@ void typeInto(QLineEdit* box, const QString& text);
 bool copyExamples(const QString& folder, const QStringList& names);
 // Reads nen1.csv of `folder` as the import window does (columns 1, 3, 6, 7 of 8).
 bool readExampleYear(const QString& folder, StudentTable& table);
-// A CP932 file's CRLF lines; none when it does not read.
+// A CP932 file's CRLF-ended lines; none when it does not read.
 QStringList cp932Lines(const QString& path);
-// The screen cut to `area` and a margin, with ImageMagick's import, once the X server shows it.
-bool captureScreen(const QRect& area, const QString& path);
+// The distribution table of the students' classes as they stand.
+inline DistributionTable recount(const StudentTable& table) { DistributionTable d; fillDistributionTable(table, d); return d; }
 
-// The example year with its conditions file in a shown, active conditions window.
+// The example year in a shown, active conditions window.
 struct ExampleWindow {
     TempFolder folder;
     StudentTable table;
     ClockRandomSource random;
     std::unique_ptr<ConditionsWindow> window;
 
-    bool open(bool readConditions = true); // readConditions: Command3 once
-    bool activate() const;                 // shortcuts reach only the active window
-    void key(Qt::Key key) const { QTest::keyClick(window.get(), key, Qt::ControlModifier); }
+    // readConditions: Command3 once; without the conditions file, nen1.csv alone.
+    bool open(bool readConditions = true, bool conditionsFile = true);
+    bool activate() const; // shortcuts reach only the active window
+    void key(Qt::Key key) const { activate(); QTest::keyClick(window.get(), key, Qt::ControlModifier); } // Ctrl+key
+    QList<Message> press(const QString& button) const { click(w(), button); return Dialogs::takeMessages(); }
     QWidget* w() const { return window.get(); }
 };
 
@@ -85,9 +82,6 @@ struct ExampleWindow {
 #define CLASSDIV_GUI_TEST_MAIN(TestObject)                                                                            \
     int main(int argc, char* argv[])                                                                                   \
     {                                                                                                                  \
-        classdiv::testing::prepareGuiPlatform();                                                                       \
-        QApplication app(argc, argv);                                                                                  \
-        classdiv::testing::initGuiTestApp();                                                                           \
         TestObject test;                                                                                               \
-        return QTest::qExec(&test, argc, argv);                                                                        \
+        return classdiv::testing::runGuiTest(test, argc, argv);                                                        \
     }

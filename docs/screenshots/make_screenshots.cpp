@@ -1,0 +1,229 @@
+// Takes the pictures of the manual: varmesto driven through its windows on
+// the example year, each window cut from the screen with ImageMagick's import.
+// Run under Xvfb with the X11 platform (scripts/screenshots.sh); the pictures
+// go to the folder given as the only argument.
+
+#include "app/Shell.h"
+#include "conditions/SpreadColumns.h"
+#include "division/ClassRoster.h"
+#include "ui/ChartWindow.h"
+#include "ui/ConditionsWindow.h"
+#include "ui/CsvFileListBox.h"
+#include "ui/Dialogs.h"
+#include "ui/FolderListBox.h"
+#include "ui/Layout.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTest>
+#include <QTranslator>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace classdiv;
+
+namespace {
+
+QString g_out;  // the pictures
+QString g_year; // the example year, in a folder this run made
+
+[[noreturn]] void fail(const QString& what)
+{
+    std::fprintf(stderr, "make_screenshots: %s\n", qPrintable(what));
+    if (!g_year.isEmpty())
+        QDir(g_year).removeRecursively();
+    std::exit(1);
+}
+
+template <class T = QWidget>
+T* child(const QWidget* window, const char* name)
+{
+    T* found = window->findChild<T*>(name);
+    if (!found)
+        fail(QStringLiteral("no control %1 in %2").arg(name, window->objectName()));
+    return found;
+}
+void click(const QWidget* window, const char* button)
+{
+    QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton);
+}
+
+// The screen cut to `area` and a margin, once the X server shows what Qt has drawn.
+void capture(const QRect& area, const QString& name)
+{
+    QTest::qWait(400);
+    const QRect r = area.adjusted(-8, -8, 8, 8);
+    const QString crop = QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
+    if (QProcess::execute("import", {"-window", "root", "-crop", crop, "+repage", g_out + u'/' + name}) != 0)
+        fail("import could not save " + name);
+}
+void captureWindow(QWidget* window, const QString& name)
+{
+    if (!QTest::qWaitForWindowExposed(window))
+        fail(window->objectName() + " is not shown");
+    window->activateWindow();
+    window->raise();
+    capture(window->frameGeometry(), name);
+}
+
+// Form1, Form4, Form2 with the example year read from a folder named as a
+// school might name it, and Form3 with its conditions read and one press.
+QWidget* takeTheRoad(Shell& shell, const QString& year)
+{
+    shell.start();
+    captureWindow(shell.currentWindow(), "form1.png");
+    click(shell.currentWindow(), "Command2");
+    captureWindow(shell.currentWindow(), "form4.png");
+    click(shell.currentWindow(), "Command1");
+    QWidget* form2 = shell.currentWindow();
+    auto* dir1 = child<FolderListBox>(form2, "Dir1");
+    const int row = dir1->rowOf(QDir(year).canonicalPath());
+    if (row < 0)
+        fail("Dir1 does not show " + year);
+    dir1->scrollToItem(dir1->item(row));
+    const QPoint entry = dir1->visualItemRect(dir1->item(row)).center();
+    QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, entry);
+    QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, entry);
+    auto* file1 = child<CsvFileListBox>(form2, "File1");
+    if (!QTest::qWaitFor([file1] { return file1->count() == 1; }))
+        fail("File1 does not show nen1.csv");
+    QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, file1->visualItemRect(file1->item(0)).center());
+    click(form2, "Command1");
+    const char* columns[] = {"1", "3", "6", "7"};
+    for (int i = 0; i < 4; ++i)
+        child<QLineEdit>(form2, qPrintable(QStringLiteral("Text%1").arg(i + 4)))->setText(columns[i]);
+    click(form2, "Command2");
+    captureWindow(form2, "form2.png");
+    click(form2, "Command3");
+    QWidget* form3 = shell.currentWindow();
+    click(form3, "Command3");
+    click(form3, "Command4");
+    captureWindow(form3, "form3.png");
+    return form3;
+}
+
+void menuAndChart(ConditionsWindow* form3)
+{
+    auto* menu = child<QMenu>(form3, "menuAdjust");
+    child<QMenuBar>(form3, "menuBar")->setActiveAction(menu->menuAction());
+    if (!QTest::qWaitFor([menu] { return menu->isVisible(); }))
+        fail("the menu 調整 does not open");
+    capture(form3->frameGeometry().united(menu->geometry()), "form3-menu.png");
+    menu->close();
+    child<QAction>(form3, "actionBalance")->trigger();
+    child<QAction>(form3, "actionChart")->trigger();
+    auto* chart = child<ChartWindow>(form3, "ChartWindow");
+    chart->move(chart->screen()->availableGeometry().topLeft());
+    captureWindow(chart, "chart.png");
+    chart->close();
+}
+
+// After a plain press: two of the best 音女 of class 1 for two of the weakest of
+// class 2, so that a band leaves its share, and a 美女 chosen in classes 3 and 4.
+void classLists(ConditionsWindow* form3)
+{
+    click(form3, "Command4");
+    child<QAction>(form3, "actionClassLists")->trigger();
+    auto* lists = child<QWidget>(form3, "ClassListWindow");
+    lists->resize(1010, 620);
+    const StudentTable& table = form3->students();
+    auto girls = [&](const char* k) {
+        std::vector<int> rows;
+        for (int r : rosterRows(table, k, RosterOrder::Score))
+            if (table.records[r].group == "音女")
+                rows.push_back(r);
+        return rows;
+    };
+    const std::vector<int> best = girls("1"), weakest = girls("2");
+    for (int i = 1; i <= 2; ++i)
+        if (form3->swapStudents(best[i - 1], weakest[weakest.size() - i]) != SwapStatus::Swapped)
+            fail("the swap of 音女 was refused");
+    for (int k : {3, 4}) {
+        auto* list = child<QTableWidget>(lists, qPrintable(QStringLiteral("classList%1").arg(k)));
+        for (int i = 0; i < list->rowCount(); ++i)
+            if (list->item(i, 1)->text() == "美女") {
+                list->scrollToItem(list->item(i, 0));
+                QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(i, 0)).center());
+                break;
+            }
+    }
+    child<QTableWidget>(lists, "classList1")->scrollToBottom(); // the marked cells
+    child<QTableWidget>(lists, "classList2")->scrollToTop();    // the students moved in
+    captureWindow(lists, "classlists.png");
+    Dialogs::queueSaveFileName(g_out + "/classlists.pdf");
+    click(lists, "pdfButton");
+    if (!QFile::exists(g_out + "/classlists.pdf"))
+        fail("no PDF of the class lists");
+    lists->close();
+}
+
+// 別クラス in column 8, 旧組 mixed from column 2, with OK and Cancel as the program shows them.
+void spreadDialog(ConditionsWindow* form3)
+{
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+    QFile stored(spreadFilePath(form3->students().csvPath));
+    if (!stored.open(QIODevice::WriteOnly) || stored.write("8\r\n2\r\n") != 6 || !stored.flush())
+        fail("the columns could not be stored");
+    form3->activateWindow();
+    child<QAction>(form3, "actionSpreadColumns")->trigger();
+    auto* dialog = child<QDialog>(form3, "SpreadDialog");
+    if (!QTest::qWaitForWindowExposed(dialog))
+        fail("the dialog is not shown");
+    QTest::qWait(400);
+    if (!dialog->grab().save(g_out + "/spreaddialog.png"))
+        fail("spreaddialog.png could not be saved");
+    dialog->reject();
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc != 2)
+        fail("usage: make_screenshots <folder for the pictures>");
+    g_out = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    if (!QDir().mkpath(g_out))
+        fail("cannot make " + g_out);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QStandardPaths::setTestModeEnabled(true); // the windows' remembered settings stay out of the user's
+    installFontSubstitutions();
+    Dialogs::setRecording(true);
+
+    // A fresh folder only: never touch one this run did not make.
+    const QString year = QDir::tempPath() + QStringLiteral("/学年データ");
+    if (QDir(year).exists())
+        fail(year + " is in the way");
+    g_year = year;
+    QDir().mkpath(year);
+    for (const char* name : {"nen1.csv", "nen1.csvJYOKEN.TXT"})
+        if (!QFile::copy(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/") + name, year + u'/' + name))
+            fail(QStringLiteral("cannot copy %1").arg(name));
+    QDir::setCurrent(QDir::tempPath());
+    ClockRandomSource random;
+    Shell shell(Deliverable::varmesto(), random);
+    auto* form3 = qobject_cast<ConditionsWindow*>(takeTheRoad(shell, year));
+    if (!form3)
+        fail("the road did not reach the conditions window");
+    menuAndChart(form3);
+    classLists(form3);
+    spreadDialog(form3);
+    const QList<Message> messages = Dialogs::takeMessages();
+    QDir(year).removeRecursively();
+    for (const Message& m : messages)
+        std::fprintf(stderr, "make_screenshots: message shown: %s\n", qPrintable(m.text));
+    return messages.isEmpty() ? 0 : 1;
+}
