@@ -2,7 +2,6 @@
 // printed pages of the lists.
 
 #include "support/Years.h"
-#include "support/ScriptedRandom.h"
 
 #include "division/ClassRoster.h"
 #include "division/ClassSwaps.h"
@@ -18,16 +17,8 @@ namespace classdiv {
 namespace {
 
 using testing::DivisionYear;
-using testing::GroupOfYear;
+using testing::newClasses;
 using testing::ScriptedRandom;
-
-std::vector<QString> classesOf(const StudentTable& table)
-{
-    std::vector<QString> classes{QString()};
-    for (int r = 1; r <= table.studentCount(); ++r)
-        classes.push_back(table.records[r].newClass);
-    return classes;
-}
 
 // (group, class) -> students
 std::map<std::pair<QString, QString>, int> headCounts(const StudentTable& table)
@@ -62,7 +53,7 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
         RandomYear y(round + 1);
         StudentTable& table = *y.year.table;
         const int n = table.studentCount();
-        const std::vector<QString> drawn = classesOf(table);
+        const std::vector<QString> drawn = newClasses(table);
         const auto heads = headCounts(table);
         ClassSwaps swaps;
         DistributionTable none; // no press has filled it: nothing to swap yet
@@ -77,12 +68,12 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
                            : sa.group != sb.group     ? SwapStatus::DifferentGroups
                                                       : SwapStatus::Swapped;
             }
-            std::vector<QString> after = classesOf(table);
+            std::vector<QString> after = newClasses(table);
             if (expected == SwapStatus::Swapped)
                 std::swap(after[a], after[b]);
             ASSERT_EQ(swaps.swap(table, y.distribution, a, b), expected);
             done += expected == SwapStatus::Swapped;
-            EXPECT_EQ(classesOf(table), after);
+            EXPECT_EQ(newClasses(table), after);
             EXPECT_EQ(headCounts(table), heads);
         }
         ASSERT_EQ(swaps.count(), done);
@@ -105,7 +96,7 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
 
         while (swaps.undo(table, y.distribution))
             EXPECT_EQ(headCounts(table), heads);
-        EXPECT_EQ(classesOf(table), drawn);
+        EXPECT_EQ(newClasses(table), drawn);
         EXPECT_FALSE(swaps.undo(table, y.distribution));
         EXPECT_TRUE(swaps.breaksMadeByHand(table, y.distribution, {}).empty());
     }
@@ -125,7 +116,7 @@ TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
     SpreadRules rules;
     rules.marks.assign(41, QString());
     rules.marks[39] = rules.marks[4] = QStringLiteral("A");
-    ASSERT_TRUE(findRuleBreaks(*table, classesOf(*table), distribution.bands, rules).empty());
+    ASSERT_TRUE(findRuleBreaks(*table, newClasses(*table), distribution.bands, rules).empty());
 
     const struct {
         int a, b;
@@ -156,12 +147,9 @@ TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
 TEST(ClassRoster, ClassesOrderAndSheets)
 {
     // Class "10" after "2"; names in Japanese reading order, ties in file order.
-    auto table = std::make_unique<StudentTable>();
-    const std::vector<StudentRecord> rows{
-        {"10", "1", "さとう", "G", "50"}, {"2", "2", "いとう", "G", "70"}, {"10", "3", "あべ", "G", "90"},
-        {"10", "4", "かとう", "G", "50"}, {"2", "5", "うえだ", "G", "60"}};
-    table->lineCount = int16_t(rows.size() + 1);
-    std::copy(rows.begin(), rows.end(), table->records.begin() + 1);
+    auto table = testing::tableOf({{"10", "1", "さとう", "G", "50"}, {"2", "2", "いとう", "G", "70"},
+                                   {"10", "3", "あべ", "G", "90"}, {"10", "4", "かとう", "G", "50"},
+                                   {"2", "5", "うえだ", "G", "60"}});
     EXPECT_EQ(classesInUse(*table), (std::vector<QString>{"2", "10"}));
     EXPECT_EQ(rosterRows(*table, "10", RosterOrder::Score), (std::vector<int>{3, 1, 4}));
     EXPECT_EQ(rosterRows(*table, "10", RosterOrder::Name), (std::vector<int>{3, 4, 1}));

@@ -39,6 +39,15 @@ inline std::unique_ptr<StudentTable> tableOf(const std::vector<StudentRecord>& s
 inline StudentRecord inGroup(const QString& group, const QString& score) { return {{}, {}, {}, group, score}; }
 inline StudentRecord inClass(const QString& newClass, const QString& score) { return {newClass, {}, {}, {}, score}; }
 
+// The new class of every student, by row (entry 0 empty).
+inline std::vector<QString> newClasses(const StudentTable& table)
+{
+    std::vector<QString> classes{QString()};
+    for (int r = 1; r <= table.studentCount(); ++r)
+        classes.push_back(table.records[r].newClass);
+    return classes;
+}
+
 // A workspace of groups of the given sizes.
 inline ConditionsWorkspace workspaceOfSizes(const std::vector<std::pair<QString, int>>& sizes)
 {
