@@ -3,6 +3,7 @@
 #include "support/Years.h"
 
 #include "division/Division.h"
+#include "division/EvenAverages.h"
 
 #include <gtest/gtest.h>
 
@@ -139,7 +140,7 @@ TEST(DrawClasses, PreparesOnFirstPressAndAgainOnlyAfterAChange)
     EXPECT_EQ(classSizes(year, 1), (std::map<QString, int>{{"1", 60}, {"2", 40}}));
 }
 
-TEST(DrawClasses, RefusedPressChangesNothing)
+TEST(DrawClasses, RefusedPressOrEveningOutChangesNothing)
 {
     const QString mistake = titles::inputMistake;
     const auto inGroup = [](const char* text) { return QStringLiteral("グループ「美男」") + QString::fromUtf8(text); };
@@ -184,6 +185,11 @@ TEST(DrawClasses, RefusedPressChangesNothing)
         const DrawOutcome outcome = press.run(year, random);
         EXPECT_EQ(outcome.message, c.message);
         EXPECT_FALSE(outcome.drawn);
+        for (bool pressFirst : {false, true}) { // evening out refuses alike
+            const auto even = evenAverages(year.ws, press.state, *year.table, press.distribution, random, {}, pressFirst);
+            EXPECT_EQ(even.message, c.message);
+            EXPECT_FALSE(even.drawn);
+        }
         EXPECT_EQ(testing::newClasses(*year.table), before);
         EXPECT_EQ(distributionTableItems(press.distribution, 40), itemsBefore);
         EXPECT_TRUE(press.state.conditionsPrepared);

@@ -7,10 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cmath>
-#include <map>
 #include <set>
 #include <vector>
 
@@ -78,36 +76,6 @@ TEST(ClockRandomSource, ManyPressesDrawFairly)
     for (int w = 1; w <= 31; ++w)
         for (int s = 1; s <= 3; ++s)
             expectShare(drawnSlots[w][s], 1.0 / 3, w, s);
-}
-
-// Random years and conditions, some classes beyond the table's ten rows: after
-// every press each plan row has its head count, every student is in a class of
-// its own group, and the table recounted from the students is the one shown.
-TEST(ClockRandomSource, RandomYearsKeepEveryHeadCountAndRecount)
-{
-    for (uint64_t seed = 101; seed <= 140; ++seed) {
-        testing::DivisionYear year = testing::randomYear(seed);
-        ClockRandomSource random;
-        DivisionState state;
-        DistributionTable distribution;
-        for (int press = 0; press < 3; ++press) {
-            SCOPED_TRACE(::testing::Message() << "year " << seed << ", press " << press);
-            ASSERT_FALSE(drawClasses(year.ws, state, *year.table, distribution, random).message);
-            for (int g = 1; g <= year.ws.groupCount(); ++g) {
-                std::map<QString, int> sizes, planned;
-                for (int w = 1; w <= year.ws.groupSize[g]; ++w)
-                    ++sizes[year.newClassOf(g, w)];
-                const GroupCondition& c = year.ws.conditions[g];
-                for (int k = 1; k <= c.classCount; ++k)
-                    planned[QString::number(c.rows[k].classNumber)] = c.rows[k].headCount;
-                ASSERT_EQ(sizes, planned) << "group " << g;
-            }
-            DistributionTable recount;
-            fillDistributionTable(*year.table, recount);
-            ASSERT_EQ(distributionTableItems(distribution, year.table->studentCount()),
-                      distributionTableItems(recount, year.table->studentCount()));
-        }
-    }
 }
 
 } // namespace
