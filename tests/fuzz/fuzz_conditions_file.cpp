@@ -6,6 +6,7 @@
 
 #include "conditions/ConditionsFile.h"
 #include "division/Division.h"
+#include "support/Years.h"
 
 #include <map>
 #include <memory>
@@ -13,16 +14,6 @@
 using namespace classdiv;
 
 namespace {
-
-// Deterministic numbers, so that a crash found replays.
-class CountingRandom final : public RandomSource {
-public:
-    float next() override { return float((m_n = m_n * 1103515245u + 12345u) >> 8) / 16777216.0f; }
-    void reseed() override {}
-
-private:
-    uint32_t m_n = 1;
-};
 
 std::unique_ptr<StudentTable> year()
 {
@@ -55,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     DivisionState state;
     DistributionTable distribution;
-    CountingRandom random;
+    testing::ScriptedRandom random = testing::plentyOfNumbers(1); // the same numbers, so that a crash replays
     if (drawClasses(ws, state, *table, distribution, random).message)
         return 0;
     for (int g = 1; g <= ws.groupCount(); ++g) {
