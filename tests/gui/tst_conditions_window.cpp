@@ -12,27 +12,8 @@
 #include "export/ResultFile.h"
 #include "ui/ChartWindow.h"
 
-#include <QtCharts/QAbstractBarSeries>
-#include <QtCharts/QBarSet>
-#include <QtCharts/QBoxPlotSeries>
-#include <QtCharts/QBoxSet>
-#include <QtCharts/QChartView>
-
-#include <QAction>
-#include <QComboBox>
-#include <QDialogButtonBox>
-#include <QElapsedTimer>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QListView>
-#include <QMessageBox>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QSet>
-#include <QSettings>
 #include <QSignalSpy>
-#include <QTableWidget>
-#include <QTimer>
+#include <QtCharts>
 
 #include <map>
 

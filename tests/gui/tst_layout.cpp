@@ -4,13 +4,8 @@
 #include "support/GuiTest.h"
 
 #include "ui/ExplanationWindow.h"
-#include "ui/ImportWindow.h"
 #include "ui/Layout.h"
 #include "ui/StartWindow.h"
-
-#include <QFontInfo>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <cmath>
 

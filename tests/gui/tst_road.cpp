@@ -10,11 +10,6 @@
 #include "common/Numbers.h"
 #include "ui/CsvFileListBox.h"
 #include "ui/FolderListBox.h"
-#include "ui/ImportWindow.h"
-
-#include <QComboBox>
-#include <QEventLoop>
-#include <QTimer>
 
 using namespace classdiv;
 using namespace classdiv::testing;
