@@ -39,17 +39,21 @@ QStringList planRows(const QWidget* w) // "class,heads" of the visible rows
     return rows;
 }
 
-// Calls `act` with the top modal widget once `act` accepts it (returns true);
-// an unhandled box is closed after ten seconds so a broken test fails, not hangs.
-void whenModal(std::function<bool(QWidget*)> act)
+// Calls `act` with the top modal widget once it is a T; an unhandled box is closed after ten seconds
+// so a broken test fails, not hangs.
+template <class T>
+void whenModal(std::function<void(T*)> act)
 {
     auto* timer = new QTimer;
     QElapsedTimer clock;
     clock.start();
     QObject::connect(timer, &QTimer::timeout, timer, [timer, clock, act] {
         QWidget* modal = QApplication::activeModalWidget();
+        T* wanted = modal && modal->isVisible() ? qobject_cast<T*>(modal) : nullptr;
         timer->stop(); // act may open further boxes while it runs
-        const bool done = (modal && modal->isVisible() && act(modal)) || clock.hasExpired(10000);
+        if (wanted)
+            act(wanted);
+        const bool done = wanted || clock.hasExpired(10000);
         if (done && modal && modal->isVisible()) // nobody took it
             modal->close();
         done ? timer->deleteLater() : timer->start();
@@ -247,14 +251,10 @@ private slots:
         QList<Message> shown;
         Dialogs::setRecording(!real);
         if (real)
-            whenModal([&](QWidget* modal) {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                if (box) {
-                    const bool asMeant = box->standardButtons() == QMessageBox::Ok && box->isModal() && box->parentWidget() == f.w();
-                    shown << Message{box->text(), box->windowTitle() + (asMeant ? "" : " <not only OK, modal over the window>")};
-                    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-                }
-                return box != nullptr;
+            whenModal<QMessageBox>([&](QMessageBox* box) {
+                const bool asMeant = box->standardButtons() == QMessageBox::Ok && box->isModal() && box->parentWidget() == f.w();
+                shown << Message{box->text(), box->windowTitle() + (asMeant ? "" : " <not only OK, modal over the window>")};
+                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
             });
         if (press == "Command5")
             Dialogs::queueSaveFileName("/no-such-folder/kekka.csv");
@@ -314,10 +314,7 @@ private slots:
         // Saves the names in turn, answering the overwrite question; no names: cancel.
         auto save = [&](QStringList names, QMessageBox::StandardButton answer) {
             seen.clear();
-            whenModal([&, names, answer](QWidget* modal) {
-                auto* dialog = qobject_cast<QFileDialog*>(modal);
-                if (!dialog)
-                    return false;
+            whenModal<QFileDialog>([&, names, answer](QFileDialog* dialog) {
                 auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
                 auto* list = dialog->findChild<QListView*>("listView");
                 const QString startFolder = dialog->directory().absolutePath();
@@ -335,11 +332,9 @@ private slots:
                 for (const QString& name : names) {
                     edit->setText(name); // set whole: typed keys would open the completer's popup
                     if (QFile::exists(f.folder.file(name)))
-                        whenModal([&seen, answer](QWidget* question) {
-                            auto* box = qobject_cast<QMessageBox*>(question);
-                            if (box)
-                                seen << box->text(), QTest::mouseClick(box->button(answer), Qt::LeftButton);
-                            return box != nullptr;
+                        whenModal<QMessageBox>([&seen, answer](QMessageBox* box) {
+                            seen << box->text();
+                            QTest::mouseClick(box->button(answer), Qt::LeftButton);
                         });
                     QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save), Qt::LeftButton);
                     if (name == names.first())
@@ -347,7 +342,6 @@ private slots:
                 }
                 if (dialog->isVisible()) // cancel, or a dialog that stayed open
                     dialog->reject();
-                return true;
             });
             click(f.w(), "Command5");
         };
