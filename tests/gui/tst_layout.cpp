@@ -251,7 +251,10 @@ private slots:
         }
     }
 
-    void boxesScrollWrapAndFrameAsDesigned()
+    // The text boxes scroll and wrap as designed. The distribution table's box: a sunken two-pixel frame
+    // around 5955 x 3555 twips, 133.4 x 128.7 table units; each text printed with its top left at its point,
+    // gone when cleared.
+    void boxesAsDesigned()
     {
         WindowUnderTest import = makeWindow("Form2", Deliverable::varmesto());
         for (const char* name : {"Text2", "Text8"}) {
@@ -271,12 +274,7 @@ private slots:
         QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QVERIFY(text->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOn);
         QCOMPARE(text->textCursor().position(), 0); // opens at its title
-    }
 
-    // The distribution table's box: a sunken two-pixel frame around 5955 x 3555 twips, 133.4 x 128.7 table
-    // units; each text printed with its top left at its point, gone when cleared.
-    void pictureBoxPrintsEachTextAtItsPoint()
-    {
         WindowUnderTest conditions = makeWindow("Form3", Deliverable::varmesto());
         auto* picture = child<PictureBox>(conditions.window.get(), "Picture1");
         QCOMPARE(picture->frameWidth(), 2);
