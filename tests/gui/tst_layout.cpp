@@ -215,21 +215,16 @@ private slots:
         QStringList problems = checkControls(client, w.table);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
 
-        QStringList named, expected;
-        for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            named << control->objectName();
+        // Each row's control is a child of the window; as many children as rows: nothing else stands there.
+        QCOMPARE(client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), qsizetype(w.table.size()));
         std::stable_sort(w.table.begin(), w.table.end(), [](auto& a, auto& b) { return a.tab < b.tab; });
         QStringList order; // the names the Tab key visits: controls with a tab place, labels excepted
         for (const ExpectedControl& e : w.table) {
-            expected << e.name;
             if (e.tab >= 0 && qstrcmp(e.className, "QLabel") != 0)
                 order << e.name;
             // The Windows names are drawn with their substitutes, not a fallback font.
             QCOMPARE(QFontInfo(child(window, e.name)->font()).family().toLower(), QFont::substitute(e.fontFamily).toLower());
         }
-        named.sort();
-        expected.sort();
-        QCOMPARE(named, expected); // nothing but the table stands in the window
 
         // Opens on the first control of the Tab column; real Tab presses go once round.
         auto focused = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "<none>"; };
