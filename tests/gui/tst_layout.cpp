@@ -4,13 +4,8 @@
 #include "support/GuiTest.h"
 
 #include "ui/ExplanationWindow.h"
-#include "ui/ImportWindow.h"
 #include "ui/Layout.h"
 #include "ui/StartWindow.h"
-
-#include <QFontInfo>
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <cmath>
 
@@ -19,7 +14,7 @@ using namespace classdiv::testing;
 
 namespace {
 
-// One row of a window's layout table; geometry in twips.
+// One row of a window's layout table; geometry in twips, the font ＭＳ Ｐ明朝 9 unless told.
 struct ExpectedControl {
     enum Fit { Fixed, SizedToText, TextAtLoad }; // TextAtLoad: sized to a text set while loading
     QString name;
@@ -27,10 +22,10 @@ struct ExpectedControl {
     std::optional<QString> text; // nullopt: not compared (lists, combos)
     QString tip;
     int left = 0, top = 0, width = 0, height = 0;
-    QString fontFamily;
-    double pointSize = 0;
     int tab = -1; // place in the Tab column
     Fit fit = Fixed;
+    QString fontFamily = kFontPMincho;
+    double pointSize = 9;
 };
 using Fit = ExpectedControl::Fit;
 
@@ -86,72 +81,63 @@ QString shownText(QString text) { return text.replace(QStringLiteral("\r\n"), QS
 
 std::vector<ExpectedControl> importTable(const Deliverable& deliverable)
 {
-    std::vector<ExpectedControl> rows;
-    auto add = [&](const char* name, const char* cls, std::optional<QString> text, const char* tip, int l, int t, int w,
-                   int h, Fit fit = Fit::Fixed) {
-        rows.push_back({name, cls, text, QString::fromUtf8(tip), l, t, w, h, kFontPMincho, 9, int(rows.size()), fit});
+    return {
+        {"Drive1", "QComboBox", std::nullopt, "csvファイルのあるドライブを探します。", 240, 240, 2655, 300, 0},
+        {"Dir1", "QListWidget", std::nullopt, "csvファイルのあるホルダーを探します。", 240, 720, 2655, 1140, 1},
+        {"File1", "QListWidget", std::nullopt, "目的のcsvファイルをチェックします。", 3360, 240, 3015, 1170, 2},
+        {"Text1", "QLineEdit", "", "目的のcsvファイルをチェックするとここに名前がでます。", 4320, 1560, 2055, 270, 3},
+        {"Command1", "QPushButton", "ファイル名が表示されたらクリック　　項目名確認", "左下の枠にcsvファイルの内容が表示されます。内容を確認してください。", 6720, 1080, 1455, 735, 4},
+        {"Text2", "QPlainTextEdit", "", "csvファィルの内容が表示されます。項目名など、目的とするcsvファイルかどうかの確認をしてください。", 240, 2160, 5415, 1935, 5},
+        {"Text8", "QPlainTextEdit", shownText(deliverable.text8Initial), "", 5880, 2160, 2535, 1935, 6},
+        {"Text3", "QLineEdit", "", "コンピュータが計算します。間違っていれば入力してください。", 3000, 4440, 615, 270, 7},
+        {"Text4", "QLineEdit", "", "生徒識別データとは生徒個々を区別できるものです。例えば学籍番号とか。", 3000, 4920, 615, 270, 8},
+        {"Text5", "QLineEdit", "", "", 3000, 5400, 615, 270, 9},
+        {"Text6", "QLineEdit", "", "生徒を各クラスに振り分ける際のグループを識別するデータです。例えば「音男」など。", 3000, 5880, 615, 270, 10},
+        {"Text7", "QLineEdit", "", "", 3000, 6360, 615, 270, 11},
+        {"Command2", "QPushButton", "左の５つの条件を入力できたらこのボタンをクリック", "右上の枠に識別、氏名、グループ、成績が表示されます。入力した「何列目」のデータが正しかどか確認しください。", 3960, 5640, 1695, 855, 12},
+        {"Command3", "QPushButton", "読み込みデータが正しければ、このボタンをクリック", "右上の枠に示された４つのデータが正しければクリックしてください。", 6360, 5640, 1695, 855, 13},
+        {"Label1", "QLabel", "ＣＳＶファイルの列数(計算済み)＝", "", 240, 4440, 2535, 180, 14, Fit::SizedToText},
+        {"Label2", "QLabel", "生徒識別データは何列目ですか＝", "", 240, 4920, 2625, 180, 15, Fit::SizedToText},
+        {"Label3", "QLabel", "クルーブ識別データは何列目か＝", "", 240, 5880, 2580, 180, 16, Fit::SizedToText},
+        {"Label4", "QLabel", "生徒成績データは何列目ですか＝", "", 240, 6360, 2625, 180, 17, Fit::SizedToText},
+        {"Label5", "QLabel", "ファイル名", "", 3360, 1590, 780, 180, 18, Fit::SizedToText},
+        {"Label6", "QLabel", "数値の入力は半角でね", "", 3960, 4680, 1770, 180, 19, Fit::SizedToText},
+        {"Label7", "QLabel", "生徒氏名は何列目ですか＝", "", 240, 5400, 2130, 180, 20, Fit::SizedToText},
+        {"Label8", "QLabel", "識別、氏名、グループ、成績順に表示される。されなければ再入力", "", 5880, 4200, 2535, 375, 21},
+        {"Label9", "QLabel", "Ｔａｂｷｰで次の入力枠に移動", "", 3960, 5160, 2130, 180, 22, Fit::SizedToText},
     };
-    const auto none = std::nullopt;
-    const QString empty;
-    add("Drive1", "QComboBox", none, "csvファイルのあるドライブを探します。", 240, 240, 2655, 300);
-    add("Dir1", "QListWidget", none, "csvファイルのあるホルダーを探します。", 240, 720, 2655, 1140);
-    add("File1", "QListWidget", none, "目的のcsvファイルをチェックします。", 3360, 240, 3015, 1170);
-    add("Text1", "QLineEdit", empty, "目的のcsvファイルをチェックするとここに名前がでます。", 4320, 1560, 2055, 270);
-    add("Command1", "QPushButton", "ファイル名が表示されたらクリック　　項目名確認", "左下の枠にcsvファイルの内容が表示されます。内容を確認してください。", 6720, 1080, 1455, 735);
-    add("Text2", "QPlainTextEdit", empty, "csvファィルの内容が表示されます。項目名など、目的とするcsvファイルかどうかの確認をしてください。", 240, 2160, 5415, 1935);
-    add("Text8", "QPlainTextEdit", shownText(deliverable.text8Initial), "", 5880, 2160, 2535, 1935);
-    add("Text3", "QLineEdit", empty, "コンピュータが計算します。間違っていれば入力してください。", 3000, 4440, 615, 270);
-    add("Text4", "QLineEdit", empty, "生徒識別データとは生徒個々を区別できるものです。例えば学籍番号とか。", 3000, 4920, 615, 270);
-    add("Text5", "QLineEdit", empty, "", 3000, 5400, 615, 270);
-    add("Text6", "QLineEdit", empty, "生徒を各クラスに振り分ける際のグループを識別するデータです。例えば「音男」など。", 3000, 5880, 615, 270);
-    add("Text7", "QLineEdit", empty, "", 3000, 6360, 615, 270);
-    add("Command2", "QPushButton", "左の５つの条件を入力できたらこのボタンをクリック", "右上の枠に識別、氏名、グループ、成績が表示されます。入力した「何列目」のデータが正しかどか確認しください。", 3960, 5640, 1695, 855);
-    add("Command3", "QPushButton", "読み込みデータが正しければ、このボタンをクリック", "右上の枠に示された４つのデータが正しければクリックしてください。", 6360, 5640, 1695, 855);
-    add("Label1", "QLabel", "ＣＳＶファイルの列数(計算済み)＝", "", 240, 4440, 2535, 180, Fit::SizedToText);
-    add("Label2", "QLabel", "生徒識別データは何列目ですか＝", "", 240, 4920, 2625, 180, Fit::SizedToText);
-    add("Label3", "QLabel", "クルーブ識別データは何列目か＝", "", 240, 5880, 2580, 180, Fit::SizedToText);
-    add("Label4", "QLabel", "生徒成績データは何列目ですか＝", "", 240, 6360, 2625, 180, Fit::SizedToText);
-    add("Label5", "QLabel", "ファイル名", "", 3360, 1590, 780, 180, Fit::SizedToText);
-    add("Label6", "QLabel", "数値の入力は半角でね", "", 3960, 4680, 1770, 180, Fit::SizedToText);
-    add("Label7", "QLabel", "生徒氏名は何列目ですか＝", "", 240, 5400, 2130, 180, Fit::SizedToText);
-    add("Label8", "QLabel", "識別、氏名、グループ、成績順に表示される。されなければ再入力", "", 5880, 4200, 2535, 375);
-    add("Label9", "QLabel", "Ｔａｂｷｰで次の入力枠に移動", "", 3960, 5160, 2130, 180, Fit::SizedToText);
-    return rows;
 }
 
 // Loaded on the example year: Label10 and Label11 show its counts.
 std::vector<ExpectedControl> conditionsTable()
 {
-    std::vector<ExpectedControl> rows;
-    auto add = [&](const char* name, const char* cls, std::optional<QString> text, const char* tip, int l, int t, int w,
-                   int h, int tab, Fit fit = Fit::Fixed, double points = 9) {
-        rows.push_back({name, cls, text, QString::fromUtf8(tip), l, t, w, h, kFontPMincho, points, tab, fit});
+    const char* kButton = "classdiv::CommandButton";
+    std::vector<ExpectedControl> rows{
+        {"Picture1", "classdiv::PictureBox", std::nullopt, "境界点は、上位10％、（上位10％＋平均点）÷２、平均点、（下位10％＋平均点）÷２、下位10％、で設定しています。", 2880, 1800, 6015, 3615, 0},
+        {"Label6", "QLabel", "分布表", "", 5400, 1440, 720, 240, 1, Fit::SizedToText, kFontPMincho, 12},
+        {"Combo1", "QComboBox", "", "条件を入力するグループをチェックしてください。", 240, 600, 2535, 300, 2},
+        {"Text3", "QLineEdit", "", "左のBoxで選択されているグループを何クラスに振り分けるかのクラス数を入力してください。", 3240, 600, 615, 270, 3},
+        {"Label1", "QLabel", "下のBoxからクループを選択する", "", 240, 240, 2430, 180, 4, Fit::SizedToText},
+        {"Command1", kButton, "グループを選択し振り分けるクラス数を入力したらクリック", "条件を入力する枠が生じます。", 5040, 240, 1695, 855, 5},
+        {"Label2", "QLabel", "クラス番号", "", 240, 1080, 780, 180, 8, Fit::SizedToText},
+        {"Label3", "QLabel", "振り分け人数", "", 1320, 1080, 1005, 180, 9, Fit::SizedToText},
+        {"Label4", "QLabel", "振り分けるクラス数", "", 3120, 240, 1395, 180, 10, Fit::SizedToText},
+        {"Command2", kButton, "　各グループ　入力データ確認ボタン", "各グループの条件入力完了時に必ずクリックしてください。入力データがファイルに保存されています。", 600, 4680, 1335, 855, 11},
+        {"Command3", kButton, "前回条件の読み込み", "前回起動時に入力した条件を呼び出す際に押してください。初めての時は使用しません。", 600, 5880, 1335, 585, 12},
+        {"Label5", "QLabel", "Ｔａｂｷｰで次の入力枠に移動", "", 240, 4320, 2130, 180, 13, Fit::SizedToText},
+        {"Command4", kButton, "分布表表示(何回もクリック)", "クリックする度にクラス分けします。分布、平均点など最適の条件のクラス分けができます。", 3720, 5880, 1575, 615, 14},
+        {"Command5", kButton, "ファイルに保存", "最適なクラス分けができたらファイル保存。csvファイルで新クラスと分布表データが保存されます。", 5880, 5880, 1455, 615, 15},
+        {"Label8", "QLabel", "生徒人数", "", 7200, 360, 825, 195, 16, Fit::SizedToText, kFontPMincho, 9.75},
+        {"Label9", "QLabel", "グループ数", "", 7200, 840, 870, 180, 17, Fit::SizedToText},
+        {"Label10", "QLabel", "240", "", 8280, 360, 585, 180, 18, Fit::TextAtLoad},
+        {"Label11", "QLabel", "6", "", 8280, 840, 585, 180, 19, Fit::TextAtLoad},
+        {"Command7", kButton, "終了", "ソフトを終了します", 7920, 5880, 615, 615, 20},
     };
-    const char* button = "classdiv::CommandButton";
-    add("Picture1", "classdiv::PictureBox", std::nullopt, "境界点は、上位10％、（上位10％＋平均点）÷２、平均点、（下位10％＋平均点）÷２、下位10％、で設定しています。", 2880, 1800, 6015, 3615, 0);
-    add("Label6", "QLabel", "分布表", "", 5400, 1440, 720, 240, 1, Fit::SizedToText, 12);
-    add("Combo1", "QComboBox", "", "条件を入力するグループをチェックしてください。", 240, 600, 2535, 300, 2);
-    add("Text3", "QLineEdit", "", "左のBoxで選択されているグループを何クラスに振り分けるかのクラス数を入力してください。", 3240, 600, 615, 270, 3);
-    add("Label1", "QLabel", "下のBoxからクループを選択する", "", 240, 240, 2430, 180, 4, Fit::SizedToText);
-    add("Command1", button, "グループを選択し振り分けるクラス数を入力したらクリック", "条件を入力する枠が生じます。", 5040, 240, 1695, 855, 5);
-    add("Label2", "QLabel", "クラス番号", "", 240, 1080, 780, 180, 8, Fit::SizedToText);
-    add("Label3", "QLabel", "振り分け人数", "", 1320, 1080, 1005, 180, 9, Fit::SizedToText);
-    add("Label4", "QLabel", "振り分けるクラス数", "", 3120, 240, 1395, 180, 10, Fit::SizedToText);
-    add("Command2", button, "　各グループ　入力データ確認ボタン", "各グループの条件入力完了時に必ずクリックしてください。入力データがファイルに保存されています。", 600, 4680, 1335, 855, 11);
-    add("Command3", button, "前回条件の読み込み", "前回起動時に入力した条件を呼び出す際に押してください。初めての時は使用しません。", 600, 5880, 1335, 585, 12);
-    add("Label5", "QLabel", "Ｔａｂｷｰで次の入力枠に移動", "", 240, 4320, 2130, 180, 13, Fit::SizedToText);
-    add("Command4", button, "分布表表示(何回もクリック)", "クリックする度にクラス分けします。分布、平均点など最適の条件のクラス分けができます。", 3720, 5880, 1575, 615, 14);
-    add("Command5", button, "ファイルに保存", "最適なクラス分けができたらファイル保存。csvファイルで新クラスと分布表データが保存されます。", 5880, 5880, 1455, 615, 15);
-    add("Label8", "QLabel", "生徒人数", "", 7200, 360, 825, 195, 16, Fit::SizedToText, 9.75);
-    add("Label9", "QLabel", "グループ数", "", 7200, 840, 870, 180, 17, Fit::SizedToText);
-    add("Label10", "QLabel", "240", "", 8280, 360, 585, 180, 18, Fit::TextAtLoad);
-    add("Label11", "QLabel", "6", "", 8280, 840, 585, 180, 19, Fit::TextAtLoad);
-    add("Command7", button, "終了", "ソフトを終了します", 7920, 5880, 615, 615, 20);
     // Ten plan rows below each other, walked by Tab row by row after Command1.
     for (int k = 1; k <= 10; ++k)
         for (int column : {1, 2})
-            add(qPrintable(QStringLiteral("Text%1(%2)").arg(column).arg(k)), "QLineEdit", "", "", column == 1 ? 360 : 1440,
-                1440 + 270 * (k - 1), 615, 270, 6);
+            rows.push_back({QStringLiteral("Text%1(%2)").arg(column).arg(k), "QLineEdit", "", "",
+                            column == 1 ? 360 : 1440, 1440 + 270 * (k - 1), 615, 270, 6});
     return rows;
 }
 
@@ -167,17 +153,17 @@ WindowUnderTest makeWindow(const QString& form, const Deliverable& deliverable)
     static StudentTable students;
     static TempFolder folder;
     static ClockRandomSource random;
-    const QString p = kFontPMincho;
     if (form == "Form1")
         return {std::make_unique<StartWindow>(deliverable),
-                {{"Command1", "QPushButton", "プログラム実行", {}, 2060, 3240, 2535, 855, p, 9, 0},
-                 {"Command2", "QPushButton", "プログラムの解説文を読む", {}, 2060, 1680, 2535, 855, p, 9, 1},
-                 {"Label1", "QLabel", "クラス分けシステム", {}, 1230, 480, 4260, 525, kFontPGothic, 26.25, 2, Fit::SizedToText}},
+                {{"Command1", "QPushButton", "プログラム実行", {}, 2060, 3240, 2535, 855, 0},
+                 {"Command2", "QPushButton", "プログラムの解説文を読む", {}, 2060, 1680, 2535, 855, 1},
+                 {"Label1", "QLabel", "クラス分けシステム", {}, 1230, 480, 4260, 525, 2, Fit::SizedToText, kFontPGothic, 26.25}},
                 "Mｅｎｕ", {6720, 4770}};
     if (form == "Form4")
         return {std::make_unique<ExplanationWindow>(deliverable),
-                {{"Text1", "QPlainTextEdit", shownText(explanationText()), {}, 240, 240, 7695, 4575, p, 9.75, 0},
-                 {"Command1", "QPushButton", "プログラム実行", {}, 3240, 5040, 1695, 615, p, 9, 1}},
+                {{"Text1", "QPlainTextEdit", shownText(explanationText()), {}, 240, 240, 7695, 4575, 0, Fit::Fixed,
+                  kFontPMincho, 9.75},
+                 {"Command1", "QPushButton", "プログラム実行", {}, 3240, 5040, 1695, 615, 1}},
                 "解説文", {8190, 5835}};
     if (form == "Form2")
         return {std::make_unique<ImportWindow>(students, deliverable), importTable(deliverable), "データ読み込み", {8655, 6795}};
@@ -229,21 +215,16 @@ private slots:
         QStringList problems = checkControls(client, w.table);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
 
-        QStringList named, expected;
-        for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            named << control->objectName();
+        // Each row's control is a child of the window; as many children as rows: nothing else stands there.
+        QCOMPARE(client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), qsizetype(w.table.size()));
         std::stable_sort(w.table.begin(), w.table.end(), [](auto& a, auto& b) { return a.tab < b.tab; });
         QStringList order; // the names the Tab key visits: controls with a tab place, labels excepted
         for (const ExpectedControl& e : w.table) {
-            expected << e.name;
             if (e.tab >= 0 && qstrcmp(e.className, "QLabel") != 0)
                 order << e.name;
             // The Windows names are drawn with their substitutes, not a fallback font.
             QCOMPARE(QFontInfo(child(window, e.name)->font()).family().toLower(), QFont::substitute(e.fontFamily).toLower());
         }
-        named.sort();
-        expected.sort();
-        QCOMPARE(named, expected); // nothing but the table stands in the window
 
         // Opens on the first control of the Tab column; real Tab presses go once round.
         auto focused = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "<none>"; };
@@ -265,7 +246,10 @@ private slots:
         }
     }
 
-    void boxesScrollWrapAndFrameAsDesigned()
+    // The text boxes scroll and wrap as designed. The distribution table's box: a sunken two-pixel frame
+    // around 5955 x 3555 twips, 133.4 x 128.7 table units; each text printed with its top left at its point,
+    // gone when cleared.
+    void boxesAsDesigned()
     {
         WindowUnderTest import = makeWindow("Form2", Deliverable::varmesto());
         for (const char* name : {"Text2", "Text8"}) {
@@ -285,12 +269,7 @@ private slots:
         QCOMPARE(text->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
         QVERIFY(text->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOn);
         QCOMPARE(text->textCursor().position(), 0); // opens at its title
-    }
 
-    // The distribution table's box: a sunken two-pixel frame around 5955 x 3555 twips, 133.4 x 128.7 table
-    // units; each text printed with its top left at its point, gone when cleared.
-    void pictureBoxPrintsEachTextAtItsPoint()
-    {
         WindowUnderTest conditions = makeWindow("Form3", Deliverable::varmesto());
         auto* picture = child<PictureBox>(conditions.window.get(), "Picture1");
         QCOMPARE(picture->frameWidth(), 2);

@@ -1,8 +1,6 @@
-// The road into the conditions window. The window chain of both programs: one
-// window at a time, no way back, the close box of any window ends the program.
-// The import window through its own controls: drive, folder and file lists,
-// preview, reading the columns. One whole run through the real windows, the
-// saved file checked against the CSV it came from.
+// The window chain of both programs: one window at a time, no way back, the close box ends the program.
+// The import window's drive, folder and file lists, preview and reading of the columns. One whole run
+// through the real windows, the saved file checked against the CSV it came from.
 
 #include "support/GuiTest.h"
 
@@ -10,11 +8,6 @@
 #include "common/Numbers.h"
 #include "ui/CsvFileListBox.h"
 #include "ui/FolderListBox.h"
-#include "ui/ImportWindow.h"
-
-#include <QComboBox>
-#include <QEventLoop>
-#include <QTimer>
 
 using namespace classdiv;
 using namespace classdiv::testing;
@@ -117,12 +110,7 @@ private slots:
 
         QWidget* window = walk(steps);
         QVERIFY(window);
-        QCOMPARE(window->objectName(), reached);
-        QStringList alive; // of all the windows of the run, only this one remains
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->objectName().startsWith(QLatin1String("Form")))
-                alive << w->objectName();
-        QCOMPARE(alive, QStringList{reached});
+        QCOMPARE(visibleWindowNames(), QStringList{reached}); // walk() saw every window it left unloaded
         QVERIFY(!Dialogs::programEnded());
 
         QVERIFY(window->close());
@@ -287,11 +275,10 @@ private slots:
     void volumeHoldingPicksTheDeepestRoot()
     {
         const std::vector<Volume> list = {{"/", "/"}, {"/media/usb", "usb"}};
+        QCOMPARE(volumeHolding({}, "/home/sensei"), -1);
         for (const auto& [folder, volume] : std::vector<std::pair<QString, int>>{
-                 {"/home/sensei", 0}, {"/media/usb/nen1", 1}, {"/media/usb", 1}, {"/media/usb2/x", 0}, {"/media/usb/../usb/./a", 1}}) {
+                 {"/home/sensei", 0}, {"/media/usb/nen1", 1}, {"/media/usb", 1}, {"/media/usb2/x", 0}, {"/media/usb/../usb/./a", 1}})
             QCOMPARE(volumeHolding(list, folder), volume);
-            QCOMPARE(volumeHolding({}, folder), -1);
-        }
     }
 
     // Through the explanation into the import window, nen1 chosen by a double
@@ -337,7 +324,6 @@ private slots:
         click(form3, "Command5");
         QCOMPARE(Dialogs::takeMessages(), QList<Message>()); // each step went through without a word
 
-        // The saved file against the CSV it came from.
         const QStringList input = cp932Lines(year + QStringLiteral("/nen1.csv")), output = cp932Lines(saved);
         QCOMPARE(input.size(), 241);
         QCOMPARE(output.size(), 1 + 240 + 1 + 1 + 10);

@@ -4,9 +4,6 @@
 #include "import/ImportActions.h"
 #include "ui/Layout.h"
 
-#include <QInputMethodEvent>
-#include <QStandardPaths>
-
 #include <algorithm>
 
 namespace classdiv::testing {

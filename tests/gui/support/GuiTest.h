@@ -1,5 +1,5 @@
 #pragma once
-// Shared helpers of the window tests, with the headers every one of them uses.
+// Shared helpers of the window tests; the QtWidgets module header spares each test its list of Qt headers.
 
 #include "support/TestFiles.h"
 
@@ -11,17 +11,10 @@
 #include "ui/ImportWindow.h"
 #include "ui/PictureBox.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QTest>
+#include <QtWidgets>
 
 #include <memory>
-#include <optional>
 #include <vector>
 
 namespace classdiv::testing {
