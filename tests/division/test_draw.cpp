@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <numeric>
 
 namespace classdiv {
 namespace {
@@ -33,6 +34,13 @@ std::map<QString, int> classSizes(const DivisionYear& year, int g)
     return sizes;
 }
 
+std::vector<int> descending(int n) // n, n - 1, .. 1
+{
+    std::vector<int> order(size_t(n), 0);
+    std::iota(order.rbegin(), order.rend(), 1);
+    return order;
+}
+
 TEST(DrawClasses, EveryBlockHandsOutItsSlotsInTheDrawnOrder)
 {
     const struct {
@@ -51,6 +59,12 @@ TEST(DrawClasses, EveryBlockHandsOutItsSlotsInTheDrawnOrder)
          {"2", "2", "1", "3", "3", "3"}},
         // The largest float below 1 still lands in the block.
         {"one class takes the whole group", {{4, 30}}, {0.99999994f}, {"4"}},
+        // Head counts 1 and 499: one block of 500 slots, drawn from the last slot down.
+        {"the largest block", {{1, 1}, {2, 499}}, numbersForSlots(descending(500), 500), [] {
+             std::vector<const char*> classes(499, "2");
+             classes.push_back("1");
+             return classes;
+         }()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -195,21 +209,6 @@ TEST(DrawClasses, RefusedPressOrEveningOutChangesNothing)
         EXPECT_TRUE(press.state.conditionsPrepared);
         EXPECT_EQ(random.taken(), taken);
     }
-}
-
-TEST(DrawClasses, TheLargestBlockOfFiveHundredSlots)
-{
-    // Head counts 1 and 499 give a block of 500 slots.
-    DivisionYear big({{QStringLiteral("大"), 500, {{1, 1}, {2, 499}}}});
-    std::vector<int> everySlot;
-    for (int s = 500; s >= 1; --s)
-        everySlot.push_back(s);
-    ScriptedRandom random(numbersForSlots(everySlot, 500));
-    Press press;
-    ASSERT_FALSE(press.run(big, random).message);
-    EXPECT_EQ(press.state.blockSize[1], 500);
-    EXPECT_EQ(press.distribution.classHeadCount[1], 1);
-    EXPECT_EQ(press.distribution.classHeadCount[2], 499);
 }
 
 // A source that never reaches slot 2, or groups that do not hold each student
