@@ -37,7 +37,6 @@ inline std::unique_ptr<StudentTable> tableOf(const std::vector<StudentRecord>& s
     return table;
 }
 inline StudentRecord inGroup(const QString& group, const QString& score) { return {{}, {}, {}, group, score}; }
-inline StudentRecord inClass(const QString& newClass, const QString& score) { return {newClass, {}, {}, {}, score}; }
 
 // The new class of every student, by row (entry 0 empty).
 inline std::vector<QString> newClasses(const StudentTable& table)
