@@ -18,7 +18,7 @@ TEST(TextValue, ReadsTheLongestHalfWidthNumberAtTheStart)
         {"-.5", -0.5}, {".", 0}, {"-", 0}, {"1E3", 1000}, {"2.5e-1", 0.25}, {"1D2", 100},
         {"1E", 1}, // an exponent without digits is no exponent
         {"&H1F", 31}, {"&hff", 255}, {"&O17", 15}, {"&o7", 7}, {"&X1", 0}, {"&H", 0},
-        {"&H1G", 1}, {"&O18", 1}, {"&O9", 0}, {"&Hg", 0}, // the digits of the radix only
+        {"&H1G", 1}, {"&O18", 1}, {"&O9", 0}, {"&Hg", 0}, {"&H1@", 1}, // the digits of the radix only
         {"１２", 0}, {"1２", 1},          // full-width digits are no number
         {"\xe3\x80\x80" "5", 0},          // nor is an ideographic space a blank
     };

@@ -53,6 +53,9 @@ TEST(TextFiles, ReadReportsEachKindOfFailure)
     EXPECT_EQ(readTextFile(dir.file("bad.csv")).status, ReadStatus::InvalidEncoding);
     EXPECT_EQ(readTextFile(dir.file("gone/missing.csv")).status, ReadStatus::NotFound);
     EXPECT_EQ(readTextFile(dir.file("sub")).status, ReadStatus::Unreadable);
+    QFile largest(dir.file("largest.csv")); // the largest file that is read
+    ASSERT_TRUE(largest.open(QIODevice::WriteOnly) && largest.resize(kMaxTextFileBytes));
+    EXPECT_EQ(readTextFile(largest.fileName()).status, ReadStatus::Ok);
 }
 
 TEST(TextFiles, AtomicWriteNeverLeavesAHalfWrittenFile)
