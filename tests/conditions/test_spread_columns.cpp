@@ -25,12 +25,12 @@ struct Imported {
     std::unique_ptr<StudentTable> table = std::make_unique<StudentTable>();
     QString csv() const { return folder.file(u"nen1.csv"_s); }
     QByteArray stored() const { return readBytes(spreadFilePath(csv())); }
-    explicit Imported(const QString& text = kYear)
+    explicit Imported(const QString& text = kYear, const ReadColumnsInput& boxes = {"5", "1", "3", "4", "5"})
     {
         ImportWindowState state;
         EXPECT_TRUE(writeBytes(csv(), testing::cp932(text)));
         EXPECT_FALSE(preview({folder.path(), folder.path(), u"nen1.csv"_s, u"nen1.csv"_s}, state, *table).message);
-        EXPECT_FALSE(readColumns({"5", "1", "3", "4", "5"}, state, *table).message);
+        EXPECT_FALSE(readColumns(boxes, state, *table).message);
     }
 };
 
@@ -116,6 +116,9 @@ TEST(SpreadColumns, RefusesACsvThatNoLongerHoldsTheStudentsItWasReadFrom)
         EXPECT_EQ(csv.rows.size(), c.usable ? 5u : 0u) << c.name;
         EXPECT_EQ(acceptSpreadColumns(*year.table, "2", "").rules.has_value(), c.usable) << c.name;
     }
+    // Fields that run on past the last line's row, unchanged since they were read: still the same students.
+    Imported drifting(u"a,b\r\n1,2\r\n3,4\r\n5,6\r\n7,8,9,10\r\n"_s, {"2", "1", "2", "1", "2"});
+    EXPECT_EQ(readCurrentCsv(*drifting.table).message, std::nullopt);
 }
 
 } // namespace
