@@ -35,7 +35,7 @@ TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
 {
     const std::vector<Student> students{
         {"2", "90", "10"}, {"1", "84.5", "2"}, {"2", "40", "1組"}, {"11", "99", "2"},
-        {"1", "61", ""},   {"", "50", "2"},    {"1", "70", "10"},  {"2", "55", "2"},
+        {"1", "61", ""},   {"", "50", "2"},    {"1", "70", "10"},  {"2", "55", "7"}, // the last one's value its own
     };
     auto table = std::make_unique<StudentTable>();
     table->lineCount = static_cast<int16_t>(students.size() + 1);
@@ -53,15 +53,15 @@ TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
     const YearSummary year = summarizeYear(*table, distribution, mix);
     ASSERT_EQ(year.classes.size(), 2u) << "class 11 and the student of no class have no row";
     EXPECT_FLOAT_EQ(year.overallAverage, distribution.overallAverage);
-    EXPECT_EQ(year.mixValues, (QStringList{"1組", "2", "10", kEmptyMixValue}));
+    EXPECT_EQ(year.mixValues, (QStringList{"1組", "2", "7", "10", kEmptyMixValue}));
     const struct {
         int classNumber;
         QString label;
         std::vector<double> scores;
         std::vector<int> mixCounts;
     } expected[] = {
-        {1, "１組", {61, 70, 84.5}, {0, 1, 1, 1}},
-        {2, "２組", {40, 55, 90}, {1, 1, 1, 0}},
+        {1, "１組", {61, 70, 84.5}, {0, 1, 0, 1, 1}},
+        {2, "２組", {40, 55, 90}, {1, 0, 1, 1, 0}},
     };
     for (size_t i = 0; i < 2; ++i) {
         const ClassSummary& c = year.classes[i];

@@ -149,11 +149,13 @@ TEST(ClassRoster, ClassesOrderAndSheets)
     // Class "10" after "2"; names in Japanese reading order, ties in file order.
     auto table = testing::tableOf({{"10", "1", "さとう", "G", "50"}, {"2", "2", "いとう", "G", "70"},
                                    {"10", "3", "あべ", "G", "90"}, {"10", "4", "かとう", "G", "50"},
-                                   {"2", "5", "うえだ", "G", "60"}});
+                                   {"2", "5", "うえだ", "G", "60"}, {"2", "6", "生徒10", "G", "1"},
+                                   {"2", "7", "生徒9", "G", "1"}});
     EXPECT_EQ(classesInUse(*table), (std::vector<QString>{"2", "10"}));
     EXPECT_EQ(rosterRows(*table, "10", RosterOrder::Score), (std::vector<int>{3, 1, 4}));
     EXPECT_EQ(rosterRows(*table, "10", RosterOrder::Name), (std::vector<int>{3, 4, 1}));
     EXPECT_EQ(rosterRows(*table, "10", RosterOrder::File), (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(rosterRows(*table, "2", RosterOrder::Name), (std::vector<int>{2, 5, 7, 6})); // 9 before 10
     EXPECT_EQ(classLabel("2") + classLabel("10"), QStringLiteral("２組10組"));
 
     // Sheets: every student once, a class over pages only past one page's rows,
