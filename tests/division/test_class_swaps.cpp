@@ -116,7 +116,8 @@ TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
     SpreadRules rules;
     rules.marks.assign(41, QString());
     rules.marks[39] = rules.marks[4] = QStringLiteral("A");
-    ASSERT_TRUE(findRuleBreaks(*table, newClasses(*table), distribution.bands, rules).empty());
+    rules.marks[5] = rules.marks[7] = QStringLiteral("C"); // together in class 1 from the draw on
+    ASSERT_EQ(findRuleBreaks(*table, newClasses(*table), distribution.bands, rules).marks.size(), 1u);
 
     const struct {
         int a, b;
@@ -142,6 +143,10 @@ TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
     EXPECT_EQ(rowsOfBreak(*table, distribution.bands, made.bands[2]), (std::vector<int>{37, 38, 39, 40}));
     EXPECT_EQ(ruleBreakNote(made, distribution.bands),
               QStringLiteral("成績の層の偏り: １組「G」37点以上が0人（目安2.0人）ほか3か所"));
+    // The C pair moved together into class 2: a break of the swaps, not the one of the draw.
+    swaps.swap(*table, distribution, 5, 6);
+    swaps.swap(*table, distribution, 7, 8);
+    EXPECT_EQ(swaps.breaksMadeByHand(*table, distribution, rules).marks.size(), 1u);
 }
 
 TEST(ClassRoster, ClassesOrderAndSheets)
