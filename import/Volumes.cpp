@@ -20,17 +20,12 @@ bool isPseudoType(const QByteArray& type)
     return pseudo.contains(type);
 }
 
-bool isUnder(const QString& path, const QString& folder)
-{
-    return path == folder || path.startsWith(folder + u'/');
-}
-
 bool isSystemPlace(const QString& path)
 {
-    if (isUnder(path, QStringLiteral("/run/media")))
+    if (holdsFolder(QStringLiteral("/run/media"), path))
         return false;
     for (const char* folder : {"/proc", "/sys", "/dev", "/run", "/snap"}) {
-        if (isUnder(path, QString::fromLatin1(folder)))
+        if (holdsFolder(QString::fromLatin1(folder), path))
             return true;
     }
     return false;
@@ -46,6 +41,23 @@ bool isRemovablePlace(const QString& path)
 }
 
 } // namespace
+
+bool holdsFolder(const QString& root, const QString& folder)
+{
+    return folder == root || folder.startsWith(root.endsWith(u'/') ? root : root + u'/');
+}
+
+int volumeHolding(const std::vector<Volume>& volumes, const QString& folder)
+{
+    const QString cleaned = QDir::cleanPath(folder);
+    int best = -1;
+    for (int i = 0; i < static_cast<int>(volumes.size()); ++i) {
+        const QString root = QDir::cleanPath(volumes[i].rootPath);
+        if (holdsFolder(root, cleaned) && (best < 0 || root.size() > QDir::cleanPath(volumes[best].rootPath).size()))
+            best = i;
+    }
+    return best;
+}
 
 std::vector<Volume> orderVolumes(const std::vector<MountEntry>& mounts)
 {

@@ -35,6 +35,11 @@ struct MountEntry {
 };
 std::vector<Volume> orderVolumes(const std::vector<MountEntry>& mounts);
 
+// Whether the folder is the root or lies below it; both paths cleaned.
+bool holdsFolder(const QString& root, const QString& folder);
+// The volume that holds the folder: the longest root that is the folder or one of its parents; -1 when none.
+int volumeHolding(const std::vector<Volume>& volumes, const QString& folder);
+
 inline const QString kInsertDiskMessage = QStringLiteral("フロッピィーディスクをセットしてください。");
 inline const QString kUnexpectedDriveMessage = QStringLiteral("予期しないエラーが発生しましたので強制終了します。");
 

@@ -25,14 +25,6 @@ VolumeAccess& sharedVolumeAccess()
     return access;
 }
 
-bool holds(const QString& root, const QString& folder)
-{
-    if (folder == root)
-        return true;
-    const QString prefix = root.endsWith(u'/') ? root : root + u'/';
-    return folder.startsWith(prefix);
-}
-
 QPlainTextEdit* makeMultiLineBox(QWidget* window, const char* name, const QString& tip, int left, int top, int width,
                                  int height)
 {
@@ -48,18 +40,6 @@ QPlainTextEdit* makeMultiLineBox(QWidget* window, const char* name, const QStrin
 }
 
 } // namespace
-
-int volumeHolding(const std::vector<Volume>& volumes, const QString& folder)
-{
-    const QString cleaned = QDir::cleanPath(folder);
-    int best = -1;
-    for (int i = 0; i < static_cast<int>(volumes.size()); ++i) {
-        const QString root = QDir::cleanPath(volumes[i].rootPath);
-        if (holds(root, cleaned) && (best < 0 || root.size() > QDir::cleanPath(volumes[best].rootPath).size()))
-            best = i;
-    }
-    return best;
-}
 
 void ImportWindow::setVolumeAccess(VolumeAccess access) { sharedVolumeAccess() = std::move(access); }
 VolumeAccess ImportWindow::volumeAccess() { return sharedVolumeAccess(); }
@@ -211,7 +191,7 @@ void ImportWindow::folderChanged(const QString& folder)
 {
     m_files->setFolder(folder);
     const int volume = m_drive->currentIndex();
-    if (volume >= 0 && holds(QDir::cleanPath(m_drive->itemData(volume).toString()), folder))
+    if (volume >= 0 && holdsFolder(QDir::cleanPath(m_drive->itemData(volume).toString()), folder))
         m_folderOnVolume.insert(m_drive->itemData(volume).toString(), folder);
 }
 

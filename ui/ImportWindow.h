@@ -84,7 +84,4 @@ private:
 
 inline const QString kImportCaption = QStringLiteral("データ読み込み");
 
-// The volume that holds the folder: the longest root that is the folder or one of its parents; -1 when none.
-int volumeHolding(const std::vector<Volume>& volumes, const QString& folder);
-
 } // namespace classdiv

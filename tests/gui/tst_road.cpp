@@ -272,15 +272,6 @@ private slots:
         }
     }
 
-    void volumeHoldingPicksTheDeepestRoot()
-    {
-        const std::vector<Volume> list = {{"/", "/"}, {"/media/usb", "usb"}};
-        QCOMPARE(volumeHolding({}, "/home/sensei"), -1);
-        for (const auto& [folder, volume] : std::vector<std::pair<QString, int>>{
-                 {"/home/sensei", 0}, {"/media/usb/nen1", 1}, {"/media/usb", 1}, {"/media/usb2/x", 0}, {"/media/usb/../usb/./a", 1}})
-            QCOMPARE(volumeHolding(list, folder), volume);
-    }
-
     // Through the explanation into the import window, nen1 chosen by a double
     // click in Dir1, nen1.csv by a click, columns 1, 3, 6, 7 read, the
     // conditions read back, one press, the save and the end.

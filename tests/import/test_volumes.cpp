@@ -38,6 +38,12 @@ TEST(Volumes, RootFirstThenRemovableThenOtherRealMounts)
     EXPECT_EQ(labelled[1].displayName, u"ＵＳＢ (/media/usb)"_s);
     ASSERT_FALSE(listVolumes().empty());
     EXPECT_EQ(listVolumes().front().rootPath, "/");
+
+    // The volume of a folder is its deepest root.
+    EXPECT_EQ(volumeHolding({}, "/home/sensei"), -1);
+    for (const auto& [folder, volume] : std::vector<std::pair<QString, int>>{
+             {"/home/sensei", 0}, {"/media/usb/nen1", 1}, {"/media/usb", 1}, {"/media/usb2/x", 0}, {"/media/usb/../usb/./a", 1}})
+        EXPECT_EQ(volumeHolding(labelled, folder), volume) << qPrintable(folder);
 }
 
 TEST(Volumes, CheckTellsReadyFromMissingMedium)
