@@ -5,7 +5,6 @@
 #include "support/Years.h"
 
 #include <QDir>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -145,41 +144,6 @@ TEST(SaveResult, AFailedOrRefusedSaveKeepsTheEarlierFileAndSaysWhy)
     }
     EXPECT_EQ(readBytes(target), earlier);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList("result.csv"));
-}
-
-// The saved file read back by Python's csv module with the cp932 codec, as a
-// spreadsheet would read it; the check must reject broken files, or its pass proves nothing.
-TEST(ResultFileReadBack, PythonCsvModuleSeesEveryRowAndColumn)
-{
-    TempFolder folder;
-    StudentTable table = smallYear();
-    table.resultPath = folder.file("new_classes.csv");
-    ASSERT_EQ(saveResult(table, smallYearDistribution()), std::nullopt);
-    const QByteArray good = readBytes(table.resultPath);
-    const int students = table.studentCount();
-    const struct {
-        const char* what;
-        QByteArray bytes;
-        int students;
-        int exitCode;
-    } cases[] = {
-        {"the saved file", good, students, 0},
-        {"a student too many expected", good, students + 1, 1},
-        {"a name split by its comma", QByteArray(good).replace(testing::cp932(u8("\"山田, 太郎\"")),
-                                                                testing::cp932(u8("山田, 太郎"))), students, 1},
-        {"bare line feeds", QByteArray(good).replace("\r\n", "\n"), students, 1},
-        {"a score written with a comma", QByteArray(good).replace(",78.5\r\n", ",78,5\r\n"), students, 1},
-    };
-    for (const auto& c : cases) {
-        ASSERT_TRUE(c.exitCode == 0 || c.bytes != good || c.students != students) << "changes nothing: " << c.what;
-        const QString path = folder.file("checked.csv");
-        ASSERT_TRUE(writeBytes(path, c.bytes));
-        QProcess python;
-        python.setProcessChannelMode(QProcess::MergedChannels);
-        python.start("python3", {CLASSDIV_SOURCE_DIR "/tests/python/check_result.py", path, QString::number(c.students)});
-        ASSERT_TRUE(python.waitForFinished(60000)) << "python3 did not run: " << qPrintable(python.errorString());
-        EXPECT_EQ(python.exitCode(), c.exitCode) << c.what << ": " << python.readAll().constData();
-    }
 }
 
 } // namespace

@@ -1,16 +1,20 @@
 #!/usr/bin/env python3
 """Reads a saved result file with Python's own csv module and checks its shape.
 
-usage: check_result.py FILE STUDENTS [--utf8]
+usage: check_result.py [--self-test] FILE STUDENTS [--utf8]
 
 A second, independent reader: if a teacher's spreadsheet would split a name,
 lose a line or see an extra row, this reader sees it too. Exit status 0 when
 the file holds a header, STUDENTS student lines, the distribution table title,
 its nine-field heading and ten class lines; 1 with the reason otherwise.
+
+With --self-test the file must pass and each of a few damaged copies of it
+must fail: a check that passes broken files proves nothing.
 """
 
 import csv
 import io
+import re
 import sys
 
 CLASS_LABELS = ["１組", "２組", "３組", "４組", "５組", "６組", "７組", "８組", "９組", "10組"]
@@ -94,20 +98,44 @@ def check(data, students, encoding):
           f"{len(rows)} rows: {students} students, the distribution table and 10 class lines")
 
 
+# Damaged copies of a good file: (what, bytes, students).
+def damaged(data, students):
+    yield "a student too many expected", data, students + 1
+    yield "a name split by its comma", re.sub(rb'(?<=,)"([^"]*,[^"]*)"(?=,|\r\n)', rb"\1", data, count=1), students
+    yield "bare line feeds", data.replace(b"\r\n", b"\n"), students
+    yield "a score written with a comma", re.sub(rb",(\d+)\.(\d+)\r\n", rb",\1,\2\r\n", data, count=1), students
+
+
+def self_test(data, students, encoding):
+    check(data, students, encoding)
+    for what, bad, expected in damaged(data, students):
+        if bad == data and expected == students:
+            fail(f"self-test: the damage changes nothing: {what}")
+        try:
+            check(bad, expected, encoding)
+        except SystemExit:
+            continue
+        fail(f"self-test: a file with {what} passed")
+    print("check_result: every damaged copy failed")
+
+
 def main(argv):
-    if len(argv) not in (3, 4) or (len(argv) == 4 and argv[3] != "--utf8"):
-        fail("usage: check_result.py FILE STUDENTS [--utf8]")
+    args = argv[1:]
+    testing = args[:1] == ["--self-test"]
+    args = args[1:] if testing else args
+    if len(args) not in (2, 3) or (len(args) == 3 and args[2] != "--utf8"):
+        fail("usage: check_result.py [--self-test] FILE STUDENTS [--utf8]")
     try:
-        students = int(argv[2])
+        students = int(args[1])
     except ValueError:
-        fail(f"STUDENTS must be a number, not {argv[2]!r}")
-    encoding = "utf-8" if len(argv) == 4 else "cp932"
+        fail(f"STUDENTS must be a number, not {args[1]!r}")
+    encoding = "utf-8" if len(args) == 3 else "cp932"
     try:
-        with open(argv[1], "rb") as file:
+        with open(args[0], "rb") as file:
             data = file.read()
     except OSError as error:
-        fail(f"cannot read {argv[1]}: {error}")
-    check(data, students, encoding)
+        fail(f"cannot read {args[0]}: {error}")
+    (self_test if testing else check)(data, students, encoding)
 
 
 if __name__ == "__main__":
