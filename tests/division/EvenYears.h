@@ -6,7 +6,7 @@
 
 #include "conditions/ConditionsFile.h"
 #include "conditions/GroupTable.h"
-#include "import/ImportActions.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,14 +49,8 @@ struct ExampleYear {
     ExampleYear()
     {
         const QString folder = QStringLiteral(CLASSDIV_SOURCE_DIR "/examples");
-        const QString file = QStringLiteral("nen1.csv");
-        // The old class is read in as the name once, to have it by row.
-        auto other = std::make_unique<StudentTable>();
-        ImportWindowState state;
-        if (preview({folder, folder, file, file}, state, *other).message
-            || readColumns({"8", "1", "2", "6", "7"}, state, *other).message
-            || preview({folder, folder, file, file}, state, *table).message
-            || readColumns({"8", "1", "3", "6", "7"}, state, *table).message)
+        auto other = std::make_unique<StudentTable>(); // the old class read in as the name, to have it by row
+        if (!readExampleYear(folder, *other, QStringLiteral("2")) || !readExampleYear(folder, *table))
             throw std::runtime_error("the example year does not read");
         oldClass.push_back(QString());
         for (int e = 1; e <= table->studentCount(); ++e)

@@ -15,15 +15,13 @@ using namespace classdiv;
 
 namespace {
 
-std::unique_ptr<StudentTable> year()
+std::unique_ptr<StudentTable> year() // groups A, B, C of 7, 12 and 21 students
 {
-    auto table = std::make_unique<StudentTable>();
-    const int sizes[] = {0, 7, 12, 21};
-    for (int g = 1, row = 1; g <= 3; ++g)
-        for (int w = 1; w <= sizes[g]; ++w, ++row)
-            table->records[row] = {{}, QString::number(row), {}, QString(QChar(u'A' + g - 1)), QString::number(w * 7 % 100)};
-    table->lineCount = 1 + 7 + 12 + 21;
-    return table;
+    std::vector<StudentRecord> students;
+    for (int g = 0, sizes[] = {7, 12, 21}; g < 3; ++g)
+        for (int w = 1; w <= sizes[g]; ++w)
+            students.push_back(testing::inGroup(QString(QChar(u'A' + g)), QString::number(w * 7 % 100)));
+    return testing::tableOf(students);
 }
 
 } // namespace

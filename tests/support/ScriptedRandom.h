@@ -1,5 +1,5 @@
 #pragma once
-// A random source for tests: hands out fixed numbers in order and counts re-seeds.
+// A random source for tests: hands out fixed numbers in order, over and over, and counts re-seeds.
 
 #include "division/RandomSource.h"
 
@@ -11,18 +11,14 @@ namespace classdiv::testing {
 
 class ScriptedRandom final : public RandomSource {
 public:
-    explicit ScriptedRandom(std::vector<float> numbers, bool repeat = true)
-        : m_numbers(std::move(numbers)), m_repeat(repeat) {}
+    explicit ScriptedRandom(std::vector<float> numbers) : m_numbers(std::move(numbers)) {}
 
     float next() override
     {
         if (m_numbers.empty())
             throw std::logic_error("ScriptedRandom has no numbers");
-        if (m_next >= m_numbers.size()) {
-            if (!m_repeat)
-                throw std::logic_error("ScriptedRandom ran out of numbers");
+        if (m_next >= m_numbers.size())
             m_next = 0;
-        }
         ++m_taken;
         return m_numbers[m_next++];
     }
@@ -33,7 +29,6 @@ public:
 
 private:
     std::vector<float> m_numbers;
-    bool m_repeat;
     std::size_t m_next = 0;
     std::size_t m_taken = 0;
     std::size_t m_reseeds = 0;

@@ -1,7 +1,6 @@
 #include "support/GuiTest.h"
 
 #include "common/TextFile.h"
-#include "import/ImportActions.h"
 #include "ui/Layout.h"
 
 #include <algorithm>
@@ -56,14 +55,6 @@ bool copyExamples(const QString& folder, const QStringList& names)
     return std::all_of(names.begin(), names.end(), [&](const QString& name) {
         return writeBytes(folder + u'/' + name, readBytes(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/") + name));
     });
-}
-
-bool readExampleYear(const QString& folder, StudentTable& table)
-{
-    ImportWindowState state;
-    const QString name = QStringLiteral("nen1.csv");
-    return !preview({folder, folder, name, name}, state, table).message &&
-           !readColumns({"8", "1", "3", "6", "7"}, state, table).message && table.lineCount == 241;
 }
 
 QStringList cp932Lines(const QString& path)

@@ -48,8 +48,6 @@ void typeInto(QLineEdit* box, const QString& text);
 
 // Copies files of examples/ into `folder`.
 bool copyExamples(const QString& folder, const QStringList& names);
-// Reads nen1.csv of `folder` as the import window does (columns 1, 3, 6, 7 of 8).
-bool readExampleYear(const QString& folder, StudentTable& table);
 // A CP932 file's CRLF-ended lines; none when it does not read.
 QStringList cp932Lines(const QString& path);
 // The distribution table of the students' classes as they stand.
