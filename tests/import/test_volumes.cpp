@@ -39,8 +39,9 @@ TEST(Volumes, RootFirstThenRemovableThenOtherRealMounts)
     ASSERT_FALSE(listVolumes().empty());
     EXPECT_EQ(listVolumes().front().rootPath, "/");
 
-    // The volume of a folder is its deepest root.
+    // The volume of a folder is its deepest root, wherever it stands in the list.
     EXPECT_EQ(volumeHolding({}, "/home/sensei"), -1);
+    EXPECT_EQ(volumeHolding({labelled[1], labelled[0]}, "/media/usb/nen1"), 0);
     for (const auto& [folder, volume] : std::vector<std::pair<QString, int>>{
              {"/home/sensei", 0}, {"/media/usb/nen1", 1}, {"/media/usb", 1}, {"/media/usb2/x", 0}, {"/media/usb/../usb/./a", 1}})
         EXPECT_EQ(volumeHolding(labelled, folder), volume) << qPrintable(folder);
