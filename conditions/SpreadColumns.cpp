@@ -151,8 +151,9 @@ CurrentCsv readCurrentCsv(const StudentTable& table)
         csv.message = file.message;
         return csv;
     }
-    const std::optional<ColumnCount> count = countColumns(*file.text, table.lineCount);
-    if (file.encoding != table.encoding || splitLines(*file.text).size() != table.lineCount || !count ||
+    const CsvShape shape = measureCsv(*file.text);
+    const std::optional<ColumnCount> count = countColumns(shape);
+    if (file.encoding != table.encoding || shape.rows != table.lineCount || !count ||
         count->columns < 1) {
         csv.message = errorMessage(kCsvChangedMessage);
         return csv;

@@ -44,21 +44,11 @@ LoadedFile loadFile(const QString& path, const QString& missingText, StudentTabl
     return {std::move(content.text), std::nullopt, content.encoding};
 }
 
-std::optional<ColumnCount> countColumns(const QString& text, int16_t lineCount)
+std::optional<ColumnCount> countColumns(const CsvShape& shape)
 {
-    // The fields, with the same reader the column reader uses.
-    CsvFieldReader reader(text);
-    int fieldCount = 0;
-    while (!reader.atEnd()) {
-        reader.readField();
-        if (fieldCount == kMaxCount)
-            return std::nullopt;
-        ++fieldCount;
-    }
-    if (lineCount < 1)
+    if (shape.fields > kMaxCount || shape.rows < 1)
         return std::nullopt;
-    // Fits: fieldCount <= 32767 and lineCount >= 1.
-    return ColumnCount{int16_t(fieldCount), int16_t(roundHalfEven(double(fieldCount) / double(lineCount)))};
+    return ColumnCount{int16_t(shape.fields), int16_t(roundHalfEven(double(shape.fields) / double(shape.rows)))};
 }
 
 QString joinPath(const QString& folder, const QString& name)
@@ -89,8 +79,11 @@ PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, Stud
         outcome.message = file.message;
         return outcome;
     }
+    // A student is a row of the CSV: a note cell holding a line break (Alt+Enter
+    // in a spreadsheet) makes two lines of the file but stays one row.
     const QStringList lines = splitLines(*file.text);
-    if (lines.size() > kStudentRows) {
+    const CsvShape shape = measureCsv(*file.text);
+    if (shape.rows > kStudentRows) {
         // The table holds 500 students; a larger file is refused whole
         // rather than cut off unnoticed.
         outcome.message = errorMessage(kTooManyStudentsMessage);
@@ -105,10 +98,10 @@ PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, Stud
         previewText += QStringLiteral("\r\n");
     }
     state.previewText = std::move(previewText);
-    table.lineCount = int16_t(lines.size());
+    table.lineCount = int16_t(shape.rows);
 
     // 4., 5.
-    const std::optional<ColumnCount> count = countColumns(*file.text, table.lineCount);
+    const std::optional<ColumnCount> count = countColumns(shape);
     if (!count)
         return outcome; // the field count no longer fits: ends silently
     state.fieldCount = count->fields;
@@ -154,7 +147,7 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
         outcome.message = file.message;
         return outcome;
     }
-    if (splitLines(*file.text).size() > kStudentRows) {
+    if (measureCsv(*file.text).rows > kStudentRows) {
         outcome.message = errorMessage(kTooManyStudentsMessage);
         return outcome;
     }

@@ -2,6 +2,7 @@
 // The actions of the import window: preview and reading the four columns.
 
 #include "common/Message.h"
+#include "import/CsvFieldReader.h"
 #include "import/StudentTable.h"
 
 #include <QString>
@@ -46,13 +47,13 @@ struct LoadedFile {
 LoadedFile loadFile(const QString& path, const QString& missingText, StudentTable* rememberEncoding = nullptr);
 
 // The preview's count: the fields of the whole text, read with the field
-// reader, and their number divided by lineCount, rounded half to even.
-// nullopt when there are more than 32767 fields or no line.
+// reader, and their number divided by the rows, rounded half to even.
+// nullopt when there are more than 32767 fields or no row.
 struct ColumnCount {
     int16_t fields = 0;
     int16_t columns = 0;
 };
-std::optional<ColumnCount> countColumns(const QString& text, int16_t lineCount);
+std::optional<ColumnCount> countColumns(const CsvShape& shape);
 
 // Joins a folder and a name with exactly one '/' (none added after a root).
 QString joinPath(const QString& folder, const QString& name);
@@ -87,7 +88,7 @@ inline const QString kTooManyStudentsMessage = QStringLiteral(
     "ファイルは読み込みませんでした。");
 inline const QString kInvalidTextMessage = QStringLiteral(
     "このファイルには文字として読めない部分があります。\n"
-    "Shift-JIS（または UTF-8 BOM付き）のＣＳＶファイルを選んでください。");
+    "Shift-JIS または UTF-8 で保存したＣＳＶファイルを選んでください。");
 inline const QString kFileTooLargeMessage = QStringLiteral(
     "ファイルが大きすぎて読み込めません。目的のＣＳＶファイルかどうか確認してください。");
 inline const QString kFileGoneMessage = QStringLiteral(

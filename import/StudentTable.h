@@ -25,7 +25,9 @@ inline constexpr int kMaxStudents = kStudentRows - 1;
 
 struct StudentTable {
     std::array<StudentRecord, kStudentRows> records;
-    int16_t lineCount = 0; // lines of the CSV, first line included, as the preview counted them
+    // Rows of the CSV, the item names' row included, as the preview counted
+    // them with the field reader: a line break inside a quoted cell starts no row.
+    int16_t lineCount = 0;
     QString csvPath;       // full name of the chosen CSV; names the conditions file too
     QString resultPath;    // name chosen in the save dialog
     // Encoding of the CSV last previewed; the files written for it use the same.

@@ -68,7 +68,7 @@ DistributionTable smallYearDistribution()
 TEST(ResultFile, MatchesTheHandWrittenFiles)
 {
     StudentTable utf8 = tableOf({{"3", "1001", "생도 €", "A1", "78"}}); // exists only in UTF-8
-    utf8.encoding = TextEncoding::Utf8WithBom;
+    utf8.encoding = TextEncoding::Utf8;
     StudentTable leftovers = tableOf({{"1", "1001", "", "音男", "78"}, {"2", "1002", "", "音女", "85"}}, "");
     leftovers.records[3] = StudentRecord{u8("1"), u8("9999"), u8("前の生徒"), u8("B"), u8("50")}; // beyond the students
     const struct {
@@ -81,6 +81,7 @@ TEST(ResultFile, MatchesTheHandWrittenFiles)
         {"small_year.csv", smallYear(), smallYearDistribution()},
         {"no_name_column.csv", leftovers, {}},
         {"utf8_bom.csv", utf8, {}},
+        {"two_line_name.csv", tableOf({{"3", "1001", "山田 太郎\nやまだ たろう", "A1", "78"}}), {}},
     };
     for (const auto& c : cases) {
         const ResultFileContent content = formatResultFile(c.table, c.distribution);

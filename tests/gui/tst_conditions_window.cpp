@@ -379,7 +379,7 @@ private slots:
 
         // Old classes to mix: a third chart and the deviation; gone again without them.
         SpreadRules rules{{}, {QString()}};
-        const QStringList csv = cp932Lines(f.folder.file("nen1.csv"));
+        const QStringList csv = textLines(f.folder.file("nen1.csv"));
         for (int r = 1; r <= 240; ++r)
             rules.mixValues.push_back(csv[r].section(u',', 1, 1));
         f.window->setSpreadRules(rules);
@@ -547,7 +547,7 @@ private slots:
         QCOMPARE(f.press("Command5"), QList<Message>());
 
         // The saved file holds the classes the window shows, every pair of marked students apart.
-        const QStringList input = cp932Lines(f.folder.file("nen1.csv")), output = cp932Lines(f.folder.file("kekka.csv"));
+        const QStringList input = textLines(f.folder.file("nen1.csv")), output = textLines(f.folder.file("kekka.csv"));
         QVERIFY(output.size() > 241);
         std::map<QString, QStringList> classesOfMark;
         for (int r = 1; r <= 240; ++r) {

@@ -39,12 +39,21 @@ TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
         std::optional<Message> message = {};
         qint64 sparseSize = 0;
         TextEncoding encoding = TextEncoding::Cp932; // remembered for the files written for this CSV
+        int shownLines = 0; // lines Text2 shows, when not lineCount
     } cases[] = {
         {"41 lines of 6 fields", files::cp932(lines41), 41, 246, "6"},
         {"a trailing empty line still gives 6", files::cp932(lines41 + u"\r\n"_s), 42, 247, "6"},
         {"lone LF line ends", files::cp932(QString(lines41).replace(u"\r\n"_s, u"\n"_s)), 41, 246, "6"},
         {"lone CR line ends", files::cp932(QString(lines41).replace(u"\r\n"_s, u"\r"_s)), 41, 246, "6"},
-        {"UTF-8 with byte order mark", utf8WithBom(lines41), 41, 246, "6", {}, 0, TextEncoding::Utf8WithBom},
+        {"UTF-8 with byte order mark", utf8WithBom(lines41), 41, 246, "6", {}, 0, TextEncoding::Utf8},
+        {"UTF-8 without a mark", lines41.toUtf8(), 41, 246, "6", {}, 0, TextEncoding::Utf8},
+        {"ASCII only stays CP932", "id,score\r\n1,78\r\n", 2, 4, "2"},
+        // Students are rows: a note over two lines is one cell of one row.
+        {"a quoted note over two lines", files::cp932(u"番号,備考,点数\r\n1,\"アレルギー：卵\r\n給食は除去食\",78\r\n2,,64\r\n"_s),
+         3, 9, "3", {}, 0, TextEncoding::Cp932, 4},
+        {"501 rows over more lines are 500 students",
+         files::cp932(files::studentLines(501, 2).replace(u"101,102"_s, u"101,\"1\n0\n2\""_s)), 501, 1002, "2", {}, 0,
+         TextEncoding::Cp932, 503},
         {"2.5 goes to the even neighbour 2", files::cp932(u"a,b,c,d\r\n1\r\n"_s), 2, 5, "2"},
         {"3.5 goes to the even neighbour 4", files::cp932(u"a,b,c,d,e,f\r\n1\r\n"_s), 2, 7, "4"},
         {"501 lines are 500 students", files::cp932(files::studentLines(501, 2)), 501, 1002, "2"},
@@ -70,7 +79,7 @@ TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
         ImportWindowState state;
         StudentTable table;
         table.lineCount = 99;
-        table.encoding = TextEncoding::Utf8WithBom;
+        table.encoding = TextEncoding::Utf8;
         const PreviewOutcome outcome = preview({folder.path(), folder.path(), u"x.csv"_s, u"nen2.csv"_s}, state, table);
         EXPECT_EQ(outcome.message, c.message) << c.name;
         EXPECT_EQ(table.lineCount, c.lineCount) << c.name;
@@ -82,7 +91,7 @@ TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
         if (c.text3) {
             EXPECT_EQ(state.columnCount, c.text3->toInt()) << c.name;
             EXPECT_EQ(outcome.text2, state.previewText) << c.name;
-            EXPECT_EQ(state.previewText.count(u"\r\n"_s), c.lineCount) << c.name;
+            EXPECT_EQ(state.previewText.count(u"\r\n"_s), c.shownLines ? c.shownLines : c.lineCount) << c.name;
             EXPECT_EQ(table.encoding, c.encoding) << c.name;
         } else {
             EXPECT_EQ(outcome.text2, std::nullopt) << c.name;
