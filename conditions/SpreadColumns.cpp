@@ -59,22 +59,26 @@ std::optional<int16_t> parseColumnLine(QByteArrayView line)
 
 // Every item the import took from the CSV must still stand in one column of
 // the same rows; an item that was not read (all empty) proves nothing.
-bool matchesStudents(const std::vector<QStringList>& rows, const StudentTable& table, int columnCount)
+bool matchesStudents(const std::vector<QStringList>& rows, const Students& students, int columnCount)
 {
-    using Item = QString StudentRecord::*;
-    static constexpr std::array<Item, 4> items{
-        &StudentRecord::studentId, &StudentRecord::name, &StudentRecord::group, &StudentRecord::score};
-    for (const Item item : items) {
+    const auto itemOf = [&](int item, size_t r) -> const QString& {
+        const StudentRecord& names = students.itemNames;
+        if (r == 0)
+            return item == 0 ? names.studentId : item == 1 ? names.name : item == 2 ? names.group : names.score;
+        const Student& s = students[static_cast<int>(r)];
+        return item == 0 ? s.id : item == 1 ? s.name : item == 2 ? s.group : s.scoreText;
+    };
+    for (int item = 0; item < 4; ++item) {
         bool wasRead = false;
         for (size_t r = 0; r < rows.size(); ++r)
-            wasRead = wasRead || !(table.records[r].*item).isEmpty();
+            wasRead = wasRead || !itemOf(item, r).isEmpty();
         if (!wasRead)
             continue;
         bool found = false;
         for (int c = 0; c < columnCount && !found; ++c) {
             found = true;
             for (size_t r = 0; r < rows.size() && found; ++r)
-                found = rows[r][c] == table.records[r].*item;
+                found = rows[r][c] == itemOf(item, r);
         }
         if (!found)
             return false;
@@ -143,17 +147,18 @@ std::optional<SpreadChoice> parseSpreadFile(const QByteArray& bytes)
     return SpreadChoice{*marks, *mix};
 }
 
-CurrentCsv readCurrentCsv(const StudentTable& table)
+CurrentCsv readCurrentCsv(const Students& students)
 {
     CurrentCsv csv;
-    const LoadedFile file = loadFile(table.csvPath, kCsvGoneMessage);
+    const LoadedFile file = loadFile(students.csvPath, kCsvGoneMessage);
+    const int lineCount = students.count() + 1;
     if (!file.text) {
         csv.message = file.message;
         return csv;
     }
     const CsvShape shape = measureCsv(*file.text);
     const std::optional<ColumnCount> count = countColumns(shape);
-    if (file.encoding != table.encoding || shape.rows != table.lineCount || !count ||
+    if (file.encoding != students.encoding || shape.rows != lineCount || !count ||
         count->columns < 1) {
         csv.message = errorMessage(kCsvChangedMessage);
         return csv;
@@ -173,10 +178,10 @@ CurrentCsv readCurrentCsv(const StudentTable& table)
             }
             row.append(std::move(*field));
         }
-        if (int(rows.size()) < table.lineCount)
+        if (int(rows.size()) < lineCount)
             rows.push_back(std::move(row));
     }
-    if (int(rows.size()) != table.lineCount || !matchesStudents(rows, table, count->columns)) {
+    if (int(rows.size()) != lineCount || !matchesStudents(rows, students, count->columns)) {
         csv.message = errorMessage(kCsvChangedMessage);
         return csv;
     }
@@ -190,10 +195,10 @@ SpreadRules spreadRulesFrom(const CurrentCsv& csv, const SpreadChoice& choice)
     return SpreadRules{columnOf(csv, choice.marksColumn), columnOf(csv, choice.mixColumn)};
 }
 
-SpreadDialogView openSpreadColumns(const StudentTable& table)
+SpreadDialogView openSpreadColumns(const Students& students)
 {
     SpreadDialogView view;
-    const QString path = spreadFilePath(table.csvPath);
+    const QString path = spreadFilePath(students.csvPath);
     const std::optional<QByteArray> bytes = readSmallFile(path);
     std::optional<SpreadChoice> choice;
     if (bytes) {
@@ -202,7 +207,7 @@ SpreadDialogView openSpreadColumns(const StudentTable& table)
             view.message = Message{kDamagedFileMessage.arg(QDir::toNativeSeparators(path)), QString()};
     }
 
-    const CurrentCsv csv = readCurrentCsv(table);
+    const CurrentCsv csv = readCurrentCsv(students);
     if (csv.message) {
         // The stored numbers are still shown: the teacher sees what was set.
         if (choice) {
@@ -232,14 +237,14 @@ SpreadDialogView openSpreadColumns(const StudentTable& table)
     return view;
 }
 
-SpreadAcceptOutcome acceptSpreadColumns(const StudentTable& table, const QString& marksText, const QString& mixText)
+SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const QString& marksText, const QString& mixText)
 {
     SpreadAcceptOutcome outcome;
     const bool anySet = !marksText.trimmed().isEmpty() || !mixText.trimmed().isEmpty();
     CurrentCsv csv;
     SpreadChoice choice;
     if (anySet) {
-        csv = readCurrentCsv(table);
+        csv = readCurrentCsv(students);
         if (csv.message) {
             outcome.message = csv.message;
             return outcome;
@@ -265,7 +270,7 @@ SpreadAcceptOutcome acceptSpreadColumns(const StudentTable& table, const QString
         }
     }
 
-    const QString path = spreadFilePath(table.csvPath);
+    const QString path = spreadFilePath(students.csvPath);
     if (writeFileAtomically(path, formatSpreadFile(choice)) != WriteStatus::Ok) {
         outcome.message = errorMessage(kWriteFailedMessage.arg(QDir::toNativeSeparators(path)));
         return outcome;
@@ -274,14 +279,14 @@ SpreadAcceptOutcome acceptSpreadColumns(const StudentTable& table, const QString
     return outcome;
 }
 
-SpreadRules loadSpreadRules(const StudentTable& table)
+SpreadRules loadSpreadRules(const Students& students)
 {
-    const QString path = spreadFilePath(table.csvPath);
+    const QString path = spreadFilePath(students.csvPath);
     const std::optional<QByteArray> bytes = readSmallFile(path);
     const std::optional<SpreadChoice> choice = bytes ? parseSpreadFile(*bytes) : std::nullopt;
     if (!choice || *choice == SpreadChoice{})
         return {};
-    const CurrentCsv csv = readCurrentCsv(table);
+    const CurrentCsv csv = readCurrentCsv(students);
     if (csv.message || choice->marksColumn > csv.columnCount || choice->mixColumn > csv.columnCount)
         return {};
     return spreadRulesFrom(csv, *choice);

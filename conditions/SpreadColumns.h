@@ -49,7 +49,7 @@ struct CurrentCsv {
     int16_t columnCount = 0;
     std::vector<QStringList> rows; // rows 0 .. lineCount - 1, columnCount fields each
 };
-CurrentCsv readCurrentCsv(const StudentTable& table);
+CurrentCsv readCurrentCsv(const Students& students);
 
 // Column `choice` of rows 1 .. N of the CSV into the rules; an unset column
 // leaves its vector empty.
@@ -62,7 +62,7 @@ struct SpreadDialogView {
     QString columnsHint; // the CSV's item names with their column numbers
     std::optional<Message> message; // the stored choice or the CSV could not be used
 };
-SpreadDialogView openSpreadColumns(const StudentTable& table);
+SpreadDialogView openSpreadColumns(const Students& students);
 
 // OK in the dialog: checks both boxes, reads the columns, writes the file.
 struct SpreadAcceptOutcome {
@@ -71,11 +71,11 @@ struct SpreadAcceptOutcome {
     Focus focus = Focus::None;
     std::optional<SpreadRules> rules; // set: accepted, the window takes these rules
 };
-SpreadAcceptOutcome acceptSpreadColumns(const StudentTable& table, const QString& marksText, const QString& mixText);
+SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const QString& marksText, const QString& mixText);
 
 // The stored choice applied when the conditions window loads; no rules,
 // silently, when there is none or it cannot be used (the dialog tells why).
-SpreadRules loadSpreadRules(const StudentTable& table);
+SpreadRules loadSpreadRules(const Students& students);
 
 inline const QString kMarksColumnLabel = QStringLiteral("別のクラスにする印の列");
 inline const QString kMixColumnLabel = QStringLiteral("均等に混ぜる列");

@@ -1,7 +1,8 @@
 #include "division/EvenAverages.h"
 
 #include "division/EveningSearch.h"
-#include "division/ScoreValue.h"
+#include "division/DistributionTable.h"
+#include "division/Year.h"
 
 #include <QHash>
 
@@ -21,9 +22,7 @@ const QString kNothingToEvenMessage = QStringLiteral(
 struct YearModel {
     evening::Problem problem;
     std::vector<int> classNumber; // class index -> class number
-    std::vector<int> group;       // student index -> group number G
-    std::vector<int> rank;        // student index -> rank w in the group
-    std::vector<int> row;         // student index -> row of the StudentTable
+    std::vector<int> row;         // student index -> student row
     std::vector<QString> marks;   // mark index -> the mark's text
 };
 
@@ -32,31 +31,17 @@ QString ruleText(const std::vector<QString>& column, int row)
     return row >= 0 && row < static_cast<int>(column.size()) ? column[row].trimmed() : QString();
 }
 
-// The strata a score counts in, as the distribution table tests them.
-int bandPattern(double s, const ScoreBands& bands)
-{
-    const std::array<bool, 7> in = strataOfScore(s, bands);
-    int pattern = 0;
-    for (int i = 0; i < 6; ++i)
-        pattern |= in[i + 1] ? 1 << i : 0;
-    return pattern;
-}
-
 // Built after the press's checks passed: every group has valid plan rows.
-YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, const ScoreValues& scores,
-                     const SpreadRules& rules)
+YearModel buildModel(const Year& year, const SpreadRules& rules)
 {
+    const ConditionsWorkspace& ws = year.workspace();
+    const Students& students = year.students();
     YearModel model;
     evening::Problem& p = model.problem;
 
-    // The year's boundary points do not depend on the classes.
-    auto bands = std::make_unique<DistributionTable>();
-    fillDistributionTable(table, scores, *bands);
-    const ScoreBands& points = bands->bands;
-
     // mixingDeviation() and averageSpread() may read conditions no press has
     // checked: only what the tables hold is read.
-    const int groups = std::min<int>(ws.groupCount(), static_cast<int>(std::min(ws.conditions.size(), ws.groupStudentRows.size())) - 1);
+    const int groups = std::min<int>(ws.groupCount(), static_cast<int>(std::min(ws.conditions.size(), ws.groupStudents.size())) - 1);
     const auto rowsOf = [&](int g) { return std::clamp<int>(ws.conditions[g].classCount, 0, kMaxPlanRows); };
     std::map<int, int> classIndex;
     for (int g = 1; g <= groups; ++g) {
@@ -70,7 +55,6 @@ YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, c
     }
     p.classCount = static_cast<int>(model.classNumber.size());
 
-    std::map<int, int> bandIndex;
     QHash<QString, int> markIndex;
     QHash<QString, int> mixIndex;
     for (int g = 1; g <= groups; ++g) {
@@ -83,15 +67,14 @@ YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, c
             group.classes.push_back(classIndex.at(c.rows[k].classNumber));
             group.headCounts.push_back(c.rows[k].headCount);
         }
-        const int size = std::min<int>(ws.groupSize[g], static_cast<int>(ws.groupStudentRows[g].size()) - 1);
+        const int size = std::min<int>(ws.groupSize[g], static_cast<int>(ws.groupStudents[g].size()) - 1);
         for (int w = 1; w <= size; ++w) {
-            const int row = ws.groupStudentRows[g][w];
+            const int row = ws.groupStudents[g][w];
             evening::Student student;
             student.group = g - 1;
-            student.score = scores.value[row];
+            student.score = students[row].score;
             student.order = row;
-            student.band = bandIndex.emplace(bandPattern(student.score, points), static_cast<int>(bandIndex.size()))
-                               .first->second;
+            student.band = bandOfScore(student.score, year.bands()) - 1;
             if (const QString mark = ruleText(rules.marks, row); !mark.isEmpty()) {
                 student.mark = markIndex.value(mark, static_cast<int>(markIndex.size()));
                 if (student.mark == static_cast<int>(markIndex.size())) {
@@ -106,14 +89,12 @@ YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, c
             }
             group.students.push_back(static_cast<int>(p.students.size()));
             p.students.push_back(student);
-            model.group.push_back(g);
-            model.rank.push_back(w);
             model.row.push_back(row);
         }
         p.groups.push_back(std::move(group));
     }
-    p.bandCount = std::max<int>(1, static_cast<int>(bandIndex.size()));
-    p.wholeScores = scores.smallWhole;
+    p.bandCount = 6;
+    p.wholeScores = students.wholeScores;
     p.markCount = static_cast<int>(markIndex.size());
     p.mixCount = static_cast<int>(mixIndex.size());
 
@@ -151,16 +132,13 @@ YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, c
     return model;
 }
 
-// The students' present classes as class indices; -1 for a class outside
-// the plan of the student's group.
-std::vector<int> presentClasses(const YearModel& model, const StudentTable& table)
+// The students' classes as class indices; -1 for a class outside the plan
+// of the student's group.
+std::vector<int> presentClasses(const YearModel& model, const std::vector<int16_t>& classes)
 {
     std::vector<int> classOf(model.row.size(), -1);
     for (size_t s = 0; s < model.row.size(); ++s) {
-        bool ok = false;
-        const int number = table.records[model.row[s]].newClass.toInt(&ok);
-        if (!ok)
-            continue;
+        const int number = classAt(classes, model.row[s]);
         const evening::Group& group = model.problem.groups[model.problem.students[s].group];
         for (int c : group.classes) {
             if (model.classNumber[c] == number)
@@ -170,27 +148,11 @@ std::vector<int> presentClasses(const YearModel& model, const StudentTable& tabl
     return classOf;
 }
 
-// A draw the evening out can start from: every student in a class of its
-// plan and every (group, class) head count as planned.
-bool fitsThePlans(const YearModel& model, const std::vector<int>& classOf)
-{
-    for (const evening::Group& group : model.problem.groups) {
-        std::vector<int> count(group.classes.size(), 0);
-        for (int s : group.students) {
-            const auto l = std::find(group.classes.begin(), group.classes.end(), classOf[s]);
-            if (l == group.classes.end())
-                return false;
-            ++count[l - group.classes.begin()];
-        }
-        if (count != group.headCounts)
-            return false;
-    }
-    return true;
-}
+} // namespace
 
-std::optional<Message> sameMarkForAll(const ConditionsWorkspace& ws, const StudentTable& table, const SpreadRules& rules)
+std::optional<Message> sameMarkForAll(const ConditionsWorkspace& ws, const Students& students, const SpreadRules& rules)
 {
-    const int n = table.studentCount();
+    const int n = students.count();
     if (rules.marks.empty() || n < 2)
         return std::nullopt;
     const QString first = ruleText(rules.marks, 1);
@@ -215,9 +177,33 @@ std::optional<Message> sameMarkForAll(const ConditionsWorkspace& ws, const Stude
                    titles::inputMistake};
 }
 
+bool fitsThePlans(const ConditionsWorkspace& ws, const std::vector<int16_t>& classes)
+{
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        const GroupCondition& c = ws.conditions[g];
+        std::array<int, kMaxPlanRows + 1> count{};
+        for (int w = 1; w <= ws.groupSize[g]; ++w) {
+            const int number = classAt(classes, ws.groupStudents[g][w]);
+            int k = 1;
+            while (k <= c.classCount && c.rows[k].classNumber != number)
+                ++k;
+            if (k > c.classCount)
+                return false;
+            ++count[k];
+        }
+        for (int k = 1; k <= c.classCount; ++k) {
+            if (count[k] != c.rows[k].headCount)
+                return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
 // The marked students who still share a class with a student of the same
 // mark, in file order, one line each.
-std::optional<Message> unseparatedMarks(const YearModel& model, const std::vector<int>& classOf, const StudentTable& table)
+std::optional<Message> unseparatedMarks(const YearModel& model, const std::vector<int>& classOf, const Students& students)
 {
     const evening::Problem& p = model.problem;
     std::map<std::pair<int, int>, int> together; // (class, mark) -> students
@@ -237,15 +223,17 @@ std::optional<Message> unseparatedMarks(const YearModel& model, const std::vecto
     QString text = QStringLiteral("同じ印の生徒を別々のクラスにできませんでした。"
                                   "グループの振り分け先のクラスが足りません。\n");
     for (int i = 0; i < static_cast<int>(rows.size()) && i < kListed; ++i) {
-        const StudentRecord& r = table.records[rows[i].first];
+        const Student& r = students[rows[i].first];
         text += QStringLiteral("\n%1行目　%2　%3　（印「%4」）")
                     .arg(rows[i].first + 1)
-                    .arg(r.studentId, r.name, model.marks[rows[i].second]);
+                    .arg(r.id, r.name, model.marks[rows[i].second]);
     }
     if (rows.size() > kListed)
         text += QStringLiteral("\nほか%1人").arg(rows.size() - kListed);
     return Message{text, QString()};
 }
+
+} // namespace
 
 uint64_t seedFrom(RandomSource& random)
 {
@@ -256,84 +244,38 @@ uint64_t seedFrom(RandomSource& random)
     return seed;
 }
 
-void writeBack(const YearModel& model, const std::vector<int>& classOf, ConditionsWorkspace& ws,
-               DivisionState& state, StudentTable& table)
+EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t seed)
 {
-    for (size_t s = 0; s < classOf.size(); ++s) {
-        const int g = model.group[s];
-        const int w = model.rank[s];
-        const GroupCondition& c = ws.conditions[g];
-        const int number = model.classNumber[classOf[s]];
-        int k = 1;
-        while (k < c.classCount && c.rows[k].classNumber != number)
-            ++k;
-        const bool prepared = g < static_cast<int>(state.rowClassText.size()) && state.rowClassText[g][k] == QString::number(number);
-        QString& newClass = table.records[model.row[s]].newClass;
-        if (prepared) {
-            if (!newClass.isSharedWith(state.rowClassText[g][k]))
-                newClass = state.rowClassText[g][k];
-        } else {
-            newClass = QString::number(number);
-        }
-        // The press's rank tables follow, so they describe the classes shown.
-        if (g < static_cast<int>(state.rankClass.size()) && w < static_cast<int>(state.rankClass[g].size())) {
-            state.rankClass[g][w] = static_cast<int16_t>(number);
-            state.rankRow[g][w] = static_cast<int8_t>(k);
-        }
-    }
-}
-
-} // namespace
-
-EvenAveragesOutcome evenAverages(ConditionsWorkspace& ws, DivisionState& state, StudentTable& table,
-                                 DistributionTable& distribution, RandomSource& random, const SpreadRules& rules,
-                                 bool pressFirst)
-{
-    auto scores = std::make_unique<ScoreValues>();
-    readScores(table, *scores);
-    if (auto refusal = checkPress(ws, table, *scores))
-        return EvenAveragesOutcome{std::move(refusal), false};
-    if (auto refusal = sameMarkForAll(ws, table, rules))
-        return EvenAveragesOutcome{std::move(refusal), false};
-
-    YearModel model = buildModel(ws, table, *scores, rules);
-    std::vector<int> classOf = presentClasses(model, table);
-    bool drawn = false;
-    if (pressFirst || conditionsChangedSincePreparation(ws, state) || !fitsThePlans(model, classOf)) {
-        const DrawOutcome press = drawClasses(ws, state, table, distribution, random);
-        if (press.message)
-            return EvenAveragesOutcome{press.message, press.drawn};
-        drawn = press.drawn;
-        classOf = presentClasses(model, table);
-    }
-
+    const YearModel model = buildModel(year, year.rules());
     const bool movable = std::any_of(model.problem.groups.begin(), model.problem.groups.end(),
                                      [](const evening::Group& g) { return g.classes.size() > 1; });
     if (!movable)
-        return EvenAveragesOutcome{Message{kNothingToEvenMessage, QString()}, drawn};
+        return {Message{kNothingToEvenMessage, QString()}, false};
 
-    evening::evenOut(model.problem, classOf, seedFrom(random));
-    writeBack(model, classOf, ws, state, table);
-    fillDistributionTable(table, *scores, distribution);
-    return EvenAveragesOutcome{unseparatedMarks(model, classOf, table), true};
+    std::vector<int> classOf = presentClasses(model, classes);
+    evening::evenOut(model.problem, classOf, seed);
+    for (size_t s = 0; s < classOf.size(); ++s)
+        classes[model.row[s]] = static_cast<int16_t>(model.classNumber[classOf[s]]);
+    return {unseparatedMarks(model, classOf, year.students()), true};
 }
 
-double mixingDeviation(const ConditionsWorkspace& ws, const StudentTable& table, const SpreadRules& rules)
+double mixingDeviation(const Year& year)
 {
-    if (rules.mixValues.empty())
+    if (year.rules().mixValues.empty())
         return 0;
-    auto scores = std::make_unique<ScoreValues>();
-    readScores(table, *scores);
-    const YearModel model = buildModel(ws, table, *scores, rules);
-    return evening::mixingDeviation(model.problem, presentClasses(model, table));
+    const YearModel model = buildModel(year, year.rules());
+    return evening::mixingDeviation(model.problem, presentClasses(model, year.classes()));
 }
 
-double averageSpread(const ConditionsWorkspace& ws, const StudentTable& table)
+double averageSpread(const Year& year, const std::vector<int16_t>& classes)
 {
-    auto scores = std::make_unique<ScoreValues>();
-    readScores(table, *scores);
-    const YearModel model = buildModel(ws, table, *scores, {});
-    return evening::averageSpread(model.problem, presentClasses(model, table));
+    const YearModel model = buildModel(year, {});
+    return evening::averageSpread(model.problem, presentClasses(model, classes));
+}
+
+double averageSpread(const Year& year)
+{
+    return averageSpread(year, year.classes());
 }
 
 } // namespace classdiv

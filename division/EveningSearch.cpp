@@ -1,6 +1,7 @@
 #include "division/EveningSearch.h"
 
 #include "common/Numbers.h"
+#include "division/FairShares.h"
 #include "division/RandomSource.h"
 
 #include <algorithm>
@@ -80,9 +81,9 @@ BandBounds fairBandBounds(const Problem& p, const Group& group)
     bounds.hi.assign(cells, 0);
     for (size_t l = 0; l < group.classes.size(); ++l) {
         for (int b = 0; b < bands; ++b) {
-            const long share = static_cast<long>(group.headCounts[l]) * inBand[b];
-            bounds.lo[l * bands + b] = size > 0 ? static_cast<int>(share / size) : 0;
-            bounds.hi[l * bands + b] = bounds.lo[l * bands + b] + (size > 0 && share % size != 0 ? 1 : 0);
+            const FairRange range = fairBandRange(group.headCounts[l], inBand[b], size);
+            bounds.lo[l * bands + b] = range.low;
+            bounds.hi[l * bands + b] = range.high;
         }
     }
     return bounds;

@@ -64,9 +64,9 @@ PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, Stud
 {
     PreviewOutcome outcome;
 
-    // 1. The file read comes from the lists; the name kept comes from Text1.
+    // 1. The file read comes from the lists; the name kept comes from the name box.
     state.sourcePath = joinPath(input.dirFolder, input.fileName);
-    table.csvPath = joinPath(input.fileFolder, input.text1);
+    table.csvPath = joinPath(input.fileFolder, input.typedName);
 
     // 2.
     state.previewText.clear();
@@ -108,9 +108,9 @@ PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, Stud
     state.columnCount = count->columns;
 
     // 6.
-    outcome.text3 = plainInteger(state.columnCount);
-    outcome.text2 = state.previewText;
-    outcome.focusText4 = true;
+    outcome.columnCount = plainInteger(state.columnCount);
+    outcome.shownFile = state.previewText;
+    outcome.focusIdColumn = true;
     return outcome;
 }
 
@@ -132,9 +132,9 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
         return outcome; // past the table's last row
 
     // 3. The name column may stay empty.
-    if (input.text3.isEmpty() || input.text4.isEmpty() || input.text6.isEmpty() || input.text7.isEmpty()) {
+    if (input.columnCount.isEmpty() || input.idColumn.isEmpty() || input.groupColumn.isEmpty() || input.scoreColumn.isEmpty()) {
         outcome.message = Message{kMissingInputMessage, titles::reenter};
-        outcome.focusText3 = true;
+        outcome.focusColumnCount = true;
         return outcome;
     }
 
@@ -156,14 +156,14 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
     using Item = QString StudentRecord::*;
     static constexpr std::array<Item, 4> items{
         &StudentRecord::studentId, &StudentRecord::name, &StudentRecord::group, &StudentRecord::score};
-    const std::array<const QString*, 4> boxes{&input.text4, &input.text5, &input.text6, &input.text7};
+    const std::array<const QString*, 4> boxes{&input.idColumn, &input.nameColumn, &input.groupColumn, &input.scoreColumn};
 
     CsvFieldReader reader(*file.text);
     QString& loadedText = state.loadedText;
     for (int row = 0; !reader.atEnd(); ++row) {
         if (row >= kStudentRows)
             return outcome; // past the table's last row: ends silently
-        const std::optional<int16_t> n = boxNumber(input.text3);
+        const std::optional<int16_t> n = boxNumber(input.columnCount);
         if (!n)
             return outcome;
         std::array<int, 4> columns{};
@@ -180,7 +180,7 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
             std::optional<QString> field = reader.readField();
             if (!field) {
                 outcome.message = errorMessage(kColumnCountMessage);
-                outcome.focusText3 = true;
+                outcome.focusColumnCount = true;
                 return outcome;
             }
             // The first box naming this column takes the field.
@@ -196,7 +196,7 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
     }
 
     // 6.
-    outcome.text8 = loadedText;
+    outcome.loadedText = loadedText;
     return outcome;
 }
 

@@ -18,21 +18,21 @@ struct ImportWindowState {
     QString previewText; // every line of the file, each followed by CR LF
     int16_t fieldCount = 0;
     int16_t columnCount = 0;
-    QString loadedText;  // the lines shown in Text8
+    QString loadedText;  // the rows read, as the window lists them
 };
 
 struct PreviewInput {
-    QString dirFolder;    // folder shown by Dir1
-    QString fileFolder;   // folder of File1 (the same as Dir1's in the window)
-    QString fileName;     // name chosen in File1 (empty when none)
-    QString text1;        // text of Text1, which names csvPath
+    QString dirFolder;  // folder shown by the folder list
+    QString fileFolder; // folder of the file list (the same as the folder list's in the window)
+    QString fileName;   // name chosen in the file list (empty when none)
+    QString typedName;  // the file name box, which names csvPath
 };
 
 struct PreviewOutcome {
     std::optional<Message> message;
-    std::optional<QString> text2; // set: Text2 shows it
-    std::optional<QString> text3; // set: Text3 shows it
-    bool focusText4 = false;
+    std::optional<QString> shownFile;   // set: the file's lines to show
+    std::optional<QString> columnCount; // set: the computed column count to show
+    bool focusIdColumn = false;         // the focus goes to the identifier's column box
 };
 
 // A CSV read as the import reads it, or the message that replaces it:
@@ -60,18 +60,19 @@ QString joinPath(const QString& folder, const QString& name);
 
 PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, StudentTable& table);
 
+// The texts of the five boxes: the column count and the column numbers.
 struct ReadColumnsInput {
-    QString text3; // column count
-    QString text4; // identifier column
-    QString text5; // name column (may be empty)
-    QString text6; // group column
-    QString text7; // score column
+    QString columnCount;
+    QString idColumn;
+    QString nameColumn; // may be empty
+    QString groupColumn;
+    QString scoreColumn;
 };
 
 struct ReadColumnsOutcome {
     std::optional<Message> message;
-    bool focusText3 = false;
-    std::optional<QString> text8; // set: Text8 shows it
+    bool focusColumnCount = false;
+    std::optional<QString> loadedText; // set: the rows read, to show
 };
 
 ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState& state, StudentTable& table);

@@ -6,9 +6,7 @@
 // Exit status 0 when the result was saved; otherwise the message the
 // program would have shown goes to standard error.
 
-#include "conditions/ConditionsFile.h"
-#include "conditions/GroupTable.h"
-#include "division/Division.h"
+#include "division/Year.h"
 #include "export/ResultFile.h"
 #include "import/ImportActions.h"
 
@@ -56,28 +54,21 @@ int main(int argc, char* argv[])
     if (preview.message)
         return refuse(preview.message->text);
     const ReadColumnsOutcome read = readColumns({args[1], args[2], args[3], args[4], args[5]}, import, *table);
-    if (read.message || !read.text8)
+    if (read.message || !read.loadedText)
         return refuse(read.message ? read.message->text : QStringLiteral("the columns were not read"));
 
-    LoadOutcome groups = loadGroups(*table);
-    if (groups.refusal)
-        return refuse(groups.refusal->text);
-    ConditionsWorkspace& ws = groups.workspace;
-    const ReadConditionsOutcome conditions = readConditions(ws, table->csvPath);
-    if (conditions.status != ReadConditionsOutcome::Status::Read)
+    Year year(*table);
+    if (year.loaded().refusal)
+        return refuse(year.loaded().refusal->text);
+    if (year.readConditions().status != ReadConditionsOutcome::Status::Read)
         return refuse(QStringLiteral("the conditions file %1 was not read").arg(conditionsFilePath(table->csvPath)));
 
-    DivisionState state;
-    DistributionTable distribution;
     SeededRandomSource random(args[6].toULongLong());
-    const DrawOutcome press = drawClasses(ws, state, *table, distribution, random);
-    if (press.message)
+    if (const DrawOutcome press = year.press(random); press.message)
         return refuse(press.message->text);
-
-    table->resultPath = args[7];
-    if (const std::optional<Message> failure = saveResult(*table, distribution))
+    if (const std::optional<Message> failure = saveResult(year.students(), year.classes(), year.distribution(), args[7]))
         return refuse(failure->text);
-    std::printf("divide_csv: %d students of %s divided, result in %s\n", table->studentCount(),
+    std::printf("divide_csv: %d students of %s divided, result in %s\n", year.students().count(),
                 qPrintable(csv.fileName()), qPrintable(args[7]));
     return 0;
 }

@@ -4,7 +4,7 @@
 #include "common/TextFile.h"
 #include "division/ClassSummary.h"
 #include "division/EvenAverages.h"
-#include "ui/ConditionsWindow.h"
+#include "ui/YearModel.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 
@@ -113,8 +113,7 @@ void addClassBars(QChart* chart, const YearSummary& year, const std::vector<QBar
 
 } // namespace
 
-ChartWindow::ChartWindow(ConditionsWindow& conditions)
-    : QWidget(&conditions, Qt::Window), m_conditions(conditions)
+ChartWindow::ChartWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt::Window), m_model(model)
 {
     setObjectName(QStringLiteral("ChartWindow"));
     setWindowTitle(QStringLiteral("成績分布グラフ"));
@@ -178,7 +177,7 @@ ChartWindow::ChartWindow(ConditionsWindow& conditions)
     // Redrawn once the press has shown its table: building the charts takes
     // longer than the press itself, and presses in quick succession then
     // cost one redraw.
-    connect(&m_conditions, &ConditionsWindow::drawChanged, this, [this] {
+    connect(&m_model, &YearModel::changed, this, [this] {
         if (!isVisible() || m_refreshQueued)
             return;
         m_refreshQueued = true;
@@ -199,8 +198,9 @@ void ChartWindow::showEvent(QShowEvent* event)
 
 void ChartWindow::refresh()
 {
+    const Year& shown = m_model.year();
     const YearSummary year =
-        summarizeYear(m_conditions.students(), m_conditions.distribution(), m_conditions.spreadRules().mixValues);
+        summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().mixValues);
     const bool drawn = !year.classes.empty();
     m_pages->setCurrentWidget(drawn ? m_charts : m_pages->widget(0));
     m_savePicture->setEnabled(drawn);
@@ -295,8 +295,7 @@ void ChartWindow::showMixing(const YearSummary& year)
                  Qt::AlignBottom); // values of any number in one row
     replaceChart(m_mixing, chart);
 
-    const double deviation =
-        mixingDeviation(m_conditions.workspace(), m_conditions.students(), m_conditions.spreadRules());
+    const double deviation = mixingDeviation(m_model.year());
     m_mixDeviation->setText(QStringLiteral("公平な割り当てからの最大のずれ: %1人").arg(QString::number(deviation, 'f', 1)));
 }
 

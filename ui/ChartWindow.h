@@ -15,16 +15,16 @@ class QStackedWidget;
 
 namespace classdiv {
 
-class ConditionsWindow;
+class YearModel;
 struct YearSummary;
 
 class ChartWindow : public QWidget {
     Q_OBJECT
 public:
-    // A window of its own over `conditions`, which owns it.
-    explicit ChartWindow(ConditionsWindow& conditions);
+    // A window of its own over `parent`, which owns it, showing the year's draw.
+    ChartWindow(YearModel& model, QWidget* parent);
 
-    // Draws the charts again from the conditions window's current draw.
+    // Draws the charts again from the year's current draw.
     void refresh();
 
 protected:
@@ -37,7 +37,7 @@ private:
     void showMixing(const YearSummary& year);
     static void replaceChart(QChartView* view, QChart* chart);
 
-    ConditionsWindow& m_conditions;
+    YearModel& m_model;
     QStackedWidget* m_pages = nullptr;
     QWidget* m_charts = nullptr; // what the picture shows
     QChartView* m_boxPlot = nullptr;

@@ -13,7 +13,7 @@
 
 namespace classdiv {
 
-SpreadDialog::SpreadDialog(const StudentTable& students, QWidget* parent) : QDialog(parent), m_students(students)
+SpreadDialog::SpreadDialog(const Students& students, QWidget* parent) : QDialog(parent), m_students(students)
 {
     setObjectName(QStringLiteral("SpreadDialog"));
     setWindowTitle(QStringLiteral("別クラス・混合の列"));

@@ -4,7 +4,7 @@
 // The checks, the reading and the file are the core's; the dialog shows what
 // the core returns and stays open while a value is refused.
 
-#include "division/EvenAverages.h"
+#include "conditions/SpreadRules.h"
 #include "import/StudentTable.h"
 
 #include <QDialog>
@@ -18,7 +18,7 @@ class SpreadDialog : public QDialog {
 public:
     // Shows the stored choice; says first, over the window, why a stored
     // choice or the CSV cannot be used.
-    SpreadDialog(const StudentTable& students, QWidget* parent);
+    SpreadDialog(const Students& students, QWidget* parent);
 
     // Valid once accepted: the rules read from the chosen columns.
     const SpreadRules& rules() const { return m_rules; }
@@ -26,7 +26,7 @@ public:
     void accept() override;
 
 private:
-    const StudentTable& m_students;
+    const Students& m_students;
     SpreadRules m_rules;
     QLineEdit* m_marks = nullptr;
     QLineEdit* m_mix = nullptr;

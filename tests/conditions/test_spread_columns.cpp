@@ -25,6 +25,7 @@ struct Imported {
     std::unique_ptr<StudentTable> table = std::make_unique<StudentTable>();
     QString csv() const { return folder.file(u"nen1.csv"_s); }
     QByteArray stored() const { return readBytes(spreadFilePath(csv())); }
+    Students students() const { return typedStudents(*table); }
     explicit Imported(const QString& text = kYear, const ReadColumnsInput& boxes = {"5", "1", "3", "4", "5"})
     {
         ImportWindowState state;
@@ -68,12 +69,12 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
     };
     for (const auto& c : cases) {
         Imported year;
-        const SpreadAcceptOutcome outcome = acceptSpreadColumns(*year.table, c.marks, c.mix);
+        const SpreadAcceptOutcome outcome = acceptSpreadColumns(year.students(), c.marks, c.mix);
         EXPECT_EQ(year.stored(), c.stored) << c.marks.toStdString() << "|" << c.mix.toStdString();
         EXPECT_EQ(outcome.message ? outcome.message->text : QString(), c.refusal);
         EXPECT_EQ(outcome.rules, c.stored.isEmpty() ? std::nullopt : std::optional(SpreadRules{c.marksRead, c.mixRead}));
-        EXPECT_EQ(loadSpreadRules(*year.table), outcome.rules.value_or(SpreadRules{}));
-        const SpreadDialogView view = openSpreadColumns(*year.table);
+        EXPECT_EQ(loadSpreadRules(year.students()), outcome.rules.value_or(SpreadRules{}));
+        const SpreadDialogView view = openSpreadColumns(year.students());
         EXPECT_EQ(view.marksText + u'|' + view.mixText, c.stored.isEmpty() ? u"|"_s : c.marks + u'|' + c.mix.trimmed());
         EXPECT_EQ(view.columnsHint, u"1 番号　2 旧組　3 氏名　4 グループ　5 点数"_s);
     }
@@ -81,14 +82,14 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
     for (const QByteArray ignored : {"3\r\n9\r\n", "3,2\r\n"}) {
         Imported stale;
         ASSERT_TRUE(writeBytes(spreadFilePath(stale.csv()), ignored));
-        const SpreadDialogView view = openSpreadColumns(*stale.table);
+        const SpreadDialogView view = openSpreadColumns(stale.students());
         EXPECT_TRUE(view.message && view.marksText.isEmpty()) << ignored.toStdString();
-        EXPECT_EQ(loadSpreadRules(*stale.table), SpreadRules{});
+        EXPECT_EQ(loadSpreadRules(stale.students()), SpreadRules{});
     }
     Imported year;
     ASSERT_TRUE(writeBytes(spreadFilePath(year.csv()), "1\r\n2\r\n"));
     const testing::FullDisk full(3);
-    EXPECT_EQ(acceptSpreadColumns(*year.table, "3", "").message->title, titles::error);
+    EXPECT_EQ(acceptSpreadColumns(year.students(), "3", "").message->title, titles::error);
     EXPECT_EQ(year.stored(), "1\r\n2\r\n") << "a failed write keeps the earlier choice";
 }
 
@@ -111,14 +112,14 @@ TEST(SpreadColumns, RefusesACsvThatNoLongerHoldsTheStudentsItWasReadFrom)
     for (const auto& c : cases) {
         Imported year;
         ASSERT_TRUE(c.now.isEmpty() ? QFile::remove(year.csv()) : writeBytes(year.csv(), c.now));
-        const CurrentCsv csv = readCurrentCsv(*year.table);
+        const CurrentCsv csv = readCurrentCsv(year.students());
         EXPECT_EQ(csv.message.has_value(), !c.usable) << c.name;
         EXPECT_EQ(csv.rows.size(), c.usable ? 5u : 0u) << c.name;
-        EXPECT_EQ(acceptSpreadColumns(*year.table, "2", "").rules.has_value(), c.usable) << c.name;
+        EXPECT_EQ(acceptSpreadColumns(year.students(), "2", "").rules.has_value(), c.usable) << c.name;
     }
     // Fields that run on past the last line's row, unchanged since they were read: still the same students.
     Imported drifting(u"a,b\r\n1,2\r\n3,4\r\n5,6\r\n7,8,9,10\r\n"_s, {"2", "1", "2", "1", "2"});
-    EXPECT_EQ(readCurrentCsv(*drifting.table).message, std::nullopt);
+    EXPECT_EQ(readCurrentCsv(drifting.students()).message, std::nullopt);
 }
 
 } // namespace

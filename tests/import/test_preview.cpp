@@ -24,7 +24,7 @@ TEST(JoinPath, OneSeparatorAndNoneAfterTheRoot)
     EXPECT_EQ(joinPath("/media/usb", ""), "/media/usb/");
 }
 
-// Each file is previewed as x.csv with Text1 naming nen2.csv; the table holds
+// Each file is previewed as x.csv with the name box naming nen2.csv; the table holds
 // the line count of an earlier preview.
 TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
 {
@@ -35,11 +35,11 @@ TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
         QByteArray bytes;
         int lineCount;
         int fieldCount;
-        std::optional<QString> text3; // nullopt: refused or silent
+        std::optional<QString> columnCount; // nullopt: refused or silent
         std::optional<Message> message = {};
         qint64 sparseSize = 0;
         TextEncoding encoding = TextEncoding::Cp932; // remembered for the files written for this CSV
-        int shownLines = 0; // lines Text2 shows, when not lineCount
+        int shownLines = 0; // lines the preview shows, when not lineCount
     } cases[] = {
         {"41 lines of 6 fields", files::cp932(lines41), 41, 246, "6"},
         {"a trailing empty line still gives 6", files::cp932(lines41 + u"\r\n"_s), 42, 247, "6"},
@@ -84,17 +84,17 @@ TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
         EXPECT_EQ(outcome.message, c.message) << c.name;
         EXPECT_EQ(table.lineCount, c.lineCount) << c.name;
         EXPECT_EQ(state.fieldCount, c.fieldCount) << c.name;
-        EXPECT_EQ(outcome.text3, c.text3) << c.name;
-        EXPECT_EQ(outcome.focusText4, c.text3.has_value()) << c.name;
+        EXPECT_EQ(outcome.columnCount, c.columnCount) << c.name;
+        EXPECT_EQ(outcome.focusIdColumn, c.columnCount.has_value()) << c.name;
         EXPECT_EQ(state.sourcePath, path) << c.name;
-        EXPECT_EQ(table.csvPath, folder.file(u"nen2.csv"_s)) << c.name; // Text1 names the result, not the file read
-        if (c.text3) {
-            EXPECT_EQ(state.columnCount, c.text3->toInt()) << c.name;
-            EXPECT_EQ(outcome.text2, state.previewText) << c.name;
+        EXPECT_EQ(table.csvPath, folder.file(u"nen2.csv"_s)) << c.name; // the name box names the result, not the file read
+        if (c.columnCount) {
+            EXPECT_EQ(state.columnCount, c.columnCount->toInt()) << c.name;
+            EXPECT_EQ(outcome.shownFile, state.previewText) << c.name;
             EXPECT_EQ(state.previewText.count(u"\r\n"_s), c.shownLines ? c.shownLines : c.lineCount) << c.name;
             EXPECT_EQ(table.encoding, c.encoding) << c.name;
         } else {
-            EXPECT_EQ(outcome.text2, std::nullopt) << c.name;
+            EXPECT_EQ(outcome.shownFile, std::nullopt) << c.name;
         }
         if (c.message) {
             EXPECT_TRUE(state.previewText.isEmpty()) << c.name;
@@ -118,6 +118,6 @@ TEST(Preview, AsksToCheckDriveAndFileWhenThereIsNothingToOpen)
         const PreviewOutcome outcome = preview(input, state, table);
         EXPECT_EQ(outcome.message, (Message{kDriveAndFileMessage, titles::error})) << qPrintable(input.fileName);
         EXPECT_EQ(table.lineCount, 0) << qPrintable(input.fileName);
-        EXPECT_EQ(outcome.text3, std::nullopt) << qPrintable(input.fileName);
+        EXPECT_EQ(outcome.columnCount, std::nullopt) << qPrintable(input.fileName);
     }
 }
