@@ -4,6 +4,12 @@
 // head count and every fair score-band share is kept, marked students are
 // kept apart and the mixing column spread first, then the averages of linked
 // classes brought together.
+//
+// Its parts: EveningSearch.cpp (sets of linked classes, annealing rounds),
+// EveningPlacement (the counts and what an exchange changes),
+// FairBandRepair.cpp (bands into their fair ranges first), Annealing.h (the
+// cooling), EveningDescent (the last descents), EveningMeasures.cpp (the
+// spread and the mixing deviation of a placement).
 
 #include <cstdint>
 #include <vector>

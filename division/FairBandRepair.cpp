@@ -1,0 +1,187 @@
+#include "division/EveningPlacement.h"
+
+#include "division/FairShares.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace classdiv::evening {
+
+namespace {
+
+struct BandBounds {
+    std::vector<int> lo; // [local * bands + band]
+    std::vector<int> hi;
+};
+
+BandBounds fairBandBounds(const Group& group, const std::vector<int>& inBand)
+{
+    const int bands = static_cast<int>(inBand.size());
+    const int size = static_cast<int>(group.students.size());
+    BandBounds bounds;
+    const size_t cells = group.classes.size() * bands;
+    bounds.lo.assign(cells, 0);
+    bounds.hi.assign(cells, 0);
+    for (size_t l = 0; l < group.classes.size(); ++l) {
+        for (int b = 0; b < bands; ++b) {
+            const FairRange range = fairBandRange(group.headCounts[l], inBand[b], size);
+            bounds.lo[l * bands + b] = range.low;
+            bounds.hi[l * bands + b] = range.high;
+        }
+    }
+    return bounds;
+}
+
+// The counts within their fair ranges that stay closest to the present ones:
+// every cell takes its floor, and the room left in each class and each band
+// is handed out in ceilings, as a flow. It always exists when the bands
+// partition the group.
+std::optional<std::vector<int>> fairTarget(const BandBounds& bounds, const std::vector<int>& count,
+                                           const std::vector<int>& headCounts, const std::vector<int>& inBand)
+{
+    const int classes = static_cast<int>(headCounts.size());
+    const int bands = static_cast<int>(inBand.size());
+    std::vector<int> rowNeed(classes), columnNeed(bands, 0);
+    std::vector<char> up(classes * bands, 0); // takes the ceiling
+    for (int l = 0; l < classes; ++l) {
+        rowNeed[l] = headCounts[l];
+        for (int b = 0; b < bands; ++b)
+            rowNeed[l] -= bounds.lo[l * bands + b];
+    }
+    for (int b = 0; b < bands; ++b)
+        columnNeed[b] = inBand[b];
+    for (int l = 0; l < classes; ++l) {
+        for (int b = 0; b < bands; ++b)
+            columnNeed[b] -= bounds.lo[l * bands + b];
+    }
+    for (int l = 0; l < classes; ++l) {
+        for (int b = 0; b < bands; ++b) {
+            const int i = l * bands + b;
+            if (bounds.hi[i] > bounds.lo[i] && count[i] >= bounds.hi[i] && rowNeed[l] > 0 && columnNeed[b] > 0) {
+                up[i] = 1;
+                --rowNeed[l];
+                --columnNeed[b];
+            }
+        }
+    }
+    // Augmenting paths: class -> band over a cell not yet raised, band ->
+    // class back over a raised one.
+    std::vector<int> from(classes + bands);
+    for (;;) {
+        int start = -1;
+        for (int l = 0; l < classes && start < 0; ++l)
+            start = rowNeed[l] > 0 ? l : -1;
+        if (start < 0)
+            break;
+        std::fill(from.begin(), from.end(), -2);
+        std::vector<int> queue{start};
+        from[start] = -1;
+        int end = -1;
+        for (size_t q = 0; q < queue.size() && end < 0; ++q) {
+            const int node = queue[q];
+            if (node < classes) {
+                for (int b = 0; b < bands; ++b) {
+                    const int i = node * bands + b;
+                    if (bounds.hi[i] > bounds.lo[i] && !up[i] && from[classes + b] == -2) {
+                        from[classes + b] = node;
+                        if (columnNeed[b] > 0) {
+                            end = classes + b;
+                            break;
+                        }
+                        queue.push_back(classes + b);
+                    }
+                }
+            } else {
+                const int b = node - classes;
+                for (int l = 0; l < classes; ++l) {
+                    if (up[l * bands + b] && from[l] == -2) {
+                        from[l] = node;
+                        queue.push_back(l);
+                    }
+                }
+            }
+        }
+        if (end < 0)
+            return std::nullopt; // not reachable with bands that partition the group
+        --columnNeed[end - classes];
+        --rowNeed[start];
+        for (int node = end; from[node] != -1;) {
+            const int prev = from[node];
+            if (node >= classes)
+                up[prev * bands + (node - classes)] = 1;
+            else
+                up[node * bands + (prev - classes)] = 0;
+            node = prev;
+        }
+    }
+    std::vector<int> target(classes * bands);
+    for (int i = 0; i < classes * bands; ++i)
+        target[i] = bounds.lo[i] + up[i];
+    return target;
+}
+
+} // namespace
+
+// Brings every band count of the group within its fair range: pairs of
+// students change places until the counts are the fair target, each
+// exchange bringing two counts closer.
+void Placement::repairBands(int g, Rng& rng)
+{
+    const Group& group = m_p.groups[g];
+    const int classes = static_cast<int>(group.classes.size());
+    const int bands = m_p.bandCount;
+    std::vector<int> inBand(bands, 0);
+    for (int s : group.students)
+        ++inBand[m_p.students[s].band];
+    const BandBounds bounds = fairBandBounds(group, inBand);
+    const int base = m_groupBase[g];
+    std::vector<int> count(classes * bands, 0);
+    for (int s : group.students)
+        ++count[m_local[s] * bands + m_p.students[s].band];
+    const std::optional<std::vector<int>> fair = fairTarget(bounds, count, group.headCounts, inBand);
+    for (int i = 0; i < classes * bands; ++i) {
+        // Without a target the counts are kept as they are allowed, rather than loop.
+        m_bandLo[base + i] = fair ? bounds.lo[i] : std::min(bounds.lo[i], count[i]);
+        m_bandHi[base + i] = fair ? bounds.hi[i] : std::max(bounds.hi[i], count[i]);
+    }
+    if (!fair)
+        return;
+    const std::vector<int>& target = *fair;
+
+    std::vector<int> pick;
+    const auto randomStudent = [&](int l, int b) {
+        pick.clear();
+        for (int s : group.students) {
+            if (m_local[s] == l && m_p.students[s].band == b)
+                pick.push_back(s);
+        }
+        return pick[rng.below(static_cast<uint32_t>(pick.size()))];
+    };
+    for (;;) {
+        int l1 = -1, b1 = -1;
+        for (int i = 0; i < classes * bands && l1 < 0; ++i) {
+            if (count[i] < target[i]) {
+                l1 = i / bands;
+                b1 = i % bands;
+            }
+        }
+        if (l1 < 0)
+            break;
+        int l2 = 0;
+        while (count[l2 * bands + b1] <= target[l2 * bands + b1])
+            ++l2;
+        int b3 = 0;
+        while (count[l1 * bands + b3] <= target[l1 * bands + b3])
+            ++b3;
+        const int incoming = randomStudent(l2, b1);
+        const int outgoing = randomStudent(l1, b3);
+        std::swap(m_class[incoming], m_class[outgoing]);
+        std::swap(m_local[incoming], m_local[outgoing]);
+        --count[l2 * bands + b1];
+        ++count[l1 * bands + b1];
+        --count[l1 * bands + b3];
+        ++count[l2 * bands + b3];
+    }
+}
+
+} // namespace classdiv::evening
