@@ -80,7 +80,7 @@ RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& 
             for (int b = 1; b <= 6; ++b) {
                 const FairRange fair = fairBandRange(c[0], g.inBand[b], g.size);
                 if (!fair.holds(c[b]))
-                    breaks.bands.push_back({group, classNumber, b, c[b], fair.share});
+                    breaks.bands.push_back({group, classNumber, b, c[b], fair.share, fair.low, fair.high});
             }
         }
     }
@@ -121,10 +121,11 @@ QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands)
     QStringList parts;
     if (!breaks.bands.empty()) {
         const BandBreak& b = breaks.bands.front();
-        parts << QStringLiteral("成績の層の偏り: %1「%2」%3が%4人（目安%5人）%6")
+        const QString fair = b.low == b.high ? QString::number(b.low) : QStringLiteral("%1〜%2").arg(b.low).arg(b.high);
+        parts << QStringLiteral("成績の層の偏り: %1「%2」%3が%4人（目安%5人なので%6人）%7")
                      .arg(classLabel(b.classNumber), b.group, stratumText(b.band, bands))
                      .arg(b.count)
-                     .arg(QString::number(b.share, 'f', 1), more(breaks.bands.size()));
+                     .arg(QString::number(b.share, 'f', 1), fair, more(breaks.bands.size()));
     }
     if (!breaks.marks.empty()) {
         const MarkBreak& m = breaks.marks.front();

@@ -37,7 +37,9 @@ struct BandBreak {
     int classNumber = 0;
     int band = 0; // 1 .. 6, the strata of the distribution table
     int count = 0;
-    double share = 0;
+    double share = 0; // head count × band size ÷ group size
+    int low = 0;      // its floor and ceiling, the fair range
+    int high = 0;
     bool operator==(const BandBreak&) const = default;
 };
 

@@ -70,8 +70,4 @@ struct TableItem {
 // The drawing of the table in order; empty before the first press (hasDraw false).
 std::vector<TableItem> distributionTableItems(const DistributionTable& distribution, int studentCount, bool hasDraw);
 
-// Picture1's user scale: twips per unit along x and y.
-inline constexpr float kPictureUnitX = 44.625126f;
-inline constexpr float kPictureUnitY = 27.624952f;
-
 } // namespace classdiv

@@ -136,10 +136,11 @@ TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
         EXPECT_EQ(ruleBreakNote(made, bands).isEmpty(), made.empty());
     }
     const RuleBreaks made = swaps.breaksMadeByHand(students, classes, bands, rules);
-    EXPECT_EQ(made.bands.front(), (BandBreak{"G", 1, 1, 0, 2.0}));
+    EXPECT_EQ(made.bands.front(), (BandBreak{"G", 1, 1, 0, 2.0, 2, 2}));
     EXPECT_EQ(rowsOfBreak(students, classes, bands, made.bands.front()), std::vector<int>{});
     EXPECT_EQ(rowsOfBreak(students, classes, bands, made.bands[2]), (std::vector<int>{37, 38, 39, 40}));
-    EXPECT_EQ(ruleBreakNote(made, bands), QStringLiteral("成績の層の偏り: １組「G」37点以上が0人（目安2.0人）ほか3か所"));
+    EXPECT_EQ(ruleBreakNote(made, bands), QStringLiteral("成績の層の偏り: １組「G」37点以上が0人（目安2.0人なので2人）ほか3か所"));
+    EXPECT_TRUE(ruleBreakNote({{{"G", 3, 2, 5, 3.5, 3, 4}}, {}}, bands).contains(QStringLiteral("（目安3.5人なので3〜4人）")));
     // The C pair moved together into class 2: a break of the swaps, not the one of the draw.
     swaps.swap(students, classes, 5, 6);
     swaps.swap(students, classes, 7, 8);

@@ -199,17 +199,8 @@ inline DivisionYear randomYear(uint64_t seed)
             groups[g].plan.emplace_back(numbersOfClasses[k], heads[k]);
         const std::vector<int> whole = numbers.scores(size, 40 + numbers.below(40), 5 + numbers.below(20));
         scores.emplace_back(whole.begin(), whole.end());
-    }
-    // Every other year has tenths, added in file order as before.
-    if (seed % 2) {
-        DivisionYear plain(groups, false, scores);
-        for (int e = 1; e <= plain.students.count(); ++e) {
-            const int g = std::find(plain.ws.groupName.begin() + 1, plain.ws.groupName.end(), plain.students[e].group)
-                          - plain.ws.groupName.begin();
-            const auto& ranks = plain.ws.groupStudents[g];
-            const int w = std::find(ranks.begin() + 1, ranks.end(), e) - ranks.begin();
-            scores[g - 1][w - 1] += numbers.below(10) / 10.0;
-        }
+        for (double& score : scores.back()) // every other year has tenths
+            score += seed % 2 ? numbers.below(10) / 10.0 : 0.0;
     }
     return DivisionYear(groups, false, scores);
 }
