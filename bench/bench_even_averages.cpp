@@ -1,12 +1,19 @@
 // Evening out the averages of one draw: the time, and the spread of the
 // averages of linked classes before and after, on the example year, on a
-// year whose six groups cross six classes, and on 500 students in 8 groups
+// year whose six groups cross six classes, on two years shaped like real
+// schools (215 students in six art electives by sex over six classes; 456 in
+// ten linked classes with half-point scores), and on 500 students in 8 groups
 // over 6 classes (also with keep-apart marks and a mixing column).
 //
 //   build/bench/bench_even_averages --benchmark_counters_tabular=true
 //
-// With CLASSDIV_WRITE_YEARS=<folder> it first writes the crossed year and the
-// year of 500 there as CSV files with their conditions, for
+// spread_* are of the averages score total / head count, whose best
+// scripts/exact_spread.py finds; with fractional scores, shown_* are of the
+// averages as the distribution table shows them (it rounds every running
+// class total).
+//
+// With CLASSDIV_WRITE_YEARS=<folder> it first writes the crossed, school and
+// 500 years there as CSV files with their conditions, for
 // scripts/exact_spread.py to find the best spread they allow.
 
 #include "support/Years.h"
@@ -21,6 +28,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 namespace {
@@ -61,6 +69,117 @@ DivisionYear fullYear()
     return DivisionYear(groups, false, scores);
 }
 
+// The crossed year with scores spread wider inside each group: its best
+// needs the band counts of several classes of a group to turn at once.
+constexpr double kWiderSpread = 5;
+
+// A group of a school year: its name, the mean of its scores and its plan.
+struct SchoolGroup {
+    const char* name;
+    double mean;
+    std::vector<std::pair<int, int>> plan; // (class number, head count)
+};
+
+// Scores 0 .. 100 around each group's mean; halfPoints students chosen at
+// random get half a point more (less at 100), as a test marked in halves
+// gives. Groups are listed in the order the group table sorts their names,
+// which the conditions file follows.
+DivisionYear schoolYear(std::vector<SchoolGroup> groups, uint64_t seed, int halfPoints)
+{
+    constexpr double kScoreSpread = 15; // about the standard deviation of a school test
+    std::sort(groups.begin(), groups.end(), [](const SchoolGroup& a, const SchoolGroup& b) {
+        return QString::fromUtf8(a.name) < QString::fromUtf8(b.name);
+    });
+    YearNumbers numbers(seed);
+    std::vector<GroupOfYear> plans;
+    std::vector<std::vector<double>> scores;
+    for (const SchoolGroup& g : groups) {
+        int size = 0;
+        for (const auto& [number, head] : g.plan)
+            size += head;
+        plans.push_back({QString::fromUtf8(g.name), size, g.plan});
+        const std::vector<int> whole = numbers.scores(size, g.mean, kScoreSpread);
+        scores.emplace_back(whole.begin(), whole.end());
+    }
+    std::vector<std::pair<size_t, size_t>> everyone;
+    for (size_t g = 0; g < scores.size(); ++g) {
+        for (size_t w = 0; w < scores[g].size(); ++w)
+            everyone.emplace_back(g, w);
+    }
+    for (int i = 0; i < halfPoints; ++i) {
+        std::swap(everyone[i], everyone[i + numbers.below(static_cast<int>(everyone.size()) - i)]);
+        double& score = scores[everyone[i].first][everyone[i].second];
+        score += score < 100 ? 0.5 : -0.5;
+    }
+    for (std::vector<double>& group : scores)
+        std::sort(group.begin(), group.end(), std::greater<>());
+    return DivisionYear(plans, false, scores);
+}
+
+// 215 students in six classes of 35-36, boys and girls each choosing music,
+// art or calligraphy; each elective group is taught in four of the classes,
+// so the six groups cross the six classes.
+DivisionYear artElectivesYear()
+{
+    return schoolYear({{"音男", 52, {{1, 8}, {2, 7}, {3, 6}, {4, 5}, {5, 4}, {6, 6}}},
+                       {"美男", 46, {{1, 3}, {2, 5}, {3, 6}, {4, 7}, {5, 8}, {6, 5}}},
+                       {"書男", 57, {{1, 7}, {2, 6}, {3, 6}, {4, 6}, {5, 6}, {6, 6}}},
+                       {"音女", 66, {{1, 9}, {2, 8}, {3, 7}, {4, 6}, {5, 5}, {6, 5}}},
+                       {"美女", 60, {{1, 4}, {2, 5}, {3, 6}, {4, 7}, {5, 8}, {6, 6}}},
+                       {"書女", 63, {{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 7}}}},
+                      215, 0);
+}
+
+// 456 students in ten classes of 45-46, all linked: the humanities course in
+// classes 1-5 (its girls a large group over all five), the sciences in 6-9,
+// an international course that fills class 10 alone and sends three to class 9,
+// a few sports students over classes 4-7 who tie the two courses together,
+// one exchange student, and 139 half-point scores.
+DivisionYear coursesYear()
+{
+    return schoolYear({{"文女", 58, {{1, 26}, {2, 26}, {3, 26}, {4, 25}, {5, 25}}},
+                       {"文男", 52, {{1, 20}, {2, 20}, {3, 19}, {4, 17}, {5, 16}}},
+                       {"理男", 56, {{6, 27}, {7, 27}, {8, 27}, {9, 25}}},
+                       {"理女", 59, {{6, 17}, {7, 17}, {8, 18}, {9, 18}}},
+                       {"国際", 56, {{10, 45}, {9, 3}}},
+                       {"体育", 45, {{4, 3}, {5, 4}, {6, 2}, {7, 2}}},
+                       {"留学", 50, {{3, 1}}}},
+                      456, 139);
+}
+
+// The spread of the averages as the distribution table shows them: its
+// class totals round every running sum of fractional scores. Within each set
+// of classes linked by a group, the largest of these.
+double shownSpread(const Year& year)
+{
+    const ConditionsWorkspace& ws = year.workspace();
+    std::map<int, int> parent;
+    const auto root = [&](int c) {
+        parent.emplace(c, c);
+        while (parent[c] != c)
+            c = parent[c];
+        return c;
+    };
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        const GroupCondition& c = ws.conditions[g];
+        for (int k = 2; k <= c.classCount; ++k)
+            parent[root(c.rows[k].classNumber)] = root(c.rows[1].classNumber);
+    }
+    const DistributionTable& table = year.distribution();
+    std::map<int, std::pair<double, double>> range; // root -> (lowest, highest)
+    for (int k = 1; k <= 10; ++k) {
+        if (table.classHeadCount[k] == 0)
+            continue;
+        const double average = static_cast<double>(table.classScoreTotal[k]) / table.classHeadCount[k];
+        const auto [at, added] = range.emplace(root(k), std::pair{average, average});
+        at->second = {std::min(at->second.first, average), std::max(at->second.second, average)};
+    }
+    double spread = 0;
+    for (const auto& [r, lowHigh] : range)
+        spread = std::max(spread, lowHigh.second - lowHigh.first);
+    return spread;
+}
+
 void writeYear(const QString& folder, const QString& name, const DivisionYear& year)
 {
     QByteArray csv = "\xEF\xBB\xBF" + QStringLiteral("番号,氏名,グループ,点数\r\n").toUtf8();
@@ -86,7 +205,10 @@ void writeYearsOnce()
             return false;
         QDir().mkpath(folder);
         writeYear(folder, QStringLiteral("crossed.csv"), crossedYear());
+        writeYear(folder, QStringLiteral("crossed5.csv"), crossedYear(kWiderSpread));
         writeYear(folder, QStringLiteral("full500.csv"), fullYear());
+        writeYear(folder, QStringLiteral("electives215.csv"), artElectivesYear());
+        writeYear(folder, QStringLiteral("courses456.csv"), coursesYear());
         return true;
     }();
     (void)written;
@@ -102,7 +224,7 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
     const Year pressed = year;
     const double before = averageSpread(pressed);
     const double mixBefore = mixingDeviation(pressed);
-    double after = 0, worst = 0, mixAfter = 0;
+    double after = 0, worst = 0, mixAfter = 0, shownAfter = 0, shownWorst = 0;
     for (auto _ : s) {
         s.PauseTiming();
         Year use = pressed; // every use starts from the same draw
@@ -113,12 +235,19 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
         const double spread = averageSpread(use);
         after += spread;
         worst = std::max(worst, spread);
+        const double shown = shownSpread(use);
+        shownAfter += shown;
+        shownWorst = std::max(shownWorst, shown);
         mixAfter = std::max(mixAfter, mixingDeviation(use));
         s.ResumeTiming();
     }
     s.counters["spread_before"] = before;
     s.counters["spread_after"] = after / static_cast<double>(s.iterations());
     s.counters["spread_worst"] = worst;
+    if (!pressed.students().wholeScores) {
+        s.counters["shown_after"] = shownAfter / static_cast<double>(s.iterations());
+        s.counters["shown_worst"] = shownWorst;
+    }
     if (!rules.mixValues.empty()) {
         s.counters["mix_before"] = mixBefore;
         s.counters["mix_worst"] = mixAfter;
@@ -144,6 +273,24 @@ void BM_CrossedYear(benchmark::State& s)
     run(s, crossedYear().year(), {});
 }
 BENCHMARK(BM_CrossedYear)->Unit(benchmark::kMillisecond);
+
+void BM_CrossedYearWider(benchmark::State& s)
+{
+    run(s, crossedYear(kWiderSpread).year(), {});
+}
+BENCHMARK(BM_CrossedYearWider)->Unit(benchmark::kMillisecond);
+
+void BM_ArtElectives215(benchmark::State& s)
+{
+    run(s, artElectivesYear().year(), {});
+}
+BENCHMARK(BM_ArtElectives215)->Unit(benchmark::kMillisecond);
+
+void BM_Courses456(benchmark::State& s)
+{
+    run(s, coursesYear().year(), {});
+}
+BENCHMARK(BM_Courses456)->Unit(benchmark::kMillisecond);
 
 void BM_FullYear500(benchmark::State& s)
 {

@@ -20,7 +20,8 @@ namespace classdiv::testing {
 // shares that turn from group to group (30 % of one group to one class, 8 %
 // to another): the classes differ in their mix of groups, so their averages
 // cannot all meet, and only a careful choice inside each group comes close.
-inline DivisionYear crossedYear()
+// A wider spread of scores inside each group makes its best harder to reach.
+inline DivisionYear crossedYear(double scoreSpread = 4)
 {
     YearNumbers numbers(6);
     const int sizes[] = {60, 50, 40, 40, 30, 20};
@@ -34,7 +35,7 @@ inline DivisionYear crossedYear()
             groups[g].plan.emplace_back(k, head);
             left -= head;
         }
-        const std::vector<int> whole = numbers.scores(sizes[g], 40 + 10 * g, 4);
+        const std::vector<int> whole = numbers.scores(sizes[g], 40 + 10 * g, scoreSpread);
         scores.emplace_back(whole.begin(), whole.end());
     }
     return DivisionYear(groups, false, scores);
