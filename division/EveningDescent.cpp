@@ -175,7 +175,8 @@ void descendOnShownTotals(Placement& placement, const Component& component, Rng&
         const Component& component;
         ShownTotals totals;
         double slack;
-        Key plain; // its marks and mixing; the spread and squares below are of the shown totals
+        Key plain; // of the exact averages; its marks and mixing go into the shown key too
+        double ceiling; // the exact spread reached, which the shown totals may not widen
         Key current;
 
         double average(int c) const { return totals.total(c) * placement.inverseHead(c); }
@@ -202,20 +203,29 @@ void descendOnShownTotals(Placement& placement, const Component& component, Rng&
         Move judge(int a, int b, const Change& ch) const
         {
             const int ca = placement.classOf(a), cb = placement.classOf(b);
+            // The exact averages come first: the shown ones only choose among
+            // placements whose exact spread is no wider, and the marks and
+            // mixing are the exact key's own.
+            const Key exact = placement.keyAfter(component, plain, ca, cb, ch);
+            if (exact.spread > ceiling + kTiny) {
+                Move never{a, b, ch, current};
+                never.key.pairs = std::numeric_limits<long>::max();
+                return never;
+            }
             Move move{a, b, ch, {}, totals.totalOf(ca, a, b), totals.totalOf(cb, b, a)};
-            move.key = keyWith(plain.pairs + ch.pairs, plain.mix + ch.mix, ca, move.totalA, cb, move.totalB);
+            move.key = keyWith(exact.pairs, exact.mix, ca, move.totalA, cb, move.totalB);
             return move;
         }
         void take(const Move& move)
         {
             const int ca = placement.classOf(move.a), cb = placement.classOf(move.b);
+            plain = placement.keyAfter(component, plain, ca, cb, move.change);
             placement.apply(move.a, move.b, move.change);
             totals.exchanged(move.a, ca, move.b, cb, move.totalA, move.totalB);
-            plain.pairs += move.change.pairs;
-            plain.mix += move.change.mix;
             current = keyWith(plain.pairs, plain.mix, -1, 0, -1, 0);
         }
-    } scoring{placement, component, ShownTotals(placement, component), 0, placement.keyOf(component), {}};
+    } scoring{placement, component, ShownTotals(placement, component), 0, placement.keyOf(component), 0, {}};
+    scoring.ceiling = scoring.plain.spread;
     scoring.slack = scoring.totals.roundingSlack(component);
     scoring.current = scoring.keyWith(scoring.plain.pairs, scoring.plain.mix, -1, 0, -1, 0);
     descend(placement, component, scoring, kStepsOnShownTotals);
