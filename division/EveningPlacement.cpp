@@ -120,13 +120,13 @@ Key Placement::keyOf(const Component& component) const
     return key;
 }
 
-bool Placement::change(int a, int b, Change& out) const
+bool Placement::change(int a, int b, Change& out, bool keepBands) const
 {
     const Student& sa = m_p.students[a];
     const Student& sb = m_p.students[b];
     const int ca = m_class[a];
     const int cb = m_class[b];
-    if (sa.band != sb.band) {
+    if (keepBands && sa.band != sb.band) {
         const int la = bandRow(a), lb = bandRow(b);
         if (m_bandCount[la + sa.band] <= m_bandLo[la + sa.band] || m_bandCount[la + sb.band] >= m_bandHi[la + sb.band]
             || m_bandCount[lb + sb.band] <= m_bandLo[lb + sb.band] || m_bandCount[lb + sa.band] >= m_bandHi[lb + sa.band])

@@ -68,8 +68,12 @@ public:
 
     Key keyOf(const Component& component) const;
     // What exchanging a and b (one group, two classes) changes; false when a
-    // band count would leave its fair range.
-    bool change(int a, int b, Change& out) const;
+    // band count would leave its fair range. A step of a compound move may
+    // leave it (keepBands false) when the move as a whole keeps it.
+    bool change(int a, int b, Change& out, bool keepBands = true) const;
+    // Whether the class of `out` keeps its band counts within their fair
+    // ranges when `in`, of the same group, takes its place (EveningPatterns.cpp).
+    bool bandsAllow(int in, int out) const;
     Key keyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const;
     void apply(int a, int b, const Change& ch);
     // Puts the component's movable students back into the given classes.

@@ -7,6 +7,7 @@
 
 #include "division/Annealing.h"
 #include "division/EveningDescent.h"
+#include "division/EveningPatterns.h"
 #include "division/EveningPlacement.h"
 
 #include <algorithm>
@@ -160,6 +161,7 @@ private:
             m_placement.restore(component, bestClass);
             now = m_placement.keyOf(component);
         }
+        turnBandPattern(m_placement, component, now, m_rng, {&energy, typical, finest, steps});
         descendOnAverages(m_placement, component, now);
         if (!m_p.wholeScores)
             descendOnShownTotals(m_placement, component, m_rng);

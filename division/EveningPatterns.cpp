@@ -1,0 +1,448 @@
+#include "division/EveningPatterns.h"
+
+#include "division/Annealing.h"
+#include "division/FairShares.h"
+
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <limits>
+
+namespace classdiv::evening {
+
+namespace {
+
+// The bound looks at every set of linked classes: 2^10 sets of ten classes
+// take about 10 µs a pattern; larger sets of linked classes are not turned.
+constexpr int kMostClasses = 10;
+// Turns of four classes are what the crossed years need; longer ones are
+// many more to weigh.
+constexpr size_t kLongestTurn = 4;
+// Guard: every turn lowers the bound, so the descent stops long before.
+constexpr int kMostTurns = 16;
+// A partner inside the band is this many ranks away at most, when close.
+constexpr int kFarthestNeighbour = 4;
+
+// A key judged on the rules above the averages only.
+Key rulesOnly(Key key, const Key& now)
+{
+    key.spread = now.spread;
+    key.squares = now.squares;
+    return key;
+}
+
+// A change of the count of one band of one group in one class.
+struct Delta {
+    int cell;
+    int local; // the class, as an index into the linked classes
+    int by;
+};
+
+// The best spread a pattern allows (see EveningPatterns.h), kept for the
+// counts as they are and weighed for counts changed by a turn.
+class PatternBound {
+public:
+    PatternBound(const Placement& placement, const Component& component) : m_p(placement.problem())
+    {
+        m_classes = static_cast<int>(component.classes.size());
+        if (m_classes > kMostClasses)
+            return;
+        m_local.assign(m_p.classCount, -1);
+        for (int l = 0; l < m_classes; ++l)
+            m_local[component.classes[l]] = l;
+        const int sets = 1 << m_classes;
+        m_heads.assign(sets, 0);
+        for (int set = 1; set < sets; ++set) {
+            const int l = std::countr_zero(static_cast<unsigned>(set));
+            m_heads[set] = m_heads[set & (set - 1)] + placement.head(component.classes[l]);
+        }
+        m_cellOf.assign(m_p.groups.size() * m_p.bandCount, -1);
+        for (size_t g = 0; g < m_p.groups.size(); ++g) {
+            const Group& group = m_p.groups[g];
+            if (group.classes.empty() || m_local[group.classes[0]] < 0)
+                continue;
+            for (int s : group.students) {
+                int& cell = m_cellOf[g * m_p.bandCount + m_p.students[s].band];
+                if (cell < 0) {
+                    cell = static_cast<int>(m_cells.size());
+                    m_cells.push_back({{}, std::vector<int>(m_classes, 0), {}});
+                }
+                m_cells[cell].top.push_back(m_p.students[s].score);
+                ++m_cells[cell].count[m_local[placement.classOf(s)]];
+            }
+        }
+        m_total.assign(sets, 0);
+        for (Cell& cell : m_cells) {
+            std::sort(cell.top.begin(), cell.top.end(), std::greater<>());
+            cell.top.insert(cell.top.begin(), 0.0);
+            for (size_t k = 1; k < cell.top.size(); ++k)
+                cell.top[k] += cell.top[k - 1];
+            countSets(cell);
+        }
+        m_usable = true;
+    }
+
+    bool usable() const { return m_usable; }
+    int local(int cls) const { return m_local[cls]; }
+    int cellOf(int group, int band) const { return m_cellOf[group * m_p.bandCount + band]; }
+    int count(int cell, int local) const { return cell < 0 ? 0 : m_cells[cell].count[local]; }
+
+    double best() const { return spreadOf(m_total); }
+    double bestWith(const std::vector<Delta>& deltas) const
+    {
+        m_scratch = m_total;
+        for (size_t i = 0; i < deltas.size(); ++i) {
+            if (std::any_of(deltas.begin(), deltas.begin() + i, [&](const Delta& d) { return d.cell == deltas[i].cell; }))
+                continue; // its cell is done
+            const Cell& cell = m_cells[deltas[i].cell];
+            int bit[kLongestTurn * 2], by[kLongestTurn * 2], n = 0;
+            for (const Delta& d : deltas) {
+                if (d.cell == deltas[i].cell) {
+                    bit[n] = 1 << d.local;
+                    by[n++] = d.by;
+                }
+            }
+            for (size_t set = 1; set < m_scratch.size(); ++set) {
+                int shift = 0;
+                for (int j = 0; j < n; ++j)
+                    shift += (static_cast<int>(set) & bit[j]) ? by[j] : 0;
+                if (shift != 0)
+                    m_scratch[set] += cell.top[cell.inSet[set] + shift] - cell.top[cell.inSet[set]];
+            }
+        }
+        return spreadOf(m_scratch);
+    }
+    void take(const std::vector<Delta>& deltas)
+    {
+        for (const Delta& d : deltas)
+            m_cells[d.cell].count[d.local] += d.by;
+        m_total.assign(m_total.size(), 0);
+        for (Cell& cell : m_cells)
+            countSets(cell);
+    }
+
+private:
+    struct Cell {
+        std::vector<double> top;  // [k]: the sum of its k highest scores
+        std::vector<int> count;   // [local class]
+        std::vector<int> inSet;   // [set of classes]: its students there
+    };
+
+    // The counts of every set of classes, and what its highest students add to the set's highest total.
+    void countSets(Cell& cell)
+    {
+        cell.inSet.assign(m_total.size(), 0);
+        for (size_t set = 1; set < m_total.size(); ++set) {
+            const int l = std::countr_zero(static_cast<unsigned>(set));
+            cell.inSet[set] = cell.inSet[set & (set - 1)] + cell.count[l];
+            m_total[set] += cell.top[cell.inSet[set]];
+        }
+    }
+
+    // highest[set]: the highest total the set of classes can hold.
+    double spreadOf(const std::vector<double>& highest) const
+    {
+        const size_t all = highest.size() - 1;
+        double upper = -std::numeric_limits<double>::infinity();
+        double lower = std::numeric_limits<double>::infinity();
+        for (size_t set = 1; set <= all; ++set) {
+            upper = std::max(upper, (highest[all] - highest[all ^ set]) / m_heads[set]);
+            lower = std::min(lower, highest[set] / m_heads[set]);
+        }
+        return std::max(0.0, upper - lower);
+    }
+
+    const Problem& m_p;
+    bool m_usable = false;
+    int m_classes = 0;
+    std::vector<int> m_local;    // [class]: index into the linked classes, -1 outside
+    std::vector<double> m_heads; // [set of classes]
+    std::vector<int> m_cellOf;   // [group * bands + band]
+    std::vector<Cell> m_cells;
+    std::vector<double> m_total; // [set of classes]: the highest total it can hold
+    mutable std::vector<double> m_scratch;
+};
+
+// A turn of band counts in one group: the class classes[i] hands a student
+// of band bands[i] to the next class, the last to the first.
+struct Turn {
+    int group = -1;
+    std::vector<int> classes;
+    std::vector<int> bands;
+};
+
+std::vector<Delta> deltasOf(const Turn& turn, const PatternBound& bound)
+{
+    std::vector<Delta> deltas;
+    const size_t k = turn.classes.size();
+    for (size_t i = 0; i < k; ++i) {
+        const int to = bound.local(turn.classes[(i + 1) % k]);
+        deltas.push_back({bound.cellOf(turn.group, turn.bands[(i + 1) % k]), to, -1});
+        deltas.push_back({bound.cellOf(turn.group, turn.bands[i]), to, +1});
+    }
+    return deltas;
+}
+
+// Every turn of one group over two to four of its classes that keeps each
+// count within its fair range, weighed by the bound; the best one is kept.
+class TurnSearch {
+public:
+    TurnSearch(const Problem& p, const PatternBound& bound) : m_p(p), m_bound(bound) {}
+
+    void weigh(int g, double& best, Turn& chosen)
+    {
+        const Group& group = m_p.groups[g];
+        m_group = g;
+        m_lo.assign(group.classes.size() * m_p.bandCount, 0);
+        m_hi.assign(m_lo.size(), 0);
+        std::vector<int> inBand(m_p.bandCount, 0);
+        for (int s : group.students)
+            ++inBand[m_p.students[s].band];
+        for (size_t l = 0; l < group.classes.size(); ++l) {
+            for (int b = 0; b < m_p.bandCount; ++b) {
+                const FairRange range = fairBandRange(group.headCounts[l], inBand[b], static_cast<int>(group.students.size()));
+                m_lo[l * m_p.bandCount + b] = range.low;
+                m_hi[l * m_p.bandCount + b] = range.high;
+            }
+        }
+        m_best = &best;
+        m_chosen = &chosen;
+        for (size_t first = 0; first < group.classes.size(); ++first) {
+            for (int b = 0; b < m_p.bandCount; ++b) {
+                if (count(first, b) > m_lo[first * m_p.bandCount + b]) {
+                    m_turn = {m_group, {static_cast<int>(first)}, {b}};
+                    extend();
+                }
+            }
+        }
+    }
+
+private:
+    int count(size_t l, int band) const
+    {
+        return m_bound.count(m_bound.cellOf(m_group, band), m_bound.local(m_p.groups[m_group].classes[l]));
+    }
+    // Whether class l can take a student of band `in` for one of band `out`.
+    bool takes(size_t l, int in, int out) const
+    {
+        return in != out && count(l, out) > m_lo[l * m_p.bandCount + out] && count(l, in) < m_hi[l * m_p.bandCount + in];
+    }
+
+    // The turn so far, m_turn (local classes, bands), grown by one class,
+    // its first class the lowest so that each turn is met once.
+    void extend()
+    {
+        const Group& group = m_p.groups[m_group];
+        const int last = m_turn.bands.back();
+        if (m_turn.classes.size() >= 2 && takes(m_turn.classes[0], last, m_turn.bands[0]))
+            weighTurn();
+        if (m_turn.classes.size() >= kLongestTurn)
+            return;
+        for (size_t l = m_turn.classes[0] + 1; l < group.classes.size(); ++l) {
+            if (std::find(m_turn.classes.begin(), m_turn.classes.end(), static_cast<int>(l)) != m_turn.classes.end())
+                continue;
+            for (int b = 0; b < m_p.bandCount; ++b) {
+                if (!takes(l, last, b))
+                    continue;
+                m_turn.classes.push_back(static_cast<int>(l));
+                m_turn.bands.push_back(b);
+                extend();
+                m_turn.classes.pop_back();
+                m_turn.bands.pop_back();
+            }
+        }
+    }
+
+    void weighTurn()
+    {
+        Turn turn{m_group, {}, m_turn.bands};
+        for (int l : m_turn.classes)
+            turn.classes.push_back(m_p.groups[m_group].classes[l]);
+        const double value = m_bound.bestWith(deltasOf(turn, m_bound));
+        if (value < *m_best - kTiny) {
+            *m_best = value;
+            *m_chosen = std::move(turn);
+        }
+    }
+
+    const Problem& m_p;
+    const PatternBound& m_bound;
+    int m_group = -1;
+    std::vector<int> m_lo, m_hi; // [local class * bands + band]
+    Turn m_turn;                 // local classes while it grows
+    double* m_best = nullptr;
+    Turn* m_chosen = nullptr;
+};
+
+// Students for a turn: in each class the one of its band whose score is
+// closest to the student it gives way to, so the averages move little.
+std::vector<int> studentsFor(const Placement& placement, const Turn& turn)
+{
+    const Problem& p = placement.problem();
+    std::vector<int> cycle;
+    const size_t k = turn.classes.size();
+    double near = 0;
+    int inLast = 0;
+    for (int s : p.groups[turn.group].students) {
+        if (placement.classOf(s) == turn.classes[k - 1] && p.students[s].band == turn.bands[k - 1]) {
+            near += p.students[s].score;
+            ++inLast;
+        }
+    }
+    near /= std::max(1, inLast);
+    for (size_t i = 0; i < k; ++i) {
+        int chosen = -1;
+        for (int s : p.groups[turn.group].students) {
+            if (placement.classOf(s) == turn.classes[i] && p.students[s].band == turn.bands[i]
+                && (chosen < 0 || std::abs(p.students[s].score - near) < std::abs(p.students[chosen].score - near)))
+                chosen = s;
+        }
+        cycle.push_back(chosen);
+        near = p.students[chosen].score;
+    }
+    return cycle;
+}
+
+// Moves each student of the cycle into the class of the next, the last into
+// the class of the first, as a chain of exchanges whose steps may leave a
+// fair range that the whole cycle keeps; returns the key after it.
+Key applyCycle(Placement& placement, const Component& component, const std::vector<int>& cycle, Key key)
+{
+    // The first class takes each student in turn and passes it on to the
+    // class of the next.
+    for (size_t i = 0; i + 1 < cycle.size(); ++i) {
+        const int a = cycle[i], b = cycle[i + 1];
+        Change ch;
+        placement.change(a, b, ch, false);
+        key = placement.keyAfter(component, key, placement.classOf(a), placement.classOf(b), ch);
+        placement.apply(a, b, ch);
+    }
+    return key;
+}
+
+} // namespace
+
+bool Placement::bandsAllow(int in, int out) const
+{
+    const int bandIn = m_p.students[in].band;
+    const int bandOut = m_p.students[out].band;
+    if (bandIn == bandOut)
+        return true;
+    const int row = bandRow(out);
+    return m_bandCount[row + bandOut] > m_bandLo[row + bandOut] && m_bandCount[row + bandIn] < m_bandHi[row + bandIn];
+}
+
+void turnBandPattern(Placement& placement, const Component& component, Key& now, Rng& rng, const Annealed& annealed)
+{
+    const Problem& p = placement.problem();
+    PatternBound bound(placement, component);
+    if (!bound.usable())
+        return; // too many classes to weigh
+    const double start = bound.best();
+    std::vector<Turn> turns;
+    TurnSearch search(p, bound);
+    for (double current = start; current > kTiny && static_cast<int>(turns.size()) < kMostTurns;) {
+        double best = current;
+        Turn chosen;
+        for (size_t g = 0; g < p.groups.size(); ++g) {
+            if (p.groups[g].classes.size() > 1 && bound.local(p.groups[g].classes[0]) >= 0)
+                search.weigh(static_cast<int>(g), best, chosen);
+        }
+        if (chosen.group < 0)
+            break;
+        bound.take(deltasOf(chosen, bound));
+        turns.push_back(chosen);
+        current = best;
+    }
+    if (turns.empty())
+        return;
+
+    const Key before = now;
+    std::vector<int> saved;
+    for (int s : component.movable)
+        saved.push_back(placement.classOf(s));
+    for (const Turn& turn : turns) {
+        const std::vector<int> cycle = studentsFor(placement, turn);
+        for (size_t i = 0; i < cycle.size(); ++i) {
+            if (!placement.bandsAllow(cycle[i], cycle[(i + 1) % cycle.size()])) {
+                placement.restore(component, saved); // not met: the fair ranges of the placement differ
+                now = placement.keyOf(component);
+                return;
+            }
+        }
+        now = applyCycle(placement, component, cycle, now);
+    }
+    annealWithinBands(placement, component, now, rng, annealed);
+    if (!better(now, before)) {
+        placement.restore(component, saved);
+        now = placement.keyOf(component);
+    }
+}
+
+void annealWithinBands(Placement& placement, const Component& component, Key& now, Rng& rng, const Annealed& annealed)
+{
+    const Problem& p = placement.problem();
+    const std::vector<int>& movable = component.movable;
+    const uint32_t count = static_cast<uint32_t>(movable.size());
+    if (count == 0)
+        return;
+    // The students of each group and band, from the highest score, and where each one stands.
+    std::vector<std::vector<int>> members(p.groups.size() * p.bandCount);
+    std::vector<int> at(p.students.size(), 0);
+    for (int s : movable) {
+        std::vector<int>& list = members[p.students[s].group * p.bandCount + p.students[s].band];
+        at[s] = static_cast<int>(list.size());
+        list.push_back(s);
+    }
+    for (std::vector<int>& list : members) {
+        std::sort(list.begin(), list.end(), [&](int a, int b) { return p.students[a].score > p.students[b].score; });
+        for (size_t i = 0; i < list.size(); ++i)
+            at[list[i]] = static_cast<int>(i);
+    }
+
+    Key best = now;
+    std::vector<int> bestClass(count);
+    const auto remember = [&] {
+        for (uint32_t i = 0; i < count; ++i)
+            bestClass[i] = placement.classOf(movable[i]);
+    };
+    remember();
+    // A later round's schedule: from near the best, not from scratch.
+    CoolingSchedule schedule(1, annealed.typicalChange, annealed.finestStep, annealed.steps);
+    double e = annealed.energy(now, component);
+    for (long step = 0; step < annealed.steps; ++step, schedule.cool()) {
+        const int a = movable[rng.below(count)];
+        const std::vector<int>& list = members[p.students[a].group * p.bandCount + p.students[a].band];
+        const int size = static_cast<int>(list.size());
+        int b = list[rng.below(static_cast<uint32_t>(size))];
+        if (rng.next() & 1) {
+            const int step = 1 + static_cast<int>(rng.below(kFarthestNeighbour));
+            const int i = at[a] + ((rng.next() & 1) ? step : -step);
+            if (i < 0 || i >= size)
+                continue;
+            b = list[i];
+        }
+        const int ca = placement.classOf(a), cb = placement.classOf(b);
+        Change ch;
+        if (ca == cb || !placement.change(a, b, ch))
+            continue;
+        const Key next = placement.keyAfter(component, now, ca, cb, ch);
+        const Key rules = rulesOnly(next, now);
+        if (better(now, rules))
+            continue; // a higher rule would get worse
+        const double en = annealed.energy(next, component);
+        if (!better(rules, now) && !schedule.takes(en - e, rng))
+            continue;
+        placement.apply(a, b, ch);
+        now = next;
+        e = en;
+        if (better(now, best)) {
+            best = now;
+            remember();
+        }
+    }
+    placement.restore(component, bestClass);
+    now = placement.keyOf(component);
+}
+
+} // namespace classdiv::evening
