@@ -9,6 +9,7 @@
 #include "division/EveningDescent.h"
 #include "division/EveningPatterns.h"
 #include "division/EveningPlacement.h"
+#include "division/EveningTransfers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -162,6 +163,7 @@ private:
             now = m_placement.keyOf(component);
         }
         turnBandPattern(m_placement, component, now, m_rng, {&energy, typical, finest, steps});
+        transferAlongPaths(m_placement, component, now);
         descendOnAverages(m_placement, component, now);
         if (!m_p.wholeScores)
             descendOnShownTotals(m_placement, component, m_rng);
