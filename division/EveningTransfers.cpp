@@ -13,6 +13,9 @@ namespace {
 constexpr int kMostTransfers = 500;
 // Paths are kept as sets of classes in one word.
 constexpr size_t kMostClasses = 64;
+// Exchanges between classes that trade through no path, tried each with a
+// descent after it: the few whose totals come out best.
+constexpr size_t kBridgeTries = 4;
 
 // One exchange of a transfer: `from` gives up a student for one of `to`'s.
 struct Hop {
@@ -81,6 +84,106 @@ public:
         return false;
     }
 
+    // Where small amounts travel between some classes only (two halves of
+    // a year joined by a few students), the blocks they form can stand
+    // apart as a whole. An exchange across two blocks that brings their
+    // averages closer is tried, with the descent of transfers after it,
+    // and kept when the key ends better.
+    bool bridge(Key& now)
+    {
+        const size_t classes = m_component.classes.size();
+        if (classes < 2 || classes > kMostClasses)
+            return false;
+        // Blocks: classes that can carry small amounts to each other both ways.
+        std::vector<uint64_t> reach(classes, 0);
+        for (size_t l = 0; l < classes; ++l) {
+            reach[l] = uint64_t{1} << l;
+            for (size_t k = 0; k < m_amounts.size(); ++k)
+                reach[l] |= m_gives[k * classes + l];
+        }
+        for (bool grown = true; grown;) {
+            grown = false;
+            for (size_t l = 0; l < classes; ++l) {
+                uint64_t more = reach[l];
+                for (uint64_t m = reach[l]; m != 0; m &= m - 1)
+                    more |= reach[std::countr_zero(m)];
+                grown = grown || more != reach[l];
+                reach[l] = more;
+            }
+        }
+        const auto root = [&](int l) {
+            for (int m = 0;; ++m) {
+                if ((reach[l] >> m & 1) && (reach[m] >> l & 1))
+                    return m; // the lowest class of its block
+            }
+        };
+        std::vector<double> total(classes, 0), heads(classes, 0);
+        for (size_t l = 0; l < classes; ++l) {
+            const int c = m_component.classes[l];
+            total[root(static_cast<int>(l))] += m_placement.average(c) * m_placement.head(c);
+            heads[root(static_cast<int>(l))] += m_placement.head(c);
+        }
+        // The spread of the blocks' averages with d carried from one block to another.
+        const auto blockSpread = [&](int from, int to, double d) {
+            double high = -1e300, low = 1e300;
+            for (size_t b = 0; b < classes; ++b) {
+                if (heads[b] == 0)
+                    continue;
+                const double average = (total[b] - (static_cast<int>(b) == from ? d : 0) + (static_cast<int>(b) == to ? d : 0)) / heads[b];
+                high = std::max(high, average);
+                low = std::min(low, average);
+            }
+            return high - low;
+        };
+        const double apart = blockSpread(-1, -1, 0);
+        struct Crossing {
+            double spread;
+            int x, y;
+        };
+        std::vector<Crossing> crossings;
+        for (const std::vector<int>& cell : m_cells) {
+            for (int x : cell) {
+                for (int y : cell) {
+                    const int from = root(m_local[m_placement.classOf(x)]), to = root(m_local[m_placement.classOf(y)]);
+                    const double d = score(x) - score(y);
+                    if (from != to && d > kTiny && blockSpread(from, to, d) < apart - kTiny)
+                        crossings.push_back({blockSpread(from, to, d), x, y});
+                }
+            }
+        }
+        if (crossings.empty())
+            return false;
+        const size_t tries = std::min(kBridgeTries, crossings.size());
+        std::partial_sort(crossings.begin(), crossings.begin() + tries, crossings.end(),
+                          [](const Crossing& a, const Crossing& b) { return a.spread < b.spread; });
+        std::vector<int> saved;
+        for (int s : m_component.movable)
+            saved.push_back(m_placement.classOf(s));
+        m_blockOf.assign(classes, 0);
+        for (size_t t = 0; t < tries; ++t) {
+            Key key = now;
+            Change ch;
+            if (!m_placement.change(crossings[t].x, crossings[t].y, ch))
+                continue;
+            key = m_placement.keyAfter(m_component, key, m_placement.classOf(crossings[t].x),
+                                       m_placement.classOf(crossings[t].y), ch);
+            m_placement.apply(crossings[t].x, crossings[t].y, ch);
+            // Each block settles on its own: carried back across, the amount would only undo the exchange.
+            for (size_t l = 0; l < classes; ++l)
+                m_blockOf[l] = root(static_cast<int>(l));
+            for (int i = 0; i < kMostTransfers && step(key); ++i) {
+            }
+            m_blockOf.clear();
+            if (better(key, now)) {
+                now = key;
+                return true;
+            }
+            m_placement.restore(m_component, saved);
+        }
+        mapExchanges(now.spread * m_component.largestClass);
+        return false;
+    }
+
 private:
     // Which class can carry each amount to which: m_gives[amount * classes + from] holds the classes `to`.
     void mapExchanges(double most)
@@ -108,7 +211,7 @@ private:
                 for (int y : cell) {
                     const double d = score(x) - score(y);
                     const int from = m_local[m_placement.classOf(x)], to = m_local[m_placement.classOf(y)];
-                    if (d > kTiny && d <= most && from != to)
+                    if (d > kTiny && d <= most && from != to && (m_blockOf.empty() || m_blockOf[from] == m_blockOf[to]))
                         m_gives[amountIndex(d) * classes + from] |= uint64_t{1} << to;
                 }
             }
@@ -210,6 +313,7 @@ private:
     std::vector<std::vector<int>> m_cells; // the movable students of each group and band
     std::vector<double> m_amounts;         // every difference of scores inside a cell, once
     std::vector<uint64_t> m_gives;
+    std::vector<int> m_blockOf; // [local class], while only transfers inside blocks are sought
 };
 
 } // namespace
@@ -217,8 +321,10 @@ private:
 void transferAlongPaths(Placement& placement, const Component& component, Key& now)
 {
     Transfers transfers(placement, component);
-    for (int i = 0; i < kMostTransfers && transfers.step(now); ++i) {
-    }
+    do {
+        for (int i = 0; i < kMostTransfers && transfers.step(now); ++i) {
+        }
+    } while (transfers.bridge(now));
 }
 
 } // namespace classdiv::evening
