@@ -2,24 +2,24 @@
 
 #include "division/Annealing.h"
 #include "division/FairShares.h"
+#include "division/PatternBound.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <limits>
 
 namespace classdiv::evening {
 
 namespace {
 
-// The bound looks at every set of linked classes: 2^10 sets of ten classes
-// take about 10 µs a pattern; larger sets of linked classes are not turned.
-constexpr int kMostClasses = 10;
 // Turns of four classes are what the crossed years need; longer ones are
 // many more to weigh.
 constexpr size_t kLongestTurn = 4;
 // Guard: every turn lowers the bound, so the descent stops long before.
 constexpr int kMostTurns = 16;
+// Where no turn lowers the bound alone, pairs of the turns that come out
+// best alone are weighed: each may mend one set of classes holding the
+// bound up while another holds it. About 400 pairs.
+constexpr size_t kPairedTurns = 30;
 // A partner inside the band is this many ranks away at most, when close.
 constexpr int kFarthestNeighbour = 4;
 
@@ -31,138 +31,6 @@ Key rulesOnly(Key key, const Key& now)
     return key;
 }
 
-// A change of the count of one band of one group in one class.
-struct Delta {
-    int cell;
-    int local; // the class, as an index into the linked classes
-    int by;
-};
-
-// The best spread a pattern allows (see EveningPatterns.h), kept for the
-// counts as they are and weighed for counts changed by a turn.
-class PatternBound {
-public:
-    PatternBound(const Placement& placement, const Component& component) : m_p(placement.problem())
-    {
-        m_classes = static_cast<int>(component.classes.size());
-        if (m_classes > kMostClasses)
-            return;
-        m_local.assign(m_p.classCount, -1);
-        for (int l = 0; l < m_classes; ++l)
-            m_local[component.classes[l]] = l;
-        const int sets = 1 << m_classes;
-        m_heads.assign(sets, 0);
-        for (int set = 1; set < sets; ++set) {
-            const int l = std::countr_zero(static_cast<unsigned>(set));
-            m_heads[set] = m_heads[set & (set - 1)] + placement.head(component.classes[l]);
-        }
-        m_cellOf.assign(m_p.groups.size() * m_p.bandCount, -1);
-        for (size_t g = 0; g < m_p.groups.size(); ++g) {
-            const Group& group = m_p.groups[g];
-            if (group.classes.empty() || m_local[group.classes[0]] < 0)
-                continue;
-            for (int s : group.students) {
-                int& cell = m_cellOf[g * m_p.bandCount + m_p.students[s].band];
-                if (cell < 0) {
-                    cell = static_cast<int>(m_cells.size());
-                    m_cells.push_back({{}, std::vector<int>(m_classes, 0), {}});
-                }
-                m_cells[cell].top.push_back(m_p.students[s].score);
-                ++m_cells[cell].count[m_local[placement.classOf(s)]];
-            }
-        }
-        m_total.assign(sets, 0);
-        for (Cell& cell : m_cells) {
-            std::sort(cell.top.begin(), cell.top.end(), std::greater<>());
-            cell.top.insert(cell.top.begin(), 0.0);
-            for (size_t k = 1; k < cell.top.size(); ++k)
-                cell.top[k] += cell.top[k - 1];
-            countSets(cell);
-        }
-        m_usable = true;
-    }
-
-    bool usable() const { return m_usable; }
-    int local(int cls) const { return m_local[cls]; }
-    int cellOf(int group, int band) const { return m_cellOf[group * m_p.bandCount + band]; }
-    int count(int cell, int local) const { return cell < 0 ? 0 : m_cells[cell].count[local]; }
-
-    double best() const { return spreadOf(m_total); }
-    double bestWith(const std::vector<Delta>& deltas) const
-    {
-        m_scratch = m_total;
-        for (size_t i = 0; i < deltas.size(); ++i) {
-            if (std::any_of(deltas.begin(), deltas.begin() + i, [&](const Delta& d) { return d.cell == deltas[i].cell; }))
-                continue; // its cell is done
-            const Cell& cell = m_cells[deltas[i].cell];
-            int bit[kLongestTurn * 2], by[kLongestTurn * 2], n = 0;
-            for (const Delta& d : deltas) {
-                if (d.cell == deltas[i].cell) {
-                    bit[n] = 1 << d.local;
-                    by[n++] = d.by;
-                }
-            }
-            for (size_t set = 1; set < m_scratch.size(); ++set) {
-                int shift = 0;
-                for (int j = 0; j < n; ++j)
-                    shift += (static_cast<int>(set) & bit[j]) ? by[j] : 0;
-                if (shift != 0)
-                    m_scratch[set] += cell.top[cell.inSet[set] + shift] - cell.top[cell.inSet[set]];
-            }
-        }
-        return spreadOf(m_scratch);
-    }
-    void take(const std::vector<Delta>& deltas)
-    {
-        for (const Delta& d : deltas)
-            m_cells[d.cell].count[d.local] += d.by;
-        m_total.assign(m_total.size(), 0);
-        for (Cell& cell : m_cells)
-            countSets(cell);
-    }
-
-private:
-    struct Cell {
-        std::vector<double> top;  // [k]: the sum of its k highest scores
-        std::vector<int> count;   // [local class]
-        std::vector<int> inSet;   // [set of classes]: its students there
-    };
-
-    // The counts of every set of classes, and what its highest students add to the set's highest total.
-    void countSets(Cell& cell)
-    {
-        cell.inSet.assign(m_total.size(), 0);
-        for (size_t set = 1; set < m_total.size(); ++set) {
-            const int l = std::countr_zero(static_cast<unsigned>(set));
-            cell.inSet[set] = cell.inSet[set & (set - 1)] + cell.count[l];
-            m_total[set] += cell.top[cell.inSet[set]];
-        }
-    }
-
-    // highest[set]: the highest total the set of classes can hold.
-    double spreadOf(const std::vector<double>& highest) const
-    {
-        const size_t all = highest.size() - 1;
-        double upper = -std::numeric_limits<double>::infinity();
-        double lower = std::numeric_limits<double>::infinity();
-        for (size_t set = 1; set <= all; ++set) {
-            upper = std::max(upper, (highest[all] - highest[all ^ set]) / m_heads[set]);
-            lower = std::min(lower, highest[set] / m_heads[set]);
-        }
-        return std::max(0.0, upper - lower);
-    }
-
-    const Problem& m_p;
-    bool m_usable = false;
-    int m_classes = 0;
-    std::vector<int> m_local;    // [class]: index into the linked classes, -1 outside
-    std::vector<double> m_heads; // [set of classes]
-    std::vector<int> m_cellOf;   // [group * bands + band]
-    std::vector<Cell> m_cells;
-    std::vector<double> m_total; // [set of classes]: the highest total it can hold
-    mutable std::vector<double> m_scratch;
-};
-
 // A turn of band counts in one group: the class classes[i] hands a student
 // of band bands[i] to the next class, the last to the first.
 struct Turn {
@@ -171,25 +39,33 @@ struct Turn {
     std::vector<int> bands;
 };
 
-std::vector<Delta> deltasOf(const Turn& turn, const PatternBound& bound)
+// What a turn changes of the pattern: each class takes the band of the
+// class before it for its own.
+std::vector<CountChange> changesOf(const Turn& turn, const PatternBound& bound)
 {
-    std::vector<Delta> deltas;
+    std::vector<CountChange> changes;
     const size_t k = turn.classes.size();
     for (size_t i = 0; i < k; ++i) {
         const int to = bound.local(turn.classes[(i + 1) % k]);
-        deltas.push_back({bound.cellOf(turn.group, turn.bands[(i + 1) % k]), to, -1});
-        deltas.push_back({bound.cellOf(turn.group, turn.bands[i]), to, +1});
+        changes.push_back({bound.cellOf(turn.group, turn.bands[(i + 1) % k]), to, -1});
+        changes.push_back({bound.cellOf(turn.group, turn.bands[i]), to, +1});
     }
-    return deltas;
+    return changes;
 }
 
+// A turn and the bound of the pattern it leads to.
+struct Weighed {
+    double bound;
+    Turn turn;
+};
+
 // Every turn of one group over two to four of its classes that keeps each
-// count within its fair range, weighed by the bound; the best one is kept.
+// count within its fair range, weighed by the bound.
 class TurnSearch {
 public:
     TurnSearch(const Problem& p, const PatternBound& bound) : m_p(p), m_bound(bound) {}
 
-    void weigh(int g, double& best, Turn& chosen)
+    void weigh(int g, std::vector<Weighed>& found)
     {
         const Group& group = m_p.groups[g];
         m_group = g;
@@ -205,8 +81,7 @@ public:
                 m_hi[l * m_p.bandCount + b] = range.high;
             }
         }
-        m_best = &best;
-        m_chosen = &chosen;
+        m_found = &found;
         for (size_t first = 0; first < group.classes.size(); ++first) {
             for (int b = 0; b < m_p.bandCount; ++b) {
                 if (count(first, b) > m_lo[first * m_p.bandCount + b]) {
@@ -258,11 +133,8 @@ private:
         Turn turn{m_group, {}, m_turn.bands};
         for (int l : m_turn.classes)
             turn.classes.push_back(m_p.groups[m_group].classes[l]);
-        const double value = m_bound.bestWith(deltasOf(turn, m_bound));
-        if (value < *m_best - kTiny) {
-            *m_best = value;
-            *m_chosen = std::move(turn);
-        }
+        const double value = m_bound.bestWith(changesOf(turn, m_bound));
+        m_found->push_back({value, std::move(turn)});
     }
 
     const Problem& m_p;
@@ -270,9 +142,36 @@ private:
     int m_group = -1;
     std::vector<int> m_lo, m_hi; // [local class * bands + band]
     Turn m_turn;                 // local classes while it grows
-    double* m_best = nullptr;
-    Turn* m_chosen = nullptr;
+    std::vector<Weighed>* m_found = nullptr;
 };
+
+// The turns that lower the bound most: the best one alone, or else the best
+// pair of turns in two groups; none when neither lowers it.
+std::vector<Turn> bestTurns(std::vector<Weighed>& found, const PatternBound& bound, double current)
+{
+    const auto byBound = [](const Weighed& a, const Weighed& b) { return a.bound < b.bound; };
+    const size_t top = std::min(kPairedTurns, found.size());
+    std::partial_sort(found.begin(), found.begin() + top, found.end(), byBound);
+    if (top > 0 && found[0].bound < current - kTiny)
+        return {found[0].turn};
+    double best = current - kTiny;
+    std::vector<Turn> chosen;
+    for (size_t i = 0; i < top; ++i) {
+        const std::vector<CountChange> first = changesOf(found[i].turn, bound);
+        for (size_t j = i + 1; j < top; ++j) {
+            if (found[j].turn.group == found[i].turn.group)
+                continue; // the counts of one group could leave their ranges together
+            std::vector<CountChange> both = changesOf(found[j].turn, bound);
+            both.insert(both.end(), first.begin(), first.end());
+            const double value = bound.bestWith(both);
+            if (value < best) {
+                best = value;
+                chosen = {found[i].turn, found[j].turn};
+            }
+        }
+    }
+    return chosen;
+}
 
 // Students for a turn: in each class the one of its band whose score is
 // closest to the student it gives way to, so the averages move little.
@@ -337,22 +236,25 @@ void turnBandPattern(Placement& placement, const Component& component, Key& now,
     const Problem& p = placement.problem();
     PatternBound bound(placement, component);
     if (!bound.usable())
-        return; // too many classes to weigh
+        return; // too many linked classes to weigh every set of them
     const double start = bound.best();
     std::vector<Turn> turns;
     TurnSearch search(p, bound);
+    std::vector<Weighed> found;
     for (double current = start; current > kTiny && static_cast<int>(turns.size()) < kMostTurns;) {
-        double best = current;
-        Turn chosen;
+        found.clear();
         for (size_t g = 0; g < p.groups.size(); ++g) {
             if (p.groups[g].classes.size() > 1 && bound.local(p.groups[g].classes[0]) >= 0)
-                search.weigh(static_cast<int>(g), best, chosen);
+                search.weigh(static_cast<int>(g), found);
         }
-        if (chosen.group < 0)
+        const std::vector<Turn> chosen = bestTurns(found, bound, current);
+        if (chosen.empty())
             break;
-        bound.take(deltasOf(chosen, bound));
-        turns.push_back(chosen);
-        current = best;
+        for (const Turn& turn : chosen) {
+            bound.take(changesOf(turn, bound));
+            turns.push_back(turn);
+        }
+        current = bound.best();
     }
     if (turns.empty())
         return;

@@ -4,14 +4,12 @@
 // them; the pattern decides how close the averages can come at all.
 //
 // The annealing settles on a pattern while its averages are still rough,
-// and a better one may lie several classes away (EveningCycles.h). Here the
-// patterns are compared by the spread they would allow if a band's students
-// could be shared out between its classes at will: for every set C of
-// linked classes, the lowest total C can hold (the other classes taking
-// the highest students of every band) and the highest; the best spread of
-// the pattern is then the largest lowest average of a set minus the
-// smallest highest one. It is exact for shares of students and lies a
-// fraction of a point below what whole students reach.
+// and when every count sits at an edge of its fair range a better pattern
+// can lie several classes away, with no way there through single exchanges
+// that all keep the ranges. Here patterns are compared by the best spread
+// they allow (PatternBound.h), and a turn moves the band counts of two to
+// four classes of one group at once: each class hands a student of one band
+// to the next and takes one of another from the one before.
 
 #include "division/EveningPlacement.h"
 
@@ -26,11 +24,11 @@ struct Annealed {
     long steps;           // of one round
 };
 
-// Looks for a pattern of lower best spread, by steepest descent over
-// cycles of band counts within one group over two to four classes that keep
-// every fair range; moves students to it, then anneals exchanges inside the
-// bands, and keeps the result only when it is better than `now`, which
-// then becomes its key.
+// Looks for a pattern of lower best spread, by steepest descent over turns
+// that keep every fair range (or pairs of turns, where no single one
+// lowers it); moves students to it by cycles of exchanges, anneals
+// exchanges inside the bands, and keeps the result only when it is better
+// than `now`, which then becomes its key.
 void turnBandPattern(Placement& placement, const Component& component, Key& now, Rng& rng, const Annealed& annealed);
 
 // Anneals exchanges of two students of one group and one band, from a low
