@@ -1,6 +1,6 @@
 #include "division/EveningPatterns.h"
 
-#include "division/Annealing.h"
+#include "division/EveningTransfers.h"
 #include "division/FairShares.h"
 #include "division/PatternBound.h"
 
@@ -20,17 +20,6 @@ constexpr int kMostTurns = 16;
 // best alone are weighed: each may mend one set of classes holding the
 // bound up while another holds it. About 400 pairs.
 constexpr size_t kPairedTurns = 30;
-// A partner inside the band is this many ranks away at most, when close.
-constexpr int kFarthestNeighbour = 4;
-
-// A key judged on the rules above the averages only.
-Key rulesOnly(Key key, const Key& now)
-{
-    key.spread = now.spread;
-    key.squares = now.squares;
-    return key;
-}
-
 // A turn of band counts in one group: the class classes[i] hands a student
 // of band bands[i] to the next class, the last to the first.
 struct Turn {
@@ -231,7 +220,7 @@ bool Placement::bandsAllow(int in, int out) const
     return m_bandCount[row + bandOut] > m_bandLo[row + bandOut] && m_bandCount[row + bandIn] < m_bandHi[row + bandIn];
 }
 
-void turnBandPattern(Placement& placement, const Component& component, Key& now, Rng& rng, const Annealed& annealed)
+void turnBandPattern(Placement& placement, const Component& component, Key& now)
 {
     const Problem& p = placement.problem();
     PatternBound bound(placement, component);
@@ -274,77 +263,13 @@ void turnBandPattern(Placement& placement, const Component& component, Key& now,
         }
         now = applyCycle(placement, component, cycle, now);
     }
-    annealWithinBands(placement, component, now, rng, annealed);
+    // The students of a turn come close in score, not exactly: transfers
+    // inside the bands settle the averages within the new pattern.
+    transferAlongPaths(placement, component, now);
     if (!better(now, before)) {
         placement.restore(component, saved);
         now = placement.keyOf(component);
     }
-}
-
-void annealWithinBands(Placement& placement, const Component& component, Key& now, Rng& rng, const Annealed& annealed)
-{
-    const Problem& p = placement.problem();
-    const std::vector<int>& movable = component.movable;
-    const uint32_t count = static_cast<uint32_t>(movable.size());
-    if (count == 0)
-        return;
-    // The students of each group and band, from the highest score, and where each one stands.
-    std::vector<std::vector<int>> members(p.groups.size() * p.bandCount);
-    std::vector<int> at(p.students.size(), 0);
-    for (int s : movable) {
-        std::vector<int>& list = members[p.students[s].group * p.bandCount + p.students[s].band];
-        at[s] = static_cast<int>(list.size());
-        list.push_back(s);
-    }
-    for (std::vector<int>& list : members) {
-        std::sort(list.begin(), list.end(), [&](int a, int b) { return p.students[a].score > p.students[b].score; });
-        for (size_t i = 0; i < list.size(); ++i)
-            at[list[i]] = static_cast<int>(i);
-    }
-
-    Key best = now;
-    std::vector<int> bestClass(count);
-    const auto remember = [&] {
-        for (uint32_t i = 0; i < count; ++i)
-            bestClass[i] = placement.classOf(movable[i]);
-    };
-    remember();
-    // A later round's schedule: from near the best, not from scratch.
-    CoolingSchedule schedule(1, annealed.typicalChange, annealed.finestStep, annealed.steps);
-    double e = annealed.energy(now, component);
-    for (long step = 0; step < annealed.steps; ++step, schedule.cool()) {
-        const int a = movable[rng.below(count)];
-        const std::vector<int>& list = members[p.students[a].group * p.bandCount + p.students[a].band];
-        const int size = static_cast<int>(list.size());
-        int b = list[rng.below(static_cast<uint32_t>(size))];
-        if (rng.next() & 1) {
-            const int step = 1 + static_cast<int>(rng.below(kFarthestNeighbour));
-            const int i = at[a] + ((rng.next() & 1) ? step : -step);
-            if (i < 0 || i >= size)
-                continue;
-            b = list[i];
-        }
-        const int ca = placement.classOf(a), cb = placement.classOf(b);
-        Change ch;
-        if (ca == cb || !placement.change(a, b, ch))
-            continue;
-        const Key next = placement.keyAfter(component, now, ca, cb, ch);
-        const Key rules = rulesOnly(next, now);
-        if (better(now, rules))
-            continue; // a higher rule would get worse
-        const double en = annealed.energy(next, component);
-        if (!better(rules, now) && !schedule.takes(en - e, rng))
-            continue;
-        placement.apply(a, b, ch);
-        now = next;
-        e = en;
-        if (better(now, best)) {
-            best = now;
-            remember();
-        }
-    }
-    placement.restore(component, bestClass);
-    now = placement.keyOf(component);
 }
 
 } // namespace classdiv::evening

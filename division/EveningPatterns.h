@@ -15,25 +15,11 @@
 
 namespace classdiv::evening {
 
-// What the annealing of a set of linked classes knows, for the searches
-// that follow it.
-struct Annealed {
-    double (*energy)(const Key&, const Component&);
-    double typicalChange; // of the energy, for a random exchange
-    double finestStep;    // of an average
-    long steps;           // of one round
-};
-
 // Looks for a pattern of lower best spread, by steepest descent over turns
 // that keep every fair range (or pairs of turns, where no single one
-// lowers it); moves students to it by cycles of exchanges, anneals
-// exchanges inside the bands, and keeps the result only when it is better
-// than `now`, which then becomes its key.
-void turnBandPattern(Placement& placement, const Component& component, Key& now, Rng& rng, const Annealed& annealed);
-
-// Anneals exchanges of two students of one group and one band, from a low
-// temperature: the averages settle within the pattern as it is. `now` is
-// the key before and after; the placement ends at the best seen.
-void annealWithinBands(Placement& placement, const Component& component, Key& now, Rng& rng, const Annealed& annealed);
+// lowers it); moves students to it by cycles of exchanges, settles the
+// averages by transfers (EveningTransfers.h), and keeps the result only
+// when it is better than `now`, which then becomes its key.
+void turnBandPattern(Placement& placement, const Component& component, Key& now);
 
 } // namespace classdiv::evening

@@ -162,7 +162,7 @@ private:
             m_placement.restore(component, bestClass);
             now = m_placement.keyOf(component);
         }
-        turnBandPattern(m_placement, component, now, m_rng, {&energy, typical, finest, steps});
+        turnBandPattern(m_placement, component, now);
         transferAlongPaths(m_placement, component, now);
         descendOnAverages(m_placement, component, now);
         if (!m_p.wholeScores)
