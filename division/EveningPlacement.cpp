@@ -30,6 +30,8 @@ bool better(const Key& a, const Key& b)
 {
     if (a.pairs != b.pairs)
         return a.pairs < b.pairs;
+    if (a.flags != b.flags)
+        return a.flags < b.flags; // column by column, in their order
     if (a.mix != b.mix)
         return a.mix < b.mix;
     if (a.spread < b.spread - kTiny)
@@ -39,11 +41,33 @@ bool better(const Key& a, const Key& b)
     return a.squares < b.squares - kTiny;
 }
 
-Placement::Placement(const Problem& problem, std::vector<int>& classOf) : m_p(problem), m_class(classOf)
+bool asGood(const Key& a, const Key& b)
+{
+    return a.pairs == b.pairs && a.flags == b.flags && a.mix == b.mix && std::abs(a.spread - b.spread) <= kTiny;
+}
+
+bool Change::keepsTheRules() const
+{
+    if (pairs != 0)
+        return pairs < 0;
+    for (long f : flags)
+        if (f != 0)
+            return f < 0;
+    return mix <= 0;
+}
+
+bool Change::onlyAverages() const
+{
+    return pairs == 0 && mix == 0 && flags == std::array<long, kFlagColumns>{};
+}
+
+Placement::Placement(const Problem& problem, std::vector<int>& classOf)
+    : m_p(problem), m_class(classOf), m_start(classOf)
 {
     const int students = static_cast<int>(m_p.students.size());
     m_local.assign(students, 0);
     m_place.assign(students, 0);
+    m_free.assign(students, 0);
     m_head.assign(m_p.classCount, 0);
     m_groupBase.assign(m_p.groups.size(), 0);
     int cells = 0;
@@ -54,8 +78,10 @@ Placement::Placement(const Problem& problem, std::vector<int>& classOf) : m_p(pr
         for (size_t l = 0; l < group.classes.size(); ++l)
             m_head[group.classes[l]] += group.headCounts[l];
         for (size_t i = 0; i < group.students.size(); ++i) {
-            m_local[group.students[i]] = localIndex(group, m_class[group.students[i]]);
-            m_place[group.students[i]] = static_cast<int>(i);
+            const int s = group.students[i];
+            m_local[s] = localIndex(group, m_class[s]);
+            m_place[s] = static_cast<int>(i);
+            m_free[s] = m_p.students[s].fixedClass < 0 && m_p.students[s].unit < 0;
         }
     }
     // The fair ranges of the bands are set group by group when their bands are repaired.
@@ -64,11 +90,17 @@ Placement::Placement(const Problem& problem, std::vector<int>& classOf) : m_p(pr
     m_invHead.assign(m_p.classCount, 0);
     for (int c = 0; c < m_p.classCount; ++c)
         m_invHead[c] = m_head[c] > 0 ? 1.0 / m_head[c] : 0;
-    m_mixLo.assign(static_cast<size_t>(m_p.classCount) * m_p.mixCount, 0);
-    m_mixHi.assign(m_mixLo.size(), 0);
-    for (size_t i = 0; i < m_mixLo.size(); ++i) {
-        m_mixLo[i] = shareFloor(m_p.mixShare[i]);
-        m_mixHi[i] = shareCeil(m_p.mixShare[i]);
+    for (int k = 0; k <= kFlagColumns; ++k) {
+        const bool mixing = k == kFlagColumns;
+        if (!mixing && k >= m_p.flagColumns)
+            continue;
+        const std::vector<double>& share = mixing ? m_p.mixShare : m_p.flagShare[k];
+        m_valueLo[k].assign(share.size(), 0);
+        m_valueHi[k].assign(share.size(), 0);
+        for (size_t i = 0; i < share.size(); ++i) {
+            m_valueLo[k][i] = shareFloor(share[i]);
+            m_valueHi[k][i] = shareCeil(share[i]);
+        }
     }
 }
 
@@ -82,7 +114,9 @@ void Placement::recount()
     m_bandCount.assign(m_bandLo.size(), 0);
     m_sum.assign(m_p.classCount, 0);
     m_markCount.assign(static_cast<size_t>(m_p.classCount) * m_p.markCount, 0);
-    m_mixCount.assign(static_cast<size_t>(m_p.classCount) * m_p.mixCount, 0);
+    for (int k = 0; k <= kFlagColumns; ++k)
+        m_valueCount[k].assign(m_valueLo[k].size(), 0);
+    const int mixValues = m_p.mixCount;
     for (size_t s = 0; s < m_p.students.size(); ++s) {
         const Student& student = m_p.students[s];
         const int c = m_class[s];
@@ -91,7 +125,10 @@ void Placement::recount()
         if (student.mark >= 0)
             ++m_markCount[c * m_p.markCount + student.mark];
         if (student.mix >= 0)
-            ++m_mixCount[c * m_p.mixCount + student.mix];
+            ++m_valueCount[kFlagColumns][c * mixValues + student.mix];
+        for (int k = 0; k < m_p.flagColumns; ++k)
+            if (student.flags[k] >= 0)
+                ++m_valueCount[k][c * m_p.flagValues[k] + student.flags[k]];
     }
     m_average.assign(m_p.classCount, 0);
     for (int c = 0; c < m_p.classCount; ++c)
@@ -103,15 +140,22 @@ Key Placement::keyOf(const Component& component) const
     Key key;
     double high = -std::numeric_limits<double>::infinity();
     double low = std::numeric_limits<double>::infinity();
+    const auto outsideOf = [&](int k, int c, int values) {
+        long sum = 0;
+        for (int v = 0; v < values; ++v) {
+            const size_t i = static_cast<size_t>(c) * values + v;
+            sum += outside(m_valueCount[k][i], m_valueLo[k][i], m_valueHi[k][i]);
+        }
+        return sum;
+    };
     for (int c : component.classes) {
         for (int m = 0; m < m_p.markCount; ++m) {
             const long n = m_markCount[c * m_p.markCount + m];
             key.pairs += n * (n - 1) / 2;
         }
-        for (int v = 0; v < m_p.mixCount; ++v) {
-            const size_t i = static_cast<size_t>(c) * m_p.mixCount + v;
-            key.mix += outside(m_mixCount[i], m_mixLo[i], m_mixHi[i]);
-        }
+        for (int k = 0; k < m_p.flagColumns; ++k)
+            key.flags[k] += outsideOf(k, c, m_p.flagValues[k]);
+        key.mix += outsideOf(kFlagColumns, c, m_p.mixCount);
         high = std::max(high, m_average[c]);
         low = std::min(low, m_average[c]);
         key.squares += (m_average[c] - component.mean) * (m_average[c] - component.mean);
@@ -141,17 +185,26 @@ bool Placement::change(int a, int b, Change& out) const
         if (sb.mark >= 0)
             out.pairs += m_markCount[ca * marks + sb.mark] - (m_markCount[cb * marks + sb.mark] - 1);
     }
-    if (sa.mix != sb.mix) {
-        const int values = m_p.mixCount;
+    // A value of column k moving from one class to the other.
+    const auto moved = [&](int k, int values, int va, int vb) {
         const auto shift = [&](int c, int v, int by) {
             const size_t i = static_cast<size_t>(c) * values + v;
-            return outside(m_mixCount[i] + by, m_mixLo[i], m_mixHi[i]) - outside(m_mixCount[i], m_mixLo[i], m_mixHi[i]);
+            const std::vector<int>& count = m_valueCount[k];
+            return outside(count[i] + by, m_valueLo[k][i], m_valueHi[k][i]) - outside(count[i], m_valueLo[k][i], m_valueHi[k][i]);
         };
-        if (sa.mix >= 0)
-            out.mix += shift(ca, sa.mix, -1) + shift(cb, sa.mix, +1);
-        if (sb.mix >= 0)
-            out.mix += shift(cb, sb.mix, -1) + shift(ca, sb.mix, +1);
-    }
+        long change = 0;
+        if (va >= 0)
+            change += shift(ca, va, -1) + shift(cb, va, +1);
+        if (vb >= 0)
+            change += shift(cb, vb, -1) + shift(ca, vb, +1);
+        return change;
+    };
+    out.flags = {};
+    for (int k = 0; k < m_p.flagColumns; ++k)
+        if (sa.flags[k] != sb.flags[k])
+            out.flags[k] = moved(k, m_p.flagValues[k], sa.flags[k], sb.flags[k]);
+    if (sa.mix != sb.mix)
+        out.mix = moved(kFlagColumns, m_p.mixCount, sa.mix, sb.mix);
     const double d = sb.score - sa.score;
     out.averageA = (m_sum[ca] + d) * m_invHead[ca];
     out.averageB = (m_sum[cb] - d) * m_invHead[cb];
@@ -162,6 +215,8 @@ Key Placement::keyAfter(const Component& component, const Key& now, int ca, int 
 {
     Key key;
     key.pairs = now.pairs + ch.pairs;
+    for (int k = 0; k < kFlagColumns; ++k)
+        key.flags[k] = now.flags[k] + ch.flags[k];
     key.mix = now.mix + ch.mix;
     double high = -std::numeric_limits<double>::infinity();
     double low = std::numeric_limits<double>::infinity();
@@ -197,27 +252,39 @@ void Placement::apply(int a, int b, const Change& ch)
         --m_markCount[cb * m_p.markCount + sb.mark];
         ++m_markCount[ca * m_p.markCount + sb.mark];
     }
-    if (sa.mix >= 0) {
-        --m_mixCount[static_cast<size_t>(ca) * m_p.mixCount + sa.mix];
-        ++m_mixCount[static_cast<size_t>(cb) * m_p.mixCount + sa.mix];
-    }
-    if (sb.mix >= 0) {
-        --m_mixCount[static_cast<size_t>(cb) * m_p.mixCount + sb.mix];
-        ++m_mixCount[static_cast<size_t>(ca) * m_p.mixCount + sb.mix];
+    const auto move = [&](int k, int values, int v, int from, int to) {
+        if (v < 0)
+            return;
+        --m_valueCount[k][static_cast<size_t>(from) * values + v];
+        ++m_valueCount[k][static_cast<size_t>(to) * values + v];
+    };
+    move(kFlagColumns, m_p.mixCount, sa.mix, ca, cb);
+    move(kFlagColumns, m_p.mixCount, sb.mix, cb, ca);
+    for (int k = 0; k < m_p.flagColumns; ++k) {
+        move(k, m_p.flagValues[k], sa.flags[k], ca, cb);
+        move(k, m_p.flagValues[k], sb.flags[k], cb, ca);
     }
     const double d = sb.score - sa.score;
     m_sum[ca] += d;
     m_sum[cb] -= d;
     m_average[ca] = ch.averageA;
     m_average[cb] = ch.averageB;
+    exchangeClasses(a, b);
+}
+
+void Placement::exchangeClasses(int a, int b)
+{
+    m_moved -= (m_class[a] != m_start[a]) + (m_class[b] != m_start[b]);
     std::swap(m_class[a], m_class[b]);
     std::swap(m_local[a], m_local[b]);
+    m_moved += (m_class[a] != m_start[a]) + (m_class[b] != m_start[b]);
 }
 
 void Placement::restore(const Component& component, const std::vector<int>& classes)
 {
     for (size_t i = 0; i < component.movable.size(); ++i) {
         const int s = component.movable[i];
+        m_moved += (classes[i] != m_start[s]) - (m_class[s] != m_start[s]);
         m_class[s] = classes[i];
         m_local[s] = localIndex(m_p.groups[m_p.students[s].group], classes[i]);
     }

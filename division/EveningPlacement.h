@@ -2,12 +2,14 @@
 // Inside the evening-out search: where every student is, and the counts that
 // follow from it, kept up to date exchange by exchange. Every rule the search
 // weighs is one of these counts: a band of a group in a class against its
-// fair range, marked students sharing a class, a mixing value in a class
-// against its fair share, and the class sums behind the averages.
+// fair range, marked students sharing a class, a value of a flag column or of
+// the mixing column in a class against its fair share, and the class sums
+// behind the averages.
 
 #include "division/EveningSearch.h"
 #include "division/RandomSource.h"
 
+#include <array>
 #include <vector>
 
 namespace classdiv::evening {
@@ -20,16 +22,20 @@ using Rng = Xoshiro256;
 inline constexpr double kTiny = 1e-9;
 
 // How good a placement is, rule by rule in their order: marked students
-// sharing a class, mixing counts outside their fair range, the spread of the
-// averages, and last the squared distances of the averages from their mean.
+// sharing a class, each flag column's counts outside their fair range,
+// mixing counts outside theirs, the spread of the averages, and last the
+// squared distances of the averages from their mean.
 struct Key {
     long pairs = 0;
+    std::array<long, kFlagColumns> flags{};
     long mix = 0;
     double spread = 0;
     double squares = 0;
 };
 // A rule lower down only decides when every rule above it is equal.
 bool better(const Key& a, const Key& b);
+// Every rule and the spread equal: just as good, whatever the squares say.
+bool asGood(const Key& a, const Key& b);
 
 // The students in the order of the CSV, in which the table sums class totals.
 std::vector<int> fileOrder(const Problem& problem);
@@ -37,7 +43,7 @@ std::vector<int> fileOrder(const Problem& problem);
 // A set of linked classes, and the students who can move within it.
 struct Component {
     std::vector<int> classes;
-    std::vector<int> movable; // students of its groups that have a choice
+    std::vector<int> movable; // students of its groups that have a choice and are not fixed
     double mean = 0;          // the average of all its students: fixed by the head counts
     int largestClass = 1;
 };
@@ -45,9 +51,14 @@ struct Component {
 // What exchanging two students of one group changes.
 struct Change {
     long pairs = 0;
+    std::array<long, kFlagColumns> flags{};
     long mix = 0;
     double averageA = 0; // the new average of the first one's class
     double averageB = 0;
+    // Nothing above the averages gets worse, and something may get better.
+    bool keepsTheRules() const;
+    // Only the averages change.
+    bool onlyAverages() const;
 };
 
 class Placement {
@@ -60,8 +71,16 @@ public:
     double average(int c) const { return m_average[c]; }
     double inverseHead(int c) const { return m_invHead[c]; }
     int head(int c) const { return m_head[c]; }
+    // Exchanged one for one: neither fixed nor in a together set.
+    bool isFree(int s) const { return m_free[s]; }
+    // Students whose class differs from the one they started in.
+    int movedSinceStart() const { return m_moved; }
 
-    // Brings every band count of group g within its fair range (FairBandRepair.cpp).
+    // Fixed students into their classes, together sets each into one class
+    // (RulePlacement.cpp); the sets it could not gather.
+    std::vector<int> placeRules();
+    // Brings every band count of group g within its fair range, as far as
+    // fixed students and together sets allow (FairBandRepair.cpp).
     void repairBands(int g, Rng& rng);
     // Counts everything again from the classes.
     void recount();
@@ -79,11 +98,28 @@ public:
     // time, a student a few ranks away, whose score is close. -1: none.
     int partner(int a, Rng& rng) const;
 
+    // A together set moved whole into another class, each member exchanged
+    // with a free student of its group there (UnitMoves.cpp). False, and
+    // nothing changed, when there are not enough free students or a band
+    // would leave its range; else `after` is the component's key and `rules`
+    // what the rules above the averages gained or lost.
+    struct UnitMove {
+        std::vector<std::pair<int, int>> exchanges;
+        Change rules;
+        Key after;
+    };
+    bool moveUnit(int unit, const Component& component, const Key& now, Rng& rng, UnitMove& move);
+    void undo(const UnitMove& move);
+
 private:
     int bandRow(int s) const; // where the band counts of s's class in its group start
+    void exchangeClasses(int a, int b);
 
     const Problem& m_p;
     std::vector<int>& m_class;
+    std::vector<int> m_start; // the classes it started from
+    int m_moved = 0;
+    std::vector<char> m_free;
     std::vector<int> m_local; // the class as an index into the group's classes
     std::vector<int> m_place; // index in its group's students, which run from the highest score
     std::vector<int> m_head;
@@ -91,8 +127,10 @@ private:
     std::vector<int> m_groupBase;
     std::vector<int> m_bandCount, m_bandLo, m_bandHi; // [groupBase + local * bands + band]
     std::vector<double> m_sum, m_average;
-    std::vector<int> m_markCount;                     // [class * marks + mark]
-    std::vector<int> m_mixCount, m_mixLo, m_mixHi;    // [class * values + value]
+    std::vector<int> m_markCount; // [class * marks + mark]
+    // The mixing column and the flag columns: [column][class * values + value],
+    // the mixing column last.
+    std::array<std::vector<int>, kFlagColumns + 1> m_valueCount, m_valueLo, m_valueHi;
 };
 
 } // namespace classdiv::evening
