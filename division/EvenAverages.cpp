@@ -2,6 +2,7 @@
 
 #include "division/DistributionTable.h"
 #include "division/EveningSearch.h"
+#include "division/RuleAssignment.h"
 #include "division/RuleChecks.h"
 #include "division/Year.h"
 
@@ -151,7 +152,6 @@ YearModel buildModel(const Year& year, const SpreadRules& rules)
     p.bandCount = 6;
     p.wholeScores = students.wholeScores;
     model.marks = marks.texts();
-    model.units = units.texts();
     p.markCount = static_cast<int>(marks.texts().size());
     p.mixCount = static_cast<int>(mix.texts().size());
     p.mixShare = poolShares(p, p.mixCount, [](const evening::Student& s) { return s.mix; });
@@ -161,11 +161,20 @@ YearModel buildModel(const Year& year, const SpreadRules& rules)
         p.flagShare[k] = poolShares(p, p.flagValues[k], [k](const evening::Student& s) { return s.flags[k]; });
     }
 
-    // Every together set with the classes all its groups open.
-    p.units.assign(units.texts().size(), {});
+    // Every together set of two or more with the classes all its groups
+    // open; a value written beside one student alone binds nobody.
+    std::vector<std::vector<int>> sets(units.texts().size());
     for (size_t s = 0; s < p.students.size(); ++s)
         if (p.students[s].unit >= 0)
-            p.units[p.students[s].unit].push_back(static_cast<int>(s));
+            sets[p.students[s].unit].push_back(static_cast<int>(s));
+    for (size_t u = 0; u < sets.size(); ++u) {
+        for (int m : sets[u])
+            p.students[m].unit = sets[u].size() > 1 ? static_cast<int>(p.units.size()) : -1;
+        if (sets[u].size() > 1) {
+            p.units.push_back(sets[u]);
+            model.units.push_back(units.texts()[u]);
+        }
+    }
     for (const std::vector<int>& members : p.units) {
         std::vector<int> shared = p.groups[p.students[members.front()].group].classes;
         for (int m : members)
@@ -266,6 +275,32 @@ uint64_t seedFrom(RandomSource& random)
     for (int i = 0; i < 4; ++i)
         seed = seed * 0x1000193ULL ^ static_cast<uint64_t>(random.next() * 16777216.0f) << (i * 13);
     return seed;
+}
+
+std::optional<Message> checkRulesTogether(const Year& year)
+{
+    const YearModel model = buildModel(year, year.rules());
+    const evening::Assignment assignment = evening::assignRuleStudents(model.problem, {});
+    if (assignment.found || !assignment.complete)
+        return std::nullopt;
+    const SpreadRules& rules = year.rules();
+    std::vector<std::pair<int, QString>> bound;
+    for (const int row : model.row) {
+        QStringList said;
+        if (const QString v = ruleText(rules.fixedClasses, row); !v.isEmpty())
+            said << QStringLiteral("クラス指定「%1」").arg(v);
+        if (const QString v = ruleText(rules.together, row); !v.isEmpty())
+            said << QStringLiteral("同じクラス「%1」").arg(v);
+        if (const QString v = ruleText(rules.marks, row); !v.isEmpty())
+            said << QStringLiteral("別クラス「%1」").arg(v);
+        if (!said.isEmpty())
+            bound.emplace_back(row, said.join(u'、'));
+    }
+    std::sort(bound.begin(), bound.end());
+    return Message{QStringLiteral("クラス分けの決まりは一つずつなら守れますが、全部をいっしょに守れる分け方がありません"
+                                  "（クラスの人数が足りません）。クラス分けは変えていません。\n"
+                                  "次の生徒の決まりを見直して下さい。\n") + studentLines(year.students(), bound),
+                   titles::inputMistake};
 }
 
 EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t seed)

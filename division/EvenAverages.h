@@ -24,6 +24,11 @@ class Year;
 // group's plan, every (group, class) head count as planned.
 bool fitsThePlans(const ConditionsWorkspace& ws, const std::vector<int16_t>& classes);
 
+// The hard rules (fixed classes, together sets, keep-apart marks) that each
+// can be met but not all at once beside the plans' head counts: the
+// refusal, naming the students under them, before anything changes.
+std::optional<Message> checkRulesTogether(const Year& year);
+
 struct EvenResult {
     // "Nothing to even out"; the rules the search could not meet after all;
     // or, when no other placement as good was found, that the classes stay.

@@ -113,6 +113,10 @@ public:
 
 private:
     int bandRow(int s) const; // where the band counts of s's class in its group start
+    // The classes a together set may go to, the likeliest first, and its
+    // gathering there by exchanges with free students (none made when it fails).
+    std::vector<int> unitTargets(int unit) const;
+    bool gatherUnit(int unit, int target, std::vector<std::pair<int, int>>& made);
     void exchangeClasses(int a, int b);
 
     const Problem& m_p;
@@ -120,6 +124,7 @@ private:
     std::vector<int> m_start; // the classes it started from
     int m_moved = 0;
     std::vector<char> m_free;
+    std::vector<char> m_unitPlaced; // while the sets are gathered: those already in their classes
     std::vector<int> m_local; // the class as an index into the group's classes
     std::vector<int> m_place; // index in its group's students, which run from the highest score
     std::vector<int> m_head;

@@ -173,16 +173,26 @@ void Placement::repairBands(int g, Rng& rng)
     std::vector<int> inBand(bands, 0);
     for (int s : group.students)
         ++inBand[m_p.students[s].band];
-    BandBounds bounds = fairBandBounds(group, inBand);
     const int base = m_groupBase[g];
-    std::vector<int> count(classes * bands, 0), held(classes * bands, 0);
+    // Fixed students hold their cells for good, together sets until they move
+    // as one; marked students stay where their marks are apart.
+    const auto repairMoves = [&](int s) { return m_free[s] && m_p.students[s].mark < 0; };
+    std::vector<int> count(classes * bands, 0), fixedHeld(classes * bands, 0), held(classes * bands, 0);
     for (int s : group.students) {
-        ++count[m_local[s] * bands + m_p.students[s].band];
-        held[m_local[s] * bands + m_p.students[s].band] += !m_free[s];
+        const int i = m_local[s] * bands + m_p.students[s].band;
+        ++count[i];
+        fixedHeld[i] += m_p.students[s].fixedClass >= 0;
+        held[i] += !repairMoves(s);
     }
-    if (std::any_of(held.begin(), held.end(), [](int n) { return n > 0; }))
-        widenForFixed(bounds, held, group.headCounts, inBand);
-    const std::optional<std::vector<int>> fair = fairTarget(bounds, count, group.headCounts, inBand);
+    const auto widened = [&](const std::vector<int>& by) {
+        BandBounds bounds = fairBandBounds(group, inBand);
+        if (std::any_of(by.begin(), by.end(), [](int n) { return n > 0; }))
+            widenForFixed(bounds, by, group.headCounts, inBand);
+        return bounds;
+    };
+    const BandBounds bounds = widened(fixedHeld);  // what the search keeps
+    const BandBounds reachable = widened(held);    // what exchanges of free students can reach now
+    const std::optional<std::vector<int>> fair = fairTarget(reachable, count, group.headCounts, inBand);
     for (int i = 0; i < classes * bands; ++i) {
         // Without a target the counts are kept as they are allowed, rather than loop.
         m_bandLo[base + i] = fair ? bounds.lo[i] : std::min(bounds.lo[i], count[i]);
@@ -196,7 +206,7 @@ void Placement::repairBands(int g, Rng& rng)
     const auto randomStudent = [&](int l, int b) {
         pick.clear();
         for (int s : group.students) {
-            if (m_local[s] == l && m_p.students[s].band == b && m_free[s])
+            if (m_local[s] == l && m_p.students[s].band == b && repairMoves(s))
                 pick.push_back(s);
         }
         return pick[rng.below(static_cast<uint32_t>(pick.size()))];

@@ -207,11 +207,22 @@ std::optional<Message> checkRules(const ConditionsWorkspace& ws, const Students&
         }
     }
 
-    // Keep-apart marks: a class of its own for each of them.
+    // Keep-apart marks: a class of its own for each of them, among the
+    // classes its fixed class or its together set leaves it.
+    std::vector<std::vector<int>> allowedOf(n + 1);
+    for (int row = 1; row <= n; ++row)
+        allowedOf[row] = fixedTo[row] != 0 ? std::vector<int>{fixedTo[row]} : classesOf(ws, groupOf[row]);
+    for (const auto& [value, rows] : setsOf(rules.together, n)) {
+        std::vector<int> shared = allowedOf[rows.front()];
+        for (int row : rows)
+            std::erase_if(shared, [&](int c) { return std::find(allowedOf[row].begin(), allowedOf[row].end(), c) == allowedOf[row].end(); });
+        for (int row : rows)
+            allowedOf[row] = shared;
+    }
     for (const auto& [mark, rows] : setsOf(rules.marks, n)) {
         std::vector<std::vector<int>> allowed;
         for (int row : rows)
-            allowed.push_back(fixedTo[row] != 0 ? std::vector<int>{fixedTo[row]} : classesOf(ws, groupOf[row]));
+            allowed.push_back(allowedOf[row]);
         if (!canPart(allowed))
             name(rows, QStringLiteral("別クラス「%1」：%2人を別々にできるだけのクラスがありません").arg(mark).arg(rows.size()));
     }

@@ -80,6 +80,8 @@ EvenOutcome Year::evenOut(RandomSource& random, bool pressFirst)
         return {std::move(refusal), false};
     if (auto refusal = checkRules(m_workspace, m_students, m_rules))
         return {std::move(refusal), false};
+    if (auto refusal = checkRulesTogether(*this))
+        return {std::move(refusal), false};
 
     bool pressed = false;
     if (pressFirst || !m_drawn || conditionsChangedSincePreparation(m_workspace, m_division) ||
