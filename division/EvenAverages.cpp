@@ -56,7 +56,7 @@ private:
 
 // The fair share of every class in every value of a column, pool by pool
 // (see mixingDeviation); [class * values + value].
-std::vector<double> poolShares(const evening::Problem& p, int values, const std::function<int(const evening::Student&)>& valueOf)
+std::vector<double> poolShares(const evening::Problem& p, int values, const std::function<int(int)>& valueOf)
 {
     std::vector<double> share(static_cast<size_t>(p.classCount) * values, 0.0);
     if (values == 0)
@@ -77,7 +77,7 @@ std::vector<double> poolShares(const evening::Problem& p, int values, const std:
                 heads[group.classes[l]] += group.headCounts[l];
             for (int s : group.students) {
                 ++size;
-                if (const int v = valueOf(p.students[s]); v >= 0)
+                if (const int v = valueOf(s); v >= 0)
                     ++holding[v];
             }
         }
@@ -135,14 +135,16 @@ YearModel buildModel(const Year& year, const SpreadRules& rules)
             student.band = bandOfScore(student.score, year.bands()) - 1;
             student.mark = marks.indexOf(ruleText(rules.marks, row));
             student.mix = mix.indexOf(ruleText(rules.mixValues, row));
-            student.unit = units.indexOf(ruleText(rules.together, row));
+            evening::StudentRules bound;
+            bound.unit = units.indexOf(ruleText(rules.together, row));
             // A fixed class outside the group's classes is refused before the search.
             const std::optional<int> fixed = fixedClassOf(ruleText(rules.fixedClasses, row));
             const auto at = fixed ? classIndex.find(*fixed) : classIndex.end();
             if (at != classIndex.end() && std::find(group.classes.begin(), group.classes.end(), at->second) != group.classes.end())
-                student.fixedClass = at->second;
+                bound.fixedClass = at->second;
             for (int k = 0; k < p.flagColumns; ++k)
-                student.flags[k] = flags[k].indexOf(ruleText(rules.flags[k].values, row));
+                bound.flags[k] = flags[k].indexOf(ruleText(rules.flags[k].values, row));
+            p.rules.push_back(bound);
             group.students.push_back(static_cast<int>(p.students.size()));
             p.students.push_back(student);
             model.row.push_back(row);
@@ -154,22 +156,22 @@ YearModel buildModel(const Year& year, const SpreadRules& rules)
     model.marks = marks.texts();
     p.markCount = static_cast<int>(marks.texts().size());
     p.mixCount = static_cast<int>(mix.texts().size());
-    p.mixShare = poolShares(p, p.mixCount, [](const evening::Student& s) { return s.mix; });
+    p.mixShare = poolShares(p, p.mixCount, [&p](int s) { return p.students[s].mix; });
     for (int k = 0; k < p.flagColumns; ++k) {
         model.flagValues[k] = flags[k].texts();
         p.flagValues[k] = static_cast<int>(flags[k].texts().size());
-        p.flagShare[k] = poolShares(p, p.flagValues[k], [k](const evening::Student& s) { return s.flags[k]; });
+        p.flagShare[k] = poolShares(p, p.flagValues[k], [&p, k](int s) { return p.rules[s].flags[k]; });
     }
 
     // Every together set of two or more with the classes all its groups
     // open; a value written beside one student alone binds nobody.
     std::vector<std::vector<int>> sets(units.texts().size());
     for (size_t s = 0; s < p.students.size(); ++s)
-        if (p.students[s].unit >= 0)
-            sets[p.students[s].unit].push_back(static_cast<int>(s));
+        if (p.rules[s].unit >= 0)
+            sets[p.rules[s].unit].push_back(static_cast<int>(s));
     for (size_t u = 0; u < sets.size(); ++u) {
         for (int m : sets[u])
-            p.students[m].unit = sets[u].size() > 1 ? static_cast<int>(p.units.size()) : -1;
+            p.rules[m].unit = sets[u].size() > 1 ? static_cast<int>(p.units.size()) : -1;
         if (sets[u].size() > 1) {
             p.units.push_back(sets[u]);
             model.units.push_back(units.texts()[u]);

@@ -149,8 +149,7 @@ private:
 Key withChange(Key key, const Change& ch)
 {
     key.pairs += ch.pairs;
-    for (int k = 0; k < kFlagColumns; ++k)
-        key.flags[k] += ch.flags[k];
+    key.flags += ch.flags;
     key.mix += ch.mix;
     return key;
 }

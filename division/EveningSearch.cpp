@@ -70,7 +70,7 @@ private:
             const int k = componentOf[group.classes[0]];
             for (int s : group.students) {
                 total[k] += m_p.students[s].score;
-                if (group.classes.size() > 1 && m_p.students[s].fixedClass < 0)
+                if (group.classes.size() > 1 && m_p.rulesOf(s).fixedClass < 0)
                     m_components[k].movable.push_back(s);
             }
             for (int h : group.headCounts)
@@ -118,7 +118,7 @@ private:
 
         Key now = m_placement.keyOf(component);
         Key best = now;
-        bool bestIsStart = m_placement.movedSinceStart() == 0;
+        bool bestIsStart = !m_placement.movedSinceStart(movable);
         std::vector<int> bestClass(count);
         const auto remember = [&] {
             for (uint32_t i = 0; i < count; ++i)
@@ -135,8 +135,8 @@ private:
             double e = energy(now, component);
             for (long step = 0; step < steps; ++step, schedule.cool()) {
                 const int a = movable[m_rng.below(count)];
-                if (const int unit = m_p.students[a].unit; unit >= 0) {
-                    if (!m_placement.moveUnit(unit, component, now, m_rng, unitMove))
+                if (!m_placement.isFree(a)) { // a member of a together set: the set moves
+                    if (!m_placement.moveUnit(m_p.rulesOf(a).unit, component, now, m_rng, unitMove))
                         continue;
                     const double en = energy(unitMove.after, component);
                     if (!unitMove.rules.keepsTheRules() ||
@@ -164,10 +164,10 @@ private:
                     now = next;
                     e = en;
                 }
-                const bool moved = m_placement.movedSinceStart() > 0;
-                if (better(now, best) || (bestIsStart && moved && asGood(now, best))) {
+                // Only while the best is the start: another placement as good takes its place.
+                if (better(now, best) || (bestIsStart && asGood(now, best) && m_placement.movedSinceStart(movable))) {
                     best = now;
-                    bestIsStart = !moved;
+                    bestIsStart = !m_placement.movedSinceStart(movable);
                     remember();
                 }
             }
@@ -178,7 +178,7 @@ private:
         if (!m_p.wholeScores)
             descendOnShownTotals(m_placement, component, m_rng);
         // The descents may come back to the start; the other choice found stays.
-        if (m_placement.movedSinceStart() == 0 && !bestIsStart)
+        if (!bestIsStart && !m_placement.movedSinceStart(movable))
             m_placement.restore(component, bestClass);
     }
 

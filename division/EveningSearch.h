@@ -12,6 +12,7 @@
 // spread and the mixing deviation of a placement).
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,11 @@ struct Student {
     int mark = -1;    // 0 .. markCount - 1, or -1 for none
     int mix = -1;     // 0 .. mixCount - 1, or -1 for none
     int order = 0;    // place in the file: class totals are summed in file order
+};
+
+// A student's part in the rules beyond marks and mixing; kept apart from
+// Student, which the search reads millions of times a use and keeps small.
+struct StudentRules {
     int fixedClass = -1; // the class it must be in, or -1; once there it never moves
     int unit = -1;       // the together set it belongs to, or -1; a set moves as one
     std::array<int, kFlagColumns> flags{-1, -1, -1, -1}; // its value in each flag column, or -1
@@ -46,6 +52,13 @@ struct Problem {
     std::vector<Group> groups;
     // [class * mixCount + value]: the fair share of each class in each value.
     std::vector<double> mixShare;
+    // [student], or empty when no student is under such a rule.
+    std::vector<StudentRules> rules;
+    const StudentRules& rulesOf(int s) const
+    {
+        static const StudentRules none;
+        return rules.empty() ? none : rules[static_cast<size_t>(s)];
+    }
     // The together sets: their students, and the classes every one of their groups opens.
     std::vector<std::vector<int>> units;
     std::vector<std::vector<int>> unitClasses;

@@ -181,7 +181,7 @@ void Placement::repairBands(int g, Rng& rng)
     for (int s : group.students) {
         const int i = m_local[s] * bands + m_p.students[s].band;
         ++count[i];
-        fixedHeld[i] += m_p.students[s].fixedClass >= 0;
+        fixedHeld[i] += m_p.rulesOf(s).fixedClass >= 0;
         held[i] += !repairMoves(s);
     }
     const auto widened = [&](const std::vector<int>& by) {

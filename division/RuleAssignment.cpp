@@ -31,16 +31,17 @@ Assignment assignRuleStudents(const Problem& p, const std::vector<int>& preferre
     for (size_t u = 0; u < p.units.size(); ++u) {
         Unit unit{p.units[u], p.unitClasses[u]};
         for (int m : unit.students)
-            if (p.students[m].fixedClass >= 0)
-                std::erase_if(unit.classes, [&](int c) { return c != p.students[m].fixedClass; });
+            if (p.rulesOf(m).fixedClass >= 0)
+                std::erase_if(unit.classes, [&](int c) { return c != p.rulesOf(m).fixedClass; });
         units.push_back(std::move(unit));
     }
     for (size_t s = 0; s < p.students.size(); ++s) {
         const Student& student = p.students[s];
-        if (student.unit >= 0 || (student.fixedClass < 0 && student.mark < 0))
+        const StudentRules& bound = p.rulesOf(static_cast<int>(s));
+        if (bound.unit >= 0 || (bound.fixedClass < 0 && student.mark < 0))
             continue;
         units.push_back({{static_cast<int>(s)},
-                         student.fixedClass >= 0 ? std::vector<int>{student.fixedClass} : p.groups[student.group].classes});
+                         bound.fixedClass >= 0 ? std::vector<int>{bound.fixedClass} : p.groups[student.group].classes});
     }
     for (Unit& unit : units) {
         // Where most of it already is comes first: the fewest exchanges.

@@ -59,10 +59,10 @@ std::vector<int> Placement::placeRules()
     // Beyond the search's budget: fixed students first, then each set where
     // it finds room; the sets left apart are named afterwards.
     for (size_t s = 0; s < m_p.students.size(); ++s) {
-        const int c = m_p.students[s].fixedClass;
+        const int c = m_p.rulesOf(s).fixedClass;
         if (c < 0 || m_class[s] == c)
             continue;
-        const int partner = nearest(m_p, m_class, static_cast<int>(s), c, [&](int t) { return m_p.students[t].fixedClass < 0; });
+        const int partner = nearest(m_p, m_class, static_cast<int>(s), c, [&](int t) { return m_p.rulesOf(t).fixedClass < 0; });
         if (partner >= 0)
             exchangeClasses(static_cast<int>(s), partner);
     }
@@ -84,7 +84,7 @@ std::vector<int> Placement::unitTargets(int unit) const
     std::vector<std::pair<int, int>> ranked; // (members elsewhere, class)
     for (int c : m_p.unitClasses[unit]) {
         const bool fixedElsewhere = std::any_of(members.begin(), members.end(), [&](int m) {
-            return m_p.students[m].fixedClass >= 0 && m_p.students[m].fixedClass != c;
+            return m_p.rulesOf(m).fixedClass >= 0 && m_p.rulesOf(m).fixedClass != c;
         });
         if (!fixedElsewhere)
             ranked.emplace_back(static_cast<int>(std::count_if(members.begin(), members.end(), [&](int m) { return m_class[m] != c; })), c);
@@ -104,8 +104,8 @@ bool Placement::gatherUnit(int unit, int target, std::vector<std::pair<int, int>
         if (m_class[m] == target)
             continue;
         const int partner = nearest(m_p, m_class, m, target, [&](int t) {
-            const int other = m_p.students[t].unit;
-            return m_p.students[t].fixedClass < 0 && other != unit && (other < 0 || !m_unitPlaced[other]) && !taken[t];
+            const int other = m_p.rulesOf(t).unit;
+            return m_p.rulesOf(t).fixedClass < 0 && other != unit && (other < 0 || !m_unitPlaced[other]) && !taken[t];
         });
         if (partner < 0)
             return false;

@@ -36,8 +36,7 @@ bool Placement::moveUnit(int unit, const Component& component, const Key& now, R
         }
         move.after = keyAfter(component, move.after, from, to, ch);
         move.rules.pairs += ch.pairs;
-        for (int k = 0; k < kFlagColumns; ++k)
-            move.rules.flags[k] += ch.flags[k];
+        move.rules.flags += ch.flags;
         move.rules.mix += ch.mix;
         apply(m, partner, ch);
         move.exchanges.emplace_back(m, partner);
