@@ -1,6 +1,5 @@
 #include "division/RuleChecks.h"
 
-#include "common/Numbers.h"
 
 #include <QHash>
 
@@ -104,8 +103,13 @@ std::optional<int> fixedClassOf(const QString& cell)
 {
     if (cell.trimmed().isEmpty())
         return std::nullopt;
-    const std::optional<int16_t> number = toInt16(textValue(cell));
-    return number ? *number : -1;
+    // Teachers write ３ as often as 3, and 3組 as often as either.
+    QString text = cell.normalized(QString::NormalizationForm_KC).trimmed();
+    if (text.endsWith(u'組'))
+        text.chop(1);
+    bool whole = false;
+    const int number = text.trimmed().toInt(&whole);
+    return whole ? number : -1;
 }
 
 QString studentLines(const Students& students, const std::vector<std::pair<int, QString>>& rowsAndRules)

@@ -95,7 +95,7 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
         const RuleTexts shown{c.boxes.marks.trimmed(), c.boxes.mix.trimmed(), c.boxes.together, c.boxes.fixed,
                               c.boxes.flags.isEmpty() ? QString() : u"3,1"_s};
         EXPECT_EQ(view.texts, c.stored.isEmpty() ? RuleTexts{} : shown);
-        EXPECT_EQ(view.columnsHint, u"1 番号　2 旧組　3 氏名　4 グループ　5 点数"_s);
+        EXPECT_EQ(view.columnsHint, u"1\u00A0番号　2\u00A0旧組　3\u00A0氏名　4\u00A0グループ　5\u00A0点数"_s);
     }
     // A damaged file, or one naming a column the CSV lacks: said when the dialog opens, never applied.
     for (const QByteArray ignored : {"3\r\n9\r\n", "3,2\r\n", "\r\n\r\n\r\n\r\n2,7\r\n"}) {
