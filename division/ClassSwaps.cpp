@@ -110,9 +110,11 @@ RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& 
         if (const QString value = ruleText(rules.together, r); !value.isEmpty())
             sets[value].push_back(r);
     }
-    for (const auto& [value, rows] : sets)
+    for (const auto& set : sets) {
+        const std::vector<int>& rows = set.second;
         if (std::any_of(rows.begin(), rows.end(), [&](int r) { return classes[r] != classes[rows.front()]; }))
-            breaks.together.push_back({value, rows});
+            breaks.together.push_back({set.first, rows});
+    }
 
     // Flag values against their fair shares, pool by pool: groups that open the same classes.
     std::map<QString, std::set<int>, decltype(&groupNameLess)> classesOfGroup(&groupNameLess);

@@ -169,8 +169,9 @@ std::optional<Message> checkRules(const ConditionsWorkspace& ws, const Students&
 
     // Together sets: a shared class, one fixed class at most, room beside the
     // students fixed there, and no mark to keep two of them apart.
-    for (const auto& [value, rows] : setsOf(rules.together, n)) {
-        const QString rule = QStringLiteral("同じクラス「%1」").arg(value);
+    for (const auto& set : setsOf(rules.together, n)) {
+        const std::vector<int>& rows = set.second; // a plain name: lambdas below capture it
+        const QString rule = QStringLiteral("同じクラス「%1」").arg(set.first);
         std::vector<int> shared = classesOf(ws, groupOf[rows.front()]);
         std::set<int> fixedClasses;
         std::set<QString> marks;
