@@ -1,10 +1,10 @@
 #pragma once
 // 平均点をそろえる: evens out the class averages of a draw. Students move only
 // between the classes of their own group; every (group, class) head count
-// stays as planned and every score band stays fairly shared. It also keeps
-// marked students apart and mixes one column (the old class) evenly over the
-// new classes. The year (division/Year.h) decides when to press first and
-// takes the classes this returns.
+// stays as planned and every score band stays fairly shared. It follows the
+// teacher's rules (conditions/SpreadRules.h) in their order of priority. The
+// year (division/Year.h) decides when to press first and takes the classes
+// this returns.
 
 #include "common/Message.h"
 #include "conditions/GroupTable.h"
@@ -20,21 +20,24 @@ namespace classdiv {
 
 class Year;
 
-// One mark for everybody, which no plan can honour: the refusal, before anything changes.
-std::optional<Message> sameMarkForAll(const ConditionsWorkspace& ws, const Students& students, const SpreadRules& rules);
-
 // A draw evening out can start from: every student in a class of its
 // group's plan, every (group, class) head count as planned.
 bool fitsThePlans(const ConditionsWorkspace& ws, const std::vector<int16_t>& classes);
 
+// The hard rules (fixed classes, together sets, keep-apart marks) that each
+// can be met but not all at once beside the plans' head counts: the
+// refusal, naming the students under them, before anything changes.
+std::optional<Message> checkRulesTogether(const Year& year);
+
 struct EvenResult {
-    // "Nothing to even out", or the marked students the plans cannot separate.
+    // "Nothing to even out"; the rules the search could not meet after all;
+    // or, when no other placement as good was found, that the classes stay.
     std::optional<Message> message;
     bool evened = false; // classes holds the evened draw
 };
 
 // Evens out `classes`, a draw of the year that fits its plans, by the year's
-// rules. All randomness comes from seed.
+// rules (checked before: division/RuleChecks.h). All randomness comes from seed.
 EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t seed);
 
 // One seed for a use, from the program's random source.

@@ -49,11 +49,12 @@ void descend(const Placement& placement, const Component& component, Scoring& sc
         std::optional<Move> chosen;
         for (int a : component.movable) {
             const int ca = placement.classOf(a);
-            if (ca != high && ca != low)
+            if ((ca != high && ca != low) || !placement.isFree(a))
                 continue;
             for (int b : p.groups[p.students[a].group].students) {
                 Change ch;
-                if (placement.classOf(b) == ca || !scoring.allows(a, b) || !placement.change(a, b, ch))
+                if (placement.classOf(b) == ca || !placement.isFree(b) || !scoring.allows(a, b) ||
+                    !placement.change(a, b, ch))
                     continue;
                 const Move move = scoring.judge(a, b, ch);
                 if (better(move.key, best)) {
@@ -186,9 +187,12 @@ void descendOnShownTotals(Placement& placement, const Component& component, Rng&
         {
             return std::abs(totals.score(b) - totals.score(a)) <= 2 * current.spread * component.largestClass + slack;
         }
-        Key keyWith(long pairs, long mix, int ca, double ta, int cb, double tb) const
+        // The rules of `rules`, the spread and squares of the shown totals.
+        Key keyWith(const Key& rules, int ca, double ta, int cb, double tb) const
         {
-            Key k{pairs, mix, 0, 0};
+            Key k = rules;
+            k.spread = 0;
+            k.squares = 0;
             double high = -std::numeric_limits<double>::infinity();
             double low = std::numeric_limits<double>::infinity();
             for (int c : component.classes) {
@@ -213,7 +217,7 @@ void descendOnShownTotals(Placement& placement, const Component& component, Rng&
                 return never;
             }
             Move move{a, b, ch, {}, totals.totalOf(ca, a, b), totals.totalOf(cb, b, a)};
-            move.key = keyWith(exact.pairs, exact.mix, ca, move.totalA, cb, move.totalB);
+            move.key = keyWith(exact, ca, move.totalA, cb, move.totalB);
             return move;
         }
         void take(const Move& move)
@@ -222,12 +226,12 @@ void descendOnShownTotals(Placement& placement, const Component& component, Rng&
             plain = placement.keyAfter(component, plain, ca, cb, move.change);
             placement.apply(move.a, move.b, move.change);
             totals.exchanged(move.a, ca, move.b, cb, move.totalA, move.totalB);
-            current = keyWith(plain.pairs, plain.mix, -1, 0, -1, 0);
+            current = keyWith(plain, -1, 0, -1, 0);
         }
     } scoring{placement, component, ShownTotals(placement, component), 0, placement.keyOf(component), 0, {}};
     scoring.ceiling = scoring.plain.spread;
     scoring.slack = scoring.totals.roundingSlack(component);
-    scoring.current = scoring.keyWith(scoring.plain.pairs, scoring.plain.mix, -1, 0, -1, 0);
+    scoring.current = scoring.keyWith(scoring.plain, -1, 0, -1, 0);
     descend(placement, component, scoring, kStepsOnShownTotals);
 
     const uint32_t count = static_cast<uint32_t>(component.movable.size());
@@ -235,8 +239,8 @@ void descendOnShownTotals(Placement& placement, const Component& component, Rng&
         const int a = component.movable[rng.below(count)];
         const int b = placement.partner(a, rng);
         Change ch;
-        if (b < 0 || placement.classOf(a) == placement.classOf(b) || !placement.change(a, b, ch) || ch.pairs > 0 ||
-            (ch.pairs == 0 && ch.mix > 0))
+        if (b < 0 || !placement.isFree(a) || !placement.isFree(b) || placement.classOf(a) == placement.classOf(b) ||
+            !placement.change(a, b, ch) || !ch.keepsTheRules())
             continue;
         const Move move = scoring.judge(a, b, ch);
         if (!better(scoring.current, move.key))

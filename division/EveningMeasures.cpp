@@ -105,4 +105,22 @@ double mixingDeviation(const Problem& problem, const std::vector<int>& classOf)
     return deviation;
 }
 
+std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::vector<int>& classOf)
+{
+    std::array<long, kFlagColumns> outside{};
+    for (int k = 0; k < problem.flagColumns; ++k) {
+        const int values = problem.flagValues[k];
+        std::vector<int> count(static_cast<size_t>(problem.classCount) * values, 0);
+        for (size_t s = 0; s < problem.students.size(); ++s)
+            if (problem.rulesOf(s).flags[k] >= 0)
+                ++count[static_cast<size_t>(classOf[s]) * values + problem.rulesOf(s).flags[k]];
+        for (size_t i = 0; i < count.size(); ++i) {
+            const double share = problem.flagShare[k][i];
+            outside[k] += std::max(0L, static_cast<long>(std::floor(share + kTiny)) - count[i]) +
+                          std::max(0L, count[i] - static_cast<long>(std::ceil(share - kTiny)));
+        }
+    }
+    return outside;
+}
+
 } // namespace classdiv::evening

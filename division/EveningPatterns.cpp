@@ -1,11 +1,11 @@
 #include "division/EveningPatterns.h"
 
 #include "division/EveningTransfers.h"
-#include "division/FairShares.h"
 #include "division/PatternBound.h"
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace classdiv::evening {
 
@@ -49,10 +49,15 @@ struct Weighed {
 };
 
 // Every turn of one group over two to four of its classes that keeps each
-// count within its fair range, weighed by the bound.
+// count within the range the search keeps it in, weighed by the bound. Each
+// class of a turn gives a student who moves one by one: neither fixed nor in
+// a together set.
 class TurnSearch {
 public:
-    TurnSearch(const Problem& p, const PatternBound& bound) : m_p(p), m_bound(bound) {}
+    TurnSearch(const Placement& placement, const PatternBound& bound)
+        : m_placement(placement), m_p(placement.problem()), m_bound(bound)
+    {
+    }
 
     void weigh(int g, std::vector<Weighed>& found)
     {
@@ -60,20 +65,22 @@ public:
         m_group = g;
         m_lo.assign(group.classes.size() * m_p.bandCount, 0);
         m_hi.assign(m_lo.size(), 0);
-        std::vector<int> inBand(m_p.bandCount, 0);
-        for (int s : group.students)
-            ++inBand[m_p.students[s].band];
+        m_free.assign(m_lo.size(), 0);
         for (size_t l = 0; l < group.classes.size(); ++l) {
-            for (int b = 0; b < m_p.bandCount; ++b) {
-                const FairRange range = fairBandRange(group.headCounts[l], inBand[b], static_cast<int>(group.students.size()));
-                m_lo[l * m_p.bandCount + b] = range.low;
-                m_hi[l * m_p.bandCount + b] = range.high;
+            for (int b = 0; b < m_p.bandCount; ++b)
+                std::tie(m_lo[l * m_p.bandCount + b], m_hi[l * m_p.bandCount + b]) =
+                    m_placement.bandRange(g, static_cast<int>(l), b);
+        }
+        for (int s : group.students) {
+            if (m_placement.isFree(s)) {
+                const auto at = std::find(group.classes.begin(), group.classes.end(), m_placement.classOf(s));
+                ++m_free[(at - group.classes.begin()) * m_p.bandCount + m_p.students[s].band];
             }
         }
         m_found = &found;
         for (size_t first = 0; first < group.classes.size(); ++first) {
             for (int b = 0; b < m_p.bandCount; ++b) {
-                if (count(first, b) > m_lo[first * m_p.bandCount + b]) {
+                if (count(first, b) > m_lo[first * m_p.bandCount + b] && m_free[first * m_p.bandCount + b] > 0) {
                     m_turn = {m_group, {static_cast<int>(first)}, {b}};
                     extend();
                 }
@@ -89,7 +96,8 @@ private:
     // Whether class l can take a student of band `in` for one of band `out`.
     bool takes(size_t l, int in, int out) const
     {
-        return in != out && count(l, out) > m_lo[l * m_p.bandCount + out] && count(l, in) < m_hi[l * m_p.bandCount + in];
+        return in != out && count(l, out) > m_lo[l * m_p.bandCount + out] && m_free[l * m_p.bandCount + out] > 0
+               && count(l, in) < m_hi[l * m_p.bandCount + in];
     }
 
     // The turn so far, m_turn (local classes, bands), grown by one class,
@@ -126,10 +134,11 @@ private:
         m_found->push_back({value, std::move(turn)});
     }
 
+    const Placement& m_placement;
     const Problem& m_p;
     const PatternBound& m_bound;
     int m_group = -1;
-    std::vector<int> m_lo, m_hi; // [local class * bands + band]
+    std::vector<int> m_lo, m_hi, m_free; // [local class * bands + band]; m_free: its students who move one by one
     Turn m_turn;                 // local classes while it grows
     std::vector<Weighed>* m_found = nullptr;
 };
@@ -163,7 +172,8 @@ std::vector<Turn> bestTurns(std::vector<Weighed>& found, const PatternBound& bou
 }
 
 // Students for a turn: in each class the one of its band whose score is
-// closest to the student it gives way to, so the averages move little.
+// closest to the student it gives way to, so the averages move little; only
+// students who move one by one. Empty when a class has none to give.
 std::vector<int> studentsFor(const Placement& placement, const Turn& turn)
 {
     const Problem& p = placement.problem();
@@ -172,7 +182,7 @@ std::vector<int> studentsFor(const Placement& placement, const Turn& turn)
     double near = 0;
     int inLast = 0;
     for (int s : p.groups[turn.group].students) {
-        if (placement.classOf(s) == turn.classes[k - 1] && p.students[s].band == turn.bands[k - 1]) {
+        if (placement.classOf(s) == turn.classes[k - 1] && p.students[s].band == turn.bands[k - 1] && placement.isFree(s)) {
             near += p.students[s].score;
             ++inLast;
         }
@@ -181,10 +191,12 @@ std::vector<int> studentsFor(const Placement& placement, const Turn& turn)
     for (size_t i = 0; i < k; ++i) {
         int chosen = -1;
         for (int s : p.groups[turn.group].students) {
-            if (placement.classOf(s) == turn.classes[i] && p.students[s].band == turn.bands[i]
+            if (placement.classOf(s) == turn.classes[i] && p.students[s].band == turn.bands[i] && placement.isFree(s)
                 && (chosen < 0 || std::abs(p.students[s].score - near) < std::abs(p.students[chosen].score - near)))
                 chosen = s;
         }
+        if (chosen < 0)
+            return {};
         cycle.push_back(chosen);
         near = p.students[chosen].score;
     }
@@ -228,7 +240,7 @@ void turnBandPattern(Placement& placement, const Component& component, Key& now)
         return; // too many linked classes to weigh every set of them
     const double start = bound.best();
     std::vector<Turn> turns;
-    TurnSearch search(p, bound);
+    TurnSearch search(placement, bound);
     std::vector<Weighed> found;
     for (double current = start; current > kTiny && static_cast<int>(turns.size()) < kMostTurns;) {
         found.clear();
@@ -254,12 +266,16 @@ void turnBandPattern(Placement& placement, const Component& component, Key& now)
         saved.push_back(placement.classOf(s));
     for (const Turn& turn : turns) {
         const std::vector<int> cycle = studentsFor(placement, turn);
-        for (size_t i = 0; i < cycle.size(); ++i) {
-            if (!placement.bandsAllow(cycle[i], cycle[(i + 1) % cycle.size()])) {
-                placement.restore(component, saved); // not met: the fair ranges of the placement differ
-                now = placement.keyOf(component);
-                return;
-            }
+        // The turns were weighed against the placement before the earlier
+        // ones moved students: a class may have no free student of the band
+        // left, or its counts may differ. Then nothing is kept.
+        bool met = !cycle.empty();
+        for (size_t i = 0; met && i < cycle.size(); ++i)
+            met = placement.bandsAllow(cycle[i], cycle[(i + 1) % cycle.size()]);
+        if (!met) {
+            placement.restore(component, saved);
+            now = placement.keyOf(component);
+            return;
         }
         now = applyCycle(placement, component, cycle, now);
     }

@@ -22,28 +22,21 @@ int localIndex(const Group& group, int cls)
 int shareFloor(double share) { return static_cast<int>(std::floor(share + kTiny)); }
 int shareCeil(double share) { return static_cast<int>(std::ceil(share - kTiny)); }
 
-long outside(int count, int lo, int hi) { return count < lo ? lo - count : (count > hi ? count - hi : 0); }
 
 } // namespace
 
-bool better(const Key& a, const Key& b)
+bool asGood(const Key& a, const Key& b)
 {
-    if (a.pairs != b.pairs)
-        return a.pairs < b.pairs;
-    if (a.mix != b.mix)
-        return a.mix < b.mix;
-    if (a.spread < b.spread - kTiny)
-        return true;
-    if (a.spread > b.spread + kTiny)
-        return false;
-    return a.squares < b.squares - kTiny;
+    return a.pairs == b.pairs && a.flags == b.flags && a.mix == b.mix && std::abs(a.spread - b.spread) <= kTiny;
 }
 
-Placement::Placement(const Problem& problem, std::vector<int>& classOf) : m_p(problem), m_class(classOf)
+Placement::Placement(const Problem& problem, std::vector<int>& classOf)
+    : m_p(problem), m_class(classOf), m_start(classOf)
 {
     const int students = static_cast<int>(m_p.students.size());
     m_local.assign(students, 0);
     m_place.assign(students, 0);
+    m_free.assign(students, 0);
     m_head.assign(m_p.classCount, 0);
     m_groupBase.assign(m_p.groups.size(), 0);
     int cells = 0;
@@ -54,27 +47,33 @@ Placement::Placement(const Problem& problem, std::vector<int>& classOf) : m_p(pr
         for (size_t l = 0; l < group.classes.size(); ++l)
             m_head[group.classes[l]] += group.headCounts[l];
         for (size_t i = 0; i < group.students.size(); ++i) {
-            m_local[group.students[i]] = localIndex(group, m_class[group.students[i]]);
-            m_place[group.students[i]] = static_cast<int>(i);
+            const int s = group.students[i];
+            m_local[s] = localIndex(group, m_class[s]);
+            m_place[s] = static_cast<int>(i);
+            m_free[s] = m_p.rulesOf(s).fixedClass < 0 && m_p.rulesOf(s).unit < 0;
         }
     }
+    m_bandBase.assign(students, 0);
+    for (int s = 0; s < students; ++s)
+        m_bandBase[s] = m_groupBase[m_p.students[s].group];
     // The fair ranges of the bands are set group by group when their bands are repaired.
     m_bandLo.assign(cells, 0);
     m_bandHi.assign(cells, 0);
     m_invHead.assign(m_p.classCount, 0);
     for (int c = 0; c < m_p.classCount; ++c)
         m_invHead[c] = m_head[c] > 0 ? 1.0 / m_head[c] : 0;
-    m_mixLo.assign(static_cast<size_t>(m_p.classCount) * m_p.mixCount, 0);
-    m_mixHi.assign(m_mixLo.size(), 0);
-    for (size_t i = 0; i < m_mixLo.size(); ++i) {
-        m_mixLo[i] = shareFloor(m_p.mixShare[i]);
-        m_mixHi[i] = shareCeil(m_p.mixShare[i]);
+    for (int k = 0; k <= kFlagColumns; ++k) {
+        const bool mixing = k == kFlagColumns;
+        if (!mixing && k >= m_p.flagColumns)
+            continue;
+        const std::vector<double>& share = mixing ? m_p.mixShare : m_p.flagShare[k];
+        m_valueLo[k].assign(share.size(), 0);
+        m_valueHi[k].assign(share.size(), 0);
+        for (size_t i = 0; i < share.size(); ++i) {
+            m_valueLo[k][i] = shareFloor(share[i]);
+            m_valueHi[k][i] = shareCeil(share[i]);
+        }
     }
-}
-
-int Placement::bandRow(int s) const
-{
-    return m_groupBase[m_p.students[s].group] + m_local[s] * m_p.bandCount;
 }
 
 void Placement::recount()
@@ -82,7 +81,9 @@ void Placement::recount()
     m_bandCount.assign(m_bandLo.size(), 0);
     m_sum.assign(m_p.classCount, 0);
     m_markCount.assign(static_cast<size_t>(m_p.classCount) * m_p.markCount, 0);
-    m_mixCount.assign(static_cast<size_t>(m_p.classCount) * m_p.mixCount, 0);
+    for (int k = 0; k <= kFlagColumns; ++k)
+        m_valueCount[k].assign(m_valueLo[k].size(), 0);
+    const int mixValues = m_p.mixCount;
     for (size_t s = 0; s < m_p.students.size(); ++s) {
         const Student& student = m_p.students[s];
         const int c = m_class[s];
@@ -91,7 +92,10 @@ void Placement::recount()
         if (student.mark >= 0)
             ++m_markCount[c * m_p.markCount + student.mark];
         if (student.mix >= 0)
-            ++m_mixCount[c * m_p.mixCount + student.mix];
+            ++m_valueCount[kFlagColumns][c * mixValues + student.mix];
+        for (int k = 0; k < m_p.flagColumns; ++k)
+            if (const int v = m_p.rules[s].flags[k]; v >= 0)
+                ++m_valueCount[k][c * m_p.flagValues[k] + v];
     }
     m_average.assign(m_p.classCount, 0);
     for (int c = 0; c < m_p.classCount; ++c)
@@ -103,15 +107,22 @@ Key Placement::keyOf(const Component& component) const
     Key key;
     double high = -std::numeric_limits<double>::infinity();
     double low = std::numeric_limits<double>::infinity();
+    const auto outsideOf = [&](int k, int c, int values) {
+        long sum = 0;
+        for (int v = 0; v < values; ++v) {
+            const size_t i = static_cast<size_t>(c) * values + v;
+            sum += outside(m_valueCount[k][i], m_valueLo[k][i], m_valueHi[k][i]);
+        }
+        return sum;
+    };
     for (int c : component.classes) {
         for (int m = 0; m < m_p.markCount; ++m) {
             const long n = m_markCount[c * m_p.markCount + m];
             key.pairs += n * (n - 1) / 2;
         }
-        for (int v = 0; v < m_p.mixCount; ++v) {
-            const size_t i = static_cast<size_t>(c) * m_p.mixCount + v;
-            key.mix += outside(m_mixCount[i], m_mixLo[i], m_mixHi[i]);
-        }
+        for (int k = 0; k < m_p.flagColumns; ++k)
+            key.flags += outsideOf(k, c, m_p.flagValues[k]) * kFlagWeight[k];
+        key.mix += outsideOf(kFlagColumns, c, m_p.mixCount);
         high = std::max(high, m_average[c]);
         low = std::min(low, m_average[c]);
         key.squares += (m_average[c] - component.mean) * (m_average[c] - component.mean);
@@ -120,98 +131,9 @@ Key Placement::keyOf(const Component& component) const
     return key;
 }
 
-bool Placement::change(int a, int b, Change& out, bool keepBands) const
+bool Placement::movedSinceStart(const std::vector<int>& students) const
 {
-    const Student& sa = m_p.students[a];
-    const Student& sb = m_p.students[b];
-    const int ca = m_class[a];
-    const int cb = m_class[b];
-    if (keepBands && sa.band != sb.band) {
-        const int la = bandRow(a), lb = bandRow(b);
-        if (m_bandCount[la + sa.band] <= m_bandLo[la + sa.band] || m_bandCount[la + sb.band] >= m_bandHi[la + sb.band]
-            || m_bandCount[lb + sb.band] <= m_bandLo[lb + sb.band] || m_bandCount[lb + sa.band] >= m_bandHi[lb + sa.band])
-            return false;
-    }
-    out.pairs = 0;
-    out.mix = 0;
-    if (sa.mark != sb.mark) {
-        const int marks = m_p.markCount;
-        if (sa.mark >= 0)
-            out.pairs += m_markCount[cb * marks + sa.mark] - (m_markCount[ca * marks + sa.mark] - 1);
-        if (sb.mark >= 0)
-            out.pairs += m_markCount[ca * marks + sb.mark] - (m_markCount[cb * marks + sb.mark] - 1);
-    }
-    if (sa.mix != sb.mix) {
-        const int values = m_p.mixCount;
-        const auto shift = [&](int c, int v, int by) {
-            const size_t i = static_cast<size_t>(c) * values + v;
-            return outside(m_mixCount[i] + by, m_mixLo[i], m_mixHi[i]) - outside(m_mixCount[i], m_mixLo[i], m_mixHi[i]);
-        };
-        if (sa.mix >= 0)
-            out.mix += shift(ca, sa.mix, -1) + shift(cb, sa.mix, +1);
-        if (sb.mix >= 0)
-            out.mix += shift(cb, sb.mix, -1) + shift(ca, sb.mix, +1);
-    }
-    const double d = sb.score - sa.score;
-    out.averageA = (m_sum[ca] + d) * m_invHead[ca];
-    out.averageB = (m_sum[cb] - d) * m_invHead[cb];
-    return true;
-}
-
-Key Placement::keyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const
-{
-    Key key;
-    key.pairs = now.pairs + ch.pairs;
-    key.mix = now.mix + ch.mix;
-    double high = -std::numeric_limits<double>::infinity();
-    double low = std::numeric_limits<double>::infinity();
-    for (int c : component.classes) {
-        const double a = c == ca ? ch.averageA : (c == cb ? ch.averageB : m_average[c]);
-        high = std::max(high, a);
-        low = std::min(low, a);
-    }
-    key.spread = high - low;
-    const auto sq = [&](double a) { return (a - component.mean) * (a - component.mean); };
-    key.squares = now.squares + sq(ch.averageA) - sq(m_average[ca]) + sq(ch.averageB) - sq(m_average[cb]);
-    return key;
-}
-
-void Placement::apply(int a, int b, const Change& ch)
-{
-    const Student& sa = m_p.students[a];
-    const Student& sb = m_p.students[b];
-    const int ca = m_class[a];
-    const int cb = m_class[b];
-    if (sa.band != sb.band) {
-        const int la = bandRow(a), lb = bandRow(b);
-        --m_bandCount[la + sa.band];
-        ++m_bandCount[la + sb.band];
-        --m_bandCount[lb + sb.band];
-        ++m_bandCount[lb + sa.band];
-    }
-    if (sa.mark >= 0) {
-        --m_markCount[ca * m_p.markCount + sa.mark];
-        ++m_markCount[cb * m_p.markCount + sa.mark];
-    }
-    if (sb.mark >= 0) {
-        --m_markCount[cb * m_p.markCount + sb.mark];
-        ++m_markCount[ca * m_p.markCount + sb.mark];
-    }
-    if (sa.mix >= 0) {
-        --m_mixCount[static_cast<size_t>(ca) * m_p.mixCount + sa.mix];
-        ++m_mixCount[static_cast<size_t>(cb) * m_p.mixCount + sa.mix];
-    }
-    if (sb.mix >= 0) {
-        --m_mixCount[static_cast<size_t>(cb) * m_p.mixCount + sb.mix];
-        ++m_mixCount[static_cast<size_t>(ca) * m_p.mixCount + sb.mix];
-    }
-    const double d = sb.score - sa.score;
-    m_sum[ca] += d;
-    m_sum[cb] -= d;
-    m_average[ca] = ch.averageA;
-    m_average[cb] = ch.averageB;
-    std::swap(m_class[a], m_class[b]);
-    std::swap(m_local[a], m_local[b]);
+    return std::any_of(students.begin(), students.end(), [&](int s) { return m_class[s] != m_start[s]; });
 }
 
 void Placement::restore(const Component& component, const std::vector<int>& classes)
@@ -222,20 +144,6 @@ void Placement::restore(const Component& component, const std::vector<int>& clas
         m_local[s] = localIndex(m_p.groups[m_p.students[s].group], classes[i]);
     }
     recount();
-}
-
-int Placement::partner(int a, Rng& rng) const
-{
-    // Close partners make the fine steps at the end, and across a band
-    // boundary they are the cheapest way to change a class's band counts.
-    constexpr uint32_t kFarthestNeighbour = 4; // ranks up or down
-    const Group& group = m_p.groups[m_p.students[a].group];
-    const uint32_t size = static_cast<uint32_t>(group.students.size());
-    if (rng.next() & 1)
-        return group.students[rng.below(size)];
-    const int step = 1 + static_cast<int>(rng.below(kFarthestNeighbour));
-    const int at = m_place[a] + ((rng.next() & 1) ? step : -step);
-    return at >= 0 && at < static_cast<int>(size) ? group.students[at] : -1;
 }
 
 } // namespace classdiv::evening

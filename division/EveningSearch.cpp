@@ -34,13 +34,6 @@ double energy(const Key& key, const Component& component)
     return key.spread + kSquaresWeight * key.squares / static_cast<double>(component.classes.size());
 }
 
-// An exchange that puts more marked students together, or more mixing
-// counts outside their fair range (with no fewer marks together), is never taken.
-bool breaksAHigherRule(const Change& ch)
-{
-    return ch.pairs > 0 || (ch.pairs == 0 && ch.mix > 0);
-}
-
 class Search {
 public:
     Search(const Problem& problem, std::vector<int>& classOf, uint64_t seed)
@@ -51,6 +44,7 @@ public:
 
     void run(const Effort& effort)
     {
+        m_brokenUnits = m_placement.placeRules();
         for (size_t g = 0; g < m_p.groups.size(); ++g) {
             if (m_p.groups[g].classes.size() > 1)
                 m_placement.repairBands(static_cast<int>(g), m_rng);
@@ -81,7 +75,7 @@ private:
             const int k = componentOf[group.classes[0]];
             for (int s : group.students) {
                 total[k] += m_p.students[s].score;
-                if (group.classes.size() > 1)
+                if (group.classes.size() > 1 && m_p.rulesOf(s).fixedClass < 0)
                     m_components[k].movable.push_back(s);
             }
             for (int h : group.headCounts)
@@ -104,7 +98,8 @@ private:
             const int a = component.movable[m_rng.below(count)];
             const int b = m_placement.partner(a, m_rng);
             Change ch;
-            if (b < 0 || m_placement.classOf(a) == m_placement.classOf(b) || !m_placement.change(a, b, ch))
+            if (b < 0 || !m_placement.isFree(a) || !m_placement.isFree(b) ||
+                m_placement.classOf(a) == m_placement.classOf(b) || !m_placement.change(a, b, ch))
                 continue;
             const Key after = m_placement.keyAfter(component, now, m_placement.classOf(a), m_placement.classOf(b), ch);
             typical += std::abs(energy(after, component) - energy(now, component));
@@ -114,9 +109,11 @@ private:
     }
 
     // Rounds of annealing, each starting again from the best placement found;
-    // then the descents. Marked students sharing a class and mixing counts
-    // outside their fair range never grow, and any exchange that reduces
-    // them is taken.
+    // then the descents. Marked students sharing a class, flag and mixing
+    // counts outside their fair range never grow, and any exchange that
+    // reduces them is taken. A placement other than the start that is just
+    // as good is kept over the start, so that using evening out again shows
+    // another choice when there is one.
     void searchComponent(const Component& component, const Effort& effort)
     {
         const std::vector<int>& movable = component.movable;
@@ -126,6 +123,7 @@ private:
 
         Key now = m_placement.keyOf(component);
         Key best = now;
+        bool bestIsStart = !m_placement.movedSinceStart(movable);
         std::vector<int> bestClass(count);
         const auto remember = [&] {
             for (uint32_t i = 0; i < count; ++i)
@@ -136,29 +134,45 @@ private:
         const double typical = typicalChange(component, now, finest);
         const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * count, effort.leastPerRound,
                                       effort.iterationsPerRound);
+        Placement::UnitMove unitMove;
         for (int round = 0; round < effort.rounds; ++round) {
             CoolingSchedule schedule(round, typical, finest, steps);
             double e = energy(now, component);
             for (long step = 0; step < steps; ++step, schedule.cool()) {
                 const int a = movable[m_rng.below(count)];
-                const int b = m_placement.partner(a, m_rng);
-                if (b < 0)
-                    continue;
-                const int ca = m_placement.classOf(a);
-                const int cb = m_placement.classOf(b);
-                Change ch;
-                if (ca == cb || !m_placement.change(a, b, ch) || breaksAHigherRule(ch))
-                    continue;
-                const Key next = m_placement.keyAfter(component, now, ca, cb, ch);
-                const double en = energy(next, component);
-                // An exchange that helps a higher rule is taken whatever the averages do.
-                if (ch.pairs == 0 && ch.mix == 0 && !schedule.takes(en - e, m_rng))
-                    continue;
-                m_placement.apply(a, b, ch);
-                now = next;
-                e = en;
-                if (better(now, best)) {
+                if (!m_placement.isFree(a)) { // a member of a together set: the set moves
+                    if (!m_placement.moveUnit(m_p.rulesOf(a).unit, component, now, m_rng, unitMove))
+                        continue;
+                    const double en = energy(unitMove.after, component);
+                    if (!unitMove.rules.keepsTheRules() ||
+                        (unitMove.rules.onlyAverages() && !schedule.takes(en - e, m_rng))) {
+                        m_placement.undo(unitMove);
+                        continue;
+                    }
+                    now = unitMove.after;
+                    e = en;
+                } else {
+                    const int b = m_placement.partner(a, m_rng);
+                    if (b < 0 || !m_placement.isFree(b))
+                        continue;
+                    const int ca = m_placement.classOf(a);
+                    const int cb = m_placement.classOf(b);
+                    Change ch;
+                    if (ca == cb || !m_placement.change(a, b, ch) || !ch.keepsTheRules())
+                        continue;
+                    const Key next = m_placement.keyAfter(component, now, ca, cb, ch);
+                    const double en = energy(next, component);
+                    // An exchange that helps a higher rule is taken whatever the averages do.
+                    if (ch.onlyAverages() && !schedule.takes(en - e, m_rng))
+                        continue;
+                    m_placement.apply(a, b, ch);
+                    now = next;
+                    e = en;
+                }
+                // Only while the best is the start: another placement as good takes its place.
+                if (better(now, best) || (bestIsStart && asGood(now, best) && m_placement.movedSinceStart(movable))) {
                     best = now;
+                    bestIsStart = !m_placement.movedSinceStart(movable);
                     remember();
                 }
             }
@@ -170,12 +184,16 @@ private:
         descendOnAverages(m_placement, component, now);
         if (!m_p.wholeScores)
             descendOnShownTotals(m_placement, component, m_rng);
+        // The descents may come back to the start; the other choice found stays.
+        if (!bestIsStart && !m_placement.movedSinceStart(movable))
+            m_placement.restore(component, bestClass);
     }
 
     const Problem& m_p;
     Placement m_placement;
     Rng m_rng;
     std::vector<Component> m_components;
+    std::vector<int> m_brokenUnits; // together sets that could not be gathered
 };
 
 } // namespace

@@ -31,9 +31,12 @@ public:
         m_local.assign(m_p.classCount, -1);
         for (size_t l = 0; l < component.classes.size(); ++l)
             m_local[component.classes[l]] = static_cast<int>(l);
-        // The students of each group and band; an exchange inside one keeps every band count.
+        // The students of each group and band who move one by one (neither
+        // fixed nor in a together set); an exchange inside one keeps every band count.
         std::vector<int> cellOf(m_p.groups.size() * m_p.bandCount, -1);
         for (int s : component.movable) {
+            if (!placement.isFree(s))
+                continue;
             int& cell = cellOf[m_p.students[s].group * m_p.bandCount + m_p.students[s].band];
             if (cell < 0) {
                 cell = static_cast<int>(m_cells.size());

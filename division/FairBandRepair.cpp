@@ -32,17 +32,18 @@ BandBounds fairBandBounds(const Group& group, const std::vector<int>& inBand)
     return bounds;
 }
 
-// The counts within their fair ranges that stay closest to the present ones:
-// every cell takes its floor, and the room left in each class and each band
-// is handed out in ceilings, as a flow. It always exists when the bands
-// partition the group.
+// The counts within the ranges that stay closest to the present ones: every
+// cell takes its floor, and the room left in each class and each band is
+// handed out above the floors, as a flow. It always exists when the bands
+// partition the group and the ranges allow the sums.
 std::optional<std::vector<int>> fairTarget(const BandBounds& bounds, const std::vector<int>& count,
                                            const std::vector<int>& headCounts, const std::vector<int>& inBand)
 {
     const int classes = static_cast<int>(headCounts.size());
     const int bands = static_cast<int>(inBand.size());
     std::vector<int> rowNeed(classes), columnNeed(bands, 0);
-    std::vector<char> up(classes * bands, 0); // takes the ceiling
+    std::vector<int> up(classes * bands, 0); // above the floor
+    const auto room = [&](int i) { return bounds.hi[i] - bounds.lo[i] - up[i]; };
     for (int l = 0; l < classes; ++l) {
         rowNeed[l] = headCounts[l];
         for (int b = 0; b < bands; ++b)
@@ -54,18 +55,23 @@ std::optional<std::vector<int>> fairTarget(const BandBounds& bounds, const std::
         for (int b = 0; b < bands; ++b)
             columnNeed[b] -= bounds.lo[l * bands + b];
     }
+    if (std::any_of(rowNeed.begin(), rowNeed.end(), [](int n) { return n < 0; }) ||
+        std::any_of(columnNeed.begin(), columnNeed.end(), [](int n) { return n < 0; }))
+        return std::nullopt;
+    // First where the present counts already stand above the floor.
     for (int l = 0; l < classes; ++l) {
         for (int b = 0; b < bands; ++b) {
             const int i = l * bands + b;
-            if (bounds.hi[i] > bounds.lo[i] && count[i] >= bounds.hi[i] && rowNeed[l] > 0 && columnNeed[b] > 0) {
-                up[i] = 1;
-                --rowNeed[l];
-                --columnNeed[b];
+            const int raise = std::min({room(i), count[i] - bounds.lo[i], rowNeed[l], columnNeed[b]});
+            if (raise > 0) {
+                up[i] += raise;
+                rowNeed[l] -= raise;
+                columnNeed[b] -= raise;
             }
         }
     }
-    // Augmenting paths: class -> band over a cell not yet raised, band ->
-    // class back over a raised one.
+    // Augmenting paths: class -> band over a cell with room, band -> class
+    // back over a cell raised before.
     std::vector<int> from(classes + bands);
     for (;;) {
         int start = -1;
@@ -82,7 +88,7 @@ std::optional<std::vector<int>> fairTarget(const BandBounds& bounds, const std::
             if (node < classes) {
                 for (int b = 0; b < bands; ++b) {
                     const int i = node * bands + b;
-                    if (bounds.hi[i] > bounds.lo[i] && !up[i] && from[classes + b] == -2) {
+                    if (room(i) > 0 && from[classes + b] == -2) {
                         from[classes + b] = node;
                         if (columnNeed[b] > 0) {
                             end = classes + b;
@@ -94,7 +100,7 @@ std::optional<std::vector<int>> fairTarget(const BandBounds& bounds, const std::
             } else {
                 const int b = node - classes;
                 for (int l = 0; l < classes; ++l) {
-                    if (up[l * bands + b] && from[l] == -2) {
+                    if (up[l * bands + b] > 0 && from[l] == -2) {
                         from[l] = node;
                         queue.push_back(l);
                     }
@@ -108,9 +114,9 @@ std::optional<std::vector<int>> fairTarget(const BandBounds& bounds, const std::
         for (int node = end; from[node] != -1;) {
             const int prev = from[node];
             if (node >= classes)
-                up[prev * bands + (node - classes)] = 1;
+                ++up[prev * bands + (node - classes)];
             else
-                up[node * bands + (prev - classes)] = 0;
+                --up[node * bands + (prev - classes)];
             node = prev;
         }
     }
@@ -118,6 +124,40 @@ std::optional<std::vector<int>> fairTarget(const BandBounds& bounds, const std::
     for (int i = 0; i < classes * bands; ++i)
         target[i] = bounds.lo[i] + up[i];
     return target;
+}
+
+// Students who do not move one by one hold their cells: a range is widened
+// to them, and the floors of the other cells of their band and class give
+// way as far as the sums need, as close to the fair ranges as they allow.
+void widenForFixed(BandBounds& bounds, const std::vector<int>& held, const std::vector<int>& headCounts,
+                   const std::vector<int>& inBand)
+{
+    const int classes = static_cast<int>(headCounts.size());
+    const int bands = static_cast<int>(inBand.size());
+    for (size_t i = 0; i < held.size(); ++i) {
+        bounds.lo[i] = std::max(bounds.lo[i], held[i]);
+        bounds.hi[i] = std::max(bounds.hi[i], held[i]);
+    }
+    const auto giveWay = [&](int excess, int cells, auto cellOf) {
+        for (int j = 0; j < cells && excess > 0; ++j) {
+            const int i = cellOf(j);
+            const int less = std::min(excess, bounds.lo[i] - held[i]);
+            bounds.lo[i] -= less;
+            excess -= less;
+        }
+    };
+    for (int b = 0; b < bands; ++b) {
+        int floors = 0;
+        for (int l = 0; l < classes; ++l)
+            floors += bounds.lo[l * bands + b];
+        giveWay(floors - inBand[b], classes, [&](int l) { return l * bands + b; });
+    }
+    for (int l = 0; l < classes; ++l) {
+        int floors = 0;
+        for (int b = 0; b < bands; ++b)
+            floors += bounds.lo[l * bands + b];
+        giveWay(floors - headCounts[l], bands, [&](int b) { return l * bands + b; });
+    }
 }
 
 } // namespace
@@ -133,12 +173,26 @@ void Placement::repairBands(int g, Rng& rng)
     std::vector<int> inBand(bands, 0);
     for (int s : group.students)
         ++inBand[m_p.students[s].band];
-    const BandBounds bounds = fairBandBounds(group, inBand);
     const int base = m_groupBase[g];
-    std::vector<int> count(classes * bands, 0);
-    for (int s : group.students)
-        ++count[m_local[s] * bands + m_p.students[s].band];
-    const std::optional<std::vector<int>> fair = fairTarget(bounds, count, group.headCounts, inBand);
+    // Fixed students hold their cells for good, together sets until they move
+    // as one; marked students stay where their marks are apart.
+    const auto repairMoves = [&](int s) { return m_free[s] && m_p.students[s].mark < 0; };
+    std::vector<int> count(classes * bands, 0), fixedHeld(classes * bands, 0), held(classes * bands, 0);
+    for (int s : group.students) {
+        const int i = m_local[s] * bands + m_p.students[s].band;
+        ++count[i];
+        fixedHeld[i] += m_p.rulesOf(s).fixedClass >= 0;
+        held[i] += !repairMoves(s);
+    }
+    const auto widened = [&](const std::vector<int>& by) {
+        BandBounds bounds = fairBandBounds(group, inBand);
+        if (std::any_of(by.begin(), by.end(), [](int n) { return n > 0; }))
+            widenForFixed(bounds, by, group.headCounts, inBand);
+        return bounds;
+    };
+    const BandBounds bounds = widened(fixedHeld);  // what the search keeps
+    const BandBounds reachable = widened(held);    // what exchanges of free students can reach now
+    const std::optional<std::vector<int>> fair = fairTarget(reachable, count, group.headCounts, inBand);
     for (int i = 0; i < classes * bands; ++i) {
         // Without a target the counts are kept as they are allowed, rather than loop.
         m_bandLo[base + i] = fair ? bounds.lo[i] : std::min(bounds.lo[i], count[i]);
@@ -152,7 +206,7 @@ void Placement::repairBands(int g, Rng& rng)
     const auto randomStudent = [&](int l, int b) {
         pick.clear();
         for (int s : group.students) {
-            if (m_local[s] == l && m_p.students[s].band == b)
+            if (m_local[s] == l && m_p.students[s].band == b && repairMoves(s))
                 pick.push_back(s);
         }
         return pick[rng.below(static_cast<uint32_t>(pick.size()))];
@@ -175,8 +229,7 @@ void Placement::repairBands(int g, Rng& rng)
             ++b3;
         const int incoming = randomStudent(l2, b1);
         const int outgoing = randomStudent(l1, b3);
-        std::swap(m_class[incoming], m_class[outgoing]);
-        std::swap(m_local[incoming], m_local[outgoing]);
+        exchangeClasses(incoming, outgoing);
         --count[l2 * bands + b1];
         ++count[l1 * bands + b1];
         --count[l1 * bands + b3];

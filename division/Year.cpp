@@ -2,6 +2,7 @@
 
 #include "conditions/SpreadColumns.h"
 #include "division/EvenAverages.h"
+#include "division/RuleChecks.h"
 
 namespace classdiv {
 
@@ -77,7 +78,9 @@ EvenOutcome Year::evenOut(RandomSource& random, bool pressFirst)
 {
     if (auto refusal = checkPress(m_workspace, m_students))
         return {std::move(refusal), false};
-    if (auto refusal = sameMarkForAll(m_workspace, m_students, m_rules))
+    if (auto refusal = checkRules(m_workspace, m_students, m_rules))
+        return {std::move(refusal), false};
+    if (auto refusal = checkRulesTogether(*this))
         return {std::move(refusal), false};
 
     bool pressed = false;

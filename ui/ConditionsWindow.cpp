@@ -267,7 +267,7 @@ QMenuBar* ConditionsWindow::setupMenuBar()
     connect(add("actionClassLists", QStringLiteral("クラス名簿"), QKeySequence(Qt::CTRL | Qt::Key_L)),
             &QAction::triggered, this, &ConditionsWindow::classListsTriggered);
     adjust->addSeparator();
-    connect(add("actionSpreadColumns", QStringLiteral("別クラス・混合の列…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
+    connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
     return bar;
 }
