@@ -107,7 +107,7 @@ SpreadRules randomRules(const DivisionYear& built, uint64_t seed, bool fixedAndT
         return 0;
     };
     const int groups = built.ws.groupCount();
-    for (int m = 0; m < 3; ++m) // marks on pairs of students
+    for (int m = 0; m < 3 + n / 12; ++m) // marks on pairs of students
         for (int i = 0, g = 1 + pick.below(groups); i < 2; ++i, g = 1 + pick.below(groups))
             if (const int row = freeRowOf(g))
                 rules.marks[row] = QStringLiteral("m%1").arg(m);
@@ -216,8 +216,9 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
         const bool allowed = outcome.drawn;
         EXPECT_EQ(allowed, exists);
         EXPECT_EQ(outcome.message.value_or(Message{}).title, allowed ? QString() : titles::inputMistake);
-        if (allowed)
+        if (allowed) {
             EXPECT_TRUE(meetsTheRules(year, year.classes()));
+        }
         (allowed ? met : refused) += 1;
     }
     EXPECT_GT(refused, 20); // both kinds come up often enough to mean something
@@ -243,15 +244,15 @@ TEST(Rules, RefusalsNameTheRuleAndItsStudents)
     } cases[] = {
         {{{'A', 1, u"２"}}, {}, {}, nullptr, 2},
         {{{'A', 1, u" 2組"}}, {}, {}, nullptr, 2},
-        {{{'B', 2, u"３組"}}, {{'B', 2, u"x"}, {'A', 1, u"x"}}, {}, u"同じクラス「x」：2人が入れるクラスがありません"}, // 3 is B's, not A's
-        {{{'A', 1, u"3"}}, {}, {}, u"クラス指定「3」：このグループのクラスではありません"},
-        {{{'A', 1, u"1A"}}, {}, {}, u"クラス指定「1A」：このグループのクラスではありません"},
-        {{{'A', 1, u"1"}, {'A', 2, u"1"}, {'A', 3, u"1組"}}, {}, {}, u"このグループの1組は2人なのに、3人が指定されています"},
-        {{{'A', 1, u"1"}, {'B', 1, u"3"}}, {{'A', 1, u"x"}, {'B', 1, u"x"}}, {}, u"同じクラス「x」：クラス指定が食い違っています"},
-        {{}, {{'A', 1, u"x"}, {'C', 1, u"x"}}, {}, u"同じクラス「x」：グループに共通のクラスがありません"},
-        {{}, {{'A', 1, u"x"}, {'B', 1, u"x"}}, {{'A', 1, u"m"}, {'B', 1, u"m"}}, u"同じクラス「x」：同じ「別のクラスにする印」の生徒がいます"},
-        {{}, {{'A', 1, u"x"}, {'A', 2, u"x"}, {'A', 3, u"x"}}, {}, u"同じクラス「x」：3人が入れるクラスがありません"},
-        {{}, {}, {{'A', 1, u"m"}, {'A', 2, u"m"}, {'A', 3, u"m"}}, u"別クラス「m」：3人を別々にできるだけのクラスがありません"},
+        {{{'B', 2, u"３組"}}, {{'B', 2, u"x"}, {'A', 1, u"x"}}, {}, u"同じクラス「x」：2人が入れるクラスがありません", 0}, // 3 is B's, not A's
+        {{{'A', 1, u"3"}}, {}, {}, u"クラス指定「3」：このグループのクラスではありません", 0},
+        {{{'A', 1, u"1A"}}, {}, {}, u"クラス指定「1A」：このグループのクラスではありません", 0},
+        {{{'A', 1, u"1"}, {'A', 2, u"1"}, {'A', 3, u"1組"}}, {}, {}, u"このグループの1組は2人なのに、3人が指定されています", 0},
+        {{{'A', 1, u"1"}, {'B', 1, u"3"}}, {{'A', 1, u"x"}, {'B', 1, u"x"}}, {}, u"同じクラス「x」：クラス指定が食い違っています", 0},
+        {{}, {{'A', 1, u"x"}, {'C', 1, u"x"}}, {}, u"同じクラス「x」：グループに共通のクラスがありません", 0},
+        {{}, {{'A', 1, u"x"}, {'B', 1, u"x"}}, {{'A', 1, u"m"}, {'B', 1, u"m"}}, u"同じクラス「x」：同じ「別のクラスにする印」の生徒がいます", 0},
+        {{}, {{'A', 1, u"x"}, {'A', 2, u"x"}, {'A', 3, u"x"}}, {}, u"同じクラス「x」：3人が入れるクラスがありません", 0},
+        {{}, {}, {{'A', 1, u"m"}, {'A', 2, u"m"}, {'A', 3, u"m"}}, u"別クラス「m」：3人を別々にできるだけのクラスがありません", 0},
     };
     for (const auto& c : cases) {
         SpreadRules rules;
