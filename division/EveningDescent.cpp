@@ -178,7 +178,7 @@ void descendOnShownTotals(Placement& placement, const Component& component, Rng&
         const Component& component;
         ShownTotals totals;
         double slack;
-        Key plain; // of the exact averages; its marks and mixing go into the shown key too
+        Key plain; // of the exact averages; its marks, flags and mixing go into the shown key too
         double ceiling; // the exact spread reached, which the shown totals may not widen
         Key current;
 
@@ -210,8 +210,8 @@ void descendOnShownTotals(Placement& placement, const Component& component, Rng&
         {
             const int ca = placement.classOf(a), cb = placement.classOf(b);
             // The exact averages come first: the shown ones only choose among
-            // placements whose exact spread is no wider, and the marks and
-            // mixing are the exact key's own.
+            // placements whose exact spread is no wider, and the rules above
+            // the averages are the exact key's own.
             const Key exact = placement.keyAfter(component, plain, ca, cb, ch);
             if (exact.spread > ceiling + kTiny) {
                 Move never{a, b, ch, current};
