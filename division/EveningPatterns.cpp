@@ -20,6 +20,9 @@ constexpr int kMostTurns = 16;
 // best alone are weighed: each may mend one set of classes holding the
 // bound up while another holds it. About 400 pairs.
 constexpr size_t kPairedTurns = 30;
+// Where no turn lowers the bound, turns that keep it may lead to a pattern
+// from which one does: a few are taken, and dropped again when none does.
+constexpr int kSidewaysTurns = 4;
 // A turn of band counts in one group: the class classes[i] hands a student
 // of band bands[i] to the next class, the last to the first.
 struct Turn {
@@ -40,6 +43,18 @@ std::vector<CountChange> changesOf(const Turn& turn, const PatternBound& bound)
         changes.push_back({bound.cellOf(turn.group, turn.bands[i]), to, +1});
     }
     return changes;
+}
+
+// Whether two lists of count changes move the same counts by the same amounts.
+bool sameChanges(std::vector<CountChange> a, std::vector<CountChange> b)
+{
+    const auto order = [](const CountChange& x, const CountChange& y) {
+        return std::tie(x.cell, x.local, x.by) < std::tie(y.cell, y.local, y.by);
+    };
+    std::sort(a.begin(), a.end(), order);
+    std::sort(b.begin(), b.end(), order);
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const CountChange& x, const CountChange& y) { return x.cell == y.cell && x.local == y.local && x.by == y.by; });
 }
 
 // A turn and the bound of the pattern it leads to.
@@ -242,21 +257,44 @@ void turnBandPattern(Placement& placement, const Component& component, Key& now)
     std::vector<Turn> turns;
     TurnSearch search(placement, bound);
     std::vector<Weighed> found;
-    for (double current = start; current > kTiny && static_cast<int>(turns.size()) < kMostTurns;) {
+    size_t kept = 0; // the turns that lead to the lowest bound
+    int sideways = 0;
+    std::vector<CountChange> last;
+    for (double current = start, lowest = start; current > kTiny && static_cast<int>(turns.size()) < kMostTurns;) {
         found.clear();
         for (size_t g = 0; g < p.groups.size(); ++g) {
             if (p.groups[g].classes.size() > 1 && bound.local(p.groups[g].classes[0]) >= 0)
                 search.weigh(static_cast<int>(g), found);
         }
-        const std::vector<Turn> chosen = bestTurns(found, bound, current);
+        std::vector<Turn> chosen = bestTurns(found, bound, current);
+        if (chosen.empty() && sideways < kSidewaysTurns) {
+            // The best turn that keeps the bound and does not undo the one
+            // before (bestTurns sorted the best of them first).
+            for (size_t i = 0; i < std::min(kPairedTurns, found.size()) && chosen.empty(); ++i) {
+                std::vector<CountChange> back = changesOf(found[i].turn, bound);
+                for (CountChange& c : back)
+                    c.by = -c.by;
+                if (found[i].bound <= current + kTiny && !sameChanges(back, last))
+                    chosen = {found[i].turn};
+            }
+            ++sideways;
+        }
         if (chosen.empty())
             break;
+        last.clear();
         for (const Turn& turn : chosen) {
-            bound.take(changesOf(turn, bound));
+            const std::vector<CountChange> changes = changesOf(turn, bound);
+            last.insert(last.end(), changes.begin(), changes.end());
+            bound.take(changes);
             turns.push_back(turn);
         }
         current = bound.best();
+        if (current < lowest - kTiny) {
+            lowest = current;
+            kept = turns.size();
+        }
     }
+    turns.resize(kept);
     if (turns.empty())
         return;
 

@@ -17,7 +17,8 @@ namespace classdiv::evening {
 
 // Looks for a pattern of lower best spread, by steepest descent over turns
 // that keep every fair range (or pairs of turns, where no single one
-// lowers it); moves students to it by cycles of exchanges, settles the
+// lowers it, or else a few turns that keep it, to get past a pattern where
+// the descent stands); moves students to it by cycles of exchanges, settles the
 // averages by transfers (EveningTransfers.h), and keeps the result only
 // when it is better than `now`, which then becomes its key.
 void turnBandPattern(Placement& placement, const Component& component, Key& now);
