@@ -8,8 +8,17 @@ Reads the CSV (CP932, or UTF-8 with a byte order mark) and the conditions
 file beside it (name + "JYOKEN.TXT"), and prints, for every set of linked
 classes, the smallest possible largest-minus-smallest average under the same
 rules as the program: students stay in their group's classes, every
-(group, class) head count as planned, every (group, class, score band) count
-within one student of its fair share. Marks and mixing are not modelled.
+(group, class) head count as planned, and every (group, class, score band)
+count between the floor and the ceiling of head count x band size / group
+size (division/FairShares.h). A student's band is the first stratum of the
+distribution table that holds its unrounded score (bandOfScore in
+division/DistributionTable.cpp). The averages are unrounded: score total /
+head count. Marks and mixing are not modelled.
+
+With --classes, it also reads a division of the same year (a CSV whose first
+column is the new class of each student, in the rows of the year, as the
+result file holds them) and prints its unrounded spread, and whether it keeps
+the head counts and the fair bands.
 
 Needs Debian's python3-scipy (1.9 or later); it is a reference for measuring
 the program, not part of it.
@@ -60,8 +69,14 @@ def boundary_points(scores):
 
 
 def band(s, b):
-    tests = [s >= b[1], b[2] <= s < b[1], b[3] <= s < b[2], b[4] <= s < b[3], b[5] <= s < b[4], s < b[5]]
-    return sum(1 << i for i, t in enumerate(tests) if t)
+    """The first stratum (0 .. 5) that holds the score; the last when none does."""
+    strata = [s >= b[1], b[2] <= s < b[1], b[3] <= s < b[2], b[4] <= s < b[3], b[5] <= s < b[4], s < b[5]]
+    return next((i for i, inside in enumerate(strata) if inside), 5)
+
+
+def fair_range(head, in_band, size):
+    """Floor and ceiling of head x in_band / size, as division/FairShares.h."""
+    return head * in_band // size, -(-head * in_band // size)
 
 
 def read_conditions(path, groups):
@@ -116,9 +131,8 @@ def best_spread(component, groups, students, time_limit):
         for number, head in plan:
             add([(var[(ci, number)], 1) for ci, c in enumerate(cells) if c[0] == gi], head, head)
             for b, nb in in_band.items():
-                share = head * nb
                 add([(var[(ci, number)], 1) for ci, c in enumerate(cells) if c[0] == gi and c[1] == b],
-                    share // len(members), -(-share // len(members)))
+                    *fair_range(head, nb, len(members)))
     for number in component:
         terms = [(var[(ci, number)], c[2] / heads[number]) for ci, c in enumerate(cells) if (ci, number) in var]
         add(terms + [(u, -1)], -np.inf, 0)
@@ -132,9 +146,41 @@ def best_spread(component, groups, students, time_limit):
     result = milp(cost, constraints=LinearConstraint(np.array(rows), lo, hi), integrality=integrality,
                   bounds=Bounds(low, np.full(size, np.inf)), options={"time_limit": time_limit})
     if result.x is not None:
-        result.averages = {n: round(sum(result.x[var[(ci, n)]] * c[2] for ci, c in enumerate(cells) if (ci, n) in var)
-                                    / heads[n], 3) for n in component}
+        result.averages = {n: sum(round(result.x[var[(ci, n)]]) * c[2] for ci, c in enumerate(cells) if (ci, n) in var)
+                              / heads[n] for n in component}
     return result
+
+
+def check_division(path, year, names, plans, points, components):
+    """The unrounded spread of a division read from the first column of path,
+    and the rules it breaks."""
+    raw = open(path, "rb").read()
+    text = raw[3:].decode("utf-8") if raw.startswith(b"\xef\xbb\xbf") else raw.decode("cp932")
+    rows = list(csv.reader(text.splitlines()))
+    classes = [int(text_value(r[0])) for r in rows[1:len(year) + 1]]
+    broken = []
+    total, heads = defaultdict(float), defaultdict(int)
+    for (g, s), c in zip(year, classes):
+        total[c] += s
+        heads[c] += 1
+    for i, name in enumerate(names):
+        inside = [(band(s, points), c) for (g, s), c in zip(year, classes) if g == name]
+        in_band = defaultdict(int)
+        for b, _ in inside:
+            in_band[b] += 1
+        for number, head in plans[i]:
+            if sum(1 for _, c in inside if c == number) != head:
+                broken.append(f"{name}: class {number} does not hold {head}")
+            for b, nb in in_band.items():
+                low, high = fair_range(head, nb, len(inside))
+                n = sum(1 for bb, c in inside if c == number and bb == b)
+                if not low <= n <= high:
+                    broken.append(f"{name}: class {number} holds {n} of band {b + 1}, fair {low}..{high}")
+    worst = 0.0
+    for classes_of in components:
+        averages = [total[c] / heads[c] for c in classes_of if heads[c]]
+        worst = max(worst, max(averages) - min(averages))
+    return worst, broken
 
 
 def main():
@@ -145,6 +191,7 @@ def main():
     parser.add_argument("--score", type=int, required=True)
     parser.add_argument("--time-limit", type=float, default=120)
     parser.add_argument("--verbose", action="store_true", help="print the class averages of the best")
+    parser.add_argument("--classes", help="a division of the year to measure (new class in the first column)")
     args = parser.parse_args()
 
     year = read_year(args.csv, args.id, args.group, args.score)
@@ -172,21 +219,26 @@ def main():
             if number not in components[root(number)]:
                 components[root(number)].append(number)
 
+    linked = [sorted(c) for c in components.values() if len(c) > 1]
+    if args.classes:
+        spread, broken = check_division(args.classes, year, names, plans, points, linked)
+        print(f"division {args.classes}: spread of unrounded averages {spread:.4f}")
+        for line in broken:
+            print("  breaks", line)
+
     worst = 0.0
-    for classes in components.values():
-        if len(classes) < 2:
-            continue
+    for classes in linked:
         inside = [(plans[i], members[name]) for i, name in enumerate(names) if plans[i][0][0] in classes]
         result = best_spread(sorted(classes), inside, year, args.time_limit)
         proven = result.status == 0
         value = result.fun if result.x is not None else float("nan")
         bound = getattr(result, "mip_dual_bound", None)
         if args.verbose and result.x is not None:
-            print("  averages:", result.averages)
-        print(f"classes {sorted(classes)}: best spread {value:.4f}"
+            print("  averages:", {n: round(a, 4) for n, a in sorted(result.averages.items())})
+        print(f"classes {sorted(classes)}: best spread of unrounded averages {value:.4f}"
               + ("" if proven else f" (time limit; lower bound {bound:.4f})"))
         worst = max(worst, value)
-    print(f"year: best spread {worst:.4f}")
+    print(f"year: best spread of unrounded averages {worst:.4f}")
 
 
 if __name__ == "__main__":
