@@ -402,8 +402,16 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
         matrix = csr_matrix(([x for row in every for x in row.values()],
                              ([r for r, row in enumerate(every) for _ in row], [c for row in every for c in row])),
                             shape=(len(every), size))
-        return milp(cost, constraints=LinearConstraint(matrix, lo + extra_lo, hi + extra_hi),
-                    integrality=integrality, bounds=Bounds(low, high), options={"time_limit": time_limit})
+        solved = None
+        # The presolve of scipy 1.10's HiGHS calls some small feasible models
+        # infeasible (four students, two flag values): such a verdict is checked without it.
+        for presolve in (True, False):
+            solved = milp(cost, constraints=LinearConstraint(matrix, lo + extra_lo, hi + extra_hi),
+                          integrality=integrality, bounds=Bounds(low, high),
+                          options={"time_limit": time_limit, "presolve": presolve})
+            if solved.status != 2:
+                break
+        return solved
 
     outside, proven = 0, True
     if slacks:
