@@ -372,7 +372,42 @@ void Placement::repairBands(int g, Rng& rng)
         if (count == target)
             return;
     }
-    keepCounts(); // no way found that keeps the marks apart
+    // No way to that target: any counts within the ranges will do. Each
+    // exchange brings one count nearer its range and takes no other away.
+    const auto away = [&](int i, int by) {
+        const int c = count[i] + by;
+        return std::max({0, reachable.lo[i] - c, c - reachable.hi[i]});
+    };
+    const auto notWorse = [&](int i, int by) { return away(i, by) <= away(i, 0); };
+    // Band b1 goes from class l2 to l1, band b3 from l1 to l2.
+    const auto exchangeBands = [&](int l1, int b1, int l2, int b3) {
+        made.clear();
+        if ((carry(l2, l1, b1) && carry(l1, l2, b3)) || (takeBack(), carry(l1, l2, b3) && carry(l2, l1, b1))) {
+            --count[l2 * bands + b1];
+            ++count[l1 * bands + b1];
+            --count[l1 * bands + b3];
+            ++count[l2 * bands + b3];
+            return true;
+        }
+        takeBack();
+        return false;
+    };
+    const auto bringIn = [&](int i) {
+        const int l = i / bands, b = i % bands, up = away(i, 0) > 0 && count[i] < reachable.lo[i] ? 1 : -1;
+        for (int l2 = 0; l2 < classes; ++l2)
+            for (int b3 = 0; b3 < bands; ++b3)
+                if (l2 != l && b3 != b && notWorse(l2 * bands + b, -up) && notWorse(l * bands + b3, -up) &&
+                    notWorse(l2 * bands + b3, up) &&
+                    (up > 0 ? exchangeBands(l, b, l2, b3) : exchangeBands(l2, b, l, b3)))
+                    return true;
+        return false;
+    };
+    for (bool moved = true; moved;) {
+        moved = false;
+        for (int i = 0; i < classes * bands && !moved; ++i)
+            moved = away(i, 0) > 0 && bringIn(i);
+    }
+    keepCounts(); // what is left out of range no exchange could mend
 }
 
 } // namespace classdiv::evening
