@@ -7,6 +7,7 @@
 
 #include "division/ClassSwaps.h"
 #include "division/EvenAverages.h"
+#include "division/RuleAssignment.h"
 #include "division/RuleChecks.h" // fixedClassOf
 #include "division/Year.h"
 
@@ -241,6 +242,30 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
     }
     EXPECT_GT(refused, 20); // both kinds come up often enough to mean something
     EXPECT_GT(met, 20);
+}
+
+// Group A's two students of the top band have a fair share of one a class;
+// one is fixed to class 1, the other is kept together with a student of B,
+// and the press left both of that set in class 1. The set is placed in class
+// 2: in class 1 the band would hold two students that never move again.
+TEST(Rules, ATogetherSetIsPlacedWhereTheBandsStayFair)
+{
+    evening::Problem p;
+    p.classCount = 2;
+    p.bandCount = 2;
+    for (int s = 0; s < 8; ++s)
+        p.students.push_back({s / 4, s % 4 < 2 ? 0 : 1, 50.0 - s, -1, -1, s});
+    p.groups = {{{0, 1}, {2, 2}, {0, 1, 2, 3}}, {{0, 1}, {2, 2}, {4, 5, 6, 7}}};
+    p.rules.resize(8);
+    p.rules[0].fixedClass = 0;
+    p.rules[1].unit = p.rules[4].unit = 0;
+    p.units = {{1, 4}};
+    p.unitClasses = {{0, 1}};
+    const evening::Assignment placed = evening::assignRuleStudents(p, {0, 0, 1, 1, 0, 1, 0, 1});
+    ASSERT_TRUE(placed.found);
+    EXPECT_EQ(placed.classOf[0], 0);
+    EXPECT_EQ(placed.classOf[1], 1);
+    EXPECT_EQ(placed.classOf[4], 1);
 }
 
 // Group A over classes 1 and 2, B over 2 and 3, C in 3 alone, two a class:
