@@ -1,6 +1,7 @@
 // The numbers the chart window shows: box plot figures, band counts and
 // labels, and the counts of the mixing column per class.
 
+#include "division/ClassRoster.h"
 #include "division/ClassSummary.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,7 @@ struct Placed {
 TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
 {
     const std::vector<Placed> placed{
-        {2, "90", "10"}, {1, "84.5", "2"}, {2, "40", "1組"}, {11, "99", "2"},
+        {10, "77", "2"}, {2, "90", "10"}, {1, "84.5", "2"}, {2, "40", "1組"}, {11, "99", "2"},
         {1, "61", ""},   {0, "50", "2"},   {1, "70", "10"},  {2, "55", "7"}, // the last one's value its own
     };
     auto table = std::make_unique<StudentTable>();
@@ -54,7 +55,7 @@ TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
     fillDistributionTable(students, scoreBands(students), classes, distribution);
 
     const YearSummary year = summarizeYear(students, classes, distribution, mix);
-    ASSERT_EQ(year.classes.size(), 2u) << "class 11 and the student of no class have no row";
+    ASSERT_EQ(year.classes.size(), 3u) << "class 11 and the student of no class have no row";
     EXPECT_FLOAT_EQ(year.overallAverage, distribution.overallAverage);
     EXPECT_EQ(year.mixValues, (QStringList{"1組", "2", "7", "10", kEmptyMixValue}));
     const struct {
@@ -65,8 +66,9 @@ TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
     } expected[] = {
         {1, "１組", {61, 70, 84.5}, {0, 1, 0, 1, 1}},
         {2, "２組", {40, 55, 90}, {1, 0, 1, 1, 0}},
+        {10, "10組", {77}, {0, 1, 0, 0, 0}},
     };
-    for (size_t i = 0; i < 2; ++i) {
+    for (size_t i = 0; i < 3; ++i) {
         const ClassSummary& c = year.classes[i];
         EXPECT_EQ(c.classNumber, expected[i].classNumber);
         EXPECT_EQ(c.label, expected[i].label);
@@ -83,6 +85,50 @@ TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
     EXPECT_EQ(summarizeYear(students, classes, distribution, {}).bandLabels,
               (std::array<QString, 7>{"", "85点以上", "72点以上85点未満", "60点以上72点未満", "48点以上60点未満",
                                       "-5点以上48点未満", "-5点未満"}));
+}
+
+// Each rule's column of the class lists stands under its own heading, with
+// only the rules that are set, in their order.
+TEST(ClassSummary, RosterColumnsShowEachRuleUnderItsHeading)
+{
+    auto table = std::make_unique<StudentTable>();
+    table->lineCount = 3;
+    for (int e = 1; e <= 2; ++e) {
+        table->records[e].name = QStringLiteral("生徒%1").arg(e);
+        table->records[e].score = QStringLiteral("50");
+    }
+    const Students students = typedStudents(*table);
+    const std::vector<QString> cells{{}, QStringLiteral("a"), QStringLiteral("b")};
+    const std::vector<QString> none;
+    const struct {
+        std::vector<QString> marks, mix, together, fixed;
+        int flags;
+        QStringList headings; // beyond name, group and score
+    } cases[] = {
+        {cells, cells, cells, cells, 2, {"別クラス印", "混合", "同じクラス", "クラス指定", "リーダー", "印"}},
+        {none, none, cells, none, 1, {"同じクラス", "リーダー"}},
+        {none, cells, none, cells, 0, {"混合", "クラス指定"}},
+        {none, none, none, none, 0, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.headings.join(u',').toStdString());
+        SpreadRules rules{c.marks, c.mix, c.together, c.fixed, {}};
+        for (int k = 0; k < c.flags; ++k)
+            rules.flags.push_back({k == 0 ? QStringLiteral("リーダー") : QString(), cells});
+        const RosterColumns columns = rosterColumns(students, rules);
+        EXPECT_EQ(columns.headings.mid(3), c.headings);
+        const QStringList row = rosterCells(students, rules, columns, 2);
+        EXPECT_EQ(row.size(), columns.headings.size());
+        std::vector<int> ruled{columns.markColumn, columns.mixColumn, columns.togetherColumn, columns.fixedColumn};
+        ruled.insert(ruled.end(), columns.flagColumns.begin(), columns.flagColumns.end());
+        const std::vector<const std::vector<QString>*> sources{&c.marks, &c.mix, &c.together, &c.fixed};
+        for (size_t i = 0; i < ruled.size(); ++i) {
+            const bool set = i >= 4 || !sources[i]->empty();
+            ASSERT_EQ(ruled[i] >= 0, set) << i;
+            if (set)
+                EXPECT_EQ(row.value(ruled[i]), QStringLiteral("b")) << i;
+        }
+    }
 }
 
 } // namespace
