@@ -166,7 +166,12 @@ TEST(ClassSwaps, BrokenFixedTogetherAndFlagsAreFound)
     rules.flags.push_back({QStringLiteral("リーダー"), std::vector<QString>(41)});
     for (int r : {1, 2, 3, 4})
         rules.flags[0].values[r] = QStringLiteral("○");
-    ASSERT_TRUE(findRuleBreaks(students, classes, bands, rules).empty());
+    rules.flags.push_back({QStringLiteral("ピアノ"), std::vector<QString>(41)}); // all in class 1 from the draw on
+    for (int r : {5, 7, 9, 11})
+        rules.flags[1].values[r] = QStringLiteral("○");
+    const RuleBreaks drawn = findRuleBreaks(students, classes, bands, rules);
+    ASSERT_EQ(drawn.flags.size(), 2u);
+    ASSERT_TRUE(drawn.fixed.empty() && drawn.together.empty() && drawn.bands.empty());
 
     const struct {
         int a, b;
