@@ -1,6 +1,9 @@
+#include "common/CodePage932.h"
 #include "common/TextFile.h"
 #include "support/FullDisk.h"
 #include "support/TestFiles.h"
+
+#include <QCryptographicHash>
 
 #include <gtest/gtest.h>
 
@@ -19,11 +22,14 @@ TEST(TextEncoding, DecodesCp932AndUtf8WithBomAndRefusesBrokenBytes)
     } cases[] = {
         {"\x89\xb9\x92\x6a,78\r\n", QString::fromUtf8("音男,78\r\n"), TextEncoding::Cp932},
         {"\x81\x60\x87\x40\xb1", QString::fromUtf8("～①ｱ"), TextEncoding::Cp932}, // CP932's own mappings
+        {"\xfb\xfc\xfa\xb1\xed\x40", QString::fromUtf8("髙﨑纊"), TextEncoding::Cp932}, // IBM and NEC extensions
         {"\xEF\xBB\xBF\xE9\x9F\xB3", QString::fromUtf8("音"), TextEncoding::Utf8WithBom},
         {"", QString(), TextEncoding::Cp932},
         {"\x82\xa0\x81", std::nullopt, TextEncoding::Cp932},     // a lead byte cut off
         {"\xEF\xBB\xBF\xff", std::nullopt, TextEncoding::Utf8WithBom},
         {"\xE3\x81\x82", std::nullopt, TextEncoding::Cp932},     // UTF-8 without a BOM
+        {"\x85\x40", std::nullopt, TextEncoding::Cp932},         // a code with no character
+        {"a\xa0", std::nullopt, TextEncoding::Cp932},             // a single byte with no character
     };
     for (const auto& c : cases) {
         const auto decoded = decodeText(c.bytes);
@@ -33,11 +39,40 @@ TEST(TextEncoding, DecodesCp932AndUtf8WithBomAndRefusesBrokenBytes)
             EXPECT_EQ(decoded->encoding, c.encoding);
         }
     }
-    EXPECT_EQ(encodeText(QString::fromUtf8("音男,①～"), TextEncoding::Cp932),
-              QByteArray("\x89\xb9\x92\x6a,\x87\x40\x81\x60"));
-    for (const char* lacking : {"€", "😀", "𠮷"})
+    EXPECT_EQ(encodeText(QString::fromUtf8("音男,①～髙﨑"), TextEncoding::Cp932),
+              QByteArray("\x89\xb9\x92\x6a,\x87\x40\x81\x60\xfb\xfc\xfa\xb1"));
+    // Look-alikes that a best fit would write (¥ as \, 〜 as ～) are refused, not replaced.
+    for (const char* lacking : {"€", "😀", "𠮷", "¥", "〜", "¬"})
         EXPECT_EQ(encodeText(QString::fromUtf8(lacking), TextEncoding::Cp932), std::nullopt) << lacking;
     EXPECT_EQ(encodeText(QString::fromUtf8("€"), TextEncoding::Utf8WithBom), QByteArray("\xEF\xBB\xBF\xE2\x82\xAC"));
+}
+
+// Every two bytes and every character of the Basic Multilingual Plane,
+// converted one by one: the fingerprints are those of ICU's windows-31j (the
+// Linux build), so the Windows build must give the same characters and refuse
+// the same codes.
+TEST(TextEncoding, EveryCodeConvertsAsIcuConvertsIt)
+{
+    QCryptographicHash decoded(QCryptographicHash::Sha256), encoded(QCryptographicHash::Sha256);
+    int decodable = 0, encodable = 0;
+    const auto record = [](QCryptographicHash& hash, QByteArrayView result) {
+        hash.addData(QByteArray::number(result.size()) + ':');
+        hash.addData(result);
+    };
+    for (int code = 0; code <= 0xFFFF; ++code) {
+        const char pair[2] = {char(code >> 8), char(code & 0xFF)};
+        const std::optional<QString> text = cp932Decode(QByteArrayView(pair, 2));
+        decodable += text.has_value();
+        record(decoded, text ? QByteArrayView(reinterpret_cast<const char*>(text->utf16()), text->size() * 2) : "-");
+        const char16_t character = char16_t(code);
+        const std::optional<QByteArray> bytes = cp932Encode(QStringView(&character, 1));
+        encodable += bytes.has_value();
+        record(encoded, bytes ? QByteArrayView(*bytes) : "-");
+    }
+    EXPECT_EQ(decodable, 46085);
+    EXPECT_EQ(encodable, 10422);
+    EXPECT_EQ(decoded.result().toHex().toStdString(), "1dc3ab2dd0f22ae16530736623a002c58df39462f34d93ec6c1eff67e6f34d4d");
+    EXPECT_EQ(encoded.result().toHex().toStdString(), "9fc0226e3de4e00b365229458bf7845bbb94e25f1aa5bbca07dd39b6a100c3df");
 }
 
 TEST(TextFiles, ReadReportsEachKindOfFailure)
