@@ -141,7 +141,7 @@ private slots:
         m_shell = std::make_unique<Shell>(Deliverable::varmesto(), m_random);
         m_shell->startWith(QStringLiteral("memo.txt"), folder.path());
         QCOMPARE(visibleWindowNames(), QStringList{"Form1"});
-        QCOMPARE(Dialogs::takeMessages(), (QList<Message>{{kStartFileNotCsvMessage.arg(folder.file("memo.txt")), QString()}}));
+        QCOMPARE(Dialogs::takeMessages(), (QList<Message>{{kStartFileNotCsvMessage.arg(QDir::toNativeSeparators(folder.file("memo.txt"))), QString()}}));
     }
 
     void closeBoxLeavesTheRunningEventLoop()
