@@ -103,11 +103,13 @@ TEST(TextFiles, AtomicWriteNeverLeavesAHalfWrittenFile)
     EXPECT_EQ(writeFileAtomically(dir.file("no/such/folder.csv"), "x"), WriteStatus::Failed);
     EXPECT_EQ(writeFileAtomically(dir.path(), "x"), WriteStatus::Failed);
 
-    {
-        testing::FullDisk full; // the old file stays whole
-        EXPECT_EQ(writeFileAtomically(target, "a longer third text\r\n"), WriteStatus::Failed);
+    if (testing::FullDisk::kAvailable) {
+        {
+            testing::FullDisk full; // the old file stays whole
+            EXPECT_EQ(writeFileAtomically(target, "a longer third text\r\n"), WriteStatus::Failed);
+        }
+        EXPECT_EQ(readBytes(target), QByteArray("second\r\n"));
     }
-    EXPECT_EQ(readBytes(target), QByteArray("second\r\n"));
 }
 
 } // namespace

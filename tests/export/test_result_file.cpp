@@ -119,7 +119,7 @@ TEST(SaveResult, AFailedOrRefusedSaveKeepsTheEarlierFileAndSaysWhy)
     };
     EXPECT_TRUE(save(smallYear(), folder.file("no such folder/result.csv")).contains(folder.file("no such folder")));
     EXPECT_TRUE(save(smallYear(), folder.path()).contains(folder.path()));
-    {
+    if (testing::FullDisk::kAvailable) {
         testing::FullDisk full(100);
         save(smallYear(), target);
     }
