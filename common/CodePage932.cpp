@@ -70,6 +70,12 @@ namespace {
 
 constexpr const char* kCodePage = "windows-31j";
 
+// ICU's table is IBM's, which gives the control bytes 0x1A, 0x1C and 0x7F the
+// characters U+001C, U+007F and U+001A. Windows, whose code page this is,
+// gives each byte its own character, and so does the program.
+char16_t fromIcu(char16_t c) { return c == 0x1C ? 0x1A : c == 0x7F ? 0x1C : c == 0x1A ? 0x7F : c; }
+char16_t toIcu(char16_t c) { return c == 0x1A ? 0x1C : c == 0x1C ? 0x7F : c == 0x7F ? 0x1A : c; }
+
 } // namespace
 
 std::optional<QString> cp932Decode(QByteArrayView bytes)
@@ -78,14 +84,24 @@ std::optional<QString> cp932Decode(QByteArrayView bytes)
     QString text = decoder.decode(bytes);
     if (!decoder.isValid() || decoder.hasError())
         return std::nullopt;
+    for (QChar& c : text)
+        c = QChar(fromIcu(c.unicode()));
     return text;
 }
 
 std::optional<QByteArray> cp932Encode(QStringView text)
 {
+    QString icuText = text.toString();
+    for (QChar& c : icuText)
+        c = QChar(toIcu(c.unicode()));
     QStringEncoder encoder(kCodePage);
-    QByteArray bytes = encoder.encode(text);
+    QByteArray bytes = encoder.encode(icuText);
     if (!encoder.isValid() || encoder.hasError())
+        return std::nullopt;
+    // ICU writes a few characters as look-alikes (U+F86F as №) and drops a
+    // lone high surrogate at the end without an error: only bytes that read
+    // back as the same text are exact.
+    if (cp932Decode(bytes) != text)
         return std::nullopt;
     return bytes;
 }

@@ -30,6 +30,7 @@ TEST(TextEncoding, DecodesCp932AndUtf8WithBomAndRefusesBrokenBytes)
         {"\xE3\x81\x82", std::nullopt, TextEncoding::Cp932},     // UTF-8 without a BOM
         {"\x85\x40", std::nullopt, TextEncoding::Cp932},         // a code with no character
         {"a\xa0", std::nullopt, TextEncoding::Cp932},             // a single byte with no character
+        {"\x1a\x7f", QString::fromUtf8("\x1a\x7f"), TextEncoding::Cp932}, // control bytes as Windows reads them
     };
     for (const auto& c : cases) {
         const auto decoded = decodeText(c.bytes);
@@ -42,16 +43,17 @@ TEST(TextEncoding, DecodesCp932AndUtf8WithBomAndRefusesBrokenBytes)
     EXPECT_EQ(encodeText(QString::fromUtf8("音男,①～髙﨑"), TextEncoding::Cp932),
               QByteArray("\x89\xb9\x92\x6a,\x87\x40\x81\x60\xfb\xfc\xfa\xb1"));
     // Look-alikes that a best fit would write (¥ as \, 〜 as ～) are refused, not replaced.
-    for (const char* lacking : {"€", "😀", "𠮷", "¥", "〜", "¬"})
+    for (const char* lacking : {"€", "😀", "𠮷", "¥", "〜", "¬", "\uF86F"})
         EXPECT_EQ(encodeText(QString::fromUtf8(lacking), TextEncoding::Cp932), std::nullopt) << lacking;
+    EXPECT_EQ(encodeText(QString(QChar(0xD842)), TextEncoding::Cp932), std::nullopt) << "half a surrogate pair";
     EXPECT_EQ(encodeText(QString::fromUtf8("€"), TextEncoding::Utf8WithBom), QByteArray("\xEF\xBB\xBF\xE2\x82\xAC"));
 }
 
 // Every two bytes and every character of the Basic Multilingual Plane,
-// converted one by one: the fingerprints are those of ICU's windows-31j (the
-// Linux build), so the Windows build must give the same characters and refuse
-// the same codes.
-TEST(TextEncoding, EveryCodeConvertsAsIcuConvertsIt)
+// converted one by one. ICU (Linux) and Windows' own tables differ in a few
+// places that the Linux branch evens out, so both builds must give these same
+// fingerprints: the same characters, the same refusals.
+TEST(TextEncoding, EveryCodeConvertsTheSameOnBothSystems)
 {
     QCryptographicHash decoded(QCryptographicHash::Sha256), encoded(QCryptographicHash::Sha256);
     int decodable = 0, encodable = 0;
@@ -70,9 +72,9 @@ TEST(TextEncoding, EveryCodeConvertsAsIcuConvertsIt)
         record(encoded, bytes ? QByteArrayView(*bytes) : "-");
     }
     EXPECT_EQ(decodable, 46085);
-    EXPECT_EQ(encodable, 10422);
-    EXPECT_EQ(decoded.result().toHex().toStdString(), "1dc3ab2dd0f22ae16530736623a002c58df39462f34d93ec6c1eff67e6f34d4d");
-    EXPECT_EQ(encoded.result().toHex().toStdString(), "9fc0226e3de4e00b365229458bf7845bbb94e25f1aa5bbca07dd39b6a100c3df");
+    EXPECT_EQ(encodable, 9397);
+    EXPECT_EQ(decoded.result().toHex().toStdString(), "179365a20875e64bb7939da7da7f41d62adb35f89d41f684a2b81ce1b2088370");
+    EXPECT_EQ(encoded.result().toHex().toStdString(), "8540a64719662bd9aa6f328c2d67f1089d72055ad05eebd8907f8d149c313a84");
 }
 
 TEST(TextFiles, ReadReportsEachKindOfFailure)
