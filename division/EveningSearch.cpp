@@ -530,7 +530,7 @@ private:
         }
         typical = sampled > 0 ? typical / sampled : finest;
 
-        const long iterations = std::clamp(static_cast<long>(effort.iterationsPerStudent) * count, effort.leastPerRound, effort.iterationsPerRound);
+        const long iterations = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count), effort.leastPerRound, effort.iterationsPerRound);
         for (int round = 0; round < effort.rounds; ++round) {
             const double hot = std::max(typical * (round == 0 ? 0.5 : 0.1), finest);
             const double cold = finest * 0.02;
