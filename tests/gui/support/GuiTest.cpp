@@ -13,8 +13,12 @@ int runGuiTest(QObject& test, int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    // Settings the windows remember go to a test folder, never the user's own.
+    // Settings the windows remember go to a test folder, never the user's own
+    // (on Windows to a file there: test mode does not reach the registry).
     QStandardPaths::setTestModeEnabled(true);
+#ifdef Q_OS_WIN
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+#endif
     installFontSubstitutions();
     resetDialogs();
     return QTest::qExec(&test, argc, argv);
