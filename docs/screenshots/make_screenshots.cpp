@@ -1,7 +1,9 @@
 // Takes the pictures of the manual: varmesto driven through its windows on
-// the example year, each window cut from the screen with ImageMagick's import.
-// Run under Xvfb with the X11 platform (scripts/screenshots.sh); the pictures
-// go to the folder given as the only argument.
+// the example year, each window cut from the screen with ImageMagick's import
+// (on Windows, read from the screen through the system).
+// Run under Xvfb with the X11 platform (scripts/screenshots.sh), or as the
+// Windows build under Wine (scripts/screenshots-windows.sh); the pictures go
+// to the folder given as the only argument.
 
 #include "app/Shell.h"
 #include "conditions/SpreadColumns.h"
@@ -64,9 +66,14 @@ void capture(const QRect& area, const QString& name)
 {
     QTest::qWait(400);
     const QRect r = area.adjusted(-8, -8, 8, 8);
+#ifdef Q_OS_WIN
+    if (!QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).save(g_out + u'/' + name))
+        fail("the screen could not be saved as " + name);
+#else
     const QString crop = QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
     if (QProcess::execute("import", {"-window", "root", "-crop", crop, "+repage", g_out + u'/' + name}) != 0)
         fail("import could not save " + name);
+#endif
 }
 void captureWindow(QWidget* window, const QString& name)
 {
