@@ -67,7 +67,9 @@ void capture(const QRect& area, const QString& name)
     QTest::qWait(400);
     const QRect r = area.adjusted(-8, -8, 8, 8);
 #ifdef Q_OS_WIN
-    if (!QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height()).save(g_out + u'/' + name))
+    const QRect shown = r.intersected(QGuiApplication::primaryScreen()->geometry());
+    if (!QGuiApplication::primaryScreen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height())
+             .save(g_out + u'/' + name))
         fail("the screen could not be saved as " + name);
 #else
     const QString crop = QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
