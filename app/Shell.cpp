@@ -72,7 +72,7 @@ QWidget* Shell::loadExplanationWindow()
 
 ImportWindow* Shell::loadImportWindow()
 {
-    auto* window = new ImportWindow(m_module.students, m_deliverable);
+    auto* window = new ImportWindow(m_students, m_deliverable);
     connect(window, &ImportWindow::goOnRequested, this, [this]() { switchTo(loadConditionsWindow()); });
     connect(window, &ImportWindow::closedByUser, this, [this]() { endOnce(m_ending); });
     return window;
@@ -82,7 +82,7 @@ QWidget* Shell::loadConditionsWindow()
 {
     // Constructing the window is its load step: it builds the group table now,
     // while the import window still stands.
-    auto* window = new ConditionsWindow(m_module.students, m_deliverable, m_random);
+    auto* window = new ConditionsWindow(m_students, m_deliverable, m_random);
     connect(window, &ConditionsWindow::closedByUser, this, [this]() { endOnce(m_ending); });
     return window;
 }

@@ -30,7 +30,8 @@ public:
 
     // The one window open now (Form1, Form4, Form2 or Form3).
     QWidget* currentWindow() const;
-    Module1& module() { return m_module; }
+    // The import window's table, which the conditions window's year is made from.
+    StudentTable& students() { return m_students; }
     const Deliverable& deliverable() const { return m_deliverable; }
 
 private:
@@ -45,7 +46,7 @@ private:
 
     Deliverable m_deliverable;
     RandomSource& m_random;
-    Module1 m_module;
+    StudentTable m_students;
     QPointer<QWidget> m_current;
     bool m_ending = false;
 };

@@ -28,15 +28,6 @@ namespace {
 using namespace classdiv;
 using namespace classdiv::testing;
 
-struct Bench {
-    StudentTable* table;
-    ConditionsWorkspace* ws;
-    SpreadRules rules;
-    DivisionState state;
-    DistributionTable distribution;
-    ClockRandomSource random;
-};
-
 // Head counts of a group over classes 1 .. classes, unequal: the share of
 // class k leans by (k + turn) so different groups lean differently.
 std::vector<std::pair<int, int>> leaningPlan(int size, int classes, int turn)
@@ -61,10 +52,11 @@ DivisionYear fullYear()
     YearNumbers numbers(8);
     const int sizes[] = {70, 66, 64, 62, 62, 60, 58, 58};
     std::vector<GroupOfYear> groups;
-    std::vector<std::vector<int>> scores;
+    std::vector<std::vector<double>> scores;
     for (int g = 0; g < 8; ++g) {
         groups.push_back({QStringLiteral("G%1").arg(g + 1), sizes[g], leaningPlan(sizes[g], 6, g)});
-        scores.push_back(numbers.scores(sizes[g], 50 + 3 * g, 15));
+        const std::vector<int> whole = numbers.scores(sizes[g], 50 + 3 * g, 15);
+        scores.emplace_back(whole.begin(), whole.end());
     }
     return DivisionYear(groups, false, scores);
 }
@@ -72,9 +64,9 @@ DivisionYear fullYear()
 void writeYear(const QString& folder, const QString& name, const DivisionYear& year)
 {
     QByteArray csv = "\xEF\xBB\xBF" + QStringLiteral("番号,氏名,グループ,点数\r\n").toUtf8();
-    for (int e = 1; e <= year.table->studentCount(); ++e) {
-        const StudentRecord& r = year.table->records[e];
-        csv += QStringLiteral("%1,%2,%3,%4\r\n").arg(r.studentId, r.name, r.group, r.score).toUtf8();
+    for (int e = 1; e <= year.students.count(); ++e) {
+        const Student& r = year.students[e];
+        csv += QStringLiteral("%1,%2,%3,%4\r\n").arg(r.id, r.name, r.group, r.scoreText).toUtf8();
     }
     const QString path = QDir(folder).filePath(name);
     QFile file(path);
@@ -100,28 +92,28 @@ void writeYearsOnce()
     (void)written;
 }
 
-void run(benchmark::State& s, StudentTable& table, ConditionsWorkspace& ws, const SpreadRules& rules)
+void run(benchmark::State& s, Year year, const SpreadRules& rules)
 {
     writeYearsOnce();
-    Bench b{&table, &ws, rules, {}, {}, {}};
-    if (drawClasses(ws, b.state, table, b.distribution, b.random).message)
+    ClockRandomSource random;
+    year.setRules(rules);
+    if (year.press(random).message)
         throw std::logic_error("the year is refused");
-    std::vector<QString> pressed(table.studentCount() + 1);
-    for (int e = 1; e <= table.studentCount(); ++e)
-        pressed[e] = table.records[e].newClass;
-    const double before = averageSpread(ws, table);
-    const double mixBefore = mixingDeviation(ws, table, rules);
+    const Year pressed = year;
+    const double before = averageSpread(pressed);
+    const double mixBefore = mixingDeviation(pressed);
     double after = 0, worst = 0, mixAfter = 0;
     for (auto _ : s) {
-        for (int e = 1; e <= table.studentCount(); ++e)
-            table.records[e].newClass = pressed[e];
-        const EvenAveragesOutcome outcome = evenAverages(ws, b.state, table, b.distribution, b.random, rules);
+        s.PauseTiming();
+        Year use = pressed; // every use starts from the same draw
+        s.ResumeTiming();
+        const EvenOutcome outcome = use.evenOut(random);
         benchmark::DoNotOptimize(outcome);
         s.PauseTiming();
-        const double spread = averageSpread(ws, table);
+        const double spread = averageSpread(use);
         after += spread;
         worst = std::max(worst, spread);
-        mixAfter = std::max(mixAfter, mixingDeviation(ws, table, rules));
+        mixAfter = std::max(mixAfter, mixingDeviation(use));
         s.ResumeTiming();
     }
     s.counters["spread_before"] = before;
@@ -135,37 +127,35 @@ void run(benchmark::State& s, StudentTable& table, ConditionsWorkspace& ws, cons
 
 void BM_ExampleYear(benchmark::State& s)
 {
-    ExampleYear year;
-    run(s, *year.table, year.ws, {});
+    ExampleYear example;
+    run(s, *example.year, {});
 }
 BENCHMARK(BM_ExampleYear)->Unit(benchmark::kMillisecond);
 
 void BM_ExampleYearMixingOldClass(benchmark::State& s)
 {
-    ExampleYear year;
-    run(s, *year.table, year.ws, SpreadRules{{}, year.oldClass});
+    ExampleYear example;
+    run(s, *example.year, SpreadRules{{}, example.oldClass});
 }
 BENCHMARK(BM_ExampleYearMixingOldClass)->Unit(benchmark::kMillisecond);
 
 void BM_CrossedYear(benchmark::State& s)
 {
-    DivisionYear year = crossedYear();
-    run(s, *year.table, year.ws, {});
+    run(s, crossedYear().year(), {});
 }
 BENCHMARK(BM_CrossedYear)->Unit(benchmark::kMillisecond);
 
 void BM_FullYear500(benchmark::State& s)
 {
-    DivisionYear year = fullYear();
-    run(s, *year.table, year.ws, {});
+    run(s, fullYear().year(), {});
 }
 BENCHMARK(BM_FullYear500)->Unit(benchmark::kMillisecond);
 
 // 30 pairs and 5 triples to keep apart, and 12 old classes to mix.
 void BM_FullYear500WithRules(benchmark::State& s)
 {
-    DivisionYear year = fullYear();
-    const int n = year.table->studentCount();
+    const DivisionYear year = fullYear();
+    const int n = year.students.count();
     SpreadRules rules;
     rules.marks.assign(n + 1, QString());
     rules.mixValues.assign(n + 1, QString());
@@ -176,7 +166,7 @@ void BM_FullYear500WithRules(benchmark::State& s)
         for (int i = 0; i < (m < 30 ? 2 : 3); ++i)
             rules.marks[1 + numbers.below(n)] = QStringLiteral("印%1").arg(m);
     }
-    run(s, *year.table, year.ws, rules);
+    run(s, year.year(), rules);
 }
 BENCHMARK(BM_FullYear500WithRules)->Unit(benchmark::kMillisecond);
 

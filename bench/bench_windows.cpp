@@ -70,8 +70,8 @@ struct OpenWindow {
         table.lineCount = 501;
         table.csvPath = folder.filePath(QStringLiteral("big.csv"));
         for (int r = 1; r <= 500; ++r)
-            table.records[r] = {QString(), QString::number(r), QStringLiteral("生徒%1").arg(r),
-                                QStringLiteral("G%1").arg(r % 5), QString::number((r * 37) % 101)};
+            table.records[r] = {QString::number(r), QStringLiteral("生徒%1").arg(r), QStringLiteral("G%1").arg(r % 5),
+                                QString::number((r * 37) % 101)};
         const QByteArray group = "10\r\n1,10\r\n2,10\r\n3,10\r\n4,10\r\n5,10\r\n6,10\r\n7,10\r\n8,10\r\n9,10\r\n10,10\r\n";
         return writeFile(conditionsFilePath(table.csvPath), group.repeated(5)) && show();
     }
@@ -155,15 +155,16 @@ void SwapWithTheListsOpenFor500(benchmark::State& state)
         return state.SkipWithError("the year of 500 does not open");
     w.trigger("actionClassLists");
     int a = 0, b = 0; // two students of one group in different classes
+    const Year& year = w.window->year();
     for (int r = 2; r <= 500 && !b; ++r)
-        if (w.table.records[r].group == w.table.records[1].group && w.table.records[r].newClass != w.table.records[1].newClass)
+        if (year.students()[r].group == year.students()[1].group && year.classOf(r) != year.classOf(1))
             a = 1, b = r;
     QWidget* lists = w.classLists();
     if (!b || !lists)
         return state.SkipWithError("no swap to make");
     for (auto _ : state) {
         const double start = threadCpuSeconds();
-        if (w.window->swapStudents(a, b) != SwapStatus::Swapped)
+        if (w.window->model().swap(a, b) != SwapStatus::Swapped)
             return state.SkipWithError("the swap was refused");
         (void)lists->grab();
         state.SetIterationTime(threadCpuSeconds() - start);

@@ -20,12 +20,15 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
 
 std::optional<DecodedText> decodeText(const QByteArray& bytes)
 {
-    if (bytes.startsWith(kUtf8Bom)) {
+    const QByteArrayView view(bytes);
+    const bool bom = view.startsWith(kUtf8Bom);
+    const bool ascii = std::all_of(view.begin(), view.end(), [](char c) { return static_cast<uchar>(c) < 0x80; });
+    if (bom || (!ascii && view.isValidUtf8())) {
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = decoder.decode(QByteArrayView(bytes).sliced(kUtf8Bom.size()));
+        QString text = decoder.decode(bom ? view.sliced(kUtf8Bom.size()) : view);
         if (decoder.hasError())
             return std::nullopt;
-        return DecodedText{text, TextEncoding::Utf8WithBom};
+        return DecodedText{text, TextEncoding::Utf8};
     }
     std::optional<QString> text = cp932Decode(bytes);
     if (!text)
@@ -35,12 +38,12 @@ std::optional<DecodedText> decodeText(const QByteArray& bytes)
 
 QByteArray byteOrderMark(TextEncoding encoding)
 {
-    return encoding == TextEncoding::Utf8WithBom ? kUtf8Bom : QByteArray();
+    return encoding == TextEncoding::Utf8 ? kUtf8Bom : QByteArray();
 }
 
 std::optional<QByteArray> encodeFragment(const QString& text, TextEncoding encoding)
 {
-    if (encoding == TextEncoding::Utf8WithBom) {
+    if (encoding == TextEncoding::Utf8) {
         QStringEncoder encoder(QStringEncoder::Utf8);
         QByteArray bytes = encoder.encode(text);
         if (encoder.hasError())

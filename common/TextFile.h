@@ -9,12 +9,17 @@
 namespace classdiv {
 
 enum class TextEncoding {
-    Cp932,      // the ordinary case: spreadsheet exports on Japanese systems
-    Utf8WithBom // a CSV saved as "CSV UTF-8"; files written for it use the same
+    Cp932, // the ordinary case: spreadsheet exports on Japanese systems
+    Utf8   // "CSV UTF-8" of a spreadsheet or a web spreadsheet's download; the
+           // files written for it are UTF-8 with a byte order mark, which
+           // Excel on a Japanese PC needs to read them without garbling
 };
 
-// Decodes bytes; a UTF-8 byte order mark selects UTF-8, anything else is
-// CP932. nullopt when a byte sequence is not valid in that encoding: the
+// Decodes bytes. UTF-8 when they start with its byte order mark, or when they
+// are valid UTF-8 and hold at least one byte above 0x7F (Japanese text in
+// CP932 practically never is: its kanji and kana start with bytes that cannot
+// start a UTF-8 character). Anything else, plain ASCII included, is CP932.
+// nullopt when a byte sequence is not valid in the encoding chosen: the
 // caller reports it instead of showing garbled names.
 struct DecodedText {
     QString text;
@@ -33,7 +38,7 @@ enum class ReadStatus {
     Ok,
     NotFound,        // the file or its folder does not exist
     Unreadable,      // exists but cannot be opened or read (a folder, no permission)
-    InvalidEncoding, // bytes that are not valid CP932 (or UTF-8 after a BOM)
+    InvalidEncoding, // bytes that are neither valid CP932 nor UTF-8 (or broken UTF-8 after a BOM)
     TooLarge         // larger than any school year can be; not read
 };
 

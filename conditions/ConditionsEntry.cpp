@@ -11,11 +11,11 @@ namespace classdiv {
 
 namespace {
 
-int checkedGroup(const ConditionsWorkspace& ws, int comboPosition)
+int checkedGroup(const ConditionsWorkspace& ws, int listPosition)
 {
-    const int group = ConditionsWorkspace::groupOfPosition(comboPosition);
+    const int group = ConditionsWorkspace::groupOfPosition(listPosition);
     if (group > ws.groupCount() || group >= static_cast<int>(ws.conditions.size()))
-        throw std::out_of_range("combo position beyond the group list");
+        throw std::out_of_range("list position beyond the group list");
     return group;
 }
 
@@ -27,16 +27,16 @@ int rowsOf(const GroupCondition& condition)
 
 } // namespace
 
-SelectGroupOutcome selectGroup(const ConditionsWorkspace& ws, int comboPosition)
+SelectGroupOutcome selectGroup(const ConditionsWorkspace& ws, int listPosition)
 {
-    const GroupCondition& condition = ws.conditions[checkedGroup(ws, comboPosition)];
+    const GroupCondition& condition = ws.conditions[checkedGroup(ws, listPosition)];
     SelectGroupOutcome outcome;
-    outcome.focus = ConditionsFocus::Text3;
+    outcome.focus = ConditionsFocus::ClassCount;
     if (condition.classCount == 0)
         return outcome; // nothing entered yet: ten empty rows
 
     const int rows = rowsOf(condition);
-    outcome.view.text3 = plainInteger(condition.classCount);
+    outcome.view.classCount = plainInteger(condition.classCount);
     outcome.view.visibleRows = rows;
     for (int k = 1; k <= rows; ++k) {
         const ClassPlanRow& row = condition.rows[k];
@@ -49,27 +49,27 @@ SelectGroupOutcome selectGroup(const ConditionsWorkspace& ws, int comboPosition)
     return outcome;
 }
 
-SetClassCountOutcome setClassCount(ConditionsWorkspace& ws, int comboPosition, const QString& text3)
+SetClassCountOutcome setClassCount(ConditionsWorkspace& ws, int listPosition, const QString& classCountText)
 {
-    const int group = checkedGroup(ws, comboPosition);
+    const int group = checkedGroup(ws, listPosition);
     SetClassCountOutcome outcome;
-    const double n = textValue(text3);
+    const double n = textValue(classCountText);
     if (!(n >= 1 && n <= kMaxPlanRows)) {
         outcome.message = Message{kClassCountMessage, titles::inputMistake};
-        outcome.clearText3 = true;
+        outcome.clearClassCount = true;
         return outcome;
     }
     // 1 <= n <= 10, so the rounded value always fits.
     const int16_t count = *toInt16(n);
     ws.conditions[group].classCount = count;
     outcome.visibleRows = count;
-    outcome.focus = ConditionsFocus::ClassNumberRow1;
+    outcome.focus = ConditionsFocus::FirstClassNumber;
     return outcome;
 }
 
 ConfirmEntryOutcome confirmEntry(ConditionsWorkspace& ws, const ConfirmEntryInput& input)
 {
-    const int group = checkedGroup(ws, input.comboPosition);
+    const int group = checkedGroup(ws, input.listPosition);
     ConfirmEntryOutcome outcome;
     ws.headTotal = 0;
     GroupCondition& condition = ws.conditions[group];

@@ -12,36 +12,36 @@
 
 namespace classdiv {
 
-enum class ConditionsFocus { Unchanged, Text3, ClassNumberRow1 };
+enum class ConditionsFocus { Unchanged, ClassCount, FirstClassNumber };
 
 // The boxes of the plan rows as the window should show them.
 struct PlanRowsView {
-    QString text3;
+    QString classCount;
     std::array<QString, kMaxPlanRows + 1> classNumbers; // [1..10]
     std::array<QString, kMaxPlanRows + 1> headCounts;   // [1..10]
     int visibleRows = kMaxPlanRows;                      // rows 1..visibleRows shown, the rest hidden
     bool operator==(const PlanRowsView&) const = default;
 };
 
-// A group chosen in Combo1 (comboPosition -1: none).
+// A group chosen in the group list (listPosition -1: none).
 struct SelectGroupOutcome {
     PlanRowsView view;
-    ConditionsFocus focus = ConditionsFocus::Text3;
+    ConditionsFocus focus = ConditionsFocus::ClassCount;
 };
-SelectGroupOutcome selectGroup(const ConditionsWorkspace& ws, int comboPosition);
+SelectGroupOutcome selectGroup(const ConditionsWorkspace& ws, int listPosition);
 
-// Command1: the class count from Text3.
+// The class count typed for the chosen group: that many plan rows.
 struct SetClassCountOutcome {
     std::optional<Message> message;
-    bool clearText3 = false;
+    bool clearClassCount = false;
     std::optional<int> visibleRows; // set: show rows 1..n, hide the rest (box texts unchanged)
     ConditionsFocus focus = ConditionsFocus::Unchanged;
 };
-SetClassCountOutcome setClassCount(ConditionsWorkspace& ws, int comboPosition, const QString& text3);
+SetClassCountOutcome setClassCount(ConditionsWorkspace& ws, int listPosition, const QString& classCountText);
 
-// Command2: store rows 1..ClassCount, check them, write the conditions file.
+// Confirming a group: store rows 1..ClassCount, check them, write the conditions file.
 struct ConfirmEntryInput {
-    int comboPosition = -1;
+    int listPosition = -1;
     std::array<QString, kMaxPlanRows + 1> classNumbers; // box texts [1..10]
     std::array<QString, kMaxPlanRows + 1> headCounts;
     QString csvPath;                                    // names the conditions file

@@ -105,7 +105,7 @@ ReadConditionsOutcome readConditions(ConditionsWorkspace& ws, const QString& csv
     // zeros are shown as 0.
     const GroupCondition& first = ws.conditions[1];
     PlanRowsView view;
-    view.text3 = plainInteger(first.classCount);
+    view.classCount = plainInteger(first.classCount);
     view.visibleRows = first.classCount;
     for (int k = 1; k <= first.classCount; ++k) {
         view.classNumbers[k] = plainInteger(first.rows[k].classNumber);

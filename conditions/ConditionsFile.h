@@ -24,7 +24,7 @@ std::optional<Message> writeConditionsFile(const ConditionsWorkspace& ws, const 
 
 struct ReadConditionsOutcome {
     enum class Status {
-        Read,    // all groups read: select combo position 0, then show `view`
+        Read,    // all groups read: select the first group of the list, then show `view`
         Missing, // the file does not exist: show `message`, then end the program
         Failed   // stopped part way: no message, the window keeps what it shows
     };
@@ -33,7 +33,7 @@ struct ReadConditionsOutcome {
     std::optional<PlanRowsView> view; // group 1 as shown after a read (zeros shown as 0)
 };
 
-// Command3 of the conditions window.
+// 前回条件の読み込み: the conditions file read back into the workspace.
 ReadConditionsOutcome readConditions(ConditionsWorkspace& ws, const QString& csvPath);
 
 inline const QString kMissingConditionsMessage = QStringLiteral("条件ファイル ファイル名.csvJYOKEN.TXT がありません。");

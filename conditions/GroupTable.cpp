@@ -11,9 +11,6 @@ namespace classdiv {
 
 namespace {
 
-const QString kStudentsBeyondTableMessage =
-    QStringLiteral("生徒数が５００人を超えているため、このファイルでは処理できません。"
-                   "５００人までのＣＳＶファイルを選んでください。");
 const QString kGroupsBeyondTableMessage =
     QStringLiteral("グループの数が３００を超えているため、処理できません。"
                    "グループの列の番号が正しいか確認してください。");
@@ -41,11 +38,11 @@ std::vector<int> rankingOrder(const std::vector<double>& values, int n)
     return order;
 }
 
-std::vector<double> scoreValues(const std::vector<StudentRecord>& rows, int n)
+std::vector<double> scoreValues(const std::vector<int16_t>& rows, int n, const Students& students)
 {
     std::vector<double> values(static_cast<size_t>(n) + 1, 0.0);
     for (int r = 1; r <= n; ++r)
-        values[r] = textValue(rows[r].score);
+        values[r] = students[rows[r]].score;
     return values;
 }
 
@@ -69,11 +66,12 @@ ConditionsWorkspace emptyWorkspace(const QStringList& names)
     for (int g = 1; g <= names.size(); ++g)
         ws.groupName[g] = names[g - 1];
     ws.groupSize.assign(slotCount, 0);
-    ws.groupStudents.assign(slotCount, std::vector<StudentRecord>(1));
-    ws.groupStudentRows.assign(slotCount, std::vector<int16_t>(1, 0));
+    ws.groupStudents.assign(slotCount, std::vector<int16_t>(1, 0));
     ws.conditions.assign(slotCount, GroupCondition{});
     return ws;
 }
+
+} // namespace
 
 // What the window holds after a refusal: the same as a year without students,
 // so every later button works on a consistent, empty table.
@@ -81,14 +79,12 @@ LoadOutcome refusedLoad(const QString& text)
 {
     LoadOutcome outcome;
     outcome.workspace = emptyWorkspace({QString()});
-    outcome.comboEntries = QStringList{QString()};
-    outcome.label10 = plainInteger(0);
-    outcome.label11 = plainInteger(1);
+    outcome.listEntries = QStringList{QString()};
+    outcome.studentCountText = plainInteger(0);
+    outcome.groupCountText = plainInteger(1);
     outcome.refusal = Message{text, titles::error};
     return outcome;
 }
-
-} // namespace
 
 bool groupNameLess(const QString& a, const QString& b)
 {
@@ -97,27 +93,27 @@ bool groupNameLess(const QString& a, const QString& b)
     return QString::compare(a, b, Qt::CaseSensitive) < 0;
 }
 
-void rankByScore(std::vector<StudentRecord>& rows, int n)
+void rankByScore(std::vector<int16_t>& rows, int n, const Students& students)
 {
     if (n < 0 || static_cast<size_t>(n) >= rows.size())
         throw std::out_of_range("rankByScore: fewer rows than asked to rank");
     if (n <= 1)
         return;
-    applyOrder(rows, rankingOrder(scoreValues(rows, n), n));
+    applyOrder(rows, rankingOrder(scoreValues(rows, n, students), n));
 }
 
-LoadOutcome loadGroups(const StudentTable& table)
+LoadOutcome loadGroups(const Students& students)
 {
-    const int students = table.studentCount();
-    if (students > kMaxStudents)
+    const int count = students.count();
+    if (count > kMaxStudents)
         return refusedLoad(kStudentsBeyondTableMessage);
 
     // Distinct group values in order of first appearance. Student 1's value
     // is always entry 0, so a year without students has one empty group.
     QStringList distinct;
-    distinct.append(students >= 1 ? table.records[1].group : QString());
-    for (int j = 2; j <= students; ++j) {
-        const QString& value = table.records[j].group;
+    distinct.append(count >= 1 ? students[1].group : QString());
+    for (int j = 2; j <= count; ++j) {
+        const QString& value = students[j].group;
         if (!distinct.contains(value, Qt::CaseSensitive)) {
             if (distinct.size() == kMaxGroups)
                 return refusedLoad(kGroupsBeyondTableMessage);
@@ -131,32 +127,21 @@ LoadOutcome loadGroups(const StudentTable& table)
 
     LoadOutcome outcome;
     ConditionsWorkspace ws = emptyWorkspace(names);
-    for (int j = 1; j <= students; ++j) {
-        const StudentRecord& record = table.records[j];
+    for (int j = 1; j <= count; ++j) {
         for (int g = 1; g <= ws.groupCount(); ++g) {
-            if (record.group == ws.groupName[g]) {
+            if (students[j].group == ws.groupName[g]) {
                 // Never more than 500 students in all, so a group cannot outgrow its table.
                 ++ws.groupSize[g];
-                StudentRecord copy = record;
-                copy.newClass.clear();
-                ws.groupStudents[g].push_back(std::move(copy));
-                ws.groupStudentRows[g].push_back(static_cast<int16_t>(j));
+                ws.groupStudents[g].push_back(static_cast<int16_t>(j));
             }
         }
     }
+    for (int g = 1; g <= ws.groupCount(); ++g)
+        rankByScore(ws.groupStudents[g], ws.groupSize[g], students);
 
-    for (int g = 1; g <= ws.groupCount(); ++g) {
-        const int n = ws.groupSize[g];
-        if (n <= 1)
-            continue;
-        const std::vector<int> order = rankingOrder(scoreValues(ws.groupStudents[g], n), n);
-        applyOrder(ws.groupStudents[g], order);
-        applyOrder(ws.groupStudentRows[g], order);
-    }
-
-    outcome.comboEntries = names;
-    outcome.label10 = plainInteger(students);
-    outcome.label11 = plainInteger(ws.groupCount());
+    outcome.listEntries = names;
+    outcome.studentCountText = plainInteger(count);
+    outcome.groupCountText = plainInteger(ws.groupCount());
     outcome.workspace = std::move(ws);
     return outcome;
 }

@@ -9,6 +9,7 @@
 #include <QFile>
 
 #include <array>
+#include <tuple>
 
 namespace classdiv {
 
@@ -34,6 +35,11 @@ const QString kSameColumnMessage =
     QStringLiteral("「%1」と「%2」に同じ列は指定できません。別の列を入力してください。");
 const QString kBadColumnMessage = QStringLiteral(
     "「%1」には、1から%2までの列の番号を半角の数字で入力してください。\n使わないときは空欄にします。");
+const QString kBadFlagColumnsMessage = QStringLiteral(
+    "「%1」には、1から%2までの列の番号を半角の数字で、コンマで区切って4つまで入力してください。\n"
+    "使わないときは空欄にします。");
+const QString kRepeatedFlagColumnMessage =
+    QStringLiteral("「%1」に同じ列（%2列目）が2回入力されています。別の列を入力してください。");
 const QString kWriteFailedMessage = QStringLiteral(
     "列の設定ファイル %1 を保存できませんでした。"
     "フォルダに書き込みできるか、ディスクに空きがあるかを確認してください。\n"
@@ -59,22 +65,26 @@ std::optional<int16_t> parseColumnLine(QByteArrayView line)
 
 // Every item the import took from the CSV must still stand in one column of
 // the same rows; an item that was not read (all empty) proves nothing.
-bool matchesStudents(const std::vector<QStringList>& rows, const StudentTable& table, int columnCount)
+bool matchesStudents(const std::vector<QStringList>& rows, const Students& students, int columnCount)
 {
-    using Item = QString StudentRecord::*;
-    static constexpr std::array<Item, 4> items{
-        &StudentRecord::studentId, &StudentRecord::name, &StudentRecord::group, &StudentRecord::score};
-    for (const Item item : items) {
+    const auto itemOf = [&](int item, size_t r) -> const QString& {
+        const StudentRecord& names = students.itemNames;
+        if (r == 0)
+            return item == 0 ? names.studentId : item == 1 ? names.name : item == 2 ? names.group : names.score;
+        const Student& s = students[static_cast<int>(r)];
+        return item == 0 ? s.id : item == 1 ? s.name : item == 2 ? s.group : s.scoreText;
+    };
+    for (int item = 0; item < 4; ++item) {
         bool wasRead = false;
         for (size_t r = 0; r < rows.size(); ++r)
-            wasRead = wasRead || !(table.records[r].*item).isEmpty();
+            wasRead = wasRead || !itemOf(item, r).isEmpty();
         if (!wasRead)
             continue;
         bool found = false;
         for (int c = 0; c < columnCount && !found; ++c) {
             found = true;
             for (size_t r = 0; r < rows.size() && found; ++r)
-                found = rows[r][c] == table.records[r].*item;
+                found = rows[r][c] == itemOf(item, r);
         }
         if (!found)
             return false;
@@ -94,6 +104,51 @@ std::vector<QString> columnOf(const CurrentCsv& csv, int16_t column)
 
 QString columnText(int16_t column) { return column > 0 ? plainInteger(column) : QString(); }
 
+QString columnsText(const std::vector<int16_t>& columns, QChar separator)
+{
+    QStringList texts;
+    for (int16_t column : columns)
+        texts << columnText(column);
+    return texts.join(separator);
+}
+
+// Every column the choice names, with the box that names it, in the boxes' order.
+std::vector<std::pair<RuleBox, int16_t>> namedColumns(const SpreadChoice& choice)
+{
+    std::vector<std::pair<RuleBox, int16_t>> named;
+    for (const auto& [box, column] : {std::pair{RuleBox::Marks, choice.marksColumn}, std::pair{RuleBox::Mix, choice.mixColumn},
+                                      std::pair{RuleBox::Together, choice.togetherColumn},
+                                      std::pair{RuleBox::Fixed, choice.fixedColumn}})
+        if (column > 0)
+            named.emplace_back(box, column);
+    for (int16_t column : choice.flagColumns)
+        named.emplace_back(RuleBox::Flags, column);
+    return named;
+}
+
+QString labelOf(RuleBox box)
+{
+    switch (box) {
+    case RuleBox::Marks:
+        return kMarksColumnLabel;
+    case RuleBox::Mix:
+        return kMixColumnLabel;
+    case RuleBox::Together:
+        return kTogetherColumnLabel;
+    case RuleBox::Fixed:
+        return kFixedColumnLabel;
+    case RuleBox::Flags:
+        return kFlagColumnsLabel;
+    }
+    return {};
+}
+
+RuleTexts textsOf(const SpreadChoice& choice)
+{
+    return {columnText(choice.marksColumn), columnText(choice.mixColumn), columnText(choice.togetherColumn),
+            columnText(choice.fixedColumn), columnsText(choice.flagColumns, u',')};
+}
+
 // A box of the dialog read as the import window reads its column numbers:
 // the half-width number at its start, 0 when there is none. Blank = not set.
 std::optional<int16_t> columnFromBox(const QString& text, int columnCount)
@@ -104,6 +159,22 @@ std::optional<int16_t> columnFromBox(const QString& text, int columnCount)
     if (!column || *column < 1 || *column > columnCount)
         return std::nullopt;
     return column;
+}
+
+// The flag box: column numbers separated by commas (half-width or Japanese)
+// or blanks; nullopt when one is no column of the CSV or there are too many.
+std::optional<std::vector<int16_t>> flagColumnsFromBox(const QString& text, int columnCount)
+{
+    std::vector<int16_t> columns;
+    for (const QString& part : QString(text).replace(u'、', u',').replace(u'，', u',').split(u',')) {
+        if (part.trimmed().isEmpty())
+            continue;
+        const std::optional<int16_t> column = columnFromBox(part, columnCount);
+        if (!column || columns.size() == size_t(kMaxFlagColumns))
+            return std::nullopt;
+        columns.push_back(*column);
+    }
+    return columns;
 }
 
 // The choice file's bytes; nullopt when there is none. A file that cannot be
@@ -127,32 +198,58 @@ QString spreadFilePath(const QString& csvPath)
 
 QByteArray formatSpreadFile(const SpreadChoice& choice)
 {
-    return columnText(choice.marksColumn).toLatin1() + kLineEnd + columnText(choice.mixColumn).toLatin1() + kLineEnd;
+    QByteArray bytes = columnText(choice.marksColumn).toLatin1() + kLineEnd + columnText(choice.mixColumn).toLatin1() + kLineEnd;
+    // Only the two lines of earlier versions while the later rules are not used.
+    if (choice.togetherColumn > 0 || choice.fixedColumn > 0 || !choice.flagColumns.empty())
+        bytes += columnText(choice.togetherColumn).toLatin1() + kLineEnd + columnText(choice.fixedColumn).toLatin1() +
+                 kLineEnd + columnsText(choice.flagColumns, u',').toLatin1() + kLineEnd;
+    return bytes;
 }
 
 std::optional<SpreadChoice> parseSpreadFile(const QByteArray& bytes)
 {
     const QList<QByteArray> lines = bytes.split('\n');
-    // Two lines each ended by CR LF leave three pieces, the last empty.
-    if (lines.size() != 3 || !lines[2].isEmpty() || !lines[0].endsWith('\r') || !lines[1].endsWith('\r'))
+    // Two or five lines each ended by CR LF leave three or six pieces, the last empty.
+    if ((lines.size() != 3 && lines.size() != 6) || !lines.last().isEmpty())
         return std::nullopt;
-    const auto marks = parseColumnLine(QByteArrayView(lines[0]).chopped(1));
-    const auto mix = parseColumnLine(QByteArrayView(lines[1]).chopped(1));
-    if (!marks || !mix)
-        return std::nullopt;
-    return SpreadChoice{*marks, *mix};
+    std::vector<int16_t> columns;
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        if (!lines[i].endsWith('\r'))
+            return std::nullopt;
+        const QByteArrayView line = QByteArrayView(lines[i]).chopped(1);
+        const QList<QByteArray> items = i == 4 ? line.toByteArray().split(',') : QList<QByteArray>{line.toByteArray()};
+        if (items.size() > kMaxFlagColumns)
+            return std::nullopt;
+        for (const QByteArray& item : items) {
+            const std::optional<int16_t> column = parseColumnLine(item);
+            if (!column || (i == 4 && items.size() > 1 && *column == 0))
+                return std::nullopt;
+            columns.push_back(*column);
+        }
+    }
+    SpreadChoice choice{columns[0], columns[1]};
+    if (lines.size() == 6) {
+        choice.togetherColumn = columns[2];
+        choice.fixedColumn = columns[3];
+        for (size_t i = 4; i < columns.size(); ++i)
+            if (columns[i] > 0)
+                choice.flagColumns.push_back(columns[i]);
+    }
+    return choice;
 }
 
-CurrentCsv readCurrentCsv(const StudentTable& table)
+CurrentCsv readCurrentCsv(const Students& students)
 {
     CurrentCsv csv;
-    const LoadedFile file = loadFile(table.csvPath, kCsvGoneMessage);
+    const LoadedFile file = loadFile(students.csvPath, kCsvGoneMessage);
+    const int lineCount = students.count() + 1;
     if (!file.text) {
         csv.message = file.message;
         return csv;
     }
-    const std::optional<ColumnCount> count = countColumns(*file.text, table.lineCount);
-    if (file.encoding != table.encoding || splitLines(*file.text).size() != table.lineCount || !count ||
+    const CsvShape shape = measureCsv(*file.text);
+    const std::optional<ColumnCount> count = countColumns(shape);
+    if (file.encoding != students.encoding || shape.rows != lineCount || !count ||
         count->columns < 1) {
         csv.message = errorMessage(kCsvChangedMessage);
         return csv;
@@ -172,10 +269,10 @@ CurrentCsv readCurrentCsv(const StudentTable& table)
             }
             row.append(std::move(*field));
         }
-        if (int(rows.size()) < table.lineCount)
+        if (int(rows.size()) < lineCount)
             rows.push_back(std::move(row));
     }
-    if (int(rows.size()) != table.lineCount || !matchesStudents(rows, table, count->columns)) {
+    if (int(rows.size()) != lineCount || !matchesStudents(rows, students, count->columns)) {
         csv.message = errorMessage(kCsvChangedMessage);
         return csv;
     }
@@ -186,13 +283,18 @@ CurrentCsv readCurrentCsv(const StudentTable& table)
 
 SpreadRules spreadRulesFrom(const CurrentCsv& csv, const SpreadChoice& choice)
 {
-    return SpreadRules{columnOf(csv, choice.marksColumn), columnOf(csv, choice.mixColumn)};
+    SpreadRules rules{columnOf(csv, choice.marksColumn), columnOf(csv, choice.mixColumn),
+                      columnOf(csv, choice.togetherColumn), columnOf(csv, choice.fixedColumn), {}};
+    for (int16_t column : choice.flagColumns)
+        if (column >= 1 && column <= csv.columnCount)
+            rules.flags.push_back({csv.rows[0][column - 1], columnOf(csv, column)});
+    return rules;
 }
 
-SpreadDialogView openSpreadColumns(const StudentTable& table)
+SpreadDialogView openSpreadColumns(const Students& students)
 {
     SpreadDialogView view;
-    const QString path = spreadFilePath(table.csvPath);
+    const QString path = spreadFilePath(students.csvPath);
     const std::optional<QByteArray> bytes = readSmallFile(path);
     std::optional<SpreadChoice> choice;
     if (bytes) {
@@ -201,13 +303,11 @@ SpreadDialogView openSpreadColumns(const StudentTable& table)
             view.message = Message{kDamagedFileMessage.arg(QDir::toNativeSeparators(path)), QString()};
     }
 
-    const CurrentCsv csv = readCurrentCsv(table);
+    const CurrentCsv csv = readCurrentCsv(students);
     if (csv.message) {
         // The stored numbers are still shown: the teacher sees what was set.
-        if (choice) {
-            view.marksText = columnText(choice->marksColumn);
-            view.mixText = columnText(choice->mixColumn);
-        }
+        if (choice)
+            view.texts = textsOf(*choice);
         view.message = csv.message;
         return view;
     }
@@ -217,54 +317,63 @@ SpreadDialogView openSpreadColumns(const StudentTable& table)
     view.columnsHint = names.join(QStringLiteral("　"));
 
     if (choice) {
-        if (choice->marksColumn > csv.columnCount || choice->mixColumn > csv.columnCount) {
-            QStringList stored;
-            for (const int16_t column : {choice->marksColumn, choice->mixColumn})
-                if (column > 0)
-                    stored << QStringLiteral("%1列目").arg(column);
-            view.message = Message{kStaleColumnsMessage.arg(stored.join(u'、')).arg(csv.columnCount), QString()};
-        } else {
-            view.marksText = columnText(choice->marksColumn);
-            view.mixText = columnText(choice->mixColumn);
-        }
+        QStringList stale;
+        for (const auto& [box, column] : namedColumns(*choice))
+            if (column > csv.columnCount)
+                stale << QStringLiteral("%1列目").arg(column);
+        if (!stale.isEmpty())
+            view.message = Message{kStaleColumnsMessage.arg(stale.join(u'、')).arg(csv.columnCount), QString()};
+        else
+            view.texts = textsOf(*choice);
     }
     return view;
 }
 
-SpreadAcceptOutcome acceptSpreadColumns(const StudentTable& table, const QString& marksText, const QString& mixText)
+SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleTexts& texts)
 {
     SpreadAcceptOutcome outcome;
-    const bool anySet = !marksText.trimmed().isEmpty() || !mixText.trimmed().isEmpty();
+    const bool anySet = !(texts.marks + texts.mix + texts.together + texts.fixed + texts.flags).trimmed().isEmpty();
     CurrentCsv csv;
     SpreadChoice choice;
     if (anySet) {
-        csv = readCurrentCsv(table);
+        csv = readCurrentCsv(students);
         if (csv.message) {
             outcome.message = csv.message;
             return outcome;
         }
-        // The first box that fails is named, and the focus goes to it.
-        auto take = [&](const QString& text, const QString& label, SpreadAcceptOutcome::Focus focus, int16_t& column) {
-            const std::optional<int16_t> value = columnFromBox(text, csv.columnCount);
-            if (!value) {
-                outcome.message = Message{kBadColumnMessage.arg(label).arg(csv.columnCount), titles::reenter};
-                outcome.focus = focus;
-                return false;
-            }
-            column = *value;
-            return true;
+        const auto refuse = [&](const QString& text, RuleBox box) {
+            outcome.message = Message{text, titles::reenter};
+            outcome.focus = box;
+            return outcome;
         };
-        if (!take(marksText, kMarksColumnLabel, SpreadAcceptOutcome::Focus::Marks, choice.marksColumn) ||
-            !take(mixText, kMixColumnLabel, SpreadAcceptOutcome::Focus::Mix, choice.mixColumn))
-            return outcome;
-        if (choice.marksColumn != 0 && choice.marksColumn == choice.mixColumn) {
-            outcome.message = Message{kSameColumnMessage.arg(kMarksColumnLabel, kMixColumnLabel), titles::reenter};
-            outcome.focus = SpreadAcceptOutcome::Focus::Mix;
-            return outcome;
+        // The first box that fails is named, and the focus goes to it.
+        for (const auto& [box, text, column] :
+             {std::tuple{RuleBox::Marks, &texts.marks, &choice.marksColumn}, std::tuple{RuleBox::Mix, &texts.mix, &choice.mixColumn},
+              std::tuple{RuleBox::Together, &texts.together, &choice.togetherColumn},
+              std::tuple{RuleBox::Fixed, &texts.fixed, &choice.fixedColumn}}) {
+            const std::optional<int16_t> value = columnFromBox(*text, csv.columnCount);
+            if (!value)
+                return refuse(kBadColumnMessage.arg(labelOf(box)).arg(csv.columnCount), box);
+            *column = *value;
+        }
+        const std::optional<std::vector<int16_t>> flags = flagColumnsFromBox(texts.flags, csv.columnCount);
+        if (!flags)
+            return refuse(kBadFlagColumnsMessage.arg(kFlagColumnsLabel).arg(csv.columnCount), RuleBox::Flags);
+        choice.flagColumns = *flags;
+        // A column serves one rule only.
+        const auto named = namedColumns(choice);
+        for (size_t i = 0; i < named.size(); ++i) {
+            for (size_t j = 0; j < i; ++j) {
+                if (named[j].second != named[i].second)
+                    continue;
+                if (named[i].first == named[j].first)
+                    return refuse(kRepeatedFlagColumnMessage.arg(kFlagColumnsLabel).arg(named[i].second), RuleBox::Flags);
+                return refuse(kSameColumnMessage.arg(labelOf(named[j].first), labelOf(named[i].first)), named[i].first);
+            }
         }
     }
 
-    const QString path = spreadFilePath(table.csvPath);
+    const QString path = spreadFilePath(students.csvPath);
     if (writeFileAtomically(path, formatSpreadFile(choice)) != WriteStatus::Ok) {
         outcome.message = errorMessage(kWriteFailedMessage.arg(QDir::toNativeSeparators(path)));
         return outcome;
@@ -273,16 +382,19 @@ SpreadAcceptOutcome acceptSpreadColumns(const StudentTable& table, const QString
     return outcome;
 }
 
-SpreadRules loadSpreadRules(const StudentTable& table)
+SpreadRules loadSpreadRules(const Students& students)
 {
-    const QString path = spreadFilePath(table.csvPath);
+    const QString path = spreadFilePath(students.csvPath);
     const std::optional<QByteArray> bytes = readSmallFile(path);
     const std::optional<SpreadChoice> choice = bytes ? parseSpreadFile(*bytes) : std::nullopt;
     if (!choice || *choice == SpreadChoice{})
         return {};
-    const CurrentCsv csv = readCurrentCsv(table);
-    if (csv.message || choice->marksColumn > csv.columnCount || choice->mixColumn > csv.columnCount)
+    const CurrentCsv csv = readCurrentCsv(students);
+    if (csv.message)
         return {};
+    for (const auto& [box, column] : namedColumns(*choice))
+        if (column > csv.columnCount)
+            return {};
     return spreadRulesFrom(csv, *choice);
 }
 

@@ -1,7 +1,6 @@
 #include "division/ClassRoster.h"
 
 #include "common/Numbers.h"
-#include "division/ClassSwaps.h"
 
 #include <QCollator>
 
@@ -12,11 +11,6 @@ namespace classdiv {
 
 namespace {
 
-int studentRows(const StudentTable& table)
-{
-    return std::min(table.studentCount(), kMaxStudents);
-}
-
 QString cellOf(const std::vector<QString>& column, int row)
 {
     return row < static_cast<int>(column.size()) ? column[static_cast<size_t>(row)] : QString();
@@ -24,51 +18,39 @@ QString cellOf(const std::vector<QString>& column, int row)
 
 } // namespace
 
-QString classLabel(const QString& classText)
+QString classLabel(int classNumber)
 {
-    if (classText.size() == 1 && classText.at(0) >= u'1' && classText.at(0) <= u'9')
-        return QChar(u'０' + (classText.at(0).unicode() - u'0')) + QStringLiteral("組");
-    return classText + QStringLiteral("組");
+    if (classNumber >= 1 && classNumber <= 9)
+        return QChar(u'０' + classNumber) + QStringLiteral("組");
+    return QString::number(classNumber) + QStringLiteral("組");
 }
 
-bool classTextLess(const QString& a, const QString& b)
+std::vector<int> classesInUse(const std::vector<int16_t>& classes)
 {
-    const double va = textValue(a), vb = textValue(b);
-    if (va != vb)
-        return va < vb;
-    return a < b;
+    std::set<int> inUse;
+    for (size_t r = 1; r < classes.size(); ++r)
+        inUse.insert(classes[r]);
+    return {inUse.begin(), inUse.end()};
 }
 
-std::vector<QString> classesInUse(const StudentTable& table)
-{
-    std::set<QString, decltype(&classTextLess)> classes(&classTextLess);
-    for (int r = 1; r <= studentRows(table); ++r)
-        if (!table.records[r].newClass.isEmpty())
-            classes.insert(table.records[r].newClass);
-    return {classes.begin(), classes.end()};
-}
-
-std::vector<int> rosterRows(const StudentTable& table, const QString& classText, RosterOrder order)
+std::vector<int> rosterRows(const Students& students, const std::vector<int16_t>& classes, int classNumber,
+                            RosterOrder order)
 {
     std::vector<int> rows;
-    for (int r = 1; r <= studentRows(table); ++r)
-        if (table.records[r].newClass == classText)
+    for (int r = 1; r <= students.count(); ++r)
+        if (classAt(classes, r) == classNumber)
             rows.push_back(r);
     switch (order) {
     case RosterOrder::File:
         break;
-    case RosterOrder::Score: {
-        std::vector<double> score(kStudentRows);
-        for (int r : rows)
-            score[r] = textValue(table.records[r].score);
-        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return score[a] > score[b]; });
+    case RosterOrder::Score:
+        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) { return students[a].score > students[b].score; });
         break;
-    }
     case RosterOrder::Name: {
         QCollator collator{QLocale(QLocale::Japanese, QLocale::Japan)};
         collator.setNumericMode(true);
         std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
-            return collator.compare(table.records[a].name, table.records[b].name) < 0;
+            return collator.compare(students[a].name, students[b].name) < 0;
         });
         break;
     }
@@ -76,16 +58,17 @@ std::vector<int> rosterRows(const StudentTable& table, const QString& classText,
     return rows;
 }
 
-ClassFigures classFigures(const StudentTable& table, const DistributionTable& distribution, const QString& classText)
+ClassFigures classFigures(const Students& students, const std::vector<int16_t>& classes,
+                          const DistributionTable& distribution, int classNumber)
 {
     // The same steps as the table's class rows: a running sum rounded at
     // every student in file order, an average rounded to one decimal.
     ClassFigures figures;
     double total = 0;
-    for (int r = 1; r <= studentRows(table); ++r) {
-        if (table.records[r].newClass != classText)
+    for (int r = 1; r <= students.count(); ++r) {
+        if (classAt(classes, r) != classNumber)
             continue;
-        const double score = textValue(table.records[r].score);
+        const double score = students[r].score;
         total = roundHalfEven(total + score);
         ++figures.headCount;
         const auto in = strataOfScore(score, distribution.bands);
@@ -106,13 +89,13 @@ QString figuresText(const ClassFigures& figures)
         .arg(fileNumber(figures.average, 7), fileNumber(figures.difference, 7));
 }
 
-RosterColumns rosterColumns(const StudentTable& table, const SpreadRules& rules)
+RosterColumns rosterColumns(const Students& students, const SpreadRules& rules)
 {
     RosterColumns columns;
-    const StudentRecord& items = table.records[0];
+    const StudentRecord& items = students.itemNames;
     bool anyName = false;
-    for (int r = 1; r <= studentRows(table) && !anyName; ++r)
-        anyName = !table.records[r].name.isEmpty();
+    for (int r = 1; r <= students.count() && !anyName; ++r)
+        anyName = !students[r].name.isEmpty();
     columns.identifierForName = !anyName;
     const auto heading = [](const QString& item, const char16_t* fallback) {
         return item.isEmpty() ? QString::fromUtf16(fallback) : item;
@@ -130,10 +113,10 @@ RosterColumns rosterColumns(const StudentTable& table, const SpreadRules& rules)
     return columns;
 }
 
-QStringList rosterCells(const StudentTable& table, const SpreadRules& rules, const RosterColumns& columns, int row)
+QStringList rosterCells(const Students& students, const SpreadRules& rules, const RosterColumns& columns, int row)
 {
-    const StudentRecord& s = table.records[row];
-    QStringList cells{columns.identifierForName ? s.studentId : s.name, s.group, s.score};
+    const Student& s = students[row];
+    QStringList cells{columns.identifierForName ? s.id : s.name, s.group, s.scoreText};
     if (columns.marks)
         cells << cellOf(rules.marks, row);
     if (columns.mix)

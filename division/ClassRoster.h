@@ -3,8 +3,8 @@
 // order the teacher asks for, the cells of a row and the figures of a class,
 // the same figures the distribution table shows.
 
-#include "division/DistributionTable.h"
 #include "conditions/SpreadRules.h"
+#include "division/DistributionTable.h"
 #include "import/StudentTable.h"
 
 #include <QString>
@@ -21,16 +21,15 @@ enum class RosterOrder {
     File   // the order of the CSV
 };
 
-// "１組" .. "９組" in full-width digits, "10組", and any other class as typed.
-QString classLabel(const QString& classText);
-// Class numbers by value, so 2 comes before 10.
-bool classTextLess(const QString& a, const QString& b);
+// "１組" .. "９組" in full-width digits, "10組", "11組" and so on.
+QString classLabel(int classNumber);
 
-// The distinct non-empty classes of students 1 .. N, in class order.
-std::vector<QString> classesInUse(const StudentTable& table);
+// The distinct classes of the draw, ascending; none without a draw.
+std::vector<int> classesInUse(const std::vector<int16_t>& classes);
 
 // The rows of the class's students; equal keys keep the CSV's order.
-std::vector<int> rosterRows(const StudentTable& table, const QString& classText, RosterOrder order);
+std::vector<int> rosterRows(const Students& students, const std::vector<int16_t>& classes, int classNumber,
+                            RosterOrder order);
 
 struct ClassFigures {
     int headCount = 0;
@@ -41,8 +40,9 @@ struct ClassFigures {
 };
 
 // Computed as the distribution table computes a class row, for any class
-// text (a class above 10 has no row there but still has a list).
-ClassFigures classFigures(const StudentTable& table, const DistributionTable& distribution, const QString& classText);
+// (a class above 10 has no row there but still has a list).
+ClassFigures classFigures(const Students& students, const std::vector<int16_t>& classes,
+                          const DistributionTable& distribution, int classNumber);
 // "40人　平均 62.3　平均差 0.5"
 QString figuresText(const ClassFigures& figures);
 
@@ -56,7 +56,7 @@ struct RosterColumns {
     int scoreColumn = 2;
     int markColumn = -1;
 };
-RosterColumns rosterColumns(const StudentTable& table, const SpreadRules& rules);
-QStringList rosterCells(const StudentTable& table, const SpreadRules& rules, const RosterColumns& columns, int row);
+RosterColumns rosterColumns(const Students& students, const SpreadRules& rules);
+QStringList rosterCells(const Students& students, const SpreadRules& rules, const RosterColumns& columns, int row);
 
 } // namespace classdiv

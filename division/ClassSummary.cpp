@@ -1,7 +1,6 @@
 #include "division/ClassSummary.h"
 
 #include "common/Numbers.h"
-#include "division/ScoreValue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,7 +12,6 @@ namespace classdiv {
 namespace {
 
 constexpr int kClassRows = 10;
-constexpr int kWholeRow = 11;
 constexpr int kStrata = 6;
 
 double quantile(const std::vector<double>& ascending, double p)
@@ -42,15 +40,14 @@ BoxFigures boxFigures(const std::vector<double>& ascending)
             ascending.back()};
 }
 
-YearSummary summarizeYear(const StudentTable& table, const DistributionTable& distribution,
-                          const std::vector<QString>& mixValues)
+YearSummary summarizeYear(const Students& students, const std::vector<int16_t>& classes,
+                          const DistributionTable& distribution, const std::vector<QString>& mixValues)
 {
     YearSummary summary;
-    // Every fill sets the labels: empty ones mean no press has filled the table.
-    if (distribution.classLabels[kWholeRow].isEmpty())
+    if (classes.empty())
         return summary;
 
-    const int n = std::min(table.studentCount(), kMaxStudents);
+    const int n = students.count();
     const auto mixValueOf = [&](int e) { return e < static_cast<int>(mixValues.size()) ? mixValues[e] : QString(); };
 
     std::map<QString, int, decltype(&mixValueBefore)> valueIndex(&mixValueBefore);
@@ -64,19 +61,19 @@ YearSummary summarizeYear(const StudentTable& table, const DistributionTable& di
         }
     }
 
-    std::array<ClassSummary, kClassRows + 1> classes;
+    std::array<ClassSummary, kClassRows + 1> perClass;
     for (int k = 1; k <= kClassRows; ++k)
-        classes[k].mixCounts.assign(valueIndex.size(), 0);
+        perClass[k].mixCounts.assign(valueIndex.size(), 0);
     for (int e = 1; e <= n; ++e) {
-        const int k = classRowOf(table.records[e].newClass);
-        if (k == 0)
+        const int k = classAt(classes, e);
+        if (k < 1 || k > kClassRows)
             continue; // a class the table has no row for
-        classes[k].scores.push_back(textValue(table.records[e].score));
+        perClass[k].scores.push_back(students[e].score);
         if (!valueIndex.empty())
-            ++classes[k].mixCounts[valueIndex.at(mixValueOf(e))];
+            ++perClass[k].mixCounts[valueIndex.at(mixValueOf(e))];
     }
     for (int k = 1; k <= kClassRows; ++k) {
-        ClassSummary& c = classes[k];
+        ClassSummary& c = perClass[k];
         if (c.scores.empty())
             continue;
         c.classNumber = k;

@@ -49,10 +49,10 @@ struct YearSummary {
 // Text shown for a student whose mixing value is empty.
 inline const QString kEmptyMixValue = QStringLiteral("（空欄）");
 
-// The summary of the last draw: empty before the first press. mixValues is
-// indexed by student row 1 .. N (entry 0 unused); empty when no mixing
-// column is set.
-YearSummary summarizeYear(const StudentTable& table, const DistributionTable& distribution,
-                          const std::vector<QString>& mixValues);
+// The summary of a draw (classes per student row, empty before the first
+// press: then the summary is empty too). mixValues is indexed by student
+// row 1 .. N (entry 0 unused); empty when no mixing column is set.
+YearSummary summarizeYear(const Students& students, const std::vector<int16_t>& classes,
+                          const DistributionTable& distribution, const std::vector<QString>& mixValues);
 
 } // namespace classdiv

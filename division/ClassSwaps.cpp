@@ -3,7 +3,7 @@
 #include "common/Numbers.h"
 #include "conditions/GroupTable.h"
 #include "division/ClassRoster.h"
-
+#include "division/FairShares.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,32 +13,10 @@ namespace classdiv {
 
 namespace {
 
-int studentRows(const StudentTable& table)
+bool isStudent(const Students& students, int row)
 {
-    return std::min(table.studentCount(), kMaxStudents);
+    return row >= 1 && row <= students.count();
 }
-
-bool isStudent(const StudentTable& table, int row)
-{
-    return row >= 1 && row <= studentRows(table);
-}
-
-std::vector<QString> classesOf(const StudentTable& table)
-{
-    std::vector<QString> classes(static_cast<size_t>(studentRows(table)) + 1);
-    for (int r = 1; r <= studentRows(table); ++r)
-        classes[r] = table.records[r].newClass;
-    return classes;
-}
-
-void exchange(StudentTable& table, int rowA, int rowB)
-{
-    std::swap(table.records[rowA].newClass, table.records[rowB].newClass);
-}
-
-// Counts are whole and shares fractions: "within one student" with room for
-// the rounding of the division.
-constexpr double kTolerance = 1.0 + 1e-9;
 
 } // namespace
 
@@ -60,82 +38,75 @@ QString swapStatusText(SwapStatus status)
     return {};
 }
 
-SwapStatus checkSwap(const StudentTable& table, const DistributionTable& distribution, int rowA, int rowB)
+SwapStatus checkSwap(const Students& students, const std::vector<int16_t>& classes, int rowA, int rowB)
 {
-    if (!hasDraw(distribution))
+    if (classes.empty())
         return SwapStatus::NoDraw;
-    if (!isStudent(table, rowA) || !isStudent(table, rowB))
+    if (!isStudent(students, rowA) || !isStudent(students, rowB) || classes.size() <= size_t(students.count()))
         return SwapStatus::NotStudents;
-    const StudentRecord& a = table.records[rowA];
-    const StudentRecord& b = table.records[rowB];
-    if (a.newClass == b.newClass)
+    if (classes[rowA] == classes[rowB])
         return SwapStatus::SameClass;
-    if (a.group != b.group)
+    if (students[rowA].group != students[rowB].group)
         return SwapStatus::DifferentGroups;
     return SwapStatus::Swapped;
 }
 
-RuleBreaks findRuleBreaks(const StudentTable& table, const std::vector<QString>& classes, const ScoreBands& bands,
+RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
                           const SpreadRules& rules)
 {
-    const int n = std::min(studentRows(table), static_cast<int>(classes.size()) - 1);
+    const int n = std::min(students.count(), static_cast<int>(classes.size()) - 1);
     RuleBreaks breaks;
 
-    // Fair band shares, per group.
+    // Every group's band sizes, and each class's head count and band counts in it.
     struct GroupCounts {
         int size = 0;
         std::array<int, 7> inBand{};
-        // per class: head count and band counts
-        std::map<QString, std::array<int, 8>, decltype(&classTextLess)> perClass{&classTextLess};
+        std::map<int, std::array<int, 7>> perClass; // [0] the head count, [1 .. 6] the bands
     };
     std::map<QString, GroupCounts, decltype(&groupNameLess)> groups(&groupNameLess);
     for (int r = 1; r <= n; ++r) {
-        GroupCounts& g = groups[table.records[r].group];
-        const auto in = strataOfScore(textValue(table.records[r].score), bands);
+        GroupCounts& g = groups[students[r].group];
+        const int band = bandOfScore(students[r].score, bands);
         ++g.size;
-        for (int b = 1; b <= 6; ++b)
-            g.inBand[b] += in[b];
-        if (classes[r].isEmpty())
+        ++g.inBand[band];
+        if (classes[r] == 0)
             continue;
-        auto& c = g.perClass[classes[r]];
+        std::array<int, 7>& c = g.perClass[classes[r]];
         ++c[0];
-        for (int b = 1; b <= 6; ++b)
-            c[b] += in[b];
+        ++c[band];
     }
     for (const auto& [group, g] : groups) {
-        for (const auto& [classText, c] : g.perClass) {
+        for (const auto& [classNumber, c] : g.perClass) {
             for (int b = 1; b <= 6; ++b) {
-                const double share = static_cast<double>(c[0]) * g.inBand[b] / g.size;
-                if (std::abs(c[b] - share) > kTolerance)
-                    breaks.bands.push_back({group, classText, b, c[b], share});
+                const FairRange fair = fairBandRange(c[0], g.inBand[b], g.size);
+                if (!fair.holds(c[b]))
+                    breaks.bands.push_back({group, classNumber, b, c[b], fair.share, fair.low, fair.high});
             }
         }
     }
     std::stable_sort(breaks.bands.begin(), breaks.bands.end(),
-                     [](const BandBreak& a, const BandBreak& b) { return classTextLess(a.classText, b.classText); });
+                     [](const BandBreak& a, const BandBreak& b) { return a.classNumber < b.classNumber; });
 
     // Marks shared within a class.
-    std::map<std::pair<QString, QString>, std::vector<int>> marked;
+    std::map<std::pair<int, QString>, std::vector<int>> marked;
     for (int r = 1; r <= n && r < static_cast<int>(rules.marks.size()); ++r)
-        if (!rules.marks[r].isEmpty() && !classes[r].isEmpty())
+        if (!rules.marks[r].isEmpty() && classes[r] != 0)
             marked[{classes[r], rules.marks[r]}].push_back(r);
     for (const auto& [key, rows] : marked)
         if (rows.size() > 1)
             breaks.marks.push_back({key.first, key.second, rows});
-    std::stable_sort(breaks.marks.begin(), breaks.marks.end(),
-                     [](const MarkBreak& a, const MarkBreak& b) { return classTextLess(a.classText, b.classText); });
     return breaks;
 }
 
-std::vector<int> rowsOfBreak(const StudentTable& table, const ScoreBands& bands, const BandBreak& broken)
+std::vector<int> rowsOfBreak(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
+                             const BandBreak& broken)
 {
     std::vector<int> rows;
     if (broken.count <= broken.share)
         return rows;
-    for (int r = 1; r <= studentRows(table); ++r) {
-        const StudentRecord& s = table.records[r];
-        if (s.newClass == broken.classText && s.group == broken.group &&
-            strataOfScore(textValue(s.score), bands)[broken.band])
+    for (int r = 1; r <= students.count(); ++r) {
+        if (classAt(classes, r) == broken.classNumber && students[r].group == broken.group &&
+            bandOfScore(students[r].score, bands) == broken.band)
             rows.push_back(r);
     }
     return rows;
@@ -150,42 +121,41 @@ QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands)
     QStringList parts;
     if (!breaks.bands.empty()) {
         const BandBreak& b = breaks.bands.front();
-        parts << QStringLiteral("成績の層の偏り: %1「%2」%3が%4人（目安%5人）%6")
-                     .arg(classLabel(b.classText), b.group, stratumText(b.band, bands))
+        const QString fair = b.low == b.high ? QString::number(b.low) : QStringLiteral("%1〜%2").arg(b.low).arg(b.high);
+        parts << QStringLiteral("成績の層の偏り: %1「%2」%3が%4人（目安%5人なので%6人）%7")
+                     .arg(classLabel(b.classNumber), b.group, stratumText(b.band, bands))
                      .arg(b.count)
-                     .arg(QString::number(b.share, 'f', 1), more(breaks.bands.size()));
+                     .arg(QString::number(b.share, 'f', 1), fair, more(breaks.bands.size()));
     }
     if (!breaks.marks.empty()) {
         const MarkBreak& m = breaks.marks.front();
         parts << QStringLiteral("別クラス印「%1」の生徒%2人が%3に%4")
                      .arg(m.mark)
                      .arg(m.rows.size())
-                     .arg(classLabel(m.classText), more(breaks.marks.size()));
+                     .arg(classLabel(m.classNumber), more(breaks.marks.size()));
     }
     return parts.join(QStringLiteral("　／　"));
 }
 
-SwapStatus ClassSwaps::swap(StudentTable& table, DistributionTable& distribution, int rowA, int rowB)
+SwapStatus ClassSwaps::swap(const Students& students, std::vector<int16_t>& classes, int rowA, int rowB)
 {
-    const SwapStatus status = checkSwap(table, distribution, rowA, rowB);
+    const SwapStatus status = checkSwap(students, classes, rowA, rowB);
     if (status != SwapStatus::Swapped)
         return status;
     if (m_history.empty())
-        m_drawClasses = classesOf(table);
-    exchange(table, rowA, rowB);
+        m_drawClasses = classes;
+    std::swap(classes[rowA], classes[rowB]);
     m_history.push_back({static_cast<int16_t>(rowA), static_cast<int16_t>(rowB)});
-    fillDistributionTable(table, distribution);
     return status;
 }
 
-bool ClassSwaps::undo(StudentTable& table, DistributionTable& distribution)
+bool ClassSwaps::undo(std::vector<int16_t>& classes)
 {
     if (m_history.empty())
         return false;
     const Pair last = m_history.back();
     m_history.pop_back();
-    exchange(table, last.rowA, last.rowB);
-    fillDistributionTable(table, distribution);
+    std::swap(classes[last.rowA], classes[last.rowB]);
     return true;
 }
 
@@ -195,31 +165,31 @@ void ClassSwaps::clear()
     m_drawClasses.clear();
 }
 
-bool ClassSwaps::movedByHand(const StudentTable& table, int row) const
+bool ClassSwaps::movedByHand(const std::vector<int16_t>& classes, int row) const
 {
     return !m_history.empty() && row >= 1 && row < static_cast<int>(m_drawClasses.size()) &&
-           m_drawClasses[row] != table.records[row].newClass;
+           m_drawClasses[row] != classAt(classes, row);
 }
 
-RuleBreaks ClassSwaps::breaksMadeByHand(const StudentTable& table, const DistributionTable& distribution,
-                                        const SpreadRules& rules) const
+RuleBreaks ClassSwaps::breaksMadeByHand(const Students& students, const std::vector<int16_t>& classes,
+                                        const ScoreBands& bands, const SpreadRules& rules) const
 {
     if (m_history.empty())
         return {};
-    const RuleBreaks now = findRuleBreaks(table, classesOf(table), distribution.bands, rules);
-    const RuleBreaks drawn = findRuleBreaks(table, m_drawClasses, distribution.bands, rules);
+    const RuleBreaks now = findRuleBreaks(students, classes, bands, rules);
+    const RuleBreaks drawn = findRuleBreaks(students, m_drawClasses, bands, rules);
     // A cell the draw had broken already counts only when the swaps made it worse.
     RuleBreaks made;
     for (const BandBreak& b : now.bands) {
         const auto before = std::find_if(drawn.bands.begin(), drawn.bands.end(), [&](const BandBreak& d) {
-            return d.group == b.group && d.classText == b.classText && d.band == b.band;
+            return d.group == b.group && d.classNumber == b.classNumber && d.band == b.band;
         });
         if (before == drawn.bands.end() || std::abs(b.count - b.share) > std::abs(before->count - before->share))
             made.bands.push_back(b);
     }
     for (const MarkBreak& m : now.marks) {
         const auto before = std::find_if(drawn.marks.begin(), drawn.marks.end(), [&](const MarkBreak& d) {
-            return d.classText == m.classText && d.mark == m.mark;
+            return d.classNumber == m.classNumber && d.mark == m.mark;
         });
         const bool newcomer = before == drawn.marks.end() ||
                               !std::includes(before->rows.begin(), before->rows.end(), m.rows.begin(), m.rows.end());

@@ -5,13 +5,12 @@
 // the draw. Also: which cells of the fair shares the swaps have broken.
 
 #include "common/Message.h"
-#include "division/DistributionTable.h"
 #include "conditions/SpreadRules.h"
+#include "division/DistributionTable.h"
 #include "import/StudentTable.h"
 
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -28,26 +27,25 @@ enum class SwapStatus {
 // The reason in the words of the class lists; empty for Swapped.
 QString swapStatusText(SwapStatus status);
 
-// Whether a press has filled the table (every fill sets the labels).
-inline bool hasDraw(const DistributionTable& distribution) { return !distribution.classLabels[11].isEmpty(); }
+// `classes` is the draw, one class per student row; empty without a draw.
+SwapStatus checkSwap(const Students& students, const std::vector<int16_t>& classes, int rowA, int rowB);
 
-SwapStatus checkSwap(const StudentTable& table, const DistributionTable& distribution, int rowA, int rowB);
-
-// A score band of one group in one class whose count has left its fair share:
-// head count of the group in the class x the group's students in the band /
-// the group's size, give or take one student.
+// A score band of one group in one class whose count has left its fair
+// range (division/FairShares.h).
 struct BandBreak {
     QString group;
-    QString classText;
+    int classNumber = 0;
     int band = 0; // 1 .. 6, the strata of the distribution table
     int count = 0;
-    double share = 0;
+    double share = 0; // head count × band size ÷ group size
+    int low = 0;      // its floor and ceiling, the fair range
+    int high = 0;
     bool operator==(const BandBreak&) const = default;
 };
 
 // Students sharing a non-empty mark in one class.
 struct MarkBreak {
-    QString classText;
+    int classNumber = 0;
     QString mark;
     std::vector<int> rows; // ascending
     bool operator==(const MarkBreak&) const = default;
@@ -61,16 +59,16 @@ struct RuleBreaks {
 };
 
 // Every broken cell with the classes given per row (1 .. N, entry 0 unused).
-RuleBreaks findRuleBreaks(const StudentTable& table, const std::vector<QString>& classes, const ScoreBands& bands,
+RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
                           const SpreadRules& rules);
 
 // The students an over-full band shows on: the group's students of that band
 // in that class. A band short of its share has none to show.
-std::vector<int> rowsOfBreak(const StudentTable& table, const ScoreBands& bands, const BandBreak& broken);
+std::vector<int> rowsOfBreak(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
+                             const BandBreak& broken);
 
 // One line for the foot of the class lists; empty when nothing is broken.
 QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands);
-
 
 class ClassSwaps {
 public:
@@ -80,11 +78,10 @@ public:
         bool operator==(const Pair&) const = default;
     };
 
-    // Exchanges the classes of the two students and refills the table; a
-    // refusal changes nothing.
-    SwapStatus swap(StudentTable& table, DistributionTable& distribution, int rowA, int rowB);
+    // Exchanges the classes of the two students; a refusal changes nothing.
+    SwapStatus swap(const Students& students, std::vector<int16_t>& classes, int rowA, int rowB);
     // Takes the last swap back; false when there is none.
-    bool undo(StudentTable& table, DistributionTable& distribution);
+    bool undo(std::vector<int16_t>& classes);
     // A new draw: the swaps belong to the classes it replaces.
     void clear();
 
@@ -92,14 +89,14 @@ public:
     const std::vector<Pair>& history() const { return m_history; }
 
     // The student's class differs from the one the draw gave.
-    bool movedByHand(const StudentTable& table, int row) const;
+    bool movedByHand(const std::vector<int16_t>& classes, int row) const;
     // The breaks the swaps made: broken now, and not (or less) in the draw.
-    RuleBreaks breaksMadeByHand(const StudentTable& table, const DistributionTable& distribution,
+    RuleBreaks breaksMadeByHand(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
                                 const SpreadRules& rules) const;
 
 private:
     std::vector<Pair> m_history;
-    std::vector<QString> m_drawClasses; // [row], the draw's classes, taken at the first swap
+    std::vector<int16_t> m_drawClasses; // [row], the draw's classes, taken at the first swap
 };
 
 // Asked before a press or an evening-out replaces hand-swapped classes.

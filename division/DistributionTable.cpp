@@ -1,7 +1,6 @@
 #include "division/DistributionTable.h"
 
 #include "common/Numbers.h"
-#include "division/ScoreValue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -65,13 +64,6 @@ const std::array<QString, 12>& classLabelTexts()
 
 } // namespace
 
-void fillDistributionTable(const StudentTable& table, DistributionTable& distribution)
-{
-    ScoreValues scores;
-    readScores(table, scores);
-    fillDistributionTable(table, scores, distribution);
-}
-
 // Every stratum on its own: boundary points out of order may count a score
 // twice or not at all, and the table shows exactly that.
 std::array<bool, 7> strataOfScore(double s, const ScoreBands& bands)
@@ -86,6 +78,15 @@ std::array<bool, 7> strataOfScore(double s, const ScoreBands& bands)
             s < b[5]};
 }
 
+int bandOfScore(double s, const ScoreBands& bands)
+{
+    const std::array<bool, 7> in = strataOfScore(s, bands);
+    int band = 1;
+    while (band < 6 && !in[band])
+        ++band;
+    return band;
+}
+
 QString stratumText(int stratum, const ScoreBands& bands)
 {
     const auto& b = bands.boundaryPoints;
@@ -96,69 +97,37 @@ QString stratumText(int stratum, const ScoreBands& bands)
     return QStringLiteral("%1点以上%2点未満").arg(b[stratum]).arg(b[stratum - 1]);
 }
 
-void fillDistributionTable(const StudentTable& table, const ScoreValues& scores, DistributionTable& distribution)
+ScoreBands scoreBands(const Students& students)
 {
-    const auto& score = scores.value;
-    const bool whole = scores.smallWhole;
-    const int n = std::min(table.studentCount(), kMaxStudents);
-    std::array<int, kStudentRows> classRow;
-    for (int e = 1; e <= n; ++e)
-        classRow[e] = classRowOf(table.records[e].newClass);
+    ScoreBands bands;
+    const int n = students.count();
+    const bool whole = students.wholeScores;
 
     // Overall average: every running sum is rounded, not only the last.
     if (whole) {
         int32_t total = 0;
         for (int e = 1; e <= n; ++e)
-            total += static_cast<int32_t>(score[e]);
-        distribution.scoreTotal = total;
+            total += static_cast<int32_t>(students[e].score);
+        bands.scoreTotal = total;
     } else {
         double total = 0;
         for (int e = 1; e <= n; ++e)
-            total = clampedWhole<int32_t>(total + score[e]);
-        distribution.scoreTotal = static_cast<int32_t>(total);
+            total = clampedWhole<int32_t>(total + students[e].score);
+        bands.scoreTotal = static_cast<int32_t>(total);
     }
-    distribution.overallAverage =
-        n > 0 ? roundOneDecimal(static_cast<float>(static_cast<double>(distribution.scoreTotal) / n)) : 0.0f;
-
-    // Class averages. One scan in file order gives each class the same
-    // sequence of running sums as a scan per class would.
-    for (int k = 1; k <= kClassRows; ++k) {
-        distribution.classScoreTotal[k] = 0;
-        distribution.classAverage[k] = 0;
-        distribution.classHeadCount[k] = 0;
-    }
-    for (int e = 1; e <= n; ++e) {
-        const int k = classRow[e];
-        if (k == 0)
-            continue;
-        distribution.classScoreTotal[k] = whole ? distribution.classScoreTotal[k] + static_cast<int32_t>(score[e])
-                                                : clampedWhole<int32_t>(double(distribution.classScoreTotal[k]) + score[e]);
-        ++distribution.classHeadCount[k];
-    }
-    for (int k = 1; k <= kClassRows; ++k) {
-        if (distribution.classHeadCount[k] == 0)
-            continue; // the difference of the last press with students stays
-        distribution.classAverage[k] = roundOneDecimal(static_cast<float>(
-            static_cast<double>(distribution.classScoreTotal[k]) / distribution.classHeadCount[k]));
-        distribution.classAverageDifference[k] =
-            roundOneDecimal(distribution.classAverage[k] - distribution.overallAverage);
-    }
+    bands.overallAverage =
+        n > 0 ? roundOneDecimal(static_cast<float>(static_cast<double>(bands.scoreTotal) / n)) : 0.0f;
 
     // Sorted scores. The selection of the original order yields the plain
     // descending order of the numbers, which a sort gives in n log n.
-    ScoreBands& bands = distribution.bands;
-    bands.sortedScores[0] = 0;
     for (int r = 1; r <= n; ++r)
-        bands.sortedScores[r] = whole ? static_cast<int16_t>(score[r]) : clampedWhole<int16_t>(score[r]);
-    for (int r = n + 1; r < kStudentRows; ++r)
-        bands.sortedScores[r] = clampedWhole<int16_t>(textValue(table.records[r].score));
+        bands.sortedScores[r] = whole ? static_cast<int16_t>(students[r].score) : clampedWhole<int16_t>(students[r].score);
     sortDescending(bands.sortedScores.data() + 1, n);
 
     // Boundary points.
     bands.topTenthRank = static_cast<int16_t>(roundHalfEven(static_cast<double>(n) * 0.1));
-    bands.boundaryPoints.fill(0);
     const int b1 = bands.sortedScores[bands.topTenthRank];
-    const int b3 = static_cast<int>(std::floor(distribution.overallAverage));
+    const int b3 = static_cast<int>(std::floor(bands.overallAverage));
     const int b2 = static_cast<int>(std::floor((b1 + b3) / 2.0));
     const int b4 = b3 - (b2 - b3);
     const int b5 = bands.sortedScores[n - bands.topTenthRank];
@@ -167,14 +136,54 @@ void fillDistributionTable(const StudentTable& table, const ScoreValues& scores,
     bands.boundaryPoints[3] = clampedWhole<int16_t>(b3);
     bands.boundaryPoints[4] = clampedWhole<int16_t>(b4);
     bands.boundaryPoints[5] = clampedWhole<int16_t>(b5);
+    return bands;
+}
 
-    // Stratum counts.
+void fillDistributionTable(const Students& students, const ScoreBands& bands, const std::vector<int16_t>& classes,
+                           DistributionTable& distribution)
+{
+    const int n = students.count();
+    const bool whole = students.wholeScores;
+    distribution.bands = bands;
+    distribution.scoreTotal = bands.scoreTotal;
+    distribution.overallAverage = bands.overallAverage;
+
+    // The table has rows for the classes 1 .. 10 only; row 0 gathers the rest.
+    const auto rowOf = [&](int e) {
+        const int k = classAt(classes, e);
+        return k >= 1 && k <= kClassRows ? k : 0;
+    };
+
+    // Class averages. One scan in file order gives each class the same
+    // sequence of running sums as a scan per class would.
+    for (int k = 1; k <= kClassRows; ++k) {
+        distribution.classScoreTotal[k] = 0;
+        distribution.classAverage[k] = 0;
+        distribution.classHeadCount[k] = 0;
+    }
     std::array<std::array<int, kStrata + 1>, kWholeRow + 1> counts{};
     for (int e = 1; e <= n; ++e) {
-        const auto in = strataOfScore(score[e], bands);
+        const int k = rowOf(e);
+        const double score = students[e].score;
+        const auto in = strataOfScore(score, bands);
         for (int s = 1; s <= kStrata; ++s)
-            counts[classRow[e]][s] += in[s]; // row 0 gathers the students of no class
+            counts[k][s] += in[s];
+        if (k == 0)
+            continue;
+        distribution.classScoreTotal[k] = whole ? distribution.classScoreTotal[k] + static_cast<int32_t>(score)
+                                                : clampedWhole<int32_t>(double(distribution.classScoreTotal[k]) + score);
+        ++distribution.classHeadCount[k];
     }
+    for (int k = 1; k <= kClassRows; ++k) {
+        if (distribution.classHeadCount[k] == 0)
+            continue; // the difference of the last fill with students stays
+        distribution.classAverage[k] = roundOneDecimal(static_cast<float>(
+            static_cast<double>(distribution.classScoreTotal[k]) / distribution.classHeadCount[k]));
+        distribution.classAverageDifference[k] =
+            roundOneDecimal(distribution.classAverage[k] - distribution.overallAverage);
+    }
+
+    // Stratum counts, and the whole year's row.
     for (int s = 1; s <= kStrata; ++s) {
         for (int k = 1; k <= kClassRows; ++k)
             counts[kWholeRow][s] += counts[k][s];
@@ -195,11 +204,10 @@ void fillDistributionTable(const StudentTable& table, const ScoreValues& scores,
     distribution.columnHeadings[8] = QStringLiteral("平均差");
 }
 
-std::vector<TableItem> distributionTableItems(const DistributionTable& distribution, int studentCount)
+std::vector<TableItem> distributionTableItems(const DistributionTable& distribution, int studentCount, bool hasDraw)
 {
     std::vector<TableItem> items;
-    // Every fill sets the labels, so an empty one means no press has drawn yet.
-    if (distribution.classLabels[kWholeRow].isEmpty())
+    if (!hasDraw)
         return items;
     items.reserve(9 + kWholeRow * 10);
 

@@ -11,11 +11,17 @@
 
 namespace classdiv {
 
+// The boundary points come from the scores of the whole year, so they are
+// the same for every draw: computed once when the year loads.
 struct ScoreBands {
-    std::array<int16_t, 501> sortedScores{};
+    std::array<int16_t, kStudentRows> sortedScores{}; // [1 .. N] rounded, high to low; [0] stays 0
     int16_t topTenthRank = 0;
     std::array<int16_t, 11> boundaryPoints{}; // used 1..5
+    float overallAverage = 0;                 // rounded to one decimal; B3 is its whole part
+    int32_t scoreTotal = 0;                   // every running sum rounded
 };
+
+ScoreBands scoreBands(const Students& students);
 
 struct DistributionTable {
     ScoreBands bands;
@@ -31,13 +37,27 @@ struct DistributionTable {
 };
 
 // The strata 1..6 a score counts in; out-of-order boundary points may give
-// two strata or none, exactly as the table counts them.
+// two strata, exactly as the table counts them.
 std::array<bool, 7> strataOfScore(double score, const ScoreBands& bands);
+// The band of a score for the fair-band rule: the first stratum that holds
+// it, so that every student is in exactly one band. With boundary points in
+// order (every year of more than a handful of students) it is its stratum.
+int bandOfScore(double score, const ScoreBands& bands);
 // "85点以上", "72点以上85点未満", ..., "35点未満".
 QString stratumText(int stratum, const ScoreBands& bands);
 
-// Fills the table from the new classes and scores of students 1 .. N.
-void fillDistributionTable(const StudentTable& table, DistributionTable& distribution);
+// The class of a student row in a draw: classes[row], or 0 when there is no
+// draw (classes empty) or no such row.
+inline int classAt(const std::vector<int16_t>& classes, int row)
+{
+    return row >= 0 && static_cast<size_t>(row) < classes.size() ? classes[static_cast<size_t>(row)] : 0;
+}
+
+// Fills the table from the classes of students 1 .. N (entry 0 unused). The
+// difference of a class without students stays that of the last fill in
+// which it had some.
+void fillDistributionTable(const Students& students, const ScoreBands& bands, const std::vector<int16_t>& classes,
+                           DistributionTable& distribution);
 
 // One text of the drawing, its top-left corner in the picture's user units.
 struct TableItem {
@@ -47,11 +67,7 @@ struct TableItem {
     bool operator==(const TableItem&) const = default;
 };
 
-// The drawing of the table in order; empty before the first press.
-std::vector<TableItem> distributionTableItems(const DistributionTable& distribution, int studentCount);
-
-// Picture1's user scale: twips per unit along x and y.
-inline constexpr float kPictureUnitX = 44.625126f;
-inline constexpr float kPictureUnitY = 27.624952f;
+// The drawing of the table in order; empty before the first press (hasDraw false).
+std::vector<TableItem> distributionTableItems(const DistributionTable& distribution, int studentCount, bool hasDraw);
 
 } // namespace classdiv

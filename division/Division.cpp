@@ -1,7 +1,6 @@
 #include "division/Division.h"
 
 #include "common/Numbers.h"
-#include "division/ScoreValue.h"
 
 #include <algorithm>
 #include <array>
@@ -105,17 +104,17 @@ std::optional<Message> checkGroup(const ConditionsWorkspace& ws, int g)
 
 // Scores feed 16-bit sorted scores and 32-bit sums; refuse what cannot fit
 // before anything is written.
-std::optional<Message> checkScores(const StudentTable& table, const ScoreValues& scores, int studentCount)
+std::optional<Message> checkScores(const Students& students)
 {
-    if (scores.smallWhole)
+    if (students.wholeScores)
         return std::nullopt;
-    for (int e = 1; e <= studentCount; ++e) {
-        const double value = roundHalfEven(scores.value[e]);
+    for (int e = 1; e <= students.count(); ++e) {
+        const double value = roundHalfEven(students[e].score);
         if (!(value >= std::numeric_limits<int16_t>::min() && value <= std::numeric_limits<int16_t>::max())) {
             return Message{QStringLiteral("%1番目の生徒（番号 %2）の点数「%3」は大きすぎてクラス分けできません。"
                                           "点数は-32768から32767までにして下さい。")
                                .arg(e)
-                               .arg(table.records[e].studentId, table.records[e].score),
+                               .arg(students[e].id, students[e].scoreText),
                            titles::error};
         }
     }
@@ -131,11 +130,11 @@ void requireConsistentGroups(const ConditionsWorkspace& ws, int studentCount)
     std::array<bool, kStudentRows> seen{};
     for (int g = 1; g <= ws.groupCount(); ++g) {
         const int size = groupSizeOf(ws, g);
-        if (g >= static_cast<int>(ws.groupStudentRows.size())
-            || static_cast<int>(ws.groupStudentRows[g].size()) <= size)
+        if (g >= static_cast<int>(ws.groupStudents.size())
+            || static_cast<int>(ws.groupStudents[g].size()) <= size)
             throw std::logic_error("drawClasses: group without the rows of its students");
         for (int w = 1; w <= size; ++w) {
-            const int row = ws.groupStudentRows[g][w];
+            const int row = ws.groupStudents[g][w];
             if (row < 1 || row > studentCount || seen[row])
                 throw std::logic_error("drawClasses: a student row is missing or repeated in the groups");
             seen[row] = true;
@@ -181,7 +180,6 @@ void prepareDivision(ConditionsWorkspace& ws, DivisionState& state)
     state.rowClassNumber.assign(groups + 1, DivisionState::RowTable{});
     state.slotRangeFirst.assign(groups + 1, DivisionState::RowTable{});
     state.slotRangeLast.assign(groups + 1, DivisionState::RowTable{});
-    state.rowClassText.assign(groups + 1, {});
     state.preparedConditions.assign(groups + 1, GroupCondition{});
     for (int g = 1; g <= groups; ++g) {
         if (g >= static_cast<int>(ws.conditions.size()))
@@ -200,7 +198,6 @@ void prepareDivision(ConditionsWorkspace& ws, DivisionState& state)
             state.rowClassNumber[g][k] = row.classNumber;
             state.slotRangeFirst[g][k] = first;
             state.slotRangeLast[g][k] = blockSize;
-            state.rowClassText[g][k] = QString::number(row.classNumber);
         }
         state.blockSize[g] = blockSize;
         state.preparedConditions[g] = c;
@@ -305,16 +302,16 @@ void balance(int g, int size, const GroupCondition& c, DivisionState& state)
 
 } // namespace
 
-std::optional<Message> checkPress(const ConditionsWorkspace& ws, const StudentTable& table, const ScoreValues& scores)
+std::optional<Message> checkPress(const ConditionsWorkspace& ws, const Students& students)
 {
-    const int n = table.studentCount();
+    const int n = students.count();
     if (auto message = checkGrandTotal(ws, n))
         return message;
     for (int g = 1; g <= ws.groupCount(); ++g) {
         if (auto message = checkGroup(ws, g))
             return message;
     }
-    if (auto message = checkScores(table, scores, n))
+    if (auto message = checkScores(students))
         return message;
     requireConsistentGroups(ws, n);
     return std::nullopt;
@@ -325,12 +322,10 @@ bool conditionsChangedSincePreparation(const ConditionsWorkspace& ws, const Divi
     return needsPreparation(ws, state);
 }
 
-DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTable& table,
-                        DistributionTable& distribution, RandomSource& random)
+DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, const Students& students, RandomSource& random,
+                        std::vector<int16_t>& classes)
 {
-    ScoreValues scores;
-    readScores(table, scores);
-    if (auto message = checkPress(ws, table, scores))
+    if (auto message = checkPress(ws, students))
         return DrawOutcome{std::move(message), false};
 
     if (needsPreparation(ws, state))
@@ -359,16 +354,11 @@ DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTa
 
     // Each student takes the class drawn for its own row, so students who
     // share an identifier keep their own classes and the head counts hold.
+    classes.assign(static_cast<size_t>(students.count()) + 1, 0);
     for (int g = 1; g <= groups; ++g) {
-        for (int w = 1; w <= groupSizeOf(ws, g); ++w) {
-            QString& newClass = table.records[ws.groupStudentRows[g][w]].newClass;
-            const QString& text = state.rowClassText[g][state.rankRow[g][w]];
-            if (!newClass.isSharedWith(text)) // spares two atomic counts for those who stay
-                newClass = text;
-        }
+        for (int w = 1; w <= groupSizeOf(ws, g); ++w)
+            classes[ws.groupStudents[g][w]] = state.rankClass[g][w];
     }
-
-    fillDistributionTable(table, scores, distribution);
     return DrawOutcome{std::nullopt, true};
 }
 

@@ -3,7 +3,6 @@
 
 #include "common/Message.h"
 #include "conditions/GroupTable.h"
-#include "division/DistributionTable.h"
 #include "division/RandomSource.h"
 #include "import/StudentTable.h"
 
@@ -30,7 +29,6 @@ struct DivisionState {
     std::vector<RowTable> rowClassNumber;           // [G][k]: the class number as prepared
     std::vector<RowTable> slotRangeFirst;           // [G][k]: first slot of the row
     std::vector<RowTable> slotRangeLast;            // [G][k]: last slot of the row
-    std::vector<std::array<QString, kMaxPlanRows + 1>> rowClassText; // [G][k]: newClass text of the row
     int preparationCount = 0;                       // how often the conditions were prepared
 
     // Per press, sized to what the groups use; every entry in use is rewritten.
@@ -45,22 +43,22 @@ struct DivisionState {
 
 struct DrawOutcome {
     std::optional<Message> message; // the press was refused; nothing changed
-    bool drawn = false;             // the table was filled and must be drawn again
+    bool drawn = false;             // every student has a new class
 };
-
-struct ScoreValues;
 
 // The checks of a press, in its order: the message it would refuse with, or
 // nothing when it would draw. Throws on a group table that lost students.
-std::optional<Message> checkPress(const ConditionsWorkspace& ws, const StudentTable& table, const ScoreValues& scores);
+std::optional<Message> checkPress(const ConditionsWorkspace& ws, const Students& students);
 
 // True when the next press prepares the conditions again: never prepared, or
 // the conditions differ from those of the last preparation.
 bool conditionsChangedSincePreparation(const ConditionsWorkspace& ws, const DivisionState& state);
 
-// DrawClasses: the whole press, ending with the distribution table filled.
-DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, StudentTable& table,
-                        DistributionTable& distribution, RandomSource& random);
+// DrawClasses: checks, prepares when needed, draws and balances every group
+// and gives every student row 1 .. N its class in `classes` (entry 0 unused).
+// A refusal changes nothing.
+DrawOutcome drawClasses(ConditionsWorkspace& ws, DivisionState& state, const Students& students, RandomSource& random,
+                        std::vector<int16_t>& classes);
 
 inline const QString kGrandTotalMessage = QStringLiteral("CSVファイルにある生徒総数と入力した生徒総数が違います。確認して下さい。");
 

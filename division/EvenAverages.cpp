@@ -1,78 +1,120 @@
 #include "division/EvenAverages.h"
 
+#include "division/DistributionTable.h"
 #include "division/EveningSearch.h"
-#include "division/ScoreValue.h"
+#include "division/RuleAssignment.h"
+#include "division/RuleChecks.h"
+#include "division/Year.h"
 
 #include <QHash>
 
 #include <algorithm>
 #include <map>
-#include <memory>
 
 namespace classdiv {
+
+static_assert(evening::kFlagColumns == kMaxFlagColumns);
 
 namespace {
 
 const QString kNothingToEvenMessage = QStringLiteral(
     "どのグループも1つのクラスだけに振り分ける条件なので、入れ替えられる生徒がいません。"
     "平均点はこれ以上そろえられません。");
+const QString kNoOtherChoiceMessage = QStringLiteral(
+    "今の分け方と同じくらいそろった別の分け方は見つかりませんでした。クラス分けは変わっていません。");
 
 // The year as the search sees it, and the way back to the student rows.
 struct YearModel {
     evening::Problem problem;
     std::vector<int> classNumber; // class index -> class number
-    std::vector<int> group;       // student index -> group number G
-    std::vector<int> rank;        // student index -> rank w in the group
-    std::vector<int> row;         // student index -> row of the StudentTable
+    std::vector<int> row;         // student index -> student row
     std::vector<QString> marks;   // mark index -> the mark's text
+    std::vector<QString> units;   // together set -> its value
+    std::array<std::vector<QString>, kMaxFlagColumns> flagValues; // value index -> text, per flag column
 };
 
-QString ruleText(const std::vector<QString>& column, int row)
-{
-    return row >= 0 && row < static_cast<int>(column.size()) ? column[row].trimmed() : QString();
-}
+// Numbers the distinct non-empty texts of a column in the order they come.
+class Values {
+public:
+    int indexOf(const QString& text)
+    {
+        if (text.isEmpty())
+            return -1;
+        const int index = m_index.value(text, static_cast<int>(m_texts.size()));
+        if (index == static_cast<int>(m_texts.size())) {
+            m_index.insert(text, index);
+            m_texts.push_back(text);
+        }
+        return index;
+    }
+    const std::vector<QString>& texts() const { return m_texts; }
 
-// The strata a score counts in, as the distribution table tests them.
-int bandPattern(double s, const ScoreBands& bands)
+private:
+    QHash<QString, int> m_index;
+    std::vector<QString> m_texts;
+};
+
+// The fair share of every class in every value of a column, pool by pool
+// (see mixingDeviation); [class * values + value].
+std::vector<double> poolShares(const evening::Problem& p, int values, const std::function<int(int)>& valueOf)
 {
-    const std::array<bool, 7> in = strataOfScore(s, bands);
-    int pattern = 0;
-    for (int i = 0; i < 6; ++i)
-        pattern |= in[i + 1] ? 1 << i : 0;
-    return pattern;
+    std::vector<double> share(static_cast<size_t>(p.classCount) * values, 0.0);
+    if (values == 0)
+        return share;
+    std::map<std::vector<int>, std::vector<int>> pools; // sorted classes -> groups
+    for (size_t g = 0; g < p.groups.size(); ++g) {
+        std::vector<int> classes = p.groups[g].classes;
+        std::sort(classes.begin(), classes.end());
+        pools[classes].push_back(static_cast<int>(g));
+    }
+    for (const auto& [classes, groups] : pools) {
+        std::vector<int> heads(p.classCount, 0);
+        std::vector<int> holding(values, 0);
+        int size = 0;
+        for (int g : groups) {
+            const evening::Group& group = p.groups[g];
+            for (size_t l = 0; l < group.classes.size(); ++l)
+                heads[group.classes[l]] += group.headCounts[l];
+            for (int s : group.students) {
+                ++size;
+                if (const int v = valueOf(s); v >= 0)
+                    ++holding[v];
+            }
+        }
+        if (size == 0)
+            continue;
+        for (int c : classes)
+            for (int v = 0; v < values; ++v)
+                share[static_cast<size_t>(c) * values + v] += double(heads[c]) * holding[v] / size;
+    }
+    return share;
 }
 
 // Built after the press's checks passed: every group has valid plan rows.
-YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, const ScoreValues& scores,
-                     const SpreadRules& rules)
+YearModel buildModel(const Year& year, const SpreadRules& rules)
 {
+    const ConditionsWorkspace& ws = year.workspace();
+    const Students& students = year.students();
     YearModel model;
     evening::Problem& p = model.problem;
 
-    // The year's boundary points do not depend on the classes.
-    auto bands = std::make_unique<DistributionTable>();
-    fillDistributionTable(table, scores, *bands);
-    const ScoreBands& points = bands->bands;
-
     // mixingDeviation() and averageSpread() may read conditions no press has
     // checked: only what the tables hold is read.
-    const int groups = std::min<int>(ws.groupCount(), static_cast<int>(std::min(ws.conditions.size(), ws.groupStudentRows.size())) - 1);
+    const int groups = std::min<int>(ws.groupCount(), static_cast<int>(std::min(ws.conditions.size(), ws.groupStudents.size())) - 1);
     const auto rowsOf = [&](int g) { return std::clamp<int>(ws.conditions[g].classCount, 0, kMaxPlanRows); };
     std::map<int, int> classIndex;
-    for (int g = 1; g <= groups; ++g) {
-        const GroupCondition& c = ws.conditions[g];
+    for (int g = 1; g <= groups; ++g)
         for (int k = 1; k <= rowsOf(g); ++k)
-            classIndex.emplace(c.rows[k].classNumber, 0);
-    }
+            classIndex.emplace(ws.conditions[g].rows[k].classNumber, 0);
     for (auto& [number, index] : classIndex) {
         index = static_cast<int>(model.classNumber.size());
         model.classNumber.push_back(number);
     }
     p.classCount = static_cast<int>(model.classNumber.size());
 
-    std::map<int, int> bandIndex;
-    QHash<QString, int> markIndex;
-    QHash<QString, int> mixIndex;
+    Values marks, mix, units;
+    std::array<Values, kMaxFlagColumns> flags;
+    p.flagColumns = static_cast<int>(std::min<size_t>(rules.flags.size(), kMaxFlagColumns));
     for (int g = 1; g <= groups; ++g) {
         const GroupCondition& c = ws.conditions[g];
         evening::Group group;
@@ -83,84 +125,77 @@ YearModel buildModel(const ConditionsWorkspace& ws, const StudentTable& table, c
             group.classes.push_back(classIndex.at(c.rows[k].classNumber));
             group.headCounts.push_back(c.rows[k].headCount);
         }
-        const int size = std::min<int>(ws.groupSize[g], static_cast<int>(ws.groupStudentRows[g].size()) - 1);
+        const int size = std::min<int>(ws.groupSize[g], static_cast<int>(ws.groupStudents[g].size()) - 1);
         for (int w = 1; w <= size; ++w) {
-            const int row = ws.groupStudentRows[g][w];
+            const int row = ws.groupStudents[g][w];
             evening::Student student;
             student.group = g - 1;
-            student.score = scores.value[row];
+            student.score = students[row].score;
             student.order = row;
-            student.band = bandIndex.emplace(bandPattern(student.score, points), static_cast<int>(bandIndex.size()))
-                               .first->second;
-            if (const QString mark = ruleText(rules.marks, row); !mark.isEmpty()) {
-                student.mark = markIndex.value(mark, static_cast<int>(markIndex.size()));
-                if (student.mark == static_cast<int>(markIndex.size())) {
-                    markIndex.insert(mark, student.mark);
-                    model.marks.push_back(mark);
-                }
-            }
-            if (const QString value = ruleText(rules.mixValues, row); !value.isEmpty()) {
-                student.mix = mixIndex.value(value, static_cast<int>(mixIndex.size()));
-                if (student.mix == static_cast<int>(mixIndex.size()))
-                    mixIndex.insert(value, student.mix);
-            }
+            student.band = bandOfScore(student.score, year.bands()) - 1;
+            student.mark = marks.indexOf(ruleText(rules.marks, row));
+            student.mix = mix.indexOf(ruleText(rules.mixValues, row));
+            evening::StudentRules bound;
+            bound.unit = units.indexOf(ruleText(rules.together, row));
+            // A fixed class outside the group's classes is refused before the search.
+            const std::optional<int> fixed = fixedClassOf(ruleText(rules.fixedClasses, row));
+            const auto at = fixed ? classIndex.find(*fixed) : classIndex.end();
+            if (at != classIndex.end() && std::find(group.classes.begin(), group.classes.end(), at->second) != group.classes.end())
+                bound.fixedClass = at->second;
+            for (int k = 0; k < p.flagColumns; ++k)
+                bound.flags[k] = flags[k].indexOf(ruleText(rules.flags[k].values, row));
+            p.rules.push_back(bound);
             group.students.push_back(static_cast<int>(p.students.size()));
             p.students.push_back(student);
-            model.group.push_back(g);
-            model.rank.push_back(w);
             model.row.push_back(row);
         }
         p.groups.push_back(std::move(group));
     }
-    p.bandCount = std::max<int>(1, static_cast<int>(bandIndex.size()));
-    p.wholeScores = scores.smallWhole;
-    p.markCount = static_cast<int>(markIndex.size());
-    p.mixCount = static_cast<int>(mixIndex.size());
+    p.bandCount = 6;
+    p.wholeScores = students.wholeScores;
+    model.marks = marks.texts();
+    p.markCount = static_cast<int>(marks.texts().size());
+    p.mixCount = static_cast<int>(mix.texts().size());
+    p.mixShare = poolShares(p, p.mixCount, [&p](int s) { return p.students[s].mix; });
+    for (int k = 0; k < p.flagColumns; ++k) {
+        model.flagValues[k] = flags[k].texts();
+        p.flagValues[k] = static_cast<int>(flags[k].texts().size());
+        p.flagShare[k] = poolShares(p, p.flagValues[k], [&p, k](int s) { return p.rules[s].flags[k]; });
+    }
 
-    // Fair shares of the mixing values, pool by pool (see mixingDeviation).
-    p.mixShare.assign(static_cast<size_t>(p.classCount) * p.mixCount, 0.0);
-    if (p.mixCount > 0) {
-        std::map<std::vector<int>, std::vector<int>> pools; // sorted classes -> groups
-        for (size_t g = 0; g < p.groups.size(); ++g) {
-            std::vector<int> classes = p.groups[g].classes;
-            std::sort(classes.begin(), classes.end());
-            pools[classes].push_back(static_cast<int>(g));
+    // Every together set of two or more with the classes all its groups
+    // open; a value written beside one student alone binds nobody.
+    std::vector<std::vector<int>> sets(units.texts().size());
+    for (size_t s = 0; s < p.students.size(); ++s)
+        if (p.rules[s].unit >= 0)
+            sets[p.rules[s].unit].push_back(static_cast<int>(s));
+    for (size_t u = 0; u < sets.size(); ++u) {
+        for (int m : sets[u])
+            p.rules[m].unit = sets[u].size() > 1 ? static_cast<int>(p.units.size()) : -1;
+        if (sets[u].size() > 1) {
+            p.units.push_back(sets[u]);
+            model.units.push_back(units.texts()[u]);
         }
-        for (const auto& [classes, groups] : pools) {
-            std::vector<int> heads(p.classCount, 0);
-            std::vector<int> holding(p.mixCount, 0);
-            int size = 0;
-            for (int g : groups) {
-                const evening::Group& group = p.groups[g];
-                for (size_t l = 0; l < group.classes.size(); ++l)
-                    heads[group.classes[l]] += group.headCounts[l];
-                for (int s : group.students) {
-                    ++size;
-                    if (p.students[s].mix >= 0)
-                        ++holding[p.students[s].mix];
-                }
-            }
-            if (size == 0)
-                continue;
-            for (int c : classes) {
-                for (int v = 0; v < p.mixCount; ++v)
-                    p.mixShare[static_cast<size_t>(c) * p.mixCount + v] += double(heads[c]) * holding[v] / size;
-            }
-        }
+    }
+    for (const std::vector<int>& members : p.units) {
+        std::vector<int> shared = p.groups[p.students[members.front()].group].classes;
+        for (int m : members)
+            std::erase_if(shared, [&](int c) {
+                const std::vector<int>& own = p.groups[p.students[m].group].classes;
+                return std::find(own.begin(), own.end(), c) == own.end();
+            });
+        p.unitClasses.push_back(shared);
     }
     return model;
 }
 
-// The students' present classes as class indices; -1 for a class outside
-// the plan of the student's group.
-std::vector<int> presentClasses(const YearModel& model, const StudentTable& table)
+// The students' classes as class indices; -1 for a class outside the plan
+// of the student's group.
+std::vector<int> presentClasses(const YearModel& model, const std::vector<int16_t>& classes)
 {
     std::vector<int> classOf(model.row.size(), -1);
     for (size_t s = 0; s < model.row.size(); ++s) {
-        bool ok = false;
-        const int number = table.records[model.row[s]].newClass.toInt(&ok);
-        if (!ok)
-            continue;
+        const int number = classAt(classes, model.row[s]);
         const evening::Group& group = model.problem.groups[model.problem.students[s].group];
         for (int c : group.classes) {
             if (model.classNumber[c] == number)
@@ -170,81 +205,69 @@ std::vector<int> presentClasses(const YearModel& model, const StudentTable& tabl
     return classOf;
 }
 
-// A draw the evening out can start from: every student in a class of its
-// plan and every (group, class) head count as planned.
-bool fitsThePlans(const YearModel& model, const std::vector<int>& classOf)
-{
-    for (const evening::Group& group : model.problem.groups) {
-        std::vector<int> count(group.classes.size(), 0);
-        for (int s : group.students) {
-            const auto l = std::find(group.classes.begin(), group.classes.end(), classOf[s]);
-            if (l == group.classes.end())
-                return false;
-            ++count[l - group.classes.begin()];
-        }
-        if (count != group.headCounts)
-            return false;
-    }
-    return true;
-}
-
-std::optional<Message> sameMarkForAll(const ConditionsWorkspace& ws, const StudentTable& table, const SpreadRules& rules)
-{
-    const int n = table.studentCount();
-    if (rules.marks.empty() || n < 2)
-        return std::nullopt;
-    const QString first = ruleText(rules.marks, 1);
-    if (first.isEmpty())
-        return std::nullopt;
-    for (int row = 2; row <= n; ++row) {
-        if (ruleText(rules.marks, row) != first)
-            return std::nullopt;
-    }
-    std::vector<int> classes;
-    for (int g = 1; g <= ws.groupCount(); ++g) {
-        for (int k = 1; k <= ws.conditions[g].classCount; ++k)
-            classes.push_back(ws.conditions[g].rows[k].classNumber);
-    }
-    std::sort(classes.begin(), classes.end());
-    if (std::unique(classes.begin(), classes.end()) - classes.begin() >= n)
-        return std::nullopt;
-    return Message{QStringLiteral("別クラスの列では全員に同じ印「%1」が付いています。"
-                                  "全員を別々のクラスにはできないので、クラス分けは変えていません。"
-                                  "列の選び方を確かめて下さい。")
-                       .arg(first),
-                   titles::inputMistake};
-}
-
-// The marked students who still share a class with a student of the same
-// mark, in file order, one line each.
-std::optional<Message> unseparatedMarks(const YearModel& model, const std::vector<int>& classOf, const StudentTable& table)
+// What the search could not meet after all, student by student: marked
+// students who share a class, together sets it could not gather, and flag
+// values outside their fair share in a class.
+std::optional<Message> rulesNotMet(const YearModel& model, const std::vector<int>& classOf, const Students& students)
 {
     const evening::Problem& p = model.problem;
-    std::map<std::pair<int, int>, int> together; // (class, mark) -> students
-    for (size_t s = 0; s < p.students.size(); ++s) {
+    std::map<std::pair<int, int>, int> marked; // (class, mark) -> students
+    for (size_t s = 0; s < p.students.size(); ++s)
         if (p.students[s].mark >= 0)
-            ++together[{classOf[s], p.students[s].mark}];
+            ++marked[{classOf[s], p.students[s].mark}];
+    std::vector<std::pair<int, QString>> rows;
+    for (size_t s = 0; s < p.students.size(); ++s)
+        if (p.students[s].mark >= 0 && marked[{classOf[s], p.students[s].mark}] > 1)
+            rows.emplace_back(model.row[s], QStringLiteral("印「%1」").arg(model.marks[p.students[s].mark]));
+    std::vector<std::pair<int, QString>> apart;
+    for (size_t u = 0; u < p.units.size(); ++u) {
+        const std::vector<int>& members = p.units[u];
+        if (std::all_of(members.begin(), members.end(), [&](int m) { return classOf[m] == classOf[members.front()]; }))
+            continue;
+        for (int m : members)
+            apart.emplace_back(model.row[m], QStringLiteral("同じクラス「%1」").arg(model.units[u]));
     }
-    std::vector<std::pair<int, int>> rows; // (row, mark)
-    for (size_t s = 0; s < p.students.size(); ++s) {
-        if (p.students[s].mark >= 0 && together[{classOf[s], p.students[s].mark}] > 1)
-            rows.emplace_back(model.row[s], p.students[s].mark);
-    }
-    if (rows.empty())
-        return std::nullopt;
     std::sort(rows.begin(), rows.end());
-    constexpr int kListed = 20;
-    QString text = QStringLiteral("同じ印の生徒を別々のクラスにできませんでした。"
-                                  "グループの振り分け先のクラスが足りません。\n");
-    for (int i = 0; i < static_cast<int>(rows.size()) && i < kListed; ++i) {
-        const StudentRecord& r = table.records[rows[i].first];
-        text += QStringLiteral("\n%1行目　%2　%3　（印「%4」）")
-                    .arg(rows[i].first + 1)
-                    .arg(r.studentId, r.name, model.marks[rows[i].second]);
-    }
-    if (rows.size() > kListed)
-        text += QStringLiteral("\nほか%1人").arg(rows.size() - kListed);
+    std::sort(apart.begin(), apart.end());
+    QString text;
+    if (!rows.empty())
+        text += QStringLiteral("同じ印の生徒を別々のクラスにできませんでした。"
+                               "グループの振り分け先のクラスが足りません。\n") + studentLines(students, rows);
+    if (!apart.empty())
+        text += QString(text.isEmpty() ? "" : "\n\n") +
+                QStringLiteral("同じクラスにする生徒を、そろって入れられるクラスがありませんでした。\n") +
+                studentLines(students, apart);
+    const std::array<long, evening::kFlagColumns> outside = evening::flagsOutside(p, classOf);
+    if (std::any_of(outside.begin(), outside.end(), [](long n) { return n > 0; }))
+        text += QString(text.isEmpty() ? "" : "\n\n") +
+                QStringLiteral("均等に散らす列の印を、どのクラスにも目安どおりには分けられませんでした。");
+    if (text.isEmpty())
+        return std::nullopt;
     return Message{text, QString()};
+}
+
+} // namespace
+
+bool fitsThePlans(const ConditionsWorkspace& ws, const std::vector<int16_t>& classes)
+{
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        const GroupCondition& c = ws.conditions[g];
+        std::array<int, kMaxPlanRows + 1> count{};
+        for (int w = 1; w <= ws.groupSize[g]; ++w) {
+            const int number = classAt(classes, ws.groupStudents[g][w]);
+            int k = 1;
+            while (k <= c.classCount && c.rows[k].classNumber != number)
+                ++k;
+            if (k > c.classCount)
+                return false;
+            ++count[k];
+        }
+        for (int k = 1; k <= c.classCount; ++k) {
+            if (count[k] != c.rows[k].headCount)
+                return false;
+        }
+    }
+    return true;
 }
 
 uint64_t seedFrom(RandomSource& random)
@@ -256,84 +279,68 @@ uint64_t seedFrom(RandomSource& random)
     return seed;
 }
 
-void writeBack(const YearModel& model, const std::vector<int>& classOf, ConditionsWorkspace& ws,
-               DivisionState& state, StudentTable& table)
+std::optional<Message> checkRulesTogether(const Year& year)
 {
-    for (size_t s = 0; s < classOf.size(); ++s) {
-        const int g = model.group[s];
-        const int w = model.rank[s];
-        const GroupCondition& c = ws.conditions[g];
-        const int number = model.classNumber[classOf[s]];
-        int k = 1;
-        while (k < c.classCount && c.rows[k].classNumber != number)
-            ++k;
-        const bool prepared = g < static_cast<int>(state.rowClassText.size()) && state.rowClassText[g][k] == QString::number(number);
-        QString& newClass = table.records[model.row[s]].newClass;
-        if (prepared) {
-            if (!newClass.isSharedWith(state.rowClassText[g][k]))
-                newClass = state.rowClassText[g][k];
-        } else {
-            newClass = QString::number(number);
-        }
-        // The press's rank tables follow, so they describe the classes shown.
-        if (g < static_cast<int>(state.rankClass.size()) && w < static_cast<int>(state.rankClass[g].size())) {
-            state.rankClass[g][w] = static_cast<int16_t>(number);
-            state.rankRow[g][w] = static_cast<int8_t>(k);
-        }
+    const YearModel model = buildModel(year, year.rules());
+    const evening::Assignment assignment = evening::assignRuleStudents(model.problem, {});
+    if (assignment.found || !assignment.complete)
+        return std::nullopt;
+    const SpreadRules& rules = year.rules();
+    std::vector<std::pair<int, QString>> bound;
+    for (const int row : model.row) {
+        QStringList said;
+        if (const QString v = ruleText(rules.fixedClasses, row); !v.isEmpty())
+            said << QStringLiteral("クラス指定「%1」").arg(v);
+        if (const QString v = ruleText(rules.together, row); !v.isEmpty())
+            said << QStringLiteral("同じクラス「%1」").arg(v);
+        if (const QString v = ruleText(rules.marks, row); !v.isEmpty())
+            said << QStringLiteral("別クラス「%1」").arg(v);
+        if (!said.isEmpty())
+            bound.emplace_back(row, said.join(u'、'));
     }
+    std::sort(bound.begin(), bound.end());
+    return Message{QStringLiteral("クラス分けの決まりは一つずつなら守れますが、全部をいっしょに守れる分け方がありません"
+                                  "（クラスの人数が足りません）。クラス分けは変えていません。\n"
+                                  "次の生徒の決まりを見直して下さい。\n") + studentLines(year.students(), bound),
+                   titles::inputMistake};
 }
 
-} // namespace
-
-EvenAveragesOutcome evenAverages(ConditionsWorkspace& ws, DivisionState& state, StudentTable& table,
-                                 DistributionTable& distribution, RandomSource& random, const SpreadRules& rules,
-                                 bool pressFirst)
+EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t seed)
 {
-    auto scores = std::make_unique<ScoreValues>();
-    readScores(table, *scores);
-    if (auto refusal = checkPress(ws, table, *scores))
-        return EvenAveragesOutcome{std::move(refusal), false};
-    if (auto refusal = sameMarkForAll(ws, table, rules))
-        return EvenAveragesOutcome{std::move(refusal), false};
-
-    YearModel model = buildModel(ws, table, *scores, rules);
-    std::vector<int> classOf = presentClasses(model, table);
-    bool drawn = false;
-    if (pressFirst || conditionsChangedSincePreparation(ws, state) || !fitsThePlans(model, classOf)) {
-        const DrawOutcome press = drawClasses(ws, state, table, distribution, random);
-        if (press.message)
-            return EvenAveragesOutcome{press.message, press.drawn};
-        drawn = press.drawn;
-        classOf = presentClasses(model, table);
-    }
-
+    const YearModel model = buildModel(year, year.rules());
     const bool movable = std::any_of(model.problem.groups.begin(), model.problem.groups.end(),
                                      [](const evening::Group& g) { return g.classes.size() > 1; });
     if (!movable)
-        return EvenAveragesOutcome{Message{kNothingToEvenMessage, QString()}, drawn};
+        return {Message{kNothingToEvenMessage, QString()}, false};
 
-    evening::evenOut(model.problem, classOf, seedFrom(random));
-    writeBack(model, classOf, ws, state, table);
-    fillDistributionTable(table, *scores, distribution);
-    return EvenAveragesOutcome{unseparatedMarks(model, classOf, table), true};
+    std::vector<int> classOf = presentClasses(model, classes);
+    const std::vector<int> start = classOf;
+    evening::evenOut(model.problem, classOf, seed);
+    for (size_t s = 0; s < classOf.size(); ++s)
+        classes[model.row[s]] = static_cast<int16_t>(model.classNumber[classOf[s]]);
+    std::optional<Message> notMet = rulesNotMet(model, classOf, year.students());
+    if (!notMet && classOf == start)
+        notMet = Message{kNoOtherChoiceMessage, QString()};
+    return {std::move(notMet), true};
 }
 
-double mixingDeviation(const ConditionsWorkspace& ws, const StudentTable& table, const SpreadRules& rules)
+double mixingDeviation(const Year& year)
 {
-    if (rules.mixValues.empty())
+    if (year.rules().mixValues.empty())
         return 0;
-    auto scores = std::make_unique<ScoreValues>();
-    readScores(table, *scores);
-    const YearModel model = buildModel(ws, table, *scores, rules);
-    return evening::mixingDeviation(model.problem, presentClasses(model, table));
+    const YearModel model = buildModel(year, year.rules());
+    return evening::mixingDeviation(model.problem, presentClasses(model, year.classes()));
 }
 
-double averageSpread(const ConditionsWorkspace& ws, const StudentTable& table)
+double averageSpread(const Year& year, const std::vector<int16_t>& classes)
 {
-    auto scores = std::make_unique<ScoreValues>();
-    readScores(table, *scores);
-    const YearModel model = buildModel(ws, table, *scores, {});
-    return evening::averageSpread(model.problem, presentClasses(model, table));
+    const YearModel model = buildModel(year, {});
+    return evening::averageSpread(model.problem, presentClasses(model, classes));
+}
+
+double averageSpread(const Year& year)
+{
+    return averageSpread(year, year.classes());
 }
 
 } // namespace classdiv

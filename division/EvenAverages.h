@@ -1,44 +1,49 @@
 #pragma once
-// 平均点をそろえる: evens out the class averages of the current draw. Students
-// move only between the classes of their own group; every (group, class) head
-// count stays as planned and every score band stays fairly shared. On request
-// it also keeps marked students apart and mixes one column (the old class)
-// evenly over the new classes.
+// 平均点をそろえる: evens out the class averages of a draw. Students move only
+// between the classes of their own group; every (group, class) head count
+// stays as planned and every score band stays fairly shared. It follows the
+// teacher's rules (conditions/SpreadRules.h) in their order of priority. The
+// year (division/Year.h) decides when to press first and takes the classes
+// this returns.
 
 #include "common/Message.h"
 #include "conditions/GroupTable.h"
 #include "conditions/SpreadRules.h"
-#include "division/DistributionTable.h"
-#include "division/Division.h"
 #include "division/RandomSource.h"
 #include "import/StudentTable.h"
 
-#include <QString>
-
+#include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace classdiv {
 
-struct EvenAveragesOutcome {
-    // A refusal (the press's own messages), "nothing to improve", or the
-    // marked students the plans cannot separate.
+class Year;
+
+// A draw evening out can start from: every student in a class of its
+// group's plan, every (group, class) head count as planned.
+bool fitsThePlans(const ConditionsWorkspace& ws, const std::vector<int16_t>& classes);
+
+// The hard rules (fixed classes, together sets, keep-apart marks) that each
+// can be met but not all at once beside the plans' head counts: the
+// refusal, naming the students under them, before anything changes.
+std::optional<Message> checkRulesTogether(const Year& year);
+
+struct EvenResult {
+    // "Nothing to even out"; the rules the search could not meet after all;
+    // or, when no other placement as good was found, that the classes stay.
     std::optional<Message> message;
-    bool drawn = false; // the classes were written and the distribution table refilled
+    bool evened = false; // classes holds the evened draw
 };
 
-// Starts from the current draw; with none yet, when the conditions changed
-// since, or when pressFirst is set, it first presses exactly as the
-// distribution button does. It refuses with the press's own messages and
-// then changes nothing. On success every student's new class is written back
-// and the distribution table refilled (drawn = true); a message then names
-// the marked students the plans cannot separate. With every group in one
-// class only, it says there is nothing to even out.
-EvenAveragesOutcome evenAverages(ConditionsWorkspace& ws, DivisionState& state, StudentTable& table,
-                                 DistributionTable& distribution, RandomSource& random,
-                                 const SpreadRules& rules = {}, bool pressFirst = false);
+// Evens out `classes`, a draw of the year that fits its plans, by the year's
+// rules (checked before: division/RuleChecks.h). All randomness comes from seed.
+EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t seed);
 
-// How far the current classes are from an even mix of the mixing column, in
+// One seed for a use, from the program's random source.
+uint64_t seedFrom(RandomSource& random);
+
+// How far the year's classes are from an even mix of the mixing column, in
 // students; 0 when no mixing column is set.
 //
 // Students whose groups open exactly the same set of classes form a pool.
@@ -48,12 +53,13 @@ EvenAveragesOutcome evenAverages(ConditionsWorkspace& ws, DivisionState& state, 
 // every group open to every class this is head count * n / year size. The
 // deviation is the largest |count - fair share| over every class of the plans
 // and every non-empty value of the column (empty cells are no value).
-double mixingDeviation(const ConditionsWorkspace& ws, const StudentTable& table, const SpreadRules& rules);
+double mixingDeviation(const Year& year);
 
 // The spread the evening out narrows: within each set of classes linked by
 // shared groups, the largest minus the smallest average (score total / head
 // count, unrounded); the largest such spread of the year, 0 when nothing is
-// linked. Read from the students' current new classes.
-double averageSpread(const ConditionsWorkspace& ws, const StudentTable& table);
+// linked. Of the given classes, or of the year's current ones.
+double averageSpread(const Year& year, const std::vector<int16_t>& classes);
+double averageSpread(const Year& year);
 
 } // namespace classdiv

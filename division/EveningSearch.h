@@ -4,11 +4,21 @@
 // head count and every fair score-band share is kept, marked students are
 // kept apart and the mixing column spread first, then the averages of linked
 // classes brought together.
+//
+// Its parts: EveningSearch.cpp (sets of linked classes, annealing rounds),
+// EveningPlacement (the counts and what an exchange changes),
+// FairBandRepair.cpp (bands into their fair ranges first), Annealing.h (the
+// cooling), EveningDescent (the last descents), EveningMeasures.cpp (the
+// spread and the mixing deviation of a placement).
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace classdiv::evening {
+
+inline constexpr int kFlagColumns = 4; // the most the teacher may name
 
 struct Student {
     int group = 0;
@@ -17,6 +27,14 @@ struct Student {
     int mark = -1;    // 0 .. markCount - 1, or -1 for none
     int mix = -1;     // 0 .. mixCount - 1, or -1 for none
     int order = 0;    // place in the file: class totals are summed in file order
+};
+
+// A student's part in the rules beyond marks and mixing; kept apart from
+// Student, which the search reads millions of times a use and keeps small.
+struct StudentRules {
+    int fixedClass = -1; // the class it must be in, or -1; once there it never moves
+    int unit = -1;       // the together set it belongs to, or -1; a set moves as one
+    std::array<int, kFlagColumns> flags{-1, -1, -1, -1}; // its value in each flag column, or -1
 };
 
 struct Group {
@@ -34,6 +52,21 @@ struct Problem {
     std::vector<Group> groups;
     // [class * mixCount + value]: the fair share of each class in each value.
     std::vector<double> mixShare;
+    // [student], or empty when no student is under such a rule.
+    std::vector<StudentRules> rules;
+    const StudentRules& rulesOf(int s) const
+    {
+        static const StudentRules none;
+        return rules.empty() ? none : rules[static_cast<size_t>(s)];
+    }
+    // The together sets: their students, and the classes every one of their groups opens.
+    std::vector<std::vector<int>> units;
+    std::vector<std::vector<int>> unitClasses;
+    // The flag columns in their order: how many values each has, and the fair
+    // share of each class in each value [class * values + value].
+    int flagColumns = 0;
+    std::array<int, kFlagColumns> flagValues{};
+    std::array<std::vector<double>, kFlagColumns> flagShare;
     // False when some score has a fraction: the distribution table then
     // rounds every running class total, in file order, and so does the search.
     bool wholeScores = true;
@@ -65,7 +98,13 @@ struct Effort {
 };
 
 // Rewrites classOf (class index per student, keeping each group's head
-// counts) into a better one. All randomness comes from seed.
+// counts) into a better one: fixed students first go to their classes and
+// together sets are gathered, then neither is split again. All randomness
+// comes from seed. When the start is already as good as can be found and
+// another placement just as good exists, it gives that other one.
 void evenOut(const Problem& problem, std::vector<int>& classOf, uint64_t seed, const Effort& effort = {});
+
+// Each flag column's cells outside floor .. ceiling of their fair share, summed.
+std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::vector<int>& classOf);
 
 } // namespace classdiv::evening

@@ -22,22 +22,16 @@ QString quoted(const QString& text)
     return u'"' + text + u'"';
 }
 
-// Identifier, class and score are written as the value of their text, so
-// "00123" becomes 123 and a full-width "７８" becomes 0.
-QString rowNumber(const QString& text)
+// Identifier and score are written as the value of their text, so "00123"
+// becomes 123 and a full-width "７８" becomes 0.
+QString rowNumber(double value)
 {
-    return fileNumber(textValue(text), 15);
+    return fileNumber(value, 15);
 }
 
 QString singleNumber(float value)
 {
     return fileNumber(static_cast<double>(value), 7);
-}
-
-// Never past the table's last row, whatever lineCount says.
-int studentRows(const StudentTable& table)
-{
-    return std::min(table.studentCount(), kMaxStudents);
 }
 
 QString headerLine(const StudentRecord& itemNames)
@@ -47,9 +41,9 @@ QString headerLine(const StudentRecord& itemNames)
     return fields.join(u',') + kLineEnd;
 }
 
-QString studentLine(const StudentRecord& student)
+QString studentLine(const Student& student, int newClass)
 {
-    const QStringList fields{rowNumber(student.newClass), rowNumber(student.studentId), quoted(student.name),
+    const QStringList fields{rowNumber(newClass), rowNumber(textValue(student.id)), quoted(student.name),
                              quoted(student.group), rowNumber(student.score)};
     return fields.join(u',') + kLineEnd;
 }
@@ -88,19 +82,19 @@ QString firstUnwritableCharacter(const QString& text, TextEncoding encoding)
     return {};
 }
 
-Message unwritableTextMessage(const StudentTable& table, int row)
+Message unwritableTextMessage(const Students& students, int row)
 {
     const QString advice = QStringLiteral("\nＣＳＶファイルのその文字を直してから、もう一度読み込んで下さい。"
                                           "結果のファイルは保存していません。");
-    if (row < 0 || row >= kStudentRows) {
+    if (row < 0 || row > students.count()) {
         return Message{QStringLiteral("分布表に保存できない文字があります。結果のファイルは保存していません。"),
                        titles::error};
     }
-    const StudentRecord& record = table.records[static_cast<size_t>(row)];
     if (row == 0) {
+        const StudentRecord& record = students.itemNames;
         QString character;
         for (const QString* item : {&record.studentId, &record.name, &record.group, &record.score}) {
-            character = firstUnwritableCharacter(*item, table.encoding);
+            character = firstUnwritableCharacter(*item, students.encoding);
             if (!character.isEmpty())
                 break;
         }
@@ -110,17 +104,18 @@ Message unwritableTextMessage(const StudentTable& table, int row)
                        titles::error};
     }
 
+    const Student& student = students[row];
     QString item = QStringLiteral("氏名");
-    QString character = firstUnwritableCharacter(record.name, table.encoding);
+    QString character = firstUnwritableCharacter(student.name, students.encoding);
     if (character.isEmpty()) {
         item = QStringLiteral("グループ識別データ");
-        character = firstUnwritableCharacter(record.group, table.encoding);
+        character = firstUnwritableCharacter(student.group, students.encoding);
     }
     const QString idName =
-        table.records[0].studentId.isEmpty() ? QStringLiteral("識別番号") : table.records[0].studentId;
+        students.itemNames.studentId.isEmpty() ? QStringLiteral("識別番号") : students.itemNames.studentId;
     return Message{QStringLiteral("%1人目の生徒（ＣＳＶファイルの%2行目、%3「%4」）の%5に、"
                                   "保存できない文字「%6」があります。")
-                           .arg(QString::number(row), QString::number(row + 1), idName, record.studentId, item,
+                           .arg(QString::number(row), QString::number(row + 1), idName, student.id, item,
                                 character) +
                        advice,
                    titles::error};
@@ -138,34 +133,34 @@ Message writeFailedMessage(const QString& path)
                    titles::error};
 }
 
-ResultFileContent formatResultFile(const StudentTable& table, const DistributionTable& distribution)
+ResultFileContent formatResultFile(const Students& students, const std::vector<int16_t>& classes,
+                                   const DistributionTable& distribution)
 {
-    QByteArray bytes = byteOrderMark(table.encoding);
-    const int lastRow = studentRows(table);
+    QByteArray bytes = byteOrderMark(students.encoding);
     // Line by line, so that a character the code page lacks names its row.
-    for (int row = 0; row <= lastRow; ++row) {
-        const StudentRecord& record = table.records[static_cast<size_t>(row)];
-        const auto line = encodeFragment(row == 0 ? headerLine(record) : studentLine(record), table.encoding);
+    for (int row = 0; row <= students.count(); ++row) {
+        const QString text = row == 0 ? headerLine(students.itemNames) : studentLine(students[row], classAt(classes, row));
+        const auto line = encodeFragment(text, students.encoding);
         if (!line)
             return ResultFileContent{std::nullopt, row};
         bytes += *line;
     }
-    const auto tail = encodeFragment(distributionLines(distribution), table.encoding);
+    const auto tail = encodeFragment(distributionLines(distribution), students.encoding);
     if (!tail)
         return ResultFileContent{std::nullopt, -1};
     bytes += *tail;
     return ResultFileContent{std::move(bytes), -1};
 }
 
-std::optional<Message> saveResult(StudentTable& table, const DistributionTable& distribution)
+std::optional<Message> saveResult(const Students& students, const std::vector<int16_t>& classes,
+                                  const DistributionTable& distribution, const QString& path)
 {
-    table.records[0].newClass = kNewClassHeading;
-    const ResultFileContent content = formatResultFile(table, distribution);
+    const ResultFileContent content = formatResultFile(students, classes, distribution);
     // A wrong character in a saved name list is worse than no file: refuse before touching the disk.
     if (!content.bytes)
-        return unwritableTextMessage(table, content.unencodableRow);
-    if (writeFileAtomically(table.resultPath, *content.bytes) != WriteStatus::Ok)
-        return writeFailedMessage(table.resultPath);
+        return unwritableTextMessage(students, content.unencodableRow);
+    if (writeFileAtomically(path, *content.bytes) != WriteStatus::Ok)
+        return writeFailedMessage(path);
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace classdiv {
 
@@ -17,12 +18,15 @@ struct ResultFileContent {
     int unencodableRow = -1;         // the student row (0 = item names) that cannot be written
 };
 
-// The whole file, in the encoding of the input CSV (table.encoding).
-ResultFileContent formatResultFile(const StudentTable& table, const DistributionTable& distribution);
+// The whole file, in the encoding of the input CSV. `classes` gives the class
+// of every student row (empty before the first press: every class is then 0).
+ResultFileContent formatResultFile(const Students& students, const std::vector<int16_t>& classes,
+                                   const DistributionTable& distribution);
 
-// SaveResult after a name was chosen: sets row 0's newClass to "新組" and
-// writes table.resultPath. Returns a message titled "エラー発生" on failure.
-std::optional<Message> saveResult(StudentTable& table, const DistributionTable& distribution);
+// SaveResult after a name was chosen: writes the file under exactly that
+// name. Returns a message titled "エラー発生" on failure.
+std::optional<Message> saveResult(const Students& students, const std::vector<int16_t>& classes,
+                                  const DistributionTable& distribution, const QString& path);
 
 // The message of a file that could not be written (the folder, a file in
 // use, a full disk); every file the program saves says the same.

@@ -1,6 +1,5 @@
 #include "export/RosterSheets.h"
 
-#include "division/ClassSwaps.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,21 +18,22 @@ double sheetRowHeight(int rows)
     return std::clamp(SheetGeometry::rowArea / rows, SheetGeometry::smallestRow, SheetGeometry::largestRow);
 }
 
-std::vector<RosterSheet> rosterSheets(const StudentTable& table, const DistributionTable& distribution,
-                                      const SpreadRules& rules, RosterOrder order)
+std::vector<RosterSheet> rosterSheets(const Students& students, const std::vector<int16_t>& classes,
+                                      const DistributionTable& distribution, const SpreadRules& rules,
+                                      RosterOrder order)
 {
-    const RosterColumns columns = rosterColumns(table, rules);
+    const RosterColumns columns = rosterColumns(students, rules);
     QStringList headings{QStringLiteral("No.")};
     headings << columns.headings;
     const int perSheet = rowsPerSheet();
 
     std::vector<RosterSheet> sheets;
-    for (const QString& classText : classesInUse(table)) {
-        const std::vector<int> rows = rosterRows(table, classText, order);
+    for (const int classNumber : classesInUse(classes)) {
+        const std::vector<int> rows = rosterRows(students, classes, classNumber, order);
         const int parts = std::max(1, static_cast<int>((rows.size() + perSheet - 1) / perSheet));
         for (int part = 1; part <= parts; ++part) {
             RosterSheet sheet;
-            sheet.title = classLabel(classText);
+            sheet.title = classLabel(classNumber);
             if (parts > 1)
                 sheet.title += QStringLiteral("（%1/%2）").arg(part).arg(parts);
             sheet.headings = headings;
@@ -41,12 +41,12 @@ std::vector<RosterSheet> rosterSheets(const StudentTable& table, const Distribut
             const size_t last = std::min(rows.size(), first + perSheet);
             for (size_t i = first; i < last; ++i) {
                 QStringList cells{QString::number(i + 1)};
-                cells << rosterCells(table, rules, columns, rows[i]);
+                cells << rosterCells(students, rules, columns, rows[i]);
                 sheet.rows.push_back(cells);
             }
             sheet.rowHeight = sheetRowHeight(static_cast<int>(sheet.rows.size()));
             if (part == parts) {
-                const ClassFigures figures = classFigures(table, distribution, classText);
+                const ClassFigures figures = classFigures(students, classes, distribution, classNumber);
                 sheet.hasFigures = true;
                 sheet.figures = figuresText(figures);
                 for (int b = 1; b <= 6; ++b)

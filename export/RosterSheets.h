@@ -46,7 +46,8 @@ struct RosterSheet {
 };
 
 // The pages of every class in use, classes in order, students in `order`.
-std::vector<RosterSheet> rosterSheets(const StudentTable& table, const DistributionTable& distribution,
-                                      const SpreadRules& rules, RosterOrder order);
+std::vector<RosterSheet> rosterSheets(const Students& students, const std::vector<int16_t>& classes,
+                                      const DistributionTable& distribution, const SpreadRules& rules,
+                                      RosterOrder order);
 
 } // namespace classdiv

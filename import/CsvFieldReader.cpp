@@ -16,9 +16,11 @@ bool CsvFieldReader::atEnd() const { return m_pos >= m_text.size(); }
 
 void CsvFieldReader::skipSeparator()
 {
+    m_endedRow = false;
     if (atEnd())
         return;
     const QChar c = m_text.at(m_pos++);
+    m_endedRow = isLineEnd(c);
     if (c == u'\r' && !atEnd() && m_text.at(m_pos) == u'\n')
         ++m_pos;
 }
@@ -54,6 +56,20 @@ std::optional<QString> CsvFieldReader::readField()
     QString value = m_text.mid(start, end - start);
     skipSeparator();
     return value;
+}
+
+CsvShape measureCsv(const QString& text)
+{
+    CsvShape shape;
+    CsvFieldReader reader(text);
+    while (reader.readField()) {
+        ++shape.fields;
+        if (reader.endedRow())
+            ++shape.rows;
+    }
+    if (shape.fields > 0 && !reader.endedRow())
+        ++shape.rows;
+    return shape;
 }
 
 QStringList splitLines(const QString& text)

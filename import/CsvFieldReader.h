@@ -36,6 +36,9 @@ public:
     bool atEnd() const;
     // The next field; nullopt is the end-of-file failure (no character left).
     std::optional<QString> readField();
+    // Whether the last field read was ended by a line end: a line end inside
+    // a quoted field belongs to the field and ends no row.
+    bool endedRow() const { return m_endedRow; }
 
 private:
     // Consumes the comma or line end at m_pos, if any.
@@ -43,7 +46,19 @@ private:
 
     QString m_text;
     qsizetype m_pos = 0;
+    bool m_endedRow = false;
 };
+
+// A CSV as the field reader sees it: all its fields, and its rows as a
+// spreadsheet has them. A row ends at a line end outside a quoted field (so a
+// cell holding a line break does not start a row) and a last row without a
+// line end still counts; a file without quoted line breaks has as many rows
+// as lines.
+struct CsvShape {
+    qsizetype fields = 0;
+    qsizetype rows = 0;
+};
+CsvShape measureCsv(const QString& text);
 
 // Splits a text into lines the way the preview counts them: CR LF, a lone CR
 // or a lone LF ends a line; a last line without a line end still counts.

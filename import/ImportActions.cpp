@@ -44,21 +44,11 @@ LoadedFile loadFile(const QString& path, const QString& missingText, StudentTabl
     return {std::move(content.text), std::nullopt, content.encoding};
 }
 
-std::optional<ColumnCount> countColumns(const QString& text, int16_t lineCount)
+std::optional<ColumnCount> countColumns(const CsvShape& shape)
 {
-    // The fields, with the same reader the column reader uses.
-    CsvFieldReader reader(text);
-    int fieldCount = 0;
-    while (!reader.atEnd()) {
-        reader.readField();
-        if (fieldCount == kMaxCount)
-            return std::nullopt;
-        ++fieldCount;
-    }
-    if (lineCount < 1)
+    if (shape.fields > kMaxCount || shape.rows < 1)
         return std::nullopt;
-    // Fits: fieldCount <= 32767 and lineCount >= 1.
-    return ColumnCount{int16_t(fieldCount), int16_t(roundHalfEven(double(fieldCount) / double(lineCount)))};
+    return ColumnCount{int16_t(shape.fields), int16_t(roundHalfEven(double(shape.fields) / double(shape.rows)))};
 }
 
 QString joinPath(const QString& folder, const QString& name)
@@ -74,9 +64,9 @@ PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, Stud
 {
     PreviewOutcome outcome;
 
-    // 1. The file read comes from the lists; the name kept comes from Text1.
+    // 1. The file read comes from the lists; the name kept comes from the name box.
     state.sourcePath = joinPath(input.dirFolder, input.fileName);
-    table.csvPath = joinPath(input.fileFolder, input.text1);
+    table.csvPath = joinPath(input.fileFolder, input.typedName);
 
     // 2.
     state.previewText.clear();
@@ -89,8 +79,11 @@ PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, Stud
         outcome.message = file.message;
         return outcome;
     }
+    // A student is a row of the CSV: a note cell holding a line break (Alt+Enter
+    // in a spreadsheet) makes two lines of the file but stays one row.
     const QStringList lines = splitLines(*file.text);
-    if (lines.size() > kStudentRows) {
+    const CsvShape shape = measureCsv(*file.text);
+    if (shape.rows > kStudentRows) {
         // The table holds 500 students; a larger file is refused whole
         // rather than cut off unnoticed.
         outcome.message = errorMessage(kTooManyStudentsMessage);
@@ -105,19 +98,19 @@ PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, Stud
         previewText += QStringLiteral("\r\n");
     }
     state.previewText = std::move(previewText);
-    table.lineCount = int16_t(lines.size());
+    table.lineCount = int16_t(shape.rows);
 
     // 4., 5.
-    const std::optional<ColumnCount> count = countColumns(*file.text, table.lineCount);
+    const std::optional<ColumnCount> count = countColumns(shape);
     if (!count)
         return outcome; // the field count no longer fits: ends silently
     state.fieldCount = count->fields;
     state.columnCount = count->columns;
 
     // 6.
-    outcome.text3 = plainInteger(state.columnCount);
-    outcome.text2 = state.previewText;
-    outcome.focusText4 = true;
+    outcome.columnCount = plainInteger(state.columnCount);
+    outcome.shownFile = state.previewText;
+    outcome.focusIdColumn = true;
     return outcome;
 }
 
@@ -139,9 +132,9 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
         return outcome; // past the table's last row
 
     // 3. The name column may stay empty.
-    if (input.text3.isEmpty() || input.text4.isEmpty() || input.text6.isEmpty() || input.text7.isEmpty()) {
+    if (input.columnCount.isEmpty() || input.idColumn.isEmpty() || input.groupColumn.isEmpty() || input.scoreColumn.isEmpty()) {
         outcome.message = Message{kMissingInputMessage, titles::reenter};
-        outcome.focusText3 = true;
+        outcome.focusColumnCount = true;
         return outcome;
     }
 
@@ -154,7 +147,7 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
         outcome.message = file.message;
         return outcome;
     }
-    if (splitLines(*file.text).size() > kStudentRows) {
+    if (measureCsv(*file.text).rows > kStudentRows) {
         outcome.message = errorMessage(kTooManyStudentsMessage);
         return outcome;
     }
@@ -163,14 +156,14 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
     using Item = QString StudentRecord::*;
     static constexpr std::array<Item, 4> items{
         &StudentRecord::studentId, &StudentRecord::name, &StudentRecord::group, &StudentRecord::score};
-    const std::array<const QString*, 4> boxes{&input.text4, &input.text5, &input.text6, &input.text7};
+    const std::array<const QString*, 4> boxes{&input.idColumn, &input.nameColumn, &input.groupColumn, &input.scoreColumn};
 
     CsvFieldReader reader(*file.text);
     QString& loadedText = state.loadedText;
     for (int row = 0; !reader.atEnd(); ++row) {
         if (row >= kStudentRows)
             return outcome; // past the table's last row: ends silently
-        const std::optional<int16_t> n = boxNumber(input.text3);
+        const std::optional<int16_t> n = boxNumber(input.columnCount);
         if (!n)
             return outcome;
         std::array<int, 4> columns{};
@@ -187,7 +180,7 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
             std::optional<QString> field = reader.readField();
             if (!field) {
                 outcome.message = errorMessage(kColumnCountMessage);
-                outcome.focusText3 = true;
+                outcome.focusColumnCount = true;
                 return outcome;
             }
             // The first box naming this column takes the field.
@@ -203,7 +196,7 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
     }
 
     // 6.
-    outcome.text8 = loadedText;
+    outcome.loadedText = loadedText;
     return outcome;
 }
 

@@ -2,6 +2,7 @@
 // The actions of the import window: preview and reading the four columns.
 
 #include "common/Message.h"
+#include "import/CsvFieldReader.h"
 #include "import/StudentTable.h"
 
 #include <QString>
@@ -17,21 +18,21 @@ struct ImportWindowState {
     QString previewText; // every line of the file, each followed by CR LF
     int16_t fieldCount = 0;
     int16_t columnCount = 0;
-    QString loadedText;  // the lines shown in Text8
+    QString loadedText;  // the rows read, as the window lists them
 };
 
 struct PreviewInput {
-    QString dirFolder;    // folder shown by Dir1
-    QString fileFolder;   // folder of File1 (the same as Dir1's in the window)
-    QString fileName;     // name chosen in File1 (empty when none)
-    QString text1;        // text of Text1, which names csvPath
+    QString dirFolder;  // folder shown by the folder list
+    QString fileFolder; // folder of the file list (the same as the folder list's in the window)
+    QString fileName;   // name chosen in the file list (empty when none)
+    QString typedName;  // the file name box, which names csvPath
 };
 
 struct PreviewOutcome {
     std::optional<Message> message;
-    std::optional<QString> text2; // set: Text2 shows it
-    std::optional<QString> text3; // set: Text3 shows it
-    bool focusText4 = false;
+    std::optional<QString> shownFile;   // set: the file's lines to show
+    std::optional<QString> columnCount; // set: the computed column count to show
+    bool focusIdColumn = false;         // the focus goes to the identifier's column box
 };
 
 // A CSV read as the import reads it, or the message that replaces it:
@@ -46,31 +47,32 @@ struct LoadedFile {
 LoadedFile loadFile(const QString& path, const QString& missingText, StudentTable* rememberEncoding = nullptr);
 
 // The preview's count: the fields of the whole text, read with the field
-// reader, and their number divided by lineCount, rounded half to even.
-// nullopt when there are more than 32767 fields or no line.
+// reader, and their number divided by the rows, rounded half to even.
+// nullopt when there are more than 32767 fields or no row.
 struct ColumnCount {
     int16_t fields = 0;
     int16_t columns = 0;
 };
-std::optional<ColumnCount> countColumns(const QString& text, int16_t lineCount);
+std::optional<ColumnCount> countColumns(const CsvShape& shape);
 
 // Joins a folder and a name with exactly one '/' (none added after a root).
 QString joinPath(const QString& folder, const QString& name);
 
 PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, StudentTable& table);
 
+// The texts of the five boxes: the column count and the column numbers.
 struct ReadColumnsInput {
-    QString text3; // column count
-    QString text4; // identifier column
-    QString text5; // name column (may be empty)
-    QString text6; // group column
-    QString text7; // score column
+    QString columnCount;
+    QString idColumn;
+    QString nameColumn; // may be empty
+    QString groupColumn;
+    QString scoreColumn;
 };
 
 struct ReadColumnsOutcome {
     std::optional<Message> message;
-    bool focusText3 = false;
-    std::optional<QString> text8; // set: Text8 shows it
+    bool focusColumnCount = false;
+    std::optional<QString> loadedText; // set: the rows read, to show
 };
 
 ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState& state, StudentTable& table);
@@ -87,7 +89,7 @@ inline const QString kTooManyStudentsMessage = QStringLiteral(
     "ファイルは読み込みませんでした。");
 inline const QString kInvalidTextMessage = QStringLiteral(
     "このファイルには文字として読めない部分があります。\n"
-    "Shift-JIS（または UTF-8 BOM付き）のＣＳＶファイルを選んでください。");
+    "Shift-JIS または UTF-8 で保存したＣＳＶファイルを選んでください。");
 inline const QString kFileTooLargeMessage = QStringLiteral(
     "ファイルが大きすぎて読み込めません。目的のＣＳＶファイルかどうか確認してください。");
 inline const QString kFileGoneMessage = QStringLiteral(

@@ -22,7 +22,7 @@ std::variant<StartFile, Message> checkStartFile(const QString& argument, const Q
         return Message{kStartFileMissingMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
     if (info.isDir())
         return Message{kStartFileFolderMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
-    // The same test as File1's "*.csv" pattern, so the file is in its list.
+    // The same test as the file list's "*.csv" pattern, so the file is in its list.
     if (!info.isFile() || !info.fileName().endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
         return Message{kStartFileNotCsvMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
     return StartFile{info.absolutePath(), info.fileName()};

@@ -13,7 +13,7 @@ namespace classdiv {
 
 struct StartFile {
     QString folder;   // absolute, cleaned; the folder of the name as given (a link is not followed)
-    QString fileName; // the name as File1 lists it
+    QString fileName; // the name as the file list lists it
 };
 
 // A path or a file:// address, relative ones taken from currentFolder.

@@ -4,9 +4,9 @@
 #include "division/ClassSummary.h"
 #include "division/EvenAverages.h"
 #include "ui/ChartView.h"
-#include "ui/ConditionsWindow.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
+#include "ui/YearModel.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -18,8 +18,7 @@
 
 namespace classdiv {
 
-ChartWindow::ChartWindow(ConditionsWindow& conditions)
-    : QWidget(&conditions, Qt::Window), m_conditions(conditions)
+ChartWindow::ChartWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt::Window), m_model(model)
 {
     setObjectName(QStringLiteral("ChartWindow"));
     setWindowTitle(QStringLiteral("成績分布グラフ"));
@@ -42,7 +41,7 @@ ChartWindow::ChartWindow(ConditionsWindow& conditions)
 
     // Redrawn once the press has shown its table: presses in quick
     // succession then cost one redraw.
-    connect(&m_conditions, &ConditionsWindow::drawChanged, this, [this] {
+    connect(&m_model, &YearModel::changed, this, [this] {
         if (!isVisible() || m_refreshQueued)
             return;
         m_refreshQueued = true;
@@ -63,12 +62,12 @@ void ChartWindow::showEvent(QShowEvent* event)
 
 void ChartWindow::refresh()
 {
-    YearSummary year =
-        summarizeYear(m_conditions.students(), m_conditions.distribution(), m_conditions.spreadRules().mixValues);
+    const Year& shown = m_model.year();
+    YearSummary year = summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().mixValues);
     const bool drawn = !year.classes.empty();
     std::optional<double> deviation;
     if (drawn && !year.mixValues.isEmpty())
-        deviation = mixingDeviation(m_conditions.workspace(), m_conditions.students(), m_conditions.spreadRules());
+        deviation = mixingDeviation(shown);
     m_charts->setYear(std::move(year), deviation);
     m_savePicture->setEnabled(drawn);
 }

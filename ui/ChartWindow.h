@@ -12,15 +12,15 @@ class QPushButton;
 namespace classdiv {
 
 class ChartView;
-class ConditionsWindow;
+class YearModel;
 
 class ChartWindow : public QWidget {
     Q_OBJECT
 public:
-    // A window of its own over `conditions`, which owns it.
-    explicit ChartWindow(ConditionsWindow& conditions);
+    // A window of its own over `parent`, which owns it, showing the year's draw.
+    ChartWindow(YearModel& model, QWidget* parent);
 
-    // Draws the charts again from the conditions window's current draw.
+    // Draws the charts again from the year's current draw.
     void refresh();
 
 protected:
@@ -29,7 +29,7 @@ protected:
 private:
     void saveClicked();
 
-    ConditionsWindow& m_conditions;
+    YearModel& m_model;
     ChartView* m_charts = nullptr; // also what the picture shows
     QPushButton* m_savePicture = nullptr;
     bool m_refreshQueued = false;

@@ -4,7 +4,7 @@
 #include "division/ClassSwaps.h"
 #include "export/ResultFile.h"
 #include "export/RosterSheets.h"
-#include "ui/ConditionsWindow.h"
+#include "ui/YearModel.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 #include "ui/RosterPdf.h"
@@ -30,19 +30,18 @@ namespace {
 constexpr int kColumnWidths[] = {104, 64, 44, 64, 56};
 const QColor kBrokenCell(255, 196, 196);
 
-QString classObjectName(const char* prefix, const QString& classText)
+QString classObjectName(const char* prefix, int classNumber)
 {
-    return QString::fromLatin1(prefix) + classText;
+    return QString::fromLatin1(prefix) + QString::number(classNumber);
 }
 
 } // namespace
 
-ClassListWindow::ClassListWindow(ConditionsWindow* conditions)
-    : QWidget(conditions, Qt::Window), m_conditions(conditions)
+ClassListWindow::ClassListWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt::Window), m_model(model)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setupUi();
-    connect(conditions, &ConditionsWindow::drawChanged, this, &ClassListWindow::refresh);
+    connect(&m_model, &YearModel::changed, this, &ClassListWindow::refresh);
     refresh();
 }
 
@@ -115,14 +114,14 @@ void ClassListWindow::setupUi()
 
 void ClassListWindow::refresh()
 {
-    const std::vector<QString> classes = classesInUse(m_conditions->students());
-    const RosterColumns columns = rosterColumns(m_conditions->students(), m_conditions->spreadRules());
+    const Year& year = m_model.year();
+    const std::vector<int> classes = classesInUse(year.classes());
+    const RosterColumns columns = rosterColumns(year.students(), year.rules());
     if (classes != m_classes || columns.headings != m_headings)
         rebuildColumns(classes, columns.headings);
     m_chosen.clear();
-    const ClassSwaps& swaps = m_conditions->classSwaps();
-    const RuleBreaks breaks =
-        swaps.breaksMadeByHand(m_conditions->students(), m_conditions->distribution(), m_conditions->spreadRules());
+    const ClassSwaps& swaps = year.swaps();
+    const RuleBreaks breaks = swaps.breaksMadeByHand(year.students(), year.classes(), year.bands(), year.rules());
     setUpdatesEnabled(false); // one repaint for all lists
     for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
         fillList(i, columns, breaks);
@@ -133,11 +132,11 @@ void ClassListWindow::refresh()
         m_note->setText(QStringLiteral("入れ替え%1件。成績の層の偏りも、別クラス印の重なりもありません。").arg(swaps.count()));
     else
         m_note->setText(QStringLiteral("入れ替え%1件。").arg(swaps.count()) +
-                        ruleBreakNote(breaks, m_conditions->distribution().bands));
+                        ruleBreakNote(breaks, year.bands()));
     updateButtons();
 }
 
-void ClassListWindow::rebuildColumns(const std::vector<QString>& classes, const QStringList& headings)
+void ClassListWindow::rebuildColumns(const std::vector<int>& classes, const QStringList& headings)
 {
     while (QLayoutItem* item = m_listRow->takeAt(0)) {
         delete item->widget();
@@ -151,14 +150,14 @@ void ClassListWindow::rebuildColumns(const std::vector<QString>& classes, const 
     int width = 0;
     for (int c = 0; c < headings.size(); ++c)
         width += kColumnWidths[std::min(c, 4)];
-    for (const QString& classText : m_classes) {
+    for (const int classNumber : m_classes) {
         auto* column = new QWidget(m_listArea);
         auto* stack = new QVBoxLayout(column);
         stack->setContentsMargins(0, 0, 0, 0);
         auto* header = new QLabel(column);
-        header->setObjectName(classObjectName("classHeader", classText));
+        header->setObjectName(classObjectName("classHeader", classNumber));
         auto* list = new QTableWidget(0, static_cast<int>(headings.size()), column);
-        list->setObjectName(classObjectName("classList", classText));
+        list->setObjectName(classObjectName("classList", classNumber));
         list->setHorizontalHeaderLabels(headings);
         list->setSelectionBehavior(QAbstractItemView::SelectRows);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -181,43 +180,41 @@ void ClassListWindow::rebuildColumns(const std::vector<QString>& classes, const 
 
 void ClassListWindow::fillList(int index, const RosterColumns& columns, const RuleBreaks& breaks)
 {
-    const StudentTable& table = m_conditions->students();
-    const DistributionTable& distribution = m_conditions->distribution();
-    const SpreadRules& rules = m_conditions->spreadRules();
-    const ClassSwaps& swaps = m_conditions->classSwaps();
-    const QString& classText = m_classes[static_cast<size_t>(index)];
+    const Year& year = m_model.year();
+    const Students& students = year.students();
+    const int classNumber = m_classes[static_cast<size_t>(index)];
 
     // The cells to mark: scores of an over-full band, marks shared in one class.
     std::set<std::pair<int, int>> broken; // (row, column)
     bool shortBand = false;
     for (const BandBreak& b : breaks.bands) {
-        if (b.classText != classText)
+        if (b.classNumber != classNumber)
             continue;
-        const std::vector<int> rows = rowsOfBreak(table, distribution.bands, b);
+        const std::vector<int> rows = rowsOfBreak(students, year.classes(), year.bands(), b);
         shortBand = shortBand || rows.empty();
         for (int r : rows)
             broken.insert({r, columns.scoreColumn});
     }
     for (const MarkBreak& m : breaks.marks)
-        if (m.classText == classText)
+        if (m.classNumber == classNumber)
             for (int r : m.rows)
                 broken.insert({r, columns.markColumn});
 
-    const ClassFigures figures = classFigures(table, distribution, classText);
+    const ClassFigures figures = classFigures(students, year.classes(), year.distribution(), classNumber);
     QLabel* header = m_headers[static_cast<size_t>(index)];
     header->setText(QStringLiteral("<b style='font-size:12pt'>%1</b>%2<br>%3")
-                        .arg(classLabel(classText), shortBand ? QStringLiteral("　<span style='color:#c00000'>層の不足あり</span>") : QString(),
+                        .arg(classLabel(classNumber), shortBand ? QStringLiteral("　<span style='color:#c00000'>層の不足あり</span>") : QString(),
                              figuresText(figures).toHtmlEscaped()));
 
     QTableWidget* list = m_lists[static_cast<size_t>(index)];
     const QSignalBlocker blocker(list);
-    const std::vector<int> rows = rosterRows(table, classText, m_order);
+    const std::vector<int> rows = rosterRows(students, year.classes(), classNumber, m_order);
     list->clearSelection();
     list->setRowCount(static_cast<int>(rows.size()));
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
         const int row = rows[static_cast<size_t>(i)];
-        const QStringList cells = rosterCells(table, rules, columns, row);
-        const bool moved = swaps.movedByHand(table, row);
+        const QStringList cells = rosterCells(students, year.rules(), columns, row);
+        const bool moved = year.swaps().movedByHand(year.classes(), row);
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             item->setData(Qt::UserRole, row);
@@ -266,20 +263,20 @@ std::pair<int, int> ClassListWindow::selectedStudents() const
 
 void ClassListWindow::updateButtons()
 {
-    const StudentTable& table = m_conditions->students();
+    const Year& year = m_model.year();
     const auto [a, b] = selectedStudents();
-    const SwapStatus status = checkSwap(table, m_conditions->distribution(), a, b);
+    const SwapStatus status = checkSwap(year.students(), year.classes(), a, b);
     m_swap->setEnabled(status == SwapStatus::Swapped);
     if (status == SwapStatus::Swapped) {
         const auto who = [&](int row) {
-            const StudentRecord& s = table.records[row];
-            return QStringLiteral("%1（%2）").arg(s.name.isEmpty() ? s.studentId : s.name, classLabel(s.newClass));
+            const Student& s = year.students()[row];
+            return QStringLiteral("%1（%2）").arg(s.name.isEmpty() ? s.id : s.name, classLabel(year.classOf(row)));
         };
         m_swap->setToolTip(QStringLiteral("%1と%2のクラスを入れ替えます。(Ctrl+E)").arg(who(a), who(b)));
     } else {
         m_swap->setToolTip(swapStatusText(status));
     }
-    const int count = m_conditions->classSwaps().count();
+    const int count = year.swaps().count();
     m_undo->setEnabled(count > 0);
     m_undo->setToolTip(count > 0 ? QStringLiteral("最後の入れ替えを元に戻します（あと%1件）。(Ctrl+Z)").arg(count)
                                  : QStringLiteral("元に戻す入れ替えはありません。"));
@@ -288,12 +285,12 @@ void ClassListWindow::updateButtons()
 void ClassListWindow::swapClicked()
 {
     const auto [a, b] = selectedStudents();
-    m_conditions->swapStudents(a, b); // refreshes this window through drawChanged
+    m_model.swap(a, b); // refreshes this window when the year says it changed
 }
 
 void ClassListWindow::undoClicked()
 {
-    m_conditions->undoSwap();
+    m_model.undoSwap();
 }
 
 void ClassListWindow::pdfClicked()
@@ -302,8 +299,9 @@ void ClassListWindow::pdfClicked()
         Dialogs::chooseSaveFile(this, QStringLiteral("PDFファイル保存"), QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
     if (!name)
         return;
-    const QByteArray pdf = rosterPdf(
-        rosterSheets(m_conditions->students(), m_conditions->distribution(), m_conditions->spreadRules(), m_order));
+    const Year& year = m_model.year();
+    const QByteArray pdf =
+        rosterPdf(rosterSheets(year.students(), year.classes(), year.distribution(), year.rules(), m_order));
     // Through a temporary file in the same folder: a failed write leaves no half file.
     if (writeFileAtomically(*name, pdf) != WriteStatus::Ok)
         Dialogs::showMessage(this, writeFailedMessage(*name));

@@ -1,7 +1,7 @@
 #pragma once
 // クラス名簿: one list per class side by side, hand swaps between two of
 // them, their undo, and the lists printed to PDF. Only a view: the swaps are
-// made by the conditions window, which owns the classes.
+// the year's, passed on to it.
 
 #include "division/ClassRoster.h"
 #include "division/ClassSwaps.h"
@@ -19,12 +19,13 @@ class QTableWidget;
 
 namespace classdiv {
 
-class ConditionsWindow;
+class YearModel;
 
 class ClassListWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit ClassListWindow(ConditionsWindow* conditions);
+    // A window of its own over `parent`, which owns it, showing the year's draw.
+    ClassListWindow(YearModel& model, QWidget* parent);
 
     // Shows the classes as they now stand: after a press, a swap, an undo,
     // or new columns of marks.
@@ -32,7 +33,7 @@ public:
 
 private:
     void setupUi();
-    void rebuildColumns(const std::vector<QString>& classes, const QStringList& headings);
+    void rebuildColumns(const std::vector<int>& classes, const QStringList& headings);
     void fillList(int index, const RosterColumns& columns, const RuleBreaks& breaks);
     void listSelectionChanged(QTableWidget* list);
     void updateButtons();
@@ -43,9 +44,9 @@ private:
     void undoClicked();
     void pdfClicked();
 
-    ConditionsWindow* m_conditions;
+    YearModel& m_model;
     RosterOrder m_order = RosterOrder::Score;
-    std::vector<QString> m_classes;
+    std::vector<int> m_classes;
     QStringList m_headings;
     std::vector<QTableWidget*> m_lists;
     std::vector<QLabel*> m_headers;

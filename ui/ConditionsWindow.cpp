@@ -1,9 +1,6 @@
 #include "ui/ConditionsWindow.h"
 
-#include "conditions/ConditionsFile.h"
-#include "conditions/SpreadColumns.h"
-#include "division/EvenAverages.h"
-#include "export/ResultFile.h"
+#include "division/ClassSwaps.h"
 #include "ui/ChartWindow.h"
 #include "ui/ClassListWindow.h"
 #include "ui/CommandButton.h"
@@ -42,12 +39,13 @@ const QString kEveryPressKey = QStringLiteral("adjust/evenAveragesEveryPress");
 
 } // namespace
 
-ConditionsWindow::ConditionsWindow(StudentTable& students, const Deliverable& deliverable, RandomSource& random,
+ConditionsWindow::ConditionsWindow(const StudentTable& students, const Deliverable& deliverable, RandomSource& random,
                                    QWidget* parent)
-    : QWidget(parent), m_students(students), m_random(random)
+    : QWidget(parent), m_random(random), m_model(new YearModel(students, this))
 {
     setupUi(deliverable);
     load();
+    connect(m_model, &YearModel::changed, this, &ConditionsWindow::showTable);
 }
 
 void ConditionsWindow::setupUi(const Deliverable& deliverable)
@@ -141,28 +139,23 @@ void ConditionsWindow::setupUi(const Deliverable& deliverable)
 
 void ConditionsWindow::load()
 {
-    LoadOutcome outcome = loadGroups(m_students);
-    m_workspace = std::move(outcome.workspace);
-
+    const Year::Loaded& loaded = year().loaded();
     {
         // Filling the list is no selection: nothing is selected afterwards.
         const QSignalBlocker blocker(m_combo);
-        m_combo->addItems(outcome.comboEntries);
+        m_combo->addItems(loaded.groupList);
         m_combo->setCurrentIndex(-1);
     }
 
     createPlanRows();
 
-    m_studentCount->setText(outcome.label10);
+    m_studentCount->setText(loaded.studentCountText);
     m_studentCount->adjustSize();
-    m_groupCount->setText(outcome.label11);
+    m_groupCount->setText(loaded.groupCountText);
     m_groupCount->adjustSize();
 
-    if (outcome.refusal)
-        Dialogs::showMessage(this, *outcome.refusal);
-
-    // The columns chosen in an earlier run; the dialog tells why when they cannot be used.
-    m_spreadRules = loadSpreadRules(m_students);
+    if (loaded.refusal)
+        Dialogs::showMessage(this, *loaded.refusal);
 }
 
 void ConditionsWindow::createPlanRows()
@@ -189,15 +182,15 @@ void ConditionsWindow::createPlanRows()
 
 void ConditionsWindow::groupSelected()
 {
-    const SelectGroupOutcome outcome = selectGroup(m_workspace, m_combo->currentIndex());
+    const SelectGroupOutcome outcome = m_model->selectGroup(m_combo->currentIndex());
     showPlanRows(outcome.view);
     applyFocus(outcome.focus);
 }
 
 void ConditionsWindow::setClassCountClicked()
 {
-    const SetClassCountOutcome outcome = setClassCount(m_workspace, m_combo->currentIndex(), m_classCount->text());
-    if (outcome.clearText3)
+    const SetClassCountOutcome outcome = m_model->setClassCount(m_combo->currentIndex(), m_classCount->text());
+    if (outcome.clearClassCount)
         m_classCount->clear();
     if (outcome.visibleRows)
         showRows(*outcome.visibleRows);
@@ -209,13 +202,12 @@ void ConditionsWindow::setClassCountClicked()
 void ConditionsWindow::confirmEntryClicked()
 {
     ConfirmEntryInput input;
-    input.comboPosition = m_combo->currentIndex();
+    input.listPosition = m_combo->currentIndex();
     for (int k = 1; k <= kMaxPlanRows; ++k) {
         input.classNumbers[k] = m_classNumbers[k]->text();
         input.headCounts[k] = m_headCounts[k]->text();
     }
-    input.csvPath = m_students.csvPath;
-    const ConfirmEntryOutcome outcome = confirmEntry(m_workspace, input);
+    const ConfirmEntryOutcome outcome = m_model->confirmEntry(input);
     if (outcome.message)
         Dialogs::showMessage(this, *outcome.message);
     if (outcome.writeFailure)
@@ -224,7 +216,7 @@ void ConditionsWindow::confirmEntryClicked()
 
 void ConditionsWindow::readConditionsClicked()
 {
-    const ReadConditionsOutcome outcome = readConditions(m_workspace, m_students.csvPath);
+    const ReadConditionsOutcome outcome = m_model->readConditions();
     switch (outcome.status) {
     case ReadConditionsOutcome::Status::Read:
         // Selecting the first group shows it as a selection does; the rows
@@ -275,7 +267,7 @@ QMenuBar* ConditionsWindow::setupMenuBar()
     connect(add("actionClassLists", QStringLiteral("クラス名簿"), QKeySequence(Qt::CTRL | Qt::Key_L)),
             &QAction::triggered, this, &ConditionsWindow::classListsTriggered);
     adjust->addSeparator();
-    connect(add("actionSpreadColumns", QStringLiteral("別クラス・混合の列…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
+    connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
     return bar;
 }
@@ -284,68 +276,38 @@ void ConditionsWindow::drawClassesClicked()
 {
     if (!mayReplaceSwaps())
         return;
-    if (m_everyPress->isChecked()) {
-        const EvenAveragesOutcome outcome =
-            evenAverages(m_workspace, m_division, m_students, m_distribution, m_random, m_spreadRules, true);
-        showDrawOutcome(outcome.message, outcome.drawn);
-        return;
-    }
-    const DrawOutcome outcome = drawClasses(m_workspace, m_division, m_students, m_distribution, m_random);
-    showDrawOutcome(outcome.message, outcome.drawn);
+    // The table is shown when the year says its draw changed; a message comes after it.
+    const std::optional<Message> message = m_everyPress->isChecked() ? m_model->evenOut(m_random, true).message
+                                                                     : m_model->press(m_random).message;
+    if (message)
+        Dialogs::showMessage(this, *message);
 }
 
 void ConditionsWindow::evenAveragesTriggered()
 {
     if (!mayReplaceSwaps())
         return;
-    const EvenAveragesOutcome outcome =
-        evenAverages(m_workspace, m_division, m_students, m_distribution, m_random, m_spreadRules);
-    showDrawOutcome(outcome.message, outcome.drawn);
-}
-
-void ConditionsWindow::showDrawOutcome(const std::optional<Message>& message, bool drawn)
-{
-    if (drawn) {
-        m_swaps.clear(); // they belonged to the classes just replaced
-        showChangedTable();
-    }
-    if (message)
+    if (const std::optional<Message> message = m_model->evenOut(m_random).message)
         Dialogs::showMessage(this, *message);
 }
 
-void ConditionsWindow::showChangedTable()
+void ConditionsWindow::showTable()
 {
-    m_picture->setItems(distributionTableItems(m_distribution, m_students.studentCount()));
+    m_picture->setItems(distributionTableItems(year().distribution(), year().students().count(), year().hasDraw()));
     // shown before the next press can come
     m_picture->repaint();
-    emit drawChanged();
 }
 
 bool ConditionsWindow::mayReplaceSwaps()
 {
-    return m_swaps.count() == 0 || Dialogs::ask(this, replaceSwapsQuestion(m_swaps.count()));
-}
-
-SwapStatus ConditionsWindow::swapStudents(int rowA, int rowB)
-{
-    const SwapStatus status = m_swaps.swap(m_students, m_distribution, rowA, rowB);
-    if (status == SwapStatus::Swapped)
-        showChangedTable();
-    return status;
-}
-
-bool ConditionsWindow::undoSwap()
-{
-    if (!m_swaps.undo(m_students, m_distribution))
-        return false;
-    showChangedTable();
-    return true;
+    const int swaps = year().swaps().count();
+    return swaps == 0 || Dialogs::ask(this, replaceSwapsQuestion(swaps));
 }
 
 void ConditionsWindow::chartTriggered()
 {
     if (!m_chart)
-        m_chart = new ChartWindow(*this);
+        m_chart = new ChartWindow(*m_model, this);
     m_chart->show();
     m_chart->raise();
     m_chart->activateWindow();
@@ -353,14 +315,12 @@ void ConditionsWindow::chartTriggered()
 
 void ConditionsWindow::classListsTriggered()
 {
-    if (!hasDraw(m_distribution)) {
+    if (!year().hasDraw()) {
         Dialogs::showMessage(this, Message{kNoDrawForListsMessage, QString()});
         return;
     }
-    if (m_classLists)
-        m_classLists->refresh(); // the mark and mix columns may have changed
-    else
-        m_classLists = new ClassListWindow(this);
+    if (!m_classLists)
+        m_classLists = new ClassListWindow(*m_model, this);
     m_classLists->show();
     m_classLists->raise();
     m_classLists->activateWindow();
@@ -369,35 +329,27 @@ void ConditionsWindow::classListsTriggered()
 void ConditionsWindow::spreadColumnsTriggered()
 {
     // Modal, but open() returns at once: the rules arrive when it is accepted.
-    auto* dialog = new SpreadDialog(m_students, this);
+    auto* dialog = new SpreadDialog(year().students(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, [this, dialog] { setSpreadRules(dialog->rules()); });
+    connect(dialog, &QDialog::accepted, this, [this, dialog] { m_model->setRules(dialog->rules()); });
     dialog->open();
-}
-
-void ConditionsWindow::setSpreadRules(const SpreadRules& rules)
-{
-    m_spreadRules = rules;
-    // Views of the draw (the chart) show how it meets the rules.
-    if (!m_picture->items().empty())
-        emit drawChanged();
 }
 
 void ConditionsWindow::saveResultClicked()
 {
     // Beside the CSV, where the conditions file is, whatever folder the program was started in.
-    const QString csvFolder = m_students.csvPath.isEmpty() ? QString() : QFileInfo(m_students.csvPath).absolutePath();
+    const QString csvPath = year().students().csvPath;
+    const QString csvFolder = csvPath.isEmpty() ? QString() : QFileInfo(csvPath).absolutePath();
     const std::optional<QString> name = Dialogs::chooseSaveFile(this, csvFolder);
     if (!name)
         return;
-    m_students.resultPath = *name;
-    if (const std::optional<Message> failure = saveResult(m_students, m_distribution))
+    if (const std::optional<Message> failure = m_model->saveResult(*name))
         Dialogs::showMessage(this, *failure);
 }
 
 void ConditionsWindow::showPlanRows(const PlanRowsView& view)
 {
-    m_classCount->setText(view.text3);
+    m_classCount->setText(view.classCount);
     for (int k = 1; k <= kMaxPlanRows; ++k) {
         m_classNumbers[k]->setText(view.classNumbers[k]);
         m_headCounts[k]->setText(view.headCounts[k]);
@@ -418,10 +370,10 @@ void ConditionsWindow::applyFocus(ConditionsFocus focus)
     switch (focus) {
     case ConditionsFocus::Unchanged:
         break;
-    case ConditionsFocus::Text3:
+    case ConditionsFocus::ClassCount:
         m_classCount->setFocus(Qt::OtherFocusReason);
         break;
-    case ConditionsFocus::ClassNumberRow1:
+    case ConditionsFocus::FirstClassNumber:
         m_classNumbers[1]->setFocus(Qt::OtherFocusReason);
         break;
     }

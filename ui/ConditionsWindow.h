@@ -4,14 +4,10 @@
 // action of the button and shows what the action returns.
 
 #include "conditions/ConditionsEntry.h"
-#include "conditions/GroupTable.h"
-#include "division/ClassSwaps.h"
-#include "division/DistributionTable.h"
-#include "division/Division.h"
-#include "division/EvenAverages.h"
 #include "division/RandomSource.h"
 #include "import/StudentTable.h"
 #include "ui/Deliverable.h"
+#include "ui/YearModel.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -34,32 +30,22 @@ class PictureBox;
 class ConditionsWindow : public QWidget {
     Q_OBJECT
 public:
-    // Constructing the window is its load step: it reads the student table.
-    ConditionsWindow(StudentTable& students, const Deliverable& deliverable, RandomSource& random,
+    // Constructing the window is its load step: the year is made from the student table.
+    ConditionsWindow(const StudentTable& students, const Deliverable& deliverable, RandomSource& random,
                      QWidget* parent = nullptr);
 
     // Plan row k (1..10): class number box Text1(k), head count box Text2(k).
     QLineEdit* classNumberBox(int k) const { return m_classNumbers.at(k); }
     QLineEdit* headCountBox(int k) const { return m_headCounts.at(k); }
 
-    const ConditionsWorkspace& workspace() const { return m_workspace; }
-    const DistributionTable& distribution() const { return m_distribution; }
-    const StudentTable& students() const { return m_students; }
-    const SpreadRules& spreadRules() const { return m_spreadRules; }
-    void setSpreadRules(const SpreadRules& rules);
+    // The year this window shows; the chart and the class lists watch it too.
+    YearModel& model() { return *m_model; }
+    const Year& year() const { return m_model->year(); }
     // The area of the designed size that holds every control, below the menu bar.
     QWidget* clientArea() const { return m_client; }
 
-    // Hand swaps of the class lists: each one refills and redraws the
-    // distribution table and emits drawChanged.
-    const ClassSwaps& classSwaps() const { return m_swaps; }
-    SwapStatus swapStudents(int rowA, int rowB);
-    bool undoSwap();
-
 signals:
     void closedByUser();
-    // The students' classes changed: a press, an evening-out or a hand swap.
-    void drawChanged();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -82,23 +68,17 @@ private:
     void chartTriggered();
     void classListsTriggered();
     void spreadColumnsTriggered();
-    // Shows a press's or an evening-out's table, then its message if any.
-    void showDrawOutcome(const std::optional<Message>& message, bool drawn);
+    // The distribution table of the draw as it now stands.
+    void showTable();
     // A press replaces hand-swapped classes only when the user agrees.
     bool mayReplaceSwaps();
-    void showChangedTable();
 
     void showPlanRows(const PlanRowsView& view);
     void showRows(int visibleRows);
     void applyFocus(ConditionsFocus focus);
 
-    StudentTable& m_students;
     RandomSource& m_random;
-    ConditionsWorkspace m_workspace;
-    DivisionState m_division;
-    DistributionTable m_distribution;
-    SpreadRules m_spreadRules;
-    ClassSwaps m_swaps;
+    YearModel* m_model = nullptr;
     QPointer<ClassListWindow> m_classLists;
 
     QWidget* m_client = nullptr;

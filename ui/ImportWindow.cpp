@@ -199,13 +199,13 @@ void ImportWindow::previewClicked()
 {
     const PreviewInput input{m_dir->folder(), m_files->folder(), m_files->fileName(), m_fileName->text()};
     const PreviewOutcome outcome = preview(input, m_state, m_students);
-    if (outcome.text3)
-        m_columnCount->setText(*outcome.text3);
-    if (outcome.text2)
-        m_preview->setPlainText(*outcome.text2);
+    if (outcome.columnCount)
+        m_columnCount->setText(*outcome.columnCount);
+    if (outcome.shownFile)
+        m_preview->setPlainText(*outcome.shownFile);
     if (outcome.message)
         Dialogs::showMessage(this, *outcome.message);
-    if (outcome.focusText4)
+    if (outcome.focusIdColumn)
         m_idColumn->setFocus(Qt::OtherFocusReason);
 }
 
@@ -214,11 +214,11 @@ void ImportWindow::readClicked()
     const ReadColumnsInput input{m_columnCount->text(), m_idColumn->text(), m_nameColumn->text(),
                                  m_groupColumn->text(), m_scoreColumn->text()};
     const ReadColumnsOutcome outcome = readColumns(input, m_state, m_students);
-    if (outcome.text8)
-        m_loaded->setPlainText(*outcome.text8);
+    if (outcome.loadedText)
+        m_loaded->setPlainText(*outcome.loadedText);
     if (outcome.message)
         Dialogs::showMessage(this, *outcome.message);
-    if (outcome.focusText3)
+    if (outcome.focusColumnCount)
         m_columnCount->setFocus(Qt::OtherFocusReason);
 }
 

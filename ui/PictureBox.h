@@ -10,6 +10,10 @@
 
 namespace classdiv {
 
+// Picture1's user scale: twips per unit along x and y.
+inline constexpr float kPictureUnitX = 44.625126f;
+inline constexpr float kPictureUnitY = 27.624952f;
+
 class PictureBox : public QFrame {
     Q_OBJECT
 public:

@@ -11,12 +11,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <array>
+
 namespace classdiv {
 
-SpreadDialog::SpreadDialog(const StudentTable& students, QWidget* parent) : QDialog(parent), m_students(students)
+SpreadDialog::SpreadDialog(const Students& students, QWidget* parent) : QDialog(parent), m_students(students)
 {
     setObjectName(QStringLiteral("SpreadDialog"));
-    setWindowTitle(QStringLiteral("別クラス・混合の列"));
+    setWindowTitle(QStringLiteral("クラス分けの決まり"));
     setModal(true);
 
     const SpreadDialogView view = openSpreadColumns(students);
@@ -28,21 +30,29 @@ SpreadDialog::SpreadDialog(const StudentTable& students, QWidget* parent) : QDia
                                    this);
 
     auto* form = new QFormLayout;
-    auto addRow = [&](const char* name, const QString& label, const QString& text, const QString& note) {
+    auto addRow = [&](const char* name, const QString& label, const QString& text, const QString& note, int digits) {
         auto* box = new QLineEdit(text, this);
         box->setObjectName(QLatin1String(name));
         box->setToolTip(note);
-        box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+        box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(digits, u'0')) + 16);
         auto* row = new QHBoxLayout;
         row->addWidget(box);
         row->addWidget(new QLabel(note, this), 1);
         form->addRow(label, row);
         return box;
     };
-    m_marks = addRow("marksColumn", kMarksColumnLabel, view.marksText,
-                     QStringLiteral("同じ印（例えば A）を書いた生徒どうしを、別々のクラスにします。"));
-    m_mix = addRow("mixColumn", kMixColumnLabel, view.mixText,
-                   QStringLiteral("例えば旧組の列。値ごとの人数を、どのクラスにも同じくらいずつ分けます。"));
+    m_marks = addRow("marksColumn", kMarksColumnLabel, view.texts.marks,
+                     QStringLiteral("同じ印（例えば A）を書いた生徒どうしを、別々のクラスにします。"), 5);
+    m_mix = addRow("mixColumn", kMixColumnLabel, view.texts.mix,
+                   QStringLiteral("例えば旧組の列。値ごとの人数を、どのクラスにも同じくらいずつ分けます。"), 5);
+    m_together = addRow("togetherColumn", kTogetherColumnLabel, view.texts.together,
+                        QStringLiteral("同じ印を書いた生徒どうしを、同じクラスにします。"), 5);
+    m_fixed = addRow("fixedColumn", kFixedColumnLabel, view.texts.fixed,
+                     QStringLiteral("クラスの番号を書いた生徒を、そのクラスにします。"), 5);
+    m_flags = addRow("flagColumns", kFlagColumnsLabel, view.texts.flags,
+                     QStringLiteral("例えばリーダーやピアノの列。4つまでコンマで区切り、大事な順に。"
+                                    "印ごとの人数を、どのクラスにも同じくらいずつ分けます。"),
+                     14);
 
     auto* columns = new QLabel(view.columnsHint.isEmpty() ? QString() : QStringLiteral("列: ") + view.columnsHint, this);
     columns->setObjectName(QStringLiteral("columnsHint"));
@@ -59,19 +69,21 @@ SpreadDialog::SpreadDialog(const StudentTable& students, QWidget* parent) : QDia
     layout->addWidget(columns);
     layout->addWidget(buttons);
     setTabOrder(m_marks, m_mix);
-    setTabOrder(m_mix, buttons);
+    setTabOrder(m_mix, m_together);
+    setTabOrder(m_together, m_fixed);
+    setTabOrder(m_fixed, m_flags);
+    setTabOrder(m_flags, buttons);
     m_marks->setFocus(Qt::OtherFocusReason);
 }
 
 void SpreadDialog::accept()
 {
-    const SpreadAcceptOutcome outcome = acceptSpreadColumns(m_students, m_marks->text(), m_mix->text());
+    const SpreadAcceptOutcome outcome = acceptSpreadColumns(
+        m_students, {m_marks->text(), m_mix->text(), m_together->text(), m_fixed->text(), m_flags->text()});
     if (outcome.message) {
         Dialogs::showMessage(this, *outcome.message);
-        QLineEdit* box = outcome.focus == SpreadAcceptOutcome::Focus::Mix ? m_mix
-                         : outcome.focus == SpreadAcceptOutcome::Focus::Marks ? m_marks
-                                                                              : nullptr;
-        if (box) {
+        if (outcome.focus) {
+            QLineEdit* box = std::array{m_marks, m_mix, m_together, m_fixed, m_flags}[size_t(*outcome.focus)];
             box->setFocus(Qt::OtherFocusReason);
             box->selectAll();
         }

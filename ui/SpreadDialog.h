@@ -1,10 +1,11 @@
 #pragma once
-// 別クラス・混合の列: the teacher names the CSV column of marks (students who
-// must be in different classes) and the column to mix evenly (the old class).
-// The checks, the reading and the file are the core's; the dialog shows what
-// the core returns and stays open while a value is refused.
+// クラス分けの決まり: the teacher names the CSV columns of the rules evening
+// out follows: marks to keep apart, a column to mix (the old class), values
+// to keep together, a class to go to, and columns spread fairly. The checks,
+// the reading and the file are the core's; the dialog shows what the core
+// returns and stays open while a value is refused.
 
-#include "division/EvenAverages.h"
+#include "conditions/SpreadRules.h"
 #include "import/StudentTable.h"
 
 #include <QDialog>
@@ -18,7 +19,7 @@ class SpreadDialog : public QDialog {
 public:
     // Shows the stored choice; says first, over the window, why a stored
     // choice or the CSV cannot be used.
-    SpreadDialog(const StudentTable& students, QWidget* parent);
+    SpreadDialog(const Students& students, QWidget* parent);
 
     // Valid once accepted: the rules read from the chosen columns.
     const SpreadRules& rules() const { return m_rules; }
@@ -26,10 +27,13 @@ public:
     void accept() override;
 
 private:
-    const StudentTable& m_students;
+    const Students& m_students;
     SpreadRules m_rules;
     QLineEdit* m_marks = nullptr;
     QLineEdit* m_mix = nullptr;
+    QLineEdit* m_together = nullptr;
+    QLineEdit* m_fixed = nullptr;
+    QLineEdit* m_flags = nullptr;
 };
 
 } // namespace classdiv

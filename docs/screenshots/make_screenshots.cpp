@@ -146,17 +146,17 @@ void classLists(ConditionsWindow* form3)
     child<QAction>(form3, "actionClassLists")->trigger();
     auto* lists = child<QWidget>(form3, "ClassListWindow");
     lists->resize(1010, 620);
-    const StudentTable& table = form3->students();
-    auto girls = [&](const char* k) {
+    const Year& year = form3->year();
+    auto girls = [&](int k) {
         std::vector<int> rows;
-        for (int r : rosterRows(table, k, RosterOrder::Score))
-            if (table.records[r].group == "音女")
+        for (int r : rosterRows(year.students(), year.classes(), k, RosterOrder::Score))
+            if (year.students()[r].group == "音女")
                 rows.push_back(r);
         return rows;
     };
-    const std::vector<int> best = girls("1"), weakest = girls("2");
+    const std::vector<int> best = girls(1), weakest = girls(2);
     for (int i = 1; i <= 2; ++i)
-        if (form3->swapStudents(best[i - 1], weakest[weakest.size() - i]) != SwapStatus::Swapped)
+        if (form3->model().swap(best[i - 1], weakest[weakest.size() - i]) != SwapStatus::Swapped)
             fail("the swap of 音女 was refused");
     for (int k : {3, 4}) {
         auto* list = child<QTableWidget>(lists, qPrintable(QStringLiteral("classList%1").arg(k)));
@@ -183,7 +183,7 @@ void spreadDialog(ConditionsWindow* form3)
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    QFile stored(spreadFilePath(form3->students().csvPath));
+    QFile stored(spreadFilePath(form3->year().students().csvPath));
     if (!stored.open(QIODevice::WriteOnly) || stored.write("8\r\n2\r\n") != 6 || !stored.flush())
         fail("the columns could not be stored");
     form3->activateWindow();

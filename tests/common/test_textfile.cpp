@@ -4,8 +4,11 @@
 #include "support/TestFiles.h"
 
 #include <QCryptographicHash>
+#include <QDirIterator>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace classdiv {
 namespace {
@@ -13,7 +16,7 @@ namespace {
 using testing::readBytes;
 using testing::TempFolder;
 
-TEST(TextEncoding, DecodesCp932AndUtf8WithBomAndRefusesBrokenBytes)
+TEST(TextEncoding, DecodesCp932AndUtf8AndRefusesBrokenBytes)
 {
     const struct {
         QByteArray bytes;
@@ -23,14 +26,19 @@ TEST(TextEncoding, DecodesCp932AndUtf8WithBomAndRefusesBrokenBytes)
         {"\x89\xb9\x92\x6a,78\r\n", QString::fromUtf8("音男,78\r\n"), TextEncoding::Cp932},
         {"\x81\x60\x87\x40\xb1", QString::fromUtf8("～①ｱ"), TextEncoding::Cp932}, // CP932's own mappings
         {"\xfb\xfc\xfa\xb1\xed\x40", QString::fromUtf8("髙﨑纊"), TextEncoding::Cp932}, // IBM and NEC extensions
-        {"\xEF\xBB\xBF\xE9\x9F\xB3", QString::fromUtf8("音"), TextEncoding::Utf8WithBom},
-        {"", QString(), TextEncoding::Cp932},
-        {"\x82\xa0\x81", std::nullopt, TextEncoding::Cp932},     // a lead byte cut off
-        {"\xEF\xBB\xBF\xff", std::nullopt, TextEncoding::Utf8WithBom},
-        {"\xE3\x81\x82", std::nullopt, TextEncoding::Cp932},     // UTF-8 without a BOM
         {"\x85\x40", std::nullopt, TextEncoding::Cp932},         // a code with no character
         {"a\xa0", std::nullopt, TextEncoding::Cp932},             // a single byte with no character
         {"\x1a\x7f", QString::fromUtf8("\x1a\x7f"), TextEncoding::Cp932}, // control bytes as Windows reads them
+        {"\xEF\xBB\xBF\xE9\x9F\xB3", QString::fromUtf8("音"), TextEncoding::Utf8},
+        {"", QString(), TextEncoding::Cp932},
+        {"\x82\xa0\x81", std::nullopt, TextEncoding::Cp932},     // a lead byte cut off
+        {"\xEF\xBB\xBF\xff", std::nullopt, TextEncoding::Utf8},
+        // UTF-8 without a byte order mark, as LibreOffice and web spreadsheets write it
+        {"\xE9\x9F\xB3\xE7\x94\xB7,78\r\n", QString::fromUtf8("音男,78\r\n"), TextEncoding::Utf8},
+        {"1001,A1,78\r\n", QString::fromUtf8("1001,A1,78\r\n"), TextEncoding::Cp932}, // ASCII only
+        // Half-width ﾃｽ in CP932 happens to be valid UTF-8: UTF-8 wins and reads it as ý.
+        {"\xC3\xBD,1", QString::fromUtf8("ý,1"), TextEncoding::Utf8},
+        {"\xC3\xBD\xC4,1", QString::fromUtf8("ﾃｽﾄ,1"), TextEncoding::Cp932}, // one more kana breaks the UTF-8
     };
     for (const auto& c : cases) {
         const auto decoded = decodeText(c.bytes);
@@ -46,7 +54,29 @@ TEST(TextEncoding, DecodesCp932AndUtf8WithBomAndRefusesBrokenBytes)
     for (const char* lacking : {"€", "😀", "𠮷", "¥", "〜", "¬", "\uF86F"})
         EXPECT_EQ(encodeText(QString::fromUtf8(lacking), TextEncoding::Cp932), std::nullopt) << lacking;
     EXPECT_EQ(encodeText(QString(QChar(0xD842)), TextEncoding::Cp932), std::nullopt) << "half a surrogate pair";
-    EXPECT_EQ(encodeText(QString::fromUtf8("€"), TextEncoding::Utf8WithBom), QByteArray("\xEF\xBB\xBF\xE2\x82\xAC"));
+    EXPECT_EQ(encodeText(QString::fromUtf8("€"), TextEncoding::Utf8), QByteArray("\xEF\xBB\xBF\xE2\x82\xAC"));
+}
+
+// Japanese text in CP932 is practically never valid UTF-8: the example year
+// and every CP932 file the tests read are read as CP932.
+TEST(TextEncoding, NoCp932FileOfTheProjectPassesForUtf8)
+{
+    int checked = 0;
+    for (const char* folder : {"examples", "tests/data", "tests/fuzz/corpus"}) {
+        QDirIterator files(QStringLiteral(CLASSDIV_SOURCE_DIR "/") + QString::fromLatin1(folder), QStringList{"*.csv", "*.TXT"}, QDir::Files,
+                           QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            const QString path = files.next();
+            const QByteArray bytes = readBytes(path);
+            if (bytes.startsWith("\xEF\xBB\xBF") || std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0; }))
+                continue;
+            const auto decoded = decodeText(bytes);
+            ASSERT_TRUE(decoded) << qPrintable(path);
+            EXPECT_EQ(decoded->encoding, TextEncoding::Cp932) << qPrintable(path);
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 8); // the example year, the result files, the field reader's seeds
 }
 
 // Every two bytes and every character of the Basic Multilingual Plane,

@@ -32,9 +32,9 @@ TEST(SetClassCount, AcceptsOneToTenRoundedAndRefusesTheRest)
         const SetClassCountOutcome outcome = setClassCount(ws, 0, QString::fromUtf8(c.text));
         EXPECT_EQ(ws.conditions[1].classCount, c.stored.value_or(7)) << c.text;
         EXPECT_EQ(outcome.visibleRows, c.stored) << c.text;
-        EXPECT_EQ(outcome.clearText3, !c.stored) << c.text;
+        EXPECT_EQ(outcome.clearClassCount, !c.stored) << c.text;
         if (c.stored)
-            EXPECT_EQ(outcome.focus, ConditionsFocus::ClassNumberRow1) << c.text;
+            EXPECT_EQ(outcome.focus, ConditionsFocus::FirstClassNumber) << c.text;
         else
             EXPECT_EQ(outcome.message, (Message{kClassCountMessage, titles::inputMistake})) << c.text;
     }
@@ -140,13 +140,13 @@ TEST(SelectGroup, ShowsTheStoredConditionWithZerosEmpty)
     ws.conditions[1].classCount = 3;
     ws.conditions[1].rows = {{{}, {1, 20, 0}, {2, 0, 0}, {0, 20, 0}, {4, 4, 0}}}; // row 4 is above the count
     PlanRowsView expected;
-    expected.text3 = QStringLiteral("3");
+    expected.classCount = QStringLiteral("3");
     expected.visibleRows = 3;
     expected.classNumbers[1] = QStringLiteral("1");
     expected.headCounts[1] = expected.headCounts[3] = QStringLiteral("20");
     expected.classNumbers[3] = QStringLiteral("0");
     EXPECT_EQ(selectGroup(ws, 0).view, expected);
-    EXPECT_EQ(selectGroup(ws, 0).focus, ConditionsFocus::Text3);
+    EXPECT_EQ(selectGroup(ws, 0).focus, ConditionsFocus::ClassCount);
     EXPECT_EQ(selectGroup(ws, 1).view, PlanRowsView{}); // no entry yet: ten empty rows
 
     // A position past the list is a programming error, also when the conditions table is the shorter.

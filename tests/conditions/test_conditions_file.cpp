@@ -110,7 +110,7 @@ TEST(ConditionsFile, AfterAReadZerosAreShownAsZero)
         ASSERT_TRUE(outcome.view) << classCount;
 
         PlanRowsView expected;
-        expected.text3 = QString::number(classCount);
+        expected.classCount = QString::number(classCount);
         expected.visibleRows = shownRows;
         const char* const shown[][2] = {{"1", "13"}, {"2", "0"}, {"0", "14"}};
         for (int k = 1; k <= shownRows; ++k) {

@@ -1,4 +1,5 @@
 #include "conditions/GroupTable.h"
+#include "division/Year.h"
 
 #include "support/Years.h"
 
@@ -10,6 +11,7 @@ namespace classdiv {
 namespace {
 
 using testing::inGroup;
+using testing::studentsOf;
 using testing::tableOf;
 
 TEST(Ranking, HighestFirstWithTheTieOrderTheDrawDependsOn)
@@ -32,33 +34,31 @@ TEST(Ranking, HighestFirstWithTheTieOrderTheDrawDependsOn)
         std::vector<StudentRecord> students;
         for (const char* score : c.scores)
             students.push_back(inGroup(QStringLiteral("G"), QString::fromUtf8(score)));
-        const auto table = tableOf(students);
-        const ConditionsWorkspace ws = loadGroups(*table).workspace;
-        std::vector<StudentRecord> rows(table->records.begin(), table->records.begin() + table->lineCount);
-        rankByScore(rows, int(students.size())); // the same order when the rows alone are ranked
+        const Students year = studentsOf(students);
+        const ConditionsWorkspace ws = loadGroups(year).workspace;
+        std::vector<int16_t> rows(students.size() + 1);
+        std::iota(rows.begin(), rows.end(), 0);
+        rankByScore(rows, int(students.size()), year); // the same order when the rows alone are ranked
         for (size_t r = 1; r <= c.expected.size(); ++r) {
-            EXPECT_EQ(ws.groupStudents[1][r].studentId, QString::number(c.expected[r - 1])) << c.name << " rank " << r;
-            EXPECT_EQ(ws.groupStudentRows[1][r], c.expected[r - 1]) << c.name << " rank " << r;
-            EXPECT_EQ(rows[r].studentId, QString::number(c.expected[r - 1])) << c.name << " rank " << r;
+            EXPECT_EQ(ws.groupStudents[1][r], c.expected[r - 1]) << c.name << " rank " << r;
+            EXPECT_EQ(rows[r], c.expected[r - 1]) << c.name << " rank " << r;
         }
     }
-    std::vector<StudentRecord> two(3);
-    EXPECT_NO_THROW(rankByScore(two, 0));
-    EXPECT_THROW(rankByScore(two, 3), std::out_of_range);
-    EXPECT_THROW(rankByScore(two, -1), std::out_of_range);
+    std::vector<int16_t> two(3);
+    const Students none = studentsOf({});
+    EXPECT_NO_THROW(rankByScore(two, 0, none));
+    EXPECT_THROW(rankByScore(two, 3, none), std::out_of_range);
+    EXPECT_THROW(rankByScore(two, -1, none), std::out_of_range);
 }
 
 TEST(Ranking, EachRankedStudentKeepsItsOwnTableRow)
 {
     // Identifiers repeat (a number within the old class): only the row tells them apart.
-    auto table = tableOf({{{}, "7", "a", "A", "60"}, {{}, "2", "b", "B", "10"}, {{}, "7", "c", "A", "90"},
-                          {{}, "7", "d", "A", "60"}, {{}, "5", "e", "B", "20"}});
-    const ConditionsWorkspace ws = loadGroups(*table).workspace;
-    EXPECT_EQ(ws.groupStudentRows[1], (std::vector<int16_t>{0, 3, 1, 4})); // 90, then the 60s in file order
-    EXPECT_EQ(ws.groupStudentRows[2], (std::vector<int16_t>{0, 5, 2}));
-    for (int g = 1; g <= 2; ++g)
-        for (int r = 1; r <= ws.groupSize[g]; ++r)
-            EXPECT_EQ(ws.groupStudents[g][r].name, table->records[ws.groupStudentRows[g][r]].name);
+    const ConditionsWorkspace ws = loadGroups(studentsOf({{"7", "a", "A", "60"}, {"2", "b", "B", "10"}, {"7", "c", "A", "90"},
+                                                         {"7", "d", "A", "60"}, {"5", "e", "B", "20"}}))
+                                       .workspace;
+    EXPECT_EQ(ws.groupStudents[1], (std::vector<int16_t>{0, 3, 1, 4})); // 90, then the 60s in file order
+    EXPECT_EQ(ws.groupStudents[2], (std::vector<int16_t>{0, 5, 2}));
 }
 
 TEST(GroupScan, NumbersFollowTheSortedListAndValuesCompareExactly)
@@ -80,18 +80,19 @@ TEST(GroupScan, NumbersFollowTheSortedListAndValuesCompareExactly)
         std::vector<StudentRecord> students;
         for (const char* group : c.groups)
             students.push_back(inGroup(QString::fromUtf8(group), QStringLiteral("1")));
-        const LoadOutcome outcome = loadGroups(*tableOf(students));
+        const Students year = studentsOf(students);
+        const LoadOutcome outcome = loadGroups(year);
         const ConditionsWorkspace& ws = outcome.workspace;
         EXPECT_FALSE(outcome.refusal) << c.name;
-        EXPECT_EQ(outcome.comboEntries, c.expectedNames) << c.name;
-        EXPECT_EQ(outcome.label10, QString::number(c.groups.size())) << c.name;
-        EXPECT_EQ(outcome.label11, QString::number(c.expectedNames.size())) << c.name;
+        EXPECT_EQ(outcome.listEntries, c.expectedNames) << c.name;
+        EXPECT_EQ(outcome.studentCountText, QString::number(c.groups.size())) << c.name;
+        EXPECT_EQ(outcome.groupCountText, QString::number(c.expectedNames.size())) << c.name;
         ASSERT_EQ(ws.groupCount(), c.expectedNames.size()) << c.name;
         for (int g = 1; g <= ws.groupCount(); ++g) {
             EXPECT_EQ(ws.groupName[g], c.expectedNames[g - 1]) << c.name;
             EXPECT_EQ(ws.groupSize[g], c.expectedSizes[g - 1]) << c.name << " group " << g;
             for (int r = 1; r <= ws.groupSize[g]; ++r)
-                EXPECT_EQ(ws.groupStudents[g][r].group, ws.groupName[g]) << c.name;
+                EXPECT_EQ(year[ws.groupStudents[g][r]].group, ws.groupName[g]) << c.name;
         }
     }
 }
@@ -119,14 +120,16 @@ TEST(GroupScan, TablesBeyondTheCapacitiesAreRefusedWithAnEmptyWorkspace)
         {"more than 500 students", tableOfGroups(500, 1, 600), 0},
     };
     for (const auto& c : cases) {
-        const LoadOutcome outcome = loadGroups(*c.table);
-        const auto& sizes = outcome.workspace.groupSize;
-        EXPECT_EQ(outcome.refusal.has_value(), c.groups == 0) << c.name;
-        EXPECT_EQ(outcome.workspace.groupCount(), std::max(c.groups, 1)) << c.name;
+        const Year year(*c.table); // the load step
+        const auto& sizes = year.workspace().groupSize;
+        const Year::Loaded& loaded = year.loaded();
+        EXPECT_EQ(loaded.refusal.has_value(), c.groups == 0) << c.name;
+        EXPECT_EQ(year.workspace().groupCount(), std::max(c.groups, 1)) << c.name;
         EXPECT_EQ(std::accumulate(sizes.begin(), sizes.end(), 0), c.groups ? c.table->studentCount() : 0) << c.name;
+        EXPECT_EQ(year.students().count(), c.groups ? c.table->studentCount() : 0) << c.name;
         if (c.groups == 0) {
-            EXPECT_EQ(outcome.refusal->title, titles::error) << c.name;
-            EXPECT_EQ(outcome.label10, QStringLiteral("0")) << c.name;
+            EXPECT_EQ(loaded.refusal->title, titles::error) << c.name;
+            EXPECT_EQ(loaded.studentCountText, QStringLiteral("0")) << c.name;
         }
     }
 }

@@ -25,6 +25,7 @@ struct Imported {
     std::unique_ptr<StudentTable> table = std::make_unique<StudentTable>();
     QString csv() const { return folder.file(u"nen1.csv"_s); }
     QByteArray stored() const { return readBytes(spreadFilePath(csv())); }
+    Students students() const { return typedStudents(*table); }
     explicit Imported(const QString& text = kYear, const ReadColumnsInput& boxes = {"5", "1", "3", "4", "5"})
     {
         ImportWindowState state;
@@ -36,61 +37,80 @@ struct Imported {
 
 TEST(SpreadFile, ReadsOnlyWhatItWrites)
 {
-    for (const SpreadChoice choice : {SpreadChoice{}, SpreadChoice{8, 2}, SpreadChoice{0, 32767}, SpreadChoice{10, 0}})
+    const SpreadChoice all{1, 2, 3, 4, {5, 32767, 6, 7}};
+    for (const SpreadChoice& choice : {SpreadChoice{}, SpreadChoice{8, 2}, SpreadChoice{0, 32767}, SpreadChoice{10, 0},
+                                       SpreadChoice{0, 0, 9}, SpreadChoice{0, 0, 0, 0, {11}}, all})
         EXPECT_EQ(parseSpreadFile(formatSpreadFile(choice)), choice) << formatSpreadFile(choice).toStdString();
-    EXPECT_EQ(formatSpreadFile({8, 0}), "8\r\n\r\n");
+    EXPECT_EQ(formatSpreadFile({8, 0}), "8\r\n\r\n"); // as earlier versions wrote it, while the later rules are unused
+    EXPECT_EQ(formatSpreadFile({8, 2, 0, 10, {11, 12}}), "8\r\n2\r\n\r\n10\r\n11,12\r\n");
     for (const char* damaged : {"", "8\r\n", "8\r\n2", "8\n2\n", "8\r\n2\r\n\r\n", "08\r\n\r\n", "-1\r\n\r\n",
-                                " 8\r\n\r\n", "32768\r\n\r\n", "8a\r\n\r\n", "\xEF\xBB\xBF" "8\r\n\r\n", "\xEF\xBC\x98\r\n\r\n"})
+                                " 8\r\n\r\n", "32768\r\n\r\n", "8a\r\n\r\n", "\xEF\xBB\xBF" "8\r\n\r\n", "\xEF\xBC\x98\r\n\r\n",
+                                "1\r\n2\r\n3\r\n4\r\n", "1\r\n2\r\n3\r\n4\r\n5,,6\r\n", "1\r\n2\r\n3\r\n4\r\n5,6,7,8,9\r\n",
+                                "1\r\n2\r\n3\r\n4\r\n5 ,6\r\n"})
         EXPECT_EQ(parseSpreadFile(QByteArray(damaged)), std::nullopt) << damaged;
 }
 
 // What OK stores, the dialog shows again and the window's next load applies.
 TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAndTheNextLoad)
 {
-    const std::vector<QString> none;
+    const std::vector<QString> none, names{{}, "山田", "佐藤", "鈴木", "田中"}, oldClasses{{}, "1", "2", "1", "2"},
+                                     groups{{}, "音", "音", "美", "美"}, ids{{}, "11", "12", "13", "14"};
     const QString bad = u"「%1」には、1から5までの列の番号を半角の数字で入力してください。\n使わないときは空欄にします。"_s;
     const QString badMarks = bad.arg(u"別のクラスにする印の列"_s), badMix = bad.arg(u"均等に混ぜる列"_s);
+    const QString badFlags = u"「均等に散らす列」には、1から5までの列の番号を半角の数字で、コンマで区切って4つまで入力してください。\n"
+                             u"使わないときは空欄にします。"_s;
     const struct {
-        QString marks, mix;
+        RuleTexts boxes;
         QByteArray stored; // empty: refused, nothing written
-        std::vector<QString> marksRead, mixRead;
-        QString refusal;
+        SpreadRules read;
+        QString refusal = {};
+        std::optional<RuleBox> focus = {};
     } cases[] = {
-        {"3", "2", "3\r\n2\r\n", {{}, "山田", "佐藤", "鈴木", "田中"}, {{}, "1", "2", "1", "2"}},
-        {"4", " ", "4\r\n\r\n", {{}, "音", "音", "美", "美"}, none},
-        {"", "", "\r\n\r\n", none, none},
-        {"", "1", "\r\n1\r\n", none, {{}, "11", "12", "13", "14"}},
-        {"", "6", {}, none, none, badMix},
-        {"0", "", {}, none, none, badMarks},
-        {u"５"_s, "", {}, none, none, badMarks},
-        {"", u"旧組"_s, {}, none, none, badMix},
-        {"2", "2", {}, none, none, u"「別のクラスにする印の列」と「均等に混ぜる列」に同じ列は指定できません。別の列を入力してください。"_s},
+        {{"3", "2"}, "3\r\n2\r\n", {names, oldClasses}},
+        {{"4", " "}, "4\r\n\r\n", {groups}},
+        {{}, "\r\n\r\n", {}},
+        {{"", "1"}, "\r\n1\r\n", {none, ids}},
+        {{"", "", "4", "2", u"3、 1"_s}, "\r\n\r\n4\r\n2\r\n3,1\r\n",
+         {none, none, groups, oldClasses, {{u"氏名"_s, names}, {u"番号"_s, ids}}}},
+        {{"", "6"}, {}, {}, badMix, RuleBox::Mix},
+        {{"0", ""}, {}, {}, badMarks, RuleBox::Marks},
+        {{u"５"_s, ""}, {}, {}, badMarks, RuleBox::Marks},
+        {{"", u"旧組"_s}, {}, {}, badMix, RuleBox::Mix},
+        {{"", "", "", "", "1,2,3,4,5"}, {}, {}, badFlags, RuleBox::Flags},
+        {{"", "", "", "", "1,9"}, {}, {}, badFlags, RuleBox::Flags},
+        {{"2", "2"}, {}, {}, u"「別のクラスにする印の列」と「均等に混ぜる列」に同じ列は指定できません。別の列を入力してください。"_s, RuleBox::Mix},
+        {{"", "", "4", "", "1,4"}, {}, {}, u"「同じクラスにする印の列」と「均等に散らす列」に同じ列は指定できません。別の列を入力してください。"_s, RuleBox::Flags},
+        {{"", "", "", "", "3,3"}, {}, {}, u"「均等に散らす列」に同じ列（3列目）が2回入力されています。別の列を入力してください。"_s, RuleBox::Flags},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.boxes.marks + u'|' + c.boxes.mix + u'|' + c.boxes.together + u'|' + c.boxes.fixed + u'|' + c.boxes.flags));
         Imported year;
-        const SpreadAcceptOutcome outcome = acceptSpreadColumns(*year.table, c.marks, c.mix);
-        EXPECT_EQ(year.stored(), c.stored) << c.marks.toStdString() << "|" << c.mix.toStdString();
+        const SpreadAcceptOutcome outcome = acceptSpreadColumns(year.students(), c.boxes);
+        EXPECT_EQ(year.stored(), c.stored);
         EXPECT_EQ(outcome.message ? outcome.message->text : QString(), c.refusal);
-        EXPECT_EQ(outcome.rules, c.stored.isEmpty() ? std::nullopt : std::optional(SpreadRules{c.marksRead, c.mixRead}));
-        EXPECT_EQ(loadSpreadRules(*year.table), outcome.rules.value_or(SpreadRules{}));
-        const SpreadDialogView view = openSpreadColumns(*year.table);
-        EXPECT_EQ(view.marksText + u'|' + view.mixText, c.stored.isEmpty() ? u"|"_s : c.marks + u'|' + c.mix.trimmed());
+        EXPECT_EQ(outcome.focus, c.focus);
+        EXPECT_EQ(outcome.rules, c.stored.isEmpty() ? std::nullopt : std::optional(c.read));
+        EXPECT_EQ(loadSpreadRules(year.students()), outcome.rules.value_or(SpreadRules{}));
+        const SpreadDialogView view = openSpreadColumns(year.students());
+        const RuleTexts shown{c.boxes.marks.trimmed(), c.boxes.mix.trimmed(), c.boxes.together, c.boxes.fixed,
+                              c.boxes.flags.isEmpty() ? QString() : u"3,1"_s};
+        EXPECT_EQ(view.texts, c.stored.isEmpty() ? RuleTexts{} : shown);
         EXPECT_EQ(view.columnsHint, u"1 番号　2 旧組　3 氏名　4 グループ　5 点数"_s);
     }
     // A damaged file, or one naming a column the CSV lacks: said when the dialog opens, never applied.
-    for (const QByteArray ignored : {"3\r\n9\r\n", "3,2\r\n"}) {
+    for (const QByteArray ignored : {"3\r\n9\r\n", "3,2\r\n", "\r\n\r\n\r\n\r\n2,7\r\n"}) {
         Imported stale;
         ASSERT_TRUE(writeBytes(spreadFilePath(stale.csv()), ignored));
-        const SpreadDialogView view = openSpreadColumns(*stale.table);
-        EXPECT_TRUE(view.message && view.marksText.isEmpty()) << ignored.toStdString();
-        EXPECT_EQ(loadSpreadRules(*stale.table), SpreadRules{});
+        const SpreadDialogView view = openSpreadColumns(stale.students());
+        EXPECT_TRUE(view.message && view.texts == RuleTexts{}) << ignored.toStdString();
+        EXPECT_EQ(loadSpreadRules(stale.students()), SpreadRules{});
     }
     if (!testing::FullDisk::kAvailable)
         return;
     Imported year;
     ASSERT_TRUE(writeBytes(spreadFilePath(year.csv()), "1\r\n2\r\n"));
     const testing::FullDisk full(3);
-    EXPECT_EQ(acceptSpreadColumns(*year.table, "3", "").message->title, titles::error);
+    EXPECT_EQ(acceptSpreadColumns(year.students(), RuleTexts{"3", {}, {}, {}, {}}).message->title, titles::error);
     EXPECT_EQ(year.stored(), "1\r\n2\r\n") << "a failed write keeps the earlier choice";
 }
 
@@ -113,14 +133,14 @@ TEST(SpreadColumns, RefusesACsvThatNoLongerHoldsTheStudentsItWasReadFrom)
     for (const auto& c : cases) {
         Imported year;
         ASSERT_TRUE(c.now.isEmpty() ? QFile::remove(year.csv()) : writeBytes(year.csv(), c.now));
-        const CurrentCsv csv = readCurrentCsv(*year.table);
+        const CurrentCsv csv = readCurrentCsv(year.students());
         EXPECT_EQ(csv.message.has_value(), !c.usable) << c.name;
         EXPECT_EQ(csv.rows.size(), c.usable ? 5u : 0u) << c.name;
-        EXPECT_EQ(acceptSpreadColumns(*year.table, "2", "").rules.has_value(), c.usable) << c.name;
+        EXPECT_EQ(acceptSpreadColumns(year.students(), RuleTexts{"2", {}, {}, {}, {}}).rules.has_value(), c.usable) << c.name;
     }
     // Fields that run on past the last line's row, unchanged since they were read: still the same students.
     Imported drifting(u"a,b\r\n1,2\r\n3,4\r\n5,6\r\n7,8,9,10\r\n"_s, {"2", "1", "2", "1", "2"});
-    EXPECT_EQ(readCurrentCsv(*drifting.table).message, std::nullopt);
+    EXPECT_EQ(readCurrentCsv(drifting.students()).message, std::nullopt);
 }
 
 } // namespace

@@ -26,7 +26,7 @@ inline DivisionYear crossedYear()
     const int sizes[] = {60, 50, 40, 40, 30, 20};
     const double share[] = {0.30, 0.22, 0.17, 0.13, 0.10, 0.08};
     std::vector<GroupOfYear> groups(6);
-    std::vector<std::vector<int>> scores;
+    std::vector<std::vector<double>> scores;
     for (int g = 0; g < 6; ++g) {
         groups[g] = {QStringLiteral("組%1").arg(g + 1), sizes[g], {}};
         for (int k = 1, left = sizes[g]; k <= 6; ++k) {
@@ -34,7 +34,8 @@ inline DivisionYear crossedYear()
             groups[g].plan.emplace_back(k, head);
             left -= head;
         }
-        scores.push_back(numbers.scores(sizes[g], 40 + 10 * g, 4));
+        const std::vector<int> whole = numbers.scores(sizes[g], 40 + 10 * g, 4);
+        scores.emplace_back(whole.begin(), whole.end());
     }
     return DivisionYear(groups, false, scores);
 }
@@ -42,21 +43,22 @@ inline DivisionYear crossedYear()
 // The example year, imported and its conditions read as a teacher would;
 // oldClass is its column 2 (旧組) by student row.
 struct ExampleYear {
-    std::unique_ptr<StudentTable> table = std::make_unique<StudentTable>();
-    ConditionsWorkspace ws;
+    std::unique_ptr<Year> year;
     std::vector<QString> oldClass;
 
     ExampleYear()
     {
         const QString folder = QStringLiteral(CLASSDIV_SOURCE_DIR "/examples");
+        auto table = std::make_unique<StudentTable>();
         auto other = std::make_unique<StudentTable>(); // the old class read in as the name, to have it by row
         if (!readExampleYear(folder, *other, QStringLiteral("2")) || !readExampleYear(folder, *table))
             throw std::runtime_error("the example year does not read");
         oldClass.push_back(QString());
         for (int e = 1; e <= table->studentCount(); ++e)
             oldClass.push_back(other->records[e].name);
-        ws = loadGroups(*table).workspace;
-        if (readConditions(ws, table->csvPath).status != ReadConditionsOutcome::Status::Read)
+        year = std::make_unique<Year>(*table);
+        year->setRules({}); // the columns chosen beside the example are each test's own choice
+        if (year->readConditions().status != ReadConditionsOutcome::Status::Read)
             throw std::runtime_error("the example conditions do not read");
     }
 };

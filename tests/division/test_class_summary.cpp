@@ -27,30 +27,33 @@ TEST(ClassSummary, BoxFiguresInterpolateQuartilesLikeASpreadsheet)
         EXPECT_EQ(boxFigures(c.scores), c.expected) << c.scores.size() << " scores";
 }
 
-struct Student {
-    QString newClass, score, mix;
+struct Placed {
+    int newClass;
+    QString score, mix;
 };
 
 TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
 {
-    const std::vector<Student> students{
-        {"2", "90", "10"}, {"1", "84.5", "2"}, {"2", "40", "1組"}, {"11", "99", "2"},
-        {"1", "61", ""},   {"", "50", "2"},    {"1", "70", "10"},  {"2", "55", "7"}, // the last one's value its own
+    const std::vector<Placed> placed{
+        {2, "90", "10"}, {1, "84.5", "2"}, {2, "40", "1組"}, {11, "99", "2"},
+        {1, "61", ""},   {0, "50", "2"},   {1, "70", "10"},  {2, "55", "7"}, // the last one's value its own
     };
     auto table = std::make_unique<StudentTable>();
-    table->lineCount = static_cast<int16_t>(students.size() + 1);
+    table->lineCount = static_cast<int16_t>(placed.size() + 1);
     std::vector<QString> mix(1);
-    for (size_t e = 1; e <= students.size(); ++e) {
-        table->records[e].newClass = students[e - 1].newClass;
-        table->records[e].score = students[e - 1].score;
-        mix.push_back(students[e - 1].mix);
+    std::vector<int16_t> classes(1);
+    for (size_t e = 1; e <= placed.size(); ++e) {
+        table->records[e].score = placed[e - 1].score;
+        classes.push_back(static_cast<int16_t>(placed[e - 1].newClass));
+        mix.push_back(placed[e - 1].mix);
     }
+    const Students students = typedStudents(*table);
 
     DistributionTable distribution;
-    EXPECT_TRUE(summarizeYear(*table, distribution, mix).classes.empty()) << "before the first press";
-    fillDistributionTable(*table, distribution);
+    EXPECT_TRUE(summarizeYear(students, {}, distribution, mix).classes.empty()) << "before the first press";
+    fillDistributionTable(students, scoreBands(students), classes, distribution);
 
-    const YearSummary year = summarizeYear(*table, distribution, mix);
+    const YearSummary year = summarizeYear(students, classes, distribution, mix);
     ASSERT_EQ(year.classes.size(), 2u) << "class 11 and the student of no class have no row";
     EXPECT_FLOAT_EQ(year.overallAverage, distribution.overallAverage);
     EXPECT_EQ(year.mixValues, (QStringList{"1組", "2", "7", "10", kEmptyMixValue}));
@@ -73,11 +76,11 @@ TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
         for (int s = 1; s <= 6; ++s)
             EXPECT_EQ(c.bandCounts[s], distribution.stratumCounts[c.classNumber][s]) << "class " << i + 1 << " band " << s;
     }
-    EXPECT_TRUE(summarizeYear(*table, distribution, {}).mixValues.isEmpty()) << "no mixing column";
+    EXPECT_TRUE(summarizeYear(students, classes, distribution, {}).mixValues.isEmpty()) << "no mixing column";
 
     // Band labels follow the table's boundary points, a negative one included.
     distribution.bands.boundaryPoints = {0, 85, 72, 60, 48, -5};
-    EXPECT_EQ(summarizeYear(*table, distribution, {}).bandLabels,
+    EXPECT_EQ(summarizeYear(students, classes, distribution, {}).bandLabels,
               (std::array<QString, 7>{"", "85点以上", "72点以上85点未満", "60点以上72点未満", "48点以上60点未満",
                                       "-5点以上48点未満", "-5点未満"}));
 }

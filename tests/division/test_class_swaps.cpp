@@ -17,15 +17,14 @@ namespace classdiv {
 namespace {
 
 using testing::DivisionYear;
-using testing::newClasses;
 using testing::ScriptedRandom;
 
 // (group, class) -> students
-std::map<std::pair<QString, QString>, int> headCounts(const StudentTable& table)
+std::map<std::pair<QString, int>, int> headCounts(const Students& students, const std::vector<int16_t>& classes)
 {
-    std::map<std::pair<QString, QString>, int> counts;
-    for (int r = 1; r <= table.studentCount(); ++r)
-        ++counts[{table.records[r].group, table.records[r].newClass}];
+    std::map<std::pair<QString, int>, int> counts;
+    for (int r = 1; r <= students.count(); ++r)
+        ++counts[{students[r].group, classes[r]}];
     return counts;
 }
 
@@ -38,67 +37,65 @@ struct RandomYear {
     explicit RandomYear(uint64_t seed) : year(testing::randomYear(seed))
     {
         ScriptedRandom random = testing::plentyOfNumbers(seed);
-        EXPECT_TRUE(drawClasses(year.ws, state, *year.table, distribution, random).drawn);
+        EXPECT_TRUE(drawClasses(year.ws, state, year.students, random, year.classes).drawn);
+        fillDistributionTable(year.students, scoreBands(year.students), year.classes, distribution);
     }
 };
 
-// Any sequence of swaps keeps every group's head counts, the table always
-// equals a recount, the class figures equal its rows, and undo returns the
-// exact draw.
+// Any sequence of swaps keeps every group's head counts, the class figures
+// equal the rows of the table filled from the swapped classes, and undo
+// returns the exact draw.
 TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
 {
     std::mt19937 rng(20261207);
     for (int round = 0; round < 60; ++round) {
         SCOPED_TRACE(round);
         RandomYear y(round + 1);
-        StudentTable& table = *y.year.table;
-        const int n = table.studentCount();
-        const std::vector<QString> drawn = newClasses(table);
-        const auto heads = headCounts(table);
+        const Students& students = y.year.students;
+        std::vector<int16_t>& classes = y.year.classes;
+        const ScoreBands bands = scoreBands(students);
+        const int n = students.count();
+        const std::vector<int16_t> drawn = classes;
+        const auto heads = headCounts(students, classes);
         ClassSwaps swaps;
-        DistributionTable none; // no press has filled it: nothing to swap yet
-        ASSERT_EQ(swaps.swap(table, none, 1, n), SwapStatus::NoDraw);
+        std::vector<int16_t> none; // no press has drawn: nothing to swap yet
+        ASSERT_EQ(swaps.swap(students, none, 1, n), SwapStatus::NoDraw);
         int done = 0;
         for (int step = 0; step < 80; ++step) {
             const int a = std::uniform_int_distribution(0, n + 1)(rng), b = std::uniform_int_distribution(0, n + 1)(rng);
             SwapStatus expected = SwapStatus::NotStudents;
             if (a >= 1 && a <= n && b >= 1 && b <= n) {
-                const StudentRecord &sa = table.records[a], &sb = table.records[b];
-                expected = sa.newClass == sb.newClass ? SwapStatus::SameClass
-                           : sa.group != sb.group     ? SwapStatus::DifferentGroups
-                                                      : SwapStatus::Swapped;
+                expected = classes[a] == classes[b]                 ? SwapStatus::SameClass
+                           : students[a].group != students[b].group ? SwapStatus::DifferentGroups
+                                                                    : SwapStatus::Swapped;
             }
-            std::vector<QString> after = newClasses(table);
+            std::vector<int16_t> after = classes;
             if (expected == SwapStatus::Swapped)
                 std::swap(after[a], after[b]);
-            ASSERT_EQ(swaps.swap(table, y.distribution, a, b), expected);
+            ASSERT_EQ(swaps.swap(students, classes, a, b), expected);
             done += expected == SwapStatus::Swapped;
-            EXPECT_EQ(newClasses(table), after);
-            EXPECT_EQ(headCounts(table), heads);
+            EXPECT_EQ(classes, after);
+            EXPECT_EQ(headCounts(students, classes), heads);
         }
         ASSERT_EQ(swaps.count(), done);
         for (int r = 0; r <= n + 1; ++r)
-            EXPECT_EQ(swaps.movedByHand(table, r), r >= 1 && r <= n && table.records[r].newClass != drawn[r]) << r;
+            EXPECT_EQ(swaps.movedByHand(classes, r), r >= 1 && r <= n && classes[r] != drawn[r]) << r;
 
         DistributionTable recount = y.distribution;
-        fillDistributionTable(table, recount);
-        EXPECT_EQ(y.distribution.stratumCounts, recount.stratumCounts);
-        EXPECT_EQ(y.distribution.classAverage, recount.classAverage);
-        EXPECT_EQ(y.distribution.classAverageDifference, recount.classAverageDifference);
+        fillDistributionTable(students, bands, classes, recount);
         for (int k = 1; k <= 10; ++k) {
-            const ClassFigures f = classFigures(table, y.distribution, QString::number(k));
-            ClassFigures row{y.distribution.classHeadCount[k], y.distribution.classAverage[k],
-                             y.distribution.classAverageDifference[k], {}};
-            std::copy(y.distribution.stratumCounts[k].begin(), y.distribution.stratumCounts[k].end(), row.bandCounts.begin());
+            const ClassFigures f = classFigures(students, classes, recount, k);
+            ClassFigures row{recount.classHeadCount[k], recount.classAverage[k], recount.classAverageDifference[k], {}};
+            std::copy(recount.stratumCounts[k].begin(), recount.stratumCounts[k].end(), row.bandCounts.begin());
             EXPECT_EQ(f.headCount, row.headCount);
             EXPECT_TRUE(f.headCount == 0 || f == row) << "class " << k;
         }
 
-        while (swaps.undo(table, y.distribution))
-            EXPECT_EQ(headCounts(table), heads);
-        EXPECT_EQ(newClasses(table), drawn);
-        EXPECT_FALSE(swaps.undo(table, y.distribution));
-        EXPECT_TRUE(swaps.breaksMadeByHand(table, y.distribution, {}).empty());
+        while (swaps.undo(classes))
+            EXPECT_EQ(headCounts(students, classes), heads);
+        EXPECT_EQ(classes, drawn);
+        EXPECT_FALSE(swaps.undo(classes));
+        EXPECT_TRUE(swaps.breaksMadeByHand(students, classes, bands, {}).empty());
     }
 }
 
@@ -106,62 +103,65 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
 // which shares every band fairly. Bands: 37+, 28-36, 20-27, 12-19, 5-11, 1-4.
 TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
 {
-    auto table = std::make_unique<StudentTable>();
-    table->lineCount = 41;
+    std::vector<testing::Placed> placed;
     for (int s = 1; s <= 40; ++s)
-        table->records[s] = {QString::number(2 - s % 2), QString::number(s), QStringLiteral("生徒%1").arg(s),
-                             QStringLiteral("G"), QString::number(s)};
-    DistributionTable distribution;
-    fillDistributionTable(*table, distribution);
+        placed.push_back({2 - s % 2, {QString::number(s), QStringLiteral("生徒%1").arg(s), QStringLiteral("G"), QString::number(s)}});
+    testing::PlacedYear year = testing::placedYear(placed);
+    const Students& students = year.students;
+    std::vector<int16_t>& classes = year.classes;
+    const ScoreBands bands = scoreBands(students);
     SpreadRules rules;
     rules.marks.assign(41, QString());
     rules.marks[39] = rules.marks[4] = QStringLiteral("A");
     rules.marks[5] = rules.marks[7] = QStringLiteral("C"); // together in class 1 from the draw on
-    ASSERT_EQ(findRuleBreaks(*table, newClasses(*table), distribution.bands, rules).marks.size(), 1u);
+    ASSERT_EQ(findRuleBreaks(students, classes, bands, rules).marks.size(), 1u);
+    ASSERT_TRUE(findRuleBreaks(students, classes, bands, rules).bands.empty());
 
     const struct {
         int a, b;
         int bandBreaks; // over both classes
         int markBreaks;
     } steps[] = {
-        {39, 2, 0, 1},  // a top student for a bottom one: within one; 39 joins 4 in class 2
-        {37, 4, 4, 0},  // a second pair: the top and bottom bands of both classes; 4 leaves 39
+        {39, 2, 4, 1},  // a top student for a bottom one: both ends of both classes leave 2..2; 39 joins 4 in class 2
+        {37, 4, 4, 0},  // a second pair: the same four cells further off; 4 leaves 39
         {35, 33, 4, 0}, // the same band, the same class: refused, nothing changes
     };
     ClassSwaps swaps;
     for (const auto& step : steps) {
         SCOPED_TRACE(step.a);
-        swaps.swap(*table, distribution, step.a, step.b);
-        const RuleBreaks made = swaps.breaksMadeByHand(*table, distribution, rules);
+        swaps.swap(students, classes, step.a, step.b);
+        const RuleBreaks made = swaps.breaksMadeByHand(students, classes, bands, rules);
         EXPECT_EQ(int(made.bands.size()), step.bandBreaks);
         EXPECT_EQ(int(made.marks.size()), step.markBreaks);
-        EXPECT_EQ(ruleBreakNote(made, distribution.bands).isEmpty(), made.empty());
+        EXPECT_EQ(ruleBreakNote(made, bands).isEmpty(), made.empty());
     }
-    const RuleBreaks made = swaps.breaksMadeByHand(*table, distribution, rules);
-    EXPECT_EQ(made.bands.front(), (BandBreak{"G", "1", 1, 0, 2.0}));
-    EXPECT_EQ(rowsOfBreak(*table, distribution.bands, made.bands.front()), std::vector<int>{});
-    EXPECT_EQ(rowsOfBreak(*table, distribution.bands, made.bands[2]), (std::vector<int>{37, 38, 39, 40}));
-    EXPECT_EQ(ruleBreakNote(made, distribution.bands),
-              QStringLiteral("成績の層の偏り: １組「G」37点以上が0人（目安2.0人）ほか3か所"));
+    const RuleBreaks made = swaps.breaksMadeByHand(students, classes, bands, rules);
+    EXPECT_EQ(made.bands.front(), (BandBreak{"G", 1, 1, 0, 2.0, 2, 2}));
+    EXPECT_EQ(rowsOfBreak(students, classes, bands, made.bands.front()), std::vector<int>{});
+    EXPECT_EQ(rowsOfBreak(students, classes, bands, made.bands[2]), (std::vector<int>{37, 38, 39, 40}));
+    EXPECT_EQ(ruleBreakNote(made, bands), QStringLiteral("成績の層の偏り: １組「G」37点以上が0人（目安2.0人なので2人）ほか3か所"));
+    EXPECT_TRUE(ruleBreakNote({{{"G", 3, 2, 5, 3.5, 3, 4}}, {}}, bands).contains(QStringLiteral("（目安3.5人なので3〜4人）")));
     // The C pair moved together into class 2: a break of the swaps, not the one of the draw.
-    swaps.swap(*table, distribution, 5, 6);
-    swaps.swap(*table, distribution, 7, 8);
-    EXPECT_EQ(swaps.breaksMadeByHand(*table, distribution, rules).marks.size(), 1u);
+    swaps.swap(students, classes, 5, 6);
+    swaps.swap(students, classes, 7, 8);
+    EXPECT_EQ(swaps.breaksMadeByHand(students, classes, bands, rules).marks.size(), 1u);
 }
 
 TEST(ClassRoster, ClassesOrderAndSheets)
 {
-    // Class "10" after "2"; names in Japanese reading order, ties in file order.
-    auto table = testing::tableOf({{"10", "1", "さとう", "G", "50"}, {"2", "2", "いとう", "G", "70"},
-                                   {"10", "3", "あべ", "G", "90"}, {"10", "4", "かとう", "G", "50"},
-                                   {"2", "5", "うえだ", "G", "60"}, {"2", "6", "生徒10", "G", "1"},
-                                   {"2", "7", "生徒9", "G", "1"}});
-    EXPECT_EQ(classesInUse(*table), (std::vector<QString>{"2", "10"}));
-    EXPECT_EQ(rosterRows(*table, "10", RosterOrder::Score), (std::vector<int>{3, 1, 4}));
-    EXPECT_EQ(rosterRows(*table, "10", RosterOrder::Name), (std::vector<int>{3, 4, 1}));
-    EXPECT_EQ(rosterRows(*table, "10", RosterOrder::File), (std::vector<int>{1, 3, 4}));
-    EXPECT_EQ(rosterRows(*table, "2", RosterOrder::Name), (std::vector<int>{2, 5, 7, 6})); // 9 before 10
-    EXPECT_EQ(classLabel("2") + classLabel("10"), QStringLiteral("２組10組"));
+    // Class 10 after 2; names in Japanese reading order, ties in file order.
+    const testing::PlacedYear year =
+        testing::placedYear({{10, {"1", "さとう", "G", "50"}}, {2, {"2", "いとう", "G", "70"}}, {10, {"3", "あべ", "G", "90"}},
+                             {10, {"4", "かとう", "G", "50"}}, {2, {"5", "うえだ", "G", "60"}}, {2, {"6", "生徒10", "G", "1"}},
+                             {2, {"7", "生徒9", "G", "1"}}});
+    const auto rows = [&](int classNumber, RosterOrder order) { return rosterRows(year.students, year.classes, classNumber, order); };
+    EXPECT_EQ(classesInUse(year.classes), (std::vector<int>{2, 10}));
+    EXPECT_EQ(classesInUse({}), std::vector<int>{});
+    EXPECT_EQ(rows(10, RosterOrder::Score), (std::vector<int>{3, 1, 4}));
+    EXPECT_EQ(rows(10, RosterOrder::Name), (std::vector<int>{3, 4, 1}));
+    EXPECT_EQ(rows(10, RosterOrder::File), (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(rows(2, RosterOrder::Name), (std::vector<int>{2, 5, 7, 6})); // 9 before 10
+    EXPECT_EQ(classLabel(2) + classLabel(10) + classLabel(12), QStringLiteral("２組10組12組"));
 
     // Sheets: every student once, a class over pages only past one page's rows,
     // the figures on its last page, rows never below the readable height.
@@ -169,13 +169,13 @@ TEST(ClassRoster, ClassesOrderAndSheets)
     EXPECT_GE(perSheet, 45); // a class of 45 on one page
     for (int size : {1, 40, perSheet, perSheet + 1, 2 * perSheet + 5}) {
         SCOPED_TRACE(size);
-        table = std::make_unique<StudentTable>();
-        table->lineCount = int16_t(size + 1);
+        std::vector<testing::Placed> placed;
         for (int r = 1; r <= size; ++r)
-            table->records[r] = {"3", QString::number(r), QStringLiteral("生徒%1").arg(r), "G", QString::number(r)};
+            placed.push_back({3, {QString::number(r), QStringLiteral("生徒%1").arg(r), "G", QString::number(r)}});
+        const testing::PlacedYear three = testing::placedYear(placed);
         DistributionTable distribution;
-        fillDistributionTable(*table, distribution);
-        const auto sheets = rosterSheets(*table, distribution, {}, RosterOrder::File);
+        fillDistributionTable(three.students, scoreBands(three.students), three.classes, distribution);
+        const auto sheets = rosterSheets(three.students, three.classes, distribution, {}, RosterOrder::File);
         const size_t pages = size_t((size + perSheet - 1) / perSheet);
         ASSERT_EQ(sheets.size(), pages);
         int number = 0;

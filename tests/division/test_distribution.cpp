@@ -2,7 +2,6 @@
 
 #include "common/Numbers.h"
 #include "division/DistributionTable.h"
-#include "division/ScoreValue.h"
 
 #include <gtest/gtest.h>
 
@@ -17,27 +16,27 @@ namespace {
 using Strata = std::array<int16_t, 7>;
 using Bands = std::array<int16_t, 6>; // TopTenthRank, B1 .. B5
 
-// The table of students 1 .. N with (newClass, score) in file order, filled into d.
-DistributionTable distributionOf(const std::vector<std::pair<QString, QString>>& students, DistributionTable d = {})
+// The table of students 1 .. N with (new class, score) in file order, filled into d.
+DistributionTable distributionOf(const std::vector<std::pair<int, QString>>& students, DistributionTable d = {})
 {
     auto table = std::make_unique<StudentTable>();
     table->lineCount = static_cast<int16_t>(students.size() + 1);
+    std::vector<int16_t> classes{0};
     for (size_t e = 1; e <= students.size(); ++e) {
-        table->records[e].newClass = students[e - 1].first;
         table->records[e].score = students[e - 1].second;
+        classes.push_back(static_cast<int16_t>(students[e - 1].first));
     }
-    if (students.size() < kMaxStudents)
-        table->records[students.size() + 1].score = QStringLiteral("999"); // beyond N: never counted
-    fillDistributionTable(*table, d);
+    const Students year = typedStudents(*table);
+    fillDistributionTable(year, scoreBands(year), classes, d);
     return d;
 }
 
 // Every student in class 1.
 DistributionTable oneClassOf(const std::vector<QString>& scores)
 {
-    std::vector<std::pair<QString, QString>> students;
+    std::vector<std::pair<int, QString>> students;
     for (const QString& s : scores)
-        students.push_back({"1", s});
+        students.push_back({1, s});
     return distributionOf(students);
 }
 
@@ -49,9 +48,9 @@ Bands bandsOf(const DistributionTable& d)
 
 TEST(DistributionTable, OneToHundredGivesTheSpreadBoundaryPoints)
 {
-    std::vector<std::pair<QString, QString>> students;
+    std::vector<std::pair<int, QString>> students;
     for (int s = 1; s <= 100; ++s)
-        students.push_back({QString::number(s % 4 + 1), QString::number(s)});
+        students.push_back({s % 4 + 1, QString::number(s)});
     const DistributionTable d = distributionOf(students);
     EXPECT_EQ(d.scoreTotal, 5050);
     EXPECT_FLOAT_EQ(d.overallAverage, 50.5f);
@@ -113,12 +112,12 @@ TEST(DistributionTable, TopTenthRankRoundsHalfToEven)
 
 TEST(DistributionTable, AveragesRoundFromTheSingleValue)
 {
-    std::vector<std::pair<QString, QString>> students(19, {"1", "62"});
-    students.push_back({"1", "69"}); // 1247 / 20 = 62.35 is stored just below: 62.3
-    students.insert(students.end(), 19, {"2", "62"});
-    students.push_back({"2", "67"}); // 1245 / 20 = 62.25 is exact: half goes up, 62.3
-    students.push_back({"3", "80.5"}); // running sums: 80.5 -> 80, + 80.5 = 160.5 -> 160
-    students.push_back({"3", "80.5"});
+    std::vector<std::pair<int, QString>> students(19, {1, "62"});
+    students.push_back({1, "69"}); // 1247 / 20 = 62.35 is stored just below: 62.3
+    students.insert(students.end(), 19, {2, "62"});
+    students.push_back({2, "67"}); // 1245 / 20 = 62.25 is exact: half goes up, 62.3
+    students.push_back({3, "80.5"}); // running sums: 80.5 -> 80, + 80.5 = 160.5 -> 160
+    students.push_back({3, "80.5"});
     const DistributionTable d = distributionOf(students);
     EXPECT_EQ(d.classAverage[1], 62.3f);
     EXPECT_EQ(d.classAverage[2], 62.3f);
@@ -129,29 +128,28 @@ TEST(DistributionTable, AveragesRoundFromTheSingleValue)
     EXPECT_EQ(d.classAverageDifference[3], 16.9f);
 }
 
-TEST(DistributionTable, OnlyTheTextsOneToTenAreClassRows)
+TEST(DistributionTable, OnlyTheClassesOneToTenHaveRows)
 {
-    // Every other text is in N and the average, in no class row and not in the whole row's strata.
-    const std::vector<QString> texts{"1", "9", "10", "", "0", "01", "11", "1 ", " 9", "１", "12", "100"};
-    std::vector<std::pair<QString, QString>> students;
-    for (const QString& t : texts)
-        students.push_back({t, "50"});
+    // Every other class is in N and the average, in no class row and not in the whole row's strata.
+    std::vector<std::pair<int, QString>> students;
+    for (const int k : {1, 9, 10, 0, 11, 12, 100, -1})
+        students.push_back({k, "50"});
     const DistributionTable d = distributionOf(students);
     for (int k = 1; k <= 10; ++k)
         EXPECT_EQ(d.classHeadCount[k], k == 1 || k == 9 || k == 10 ? 1 : 0) << "class " << k;
     EXPECT_EQ(d.stratumCounts[9], (Strata{0, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(d.stratumCounts[10], (Strata{0, 1, 0, 0, 0, 0, 0}));
     EXPECT_EQ(d.stratumCounts[11][1], 3);
-    EXPECT_EQ(d.scoreTotal, 600);
+    EXPECT_EQ(d.scoreTotal, 400);
 }
 
 TEST(DistributionTable, ClassesWithoutStudentsKeepTheirLastDifference)
 {
-    DistributionTable d = distributionOf({{"1", "60"}, {"2", "80"}, {"12", "100"}, {"01", "0"}});
+    DistributionTable d = distributionOf({{1, "60"}, {2, "80"}, {12, "100"}, {0, "0"}});
     EXPECT_EQ(d.overallAverage, 60.0f);
     EXPECT_EQ(d.classAverageDifference[2], 20.0f);
 
-    d = distributionOf({{"1", "60"}, {"1", "80"}, {"3", "100"}, {"3", "0"}}, d);
+    d = distributionOf({{1, "60"}, {1, "80"}, {3, "100"}, {3, "0"}}, d);
     EXPECT_EQ(d.classHeadCount[2], 0);
     EXPECT_EQ(d.classAverage[2], 0.0f);
     EXPECT_EQ(d.classAverageDifference[2], 20.0f); // from the earlier press
@@ -173,13 +171,14 @@ TEST(DistributionTable, AYearOfFractionsRoundsEveryRunningSum)
 
 TEST(DistributionTableItems, PositionsAndPrintForms)
 {
-    EXPECT_TRUE(distributionTableItems(DistributionTable{}, 40).empty()); // before the first press
+    EXPECT_TRUE(distributionTableItems(DistributionTable{}, 40, false).empty()); // before the first press
 
     // Class 1: 85 and 72 (average 78.5), class 2: 60, class 4: 35. N = 4,
     // average 63: B1 = 0 (TopTenthRank 0), B2 = 31, B3 = 63, B4 = 95, B5 = 35.
-    DistributionTable d = distributionOf({{"1", "85"}, {"2", "60"}, {"1", "72"}, {"4", "35"}});
+    DistributionTable d = distributionOf({{1, "85"}, {2, "60"}, {1, "72"}, {4, "35"}});
+    EXPECT_TRUE(distributionTableItems(d, 4, false).empty());
     d.classAverageDifference[7] = 0.5f; // left from an earlier press
-    const std::vector<TableItem> items = distributionTableItems(d, 4);
+    const std::vector<TableItem> items = distributionTableItems(d, 4, true);
     ASSERT_EQ(items.size(), 9u + 11u * 10u);
     const std::vector<TableItem> heading{
         {8, 4, "境界点"}, {25, 4, "0点"},   {37, 4, "31点"},  {49, 4, "63点"},  {61, 4, "95点"},

@@ -3,7 +3,7 @@
 #include "support/Years.h"
 
 #include "division/Division.h"
-#include "division/EvenAverages.h"
+#include "division/Year.h"
 
 #include <gtest/gtest.h>
 
@@ -17,18 +17,22 @@ using testing::DivisionYear;
 using testing::numbersForSlots;
 using testing::ScriptedRandom;
 
+// The press as the year makes it: the draw, then the table of its classes.
 struct Press {
     DivisionState state;
     DistributionTable distribution;
     DrawOutcome run(DivisionYear& year, RandomSource& random)
     {
-        return drawClasses(year.ws, state, *year.table, distribution, random);
+        const DrawOutcome outcome = drawClasses(year.ws, state, year.students, random, year.classes);
+        if (outcome.drawn)
+            fillDistributionTable(year.students, scoreBands(year.students), year.classes, distribution);
+        return outcome;
     }
 };
 
-std::map<QString, int> classSizes(const DivisionYear& year, int g)
+std::map<int, int> classSizes(const DivisionYear& year, int g)
 {
-    std::map<QString, int> sizes;
+    std::map<int, int> sizes;
     for (int w = 1; w <= year.ws.groupSize[g]; ++w)
         ++sizes[year.newClassOf(g, w)];
     return sizes;
@@ -47,22 +51,22 @@ TEST(DrawClasses, EveryBlockHandsOutItsSlotsInTheDrawnOrder)
         const char* name;
         std::vector<std::pair<int, int>> plan;
         std::vector<float> numbers; // one block's worth, repeated
-        std::vector<const char*> perBlock;
+        std::vector<int> perBlock;
     } cases[] = {
         // The repeated 2 is rejected, so every block takes all seven numbers.
         {"240 in one group over six classes", {{1, 40}, {2, 40}, {3, 40}, {4, 40}, {5, 40}, {6, 40}},
-         numbersForSlots({2, 2, 5, 1, 6, 3, 4}, 6), {"2", "5", "1", "6", "3", "4"}},
+         numbersForSlots({2, 2, 5, 1, 6, 3, 4}, 6), {2, 5, 1, 6, 3, 4}},
         // Slots 1-2 are row 1's, 3-4 row 2's, 5 row 3's.
         {"40/40/20 in blocks of five", {{4, 40}, {5, 40}, {6, 20}}, numbersForSlots({5, 1, 3, 2, 4}, 5),
-         {"6", "4", "5", "4", "5"}},
+         {6, 4, 5, 4, 5}},
         {"slot runs follow the plan rows", {{3, 12}, {1, 4}, {2, 8}}, numbersForSlots({6, 5, 4, 3, 2, 1}, 6),
-         {"2", "2", "1", "3", "3", "3"}},
+         {2, 2, 1, 3, 3, 3}},
         // The largest float below 1 still lands in the block.
-        {"one class takes the whole group", {{4, 30}}, {0.99999994f}, {"4"}},
+        {"one class takes the whole group", {{4, 30}}, {0.99999994f}, {4}},
         // Head counts 1 and 499: one block of 500 slots, drawn from the last slot down.
         {"the largest block", {{1, 1}, {2, 499}}, numbersForSlots(descending(500), 500), [] {
-             std::vector<const char*> classes(499, "2");
-             classes.push_back("1");
+             std::vector<int> classes(499, 2);
+             classes.push_back(1);
              return classes;
          }()},
     };
@@ -100,7 +104,7 @@ TEST(DrawClasses, SevenStudentsFourAndThreeMoveTheSecondRanked)
     // Drawn 3 5 5 3 3 5 5: class 5 holds ranks 2 3 6 7, so its second, rank 3, moves.
     EXPECT_EQ(press.state.rankClass[1], (std::vector<int16_t>{0, 3, 5, 3, 3, 3, 5, 5}));
     EXPECT_EQ(press.state.balancingMoves[1], 1);
-    EXPECT_EQ(year.newClassOf(1, 3), "3");
+    EXPECT_EQ(year.newClassOf(1, 3), 3);
 }
 
 TEST(DrawClasses, BalancingRecountsAfterEveryMove)
@@ -113,10 +117,10 @@ TEST(DrawClasses, BalancingRecountsAfterEveryMove)
     Press press;
     ASSERT_FALSE(press.run(year, random).message);
     EXPECT_EQ(press.state.balancingMoves[1], 3);
-    EXPECT_EQ(year.newClassOf(1, 42), "1"); // 14th of 28
-    EXPECT_EQ(year.newClassOf(1, 39), "2"); // 13th of 27
-    EXPECT_EQ(year.newClassOf(1, 45), "2"); // 13th of 26, rank 42 gone
-    EXPECT_EQ(classSizes(year, 1), (std::map<QString, int>{{"1", 30}, {"2", 30}, {"3", 25}}));
+    EXPECT_EQ(year.newClassOf(1, 42), 1); // 14th of 28
+    EXPECT_EQ(year.newClassOf(1, 39), 2); // 13th of 27
+    EXPECT_EQ(year.newClassOf(1, 45), 2); // 13th of 26, rank 42 gone
+    EXPECT_EQ(classSizes(year, 1), (std::map<int, int>{{1, 30}, {2, 30}, {3, 25}}));
 }
 
 TEST(DrawClasses, SharedIdentifiersKeepTheirOwnClasses)
@@ -127,7 +131,7 @@ TEST(DrawClasses, SharedIdentifiersKeepTheirOwnClasses)
     ASSERT_FALSE(press.run(year, random).message);
     for (int g = 1; g <= 2; ++g)
         for (int w = 1; w <= 12; ++w)
-            EXPECT_EQ(year.newClassOf(g, w), QString::number(press.state.rankClass[g][w])) << g << "/" << w;
+            EXPECT_EQ(year.newClassOf(g, w), press.state.rankClass[g][w]) << g << "/" << w;
 }
 
 TEST(DrawClasses, PreparesOnFirstPressAndAgainOnlyAfterAChange)
@@ -145,13 +149,13 @@ TEST(DrawClasses, PreparesOnFirstPressAndAgainOnlyAfterAChange)
     year.ws.conditions[1].rows[3] = {};
     ASSERT_FALSE(press.run(year, random).message);
     EXPECT_EQ(press.state.preparationCount, 2);
-    EXPECT_EQ(classSizes(year, 1), (std::map<QString, int>{{"1", 50}, {"2", 50}}));
+    EXPECT_EQ(classSizes(year, 1), (std::map<int, int>{{1, 50}, {2, 50}}));
 
     // Same class numbers with other head counts are a change too.
     year.setPlan(1, {{1, 60}, {2, 40}});
     ASSERT_FALSE(press.run(year, random).message);
     EXPECT_EQ(press.state.preparationCount, 3);
-    EXPECT_EQ(classSizes(year, 1), (std::map<QString, int>{{"1", 60}, {"2", 40}}));
+    EXPECT_EQ(classSizes(year, 1), (std::map<int, int>{{1, 60}, {2, 40}}));
 }
 
 TEST(DrawClasses, RefusedPressOrEveningOutChangesNothing)
@@ -182,7 +186,11 @@ TEST(DrawClasses, RefusedPressOrEveningOutChangesNothing)
         {"group sums off while the total matches",
          [](DivisionYear& y) { y.setPlan(1, {{1, 10}, {2, 11}}); y.setPlan(2, {{3, 10}, {4, 9}}); },
          {QStringLiteral("グループ「音女」の人数の合計（21人）がグループの生徒数（20人）と違います。"), mistake}},
-        {"a score too large for the table", [](DivisionYear& y) { y.table->records[7].score = QStringLiteral("40000"); },
+        {"a score too large for the table", [](DivisionYear& y) {
+             y.students.rows[7].score = 40000;
+             y.students.rows[7].scoreText = QStringLiteral("40000");
+             y.students.wholeScores = false;
+         },
          {QStringLiteral("7番目の生徒（番号 1-4）の点数「40000」は大きすぎてクラス分けできません。"
                          "点数は-32768から32767までにして下さい。"), titles::error}},
     };
@@ -192,21 +200,21 @@ TEST(DrawClasses, RefusedPressOrEveningOutChangesNothing)
         ScriptedRandom random({0.1f, 0.9f, 0.5f});
         Press press;
         ASSERT_FALSE(press.run(year, random).message); // a first draw to keep
-        const std::vector<QString> before = testing::newClasses(*year.table);
-        const auto itemsBefore = distributionTableItems(press.distribution, 40);
+        const std::vector<int16_t> before = year.classes;
         const size_t taken = random.taken();
         c.spoil(year);
         const DrawOutcome outcome = press.run(year, random);
         EXPECT_EQ(outcome.message, c.message);
         EXPECT_FALSE(outcome.drawn);
+        EXPECT_EQ(year.classes, before);
+        EXPECT_TRUE(press.state.conditionsPrepared);
+        Year spoiled = year.year();
         for (bool pressFirst : {false, true}) { // evening out refuses alike
-            const auto even = evenAverages(year.ws, press.state, *year.table, press.distribution, random, {}, pressFirst);
+            const EvenOutcome even = spoiled.evenOut(random, pressFirst);
             EXPECT_EQ(even.message, c.message);
             EXPECT_FALSE(even.drawn);
         }
-        EXPECT_EQ(testing::newClasses(*year.table), before);
-        EXPECT_EQ(distributionTableItems(press.distribution, 40), itemsBefore);
-        EXPECT_TRUE(press.state.conditionsPrepared);
+        EXPECT_FALSE(spoiled.hasDraw());
         EXPECT_EQ(random.taken(), taken);
     }
 }
@@ -222,10 +230,10 @@ TEST(DrawClasses, BrokenSourcesAndGroupTablesThrow)
     } cases[] = {
         {"a source stuck on slot 1", {0.1f}, [](DivisionYear&) {}},
         // Each below draws without a throw when the groups are left whole.
-        {"the last rank's row missing", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[2].pop_back(); }},
-        {"a row in two groups", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[2][4] = y.ws.groupStudentRows[1][1]; }},
-        {"a row past the students", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[1][4] = 9; }},
-        {"row 0", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudentRows[1][4] = 0; }},
+        {"the last rank's row missing", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudents[2].pop_back(); }},
+        {"a row in two groups", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudents[2][4] = y.ws.groupStudents[1][1]; }},
+        {"a row past the students", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudents[1][4] = 9; }},
+        {"row 0", {0.25f, 0.75f}, [](DivisionYear& y) { y.ws.groupStudents[1][4] = 0; }},
     };
     for (const auto& c : cases) {
         DivisionYear whole({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}, {QStringLiteral("B"), 4, {{3, 4}}}});
@@ -237,8 +245,7 @@ TEST(DrawClasses, BrokenSourcesAndGroupTablesThrow)
         c.spoil(year);
         ScriptedRandom random(c.numbers);
         EXPECT_THROW(Press().run(year, random), std::logic_error) << c.what;
-        for (int e = 1; e <= 8; ++e)
-            EXPECT_TRUE(year.table->records[e].newClass.isEmpty()) << c.what;
+        EXPECT_TRUE(year.classes.empty()) << c.what;
     }
 }
 
@@ -256,16 +263,18 @@ TEST(DrawClasses, ScoresAreDrawnWhileTheyFitSixteenBitsRounded)
         {{"0.5", "-32768.6", "0", "0"}, false, 0},
     };
     for (const auto& c : cases) {
-        DivisionYear year({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}});
+        std::vector<StudentRecord> records;
         for (int e = 1; e <= 4; ++e)
-            year.table->records[e].score = QString::fromUtf8(c.scores[e - 1]);
+            records.push_back(testing::inGroup(QStringLiteral("A"), QString::fromUtf8(c.scores[e - 1])));
+        DivisionYear year({{QStringLiteral("A"), 4, {{1, 2}, {2, 2}}}});
+        year.students = testing::studentsOf(records);
         ScriptedRandom random(numbersForSlots({1, 2}, 2));
         Press press;
         const DrawOutcome outcome = press.run(year, random);
         EXPECT_EQ(outcome.drawn, c.drawn) << c.scores[0];
         EXPECT_EQ(outcome.message.has_value(), !c.drawn) << c.scores[0];
         EXPECT_EQ(press.distribution.scoreTotal, c.scoreTotal) << c.scores[0];
-        EXPECT_EQ(year.table->records[1].newClass.isEmpty(), !c.drawn) << c.scores[0];
+        EXPECT_EQ(year.classes.empty(), !c.drawn) << c.scores[0];
     }
 }
 

@@ -55,14 +55,13 @@ TEST(ClockRandomSource, ManyPressesDrawFairly)
                                 {QStringLiteral("三"), 31, {{7, 11}, {8, 10}, {9, 10}}}});
     ClockRandomSource random;
     DivisionState state;
-    DistributionTable distribution;
     constexpr int kPresses = 3000;
     std::vector<std::array<int, 7>> placed(61); // group 六: [rank][class]
     std::vector<std::array<int, 4>> drawnSlots(32); // group 三: [rank][slot]
     for (int p = 0; p < kPresses; ++p) {
-        ASSERT_FALSE(drawClasses(year.ws, state, *year.table, distribution, random).message);
+        ASSERT_FALSE(drawClasses(year.ws, state, year.students, random, year.classes).message);
         for (int w = 1; w <= 60; ++w)
-            ++placed[w][year.newClassOf(1, w).toInt()];
+            ++placed[w][year.newClassOf(1, w)];
         for (int w = 1; w <= 31; ++w)
             ++drawnSlots[w][state.rankSlot[2][w]];
     }

@@ -26,23 +26,23 @@ QByteArray expectedFile(const char* name)
     return bytes;
 }
 
-StudentTable tableOf(const std::vector<StudentRecord>& students, const char* nameItem = "氏名")
+testing::PlacedYear yearOf(const std::vector<testing::Placed>& students, const char* nameItem = "氏名")
 {
-    return *testing::tableOf(students, {{}, u8("番号"), u8(nameItem), u8("組"), u8("点数")});
+    return testing::placedYear(students, {u8("番号"), u8(nameItem), u8("組"), u8("点数")});
 }
 
 // Eight students in classes 1 to 4 as a press could leave them, then one of
 // each awkward identifier, name and score.
-StudentTable smallYear()
+testing::PlacedYear smallYear()
 {
-    return tableOf({
-        {"2", "1001", "青木 一郎", "音男", "78"}, {"1", "1002", "石井 花子", "音女", "85"},
-        {"3", "1003", "上田 次郎", "美男", "62"}, {"4", "1004", "江藤 桃子", "美女", "91"},
-        {"1", "1005", "太田 三郎", "音男", "55"}, {"2", "1006", "加藤 夏美", "音女", "70"},
-        {"3", "1007", "木村 四郎", "美男", "48"}, {"4", "1008", "久保 秋子", "美女", "66"},
-        {"3", "00123", "生徒Ａ", "A1", "78"},     {"3", "A-17", "生徒Ｂ", "A1", "78"},
-        {"3", "1011", "山田, 太郎", "A1", "78.5"}, {"3", "1012", "生徒Ｄ", "A1", "７８"},
-        {"3", "1013", "生徒Ｅ", "A1", "-.5"},
+    return yearOf({
+        {2, {"1001", "青木 一郎", "音男", "78"}}, {1, {"1002", "石井 花子", "音女", "85"}},
+        {3, {"1003", "上田 次郎", "美男", "62"}}, {4, {"1004", "江藤 桃子", "美女", "91"}},
+        {1, {"1005", "太田 三郎", "音男", "55"}}, {2, {"1006", "加藤 夏美", "音女", "70"}},
+        {3, {"1007", "木村 四郎", "美男", "48"}}, {4, {"1008", "久保 秋子", "美女", "66"}},
+        {3, {"00123", "生徒Ａ", "A1", "78"}},     {3, {"A-17", "生徒Ｂ", "A1", "78"}},
+        {3, {"1011", "山田, 太郎", "A1", "78.5"}}, {3, {"1012", "生徒Ｄ", "A1", "７８"}},
+        {3, {"1013", "生徒Ｅ", "A1", "-.5"}},
     });
 }
 
@@ -67,40 +67,36 @@ DistributionTable smallYearDistribution()
 
 TEST(ResultFile, MatchesTheHandWrittenFiles)
 {
-    StudentTable utf8 = tableOf({{"3", "1001", "생도 €", "A1", "78"}}); // exists only in UTF-8
-    utf8.encoding = TextEncoding::Utf8WithBom;
-    StudentTable leftovers = tableOf({{"1", "1001", "", "音男", "78"}, {"2", "1002", "", "音女", "85"}}, "");
-    leftovers.records[3] = StudentRecord{u8("1"), u8("9999"), u8("前の生徒"), u8("B"), u8("50")}; // beyond the students
+    testing::PlacedYear utf8 = yearOf({{3, {"1001", "생도 €", "A1", "78"}}}); // exists only in UTF-8
+    utf8.students.encoding = TextEncoding::Utf8;
+    testing::PlacedYear beforeFirstPress = yearOf({{0, {"1001", "青木 一郎", "音男", "78"}}, {0, {"1002", "石井 花子", "音女", "85"}}});
+    beforeFirstPress.classes.clear(); // no draw yet
     const struct {
         const char* expected;
-        StudentTable table;
+        testing::PlacedYear year;
         DistributionTable distribution;
     } cases[] = {
-        {"header_only.csv", tableOf({}), {}},
-        {"before_first_press.csv", tableOf({{"", "1001", "青木 一郎", "音男", "78"}, {"", "1002", "石井 花子", "音女", "85"}}), {}},
+        {"header_only.csv", yearOf({}), {}},
+        {"before_first_press.csv", beforeFirstPress, {}},
         {"small_year.csv", smallYear(), smallYearDistribution()},
-        {"no_name_column.csv", leftovers, {}},
+        {"no_name_column.csv", yearOf({{1, {"1001", "", "音男", "78"}}, {2, {"1002", "", "音女", "85"}}}, ""), {}},
         {"utf8_bom.csv", utf8, {}},
+        {"two_line_name.csv", yearOf({{3, {"1001", "山田 太郎\nやまだ たろう", "A1", "78"}}}), {}},
     };
     for (const auto& c : cases) {
-        const ResultFileContent content = formatResultFile(c.table, c.distribution);
+        const ResultFileContent content = formatResultFile(c.year.students, c.year.classes, c.distribution);
         EXPECT_EQ(content.bytes, expectedFile(c.expected)) << c.expected;
         EXPECT_EQ(content.unencodableRow, -1) << c.expected;
     }
-
-    // A line count past the table's end never reads past its last row.
-    StudentTable overlong = tableOf({});
-    overlong.lineCount = 600;
-    EXPECT_EQ(formatResultFile(overlong, {}).bytes.value_or("").count("\r\n"), 1 + kMaxStudents + 1 + 1 + 10);
 }
 
 TEST(SaveResult, WritesTheFileUnderTheChosenNameOnly)
 {
     TempFolder folder;
-    StudentTable table = smallYear();
-    table.resultPath = folder.file("second.CSV");
-    EXPECT_EQ(saveResult(table, smallYearDistribution()), std::nullopt);
-    EXPECT_EQ(readBytes(table.resultPath), expectedFile("small_year.csv"));
+    const testing::PlacedYear year = smallYear();
+    const QString path = folder.file("second.CSV");
+    EXPECT_EQ(saveResult(year.students, year.classes, smallYearDistribution(), path), std::nullopt);
+    EXPECT_EQ(readBytes(path), expectedFile("small_year.csv"));
     // No extension is added and no temporary file stays behind.
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"second.CSV"});
 }
@@ -111,9 +107,8 @@ TEST(SaveResult, AFailedOrRefusedSaveKeepsTheEarlierFileAndSaysWhy)
     const QString target = folder.file("result.csv");
     const QByteArray earlier("earlier result\r\n");
     ASSERT_TRUE(writeBytes(target, earlier));
-    const auto save = [&](StudentTable table, const QString& path) {
-        table.resultPath = path;
-        const auto message = saveResult(table, smallYearDistribution());
+    const auto save = [&](const testing::PlacedYear& year, const QString& path) {
+        const auto message = saveResult(year.students, year.classes, smallYearDistribution(), path);
         EXPECT_EQ(message.value_or(Message{}).title, u8("エラー発生")) << qPrintable(path);
         return message.value_or(Message{}).text;
     };
@@ -137,10 +132,13 @@ TEST(SaveResult, AFailedOrRefusedSaveKeepsTheEarlierFileAndSaysWhy)
         {0, false, "氏名😀", {"１行目（項目名）", "「😀」", "保存していません"}},
     };
     for (const auto& c : unencodable) {
-        StudentTable table = smallYear();
-        (c.inGroup ? table.records[c.row].group : table.records[c.row].name) = u8(c.text);
-        EXPECT_EQ(formatResultFile(table, smallYearDistribution()).unencodableRow, c.row) << c.text;
-        const QString message = save(table, target);
+        testing::PlacedYear year = smallYear();
+        if (c.row == 0)
+            year.students.itemNames.name = u8(c.text);
+        else
+            (c.inGroup ? year.students.rows[c.row].group : year.students.rows[c.row].name) = u8(c.text);
+        EXPECT_EQ(formatResultFile(year.students, year.classes, smallYearDistribution()).unencodableRow, c.row) << c.text;
+        const QString message = save(year, target);
         for (const char* part : c.expectedParts)
             EXPECT_TRUE(message.contains(u8(part))) << qPrintable(message) << " lacks " << part;
     }

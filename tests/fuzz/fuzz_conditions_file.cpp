@@ -9,27 +9,26 @@
 #include "support/Years.h"
 
 #include <map>
-#include <memory>
 
 using namespace classdiv;
 
 namespace {
 
-std::unique_ptr<StudentTable> year() // groups A, B, C of 7, 12 and 21 students
+Students year() // groups A, B, C of 7, 12 and 21 students
 {
     std::vector<StudentRecord> students;
     for (int g = 0, sizes[] = {7, 12, 21}; g < 3; ++g)
         for (int w = 1; w <= sizes[g]; ++w)
             students.push_back(testing::inGroup(QString(QChar(u'A' + g)), QString::number(w * 7 % 100)));
-    return testing::tableOf(students);
+    return testing::studentsOf(students);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const std::unique_ptr<StudentTable> table = year();
-    static const ConditionsWorkspace loaded = loadGroups(*table).workspace;
+    static const Students students = year();
+    static const ConditionsWorkspace loaded = loadGroups(students).workspace;
     static const QString csv = fuzz::scratchFolder() + QStringLiteral("/nen1.csv");
     fuzz::writeInput(conditionsFilePath(csv), data, size);
     ConditionsWorkspace ws = loaded;
@@ -43,17 +42,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         __builtin_trap();
 
     DivisionState state;
-    DistributionTable distribution;
+    std::vector<int16_t> classes;
     testing::ScriptedRandom random = testing::plentyOfNumbers(1); // the same numbers, so that a crash replays
-    if (drawClasses(ws, state, *table, distribution, random).message)
+    if (drawClasses(ws, state, students, random, classes).message)
         return 0;
     for (int g = 1; g <= ws.groupCount(); ++g) {
-        std::map<QString, int> sizes;
+        std::map<int, int> sizes;
         for (int w = 1; w <= ws.groupSize[g]; ++w)
-            ++sizes[table->records[ws.groupStudentRows[g][w]].newClass];
+            ++sizes[classes[ws.groupStudents[g][w]]];
         const GroupCondition& c = ws.conditions[g];
         for (int k = 1; k <= c.classCount; ++k)
-            if (sizes[QString::number(c.rows[k].classNumber)] != c.rows[k].headCount)
+            if (sizes[c.rows[k].classNumber] != c.rows[k].headCount)
                 __builtin_trap();
     }
     return 0;

@@ -29,16 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ImportWindowState state;
     auto table = std::make_unique<StudentTable>();
     const PreviewOutcome previewed = preview({folder, folder, "nen1.csv", "nen1.csv"}, state, *table);
-    if (!previewed.text3)
+    if (!previewed.columnCount)
         return 0;
     if (table->lineCount < 1 || table->lineCount > kStudentRows || state.previewText.count("\r\n") < table->lineCount)
         __builtin_trap();
     // The proposed column count, and columns chosen by the last byte.
     const uint8_t c = data[size - 1];
-    const ReadColumnsInput boxes{*previewed.text3, QString::number(c % 4), QString::number(c / 4 % 4 + 1),
+    const ReadColumnsInput boxes{*previewed.columnCount, QString::number(c % 4), QString::number(c / 4 % 4 + 1),
                                  QString::number(c / 16 % 4 + 1), QString::number(c / 64 + 1)};
     const ReadColumnsOutcome read = readColumns(boxes, state, *table);
-    if (read.text8 && (read.message || state.columnCount < 1 || state.fieldCount % state.columnCount != 0))
+    if (read.loadedText && (read.message || state.columnCount < 1 || state.fieldCount % state.columnCount != 0))
         __builtin_trap(); // a whole read takes whole rows only
     return 0;
 }

@@ -274,19 +274,37 @@ private slots:
 
     // Through the explanation into the import window, nen1 chosen by a double
     // click in Dir1, nen1.csv by a click, columns 1, 3, 6, 7 read, the
-    // conditions read back, one press, the save and the end.
+    // conditions read back, one press, the save and the end. The example year
+    // also comes as a spreadsheet's UTF-8 without a byte order mark, and with
+    // a column of notes, one of them over two lines.
     void wholeRun_data()
     {
         QTest::addColumn<Deliverable>("deliverable");
-        QTest::newRow("varmesto") << Deliverable::varmesto();
-        QTest::newRow("lintoraq") << Deliverable::lintoraq();
+        QTest::addColumn<bool>("utf8");
+        QTest::addColumn<bool>("notes");
+        QTest::newRow("varmesto") << Deliverable::varmesto() << false << false;
+        QTest::newRow("lintoraq") << Deliverable::lintoraq() << false << false;
+        QTest::newRow("UTF-8 without a mark") << Deliverable::varmesto() << true << false;
+        QTest::newRow("a note over two lines") << Deliverable::lintoraq() << false << true;
     }
     void wholeRun()
     {
         QFETCH(Deliverable, deliverable);
+        QFETCH(bool, utf8);
+        QFETCH(bool, notes);
         TempFolder temp;
         const QString year = temp.file("nen1");
-        QVERIFY(copyExamples(year, {"nen1.csv", "nen1.csvJYOKEN.TXT"}));
+        const QStringList input = textLines(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/nen1.csv"));
+        QCOMPARE(input.size(), 241);
+        QString text;
+        for (int r = 0; r < input.size(); ++r) {
+            text += input[r];
+            if (notes)
+                text += r == 0 ? QStringLiteral(",備考") : r == 5 ? QStringLiteral(",\"アレルギー：卵\r\n給食は除去食\"") : QStringLiteral(",");
+            text += QStringLiteral("\r\n");
+        }
+        QVERIFY(writeBytes(year + QStringLiteral("/nen1.csv"), utf8 ? text.toUtf8() : cp932(text)));
+        QVERIFY(copyExamples(year, {"nen1.csvJYOKEN.TXT"}));
         QVERIFY(QDir::setCurrent(temp.path()));
         m_shell = std::make_unique<Shell>(deliverable, m_random);
         m_shell->start();
@@ -300,14 +318,15 @@ private slots:
         QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, dir1->visualItemRect(dir1->item(row)).center());
         QTRY_COMPARE(file1->count(), 1);
         clickRow(file1, 0);
-        click(form2, "Command1"); // preview: 8 columns
-        QCOMPARE(child<QLineEdit>(form2, "Text3")->text(), QStringLiteral("8"));
+        click(form2, "Command1"); // preview: 8 columns, or 9 with the notes
+        QCOMPARE(child<QLineEdit>(form2, "Text3")->text(), notes ? QStringLiteral("9") : QStringLiteral("8"));
         for (int i = 4; i <= 7; ++i)
             typeInto(child<QLineEdit>(form2, QStringLiteral("Text%1").arg(i)), QString("1367"[i - 4]));
         click(form2, "Command2"); // read the columns
         QWidget* form3 = walk({"Form2.Command3"});
         QVERIFY(form3);
         QCOMPARE(visibleWindowNames(), QStringList{"Form3"});
+        QCOMPARE(child<QLabel>(form3, "Label10")->text(), QStringLiteral("240"));
         click(form3, "Command3"); // the conditions read back
         click(form3, "Command4");
         const QString saved = year + QStringLiteral("/kekka.csv");
@@ -315,8 +334,9 @@ private slots:
         click(form3, "Command5");
         QCOMPARE(Dialogs::takeMessages(), QList<Message>()); // each step went through without a word
 
-        const QStringList input = cp932Lines(year + QStringLiteral("/nen1.csv")), output = cp932Lines(saved);
-        QCOMPARE(input.size(), 241);
+        // A result for a UTF-8 CSV is UTF-8 with a byte order mark, for Excel on a Japanese PC.
+        QCOMPARE(readBytes(saved).startsWith("\xEF\xBB\xBF"), utf8);
+        const QStringList output = textLines(saved);
         QCOMPARE(output.size(), 1 + 240 + 1 + 1 + 10);
         QCOMPARE(output[0], QStringLiteral("\"新組\",\"番号\",\"氏名\",\"グループ\",\"点数\""));
         std::array<int, 11> sizes{};

@@ -24,7 +24,7 @@ TEST(JoinPath, OneSeparatorAndNoneAfterTheRoot)
     EXPECT_EQ(joinPath("/media/usb", ""), "/media/usb/");
 }
 
-// Each file is previewed as x.csv with Text1 naming nen2.csv; the table holds
+// Each file is previewed as x.csv with the name box naming nen2.csv; the table holds
 // the line count of an earlier preview.
 TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
 {
@@ -35,16 +35,25 @@ TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
         QByteArray bytes;
         int lineCount;
         int fieldCount;
-        std::optional<QString> text3; // nullopt: refused or silent
+        std::optional<QString> columnCount; // nullopt: refused or silent
         std::optional<Message> message = {};
         qint64 sparseSize = 0;
         TextEncoding encoding = TextEncoding::Cp932; // remembered for the files written for this CSV
+        int shownLines = 0; // lines the preview shows, when not lineCount
     } cases[] = {
         {"41 lines of 6 fields", files::cp932(lines41), 41, 246, "6"},
         {"a trailing empty line still gives 6", files::cp932(lines41 + u"\r\n"_s), 42, 247, "6"},
         {"lone LF line ends", files::cp932(QString(lines41).replace(u"\r\n"_s, u"\n"_s)), 41, 246, "6"},
         {"lone CR line ends", files::cp932(QString(lines41).replace(u"\r\n"_s, u"\r"_s)), 41, 246, "6"},
-        {"UTF-8 with byte order mark", utf8WithBom(lines41), 41, 246, "6", {}, 0, TextEncoding::Utf8WithBom},
+        {"UTF-8 with byte order mark", utf8WithBom(lines41), 41, 246, "6", {}, 0, TextEncoding::Utf8},
+        {"UTF-8 without a mark", lines41.toUtf8(), 41, 246, "6", {}, 0, TextEncoding::Utf8},
+        {"ASCII only stays CP932", "id,score\r\n1,78\r\n", 2, 4, "2"},
+        // Students are rows: a note over two lines is one cell of one row.
+        {"a quoted note over two lines", files::cp932(u"番号,備考,点数\r\n1,\"アレルギー：卵\r\n給食は除去食\",78\r\n2,,64\r\n"_s),
+         3, 9, "3", {}, 0, TextEncoding::Cp932, 4},
+        {"501 rows over more lines are 500 students",
+         files::cp932(files::studentLines(501, 2).replace(u"101,102"_s, u"101,\"1\n0\n2\""_s)), 501, 1002, "2", {}, 0,
+         TextEncoding::Cp932, 503},
         {"2.5 goes to the even neighbour 2", files::cp932(u"a,b,c,d\r\n1\r\n"_s), 2, 5, "2"},
         {"3.5 goes to the even neighbour 4", files::cp932(u"a,b,c,d,e,f\r\n1\r\n"_s), 2, 7, "4"},
         {"501 lines are 500 students", files::cp932(files::studentLines(501, 2)), 501, 1002, "2"},
@@ -70,22 +79,22 @@ TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
         ImportWindowState state;
         StudentTable table;
         table.lineCount = 99;
-        table.encoding = TextEncoding::Utf8WithBom;
+        table.encoding = TextEncoding::Utf8;
         const PreviewOutcome outcome = preview({folder.path(), folder.path(), u"x.csv"_s, u"nen2.csv"_s}, state, table);
         EXPECT_EQ(outcome.message, c.message) << c.name;
         EXPECT_EQ(table.lineCount, c.lineCount) << c.name;
         EXPECT_EQ(state.fieldCount, c.fieldCount) << c.name;
-        EXPECT_EQ(outcome.text3, c.text3) << c.name;
-        EXPECT_EQ(outcome.focusText4, c.text3.has_value()) << c.name;
+        EXPECT_EQ(outcome.columnCount, c.columnCount) << c.name;
+        EXPECT_EQ(outcome.focusIdColumn, c.columnCount.has_value()) << c.name;
         EXPECT_EQ(state.sourcePath, path) << c.name;
-        EXPECT_EQ(table.csvPath, folder.file(u"nen2.csv"_s)) << c.name; // Text1 names the result, not the file read
-        if (c.text3) {
-            EXPECT_EQ(state.columnCount, c.text3->toInt()) << c.name;
-            EXPECT_EQ(outcome.text2, state.previewText) << c.name;
-            EXPECT_EQ(state.previewText.count(u"\r\n"_s), c.lineCount) << c.name;
+        EXPECT_EQ(table.csvPath, folder.file(u"nen2.csv"_s)) << c.name; // the name box names the result, not the file read
+        if (c.columnCount) {
+            EXPECT_EQ(state.columnCount, c.columnCount->toInt()) << c.name;
+            EXPECT_EQ(outcome.shownFile, state.previewText) << c.name;
+            EXPECT_EQ(state.previewText.count(u"\r\n"_s), c.shownLines ? c.shownLines : c.lineCount) << c.name;
             EXPECT_EQ(table.encoding, c.encoding) << c.name;
         } else {
-            EXPECT_EQ(outcome.text2, std::nullopt) << c.name;
+            EXPECT_EQ(outcome.shownFile, std::nullopt) << c.name;
         }
         if (c.message) {
             EXPECT_TRUE(state.previewText.isEmpty()) << c.name;
@@ -109,6 +118,6 @@ TEST(Preview, AsksToCheckDriveAndFileWhenThereIsNothingToOpen)
         const PreviewOutcome outcome = preview(input, state, table);
         EXPECT_EQ(outcome.message, (Message{kDriveAndFileMessage, titles::error})) << qPrintable(input.fileName);
         EXPECT_EQ(table.lineCount, 0) << qPrintable(input.fileName);
-        EXPECT_EQ(outcome.text3, std::nullopt) << qPrintable(input.fileName);
+        EXPECT_EQ(outcome.columnCount, std::nullopt) << qPrintable(input.fileName);
     }
 }

@@ -40,6 +40,23 @@ def is_whole(text):
     return text.lstrip("-").isdigit()
 
 
+def rows_end_with_crlf(data):
+    # A line break inside a quoted text (a name over two lines) belongs to the
+    # text; every other one must be CR LF. CP932 and UTF-8 never use the bytes
+    # of a quote, CR or LF inside a character.
+    quoted = False
+    for i, byte in enumerate(data):
+        if byte == 0x22:
+            quoted = not quoted
+        elif quoted:
+            continue
+        elif byte == 0x0A and data[i - 1:i] != b"\r":
+            return False
+        elif byte == 0x0D and data[i + 1:i + 2] != b"\n":
+            return False
+    return True
+
+
 def check(data, students, encoding):
     if encoding == "utf-8":
         if not data.startswith(b"\xef\xbb\xbf"):
@@ -49,7 +66,7 @@ def check(data, students, encoding):
         fail("a CP932 result must not start with a byte order mark")
     if not data.endswith(b"\r\n"):
         fail("the last line does not end with CR LF")
-    if data.replace(b"\r\n", b"").find(b"\n") >= 0 or data.replace(b"\r\n", b"").find(b"\r") >= 0:
+    if not rows_end_with_crlf(data):
         fail("a line ends with something other than CR LF")
     try:
         text = data.decode(encoding, errors="strict")

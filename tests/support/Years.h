@@ -1,10 +1,11 @@
 #pragma once
 // Years of students built directly, as the core tests need them: a student
-// table, a conditions workspace, the boxes of an entry, a year laid out
-// for the draw with known ranks, and random years.
+// table, students with their classes, a conditions workspace, the boxes of
+// an entry, a year laid out for the draw with known ranks, and random years.
 
 #include "conditions/ConditionsEntry.h"
 #include "conditions/GroupTable.h"
+#include "division/Year.h"
 #include "import/StudentTable.h"
 #include "support/ScriptedRandom.h"
 
@@ -36,15 +37,33 @@ inline std::unique_ptr<StudentTable> tableOf(const std::vector<StudentRecord>& s
     }
     return table;
 }
-inline StudentRecord inGroup(const QString& group, const QString& score) { return {{}, {}, {}, group, score}; }
-
-// The new class of every student, by row (entry 0 empty).
-inline std::vector<QString> newClasses(const StudentTable& table)
+inline Students studentsOf(const std::vector<StudentRecord>& students, const StudentRecord& items = {})
 {
-    std::vector<QString> classes{QString()};
-    for (int r = 1; r <= table.studentCount(); ++r)
-        classes.push_back(table.records[r].newClass);
-    return classes;
+    return typedStudents(*tableOf(students, items));
+}
+inline StudentRecord inGroup(const QString& group, const QString& score) { return {{}, {}, group, score}; }
+
+// A student with the class a draw gave it (0: no class), as the class lists
+// and the result file see it.
+struct Placed {
+    int newClass = 0;
+    StudentRecord record;
+};
+struct PlacedYear {
+    Students students;
+    std::vector<int16_t> classes; // [row]; entry 0 unused
+};
+inline PlacedYear placedYear(const std::vector<Placed>& placed, const StudentRecord& items = {})
+{
+    std::vector<StudentRecord> records;
+    PlacedYear year;
+    year.classes.push_back(0);
+    for (const Placed& p : placed) {
+        records.push_back(p.record);
+        year.classes.push_back(static_cast<int16_t>(p.newClass));
+    }
+    year.students = studentsOf(records, items);
+    return year;
 }
 
 // A workspace of groups of the given sizes.
@@ -53,15 +72,15 @@ inline ConditionsWorkspace workspaceOfSizes(const std::vector<std::pair<QString,
     std::vector<StudentRecord> students;
     for (const auto& [group, size] : sizes)
         students.insert(students.end(), size, inGroup(group, QStringLiteral("50")));
-    return loadGroups(*tableOf(students)).workspace;
+    return loadGroups(studentsOf(students)).workspace;
 }
 
 // (class number, head count) box texts of plan rows 1, 2, ...
 using Rows = std::vector<std::pair<const char*, const char*>>;
 
-inline ConfirmEntryInput entryOf(int comboPosition, const Rows& rows, const QString& csvPath)
+inline ConfirmEntryInput entryOf(int listPosition, const Rows& rows, const QString& csvPath)
 {
-    ConfirmEntryInput input{comboPosition, {}, {}, csvPath};
+    ConfirmEntryInput input{listPosition, {}, {}, csvPath};
     for (size_t i = 0; i < rows.size(); ++i) {
         input.classNumbers[i + 1] = QString::fromUtf8(rows[i].first);
         input.headCounts[i + 1] = QString::fromUtf8(rows[i].second);
@@ -81,36 +100,35 @@ struct GroupOfYear {
 // high to low) and the identifier "<g>-<w>", or just "<w>" with sharedIds
 // (numbers within the old class repeat).
 struct DivisionYear {
-    std::unique_ptr<StudentTable> table = std::make_unique<StudentTable>();
+    Students students;
     ConditionsWorkspace ws;
+    std::vector<int16_t> classes; // the draw, once there is one
 
     explicit DivisionYear(const std::vector<GroupOfYear>& groups, bool sharedIds = false,
-                          const std::vector<std::vector<int>>& scores = {})
+                          const std::vector<std::vector<double>>& scores = {})
     {
         const size_t slotCount = groups.size() + 1;
         ws.lastGroupIndex = static_cast<int16_t>(groups.size() - 1);
         ws.groupName.assign(slotCount, QString());
         ws.groupSize.assign(slotCount, 0);
-        ws.groupStudents.assign(slotCount, std::vector<StudentRecord>(1));
-        ws.groupStudentRows.assign(slotCount, std::vector<int16_t>(1, 0));
+        ws.groupStudents.assign(slotCount, std::vector<int16_t>(1, 0));
         ws.conditions.assign(slotCount, GroupCondition{});
-        int row = 0;
+        std::vector<StudentRecord> records;
         for (int w = 1;; ++w) {
-            const int before = row;
+            const size_t before = records.size();
             for (size_t g = 1; g < slotCount; ++g) {
                 if (w > groups[g - 1].size)
                     continue;
                 const QString id = sharedIds ? QString::number(w) : QStringLiteral("%1-%2").arg(g).arg(w);
-                const StudentRecord record{{}, id, QStringLiteral("生徒%1").arg(row + 1), groups[g - 1].name,
-                                           QString::number(g <= scores.size() ? scores[g - 1][w - 1] : 1000 - w)};
-                table->records[++row] = record;
-                ws.groupStudents[g].push_back(record);
-                ws.groupStudentRows[g].push_back(static_cast<int16_t>(row));
+                const double score = g <= scores.size() ? scores[g - 1][w - 1] : 1000 - w;
+                records.push_back({id, QStringLiteral("生徒%1").arg(records.size() + 1), groups[g - 1].name,
+                                   QString::number(score)});
+                ws.groupStudents[g].push_back(static_cast<int16_t>(records.size()));
             }
-            if (row == before)
+            if (records.size() == before)
                 break;
         }
-        table->lineCount = static_cast<int16_t>(row + 1);
+        students = studentsOf(records);
         for (size_t g = 1; g < slotCount; ++g) {
             ws.groupName[g] = groups[g - 1].name;
             ws.groupSize[g] = static_cast<int16_t>(groups[g - 1].size);
@@ -126,8 +144,10 @@ struct DivisionYear {
             c.rows[k + 1] = {static_cast<int16_t>(plan[k].first), static_cast<int16_t>(plan[k].second), 0};
     }
 
-    // The new class of the student at rank w of group g, read from its own row.
-    QString newClassOf(int g, int w) const { return table->records[ws.groupStudentRows[g][w]].newClass; }
+    // The class of the student at rank w of group g, read from its own row.
+    int newClassOf(int g, int w) const { return classAt(classes, ws.groupStudents[g][w]); }
+    // The year as the windows hold it, with these groups and conditions.
+    Year year() const { return Year(students, ws); }
 };
 
 // Deterministic numbers for building years (not for the division itself).
@@ -165,7 +185,7 @@ inline DivisionYear randomYear(uint64_t seed)
 {
     YearNumbers numbers(seed);
     std::vector<GroupOfYear> groups(1 + numbers.below(6));
-    std::vector<std::vector<int>> scores;
+    std::vector<std::vector<double>> scores;
     for (size_t g = 0; g < groups.size(); ++g) {
         const int size = 1 + numbers.below(std::min<int>(120, 500 / groups.size())), classes = 1 + numbers.below(std::min(size, 10));
         std::vector<int> numbersOfClasses{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
@@ -177,12 +197,12 @@ inline DivisionYear randomYear(uint64_t seed)
         groups[g] = {QStringLiteral("R%1").arg(g + 1), size, {}};
         for (int k = 0; k < classes; ++k)
             groups[g].plan.emplace_back(numbersOfClasses[k], heads[k]);
-        scores.push_back(numbers.scores(size, 40 + numbers.below(40), 5 + numbers.below(20)));
+        const std::vector<int> whole = numbers.scores(size, 40 + numbers.below(40), 5 + numbers.below(20));
+        scores.emplace_back(whole.begin(), whole.end());
+        for (double& score : scores.back()) // every other year has tenths
+            score += seed % 2 ? numbers.below(10) / 10.0 : 0.0;
     }
-    DivisionYear year(groups, false, scores);
-    for (int e = 1; e <= year.table->studentCount() && seed % 2; ++e)
-        year.table->records[e].score += QStringLiteral(".%1").arg(numbers.below(10));
-    return year;
+    return DivisionYear(groups, false, scores);
 }
 
 // Plenty of well spread numbers for the draw, so that a press's blocks always fill.

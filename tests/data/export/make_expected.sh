@@ -60,7 +60,13 @@ empty_table() {
   printf '"９組",0,0,0,0,0,0,0,0\r\n'
   printf '"10組",0,0,0,0,0,0,0,0\r\n'; } | cp932 small_year.csv
 
-# The same kind of file for a CSV that came as UTF-8 with a byte order mark.
+# A name over two lines (a spreadsheet cell with a line break) is written as
+# held, its line break between the quotes: a spreadsheet reads the same cell.
+{ header
+  printf '3,1001,"山田 太郎\nやまだ たろう","A1",78\r\n'
+  empty_table; } | cp932 two_line_name.csv
+
+# The same kind of file for a CSV that came as UTF-8 (the program writes it with a byte order mark).
 { printf '\357\273\277'
   header
   printf '3,1001,"생도 €","A1",78\r\n'

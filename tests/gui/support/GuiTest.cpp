@@ -61,7 +61,7 @@ bool copyExamples(const QString& folder, const QStringList& names)
     });
 }
 
-QStringList cp932Lines(const QString& path)
+QStringList textLines(const QString& path)
 {
     const std::optional<DecodedText> decoded = decodeText(readBytes(path));
     QStringList lines = decoded ? decoded->text.split(QStringLiteral("\r\n")) : QStringList();

@@ -48,10 +48,15 @@ void typeInto(QLineEdit* box, const QString& text);
 
 // Copies files of examples/ into `folder`.
 bool copyExamples(const QString& folder, const QStringList& names);
-// A CP932 file's CRLF-ended lines; none when it does not read.
-QStringList cp932Lines(const QString& path);
-// The distribution table of the students' classes as they stand.
-inline DistributionTable recount(const StudentTable& table) { DistributionTable d; fillDistributionTable(table, d); return d; }
+// A CP932 or UTF-8 file's CRLF-ended lines; none when it does not read.
+QStringList textLines(const QString& path);
+// The distribution table of the year's classes as they stand, filled anew.
+inline DistributionTable recount(const Year& year)
+{
+    DistributionTable d;
+    fillDistributionTable(year.students(), scoreBands(year.students()), year.classes(), d);
+    return d;
+}
 
 // The example year in a shown, active conditions window.
 struct ExampleWindow {

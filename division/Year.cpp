@@ -1,0 +1,138 @@
+#include "division/Year.h"
+
+#include "conditions/SpreadColumns.h"
+#include "division/EvenAverages.h"
+#include "division/RuleChecks.h"
+
+namespace classdiv {
+
+namespace {
+
+Year::Loaded loadedFrom(const LoadOutcome& load)
+{
+    return {load.listEntries, load.studentCountText, load.groupCountText, load.refusal};
+}
+
+} // namespace
+
+Year::Year(const StudentTable& table) : m_students(typedStudents(table))
+{
+    LoadOutcome load = table.studentCount() > kMaxStudents ? refusedLoad(kStudentsBeyondTableMessage)
+                                                           : loadGroups(m_students);
+    if (load.refusal) {
+        // Nothing of a year that does not fit is kept: every later button
+        // works on a consistent, empty year.
+        m_students.rows.resize(1);
+        m_students.wholeScores = true;
+    }
+    m_loaded = loadedFrom(load);
+    m_workspace = std::move(load.workspace);
+    m_bands = scoreBands(m_students);
+    // The columns chosen in an earlier run; the dialog tells why when they cannot be used.
+    m_rules = loadSpreadRules(m_students);
+}
+
+Year::Year(Students students, ConditionsWorkspace workspace)
+    : m_students(std::move(students)), m_workspace(std::move(workspace))
+{
+    m_loaded.studentCountText = QString::number(m_students.count());
+    m_loaded.groupCountText = QString::number(m_workspace.groupCount());
+    for (int g = 1; g <= m_workspace.groupCount(); ++g)
+        m_loaded.groupList << m_workspace.groupName[g];
+    m_bands = scoreBands(m_students);
+}
+
+SelectGroupOutcome Year::selectGroup(int listPosition) const
+{
+    return classdiv::selectGroup(m_workspace, listPosition);
+}
+
+SetClassCountOutcome Year::setClassCount(int listPosition, const QString& classCountText)
+{
+    return classdiv::setClassCount(m_workspace, listPosition, classCountText);
+}
+
+ConfirmEntryOutcome Year::confirmEntry(ConfirmEntryInput input)
+{
+    input.csvPath = m_students.csvPath;
+    return classdiv::confirmEntry(m_workspace, input);
+}
+
+ReadConditionsOutcome Year::readConditions()
+{
+    return classdiv::readConditions(m_workspace, m_students.csvPath);
+}
+
+DrawOutcome Year::press(RandomSource& random)
+{
+    // A refusal leaves the classes as they were.
+    const DrawOutcome outcome = drawClasses(m_workspace, m_division, m_students, random, m_classes);
+    if (outcome.drawn) {
+        markDrawn();
+        refill();
+    }
+    return outcome;
+}
+
+EvenOutcome Year::evenOut(RandomSource& random, bool pressFirst)
+{
+    if (auto refusal = checkPress(m_workspace, m_students))
+        return {std::move(refusal), false};
+    if (auto refusal = checkRules(m_workspace, m_students, m_rules))
+        return {std::move(refusal), false};
+    if (auto refusal = checkRulesTogether(*this))
+        return {std::move(refusal), false};
+
+    bool pressed = false;
+    if (pressFirst || !m_drawn || conditionsChangedSincePreparation(m_workspace, m_division) ||
+        !fitsThePlans(m_workspace, m_classes)) {
+        const DrawOutcome outcome = drawClasses(m_workspace, m_division, m_students, random, m_classes);
+        if (outcome.message)
+            return {outcome.message, false};
+        markDrawn();
+        pressed = true;
+    }
+
+    std::vector<int16_t> classes = m_classes;
+    EvenResult result = evenClasses(*this, classes, seedFrom(random));
+    if (result.evened)
+        takeDraw(std::move(classes));
+    if (result.evened || pressed)
+        refill();
+    return {std::move(result.message), result.evened || pressed};
+}
+
+SwapStatus Year::swap(int rowA, int rowB)
+{
+    const SwapStatus status = m_swaps.swap(m_students, m_classes, rowA, rowB);
+    if (status == SwapStatus::Swapped)
+        refill();
+    return status;
+}
+
+bool Year::undoSwap()
+{
+    if (!m_swaps.undo(m_classes))
+        return false;
+    refill();
+    return true;
+}
+
+void Year::takeDraw(std::vector<int16_t> classes)
+{
+    m_classes = std::move(classes);
+    markDrawn();
+}
+
+void Year::markDrawn()
+{
+    m_drawn = true;
+    m_swaps.clear();
+}
+
+void Year::refill()
+{
+    fillDistributionTable(m_students, m_bands, m_classes, m_distribution);
+}
+
+} // namespace classdiv

@@ -1,0 +1,107 @@
+#pragma once
+// The year as the program holds it once the conditions window has loaded:
+// the students, typed once; the groups and the conditions entered for them;
+// the current draw, a class for every student or no draw yet; the
+// distribution table of that draw; the teacher's rules and the hand swaps.
+//
+// Windows read it and pass on the teacher's commands. Every command returns
+// what the window is to show, as the actions of the core do; the distribution
+// table is filled once for every change of the draw.
+
+#include "common/Message.h"
+#include "conditions/ConditionsEntry.h"
+#include "conditions/ConditionsFile.h"
+#include "conditions/GroupTable.h"
+#include "conditions/SpreadRules.h"
+#include "division/ClassSwaps.h"
+#include "division/DistributionTable.h"
+#include "division/Division.h"
+#include "division/RandomSource.h"
+#include "import/StudentTable.h"
+
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace classdiv {
+
+// What evening out did: a refusal, or a message beside a new draw.
+struct EvenOutcome {
+    // A refusal (the press's own messages), "nothing to even out", or the
+    // marked students the plans cannot separate.
+    std::optional<Message> message;
+    bool drawn = false; // the classes changed and the distribution table was filled
+};
+
+class Year {
+public:
+    // The load step of the conditions window: the students typed, the groups
+    // found and ranked, the rules chosen in an earlier run read back. A year
+    // that does not fit the tables is refused: loaded().refusal says why, and
+    // the year then has no students.
+    explicit Year(const StudentTable& table);
+    // A year whose groups and conditions are already made (benchmarks, tests).
+    Year(Students students, ConditionsWorkspace workspace);
+
+    // What the window shows once loaded: the group list and the two counts.
+    struct Loaded {
+        QStringList groupList;
+        QString studentCountText;
+        QString groupCountText;
+        std::optional<Message> refusal;
+    };
+    const Loaded& loaded() const { return m_loaded; }
+
+    const Students& students() const { return m_students; }
+    const ConditionsWorkspace& workspace() const { return m_workspace; }
+    const ScoreBands& bands() const { return m_bands; }
+
+    // The conditions, group by group (the group list's positions).
+    SelectGroupOutcome selectGroup(int listPosition) const;
+    SetClassCountOutcome setClassCount(int listPosition, const QString& classCountText);
+    ConfirmEntryOutcome confirmEntry(ConfirmEntryInput input);
+    ReadConditionsOutcome readConditions();
+
+    // The current draw.
+    bool hasDraw() const { return m_drawn; }
+    // The class of every student row 1 .. N (entry 0 unused); empty while there is no draw.
+    const std::vector<int16_t>& classes() const { return m_classes; }
+    int classOf(int row) const { return classAt(m_classes, row); }
+    const DistributionTable& distribution() const { return m_distribution; }
+
+    // 分布表表示: a new draw, or the message that refuses it (nothing changes then).
+    DrawOutcome press(RandomSource& random);
+    // 平均点をそろえる: starts from the current draw; with none yet, when the
+    // conditions changed since, or when pressFirst is set, it first presses.
+    EvenOutcome evenOut(RandomSource& random, bool pressFirst = false);
+
+    // The teacher's rules: the marks and mixing columns.
+    const SpreadRules& rules() const { return m_rules; }
+    void setRules(SpreadRules rules) { m_rules = std::move(rules); }
+
+    // Hand swaps of the class lists; a new draw forgets them.
+    const ClassSwaps& swaps() const { return m_swaps; }
+    SwapStatus swap(int rowA, int rowB);
+    bool undoSwap();
+
+private:
+    // A new draw: the swaps belonged to the one it replaces.
+    void takeDraw(std::vector<int16_t> classes);
+    void markDrawn();
+    void refill();
+
+    Students m_students;
+    ConditionsWorkspace m_workspace;
+    Loaded m_loaded;
+    ScoreBands m_bands;
+    DivisionState m_division;
+    bool m_drawn = false;
+    std::vector<int16_t> m_classes;
+    DistributionTable m_distribution;
+    SpreadRules m_rules;
+    ClassSwaps m_swaps;
+};
+
+} // namespace classdiv

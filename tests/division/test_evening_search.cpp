@@ -1,0 +1,182 @@
+// The search of evening out on tiny years built by hand, six to ten students,
+// whose best placement is found by trying every one that keeps the plans and
+// the fair bands: the search must reach the best on every rule in order
+// (marks apart, mixing, then the spread), and start from any placement.
+
+#include "division/EveningSearch.h"
+#include "division/FairShares.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <tuple>
+
+namespace classdiv::evening {
+namespace {
+
+struct TinyStudent {
+    int group;
+    double score;
+    int band = 0;
+    int mark = -1;
+    int mix = -1;
+};
+
+struct Tiny {
+    const char* name;
+    int classCount;
+    std::vector<std::pair<std::vector<int>, std::vector<int>>> groups; // (classes, head counts)
+    std::vector<TinyStudent> students;                                 // in file order
+    std::vector<double> mixShare = {};                                 // [class * values + value]
+};
+
+Problem problemOf(const Tiny& tiny)
+{
+    Problem p;
+    p.classCount = tiny.classCount;
+    for (const auto& [classes, heads] : tiny.groups)
+        p.groups.push_back({classes, heads, {}});
+    for (size_t s = 0; s < tiny.students.size(); ++s) {
+        const TinyStudent& t = tiny.students[s];
+        p.students.push_back({t.group, t.band, t.score, t.mark, t.mix, static_cast<int>(s)});
+        p.groups[t.group].students.push_back(static_cast<int>(s));
+        p.bandCount = std::max(p.bandCount, t.band + 1);
+        p.markCount = std::max(p.markCount, t.mark + 1);
+        p.mixCount = std::max(p.mixCount, t.mix + 1);
+        p.wholeScores = p.wholeScores && t.score == std::floor(t.score);
+    }
+    p.mixShare = tiny.mixShare;
+    p.mixShare.resize(static_cast<size_t>(p.classCount) * p.mixCount, 0.0);
+    return p;
+}
+
+bool keepsPlansAndBands(const Problem& p, const std::vector<int>& classOf)
+{
+    for (const Group& g : p.groups) {
+        for (size_t l = 0; l < g.classes.size(); ++l) {
+            int head = 0;
+            std::vector<int> inClass(p.bandCount, 0), inGroup(p.bandCount, 0);
+            for (int s : g.students) {
+                ++inGroup[p.students[s].band];
+                if (classOf[s] == g.classes[l]) {
+                    ++head;
+                    ++inClass[p.students[s].band];
+                }
+            }
+            if (head != g.headCounts[l])
+                return false;
+            for (int b = 0; b < p.bandCount; ++b)
+                if (!fairBandRange(g.headCounts[l], inGroup[b], int(g.students.size())).holds(inClass[b]))
+                    return false;
+        }
+    }
+    return true;
+}
+
+// The rules in their order: marked pairs together, mixing counts outside
+// floor..ceiling of their share, the spread.
+std::tuple<long, long, double> rulesOf(const Problem& p, const std::vector<int>& classOf)
+{
+    long pairs = 0, mix = 0;
+    for (int c = 0; c < p.classCount; ++c) {
+        for (int m = 0; m < p.markCount; ++m) {
+            const long n = std::count_if(p.students.begin(), p.students.end(), [&](const Student& s) {
+                return s.mark == m && classOf[&s - p.students.data()] == c;
+            });
+            pairs += n * (n - 1) / 2;
+        }
+        for (int v = 0; v < p.mixCount; ++v) {
+            const int n = int(std::count_if(p.students.begin(), p.students.end(), [&](const Student& s) {
+                return s.mix == v && classOf[&s - p.students.data()] == c;
+            }));
+            const double share = p.mixShare[size_t(c) * p.mixCount + v];
+            mix += std::max(0, int(std::floor(share + 1e-9)) - n) + std::max(0, n - int(std::ceil(share - 1e-9)));
+        }
+    }
+    return {pairs, mix, averageSpread(p, classOf)};
+}
+
+// Every placement that keeps the plans and the fair bands, group by group.
+void everyPlacement(const Problem& p, const std::function<void(const std::vector<int>&)>& visit)
+{
+    std::vector<int> classOf(p.students.size(), -1);
+    std::function<void(size_t)> place = [&](size_t g) {
+        if (g == p.groups.size()) {
+            if (keepsPlansAndBands(p, classOf))
+                visit(classOf);
+            return;
+        }
+        const Group& group = p.groups[g];
+        std::vector<int> order;
+        for (size_t l = 0; l < group.classes.size(); ++l)
+            order.insert(order.end(), group.headCounts[l], group.classes[l]);
+        do {
+            for (size_t i = 0; i < group.students.size(); ++i)
+                classOf[group.students[i]] = order[i];
+            place(g + 1);
+        } while (std::next_permutation(order.begin(), order.end()));
+    };
+    place(0);
+}
+
+TEST(EveningSearch, ReachesTheBestPlacementOfTinyYearsFromAnyStart)
+{
+    const Tiny cases[] = {
+        {"six of one group over two classes", 2, {{{0, 1}, {3, 3}}},
+         {{0, 91}, {0, 83}, {0, 74}, {0, 62}, {0, 55}, {0, 40}}},
+        {"two groups crossing three classes, heads unequal", 3, {{{0, 1, 2}, {2, 2, 1}}, {{0, 1, 2}, {1, 1, 2}}},
+         {{0, 95}, {1, 30}, {0, 81}, {1, 44}, {0, 77}, {1, 52}, {0, 60}, {1, 69}, {0, 58}}},
+        // Even averages would take both of band 2 into one class: 100, 30, 20 against 52, 50, 48.
+        {"fair bands forbid the even averages", 2, {{{0, 1}, {3, 3}}},
+         {{0, 100, 0}, {0, 52, 0}, {0, 50, 1}, {0, 48, 1}, {0, 30, 2}, {0, 20, 2}}},
+        // Each rule costs the averages: together, 100 and 10 would make them nearly even.
+        {"a marked pair parted at the averages' cost", 2, {{{0, 1}, {3, 3}}},
+         {{0, 100, 0, 0}, {0, 10, 0, 0}, {0, 50}, {0, 50}, {0, 50}, {0, 50}}},
+        {"three marked over two classes: one pair stays", 2, {{{0, 1}, {3, 3}}},
+         {{0, 60, 0, 0}, {0, 61, 0, 0}, {0, 62, 0, 0}, {0, 20}, {0, 90}, {0, 45}}},
+        {"an old class mixed at the averages' cost", 2, {{{0, 1}, {3, 3}}},
+         {{0, 100, 0, -1, 0}, {0, 10, 0, -1, 0}, {0, 50}, {0, 50}, {0, 50}, {0, 50}}, {1, 1}},
+        // Four of band 0 over three classes of two: at least one in each, which 50 and 50 together would break.
+        {"a band of four kept in each of three classes", 3, {{{0, 1, 2}, {2, 2, 2}}},
+         {{0, 100, 0}, {0, 0, 0}, {0, 60, 0}, {0, 40, 0}, {0, 50, 1}, {0, 50, 1}}},
+        // Four of band 0 in three classes of three (1 to 2 each) beside five bands of one: only the
+        // floor keeps all three 50s of the other bands from one class.
+        {"a floor that no ceiling implies", 3, {{{0, 1, 2}, {3, 3, 3}}},
+         {{0, 100, 0}, {0, 0, 0}, {0, 100, 0}, {0, 0, 0}, {0, 50, 1}, {0, 50, 2}, {0, 50, 3}, {0, 50, 4}, {0, 50, 5}}},
+        {"a class of its own beside two linked ones", 3, {{{0, 1}, {3, 3}}, {{2}, {4}}},
+         {{0, 70}, {1, 99}, {0, 64}, {1, 98}, {0, 51}, {0, 40}, {1, 1}, {1, 2}, {0, 33}, {0, 100}}},
+    };
+    for (const Tiny& tiny : cases) {
+        SCOPED_TRACE(tiny.name);
+        const Problem p = problemOf(tiny);
+        std::tuple<long, long, double> best{1L << 40, 1L << 40, 1e9};
+        // The plan's order, which may leave the fair bands, then placements that keep them.
+        std::vector<std::vector<int>> starts(1, std::vector<int>(p.students.size()));
+        for (const Group& g : p.groups)
+            for (size_t i = 0, l = 0, left = g.headCounts[0]; i < g.students.size(); ++i, --left) {
+                if (left == 0)
+                    left = g.headCounts[++l];
+                starts[0][g.students[i]] = g.classes[l];
+            }
+        everyPlacement(p, [&](const std::vector<int>& classOf) {
+            best = std::min(best, rulesOf(p, classOf));
+            if (starts.size() < 6)
+                starts.push_back(classOf);
+        });
+        ASSERT_GT(starts.size(), 1u);
+        for (size_t i = 0; i < starts.size(); ++i) {
+            std::vector<int> classOf = starts[i];
+            evenOut(p, classOf, 1000 + i);
+            EXPECT_TRUE(keepsPlansAndBands(p, classOf)) << "start " << i;
+            const auto [pairs, mix, spread] = rulesOf(p, classOf);
+            EXPECT_EQ(pairs, std::get<0>(best)) << "start " << i;
+            EXPECT_EQ(mix, std::get<1>(best)) << "start " << i;
+            EXPECT_NEAR(spread, std::get<2>(best), 1e-9) << "start " << i;
+        }
+    }
+}
+
+} // namespace
+} // namespace classdiv::evening

@@ -1,0 +1,252 @@
+// The teacher's rules in evening out: on random years every rule the checks
+// allow holds afterwards; on small years the checks refuse exactly the rules
+// no placement can meet; a second use gives another choice when there is one.
+
+#include "support/Years.h"
+#include "EvenYears.h"
+
+#include "division/ClassSwaps.h"
+#include "division/EvenAverages.h"
+#include "division/RuleChecks.h" // fixedClassOf
+#include "division/Year.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <set>
+
+namespace classdiv {
+namespace {
+
+using testing::DivisionYear;
+using testing::ScriptedRandom;
+using testing::YearNumbers;
+
+// Whether the classes meet the fixed classes, the together sets and the
+// keep-apart marks, and every (group, class) head count.
+bool meetsTheRules(const Year& year, const std::vector<int16_t>& classes)
+{
+    const SpreadRules& rules = year.rules();
+    const int n = year.students().count();
+    std::map<QString, std::set<int>> together;
+    std::map<std::pair<QString, int>, int> apart;
+    for (int row = 1; row <= n; ++row) {
+        if (const std::optional<int> fixed = fixedClassOf(ruleText(rules.fixedClasses, row)); fixed && *fixed != classes[row])
+            return false;
+        if (const QString value = ruleText(rules.together, row); !value.isEmpty())
+            together[value].insert(classes[row]);
+        if (const QString mark = ruleText(rules.marks, row); !mark.isEmpty() && ++apart[{mark, classes[row]}] > 1)
+            return false;
+    }
+    for (const auto& [value, inClasses] : together)
+        if (inClasses.size() > 1)
+            return false;
+    return fitsThePlans(year.workspace(), classes);
+}
+
+// Marked students sharing a class, then flag cells outside floor .. ceiling
+// of their share over the whole year, column by column (every group opens
+// every class in these years): the rules in their order.
+std::vector<int> apartAndFlags(const Year& year, const std::vector<int16_t>& classes)
+{
+    const int n = year.students().count();
+    std::map<std::pair<QString, int>, int> marked;
+    for (int row = 1; row <= n; ++row)
+        if (const QString mark = ruleText(year.rules().marks, row); !mark.isEmpty())
+            ++marked[{mark, classes[row]}];
+    std::vector<int> outside{0};
+    for (const auto& [where, count] : marked)
+        outside[0] += count * (count - 1) / 2;
+    for (const FlagColumn& column : year.rules().flags) {
+        std::map<std::pair<int, QString>, int> count;
+        std::map<QString, int> holders;
+        std::map<int, int> heads;
+        for (int row = 1; row <= n; ++row) {
+            ++heads[classes[row]];
+            if (const QString v = ruleText(column.values, row); !v.isEmpty()) {
+                ++count[{classes[row], v}];
+                ++holders[v];
+            }
+        }
+        int off = 0;
+        for (const auto& [value, held] : holders)
+            for (const auto& [c, head] : heads) {
+                const double share = double(head) * held / n;
+                const int k = count[{c, value}];
+                off += std::max(0, int(std::floor(share + 1e-9)) - k) + std::max(0, k - int(std::ceil(share - 1e-9)));
+            }
+        outside.push_back(off);
+    }
+    return outside;
+}
+
+// Rules that some placement meets: fixed students within their class's head
+// count, together pairs of one group, marks on no more students than classes,
+// flag columns of scattered marks. Every group of these years opens every class.
+SpreadRules randomRules(const DivisionYear& built, uint64_t seed, bool fixedAndTogether)
+{
+    YearNumbers pick(seed * 104729);
+    const int n = built.students.count();
+    SpreadRules rules;
+    rules.marks.assign(n + 1, QString());
+    rules.together.assign(n + 1, QString());
+    rules.fixedClasses.assign(n + 1, QString());
+    for (int k = 0; k < 1 + pick.below(3); ++k) {
+        rules.flags.push_back({QStringLiteral("印%1").arg(k), std::vector<QString>(n + 1)});
+        for (int row = 1; row <= n; ++row)
+            if (pick.below(5) == 0)
+                rules.flags.back().values[row] = pick.below(3) ? QStringLiteral("○") : QStringLiteral("◎");
+    }
+    std::vector<char> used(n + 1, 0);
+    const auto freeRowOf = [&](int g) {
+        const std::vector<int16_t>& rows = built.ws.groupStudents[g];
+        for (int tries = 0; tries < 20; ++tries)
+            if (const int row = rows[1 + pick.below(built.ws.groupSize[g])]; !used[row])
+                return used[row] = 1, row;
+        return 0;
+    };
+    const int groups = built.ws.groupCount();
+    for (int m = 0; m < 3; ++m) // marks on pairs of students
+        for (int i = 0, g = 1 + pick.below(groups); i < 2; ++i, g = 1 + pick.below(groups))
+            if (const int row = freeRowOf(g))
+                rules.marks[row] = QStringLiteral("m%1").arg(m);
+    if (!fixedAndTogether)
+        return rules;
+    for (int f = 0; f < 3; ++f) {
+        const int g = 1 + pick.below(groups);
+        const GroupCondition& c = built.ws.conditions[g];
+        if (const int row = freeRowOf(g))
+            rules.fixedClasses[row] = QString::number(c.rows[1 + pick.below(c.classCount)].classNumber);
+    }
+    for (int t = 0; t < 3; ++t) {
+        const int g = 1 + pick.below(groups);
+        const int a = freeRowOf(g), b = freeRowOf(g);
+        if (a && b)
+            rules.together[a] = rules.together[b] = QStringLiteral("t%1").arg(t);
+    }
+    return rules;
+}
+
+TEST(Rules, RandomYearsMeetEveryRuleAndFlagsNeverGetWorseThanThePress)
+{
+    for (uint64_t seed = 1; seed <= 60; ++seed) {
+        SCOPED_TRACE(seed);
+        YearNumbers numbers(seed);
+        std::vector<testing::GroupOfYear> groups;
+        std::vector<std::vector<double>> scores;
+        const int classes = 2 + numbers.below(4);
+        for (int g = 0; g < 2 + numbers.below(3); ++g) {
+            const int size = classes * (4 + numbers.below(12));
+            std::vector<std::pair<int, int>> plan;
+            for (int k = 1; k <= classes; ++k)
+                plan.emplace_back(k, size / classes);
+            groups.push_back({QStringLiteral("G%1").arg(g), size, plan});
+            const std::vector<int> whole = numbers.scores(size, 40 + numbers.below(40), 10);
+            scores.emplace_back(whole.begin(), whole.end());
+        }
+        const DivisionYear built(groups, false, scores);
+        const bool fixedAndTogether = seed % 2;
+        Year year = built.year();
+        year.setRules(randomRules(built, seed, fixedAndTogether));
+        ScriptedRandom random = testing::plentyOfNumbers(seed);
+        ASSERT_FALSE(year.press(random).message);
+        const std::vector<int> pressed = apartAndFlags(year, year.classes());
+        const EvenOutcome outcome = year.evenOut(random);
+        ASSERT_TRUE(outcome.drawn) << qPrintable(outcome.message.value_or(Message{}).text);
+        EXPECT_TRUE(meetsTheRules(year, year.classes()));
+        // The fixed and together rules come first and may cost the rest; without them the rest only
+        // gains, and every score band is fairly shared.
+        if (!fixedAndTogether) {
+            EXPECT_LE(apartAndFlags(year, year.classes()), pressed);
+            EXPECT_TRUE(findRuleBreaks(year.students(), year.classes(), year.bands(), {}).bands.empty());
+        }
+    }
+}
+
+// Years of two groups of four over two classes of two, every rule drawn at
+// random: a placement that meets the fixed classes, the together sets and the
+// marks exists exactly when the checks let evening out run, and then it is found.
+TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
+{
+    int refused = 0, met = 0;
+    for (uint64_t seed = 1; seed <= 300; ++seed) {
+        SCOPED_TRACE(seed);
+        YearNumbers pick(seed);
+        const int classes = 2 + pick.below(2);
+        std::vector<testing::GroupOfYear> groups{{"A", 4, {}}, {"B", 4, {}}};
+        groups[0].plan = {{1, 2}, {2, 2}};
+        groups[1].plan = {{classes - 1, 2}, {classes, 2}}; // with three classes the groups share class 2 only
+        const DivisionYear built(groups);
+        SpreadRules rules;
+        rules.marks.assign(9, QString());
+        rules.together.assign(9, QString());
+        rules.fixedClasses.assign(9, QString());
+        for (int row = 1; row <= 8; ++row) {
+            if (pick.below(4) == 0)
+                rules.marks[row] = QString(QChar(u'a' + pick.below(2)));
+            if (pick.below(4) == 0)
+                rules.together[row] = QString(QChar(u'x' + pick.below(2)));
+            if (pick.below(6) == 0)
+                rules.fixedClasses[row] = QString::number(1 + pick.below(3));
+        }
+        Year year = built.year();
+        year.setRules(rules);
+        bool exists = false;
+        std::vector<int16_t> classesOf(9, 0);
+        std::function<void(int)> place = [&](int g) {
+            if (exists)
+                return;
+            if (g > 2) {
+                exists = meetsTheRules(year, classesOf);
+                return;
+            }
+            std::vector<int16_t> order;
+            for (const auto& [number, head] : groups[g - 1].plan)
+                order.insert(order.end(), head, int16_t(number));
+            do {
+                for (int w = 1; w <= 4; ++w)
+                    classesOf[built.ws.groupStudents[g][w]] = order[w - 1];
+                place(g + 1);
+            } while (std::next_permutation(order.begin(), order.end()));
+        };
+        place(1);
+        ScriptedRandom random = testing::plentyOfNumbers(seed);
+        const EvenOutcome outcome = year.evenOut(random);
+        const bool allowed = outcome.drawn;
+        EXPECT_EQ(allowed, exists);
+        EXPECT_EQ(outcome.message.value_or(Message{}).title, allowed ? QString() : titles::inputMistake);
+        if (allowed)
+            EXPECT_TRUE(meetsTheRules(year, year.classes()));
+        (allowed ? met : refused) += 1;
+    }
+    EXPECT_GT(refused, 20); // both kinds come up often enough to mean something
+    EXPECT_GT(met, 20);
+}
+
+TEST(Rules, ASecondUseGivesAnotherChoiceOrSaysThereIsNone)
+{
+    testing::ExampleYear example;
+    Year& year = *example.year;
+    ScriptedRandom random = testing::plentyOfNumbers(3);
+    ASSERT_FALSE(year.evenOut(random).message);
+    const std::vector<int16_t> first = year.classes();
+    const double spread = averageSpread(year);
+    const EvenOutcome again = year.evenOut(random);
+    EXPECT_FALSE(again.message);
+    EXPECT_NE(year.classes(), first);
+    EXPECT_LE(averageSpread(year), spread + 1e-9);
+
+    // One group of two over two classes, one of them fixed: there is no other placement.
+    Year two = DivisionYear({{QStringLiteral("A"), 2, {{1, 1}, {2, 1}}}}).year();
+    two.setRules({{}, {}, {}, {QString(), QStringLiteral("1")}});
+    ASSERT_TRUE(two.evenOut(random).drawn);
+    const std::vector<int16_t> only = two.classes();
+    const EvenOutcome none = two.evenOut(random);
+    EXPECT_EQ(two.classes(), only);
+    ASSERT_TRUE(none.message);
+    EXPECT_TRUE(none.message->text.contains(QStringLiteral("別の分け方は見つかりませんでした")));
+}
+
+} // namespace
+} // namespace classdiv
