@@ -95,7 +95,7 @@ fi
 version=$(sed -n 's/^project(ClassDivision VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCLASSDIV_BENCH=OFF \
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null
+  -DCMAKE_CROSSCOMPILING_EMULATOR=wine --no-warn-unused-cli >/dev/null
 cmake --build "$build" -j "$jobs"
 
 # --- the folder of the ZIP --------------------------------------------------------

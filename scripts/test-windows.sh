@@ -48,17 +48,25 @@ unset WINEPATH
 
 # Waits for a top-level window of the exact title; prints its id.
 window_titled() { timeout "${2:-60}" xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1; }
-# The window's picture must be more than one colour: a blank or black one fails.
+# The window's picture must be more than one colour: a blank or black one
+# fails. Wine maps the window before the program has drawn it, so ask again.
 check_drawn() {
-  import -window "$1" "$2"
-  local spread
-  spread=$(convert "$2" -colorspace gray -format "%[fx:standard_deviation]" info:)
-  awk -v s="$spread" 'BEGIN { exit !(s > 0.05) }' || { echo "$2 looks blank (spread $spread)"; return 1; }
-  echo "$(basename "$2"): drawn (spread of grey $spread)"
+  local spread=0
+  for _ in $(seq 40); do
+    import -window "$1" "$2"
+    spread=$(convert "$2" -colorspace gray -format "%[fx:standard_deviation]" info:)
+    if awk -v s="$spread" 'BEGIN { exit !(s > 0.05) }'; then
+      echo "$(basename "$2"): drawn (spread of grey $spread)"
+      return 0
+    fi
+    sleep 0.5
+  done
+  echo "$2 looks blank (spread $spread)"
+  return 1
 }
 
 echo "== varmesto.exe from the ZIP's folder"
-wine "$stage/varmesto.exe" &
+(wine "$stage/varmesto.exe" >/dev/null 2>&1 &) # ended by wineserver -k below
 id=$(window_titled "Mｅｎｕ" 90)
 [ -n "$id" ] || { echo "no start window"; exit 1; }
 check_drawn "$id" "$build/varmesto-start.png"
@@ -85,7 +93,7 @@ echo "installed: $(cd "$installed" && find . -type f | wc -l) files, 2 Start men
 
 # As "Open with" starts it: the CSV's import window first, the file chosen.
 cp "$root/examples/nen1.csv" "$work/sample.csv"
-wine "$installed/varmesto.exe" "$(winpath "$work/sample.csv")" &
+(wine "$installed/varmesto.exe" "$(winpath "$work/sample.csv")" >/dev/null 2>&1 &)
 id=$(window_titled "データ読み込み" 90)
 [ -n "$id" ] || { echo "a CSV given at start does not open the import window"; exit 1; }
 check_drawn "$id" "$build/varmesto-open-with.png"

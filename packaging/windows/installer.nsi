@@ -8,7 +8,8 @@
 ; UNINSTALL_LIST (the Delete and RMDir lines for exactly the files installed)
 ; and OUTFILE.
 
-Unicode true
+; A 64-bit installer for the 64-bit programs (and Wine's 64-bit prefix of the tests).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
