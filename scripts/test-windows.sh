@@ -27,6 +27,9 @@ echo "== Core and window tests under Wine"
 export WINEPATH="$(winpath "$qt/bin");$(winpath "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")");$(winpath /usr/x86_64-w64-mingw32/lib)"
 (cd "$build" && ctest --output-on-failure -L core)
 # Qt Test writes its report to a file here: under Wine its standard output stays empty.
+# The offscreen platform reads fonts from files: the prefix's, with the Windows
+# names. (Wine hands no QT_ variable to Windows programs, only WINEQT_ ones.)
+export WINEQT_QPA_FONTDIR='C:\windows\Fonts'
 failed=0
 for test in "$build"/tests/tst_*.exe; do
   name=$(basename "$test" .exe)
