@@ -313,7 +313,7 @@ SpreadDialogView openSpreadColumns(const Students& students)
     }
     QStringList names;
     for (int c = 1; c <= csv.columnCount; ++c)
-        names << QStringLiteral("%1 %2").arg(c).arg(csv.rows[0][c - 1]);
+        names << QStringLiteral("%1\u00A0%2").arg(c).arg(csv.rows[0][c - 1]); // a number stays on its name's line
     view.columnsHint = names.join(QStringLiteral("　"));
 
     if (choice) {

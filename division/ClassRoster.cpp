@@ -102,14 +102,18 @@ RosterColumns rosterColumns(const Students& students, const SpreadRules& rules)
     };
     columns.headings << (anyName ? heading(items.name, u"氏名") : heading(items.studentId, u"識別番号"))
                      << heading(items.group, u"グループ") << heading(items.score, u"成績");
-    columns.marks = !rules.marks.empty();
-    columns.mix = !rules.mixValues.empty();
-    if (columns.marks) {
-        columns.markColumn = static_cast<int>(columns.headings.size());
-        columns.headings << QStringLiteral("別クラス印");
-    }
-    if (columns.mix)
-        columns.headings << QStringLiteral("混合");
+    const auto add = [&](bool set, const QString& heading) {
+        if (!set)
+            return -1;
+        columns.headings << heading;
+        return static_cast<int>(columns.headings.size()) - 1;
+    };
+    columns.markColumn = add(!rules.marks.empty(), QStringLiteral("別クラス印"));
+    columns.mixColumn = add(!rules.mixValues.empty(), QStringLiteral("混合"));
+    columns.togetherColumn = add(!rules.together.empty(), QStringLiteral("同じクラス"));
+    columns.fixedColumn = add(!rules.fixedClasses.empty(), QStringLiteral("クラス指定"));
+    for (const FlagColumn& flag : rules.flags)
+        columns.flagColumns.push_back(add(true, flag.name.isEmpty() ? QStringLiteral("印") : flag.name));
     return columns;
 }
 
@@ -117,10 +121,11 @@ QStringList rosterCells(const Students& students, const SpreadRules& rules, cons
 {
     const Student& s = students[row];
     QStringList cells{columns.identifierForName ? s.id : s.name, s.group, s.scoreText};
-    if (columns.marks)
-        cells << cellOf(rules.marks, row);
-    if (columns.mix)
-        cells << cellOf(rules.mixValues, row);
+    for (const auto* column : {&rules.marks, &rules.mixValues, &rules.together, &rules.fixedClasses})
+        if (!column->empty())
+            cells << cellOf(*column, row);
+    for (const FlagColumn& flag : rules.flags)
+        cells << cellOf(flag.values, row);
     return cells;
 }
 

@@ -50,11 +50,14 @@ QString figuresText(const ClassFigures& figures);
 // where it has them. With no name column the identifier stands in for it.
 struct RosterColumns {
     bool identifierForName = false;
-    bool marks = false;
-    bool mix = false;
     QStringList headings;
     int scoreColumn = 2;
+    // The rules' columns when set, -1 when not; flagColumns beside the rules' flag columns.
     int markColumn = -1;
+    int mixColumn = -1;
+    int togetherColumn = -1;
+    int fixedColumn = -1;
+    std::vector<int> flagColumns;
 };
 RosterColumns rosterColumns(const Students& students, const SpreadRules& rules);
 QStringList rosterCells(const Students& students, const SpreadRules& rules, const RosterColumns& columns, int row);

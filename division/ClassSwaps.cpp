@@ -4,14 +4,19 @@
 #include "conditions/GroupTable.h"
 #include "division/ClassRoster.h"
 #include "division/FairShares.h"
+#include "division/RuleChecks.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 
 namespace classdiv {
 
 namespace {
+
+// Shares are fractions of whole counts: room for the rounding of the division.
+constexpr double kShareTolerance = 1e-9;
 
 bool isStudent(const Students& students, int row)
 {
@@ -95,6 +100,51 @@ RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& 
     for (const auto& [key, rows] : marked)
         if (rows.size() > 1)
             breaks.marks.push_back({key.first, key.second, rows});
+
+    // Fixed classes and together sets.
+    std::map<QString, std::vector<int>> sets;
+    for (int r = 1; r <= n; ++r) {
+        const std::optional<int> fixed = fixedClassOf(ruleText(rules.fixedClasses, r));
+        if (fixed && *fixed != classes[r])
+            breaks.fixed.push_back({r, *fixed});
+        if (const QString value = ruleText(rules.together, r); !value.isEmpty())
+            sets[value].push_back(r);
+    }
+    for (const auto& set : sets) {
+        const std::vector<int>& rows = set.second;
+        if (std::any_of(rows.begin(), rows.end(), [&](int r) { return classes[r] != classes[rows.front()]; }))
+            breaks.together.push_back({set.first, rows});
+    }
+
+    // Flag values against their fair shares, pool by pool: groups that open the same classes.
+    std::map<QString, std::set<int>, decltype(&groupNameLess)> classesOfGroup(&groupNameLess);
+    for (int r = 1; r <= n; ++r)
+        classesOfGroup[students[r].group].insert(classes[r]);
+    for (size_t k = 0; k < rules.flags.size(); ++k) {
+        std::map<std::set<int>, std::map<int, int>> heads;            // pool -> class -> students
+        std::map<std::set<int>, std::map<QString, int>> holders;      // pool -> value -> students
+        std::map<std::set<int>, int> size;
+        std::map<std::pair<int, QString>, int> count;                 // (class, value) -> students
+        for (int r = 1; r <= n; ++r) {
+            const std::set<int>& pool = classesOfGroup[students[r].group];
+            ++heads[pool][classes[r]];
+            ++size[pool];
+            if (const QString v = ruleText(rules.flags[k].values, r); !v.isEmpty()) {
+                ++holders[pool][v];
+                ++count[{classes[r], v}];
+            }
+        }
+        std::map<std::pair<int, QString>, double> share;
+        for (const auto& [pool, values] : holders)
+            for (const auto& [value, held] : values)
+                for (const auto& [c, head] : heads[pool])
+                    share[{c, value}] += double(head) * held / size[pool];
+        for (const auto& [where, fair] : share) {
+            const int now = count[where];
+            if (now < std::floor(fair + kShareTolerance) || now > std::ceil(fair - kShareTolerance))
+                breaks.flags.push_back({static_cast<int>(k), where.second, where.first, now, fair});
+        }
+    }
     return breaks;
 }
 
@@ -112,7 +162,8 @@ std::vector<int> rowsOfBreak(const Students& students, const std::vector<int16_t
     return rows;
 }
 
-QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands)
+QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands, const Students& students,
+                      const SpreadRules& rules)
 {
     // One line: the first cell of each rule in words, the rest counted.
     const auto more = [](size_t count) {
@@ -133,6 +184,24 @@ QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands)
                      .arg(m.mark)
                      .arg(m.rows.size())
                      .arg(classLabel(m.classNumber), more(breaks.marks.size()));
+    }
+    if (!breaks.fixed.empty()) {
+        const FixedBreak& f = breaks.fixed.front();
+        parts << QStringLiteral("クラス指定: %1は%2の指定%3")
+                     .arg(students[f.row].name.isEmpty() ? students[f.row].id : students[f.row].name, classLabel(f.fixedClass),
+                          more(breaks.fixed.size()));
+    }
+    if (!breaks.together.empty()) {
+        const TogetherBreak& t = breaks.together.front();
+        parts << QStringLiteral("同じクラス「%1」の生徒%2人が別々のクラスに%3").arg(t.value).arg(t.rows.size()).arg(more(breaks.together.size()));
+    }
+    if (!breaks.flags.empty()) {
+        const FlagBreak& f = breaks.flags.front();
+        const QString column = f.column < static_cast<int>(rules.flags.size()) ? rules.flags[f.column].name : QString();
+        parts << QStringLiteral("%1「%2」が%3に%4人（目安%5人）%6")
+                     .arg(column, f.value, classLabel(f.classNumber))
+                     .arg(f.count)
+                     .arg(QString::number(f.share, 'f', 1), more(breaks.flags.size()));
     }
     return parts.join(QStringLiteral("　／　"));
 }
@@ -195,6 +264,19 @@ RuleBreaks ClassSwaps::breaksMadeByHand(const Students& students, const std::vec
                               !std::includes(before->rows.begin(), before->rows.end(), m.rows.begin(), m.rows.end());
         if (newcomer)
             made.marks.push_back(m);
+    }
+    for (const FixedBreak& f : now.fixed)
+        if (std::find(drawn.fixed.begin(), drawn.fixed.end(), f) == drawn.fixed.end())
+            made.fixed.push_back(f);
+    for (const TogetherBreak& t : now.together)
+        if (std::find(drawn.together.begin(), drawn.together.end(), t) == drawn.together.end())
+            made.together.push_back(t);
+    for (const FlagBreak& f : now.flags) {
+        const auto before = std::find_if(drawn.flags.begin(), drawn.flags.end(), [&](const FlagBreak& d) {
+            return d.column == f.column && d.value == f.value && d.classNumber == f.classNumber;
+        });
+        if (before == drawn.flags.end() || std::abs(f.count - f.share) > std::abs(before->count - before->share))
+            made.flags.push_back(f);
     }
     return made;
 }

@@ -51,10 +51,38 @@ struct MarkBreak {
     bool operator==(const MarkBreak&) const = default;
 };
 
+// A student outside the class the fixed-class column names.
+struct FixedBreak {
+    int row = 0;
+    int fixedClass = 0;
+    bool operator==(const FixedBreak&) const = default;
+};
+
+// A together set spread over more than one class.
+struct TogetherBreak {
+    QString value;
+    std::vector<int> rows; // ascending
+    bool operator==(const TogetherBreak&) const = default;
+};
+
+// A value of a flag column in one class outside floor .. ceiling of its fair
+// share (students whose groups open the same classes sharing it by head count).
+struct FlagBreak {
+    int column = 0; // index into the rules' flag columns
+    QString value;
+    int classNumber = 0;
+    int count = 0;
+    double share = 0;
+    bool operator==(const FlagBreak&) const = default;
+};
+
 struct RuleBreaks {
     std::vector<BandBreak> bands;
     std::vector<MarkBreak> marks;
-    bool empty() const { return bands.empty() && marks.empty(); }
+    std::vector<FixedBreak> fixed;
+    std::vector<TogetherBreak> together;
+    std::vector<FlagBreak> flags;
+    bool empty() const { return bands.empty() && marks.empty() && fixed.empty() && together.empty() && flags.empty(); }
     bool operator==(const RuleBreaks&) const = default;
 };
 
@@ -68,7 +96,8 @@ std::vector<int> rowsOfBreak(const Students& students, const std::vector<int16_t
                              const BandBreak& broken);
 
 // One line for the foot of the class lists; empty when nothing is broken.
-QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands);
+QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands, const Students& students,
+                      const SpreadRules& rules);
 
 class ClassSwaps {
 public:

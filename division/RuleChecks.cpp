@@ -1,6 +1,5 @@
 #include "division/RuleChecks.h"
 
-#include "common/Numbers.h"
 
 #include <QHash>
 
@@ -104,8 +103,13 @@ std::optional<int> fixedClassOf(const QString& cell)
 {
     if (cell.trimmed().isEmpty())
         return std::nullopt;
-    const std::optional<int16_t> number = toInt16(textValue(cell));
-    return number ? *number : -1;
+    // Teachers write ３ as often as 3, and 3組 as often as either.
+    QString text = cell.normalized(QString::NormalizationForm_KC).trimmed();
+    if (text.endsWith(u'組'))
+        text.chop(1);
+    bool whole = false;
+    const int number = text.trimmed().toInt(&whole);
+    return whole ? number : -1;
 }
 
 QString studentLines(const Students& students, const std::vector<std::pair<int, QString>>& rowsAndRules)
@@ -165,8 +169,9 @@ std::optional<Message> checkRules(const ConditionsWorkspace& ws, const Students&
 
     // Together sets: a shared class, one fixed class at most, room beside the
     // students fixed there, and no mark to keep two of them apart.
-    for (const auto& [value, rows] : setsOf(rules.together, n)) {
-        const QString rule = QStringLiteral("同じクラス「%1」").arg(value);
+    for (const auto& set : setsOf(rules.together, n)) {
+        const std::vector<int>& rows = set.second; // a plain name: lambdas below capture it
+        const QString rule = QStringLiteral("同じクラス「%1」").arg(set.first);
         std::vector<int> shared = classesOf(ws, groupOf[rows.front()]);
         std::set<int> fixedClasses;
         std::set<QString> marks;

@@ -13,8 +13,9 @@
 
 namespace classdiv {
 
-// The class number a fixed-class cell names (the whole number at its start,
-// 0 when there is none, -1 when it is too large); nullopt for an empty cell.
+// The class number a fixed-class cell names: a whole number in half- or
+// full-width digits, 組 after it allowed; -1 for any other text, nullopt for
+// an empty cell.
 std::optional<int> fixedClassOf(const QString& cell);
 
 // Checked against plans the press accepts. Caught: one mark for everybody;

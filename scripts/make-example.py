@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Writes examples/nen1.csv: a synthetic school year of 240 students.
 
-The last column, 別クラス, marks four pairs of students who must not share a
-class (A..D); each pair's groups share their new classes, so only the marks
-keep them apart.
+Column 8, 別クラス, marks four pairs of students who must not share a class
+(A..D); each pair's groups share their new classes, so only the marks keep
+them apart. The columns after it hold the other rules a teacher writes:
+同じクラス (sets kept in one class, one of them over two groups), クラス指定
+(three students with a fixed class) and two flag columns, リーダー and ピアノ,
+whose holders are spread evenly over the classes.
 
 CP932, CR LF after every line, no byte order mark. The same seed always gives
 the same bytes, so the file can be regenerated and compared in review.
@@ -61,6 +64,39 @@ def add_marks(rows, rng):
         row.append(mark)
 
 
+# together value -> the groups of its students; groups of one set share classes.
+TOGETHER_SETS = {"あ": ("音男", "音男"), "い": ("音女", "音男"), "う": ("美女", "美男"), "え": ("書女", "書女", "書女")}
+# group -> the class fixed for one of its students.
+FIXED_CLASSES = {"音女": 1, "美男": 4, "書男": 6}
+# flag column -> how many students hold its ○.
+FLAGS = {"リーダー": 12, "ピアノ": 9}
+
+
+def add_rules(rows, rng):
+    # Students with a rule already are not picked again: one rule a student
+    # keeps the example easy to read.
+    taken = {i for i, row in enumerate(rows) if row[7]}
+
+    def pick(group=None):
+        index = rng.choice([i for i, row in enumerate(rows) if (group is None or row[5] == group) and i not in taken])
+        taken.add(index)
+        return index
+
+    together = [""] * len(rows)
+    for value, groups in TOGETHER_SETS.items():
+        for group in groups:
+            together[pick(group)] = value
+    fixed = [""] * len(rows)
+    for group, new_class in FIXED_CLASSES.items():
+        fixed[pick(group)] = str(new_class)
+    flags = {name: [""] * len(rows) for name in FLAGS}
+    for name, count in FLAGS.items():
+        for _ in range(count):
+            flags[name][pick()] = "○"
+    for i, row in enumerate(rows):
+        row += [together[i], fixed[i]] + [flags[name][i] for name in FLAGS]
+
+
 def make_rows(rng):
     groups = [g for g, size in GROUP_SIZES.items() for _ in range(size)]
     assert len(groups) == OLD_CLASSES * PER_CLASS
@@ -92,7 +128,8 @@ def main():
     rng = random.Random(SEED)
     rows = make_rows(rng)
     add_marks(rows, random.Random(SEED + 1))
-    lines = [["番号", "旧組", "氏名", "性別", "選択", "グループ", "点数", "別クラス"]] + rows
+    add_rules(rows, random.Random(SEED + 2))
+    lines = [["番号", "旧組", "氏名", "性別", "選択", "グループ", "点数", "別クラス", "同じクラス", "クラス指定"] + list(FLAGS)] + rows
     data = "".join(",".join(fields) + "\r\n" for fields in lines).encode("cp932")
     out.write_bytes(data)
     print(f"{out}: {len(lines)} lines, {len(data)} bytes")

@@ -2,7 +2,7 @@
 # Pictures of the four windows of varmesto for the manual, taken under Xvfb
 # with the real X11 platform: docs/screenshots/form1.png .. form4.png, the
 # conditions window with its menu 調整 open (form3-menu.png), the chart
-# window (chart.png), the 別クラス・混合の列 dialog (spreaddialog.png), the
+# window (chart.png), the クラス分けの決まり dialog (spreaddialog.png), the
 # class lists (classlists.png) and the first page of their PDF (classlists-pdf.png).
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail

@@ -26,9 +26,27 @@ namespace classdiv {
 
 namespace {
 
-// Column widths in pixels: name, group, score, mark, mix.
-constexpr int kColumnWidths[] = {104, 64, 44, 64, 56};
+// Column widths in pixels: name, group, score, then each rule's column.
+constexpr int kColumnWidths[] = {104, 64, 44, 56};
 const QColor kBrokenCell(255, 196, 196);
+
+int columnWidth(int column)
+{
+    return kColumnWidths[std::min<size_t>(column, std::size(kColumnWidths) - 1)];
+}
+
+QString brokenTip(const RosterColumns& columns, int column)
+{
+    if (column == columns.markColumn)
+        return QStringLiteral("同じ別クラス印の生徒がこのクラスにいます");
+    if (column == columns.fixedColumn)
+        return QStringLiteral("指定と違うクラスにいます");
+    if (column == columns.togetherColumn)
+        return QStringLiteral("同じクラスにする生徒が別のクラスにいます");
+    if (std::find(columns.flagColumns.begin(), columns.flagColumns.end(), column) != columns.flagColumns.end())
+        return QStringLiteral("この印の生徒がこのクラスで目安から外れています");
+    return QStringLiteral("この成績の層がこのクラスで多すぎます");
+}
 
 QString classObjectName(const char* prefix, int classNumber)
 {
@@ -129,10 +147,10 @@ void ClassListWindow::refresh()
     if (swaps.count() == 0)
         m_note->setText(QStringLiteral("２つのクラスから同じグループの生徒を１人ずつ選んで「入れ替え」を押します。"));
     else if (breaks.empty())
-        m_note->setText(QStringLiteral("入れ替え%1件。成績の層の偏りも、別クラス印の重なりもありません。").arg(swaps.count()));
+        m_note->setText(QStringLiteral("入れ替え%1件。入れ替えで破れた決まりはありません。").arg(swaps.count()));
     else
         m_note->setText(QStringLiteral("入れ替え%1件。").arg(swaps.count()) +
-                        ruleBreakNote(breaks, year.bands()));
+                        ruleBreakNote(breaks, year.bands(), year.students(), year.rules()));
     updateButtons();
 }
 
@@ -149,7 +167,7 @@ void ClassListWindow::rebuildColumns(const std::vector<int>& classes, const QStr
 
     int width = 0;
     for (int c = 0; c < headings.size(); ++c)
-        width += kColumnWidths[std::min(c, 4)];
+        width += columnWidth(c);
     for (const int classNumber : m_classes) {
         auto* column = new QWidget(m_listArea);
         auto* stack = new QVBoxLayout(column);
@@ -165,7 +183,7 @@ void ClassListWindow::rebuildColumns(const std::vector<int>& classes, const QStr
         list->verticalHeader()->setVisible(false);
         list->verticalHeader()->setDefaultSectionSize(20);
         for (int c = 0; c < headings.size(); ++c)
-            list->horizontalHeader()->resizeSection(c, kColumnWidths[std::min(c, 4)]);
+            list->horizontalHeader()->resizeSection(c, columnWidth(c));
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         list->setFixedWidth(width + list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth());
         stack->addWidget(header);
@@ -199,6 +217,17 @@ void ClassListWindow::fillList(int index, const RosterColumns& columns, const Ru
         if (m.classNumber == classNumber)
             for (int r : m.rows)
                 broken.insert({r, columns.markColumn});
+    for (const FixedBreak& f : breaks.fixed)
+        broken.insert({f.row, columns.fixedColumn});
+    for (const TogetherBreak& t : breaks.together)
+        for (int r : t.rows)
+            broken.insert({r, columns.togetherColumn});
+    for (const FlagBreak& f : breaks.flags)
+        if (f.classNumber == classNumber)
+            for (int r = 1; r <= students.count(); ++r)
+                if (year.classes()[static_cast<size_t>(r)] == classNumber &&
+                    ruleText(year.rules().flags[static_cast<size_t>(f.column)].values, r) == f.value)
+                    broken.insert({r, columns.flagColumns[static_cast<size_t>(f.column)]});
 
     const ClassFigures figures = classFigures(students, year.classes(), year.distribution(), classNumber);
     QLabel* header = m_headers[static_cast<size_t>(index)];
@@ -228,8 +257,7 @@ void ClassListWindow::fillList(int index, const RosterColumns& columns, const Ru
             }
             if (broken.count({row, c})) {
                 item->setBackground(kBrokenCell);
-                item->setToolTip(c == columns.markColumn ? QStringLiteral("同じ別クラス印の生徒がこのクラスにいます")
-                                                         : QStringLiteral("この成績の層がこのクラスで多すぎます"));
+                item->setToolTip(brokenTip(columns, c));
             }
             list->setItem(i, c, item);
         }

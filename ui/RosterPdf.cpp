@@ -15,8 +15,18 @@ namespace classdiv {
 namespace {
 
 constexpr int kResolution = 300; // dots per inch of the page's coordinates
-// Column widths in millimetres: No., name, group, score, mark, mix.
-constexpr double kColumnWidths[] = {12, 52, 34, 20, 28, 28};
+// Column widths in millimetres: No., name, group, score; the rules' columns
+// share what is left of the line, none wider than kRuleColumnWidth.
+constexpr double kColumnWidths[] = {12, 52, 34, 20};
+constexpr double kRuleColumnWidth = 28;
+
+double columnWidth(int column, int columns)
+{
+    if (column < 4)
+        return kColumnWidths[column];
+    const double left = SheetGeometry::width - 2 * SheetGeometry::margin - 12 - 52 - 34 - 20;
+    return std::min(kRuleColumnWidth, left / (columns - 4));
+}
 
 class Page {
 public:
@@ -42,7 +52,7 @@ public:
     {
         double left = SheetGeometry::margin;
         for (int c = 0; c < cells.size(); ++c) {
-            const double width = kColumnWidths[std::min(c, 5)];
+            const double width = columnWidth(c, static_cast<int>(cells.size()));
             const QRectF cell = box(left, top, width, height);
             if (heading)
                 m_painter.fillRect(cell, QColor(230, 230, 230));

@@ -50,7 +50,7 @@ SpreadDialog::SpreadDialog(const Students& students, QWidget* parent) : QDialog(
     m_fixed = addRow("fixedColumn", kFixedColumnLabel, view.texts.fixed,
                      QStringLiteral("クラスの番号を書いた生徒を、そのクラスにします。"), 5);
     m_flags = addRow("flagColumns", kFlagColumnsLabel, view.texts.flags,
-                     QStringLiteral("例えばリーダーやピアノの列。4つまでコンマで区切り、大事な順に。"
+                     QStringLiteral("例えばリーダーやピアノの列。4つまでコンマで区切り、大事な順に。\n"
                                     "印ごとの人数を、どのクラスにも同じくらいずつ分けます。"),
                      14);
 

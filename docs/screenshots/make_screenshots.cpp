@@ -43,6 +43,8 @@ QString g_year; // the example year, in a folder this run made
 [[noreturn]] void fail(const QString& what)
 {
     std::fprintf(stderr, "make_screenshots: %s\n", qPrintable(what));
+    for (const Message& m : Dialogs::takeMessages()) // what the program said on the way
+        std::fprintf(stderr, "make_screenshots: message shown: %s\n", qPrintable(m.text));
     if (!g_year.isEmpty())
         QDir(g_year).removeRecursively();
     std::exit(1);
@@ -105,7 +107,7 @@ QWidget* takeTheRoad(Shell& shell, const QString& year)
     QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, entry);
     QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, entry);
     auto* file1 = child<CsvFileListBox>(form2, "File1");
-    if (!QTest::qWaitFor([file1] { return file1->count() == 1; }))
+    if (!QTest::qWaitFor([file1] { return file1->count() == 1 && file1->item(0)->text() == "nen1.csv"; }))
         fail("File1 does not show nen1.csv");
     QTest::mouseClick(file1->viewport(), Qt::LeftButton, {}, file1->visualItemRect(file1->item(0)).center());
     click(form2, "Command1");
@@ -177,14 +179,15 @@ void classLists(ConditionsWindow* form3)
     lists->close();
 }
 
-// 別クラス in column 8, 旧組 mixed from column 2, with OK and Cancel as the program shows them.
+// The example's rules (別クラス 8, 旧組 2, 同じクラス 9, クラス指定 10, flags 11 and 12), with OK and
+// Cancel as the program shows them.
 void spreadDialog(ConditionsWindow* form3)
 {
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    QFile stored(spreadFilePath(form3->year().students().csvPath));
-    if (!stored.open(QIODevice::WriteOnly) || stored.write("8\r\n2\r\n") != 6 || !stored.flush())
+    if (!QFile::copy(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/nen1.csvBUNKATSU.TXT"),
+                     spreadFilePath(form3->year().students().csvPath)))
         fail("the columns could not be stored");
     form3->activateWindow();
     child<QAction>(form3, "actionSpreadColumns")->trigger();

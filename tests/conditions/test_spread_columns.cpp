@@ -43,6 +43,7 @@ TEST(SpreadFile, ReadsOnlyWhatItWrites)
         EXPECT_EQ(parseSpreadFile(formatSpreadFile(choice)), choice) << formatSpreadFile(choice).toStdString();
     EXPECT_EQ(formatSpreadFile({8, 0}), "8\r\n\r\n"); // as earlier versions wrote it, while the later rules are unused
     EXPECT_EQ(formatSpreadFile({8, 2, 0, 10, {11, 12}}), "8\r\n2\r\n\r\n10\r\n11,12\r\n");
+    EXPECT_EQ(parseSpreadFile("\r\n12\r\n\r\n\r\n\r\n"), (SpreadChoice{0, 12})); // the later rules all unused
     for (const char* damaged : {"", "8\r\n", "8\r\n2", "8\n2\n", "8\r\n2\r\n\r\n", "08\r\n\r\n", "-1\r\n\r\n",
                                 " 8\r\n\r\n", "32768\r\n\r\n", "8a\r\n\r\n", "\xEF\xBB\xBF" "8\r\n\r\n", "\xEF\xBC\x98\r\n\r\n",
                                 "1\r\n2\r\n3\r\n4\r\n", "1\r\n2\r\n3\r\n4\r\n5,,6\r\n", "1\r\n2\r\n3\r\n4\r\n5,6,7,8,9\r\n",
@@ -95,7 +96,7 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
         const RuleTexts shown{c.boxes.marks.trimmed(), c.boxes.mix.trimmed(), c.boxes.together, c.boxes.fixed,
                               c.boxes.flags.isEmpty() ? QString() : u"3,1"_s};
         EXPECT_EQ(view.texts, c.stored.isEmpty() ? RuleTexts{} : shown);
-        EXPECT_EQ(view.columnsHint, u"1 番号　2 旧組　3 氏名　4 グループ　5 点数"_s);
+        EXPECT_EQ(view.columnsHint, u"1\u00A0番号　2\u00A0旧組　3\u00A0氏名　4\u00A0グループ　5\u00A0点数"_s);
     }
     // A damaged file, or one naming a column the CSV lacks: said when the dialog opens, never applied.
     for (const QByteArray ignored : {"3\r\n9\r\n", "3,2\r\n", "\r\n\r\n\r\n\r\n2,7\r\n"}) {

@@ -133,18 +133,65 @@ TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
         const RuleBreaks made = swaps.breaksMadeByHand(students, classes, bands, rules);
         EXPECT_EQ(int(made.bands.size()), step.bandBreaks);
         EXPECT_EQ(int(made.marks.size()), step.markBreaks);
-        EXPECT_EQ(ruleBreakNote(made, bands).isEmpty(), made.empty());
+        EXPECT_EQ(ruleBreakNote(made, bands, students, rules).isEmpty(), made.empty());
     }
     const RuleBreaks made = swaps.breaksMadeByHand(students, classes, bands, rules);
     EXPECT_EQ(made.bands.front(), (BandBreak{"G", 1, 1, 0, 2.0, 2, 2}));
     EXPECT_EQ(rowsOfBreak(students, classes, bands, made.bands.front()), std::vector<int>{});
     EXPECT_EQ(rowsOfBreak(students, classes, bands, made.bands[2]), (std::vector<int>{37, 38, 39, 40}));
-    EXPECT_EQ(ruleBreakNote(made, bands), QStringLiteral("成績の層の偏り: １組「G」37点以上が0人（目安2.0人なので2人）ほか3か所"));
-    EXPECT_TRUE(ruleBreakNote({{{"G", 3, 2, 5, 3.5, 3, 4}}, {}}, bands).contains(QStringLiteral("（目安3.5人なので3〜4人）")));
+    EXPECT_EQ(ruleBreakNote(made, bands, students, rules), QStringLiteral("成績の層の偏り: １組「G」37点以上が0人（目安2.0人なので2人）ほか3か所"));
+    EXPECT_TRUE(ruleBreakNote({{{"G", 3, 2, 5, 3.5, 3, 4}}, {}}, bands, students, rules).contains(QStringLiteral("（目安3.5人なので3〜4人）")));
     // The C pair moved together into class 2: a break of the swaps, not the one of the draw.
     swaps.swap(students, classes, 5, 6);
     swaps.swap(students, classes, 7, 8);
     EXPECT_EQ(swaps.breaksMadeByHand(students, classes, bands, rules).marks.size(), 1u);
+}
+
+// The same year under a fixed class, a together pair and a flag column held
+// by two students of each class: each swap breaks what it moves out of place.
+TEST(ClassSwaps, BrokenFixedTogetherAndFlagsAreFound)
+{
+    std::vector<testing::Placed> placed;
+    for (int s = 1; s <= 40; ++s)
+        placed.push_back({2 - s % 2, {QString::number(s), QStringLiteral("生徒%1").arg(s), QStringLiteral("G"), QString::number(s)}});
+    testing::PlacedYear year = testing::placedYear(placed);
+    const Students& students = year.students;
+    std::vector<int16_t>& classes = year.classes;
+    const ScoreBands bands = scoreBands(students);
+    SpreadRules rules;
+    rules.fixedClasses.assign(41, QString());
+    rules.fixedClasses[1] = QStringLiteral("1");
+    rules.together.assign(41, QString());
+    rules.together[2] = rules.together[4] = QStringLiteral("T");
+    rules.flags.push_back({QStringLiteral("リーダー"), std::vector<QString>(41)});
+    for (int r : {1, 2, 3, 4})
+        rules.flags[0].values[r] = QStringLiteral("○");
+    ASSERT_TRUE(findRuleBreaks(students, classes, bands, rules).empty());
+
+    const struct {
+        int a, b;
+        size_t fixed, together, flags;
+        const char16_t* note; // the start of the rules' part of the note
+    } steps[] = {
+        {1, 40, 1, 0, 2, u"クラス指定: 生徒1は１組の指定"}, // a flag holder leaves class 1 for class 2
+        {4, 3, 1, 1, 2, u"クラス指定: 生徒1は１組の指定"},  // flags even out no further; the pair is parted
+        {3, 4, 1, 0, 2, u"クラス指定: 生徒1は１組の指定"},  // the pair back together
+        {40, 1, 0, 0, 0, nullptr},                        // everything back
+    };
+    ClassSwaps swaps;
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.a);
+        ASSERT_EQ(swaps.swap(students, classes, step.a, step.b), SwapStatus::Swapped);
+        const RuleBreaks made = swaps.breaksMadeByHand(students, classes, bands, rules);
+        EXPECT_EQ(made.fixed.size(), step.fixed);
+        EXPECT_EQ(made.together.size(), step.together);
+        EXPECT_EQ(made.flags.size(), step.flags);
+        const QString note = ruleBreakNote(made, bands, students, rules);
+        if (step.note)
+            EXPECT_TRUE(note.contains(QString::fromUtf16(step.note))) << qPrintable(note);
+        EXPECT_EQ(note.contains(QStringLiteral("同じクラス「T」の生徒2人が別々のクラスに")), step.together > 0) << qPrintable(note);
+        EXPECT_EQ(note.contains(QStringLiteral("リーダー「○」が１組に1人（目安2.0人）")), step.flags > 0) << qPrintable(note);
+    }
 }
 
 TEST(ClassRoster, ClassesOrderAndSheets)

@@ -107,7 +107,7 @@ SpreadRules randomRules(const DivisionYear& built, uint64_t seed, bool fixedAndT
         return 0;
     };
     const int groups = built.ws.groupCount();
-    for (int m = 0; m < 3; ++m) // marks on pairs of students
+    for (int m = 0; m < 3 + n / 12; ++m) // marks on pairs of students
         for (int i = 0, g = 1 + pick.below(groups); i < 2; ++i, g = 1 + pick.below(groups))
             if (const int row = freeRowOf(g))
                 rules.marks[row] = QStringLiteral("m%1").arg(m);
@@ -216,12 +216,73 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
         const bool allowed = outcome.drawn;
         EXPECT_EQ(allowed, exists);
         EXPECT_EQ(outcome.message.value_or(Message{}).title, allowed ? QString() : titles::inputMistake);
-        if (allowed)
+        if (allowed) {
             EXPECT_TRUE(meetsTheRules(year, year.classes()));
+        }
         (allowed ? met : refused) += 1;
     }
     EXPECT_GT(refused, 20); // both kinds come up often enough to mean something
     EXPECT_GT(met, 20);
+}
+
+// Group A over classes 1 and 2, B over 2 and 3, C in 3 alone, two a class:
+// each rule the checks refuse is named with its students; the ways teachers
+// write a class number are all understood.
+TEST(Rules, RefusalsNameTheRuleAndItsStudents)
+{
+    const DivisionYear built({{"A", 4, {{1, 2}, {2, 2}}}, {"B", 4, {{2, 2}, {3, 2}}}, {"C", 2, {{3, 2}}}});
+    const auto row = [&](char group, int w) { return int(built.ws.groupStudents[group - 'A' + 1][w]); };
+    struct Cell {
+        char group;
+        int w;
+        const char16_t* text;
+    };
+    const struct {
+        std::vector<Cell> fixed, together, marks;
+        const char16_t* refusal; // nullptr: met, and the fixed student of the first cell is in `inClass`
+        int inClass;
+    } cases[] = {
+        {{{'A', 1, u"２"}}, {}, {}, nullptr, 2},
+        {{{'A', 1, u" 2組"}}, {}, {}, nullptr, 2},
+        {{{'B', 2, u"３組"}}, {{'B', 2, u"x"}, {'A', 1, u"x"}}, {}, u"同じクラス「x」：2人が入れるクラスがありません", 0}, // 3 is B's, not A's
+        {{{'A', 1, u"3"}}, {}, {}, u"クラス指定「3」：このグループのクラスではありません", 0},
+        {{{'A', 1, u"1A"}}, {}, {}, u"クラス指定「1A」：このグループのクラスではありません", 0},
+        {{{'A', 1, u"1"}, {'A', 2, u"1"}, {'A', 3, u"1組"}}, {}, {}, u"このグループの1組は2人なのに、3人が指定されています", 0},
+        {{{'A', 1, u"1"}, {'B', 1, u"3"}}, {{'A', 1, u"x"}, {'B', 1, u"x"}}, {}, u"同じクラス「x」：クラス指定が食い違っています", 0},
+        {{}, {{'A', 1, u"x"}, {'C', 1, u"x"}}, {}, u"同じクラス「x」：グループに共通のクラスがありません", 0},
+        {{}, {{'A', 1, u"x"}, {'B', 1, u"x"}}, {{'A', 1, u"m"}, {'B', 1, u"m"}}, u"同じクラス「x」：同じ「別のクラスにする印」の生徒がいます", 0},
+        {{}, {{'A', 1, u"x"}, {'A', 2, u"x"}, {'A', 3, u"x"}}, {}, u"同じクラス「x」：3人が入れるクラスがありません", 0},
+        {{}, {}, {{'A', 1, u"m"}, {'A', 2, u"m"}, {'A', 3, u"m"}}, u"別クラス「m」：3人を別々にできるだけのクラスがありません", 0},
+    };
+    for (const auto& c : cases) {
+        SpreadRules rules;
+        for (auto [cells, column] : {std::pair{&c.fixed, &rules.fixedClasses}, {&c.together, &rules.together}, {&c.marks, &rules.marks}}) {
+            column->assign(11, QString());
+            for (const Cell& cell : *cells)
+                (*column)[row(cell.group, cell.w)] = QString::fromUtf16(cell.text);
+        }
+        SCOPED_TRACE(c.refusal ? QString::fromUtf16(c.refusal).toStdString() : "met");
+        Year year = built.year();
+        year.setRules(rules);
+        ScriptedRandom random = testing::plentyOfNumbers(7);
+        ASSERT_FALSE(year.press(random).message);
+        const std::vector<int16_t> pressed = year.classes();
+        const EvenOutcome outcome = year.evenOut(random);
+        if (!c.refusal) {
+            EXPECT_TRUE(outcome.drawn);
+            EXPECT_EQ(year.classOf(row(c.fixed.front().group, c.fixed.front().w)), c.inClass);
+            continue;
+        }
+        EXPECT_FALSE(outcome.drawn);
+        EXPECT_EQ(year.classes(), pressed);
+        const QString text = outcome.message.value_or(Message{}).text;
+        EXPECT_TRUE(text.contains(QString::fromUtf16(c.refusal))) << qPrintable(text);
+        for (const std::vector<Cell>* cells : {&c.fixed, &c.together, &c.marks})
+            for (const Cell& cell : *cells) {
+                const int r = row(cell.group, cell.w);
+                EXPECT_TRUE(text.contains(QStringLiteral("%1行目　%2").arg(r + 1).arg(year.students()[r].id))) << r;
+            }
+    }
 }
 
 TEST(Rules, ASecondUseGivesAnotherChoiceOrSaysThereIsNone)

@@ -499,68 +499,98 @@ private slots:
         QCOMPARE(year.swaps().count(), 1);
     }
 
-    void spreadColumnsByKeyboardStoredShownAgainAndKeptApartInTheSavedClasses()
+    void rulesByKeyboardStoredShownAgainAndKeptInTheSavedClasses()
     {
         ExampleWindow f;
         QVERIFY(f.open(false));
         // Refused values keep the dialog open and store nothing; which values, with which words, the core's
-        // tests tell. Both boxes empty close it and set nothing; 8 (別クラス) and 2 (旧組) are stored and set.
-        const std::vector<std::tuple<QString, QString, QString, QByteArray>> entries{
-            {QStringLiteral("８"), "", QStringLiteral("「別のクラスにする印の列」には、1から8までの列の番号を半角の数字で入力してください。\n使わないときは空欄にします。"), ""},
-            {"2", "2", QStringLiteral("「別のクラスにする印の列」と「均等に混ぜる列」に同じ列は指定できません。別の列を入力してください。"), ""},
-            {"", "", "", "\r\n\r\n"},
-            {"8", "2", "", "8\r\n2\r\n"}};
-        for (const auto& [marks, mix, message, stored] : entries) {
+        // tests tell. All boxes empty close it and set nothing; the example's rule columns are stored and set:
+        // 8 別クラス, 2 旧組, 9 同じクラス, 10 クラス指定, 11 and 12 the flags.
+        const char* const boxes[] = {"marksColumn", "mixColumn", "togetherColumn", "fixedColumn", "flagColumns"};
+        const std::vector<std::tuple<QStringList, QString, QByteArray>> entries{
+            {{QStringLiteral("８"), "", "", "", ""}, QStringLiteral("「別のクラスにする印の列」には、1から12までの列の番号を半角の数字で入力してください。\n使わないときは空欄にします。"), ""},
+            {{"8", "2", "", "", "2"}, QStringLiteral("「均等に混ぜる列」と「均等に散らす列」に同じ列は指定できません。別の列を入力してください。"), ""},
+            {{"", "", "", "", ""}, "", "\r\n\r\n"},
+            {{"8", "2", "9", "10", QStringLiteral("11、12")}, "", "8\r\n2\r\n9\r\n10\r\n11,12\r\n"}};
+        for (const auto& [typed, message, stored] : entries) {
             QPointer<QDialog> dialog = openSpreadDialog(f);
             QVERIFY(dialog);
-            QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("marksColumn"));
-            typeInto(child<QLineEdit>(dialog, "marksColumn"), marks);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("mixColumn"));
-            typeInto(child<QLineEdit>(dialog, "mixColumn"), mix);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            for (int b = 0; b < 5; ++b) {
+                QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(boxes[b]));
+                typeInto(child<QLineEdit>(dialog, boxes[b]), typed[b]);
+                QTest::keyClick(QApplication::focusWidget(), b < 4 ? Qt::Key_Tab : Qt::Key_Return);
+            }
             const QList<Message> shown = Dialogs::takeMessages();
             QCOMPARE(shown.isEmpty() ? QString() : shown.first().text, message);
             QTRY_COMPARE(dialog.isNull(), message.isEmpty());
             QCOMPARE(readBytes(spreadFilePath(f.table.csvPath)), stored);
-            if (marks != "8")
+            if (stored.size() < 10)
                 QVERIFY(f.window->year().rules() == SpreadRules{});
             if (dialog)
                 QTest::keyClick(dialog, Qt::Key_Escape);
             QTRY_VERIFY(dialog.isNull());
         }
-        QCOMPARE(f.window->year().rules().mixValues.at(1), QStringLiteral("1")); // 旧組 of student 1
+        const SpreadRules& rules = f.window->year().rules();
+        QCOMPARE(rules.mixValues.at(1), QStringLiteral("1")); // 旧組 of student 1
+        QCOMPARE(rules.flags.size(), size_t(2));
+        QCOMPARE(rules.flags[1].name, QStringLiteral("ピアノ"));
 
         QPointer<QDialog> dialog = openSpreadDialog(f);
         QVERIFY(dialog);
-        QCOMPARE(child<QLineEdit>(dialog, "marksColumn")->text() + child<QLineEdit>(dialog, "mixColumn")->text(), "82");
+        QStringList shownAgain;
+        for (const char* box : boxes)
+            shownAgain << child<QLineEdit>(dialog, box)->text();
+        QCOMPARE(shownAgain, (QStringList{"8", "2", "9", "10", "11,12"}));
         QTest::keyClick(dialog, Qt::Key_Escape);
         QTRY_VERIFY(dialog.isNull());
 
         // The next run on the same CSV starts with the same rules.
         QCOMPARE(ConditionsWindow(f.table, Deliverable::varmesto(), f.random).year().rules(), f.window->year().rules());
 
+        // Evened out twice: both saved files keep every rule, and the second is another division.
         click(f.w(), "Command3"); // the conditions that come with the example
-        f.key(Qt::Key_B);
-        Dialogs::takeMessages(); // whatever the evening-out reports, the saved classes tell
-        Dialogs::queueSaveFileName(f.folder.file("kekka.csv"));
-        QCOMPARE(f.press("Command5"), QList<Message>());
-
-        // The saved file holds the classes the window shows, every pair of marked students apart.
-        const QStringList input = textLines(f.folder.file("nen1.csv")), output = textLines(f.folder.file("kekka.csv"));
-        QVERIFY(output.size() > 241);
-        std::map<QString, QStringList> classesOfMark;
-        for (int r = 1; r <= 240; ++r) {
-            QCOMPARE(output[r].section(u',', 0, 0), QString::number(f.window->year().classOf(r)));
-            const QString mark = input[r].section(u',', 7, 7);
-            QCOMPARE(f.window->year().rules().marks.at(r), mark);
-            if (!mark.isEmpty())
-                classesOfMark[mark] << output[r].section(u',', 0, 0);
+        const QStringList input = textLines(f.folder.file("nen1.csv"));
+        QStringList saved;
+        for (const QString name : {"kekka1.csv", "kekka2.csv"}) {
+            f.key(Qt::Key_B);
+            QCOMPARE(Dialogs::takeMessages(), QList<Message>()); // no rule left unmet, and another division found
+            Dialogs::queueSaveFileName(f.folder.file(name));
+            QCOMPARE(f.press("Command5"), QList<Message>());
+            const QStringList output = textLines(f.folder.file(name));
+            QVERIFY(output.size() > 241);
+            std::map<QString, QStringList> classesOf[3]; // mark, together value, flag
+            for (int r = 1; r <= 240; ++r) {
+                const QString newClass = output[r].section(u',', 0, 0);
+                QCOMPARE(newClass, QString::number(f.window->year().classOf(r)));
+                const QStringList in = input[r].split(u',');
+                QCOMPARE(rules.marks.at(r), in[7]);
+                if (!in[9].isEmpty())
+                    QCOMPARE(newClass, in[9]);
+                if (!in[7].isEmpty())
+                    classesOf[0][in[7]] << newClass;
+                if (!in[8].isEmpty())
+                    classesOf[1][in[8]] << newClass;
+                for (int flag : {10, 11})
+                    if (!in[flag].isEmpty())
+                        classesOf[2][QString::number(flag)] << newClass;
+            }
+            QCOMPARE(classesOf[0].size(), size_t(4));
+            for (const auto& [mark, classes] : classesOf[0])
+                QVERIFY2(QSet<QString>(classes.begin(), classes.end()).size() == classes.size(), qPrintable(mark + u' ' + classes.join(u',')));
+            QCOMPARE(classesOf[1].size(), size_t(4));
+            for (const auto& [value, classes] : classesOf[1])
+                QVERIFY2(QSet<QString>(classes.begin(), classes.end()).size() == 1, qPrintable(value + u' ' + classes.join(u',')));
+            // Each pair of classes 1-2, 3-4, 5-6 takes its groups' students forty and forty: its flag holders
+            // split evenly, one more on one side at most.
+            QCOMPARE(classesOf[2].size(), size_t(2));
+            for (const auto& [flag, classes] : classesOf[2])
+                for (int k = 1; k <= 5; k += 2) {
+                    const auto one = classes.count(QString::number(k)), other = classes.count(QString::number(k + 1));
+                    QVERIFY2(std::abs(one - other) <= 1, qPrintable(flag + u' ' + classes.join(u',')));
+                }
+            saved << output.join(u'\n');
         }
-        QCOMPARE(classesOfMark.size(), size_t(4));
-        for (const auto& [mark, classes] : classesOfMark)
-            QVERIFY2(QSet<QString>(classes.begin(), classes.end()).size() == classes.size(),
-                     qPrintable(mark + u' ' + classes.join(u',')));
+        QVERIFY(saved[0] != saved[1]);
     }
 };
 

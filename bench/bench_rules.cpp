@@ -1,0 +1,171 @@
+// Evening out under all of the teacher's rules at once: 500 students in 8
+// groups over 6 classes with 30 pairs kept apart, 20 pairs kept together,
+// 15 fixed classes and three flag columns of 10, 25 and 40 students. Also
+// the same year without rules, for the time the rules cost.
+//
+//   build/bench/bench_rules --benchmark_counters_tabular=true
+//
+// Counters: spread_before/after/worst as in bench_even_averages; broken, the
+// most rules broken after one use (apart, together, fixed; always 0 when
+// the rules can be met); flags_off and bands_off, the most cells of a flag
+// value or a score band outside floor .. ceiling of their fair share.
+//
+// With CLASSDIV_WRITE_YEARS=<folder> it writes the year as rules500.csv with
+// its conditions: columns 番号, 氏名, グループ, 点数, 別クラス, 同じクラス,
+// クラス指定 and the flags, for scripts/exact_spread.py --rules.
+
+#include "support/Years.h"
+
+#include "conditions/ConditionsFile.h"
+#include "division/ClassSwaps.h"
+#include "division/EvenAverages.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+namespace {
+
+using namespace classdiv;
+using namespace classdiv::testing;
+
+struct RulesYear {
+    DivisionYear division;
+    SpreadRules rules;
+};
+
+// Every group over all six classes, head counts as even as its size allows.
+RulesYear rulesYear()
+{
+    YearNumbers numbers(2026);
+    const int sizes[] = {70, 66, 64, 62, 62, 60, 58, 58};
+    std::vector<GroupOfYear> groups;
+    std::vector<std::vector<double>> scores;
+    for (int g = 0; g < 8; ++g) {
+        std::vector<std::pair<int, int>> plan;
+        for (int k = 1; k <= 6; ++k)
+            plan.emplace_back(k, sizes[g] / 6 + ((k + g) % 6 < sizes[g] % 6 ? 1 : 0));
+        groups.push_back({QStringLiteral("組%1").arg(g + 1), sizes[g], plan});
+        const std::vector<int> whole = numbers.scores(sizes[g], 48 + 4 * g, 16);
+        scores.emplace_back(whole.begin(), whole.end());
+    }
+    RulesYear year{DivisionYear(groups, false, scores), {}};
+    const int n = year.division.students.count();
+
+    // Apart, together and fixed each take students of their own, so that all can hold at once.
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 1);
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[i], order[numbers.below(i + 1)]);
+    SpreadRules& rules = year.rules;
+    rules.marks.assign(n + 1, QString());
+    rules.together.assign(n + 1, QString());
+    rules.fixedClasses.assign(n + 1, QString());
+    size_t next = 0;
+    for (int pair = 0; pair < 30; ++pair)
+        for (int i = 0; i < 2; ++i)
+            rules.marks[order[next++]] = QStringLiteral("離%1").arg(pair);
+    for (int pair = 0; pair < 20; ++pair)
+        for (int i = 0; i < 2; ++i)
+            rules.together[order[next++]] = QStringLiteral("同%1").arg(pair);
+    for (int i = 0; i < 15; ++i)
+        rules.fixedClasses[order[next++]] = QString::number(1 + numbers.below(6));
+    for (const int holders : {10, 25, 40}) {
+        FlagColumn flag{QStringLiteral("印%1").arg(holders), std::vector<QString>(n + 1)};
+        for (int i = 0; i < holders;) {
+            QString& cell = flag.values[1 + numbers.below(n)];
+            if (cell.isEmpty()) {
+                cell = QStringLiteral("○");
+                ++i;
+            }
+        }
+        rules.flags.push_back(std::move(flag));
+    }
+    return year;
+}
+
+void writeOnce(const RulesYear& year)
+{
+    static bool written = false;
+    const QString folder = qEnvironmentVariable("CLASSDIV_WRITE_YEARS");
+    if (written || folder.isEmpty())
+        return;
+    written = true;
+    QDir().mkpath(folder);
+    const Students& students = year.division.students;
+    const SpreadRules& rules = year.rules;
+    QString csv = QStringLiteral("番号,氏名,グループ,点数,別クラス,同じクラス,クラス指定");
+    for (const FlagColumn& flag : rules.flags)
+        csv += u',' + flag.name;
+    csv += QStringLiteral("\r\n");
+    for (int r = 1; r <= students.count(); ++r) {
+        const Student& s = students[r];
+        QStringList cells{s.id, s.name, s.group, s.scoreText, rules.marks[r], rules.together[r], rules.fixedClasses[r]};
+        for (const FlagColumn& flag : rules.flags)
+            cells << flag.values[r];
+        csv += cells.join(u',') + QStringLiteral("\r\n");
+    }
+    const QString path = QDir(folder).filePath(QStringLiteral("rules500.csv"));
+    QFile file(path);
+    QFile conditions(conditionsFilePath(path));
+    const QByteArray bytes = "\xEF\xBB\xBF" + csv.toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !conditions.open(QIODevice::WriteOnly) ||
+        conditions.write(formatConditionsFile(year.division.ws)) < 0)
+        throw std::runtime_error("cannot write the year");
+}
+
+void evenOutUnder(benchmark::State& s, bool withRules)
+{
+    const RulesYear built = rulesYear();
+    writeOnce(built);
+    Year year = built.division.year();
+    if (withRules)
+        year.setRules(built.rules);
+    ClockRandomSource random;
+    if (year.press(random).message)
+        throw std::logic_error("the year is refused");
+    const Year pressed = year;
+    double after = 0, worst = 0;
+    size_t broken = 0, flagsOff = 0, bandsOff = 0;
+    for (auto _ : s) {
+        s.PauseTiming();
+        Year use = pressed; // every use starts from the same draw
+        s.ResumeTiming();
+        const EvenOutcome outcome = use.evenOut(random);
+        benchmark::DoNotOptimize(outcome);
+        s.PauseTiming();
+        const double spread = averageSpread(use);
+        after += spread;
+        worst = std::max(worst, spread);
+        const RuleBreaks breaks = findRuleBreaks(use.students(), use.classes(), use.bands(), built.rules);
+        broken = std::max(broken, breaks.marks.size() + breaks.together.size() + breaks.fixed.size());
+        flagsOff = std::max(flagsOff, breaks.flags.size());
+        bandsOff = std::max(bandsOff, breaks.bands.size());
+        s.ResumeTiming();
+    }
+    s.counters["spread_before"] = averageSpread(pressed);
+    s.counters["spread_after"] = after / static_cast<double>(s.iterations());
+    s.counters["spread_worst"] = worst;
+    s.counters["broken"] = static_cast<double>(broken);
+    s.counters["flags_off"] = static_cast<double>(flagsOff);
+    s.counters["bands_off"] = static_cast<double>(bandsOff);
+}
+
+void BM_Year500AllRules(benchmark::State& s)
+{
+    evenOutUnder(s, true);
+}
+BENCHMARK(BM_Year500AllRules)->Unit(benchmark::kMillisecond);
+
+void BM_Year500NoRules(benchmark::State& s)
+{
+    evenOutUnder(s, false);
+}
+BENCHMARK(BM_Year500NoRules)->Unit(benchmark::kMillisecond);
+
+} // namespace
