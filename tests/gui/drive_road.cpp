@@ -1,6 +1,7 @@
 // A teacher's road through varmesto's real windows with fixed draw numbers:
-// start, the example year chosen and read in the import window, its
-// conditions read back, one press, the result saved as <folder>/kekka.csv.
+// start, the example year chosen and read in the import window (its rules
+// file beside it), its conditions read back, one press, the averages evened
+// out under those rules, the result saved as <folder>/kekka.csv.
 // The Linux build and the Windows build (under Wine) must save the same bytes;
 // scripts/test-windows.sh runs both and compares.
 // Usage: drive_road <empty folder>
@@ -9,6 +10,7 @@
 #include "support/ScriptedRandom.h"
 
 #include "app/Shell.h"
+#include "ui/ConditionsWindow.h"
 #include "ui/CsvFileListBox.h"
 
 #include <cmath>
@@ -46,7 +48,7 @@ int main(int argc, char* argv[])
     QStandardPaths::setTestModeEnabled(true);
     resetDialogs();
     const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
-    if (!copyExamples(folder, {"nen1.csv", "nen1.csvJYOKEN.TXT"}) || !QDir::setCurrent(folder))
+    if (!copyExamples(folder, {"nen1.csv", "nen1.csvJYOKEN.TXT", "nen1.csvBUNKATSU.TXT"}) || !QDir::setCurrent(folder))
         fail("the example year could not be copied");
 
     ScriptedRandom random(drawNumbers());
@@ -69,6 +71,10 @@ int main(int argc, char* argv[])
         fail("the conditions window did not open");
     click(form3, "Command3");
     click(form3, "Command4");
+    auto* conditions = qobject_cast<ConditionsWindow*>(form3);
+    if (!conditions || conditions->year().rules() == SpreadRules{})
+        fail("the example's rules were not read");
+    child<QAction>(form3, "actionBalance")->trigger();
     Dialogs::queueSaveFileName(folder + QStringLiteral("/kekka.csv"));
     click(form3, "Command5");
 
