@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of the Windows build under Wine for docs/screenshots/windows/: the
-# four windows, the menu 調整, the chart, the class lists and the columns
+# four windows, the menu 調整, the chart, the class lists and the rules
 # dialog, taken by make_screenshots.exe run from a copy of the ZIP's folder
 # (its DLLs, plugins, qt.conf and translations) in a Wine desktop of
 # 1024 x 768, where Wine draws the window frames.
