@@ -22,6 +22,10 @@ wine_prefix "$build/wine"
 
 wine explorer /desktop=classdiv,1024x768 "$work/app/make_screenshots.exe" "$(winpath "$work/shots")"
 wineserver -w
+# Wine's desktop hands back no exit status: a picture missing tells of a failure.
+for name in form1 form4 form2 form3 form3-menu chart classlists spreaddialog; do
+  [ -f "$work/shots/$name.png" ] || { echo "make_screenshots.exe did not take $name.png"; exit 1; }
+done
 out=$root/docs/screenshots/windows
 mkdir -p "$out"
 rm -f "$work/shots/classlists.pdf" # the same pages as on Linux

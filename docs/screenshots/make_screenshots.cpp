@@ -39,6 +39,7 @@ namespace {
 
 QString g_out;  // the pictures
 QString g_year; // the example year, in a folder this run made
+QString g_examples; // examples/ of the source tree, with its drive on Windows
 
 [[noreturn]] void fail(const QString& what)
 {
@@ -186,7 +187,7 @@ void spreadDialog(ConditionsWindow* form3)
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    if (!QFile::copy(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/nen1.csvBUNKATSU.TXT"),
+    if (!QFile::copy(g_examples + QStringLiteral("/nen1.csvBUNKATSU.TXT"),
                      spreadFilePath(form3->year().students().csvPath)))
         fail("the columns could not be stored");
     form3->activateWindow();
@@ -221,8 +222,10 @@ int main(int argc, char* argv[])
         fail(year + " is in the way");
     g_year = year;
     QDir().mkpath(year);
+    // Taken with its drive before the current folder moves: on Windows a path without one is on the current drive.
+    g_examples = QDir(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples")).canonicalPath();
     for (const char* name : {"nen1.csv", "nen1.csvJYOKEN.TXT"})
-        if (!QFile::copy(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/") + name, year + u'/' + name))
+        if (!QFile::copy(g_examples + u'/' + QString::fromLatin1(name), year + u'/' + name))
             fail(QStringLiteral("cannot copy %1").arg(name));
     QDir::setCurrent(QDir::tempPath());
     ClockRandomSource random;
