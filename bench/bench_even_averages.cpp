@@ -1,12 +1,19 @@
 // Evening out the averages of one draw: the time, and the spread of the
 // averages of linked classes before and after, on the example year, on a
-// year whose six groups cross six classes, and on 500 students in 8 groups
+// year whose six groups cross six classes, on two years shaped like real
+// schools (215 students in six art electives by sex over six classes; 456 in
+// ten linked classes with half-point scores), and on 500 students in 8 groups
 // over 6 classes (also with keep-apart marks and a mixing column).
 //
 //   build/bench/bench_even_averages --benchmark_counters_tabular=true
 //
-// With CLASSDIV_WRITE_YEARS=<folder> it first writes the crossed year and the
-// year of 500 there as CSV files with their conditions, for
+// spread_* are of the averages score total / head count, whose best
+// scripts/exact_spread.py finds; with fractional scores, shown_* are of the
+// averages as the distribution table shows them (it rounds every running
+// class total).
+//
+// With CLASSDIV_WRITE_YEARS=<folder> it first writes the crossed, school and
+// 500 years there as CSV files with their conditions, for
 // scripts/exact_spread.py to find the best spread they allow.
 
 #include "support/Years.h"
@@ -21,6 +28,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <map>
 #include <stdexcept>
 
 namespace {
@@ -61,6 +69,43 @@ DivisionYear fullYear()
     return DivisionYear(groups, false, scores);
 }
 
+// The crossed year with scores spread wider inside each group: its best
+// needs the band counts of several classes of a group to turn at once.
+constexpr double kWiderSpread = 5;
+
+// The spread of the averages as the distribution table shows them: its
+// class totals round every running sum of fractional scores. Within each set
+// of classes linked by a group, the largest of these.
+double shownSpread(const Year& year)
+{
+    const ConditionsWorkspace& ws = year.workspace();
+    std::map<int, int> parent;
+    const auto root = [&](int c) {
+        parent.emplace(c, c);
+        while (parent[c] != c)
+            c = parent[c];
+        return c;
+    };
+    for (int g = 1; g <= ws.groupCount(); ++g) {
+        const GroupCondition& c = ws.conditions[g];
+        for (int k = 2; k <= c.classCount; ++k)
+            parent[root(c.rows[k].classNumber)] = root(c.rows[1].classNumber);
+    }
+    const DistributionTable& table = year.distribution();
+    std::map<int, std::pair<double, double>> range; // root -> (lowest, highest)
+    for (int k = 1; k <= 10; ++k) {
+        if (table.classHeadCount[k] == 0)
+            continue;
+        const double average = static_cast<double>(table.classScoreTotal[k]) / table.classHeadCount[k];
+        const auto [at, added] = range.emplace(root(k), std::pair{average, average});
+        at->second = {std::min(at->second.first, average), std::max(at->second.second, average)};
+    }
+    double spread = 0;
+    for (const auto& [r, lowHigh] : range)
+        spread = std::max(spread, lowHigh.second - lowHigh.first);
+    return spread;
+}
+
 void writeYear(const QString& folder, const QString& name, const DivisionYear& year)
 {
     QByteArray csv = "\xEF\xBB\xBF" + QStringLiteral("番号,氏名,グループ,点数\r\n").toUtf8();
@@ -86,7 +131,10 @@ void writeYearsOnce()
             return false;
         QDir().mkpath(folder);
         writeYear(folder, QStringLiteral("crossed.csv"), crossedYear());
+        writeYear(folder, QStringLiteral("crossed5.csv"), crossedYear(kWiderSpread));
         writeYear(folder, QStringLiteral("full500.csv"), fullYear());
+        writeYear(folder, QStringLiteral("electives215.csv"), artElectivesYear());
+        writeYear(folder, QStringLiteral("courses456.csv"), coursesYear());
         return true;
     }();
     (void)written;
@@ -102,7 +150,7 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
     const Year pressed = year;
     const double before = averageSpread(pressed);
     const double mixBefore = mixingDeviation(pressed);
-    double after = 0, worst = 0, mixAfter = 0;
+    double after = 0, worst = 0, mixAfter = 0, shownAfter = 0, shownWorst = 0;
     for (auto _ : s) {
         s.PauseTiming();
         Year use = pressed; // every use starts from the same draw
@@ -113,12 +161,19 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
         const double spread = averageSpread(use);
         after += spread;
         worst = std::max(worst, spread);
+        const double shown = shownSpread(use);
+        shownAfter += shown;
+        shownWorst = std::max(shownWorst, shown);
         mixAfter = std::max(mixAfter, mixingDeviation(use));
         s.ResumeTiming();
     }
     s.counters["spread_before"] = before;
     s.counters["spread_after"] = after / static_cast<double>(s.iterations());
     s.counters["spread_worst"] = worst;
+    if (!pressed.students().wholeScores) {
+        s.counters["shown_after"] = shownAfter / static_cast<double>(s.iterations());
+        s.counters["shown_worst"] = shownWorst;
+    }
     if (!rules.mixValues.empty()) {
         s.counters["mix_before"] = mixBefore;
         s.counters["mix_worst"] = mixAfter;
@@ -144,6 +199,24 @@ void BM_CrossedYear(benchmark::State& s)
     run(s, crossedYear().year(), {});
 }
 BENCHMARK(BM_CrossedYear)->Unit(benchmark::kMillisecond);
+
+void BM_CrossedYearWider(benchmark::State& s)
+{
+    run(s, crossedYear(kWiderSpread).year(), {});
+}
+BENCHMARK(BM_CrossedYearWider)->Unit(benchmark::kMillisecond);
+
+void BM_ArtElectives215(benchmark::State& s)
+{
+    run(s, artElectivesYear().year(), {});
+}
+BENCHMARK(BM_ArtElectives215)->Unit(benchmark::kMillisecond);
+
+void BM_Courses456(benchmark::State& s)
+{
+    run(s, coursesYear().year(), {});
+}
+BENCHMARK(BM_Courses456)->Unit(benchmark::kMillisecond);
 
 void BM_FullYear500(benchmark::State& s)
 {

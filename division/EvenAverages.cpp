@@ -334,7 +334,8 @@ double mixingDeviation(const Year& year)
 
 double averageSpread(const Year& year, const std::vector<int16_t>& classes)
 {
-    const YearModel model = buildModel(year, {});
+    YearModel model = buildModel(year, {});
+    model.problem.wholeScores = true; // summed as they are, without the table's rounding
     return evening::averageSpread(model.problem, presentClasses(model, classes));
 }
 

@@ -57,7 +57,8 @@ double mixingDeviation(const Year& year);
 
 // The spread the evening out narrows: within each set of classes linked by
 // shared groups, the largest minus the smallest average (score total / head
-// count, unrounded); the largest such spread of the year, 0 when nothing is
+// count, the scores as they are: not the running totals the distribution
+// table rounds); the largest such spread of the year, 0 when nothing is
 // linked. Of the given classes, or of the year's current ones.
 double averageSpread(const Year& year, const std::vector<int16_t>& classes);
 double averageSpread(const Year& year);

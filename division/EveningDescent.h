@@ -3,7 +3,7 @@
 // exchanges that touch the highest or the lowest class of a set of linked
 // classes (only those can narrow its spread), judged by the exact averages,
 // and, with fractional scores, once more by the rounded class totals the
-// distribution table shows.
+// distribution table shows, among placements whose exact spread is no wider.
 
 #include "division/EveningPlacement.h"
 
@@ -15,7 +15,8 @@ void descendOnAverages(Placement& placement, const Component& component, Key now
 // Judged by the totals the distribution table shows: it rounds every running
 // class total in file order, which the exact sums only approximate. Where no
 // single exchange narrows the shown spread, a walk among exchanges that keep
-// it often finds one that does.
+// it often finds one that does. The exact spread comes first: no exchange
+// here widens it, so the shown averages choose only among its equals.
 void descendOnShownTotals(Placement& placement, const Component& component, Rng& rng);
 
 } // namespace classdiv::evening

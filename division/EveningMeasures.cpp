@@ -1,7 +1,5 @@
 #include "division/EveningPlacement.h"
 
-#include "common/Numbers.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -18,27 +16,6 @@ std::vector<int> fileOrder(const Problem& problem)
     return order;
 }
 
-namespace {
-
-// The score total of every class as the distribution table counts it.
-std::vector<double> classTotals(const Problem& problem, const std::vector<int>& classOf)
-{
-    std::vector<double> total(problem.classCount, 0);
-    if (problem.wholeScores) {
-        for (size_t s = 0; s < problem.students.size(); ++s) {
-            if (classOf[s] >= 0)
-                total[classOf[s]] += problem.students[s].score;
-        }
-        return total;
-    }
-    for (int s : fileOrder(problem)) {
-        if (classOf[s] >= 0)
-            total[classOf[s]] = roundHalfEven(total[classOf[s]] + problem.students[s].score);
-    }
-    return total;
-}
-
-} // namespace
 
 std::vector<std::vector<int>> linkedClasses(const Problem& problem)
 {
@@ -68,11 +45,13 @@ std::vector<std::vector<int>> linkedClasses(const Problem& problem)
 
 double averageSpread(const Problem& problem, const std::vector<int>& classOf)
 {
-    const std::vector<double> sum = classTotals(problem, classOf);
+    std::vector<double> sum(problem.classCount, 0);
     std::vector<int> heads(problem.classCount, 0);
     for (size_t s = 0; s < problem.students.size(); ++s) {
-        if (classOf[s] >= 0)
+        if (classOf[s] >= 0) {
+            sum[classOf[s]] += problem.students[s].score;
             ++heads[classOf[s]];
+        }
     }
     double spread = 0;
     for (const auto& component : linkedClasses(problem)) {

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace classdiv::evening {
@@ -109,8 +110,19 @@ public:
 
     Key keyOf(const Component& component) const;
     // What exchanging a and b (one group, two classes) changes; false when a
-    // band count would leave its fair range.
-    bool change(int a, int b, Change& out) const;
+    // band count would leave its fair range. A step of a compound move may
+    // leave it (keepBands false) when the move as a whole keeps it.
+    bool change(int a, int b, Change& out, bool keepBands = true) const;
+    // Whether the class of `out` keeps its band counts within their fair
+    // ranges when `in`, of the same group, takes its place (EveningPatterns.cpp).
+    bool bandsAllow(int in, int out) const;
+    // The range the search keeps a band count of group g in its local'th
+    // class within: the fair range, widened where fixed students hold it.
+    std::pair<int, int> bandRange(int g, int local, int band) const
+    {
+        const int i = m_groupBase[g] + local * m_p.bandCount + band;
+        return {m_bandLo[i], m_bandHi[i]};
+    }
     Key keyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const;
     void apply(int a, int b, const Change& ch);
     // Puts the component's movable students back into the given classes.
@@ -166,13 +178,13 @@ private:
 
 inline long outside(int count, int lo, int hi) { return count < lo ? lo - count : (count > hi ? count - hi : 0); }
 
-inline bool Placement::change(int a, int b, Change& out) const
+inline bool Placement::change(int a, int b, Change& out, bool keepBands) const
 {
     const Student& sa = m_p.students[a];
     const Student& sb = m_p.students[b];
     const int ca = m_class[a];
     const int cb = m_class[b];
-    if (sa.band != sb.band) {
+    if (keepBands && sa.band != sb.band) {
         const int la = bandRow(a), lb = bandRow(b);
         if (m_bandCount[la + sa.band] <= m_bandLo[la + sa.band] || m_bandCount[la + sb.band] >= m_bandHi[la + sb.band]
             || m_bandCount[lb + sb.band] <= m_bandLo[lb + sb.band] || m_bandCount[lb + sa.band] >= m_bandHi[lb + sa.band])

@@ -1,13 +1,18 @@
 // The search of evening out, set by set of linked classes: the fair bands
 // repaired first, then rounds of simulated annealing over exchanges inside a
 // group, each round starting again from the best placement found, then the
-// descents of EveningDescent.cpp. The parts: the counts and what an exchange
-// changes (EveningPlacement.cpp), the fair-band repair (FairBandRepair.cpp),
-// the cooling (Annealing.h), the measures of a placement (EveningMeasures.cpp).
+// turns of band counts over several classes (EveningPatterns.cpp), the
+// transfers along paths of exchanges (EveningTransfers.cpp) and the descents
+// of EveningDescent.cpp. The parts: the counts and what an exchange changes
+// (EveningPlacement.cpp), the fair-band repair (FairBandRepair.cpp), the
+// cooling (Annealing.h), the best spread a band pattern allows
+// (PatternBound.cpp), the measures of a placement (EveningMeasures.cpp).
 
 #include "division/Annealing.h"
 #include "division/EveningDescent.h"
+#include "division/EveningPatterns.h"
 #include "division/EveningPlacement.h"
+#include "division/EveningTransfers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -174,6 +179,8 @@ private:
             m_placement.restore(component, bestClass);
             now = m_placement.keyOf(component);
         }
+        turnBandPattern(m_placement, component, now);
+        transferAlongPaths(m_placement, component, now);
         descendOnAverages(m_placement, component, now);
         if (!m_p.wholeScores)
             descendOnShownTotals(m_placement, component, m_rng);

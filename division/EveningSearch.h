@@ -8,8 +8,10 @@
 // Its parts: EveningSearch.cpp (sets of linked classes, annealing rounds),
 // EveningPlacement (the counts and what an exchange changes),
 // FairBandRepair.cpp (bands into their fair ranges first), Annealing.h (the
-// cooling), EveningDescent (the last descents), EveningMeasures.cpp (the
-// spread and the mixing deviation of a placement).
+// cooling), EveningPatterns (turns of band counts over several classes, by
+// the best spread of PatternBound), EveningTransfers (amounts carried along
+// paths of exchanges), EveningDescent (the last descents),
+// EveningMeasures.cpp (the spread and the mixing deviation of a placement).
 
 #include <array>
 #include <cstddef>
