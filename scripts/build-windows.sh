@@ -6,7 +6,7 @@
 #
 # Qt for Windows is cross-built once from Debian's own qt6-base source into
 # $CLASSDIV_CACHE/qt-6.4.2-mingw64 (default ~/.cache/classdiv), outside the
-# repository, and reused from there (about 2,200 CPU-seconds the first time).
+# repository, and reused from there (2,200 to 3,400 CPU-seconds the first time).
 # Usage: scripts/build-windows.sh [qt]     (qt: build only the Qt cache)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -78,7 +78,7 @@ if [ "$(cat "$qt/.classdiv-stamp" 2>/dev/null)" != "$stamp" ]; then
      rm -rf qtbase && dpkg-source -x "qt6-base_$qt_source_version.dsc" qtbase >"$src/unpack.log" 2>&1) ||
     { cat "$src/unpack.log" 2>/dev/null; echo "could not get Debian's qt6-base $qt_source_version"; exit 1; }
   rm -rf "$src/build" "$qt"
-  echo "== Building Qt $qt_version for Windows into $qt (20 to 40 minutes on 2 cores)"
+  echo "== Building Qt $qt_version for Windows into $qt (20 to 30 minutes on 2 free cores, up to an hour on busy ones)"
   start=$(date +%s)
   cmake -S "$src/qtbase" -B "$src/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_INSTALL_PREFIX="$qt" "${qt_options[@]}" >"$src/configure.log" 2>&1 ||
