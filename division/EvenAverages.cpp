@@ -177,12 +177,14 @@ YearModel buildModel(const Year& year, const SpreadRules& rules)
             model.units.push_back(units.texts()[u]);
         }
     }
+    // A set holding a fixed student goes only to that student's class.
     for (const std::vector<int>& members : p.units) {
         std::vector<int> shared = p.groups[p.students[members.front()].group].classes;
         for (int m : members)
             std::erase_if(shared, [&](int c) {
                 const std::vector<int>& own = p.groups[p.students[m].group].classes;
-                return std::find(own.begin(), own.end(), c) == own.end();
+                const int fixed = p.rules[m].fixedClass;
+                return std::find(own.begin(), own.end(), c) == own.end() || (fixed >= 0 && c != fixed);
             });
         p.unitClasses.push_back(shared);
     }

@@ -162,7 +162,6 @@ public:
         std::vector<int> saved;
         for (int s : m_component.movable)
             saved.push_back(m_placement.classOf(s));
-        m_blockOf.assign(classes, 0);
         for (size_t t = 0; t < tries; ++t) {
             Key key = now;
             Change ch;
@@ -172,6 +171,7 @@ public:
                                        m_placement.classOf(crossings[t].y), ch);
             m_placement.apply(crossings[t].x, crossings[t].y, ch);
             // Each block settles on its own: carried back across, the amount would only undo the exchange.
+            m_blockOf.assign(classes, 0);
             for (size_t l = 0; l < classes; ++l)
                 m_blockOf[l] = root(static_cast<int>(l));
             for (int i = 0; i < kMostTransfers && step(key); ++i) {

@@ -5,6 +5,8 @@
 
 #include "division/RuleAssignment.h"
 
+#include "division/FairShares.h"
+
 #include <algorithm>
 #include <functional>
 #include <numeric>
@@ -66,6 +68,43 @@ Assignment assignRuleStudents(const Problem& p, const std::vector<int>& preferre
             room[g][p.groups[g].classes[l]] = p.groups[g].headCounts[l];
     std::vector<std::vector<char>> marked(p.markCount, std::vector<char>(p.classCount, 0));
 
+    // The fair range of every (group, class, band) and the bound students
+    // placed in it: a set or a marked student is first placed only where it
+    // leaves every band of the class room for its fair share.
+    const int bands = p.bandCount;
+    std::vector<std::vector<FairRange>> fair(p.groups.size());
+    std::vector<std::vector<int>> bound(p.groups.size(), std::vector<int>(p.classCount * bands, 0));
+    for (size_t g = 0; g < p.groups.size(); ++g) {
+        std::vector<int> inBand(bands, 0);
+        for (int s : p.groups[g].students)
+            ++inBand[p.students[s].band];
+        fair[g].resize(p.classCount * bands);
+        for (size_t l = 0; l < p.groups[g].classes.size(); ++l)
+            for (int b = 0; b < bands; ++b)
+                fair[g][p.groups[g].classes[l] * bands + b] = fairBandRange(
+                    p.groups[g].headCounts[l], inBand[b], static_cast<int>(p.groups[g].students.size()));
+    }
+    const auto keepsBands = [&](const Unit& unit, int c) {
+        for (int s : unit.students)
+            ++bound[p.students[s].group][c * bands + p.students[s].band];
+        bool keeps = true;
+        for (int s : unit.students) {
+            const int g = p.students[s].group;
+            int floors = 0; // the places the class's bands need at least
+            for (int b = 0; b < bands; ++b) {
+                const int i = c * bands + b;
+                keeps = keeps && bound[g][i] <= fair[g][i].high;
+                floors += std::max(bound[g][i], fair[g][i].low);
+            }
+            const std::vector<int>& classes = p.groups[g].classes;
+            keeps = keeps && floors <= p.groups[g].headCounts[std::find(classes.begin(), classes.end(), c) - classes.begin()];
+        }
+        for (int s : unit.students)
+            --bound[p.students[s].group][c * bands + p.students[s].band];
+        return keeps;
+    };
+    bool bandsFirst = true;
+
     Assignment result;
     result.classOf.assign(p.students.size(), -1);
     long budget = kAssignmentBudget;
@@ -75,6 +114,9 @@ Assignment assignRuleStudents(const Problem& p, const std::vector<int>& preferre
             if (room[student.group][c] <= 0 || (student.mark >= 0 && marked[student.mark][c]))
                 return false;
         }
+        // A fixed student goes to its class whatever the bands.
+        if (bandsFirst && unit.classes.size() > 1 && !keepsBands(unit, c))
+            return false;
         // Two members of one group need two places.
         for (size_t i = 0; i < unit.students.size(); ++i) {
             int same = 0;
@@ -88,6 +130,7 @@ Assignment assignRuleStudents(const Problem& p, const std::vector<int>& preferre
     const auto take = [&](const Unit& unit, int c, int by) {
         for (int s : unit.students) {
             room[p.students[s].group][c] -= by;
+            bound[p.students[s].group][c * bands + p.students[s].band] += by;
             if (p.students[s].mark >= 0)
                 marked[p.students[s].mark][c] = by > 0;
             result.classOf[s] = by > 0 ? c : -1;
@@ -110,6 +153,11 @@ Assignment assignRuleStudents(const Problem& p, const std::vector<int>& preferre
         return false;
     };
     result.found = place(0);
+    if (!result.found) { // none found that keeps the bands: the rules above them come first
+        bandsFirst = false;
+        budget = kAssignmentBudget;
+        result.found = place(0);
+    }
     result.complete = budget >= 0;
     if (!result.found)
         result.classOf.assign(p.students.size(), -1);

@@ -7,6 +7,7 @@
 
 #include "division/ClassSwaps.h"
 #include "division/EvenAverages.h"
+#include "division/RuleAssignment.h"
 #include "division/RuleChecks.h" // fixedClassOf
 #include "division/Year.h"
 
@@ -177,9 +178,10 @@ TEST(Rules, RandomYearsMeetEveryRuleAndFlagsNeverGetWorseThanThePress)
     }
 }
 
-// Years of two groups of four over two classes of two, every rule drawn at
+// Years of two groups of four or six over two classes, every rule drawn at
 // random: a placement that meets the fixed classes, the together sets and the
-// marks exists exactly when the checks let evening out run, and then it is found.
+// marks exists exactly when the checks let evening out run, and then it is
+// found; with fair bands too whenever one exists.
 TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
 {
     int refused = 0, met = 0;
@@ -187,15 +189,16 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
         SCOPED_TRACE(seed);
         YearNumbers pick(seed);
         const int classes = 2 + pick.below(2);
-        std::vector<testing::GroupOfYear> groups{{"A", 4, {}}, {"B", 4, {}}};
-        groups[0].plan = {{1, 2}, {2, 2}};
-        groups[1].plan = {{classes - 1, 2}, {classes, 2}}; // with three classes the groups share class 2 only
+        const int seats = 2 + seed % 2, n = 4 * seats; // two or three a class
+        std::vector<testing::GroupOfYear> groups{{"A", 2 * seats, {}}, {"B", 2 * seats, {}}};
+        groups[0].plan = {{1, seats}, {2, seats}};
+        groups[1].plan = {{classes - 1, seats}, {classes, seats}}; // with three classes the groups share class 2 only
         const DivisionYear built(groups);
         SpreadRules rules;
-        rules.marks.assign(9, QString());
-        rules.together.assign(9, QString());
-        rules.fixedClasses.assign(9, QString());
-        for (int row = 1; row <= 8; ++row) {
+        rules.marks.assign(n + 1, QString());
+        rules.together.assign(n + 1, QString());
+        rules.fixedClasses.assign(n + 1, QString());
+        for (int row = 1; row <= n; ++row) {
             if (pick.below(4) == 0)
                 rules.marks[row] = QString(QChar(u'a' + pick.below(2)));
             if (pick.below(4) == 0)
@@ -205,20 +208,22 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
         }
         Year year = built.year();
         year.setRules(rules);
-        bool exists = false;
-        std::vector<int16_t> classesOf(9, 0);
+        bool exists = false, fairToo = false; // and every band within its fair range
+        std::vector<int16_t> classesOf(n + 1, 0);
         std::function<void(int)> place = [&](int g) {
-            if (exists)
+            if (fairToo)
                 return;
             if (g > 2) {
-                exists = meetsTheRules(year, classesOf);
+                const bool meets = meetsTheRules(year, classesOf);
+                exists = exists || meets;
+                fairToo = meets && findRuleBreaks(year.students(), classesOf, year.bands(), {}).bands.empty();
                 return;
             }
             std::vector<int16_t> order;
             for (const auto& [number, head] : groups[g - 1].plan)
                 order.insert(order.end(), head, int16_t(number));
             do {
-                for (int w = 1; w <= 4; ++w)
+                for (int w = 1; w <= 2 * seats; ++w)
                     classesOf[built.ws.groupStudents[g][w]] = order[w - 1];
                 place(g + 1);
             } while (std::next_permutation(order.begin(), order.end()));
@@ -231,11 +236,36 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
         EXPECT_EQ(outcome.message.value_or(Message{}).title, allowed ? QString() : titles::inputMistake);
         if (allowed) {
             EXPECT_TRUE(meetsTheRules(year, year.classes()));
+            EXPECT_TRUE(!fairToo || findRuleBreaks(year.students(), year.classes(), year.bands(), {}).bands.empty());
         }
         (allowed ? met : refused) += 1;
     }
     EXPECT_GT(refused, 20); // both kinds come up often enough to mean something
     EXPECT_GT(met, 20);
+}
+
+// Group A's two students of the top band have a fair share of one a class;
+// one is fixed to class 1, the other is kept together with a student of B,
+// and the press left both of that set in class 1. The set is placed in class
+// 2: in class 1 the band would hold two students that never move again.
+TEST(Rules, ATogetherSetIsPlacedWhereTheBandsStayFair)
+{
+    evening::Problem p;
+    p.classCount = 2;
+    p.bandCount = 2;
+    for (int s = 0; s < 8; ++s)
+        p.students.push_back({s / 4, s % 4 < 2 ? 0 : 1, 50.0 - s, -1, -1, s});
+    p.groups = {{{0, 1}, {2, 2}, {0, 1, 2, 3}}, {{0, 1}, {2, 2}, {4, 5, 6, 7}}};
+    p.rules.resize(8);
+    p.rules[0].fixedClass = 0;
+    p.rules[1].unit = p.rules[4].unit = 0;
+    p.units = {{1, 4}};
+    p.unitClasses = {{0, 1}};
+    const evening::Assignment placed = evening::assignRuleStudents(p, {0, 0, 1, 1, 0, 1, 0, 1});
+    ASSERT_TRUE(placed.found);
+    EXPECT_EQ(placed.classOf[0], 0);
+    EXPECT_EQ(placed.classOf[1], 1);
+    EXPECT_EQ(placed.classOf[4], 1);
 }
 
 // Group A over classes 1 and 2, B over 2 and 3, C in 3 alone, two a class:
