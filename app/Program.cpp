@@ -48,7 +48,8 @@ void print(std::FILE* stream, const QString& text)
 
 int runProgram(int argc, char* argv[], const Deliverable& deliverable)
 {
-    // Names for QSettings (~/.config/classdiv/<program>.conf) and --version.
+    // Names for QSettings (~/.config/classdiv/<program>.conf on Linux, the
+    // registry key HKEY_CURRENT_USER\Software\classdiv\<program> on Windows) and --version.
     QCoreApplication::setOrganizationName(QStringLiteral("classdiv"));
     QCoreApplication::setApplicationName(deliverable.programTitle);
     QCoreApplication::setApplicationVersion(QStringLiteral(CLASSDIV_VERSION));

@@ -1,5 +1,7 @@
 #include "common/TextFile.h"
 
+#include "common/CodePage932.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -13,7 +15,6 @@ namespace classdiv {
 namespace {
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
-constexpr const char* kCp932 = "windows-31j";
 
 } // namespace
 
@@ -29,11 +30,10 @@ std::optional<DecodedText> decodeText(const QByteArray& bytes)
             return std::nullopt;
         return DecodedText{text, TextEncoding::Utf8};
     }
-    QStringDecoder decoder(kCp932, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (!decoder.isValid() || decoder.hasError())
+    std::optional<QString> text = cp932Decode(bytes);
+    if (!text)
         return std::nullopt;
-    return DecodedText{text, TextEncoding::Cp932};
+    return DecodedText{std::move(*text), TextEncoding::Cp932};
 }
 
 QByteArray byteOrderMark(TextEncoding encoding)
@@ -50,11 +50,7 @@ std::optional<QByteArray> encodeFragment(const QString& text, TextEncoding encod
             return std::nullopt;
         return bytes;
     }
-    QStringEncoder encoder(kCp932);
-    QByteArray bytes = encoder.encode(text);
-    if (!encoder.isValid() || encoder.hasError())
-        return std::nullopt;
-    return bytes;
+    return cp932Encode(text);
 }
 
 std::optional<QByteArray> encodeText(const QString& text, TextEncoding encoding)

@@ -132,8 +132,8 @@ private:
         remember();
 
         const double typical = typicalChange(component, now, finest);
-        const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * count, effort.leastPerRound,
-                                      effort.iterationsPerRound);
+        const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count),
+                                      effort.leastPerRound, effort.iterationsPerRound);
         Placement::UnitMove unitMove;
         for (int round = 0; round < effort.rounds; ++round) {
             CoolingSchedule schedule(round, typical, finest, steps);

@@ -19,12 +19,12 @@ std::variant<StartFile, Message> checkStartFile(const QString& argument, const Q
     const QString absolute = QDir::cleanPath(QDir(currentFolder).absoluteFilePath(path));
     const QFileInfo info(absolute);
     if (!info.exists())
-        return Message{kStartFileMissingMessage.arg(absolute), QString()};
+        return Message{kStartFileMissingMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
     if (info.isDir())
-        return Message{kStartFileFolderMessage.arg(absolute), QString()};
+        return Message{kStartFileFolderMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
     // The same test as the file list's "*.csv" pattern, so the file is in its list.
     if (!info.isFile() || !info.fileName().endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
-        return Message{kStartFileNotCsvMessage.arg(absolute), QString()};
+        return Message{kStartFileNotCsvMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
     return StartFile{info.absolutePath(), info.fileName()};
 }
 

@@ -1,14 +1,37 @@
 #include "import/Volumes.h"
 
+#include "common/Platform.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 
 #include <algorithm>
 
 namespace classdiv {
 
 namespace {
+
+#ifdef Q_OS_WIN
+// A drive without a medium must give the program's own message, not the
+// system's box asking for a disk.
+class QuietDriveErrors {
+public:
+    QuietDriveErrors() : m_old(SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)) {}
+    ~QuietDriveErrors() { SetErrorMode(m_old); }
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+private:
+    UINT m_old;
+};
+#else
+struct QuietDriveErrors {};
+#endif
 
 // Kernel and memory file systems: nothing a teacher keeps a CSV on.
 bool isPseudoType(const QByteArray& type)
@@ -44,7 +67,8 @@ bool isRemovablePlace(const QString& path)
 
 bool holdsFolder(const QString& root, const QString& folder)
 {
-    return folder == root || folder.startsWith(root.endsWith(u'/') ? root : root + u'/');
+    return folder.compare(root, platform::kPathCase) == 0
+        || folder.startsWith(root.endsWith(u'/') ? root : root + u'/', platform::kPathCase);
 }
 
 int volumeHolding(const std::vector<Volume>& volumes, const QString& folder)
@@ -87,6 +111,36 @@ std::vector<Volume> orderVolumes(const std::vector<MountEntry>& mounts)
     return ordered;
 }
 
+std::vector<Volume> driveVolumes(std::vector<DriveEntry> drives)
+{
+    std::sort(drives.begin(), drives.end(),
+              [](const DriveEntry& a, const DriveEntry& b) { return a.rootPath.compare(b.rootPath, Qt::CaseInsensitive) < 0; });
+    std::vector<Volume> volumes;
+    for (const DriveEntry& drive : drives) {
+        QString name = drive.rootPath.left(2).toLower();
+        if (!drive.label.isEmpty())
+            name += QStringLiteral(" [") + drive.label + u']';
+        volumes.push_back(Volume{drive.rootPath, name});
+    }
+    return volumes;
+}
+
+#ifdef Q_OS_WIN
+std::vector<Volume> listVolumes()
+{
+    [[maybe_unused]] const QuietDriveErrors quiet;
+    std::vector<DriveEntry> drives;
+    for (const QFileInfo& drive : QDir::drives()) {
+        const QString root = drive.absoluteFilePath();
+        const auto native = QDir::toNativeSeparators(root);
+        // Floppy, USB and CD drives may hold no medium: their label is not asked for.
+        const UINT type = GetDriveTypeW(reinterpret_cast<const wchar_t*>(native.utf16()));
+        const bool fixed = type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK;
+        drives.push_back(DriveEntry{root, fixed ? QStorageInfo(root).name() : QString()});
+    }
+    return driveVolumes(std::move(drives));
+}
+#else
 std::vector<Volume> listVolumes()
 {
     std::vector<MountEntry> mounts;
@@ -98,17 +152,20 @@ std::vector<Volume> listVolumes()
     }
     return orderVolumes(mounts);
 }
+#endif
 
 VolumeStatus checkVolume(const QString& rootPath)
 {
     if (rootPath.isEmpty())
         return VolumeStatus::Unexpected;
+    [[maybe_unused]] const QuietDriveErrors quiet;
     const QFileInfo folder(rootPath);
     if (!folder.exists() || !folder.isDir())
         return VolumeStatus::NotReady;
     const QStorageInfo info(rootPath);
     // An ejected medium leaves its mount point behind on the parent volume.
-    if (!info.isValid() || !info.isReady() || QDir::cleanPath(info.rootPath()) != QDir::cleanPath(rootPath))
+    if (!info.isValid() || !info.isReady()
+        || QDir::cleanPath(info.rootPath()).compare(QDir::cleanPath(rootPath), platform::kPathCase) != 0)
         return VolumeStatus::NotReady;
     if (!folder.isReadable() || !folder.isExecutable())
         return VolumeStatus::NotReady;

@@ -1,5 +1,6 @@
 #pragma once
-// The drive list of the import window on Linux: the mounted volumes.
+// The drive list of the import window: the mounted volumes on Linux, the
+// drive letters on Windows.
 
 #include <QByteArray>
 #include <QString>
@@ -14,8 +15,9 @@ struct Volume {
     bool operator==(const Volume&) const = default;
 };
 
-// Root first, then removable media (/media, /run/media, /mnt), then the other
-// mounts; pseudo file systems (proc, sysfs, tmpfs under /run, ...) are left out.
+// Linux: root first, then removable media (/media, /run/media, /mnt), then
+// the other mounts; pseudo file systems (proc, sysfs, tmpfs under /run, ...)
+// are left out. Windows: every drive letter, a drive without a medium too.
 std::vector<Volume> listVolumes();
 
 enum class VolumeStatus {
@@ -34,6 +36,14 @@ struct MountEntry {
     bool isDirectory = true; // false for single files bind-mounted into a container
 };
 std::vector<Volume> orderVolumes(const std::vector<MountEntry>& mounts);
+
+// One drive letter as Windows reports it; driveVolumes() names them as the
+// drive lists of Windows programs do ("c: [ラベル]") in the order of the letters.
+struct DriveEntry {
+    QString rootPath; // "C:/"
+    QString label;    // may be empty
+};
+std::vector<Volume> driveVolumes(std::vector<DriveEntry> drives);
 
 // Whether the folder is the root or lies below it; both paths cleaned.
 bool holdsFolder(const QString& root, const QString& folder);

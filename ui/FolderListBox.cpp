@@ -58,7 +58,8 @@ void FolderListBox::fill()
     }
     int depth = 0;
     for (const QString& path : chain) {
-        const QString name = QDir(path).isRoot() ? path : QFileInfo(path).fileName();
+        // A root is shown as the system writes it: "/" or "C:\".
+        const QString name = QDir(path).isRoot() ? QDir::toNativeSeparators(path) : QFileInfo(path).fileName();
         auto* entry = new QListWidgetItem(open, QString(depth * 2, u' ') + name, this);
         entry->setData(kPathRole, path);
         ++depth;

@@ -1,5 +1,7 @@
 #include "ui/Layout.h"
 
+#include "common/Platform.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -20,9 +22,11 @@ void placeTwips(QWidget* control, int left, int top, int width, int height)
 
 void installFontSubstitutions()
 {
-    QFont::insertSubstitution(kFontPMincho, QStringLiteral("IPAPMincho"));
-    QFont::insertSubstitution(kFontMincho, QStringLiteral("IPAMincho"));
-    QFont::insertSubstitution(kFontPGothic, QStringLiteral("IPAPGothic"));
+    for (const QString& family : {kFontPMincho, kFontMincho, kFontPGothic}) {
+        const QString substitute = platform::fontSubstitute(family);
+        if (!substitute.isEmpty())
+            QFont::insertSubstitution(family, substitute);
+    }
 }
 
 QFont layoutFont(const QString& family, double pointSize)

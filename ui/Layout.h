@@ -16,13 +16,14 @@ int twipsToPixels(double twips);
 // Places a control: left, top, width and height in twips, relative to the client area.
 void placeTwips(QWidget* control, int left, int top, int width, int height);
 
-// The Windows font names of the layouts, mapped to the IPA fonts.
+// The Windows font names of the layouts; on Linux drawn with the IPA fonts.
 inline const QString kFontPMincho = QStringLiteral("ＭＳ Ｐ明朝");
 inline const QString kFontMincho = QStringLiteral("ＭＳ 明朝");
 inline const QString kFontPGothic = QStringLiteral("ＭＳ Ｐゴシック");
 
-// Registers IPAPMincho, IPAMincho and IPAPGothic as the substitutes of the
-// Windows names; called once at start (and by tests).
+// Registers the platform's substitutes of the Windows names (IPAPMincho,
+// IPAMincho and IPAPGothic on Linux, none on Windows); called once at start
+// (and by tests).
 void installFontSubstitutions();
 
 // A normal-weight, upright font of the given layout family and point size.

@@ -1,7 +1,9 @@
 // Takes the pictures of the manual: varmesto driven through its windows on
-// the example year, each window cut from the screen with ImageMagick's import.
-// Run under Xvfb with the X11 platform (scripts/screenshots.sh); the pictures
-// go to the folder given as the only argument.
+// the example year, each window cut from the screen with ImageMagick's import
+// (on Windows, read from the screen through the system).
+// Run under Xvfb with the X11 platform (scripts/screenshots.sh), or as the
+// Windows build under Wine (scripts/screenshots-windows.sh); the pictures go
+// to the folder given as the only argument.
 
 #include "app/Shell.h"
 #include "conditions/SpreadColumns.h"
@@ -37,6 +39,7 @@ namespace {
 
 QString g_out;  // the pictures
 QString g_year; // the example year, in a folder this run made
+QString g_examples; // examples/ of the source tree, with its drive on Windows
 
 [[noreturn]] void fail(const QString& what)
 {
@@ -66,9 +69,16 @@ void capture(const QRect& area, const QString& name)
 {
     QTest::qWait(400);
     const QRect r = area.adjusted(-8, -8, 8, 8);
+#ifdef Q_OS_WIN
+    const QRect shown = r.intersected(QGuiApplication::primaryScreen()->geometry());
+    if (!QGuiApplication::primaryScreen()->grabWindow(0, shown.x(), shown.y(), shown.width(), shown.height())
+             .save(g_out + u'/' + name))
+        fail("the screen could not be saved as " + name);
+#else
     const QString crop = QStringLiteral("%1x%2+%3+%4").arg(r.width()).arg(r.height()).arg(r.x()).arg(r.y());
     if (QProcess::execute("import", {"-window", "root", "-crop", crop, "+repage", g_out + u'/' + name}) != 0)
         fail("import could not save " + name);
+#endif
 }
 void captureWindow(QWidget* window, const QString& name)
 {
@@ -177,7 +187,7 @@ void spreadDialog(ConditionsWindow* form3)
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    if (!QFile::copy(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/nen1.csvBUNKATSU.TXT"),
+    if (!QFile::copy(g_examples + QStringLiteral("/nen1.csvBUNKATSU.TXT"),
                      spreadFilePath(form3->year().students().csvPath)))
         fail("the columns could not be stored");
     form3->activateWindow();
@@ -212,8 +222,10 @@ int main(int argc, char* argv[])
         fail(year + " is in the way");
     g_year = year;
     QDir().mkpath(year);
+    // Taken with its drive before the current folder moves: on Windows a path without one is on the current drive.
+    g_examples = QDir(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples")).canonicalPath();
     for (const char* name : {"nen1.csv", "nen1.csvJYOKEN.TXT"})
-        if (!QFile::copy(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/") + name, year + u'/' + name))
+        if (!QFile::copy(g_examples + u'/' + QString::fromLatin1(name), year + u'/' + name))
             fail(QStringLiteral("cannot copy %1").arg(name));
     QDir::setCurrent(QDir::tempPath());
     ClockRandomSource random;

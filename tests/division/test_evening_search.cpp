@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <tuple>
 
 namespace classdiv::evening {
@@ -151,7 +152,8 @@ TEST(EveningSearch, ReachesTheBestPlacementOfTinyYearsFromAnyStart)
     for (const Tiny& tiny : cases) {
         SCOPED_TRACE(tiny.name);
         const Problem p = problemOf(tiny);
-        std::tuple<long, long, double> best{1L << 40, 1L << 40, 1e9};
+        constexpr long kNone = std::numeric_limits<long>::max(); // long has 32 bits on Windows
+        std::tuple<long, long, double> best{kNone, kNone, 1e9};
         // The plan's order, which may leave the fair bands, then placements that keep them.
         std::vector<std::vector<int>> starts(1, std::vector<int>(p.students.size()));
         for (const Group& g : p.groups)

@@ -179,7 +179,7 @@ class LayoutTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { useVolumes({{"/", "/"}}); } // the layout must not depend on the machine's mounts
+    void initTestCase() { useVolumes({{QDir::rootPath(), "/"}}); } // the layout must not depend on the machine's mounts
 
     void windowMatchesItsTable_data()
     {

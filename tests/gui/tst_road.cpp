@@ -78,7 +78,7 @@ class RoadTest : public QObject {
     }
 
 private slots:
-    void init() { useVolumes({{"/", "/"}}); resetDialogs(); }
+    void init() { useVolumes({{QDir::rootPath(), "/"}}); resetDialogs(); }
     void cleanup()
     {
         m_shell.reset();
@@ -141,7 +141,7 @@ private slots:
         m_shell = std::make_unique<Shell>(Deliverable::varmesto(), m_random);
         m_shell->startWith(QStringLiteral("memo.txt"), folder.path());
         QCOMPARE(visibleWindowNames(), QStringList{"Form1"});
-        QCOMPARE(Dialogs::takeMessages(), (QList<Message>{{kStartFileNotCsvMessage.arg(folder.file("memo.txt")), QString()}}));
+        QCOMPARE(Dialogs::takeMessages(), (QList<Message>{{kStartFileNotCsvMessage.arg(QDir::toNativeSeparators(folder.file("memo.txt"))), QString()}}));
     }
 
     void closeBoxLeavesTheRunningEventLoop()
@@ -171,7 +171,7 @@ private slots:
         QVERIFY(f.open());
 
         // Dir1: the chain from the root, the current folder chosen, then its subfolders.
-        QCOMPARE(f.dir()->item(0)->data(FolderListBox::kPathRole).toString(), QStringLiteral("/"));
+        QCOMPARE(f.dir()->item(0)->data(FolderListBox::kPathRole).toString(), QDir::rootPath());
         const int here = f.dir()->rowOf(f.folder.path());
         QVERIFY(here > 0);
         QCOMPARE(f.dir()->currentRow(), here);
@@ -256,7 +256,7 @@ private slots:
         QVERIFY(writeBytes(floppy.file("meibo.csv"), "x"));
         QVERIFY(writeBytes(f.folder.file("here.csv"), "x"));
         const QString floppyRoot = floppy.path();
-        useVolumes({{"/", "/"}, {floppyRoot, "A:"}}, [=](const QString& root) { return root == floppyRoot ? status : VolumeStatus::Ready; });
+        useVolumes({{QDir::rootPath(), "/"}, {floppyRoot, "A:"}}, [=](const QString& root) { return root == floppyRoot ? status : VolumeStatus::Ready; });
         QVERIFY(f.open());
         auto* drive = child<QComboBox>(f.window.get(), "Drive1");
         QCOMPARE(drive->currentText(), QStringLiteral("/"));

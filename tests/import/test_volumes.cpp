@@ -2,7 +2,11 @@
 
 #include "support/TestFiles.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace classdiv;
 using namespace Qt::StringLiterals;
@@ -36,8 +40,8 @@ TEST(Volumes, RootFirstThenRemovableThenOtherRealMounts)
     ASSERT_EQ(labelled.size(), 2u);
     EXPECT_EQ(labelled[0].displayName, "/");
     EXPECT_EQ(labelled[1].displayName, u"ＵＳＢ (/media/usb)"_s);
-    ASSERT_FALSE(listVolumes().empty());
-    EXPECT_EQ(listVolumes().front().rootPath, "/");
+    const std::vector<Volume> here = listVolumes(); // the system's root among them ("/" first on Linux)
+    EXPECT_TRUE(std::any_of(here.begin(), here.end(), [](const Volume& v) { return v.rootPath == QDir::rootPath(); }));
 
     // The volume of a folder is its deepest root, wherever it stands in the list.
     EXPECT_EQ(volumeHolding({}, "/home/sensei"), -1);
@@ -45,6 +49,17 @@ TEST(Volumes, RootFirstThenRemovableThenOtherRealMounts)
     for (const auto& [folder, volume] : std::vector<std::pair<QString, int>>{
              {"/home/sensei", 0}, {"/media/usb/nen1", 1}, {"/media/usb", 1}, {"/media/usb2/x", 0}, {"/media/usb/../usb/./a", 1}})
         EXPECT_EQ(volumeHolding(labelled, folder), volume) << qPrintable(folder);
+}
+
+TEST(Volumes, DrivesInTheOrderOfTheirLettersWithTheirLabels)
+{
+    const std::vector<Volume> drives = driveVolumes({{"D:/", u"ＵＳＢ"_s}, {"C:/", "Windows"}, {"A:/", ""}});
+    EXPECT_EQ(drives, (std::vector<Volume>{{"A:/", "a:"}, {"C:/", "c: [Windows]"}, {"D:/", u"d: [ＵＳＢ]"_s}}));
+    EXPECT_EQ(volumeHolding(drives, "C:/Users/sensei"), 1);
+    EXPECT_EQ(volumeHolding(drives, "E:/"), -1);
+#ifdef Q_OS_WIN
+    EXPECT_EQ(volumeHolding(drives, "c:/users"), 1) << "a path names the same folder in either case";
+#endif
 }
 
 TEST(Volumes, CheckTellsReadyFromMissingMedium)
@@ -55,7 +70,7 @@ TEST(Volumes, CheckTellsReadyFromMissingMedium)
         QString path;
         VolumeStatus expected;
     } cases[] = {
-        {"/", VolumeStatus::Ready},
+        {QDir::rootPath(), VolumeStatus::Ready},
         {"/media/no-such-volume-here", VolumeStatus::NotReady},
         {folder.path(), VolumeStatus::NotReady}, // an unmounted medium leaves a plain folder
         {folder.file("a.csv"), VolumeStatus::NotReady},

@@ -4,6 +4,7 @@
 #include "ui/Layout.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace classdiv::testing {
 
@@ -13,9 +14,22 @@ int runGuiTest(QObject& test, int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    // Settings the windows remember go to a test folder, never the user's own.
+    // Settings the windows remember go to a test folder, never the user's own
+    // (on Windows to a file there: test mode does not reach the registry).
     QStandardPaths::setTestModeEnabled(true);
+#ifdef Q_OS_WIN
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+#endif
     installFontSubstitutions();
+#ifdef Q_OS_WIN
+    // The offscreen platform reads the font files by itself and knows each font by its English name
+    // only; the Windows platform, which the programs use, knows the Japanese names too.
+    const std::pair<QString, QString> englishNames[] = {
+        {kFontPMincho, "MS PMincho"}, {kFontMincho, "MS Mincho"}, {kFontPGothic, "MS PGothic"}};
+    if (QGuiApplication::platformName() == u"offscreen")
+        for (const auto& [japanese, english] : englishNames)
+            QFont::insertSubstitution(japanese, english);
+#endif
     resetDialogs();
     return QTest::qExec(&test, argc, argv);
 }

@@ -1,0 +1,47 @@
+#pragma once
+// The pictures of 成績分布グラフ, drawn with QPainter from the figures of one
+// draw: a box plot of every class's scores with the year's average, each
+// class's counts in the six score bands as stacked bars in the distribution
+// table's colours and, when a mixing column is set, each class's counts of its
+// values with the largest deviation from a fair share. Before the first press
+// it says how to get there.
+
+#include "division/ClassSummary.h"
+
+#include <QWidget>
+
+#include <optional>
+
+namespace classdiv {
+
+class ChartView : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartView(QWidget* parent = nullptr);
+
+    // What to draw. No classes: the empty state. mixingDeviation is shown with
+    // the mixing bars, which appear when the year has mixing values.
+    void setYear(YearSummary year, std::optional<double> mixingDeviation);
+    const YearSummary& year() const { return m_year; }
+    std::optional<double> mixingDeviation() const { return m_mixingDeviation; }
+    bool isEmpty() const { return m_year.classes.empty(); }
+
+    QSize sizeHint() const override { return {940, 610}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void paintBoxPlot(QPainter& painter, const QRectF& panel) const;
+    void paintBands(QPainter& painter, const QRectF& panel) const;
+    void paintMixing(QPainter& painter, const QRectF& panel) const;
+
+    YearSummary m_year;
+    std::optional<double> m_mixingDeviation;
+};
+
+// From the top band to the bottom one (index 1 .. 6): blues above the
+// average, reds below, as the distribution table's bands.
+QColor bandColour(int stratum);
+
+} // namespace classdiv
