@@ -184,7 +184,7 @@ TEST(Rules, RandomYearsMeetEveryRuleAndFlagsNeverGetWorseThanThePress)
 // found; with fair bands too whenever one exists.
 TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
 {
-    int refused = 0, met = 0;
+    int refused = 0, met = 0, together = 0;
     for (uint64_t seed = 1; seed <= 300; ++seed) {
         SCOPED_TRACE(seed);
         YearNumbers pick(seed);
@@ -238,9 +238,18 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
             EXPECT_TRUE(meetsTheRules(year, year.classes()));
             EXPECT_TRUE(!fairToo || findRuleBreaks(year.students(), year.classes(), year.bands(), {}).bands.empty());
         }
+        // Rules that each hold but not all at once: every student under a rule is named, and no other.
+        if (const QString text = outcome.message.value_or(Message{}).text; text.contains(QStringLiteral("全部をいっしょに"))) {
+            ++together;
+            for (int row = 1; row <= n; ++row) {
+                const bool bound = !rules.marks[row].isEmpty() || !rules.together[row].isEmpty() || !rules.fixedClasses[row].isEmpty();
+                EXPECT_EQ(text.contains(QStringLiteral("%1行目　%2").arg(row + 1).arg(year.students()[row].id)), bound) << row;
+            }
+        }
         (allowed ? met : refused) += 1;
     }
     EXPECT_GT(refused, 20); // both kinds come up often enough to mean something
+    EXPECT_GT(together, 0);
     EXPECT_GT(met, 20);
 }
 
