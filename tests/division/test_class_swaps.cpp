@@ -101,12 +101,18 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
 
 // One group of 40 (scores 1 .. 40) alternating between classes 1 and 2,
 // which shares every band fairly. Bands: 37+, 28-36, 20-27, 12-19, 5-11, 1-4.
-TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
+testing::PlacedYear alternatingYear()
 {
     std::vector<testing::Placed> placed;
     for (int s = 1; s <= 40; ++s)
         placed.push_back({2 - s % 2, {QString::number(s), QStringLiteral("生徒%1").arg(s), QStringLiteral("G"), QString::number(s)}});
-    testing::PlacedYear year = testing::placedYear(placed);
+    return testing::placedYear(placed);
+}
+
+// The alternating year: each swap's band and mark breaks are found and noted.
+TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
+{
+    testing::PlacedYear year = alternatingYear();
     const Students& students = year.students;
     std::vector<int16_t>& classes = year.classes;
     const ScoreBands bands = scoreBands(students);
@@ -151,10 +157,7 @@ TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
 // by two students of each class: each swap breaks what it moves out of place.
 TEST(ClassSwaps, BrokenFixedTogetherAndFlagsAreFound)
 {
-    std::vector<testing::Placed> placed;
-    for (int s = 1; s <= 40; ++s)
-        placed.push_back({2 - s % 2, {QString::number(s), QStringLiteral("生徒%1").arg(s), QStringLiteral("G"), QString::number(s)}});
-    testing::PlacedYear year = testing::placedYear(placed);
+    testing::PlacedYear year = alternatingYear();
     const Students& students = year.students;
     std::vector<int16_t>& classes = year.classes;
     const ScoreBands bands = scoreBands(students);
