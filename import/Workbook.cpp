@@ -1,0 +1,682 @@
+#include "import/Workbook.h"
+
+#include "common/Numbers.h"
+#include "import/ZipArchive.h"
+
+#include <QDate>
+#include <QFile>
+#include <QHash>
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+namespace classdiv {
+
+namespace {
+
+constexpr qint64 kMaxWorkbookFileBytes = 64 * 1024 * 1024;
+constexpr int kMaxColumns = 16384; // both programs' widest sheet
+const QByteArray kOleMagic("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+
+// The cells holding something, gathered in any order, laid out at the end.
+class Grid {
+public:
+    explicit Grid(const WorkbookLimits& limits) : m_limits(limits) {}
+
+    // False when the sheet passes a limit; status() says which.
+    bool set(qint64 row, qint64 column, QString text)
+    {
+        if (text.isEmpty())
+            return true;
+        if (row >= m_limits.maxRows) {
+            m_status = WorkbookStatus::TooManyRows;
+            return false;
+        }
+        if (column >= kMaxColumns || qsizetype(m_cells.size()) >= m_limits.maxCells) {
+            m_status = WorkbookStatus::TooManyCells;
+            return false;
+        }
+        m_rows = std::max(m_rows, int(row) + 1);
+        m_width = std::max(m_width, int(column) + 1);
+        m_cells.push_back({int(row), int(column), std::move(text)});
+        return true;
+    }
+    WorkbookStatus status() const { return m_status; }
+
+    // Rows padded to the widest; a later cell at the same place wins.
+    WorkbookStatus layOut(std::vector<QStringList>& rows) const
+    {
+        if (qint64(m_rows) * m_width > m_limits.maxCells)
+            return WorkbookStatus::TooManyCells;
+        QStringList empty;
+        for (int c = 0; c < m_width; ++c)
+            empty.append(QString());
+        rows.assign(size_t(m_rows), empty);
+        for (const Cell& cell : m_cells)
+            rows[size_t(cell.row)][cell.column] = cell.text;
+        return WorkbookStatus::Ok;
+    }
+
+private:
+    struct Cell {
+        int row;
+        int column;
+        QString text;
+    };
+    WorkbookLimits m_limits;
+    std::vector<Cell> m_cells;
+    int m_rows = 0;
+    int m_width = 0;
+    WorkbookStatus m_status = WorkbookStatus::Ok;
+};
+
+struct PartOutcome {
+    WorkbookStatus status = WorkbookStatus::Ok;
+    QByteArray bytes;
+};
+
+PartOutcome readPart(ZipArchive& zip, const QString& name)
+{
+    ZipArchive::Part part = zip.read(name);
+    switch (part.status) {
+    case ZipStatus::Ok:
+        return {WorkbookStatus::Ok, std::move(part.bytes)};
+    case ZipStatus::TooLarge:
+        return {WorkbookStatus::ZipBomb, {}};
+    case ZipStatus::Encrypted:
+        return {WorkbookStatus::Encrypted, {}};
+    case ZipStatus::NoSuchPart:
+        return {WorkbookStatus::NoSheet, {}};
+    case ZipStatus::NotZip:
+    case ZipStatus::Malformed:
+        break;
+    }
+    return {WorkbookStatus::Malformed, {}};
+}
+
+WorkbookSheet failed(WorkbookStatus status, const QString& part = QString(), QStringList names = {})
+{
+    WorkbookSheet sheet;
+    sheet.status = status;
+    sheet.part = part;
+    sheet.sheetNames = std::move(names);
+    return sheet;
+}
+
+// The text of every <t> below the current element, leaving out phonetic
+// runs (<rPh>: the furigana Japanese Excel keeps beside a name typed through the IME).
+QString stringItem(QXmlStreamReader& xml)
+{
+    QString text;
+    int phonetic = 0;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            ++depth;
+            if (xml.name() == u"rPh")
+                ++phonetic;
+            else if (xml.name() == u"t" && phonetic == 0)
+                text += xml.readElementText(QXmlStreamReader::IncludeChildElements), --depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+            if (xml.name() == u"rPh")
+                --phonetic;
+        }
+    }
+    return text;
+}
+
+// A part name resolved against the folder of the part that refers to it.
+QString resolvePart(const QString& folder, const QString& target)
+{
+    QStringList parts;
+    const QString joined = target.startsWith(u'/') ? target.mid(1) : folder + u'/' + target;
+    for (const QString& segment : joined.split(u'/', Qt::SkipEmptyParts)) {
+        if (segment == u"..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else if (segment != u".") {
+            parts.append(segment);
+        }
+    }
+    return parts.join(u'/');
+}
+
+QString folderOf(const QString& part)
+{
+    const qsizetype slash = part.lastIndexOf(u'/');
+    return slash < 0 ? QString() : part.left(slash);
+}
+
+QString relsOf(const QString& part)
+{
+    const qsizetype slash = part.lastIndexOf(u'/');
+    return folderOf(part) + (slash < 0 ? QString() : QStringLiteral("/")) + QStringLiteral("_rels/") +
+           part.mid(slash + 1) + QStringLiteral(".rels");
+}
+
+struct Relationship {
+    QString type; // its last path segment: "officeDocument", "worksheet", "sharedStrings", "styles"
+    QString target;
+};
+
+// Relationship id -> type and resolved target; nullopt for XML that is not well formed.
+std::optional<QHash<QString, Relationship>> readRelationships(const QByteArray& bytes, const QString& folder)
+{
+    QHash<QString, Relationship> relationships;
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"Relationship")
+            continue;
+        const auto attributes = xml.attributes();
+        if (attributes.value(QLatin1String("TargetMode")) == u"External")
+            continue;
+        const QString type = attributes.value(QLatin1String("Type")).toString();
+        relationships.insert(attributes.value(QLatin1String("Id")).toString(),
+                             {type.mid(type.lastIndexOf(u'/') + 1),
+                              resolvePart(folder, attributes.value(QLatin1String("Target")).toString())});
+    }
+    if (xml.hasError())
+        return std::nullopt;
+    return relationships;
+}
+
+// Whether a number format shows a date: the built-in date formats (Japanese
+// Excel's era and 年月日 forms among them) and any format with a year or day.
+bool isDateFormat(int id, const QString& code)
+{
+    if ((id >= 14 && id <= 17) || id == 22 || (id >= 27 && id <= 31) || (id >= 34 && id <= 36) ||
+        (id >= 50 && id <= 58))
+        return true;
+    if (code.isEmpty())
+        return false;
+    // Quoted text, [colour] or [$-411] parts and escaped characters say nothing about dates.
+    bool quoted = false;
+    int bracket = 0;
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        const QChar c = code[i].toLower();
+        if (c == u'"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == u'\\' || c == u'_' || c == u'*')
+            ++i;
+        else if (c == u'[')
+            ++bracket;
+        else if (c == u']')
+            bracket = std::max(0, bracket - 1);
+        else if (bracket == 0 && (c == u'y' || c == u'd' || c == u'e' || c == u'g'))
+            return true;
+    }
+    return false;
+}
+
+struct Styles {
+    std::vector<bool> dateStyle; // by the cell's s attribute
+};
+
+std::optional<Styles> readStyles(const QByteArray& bytes)
+{
+    Styles styles;
+    QHash<int, QString> codes;
+    QXmlStreamReader xml(bytes);
+    bool inCellXfs = false;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            const auto attributes = xml.attributes();
+            if (xml.name() == u"numFmt")
+                codes.insert(attributes.value(QLatin1String("numFmtId")).toInt(), attributes.value(QLatin1String("formatCode")).toString());
+            else if (xml.name() == u"cellXfs")
+                inCellXfs = true;
+            else if (inCellXfs && xml.name() == u"xf") {
+                const int id = attributes.value(QLatin1String("numFmtId")).toInt();
+                styles.dateStyle.push_back(isDateFormat(id, codes.value(id)));
+            }
+        } else if (token == QXmlStreamReader::EndElement && xml.name() == u"cellXfs") {
+            inCellXfs = false;
+        }
+    }
+    if (xml.hasError())
+        return std::nullopt;
+    return styles;
+}
+
+std::optional<QStringList> readSharedStrings(const QByteArray& bytes)
+{
+    QStringList strings;
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si")
+            strings.append(stringItem(xml));
+    }
+    if (xml.hasError())
+        return std::nullopt;
+    return strings;
+}
+
+// "BC12" -> column 54 (0-based) and row 11; nullopt for anything else.
+std::optional<std::pair<qint64, qint64>> cellPosition(QStringView reference)
+{
+    qint64 column = 0;
+    qsizetype i = 0;
+    for (; i < reference.size() && reference[i].isLetter() && reference[i].unicode() < 128; ++i) {
+        column = column * 26 + (reference[i].toUpper().unicode() - 'A' + 1);
+        if (column > kMaxColumns)
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qint64 row = reference.mid(i).toLongLong(&ok);
+    if (i == 0 || !ok || row < 1)
+        return std::nullopt;
+    return std::make_pair(row - 1, column - 1);
+}
+
+// An ISO date (or date and time) as yyyy/m/d; the text itself when it is none.
+QString isoDate(const QString& text)
+{
+    const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
+    return date.isValid() ? QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day()) : text;
+}
+
+struct XlsxContext {
+    QStringList sharedStrings;
+    Styles styles;
+    bool from1904 = false;
+};
+
+// The text of one <c> as Excel shows it, once its parts are read.
+std::optional<QString> cellText(const XlsxContext& context, const QString& type, int style, const QString& value,
+                                const QString& inlineText)
+{
+    if (type == u"inlineStr")
+        return inlineText;
+    if (type == u"s") {
+        bool ok = false;
+        const int index = value.trimmed().toInt(&ok);
+        if (!ok || index < 0 || index >= context.sharedStrings.size())
+            return std::nullopt;
+        return context.sharedStrings[index];
+    }
+    if (type == u"str" || type == u"e")
+        return value;
+    if (type == u"b")
+        return value.trimmed() == u"1" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    if (type == u"d")
+        return isoDate(value.trimmed());
+    if (value.isEmpty())
+        return QString();
+    bool ok = false;
+    const double number = value.trimmed().toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    if (style >= 0 && size_t(style) < context.styles.dateStyle.size() && context.styles.dateStyle[size_t(style)]) {
+        const QString date = serialDate(number, context.from1904);
+        if (!date.isEmpty())
+            return date;
+    }
+    return generalNumber(number);
+}
+
+// The cells of a worksheet part into the grid; false for a broken part.
+bool readWorksheet(const QByteArray& bytes, const XlsxContext& context, Grid& grid)
+{
+    QXmlStreamReader xml(bytes);
+    qint64 row = -1;
+    qint64 column = -1;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == u"row") {
+            bool ok = false;
+            const qint64 r = xml.attributes().value(QLatin1String("r")).toLongLong(&ok);
+            row = ok && r >= 1 ? r - 1 : row + 1;
+            column = -1;
+        } else if (xml.name() == u"c") {
+            const auto attributes = xml.attributes();
+            if (row < 0)
+                row = 0;
+            const auto reference = attributes.value(QLatin1String("r"));
+            if (reference.isEmpty()) {
+                ++column;
+            } else {
+                const auto position = cellPosition(reference);
+                if (!position)
+                    return false;
+                row = position->first;
+                column = position->second;
+            }
+            const QString type = attributes.value(QLatin1String("t")).toString();
+            const int style = attributes.hasAttribute(QLatin1String("s")) ? attributes.value(QLatin1String("s")).toInt() : -1;
+            QString value;
+            QString inlineText;
+            while (xml.readNextStartElement()) {
+                if (xml.name() == u"v")
+                    value = xml.readElementText();
+                else if (xml.name() == u"is")
+                    inlineText = stringItem(xml);
+                else
+                    xml.skipCurrentElement(); // the formula: its cached value is in <v>
+            }
+            if (xml.hasError())
+                return false;
+            const std::optional<QString> text = cellText(context, type, style, value, inlineText);
+            if (!text)
+                return false;
+            if (!grid.set(row, column, *text))
+                return true;
+        }
+    }
+    return !xml.hasError();
+}
+
+WorkbookSheet readXlsx(ZipArchive& zip, const QString& wanted, const WorkbookLimits& limits)
+{
+    QString workbookPart = QStringLiteral("xl/workbook.xml");
+    const PartOutcome rootRels = readPart(zip, QStringLiteral("_rels/.rels"));
+    if (rootRels.status != WorkbookStatus::Ok && rootRels.status != WorkbookStatus::NoSheet)
+        return failed(rootRels.status, QStringLiteral("_rels/.rels"));
+    if (rootRels.status == WorkbookStatus::Ok) {
+        const auto relationships = readRelationships(rootRels.bytes, QString());
+        if (!relationships)
+            return failed(WorkbookStatus::Malformed, QStringLiteral("_rels/.rels"));
+        for (const Relationship& relationship : *relationships)
+            if (relationship.type == u"officeDocument")
+                workbookPart = relationship.target;
+    }
+    const PartOutcome workbook = readPart(zip, workbookPart);
+    if (workbook.status == WorkbookStatus::NoSheet)
+        return failed(WorkbookStatus::NotWorkbook);
+    if (workbook.status != WorkbookStatus::Ok)
+        return failed(workbook.status, workbookPart);
+
+    XlsxContext context;
+    QStringList names;
+    QStringList ids;
+    QXmlStreamReader xml(workbook.bytes);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        const auto attributes = xml.attributes();
+        if (xml.name() == u"workbookPr") {
+            const auto date1904 = attributes.value(QLatin1String("date1904"));
+            context.from1904 = date1904 == u"1" || date1904 == u"true";
+        } else if (xml.name() == u"sheet") {
+            names.append(attributes.value(QLatin1String("name")).toString());
+            QString id;
+            for (const auto& attribute : attributes)
+                if (attribute.name() == u"id" && !attribute.namespaceUri().isEmpty())
+                    id = attribute.value().toString();
+            ids.append(id);
+        }
+    }
+    if (xml.hasError())
+        return failed(WorkbookStatus::Malformed, workbookPart);
+
+    const QString relsPart = relsOf(workbookPart);
+    const PartOutcome rels = readPart(zip, relsPart);
+    if (rels.status != WorkbookStatus::Ok)
+        return failed(rels.status == WorkbookStatus::NoSheet ? WorkbookStatus::Malformed : rels.status, relsPart,
+                      names);
+    const auto relationships = readRelationships(rels.bytes, folderOf(workbookPart));
+    if (!relationships)
+        return failed(WorkbookStatus::Malformed, relsPart, names);
+
+    const qsizetype index = wanted.isEmpty() ? (names.isEmpty() ? -1 : 0) : names.indexOf(wanted);
+    if (index < 0)
+        return failed(WorkbookStatus::NoSheet, wanted, names);
+    const QString sheetPart = relationships->value(ids[index]).target;
+    if (sheetPart.isEmpty())
+        return failed(WorkbookStatus::NoSheet, names[index], names);
+
+    for (const Relationship& relationship : *relationships) {
+        if (relationship.type != u"sharedStrings" && relationship.type != u"styles")
+            continue;
+        const PartOutcome part = readPart(zip, relationship.target);
+        if (part.status == WorkbookStatus::NoSheet)
+            continue; // a dangling reference to a part nothing needs
+        if (part.status != WorkbookStatus::Ok)
+            return failed(part.status, relationship.target, names);
+        if (relationship.type == u"sharedStrings") {
+            auto strings = readSharedStrings(part.bytes);
+            if (!strings)
+                return failed(WorkbookStatus::Malformed, relationship.target, names);
+            context.sharedStrings = std::move(*strings);
+        } else {
+            auto styles = readStyles(part.bytes);
+            if (!styles)
+                return failed(WorkbookStatus::Malformed, relationship.target, names);
+            context.styles = std::move(*styles);
+        }
+    }
+
+    const PartOutcome sheetBytes = readPart(zip, sheetPart);
+    if (sheetBytes.status != WorkbookStatus::Ok)
+        return failed(sheetBytes.status, sheetBytes.status == WorkbookStatus::NoSheet ? names[index] : sheetPart,
+                      names);
+    Grid grid(limits);
+    if (!readWorksheet(sheetBytes.bytes, context, grid))
+        return failed(WorkbookStatus::Malformed, sheetPart, names);
+    if (grid.status() != WorkbookStatus::Ok)
+        return failed(grid.status(), QString(), names);
+    WorkbookSheet sheet;
+    sheet.sheetNames = names;
+    sheet.sheetName = names[index];
+    sheet.status = grid.layOut(sheet.rows);
+    return sheet;
+}
+
+// --- OpenDocument ---
+
+constexpr QStringView kTableNs = u"urn:oasis:names:tc:opendocument:xmlns:table:1.0";
+constexpr QStringView kOfficeNs = u"urn:oasis:names:tc:opendocument:xmlns:office:1.0";
+constexpr QStringView kTextNs = u"urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+
+// The text of a <text:p> or <text:h>: spans followed, <text:s> as its spaces,
+// tabs and line breaks as themselves, notes left out.
+QString paragraphText(QXmlStreamReader& xml)
+{
+    QString text;
+    int depth = 1;
+    while (depth > 0 && !xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::Characters) {
+            text += xml.text();
+        } else if (token == QXmlStreamReader::StartElement) {
+            if (xml.namespaceUri() == kTextNs && xml.name() == u"s") {
+                const int count = xml.attributes().hasAttribute(kTextNs.toString(), QStringLiteral("c"))
+                                      ? xml.attributes().value(kTextNs.toString(), QStringLiteral("c")).toInt()
+                                      : 1;
+                text += QString(std::clamp(count, 1, 1000), u' ');
+            } else if (xml.namespaceUri() == kTextNs && xml.name() == u"tab") {
+                text += u'\t';
+            } else if (xml.namespaceUri() == kTextNs && xml.name() == u"line-break") {
+                text += u'\n';
+            } else if (xml.name() == u"note" || xml.name() == u"annotation") {
+                xml.skipCurrentElement();
+                continue;
+            }
+            ++depth;
+        } else if (token == QXmlStreamReader::EndElement) {
+            --depth;
+        }
+    }
+    return text;
+}
+
+// A <table:table-cell> as LibreOffice shows it; the reader stands on its start.
+QString odsCellText(QXmlStreamReader& xml)
+{
+    const auto attributes = xml.attributes();
+    const QString type = attributes.value(kOfficeNs.toString(), QStringLiteral("value-type")).toString();
+    const QString value = attributes.value(kOfficeNs.toString(), QStringLiteral("value")).toString();
+    const QString dateValue = attributes.value(kOfficeNs.toString(), QStringLiteral("date-value")).toString();
+    const QString booleanValue = attributes.value(kOfficeNs.toString(), QStringLiteral("boolean-value")).toString();
+    QStringList paragraphs;
+    while (xml.readNextStartElement()) {
+        if (xml.namespaceUri() == kTextNs && (xml.name() == u"p" || xml.name() == u"h"))
+            paragraphs.append(paragraphText(xml));
+        else
+            xml.skipCurrentElement(); // notes (office:annotation) and anything else
+    }
+    if (type == u"float") {
+        bool ok = false;
+        const double number = value.toDouble(&ok);
+        if (ok)
+            return generalNumber(number);
+    } else if (type == u"date") {
+        return isoDate(dateValue);
+    } else if (type == u"boolean") {
+        return booleanValue == u"true" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+    }
+    return paragraphs.join(u'\n');
+}
+
+WorkbookSheet readOds(ZipArchive& zip, const QString& wanted, const WorkbookLimits& limits)
+{
+    const QString contentPart = QStringLiteral("content.xml");
+    const PartOutcome content = readPart(zip, contentPart);
+    if (content.status == WorkbookStatus::NoSheet)
+        return failed(WorkbookStatus::NotWorkbook);
+    if (content.status != WorkbookStatus::Ok)
+        return failed(content.status, contentPart);
+
+    QStringList names;
+    QXmlStreamReader xml(content.bytes);
+    Grid grid(limits);
+    bool reading = false;
+    bool done = false;
+    qint64 row = 0;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && reading && xml.namespaceUri() == kTableNs &&
+            xml.name() == u"table") {
+            reading = false;
+            done = true;
+        }
+        if (token != QXmlStreamReader::StartElement || xml.namespaceUri() != kTableNs)
+            continue;
+        if (xml.name() == u"table") {
+            const QString name = xml.attributes().value(kTableNs.toString(), QStringLiteral("name")).toString();
+            names.append(name);
+            reading = !done && (wanted.isEmpty() || name == wanted);
+            if (!reading)
+                xml.skipCurrentElement();
+        } else if (reading && xml.name() == u"table-row") {
+            const qint64 repeated = std::max<qint64>(
+                1, xml.attributes().value(kTableNs.toString(), QStringLiteral("number-rows-repeated")).toLongLong());
+            std::vector<std::pair<qint64, QString>> cells;
+            qint64 column = 0;
+            while (xml.readNextStartElement()) {
+                if (xml.namespaceUri() != kTableNs ||
+                    (xml.name() != u"table-cell" && xml.name() != u"covered-table-cell")) {
+                    xml.skipCurrentElement();
+                    continue;
+                }
+                const qint64 span = std::max<qint64>(
+                    1, xml.attributes()
+                           .value(kTableNs.toString(), QStringLiteral("number-columns-repeated"))
+                           .toLongLong());
+                QString text = odsCellText(xml);
+                // An empty run (LibreOffice ends every row with one as wide as the sheet) only moves on.
+                if (!text.isEmpty())
+                    for (qint64 c = 0; c < span && column + c < kMaxColumns + 1; ++c)
+                        cells.emplace_back(column + c, text);
+                column += std::min<qint64>(span, kMaxColumns + 1);
+            }
+            // Rows are repeated only as far as they hold something; an empty run only moves on.
+            for (qint64 r = 0; r < repeated && !cells.empty(); ++r)
+                for (const auto& [c, text] : cells)
+                    if (!grid.set(row + r, c, text))
+                        return failed(grid.status(), QString(), names);
+            row += std::min<qint64>(repeated, 1 << 24);
+        }
+    }
+    if (xml.hasError())
+        return failed(WorkbookStatus::Malformed, contentPart, names);
+    const qsizetype index = wanted.isEmpty() ? (names.isEmpty() ? -1 : 0) : names.indexOf(wanted);
+    if (index < 0)
+        return failed(WorkbookStatus::NoSheet, wanted, names);
+    WorkbookSheet sheet;
+    sheet.sheetNames = names;
+    sheet.sheetName = names[index];
+    sheet.status = grid.layOut(sheet.rows);
+    return sheet;
+}
+
+} // namespace
+
+QString generalNumber(double value)
+{
+    return fileNumber(value, 15);
+}
+
+QString serialDate(double serial, bool from1904)
+{
+    // Excel's 1900 system counts 1900-02-29, a day that never was, as serial 60.
+    if (!std::isfinite(serial) || serial < (from1904 ? 0 : 1) || serial >= 2958466)
+        return {};
+    const qint64 day = qint64(std::floor(serial));
+    QDate date;
+    if (from1904)
+        date = QDate(1904, 1, 1).addDays(day);
+    else if (day == 60)
+        return QStringLiteral("1900/2/29");
+    else
+        date = QDate(1899, 12, day < 60 ? 31 : 30).addDays(day);
+    return QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day());
+}
+
+bool isWorkbookName(const QString& fileName)
+{
+    for (const char* suffix : {".xlsx", ".xlsm", ".ods", ".xls"})
+        if (fileName.endsWith(QLatin1String(suffix), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+WorkbookSheet readWorkbook(const QByteArray& bytes, const QString& sheetName, const WorkbookLimits& limits)
+{
+    if (bytes.startsWith(kOleMagic)) {
+        // Excel keeps a password-protected workbook as an OLE container
+        // whose stream "EncryptedPackage" is the encrypted ZIP; an OLE
+        // container without one is an Excel 97-2003 workbook.
+        const QByteArray encryptedName = QByteArray("E\0n\0c\0r\0y\0p\0t\0e\0d\0P\0a\0c\0k\0a\0g\0e\0", 32);
+        return failed(bytes.contains(encryptedName) ? WorkbookStatus::Encrypted : WorkbookStatus::OldExcel);
+    }
+    ZipArchive zip(bytes);
+    if (zip.status() == ZipStatus::NotZip)
+        return failed(WorkbookStatus::NotZip);
+    if (zip.status() != ZipStatus::Ok)
+        return failed(WorkbookStatus::Malformed, QStringLiteral("ZIP"));
+    if (zip.contains(QStringLiteral("_rels/.rels")) || zip.contains(QStringLiteral("xl/workbook.xml")))
+        return readXlsx(zip, sheetName, limits);
+    if (zip.contains(QStringLiteral("mimetype"))) {
+        const PartOutcome mimetype = readPart(zip, QStringLiteral("mimetype"));
+        if (mimetype.status != WorkbookStatus::Ok)
+            return failed(mimetype.status, QStringLiteral("mimetype"));
+        if (!mimetype.bytes.trimmed().startsWith("application/vnd.oasis.opendocument.spreadsheet"))
+            return failed(WorkbookStatus::NotWorkbook);
+    }
+    return readOds(zip, sheetName, limits);
+}
+
+WorkbookSheet readWorkbookFile(const QString& path, const QString& sheetName, const WorkbookLimits& limits)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return failed(WorkbookStatus::Unreadable);
+    if (file.size() > kMaxWorkbookFileBytes)
+        return failed(WorkbookStatus::FileTooLarge);
+    const QByteArray bytes = file.read(kMaxWorkbookFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return failed(WorkbookStatus::Unreadable);
+    if (bytes.size() > kMaxWorkbookFileBytes)
+        return failed(WorkbookStatus::FileTooLarge);
+    return readWorkbook(bytes, sheetName, limits);
+}
+
+} // namespace classdiv
