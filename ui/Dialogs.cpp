@@ -74,6 +74,44 @@ std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent, const QString& s
     return chooseSaveFile(parent, kSaveDialogTitle, kSaveDialogFilter, QString(), startFolder);
 }
 
+std::optional<Dialogs::ResultChoice> Dialogs::chooseResultFile(QWidget* parent, const QString& startFolder,
+                                                              bool workbookFirst)
+{
+    if (state().recording) {
+        if (state().saveNames.isEmpty())
+            return std::nullopt;
+        const std::optional<QString> name = state().saveNames.dequeue();
+        if (!name)
+            return std::nullopt;
+        return ResultChoice{*name, workbookFirst};
+    }
+    SaveFileDialog dialog(parent, kSaveDialogTitle);
+    dialog.setObjectName(QStringLiteral("SaveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setNameFilters({kSaveDialogFilter, kWorkbookFilter});
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    // The dialog adds the workbook's extension itself, so that the overwrite
+    // question names the file that is written.
+    const auto follow = [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(filter == kWorkbookFilter ? QStringLiteral("xlsx") : QString());
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+    dialog.selectNameFilter(workbookFirst ? kWorkbookFilter : kSaveDialogFilter);
+    follow(dialog.selectedNameFilter());
+    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
+        dialog.setDirectory(startFolder);
+    dialog.selectFile(QString());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    return ResultChoice{files.first(), dialog.selectedNameFilter() == kWorkbookFilter};
+}
+
 std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent, const QString& title, const QString& filter,
                                                const QString& defaultSuffix, const QString& startFolder)
 {
