@@ -193,11 +193,15 @@ bool isDateFormat(int id, const QString& code)
         return true;
     if (code.isEmpty())
         return false;
-    // Quoted text, [colour] or [$-411] parts and escaped characters say nothing about dates.
+    // Quoted text, [colour] or [$-411] parts, escaped characters, the word
+    // General and an exponent (E+, E-) say nothing about dates.
+    const QString lower = code.toLower().replace(QLatin1String("general"), QString());
     bool quoted = false;
     int bracket = 0;
-    for (qsizetype i = 0; i < code.size(); ++i) {
-        const QChar c = code[i].toLower();
+    for (qsizetype i = 0; i < lower.size(); ++i) {
+        const QChar c = lower[i];
+        if (c == u'e' && i + 1 < lower.size() && (lower[i + 1] == u'+' || lower[i + 1] == u'-'))
+            continue;
         if (c == u'"')
             quoted = !quoted;
         else if (quoted)

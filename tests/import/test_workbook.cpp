@@ -1,3 +1,4 @@
+#include "conditions/SpreadColumns.h"
 #include "import/ImportActions.h"
 #include "import/Workbook.h"
 
@@ -19,11 +20,13 @@ const QString kSharedStrings = uR"(<sst xmlns="http://schemas.openxmlformats.org
 <si><t>髙橋　𠮷子</t><rPh sb="0" eb="2"><t>タカハシ</t></rPh></si>
 <si><t>氏名</t></si></sst>)"_s;
 
-// Style 1 is a built-in date, 2 a format of the workbook's own with a year, 3 a plain number format.
+// Style 1 is a built-in date, 2 a format of the workbook's own with a year; 3 to 5 are number
+// formats whose letters are no date (LibreOffice names General as a format of its own).
 const QString kStyles = uR"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">
 <numFmts count="2"><numFmt numFmtId="176" formatCode="yyyy&quot;年&quot;m&quot;月&quot;d&quot;日&quot;"/>
-<numFmt numFmtId="177" formatCode="&quot;day&quot;0.0"/></numFmts>
-<cellXfs count="4"><xf numFmtId="0"/><xf numFmtId="14"/><xf numFmtId="176"/><xf numFmtId="177"/></cellXfs></styleSheet>)"_s;
+<numFmt numFmtId="177" formatCode="&quot;day&quot;0.0"/><numFmt numFmtId="178" formatCode="General"/>
+<numFmt numFmtId="179" formatCode="0.0E+00"/></numFmts><cellXfs count="6"><xf numFmtId="0"/><xf numFmtId="14"/>
+<xf numFmtId="176"/><xf numFmtId="177"/><xf numFmtId="178"/><xf numFmtId="179"/></cellXfs></styleSheet>)"_s;
 
 WorkbookSheet readXlsxSheet(const QString& rows, const QString& wanted = {}, const QString& workbookExtra = {})
 {
@@ -64,8 +67,8 @@ TEST(Workbook, XlsxCellsReadAsTheSpreadsheetShowsThem)
          {{u"00123"_s, u"TRUE"_s, u"FALSE"_s, u"#DIV/0!"_s, u"AB"_s}}},
         {"numbers in the General format's shortest form",
          uR"(<row><c><f>SUM(B1:C1)</f><v>150.00000000000003</v></c><c><v>0.30000000000000004</v></c>
-            <c><v>-4.5</v></c><c s="3"><v>78</v></c><c><v>20240001</v></c></row>)"_s,
-         {{u"150"_s, u"0.3"_s, u"-4.5"_s, u"78"_s, u"20240001"_s}}},
+            <c><v>-4.5</v></c><c s="3"><v>78</v></c><c s="4"><v>20240001</v></c><c s="5"><v>1500</v></c></row>)"_s,
+         {{u"150"_s, u"0.3"_s, u"-4.5"_s, u"78"_s, u"20240001"_s, u"1500"_s}}},
         {"dates with a date format as yyyy/m/d",
          uR"(<row><c s="1"><v>45383</v></c><c s="2"><v>45383.75</v></c><c s="1"><v>60</v></c><c s="1"><v>61</v></c>
             <c t="d"><v>2024-04-01T00:00:00</v></c><c><v>45383</v></c></row>)"_s,
@@ -214,7 +217,11 @@ TEST(Workbook, ImportReadsTheSheetLikeACsv)
     ASSERT_FALSE(read.message);
     EXPECT_EQ(table.records[1], (StudentRecord{u"001"_s, u"山田　太郎"_s, u"1"_s, u"78.5"_s}));
     EXPECT_EQ(table.records[2], (StudentRecord{u"2"_s, u"髙橋　𠮷子"_s, u"2"_s, u""_s}));
-    EXPECT_EQ(typedStudents(table).sheetName, u"名簿"_s);
+    // The rule columns come from the same sheet, not from the workbook's first.
+    const CurrentCsv ruleRows = readCurrentCsv(typedStudents(table));
+    EXPECT_FALSE(ruleRows.message);
+    EXPECT_EQ(ruleRows.columnCount, 4);
+    EXPECT_EQ(ruleRows.rows.at(2).at(1), u"髙橋　𠮷子"_s);
 
     // The workbook replaced by one with a password between preview and reading: said, nothing read.
     ASSERT_TRUE(files::writeBytes(folder.file(u"nen1.xlsx"_s), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "xx"));
