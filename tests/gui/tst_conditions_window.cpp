@@ -328,7 +328,7 @@ private slots:
         };
 
         save({"old.csv", "kekka"}, QMessageBox::No); // the start folder is the CSV's, not the current one
-        QCOMPARE(seen.mid(0, 6), (QStringList{"CSVファイル保存", "CSV Files(*.CSV)", "", f.folder.path(), "nen1.csv old.csv other.CSV", "open"}));
+        QCOMPARE(seen.mid(0, 6), (QStringList{"CSVファイル保存", "CSV Files(*.CSV)|Excel ブック(*.xlsx)", "", f.folder.path(), "nen1.csv old.csv other.CSV", "open"}));
         QVERIFY2(seen.size() == 7 && seen[6].contains("old.csv"), qPrintable(seen.join(u'|')));
         QCOMPARE(readBytes(f.folder.file("old.csv")), QByteArray("old.csv"));
         // The name typed after no, no extension added.
