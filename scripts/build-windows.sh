@@ -122,6 +122,10 @@ if [ "$(cat "$libs/.classdiv-stamp" 2>/dev/null)" != "$libs_stamp" ]; then
     -DZLIB_LIBRARY="$libs/lib/libz.a" -DZLIB_INCLUDE_DIR="$libs/include" >>"$src/build.log" 2>&1 &&
     cmake --build "$src/xlsxwriter-build" -j "$jobs" >>"$src/build.log" 2>&1 &&
     cmake --install "$src/xlsxwriter-build" >>"$src/build.log" 2>&1 || { tail -40 "$src/build.log"; exit 1; }
+  # Their licences travel with the programs that contain them.
+  mkdir -p "$libs/licenses"
+  cp "$src/zlib/LICENSE" "$libs/licenses/zlib.txt"
+  cp "$src/xlsxwriter/License.txt" "$libs/licenses/libxlsxwriter.txt"
   echo "$libs_stamp" >"$libs/.classdiv-stamp"
   rm -rf "$src"
 fi
@@ -169,6 +173,8 @@ x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"
 # Qt looks for its plugins and translations beside the programs.
 printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n' >"$stage/qt.conf"
 cp /usr/share/qt6/translations/qtbase_ja.qm "$stage/translations/"
+mkdir -p "$stage/licenses"
+cp "$libs"/licenses/*.txt "$stage/licenses/"
 cp "$root/examples/nen1.csv" "$root/examples/nen1.csvJYOKEN.TXT" "$root/examples/nen1.csvBUNKATSU.TXT" "$stage/examples/"
 readme=はじめにお読みください.txt
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/packaging/windows/$readme" | iconv -f UTF-8 -t CP932 >"$stage/$readme"
