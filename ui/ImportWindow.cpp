@@ -53,6 +53,11 @@ ImportWindow::ImportWindow(StudentTable& students, const Deliverable& deliverabl
     connect(m_drive, &QComboBox::activated, this, &ImportWindow::driveChosen);
     connect(m_dir, &FolderListBox::folderChanged, this, &ImportWindow::folderChanged);
     connect(m_files, &CsvFileListBox::fileChosen, m_fileName, &QLineEdit::setText);
+    // Another file's sheets are not this one's: the list goes until it is previewed.
+    connect(m_files, &CsvFileListBox::fileChosen, this, [this](const QString& name) {
+        if (joinPath(m_dir->folder(), name) != m_sheetsFile)
+            m_sheets->hide();
+    });
 }
 
 void ImportWindow::setupUi(const Deliverable& deliverable)

@@ -72,6 +72,14 @@ private slots:
         QCOMPARE(sheets->currentText(), QStringLiteral("名簿"));
         QCOMPARE(child<QLineEdit>(form2, "Text3")->text(), QStringLiteral("12"));
         QVERIFY(child<QPlainTextEdit>(form2, "Text2")->toPlainText().startsWith(lines[0] + u'\n' + lines[1]));
+        // Another file hides the sheets of this one; choosing the workbook again and previewing brings them back.
+        file1->setCurrentRow(0);
+        QVERIFY(sheets->isHidden());
+        file1->setCurrentRow(1);
+        click(form2, "Command1");
+        QVERIFY(sheets->isVisible());
+        QCOMPARE(sheets->currentText(), QStringLiteral("表紙"));
+        QTest::keyClick(sheets, Qt::Key_Down);
         for (int i = 4; i <= 7; ++i)
             typeInto(child<QLineEdit>(form2, QStringLiteral("Text%1").arg(i)), QString("1367"[i - 4]));
         click(form2, "Command2");
