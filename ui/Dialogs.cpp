@@ -33,8 +33,14 @@ class SaveFileDialog : public QFileDialog {
 public:
     SaveFileDialog(QWidget* parent, const QString& title) : QFileDialog(parent, title) {}
 
+    // The workbook filter adds ".xlsx" to a bare name, the others nothing;
+    // set here, so that the overwrite question names the file written.
+    bool suffixFromFilter = false;
+
     void accept() override
     {
+        if (suffixFromFilter)
+            setDefaultSuffix(selectedNameFilter() == kWorkbookFilter ? QStringLiteral("xlsx") : QString());
         // The name box says which file is meant. A file still selected in the
         // list from an earlier choice (one the user just refused to replace,
         // say) would otherwise be asked about and written instead of the name
@@ -93,14 +99,8 @@ std::optional<Dialogs::ResultChoice> Dialogs::chooseResultFile(QWidget* parent, 
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setNameFilters({kSaveDialogFilter, kWorkbookFilter});
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-    // The dialog adds the workbook's extension itself, so that the overwrite
-    // question names the file that is written.
-    const auto follow = [&dialog](const QString& filter) {
-        dialog.setDefaultSuffix(filter == kWorkbookFilter ? QStringLiteral("xlsx") : QString());
-    };
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, follow);
+    dialog.suffixFromFilter = true;
     dialog.selectNameFilter(workbookFirst ? kWorkbookFilter : kSaveDialogFilter);
-    follow(dialog.selectedNameFilter());
     if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
         dialog.setDirectory(startFolder);
     dialog.selectFile(QString());

@@ -341,6 +341,37 @@ private slots:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
+    // For a workbook roster the real dialog opens on the workbook filter and
+    // adds .xlsx to a bare name; the CSV filter chosen adds nothing.
+    void realSaveDialogOffersTheWorkbook()
+    {
+        TempFolder folder;
+        Dialogs::setRecording(false);
+        const auto recordAgain = qScopeGuard([] { Dialogs::setRecording(true); });
+        QString filterAtOpen;
+        auto answer = [&](bool chooseCsv) {
+            whenModal<QFileDialog>([&, chooseCsv](QFileDialog* dialog) {
+                filterAtOpen = dialog->selectedNameFilter();
+                if (chooseCsv) {
+                    auto* filters = dialog->findChild<QComboBox*>("fileTypeCombo");
+                    filters->setCurrentIndex(0);
+                    emit filters->activated(0);
+                }
+                dialog->findChild<QLineEdit*>("fileNameEdit")->setText("kekka");
+                QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save), Qt::LeftButton);
+            });
+        };
+        answer(false);
+        const auto workbook = Dialogs::chooseResultFile(nullptr, folder.path(), true);
+        QCOMPARE(filterAtOpen, kWorkbookFilter);
+        QVERIFY(workbook && workbook->workbookFilter);
+        QCOMPARE(workbook->name, folder.file("kekka.xlsx"));
+        answer(true);
+        const auto csv = Dialogs::chooseResultFile(nullptr, folder.path(), true);
+        QVERIFY(csv && !csv->workbookFilter);
+        QCOMPARE(csv->name, folder.file("kekka"));
+    }
+
     void evenOutChartFollowsAndItsPictureIsSaved()
     {
         ExampleWindow f;
