@@ -241,8 +241,25 @@ std::optional<SpreadChoice> parseSpreadFile(const QByteArray& bytes)
 CurrentCsv readCurrentCsv(const Students& students)
 {
     CurrentCsv csv;
-    const LoadedFile file = loadFile(students.csvPath, kCsvGoneMessage);
     const int lineCount = students.count() + 1;
+    if (isWorkbookName(students.csvPath)) {
+        // The sheet read at the import, its rows as wide as its widest.
+        LoadedSheet loaded = loadSheet(students.csvPath, students.sheetName, kCsvGoneMessage);
+        if (loaded.message) {
+            csv.message = loaded.message;
+            return csv;
+        }
+        std::vector<QStringList>& rows = loaded.sheet.rows;
+        const int columns = rows.empty() ? 0 : int(rows.front().size());
+        if (int(rows.size()) != lineCount || columns < 1 || !matchesStudents(rows, students, columns)) {
+            csv.message = errorMessage(kCsvChangedMessage);
+            return csv;
+        }
+        csv.columnCount = int16_t(columns);
+        csv.rows = std::move(rows);
+        return csv;
+    }
+    const LoadedFile file = loadFile(students.csvPath, kCsvGoneMessage);
     if (!file.text) {
         csv.message = file.message;
         return csv;

@@ -4,6 +4,7 @@
 #include "common/Message.h"
 #include "import/CsvFieldReader.h"
 #include "import/StudentTable.h"
+#include "import/Workbook.h"
 
 #include <QString>
 
@@ -19,6 +20,7 @@ struct ImportWindowState {
     int16_t fieldCount = 0;
     int16_t columnCount = 0;
     QString loadedText;  // the rows read, as the window lists them
+    QString sheetName;   // the sheet previewed when sourcePath is a workbook
 };
 
 struct PreviewInput {
@@ -26,6 +28,7 @@ struct PreviewInput {
     QString fileFolder; // folder of the file list (the same as the folder list's in the window)
     QString fileName;   // name chosen in the file list (empty when none)
     QString typedName;  // the file name box, which names csvPath
+    QString sheetName = {}; // the sheet chosen in the sheet list; empty: the workbook's first
 };
 
 struct PreviewOutcome {
@@ -33,6 +36,9 @@ struct PreviewOutcome {
     std::optional<QString> shownFile;   // set: the file's lines to show
     std::optional<QString> columnCount; // set: the computed column count to show
     bool focusIdColumn = false;         // the focus goes to the identifier's column box
+    // A workbook's sheets in tab order (empty for a CSV) and the one shown.
+    QStringList sheetNames;
+    QString sheetName;
 };
 
 // A CSV read as the import reads it, or the message that replaces it:
@@ -45,6 +51,15 @@ struct LoadedFile {
     TextEncoding encoding = TextEncoding::Cp932;
 };
 LoadedFile loadFile(const QString& path, const QString& missingText, StudentTable* rememberEncoding = nullptr);
+
+// The rows of a workbook's sheet as the import reads them (at most
+// kStudentRows rows, the field count within 16 bits), or the message that
+// replaces them: one for each way a workbook cannot be read.
+struct LoadedSheet {
+    std::optional<Message> message;
+    WorkbookSheet sheet;
+};
+LoadedSheet loadSheet(const QString& path, const QString& sheetName, const QString& missingText);
 
 // The preview's count: the fields of the whole text, read with the field
 // reader, and their number divided by the rows, rounded half to even.
@@ -95,5 +110,37 @@ inline const QString kFileTooLargeMessage = QStringLiteral(
 inline const QString kFileGoneMessage = QStringLiteral(
     "ＣＳＶファイルを開けませんでした。ファイルが移動・削除されていないか確認し、\n"
     "もう一度「項目名確認」のボタンからやり直してください。");
+
+inline const QString kNotZipMessage = QStringLiteral(
+    "このファイルは Excel のブック (.xlsx) や LibreOffice のブック (.ods) として読めません。\n"
+    "ファイルが壊れていないか、目的のファイルかどうか確認してください。");
+inline const QString kNotWorkbookMessage = QStringLiteral(
+    "このファイルの中には表計算のシートがありません。\n"
+    "Excel (.xlsx) または LibreOffice (.ods) で保存した名簿のブックを選んでください。");
+inline const QString kEncryptedWorkbookMessage = QStringLiteral(
+    "このブックにはパスワードが設定されているため読み込めません。\n"
+    "Excel でブックを開き、「ファイル」→「情報」→「ブックの保護」→「パスワードを使用して暗号化」で"
+    "パスワードを消して保存してから、もう一度選んでください。");
+inline const QString kOldExcelMessage = QStringLiteral(
+    "このファイルは古い形式の Excel ブック (.xls) なので読み込めません。\n"
+    "Excel で開いて「名前を付けて保存」で「Excel ブック (*.xlsx)」か「CSV UTF-8」を選んで保存し、"
+    "そのファイルを選んでください。");
+inline const QString kZipBombMessage = QStringLiteral(
+    "このブックは展開すると大きくなりすぎるため読み込みませんでした。\n"
+    "生徒の名簿のブックかどうか確認してください。");
+inline const QString kBrokenWorkbookMessage = QStringLiteral(
+    "このブックは壊れているため読み込めません（%1 の中身が正しくありません）。\n"
+    "表計算ソフトで開いて保存し直してから、もう一度選んでください。");
+inline const QString kNoSheetMessage = QStringLiteral(
+    "ブックにシート「%1」がありません。\n"
+    "「項目名確認」のボタンからやり直してください。");
+inline const QString kNoSheetsMessage = QStringLiteral("このブックには読み込めるシートがありません。");
+inline const QString kSheetTooManyStudentsMessage = QStringLiteral(
+    "このシートは５０１行を超えています。\n"
+    "このプログラムで扱える生徒は５００人まで（項目名の１行と生徒５００行）です。\n"
+    "ファイルは読み込みませんでした。");
+inline const QString kSheetTooWideMessage = QStringLiteral(
+    "このシートは列が多すぎて読み込めません。\n"
+    "名簿に使わない列を消したブックを保存して、もう一度選んでください。");
 
 } // namespace classdiv

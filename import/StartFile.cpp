@@ -1,5 +1,7 @@
 #include "import/StartFile.h"
 
+#include "import/Workbook.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
@@ -22,8 +24,9 @@ std::variant<StartFile, Message> checkStartFile(const QString& argument, const Q
         return Message{kStartFileMissingMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
     if (info.isDir())
         return Message{kStartFileFolderMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
-    // The same test as the file list's "*.csv" pattern, so the file is in its list.
-    if (!info.isFile() || !info.fileName().endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+    // The same test as the file list's patterns, so the file is in its list.
+    if (!info.isFile() ||
+        !(info.fileName().endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) || isWorkbookName(info.fileName())))
         return Message{kStartFileNotCsvMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
     return StartFile{info.absolutePath(), info.fileName()};
 }

@@ -17,7 +17,8 @@ struct StartFile {
 };
 
 // A path or a file:// address, relative ones taken from currentFolder.
-// Anything but an existing file whose name ends in .csv (any case) gives the
+// Anything but an existing file whose name ends in .csv or a workbook's
+// extension (any case) gives the
 // message to show before the ordinary start.
 std::variant<StartFile, Message> checkStartFile(const QString& argument, const QString& currentFolder);
 

@@ -12,6 +12,7 @@ Students typedStudents(const StudentTable& table)
     students.itemNames = table.records[0];
     students.csvPath = table.csvPath;
     students.encoding = table.encoding;
+    students.sheetName = table.sheetName;
     const int n = std::min(table.studentCount(), kMaxStudents);
     students.rows.resize(static_cast<size_t>(n) + 1);
     for (int row = 1; row <= n; ++row) {

@@ -36,6 +36,7 @@ struct StudentTable {
     QString csvPath; // full name of the chosen CSV; names the conditions file too
     // Encoding of the CSV last previewed; the files written for it use the same.
     TextEncoding encoding = TextEncoding::Cp932;
+    QString sheetName; // the sheet read when csvPath names a workbook
 
     // lineCount - 1, never below 0.
     int studentCount() const { return lineCount > 1 ? lineCount - 1 : 0; }
@@ -58,6 +59,7 @@ struct Students {
     std::vector<Student> rows; // [row], row 1 .. count(); entry 0 unused
     QString csvPath;
     TextEncoding encoding = TextEncoding::Cp932;
+    QString sheetName; // the sheet read when csvPath names a workbook
     // Every score a whole number within 16 bits: rounding then changes
     // nothing, and running sums are plain integer sums.
     bool wholeScores = true;

@@ -6,7 +6,8 @@
 #
 # Qt for Windows is cross-built once from Debian's own qt6-base source into
 # $CLASSDIV_CACHE/qt-6.4.2-mingw64 (default ~/.cache/classdiv), outside the
-# repository, and reused from there (2,200 to 3,400 CPU-seconds the first time).
+# repository, and reused from there (2,200 to 3,400 CPU-seconds the first time);
+# zlib and libxlsxwriter the same way into $CLASSDIV_CACHE/libs-mingw64.
 # Usage: scripts/build-windows.sh [qt]     (qt: build only the Qt cache)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -91,11 +92,51 @@ if [ "$(cat "$qt/.classdiv-stamp" 2>/dev/null)" != "$stamp" ]; then
 fi
 [ "${1:-}" = qt ] && exit 0
 
+# --- zlib and libxlsxwriter for Windows, built once ------------------------------
+# The workbook reader inflates with zlib, the result workbook is written by
+# libxlsxwriter (with the minizip it bundles). Both are built as static
+# libraries from Debian's own source packages into their own cache folder with
+# its own stamp, so that a change here never rebuilds Qt. zlib is the version
+# of bookworm's main archive (the security update's source is not on every
+# mirror; it mends only contrib/minizip, which is not built).
+zlib_source_version=1:1.2.13.dfsg-1
+xlsxwriter_source_version=1.1.4-2
+libs=$cache/libs-mingw64
+libs_stamp="zlib=$zlib_source_version xlsxwriter=$xlsxwriter_source_version dtoa $(sha256sum "$toolchain" | cut -c1-16)"
+if [ "$(cat "$libs/.classdiv-stamp" 2>/dev/null)" != "$libs_stamp" ]; then
+  src=$cache/src-libs
+  rm -rf "$src" "$libs"
+  mkdir -p "$src" "$libs/lib" "$libs/include"
+  echo "== Building zlib and libxlsxwriter for Windows into $libs"
+  (cd "$src" && apt-get source --download-only "zlib=$zlib_source_version" "libxlsxwriter=$xlsxwriter_source_version" &&
+     dpkg-source -x zlib_"${zlib_source_version#*:}".dsc zlib && dpkg-source -x libxlsxwriter_"$xlsxwriter_source_version".dsc xlsxwriter) \
+    >"$src/unpack.log" 2>&1 || { tail -20 "$src/unpack.log"; echo "could not get Debian's zlib and libxlsxwriter sources"; exit 1; }
+  cmake -S "$src/zlib" -B "$src/zlib-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    >"$src/build.log" 2>&1 && cmake --build "$src/zlib-build" -j "$jobs" --target zlibstatic >>"$src/build.log" 2>&1 ||
+    { tail -40 "$src/build.log"; exit 1; }
+  cp "$src/zlib-build/libzlibstatic.a" "$libs/lib/libz.a"
+  cp "$src/zlib/zlib.h" "$src/zlib-build/zconf.h" "$libs/include/"
+  # The locale-independent number printing, so that no C locale can put a comma in a number.
+  cmake -S "$src/xlsxwriter" -B "$src/xlsxwriter-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$libs" -DBUILD_SHARED_LIBS=OFF -DUSE_DTOA_LIBRARY=ON \
+    -DZLIB_LIBRARY="$libs/lib/libz.a" -DZLIB_INCLUDE_DIR="$libs/include" >>"$src/build.log" 2>&1 &&
+    cmake --build "$src/xlsxwriter-build" -j "$jobs" >>"$src/build.log" 2>&1 &&
+    cmake --install "$src/xlsxwriter-build" >>"$src/build.log" 2>&1 || { tail -40 "$src/build.log"; exit 1; }
+  # Their licences travel with the programs that contain them.
+  mkdir -p "$libs/licenses"
+  cp "$src/zlib/LICENSE" "$libs/licenses/zlib.txt"
+  cp "$src/xlsxwriter/License.txt" "$libs/licenses/libxlsxwriter.txt"
+  echo "$libs_stamp" >"$libs/.classdiv-stamp"
+  rm -rf "$src"
+fi
+
 # --- the programs and the core tests ---------------------------------------------
 version=$(sed -n 's/^project(ClassDivision VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCLASSDIV_BENCH=OFF \
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_CROSSCOMPILING_EMULATOR=wine --no-warn-unused-cli >/dev/null
+  -DCMAKE_CROSSCOMPILING_EMULATOR=wine --no-warn-unused-cli \
+  -DZLIB_LIBRARY="$libs/lib/libz.a" -DZLIB_INCLUDE_DIR="$libs/include" \
+  -DXLSXWRITER_LIBRARY="$libs/lib/libxlsxwriter.a" -DXLSXWRITER_INCLUDE_DIR="$libs/include" >/dev/null
 cmake --build "$build" -j "$jobs"
 
 # --- the folder of the ZIP --------------------------------------------------------
@@ -132,6 +173,8 @@ x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/*.dll "$stage"
 # Qt looks for its plugins and translations beside the programs.
 printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n' >"$stage/qt.conf"
 cp /usr/share/qt6/translations/qtbase_ja.qm "$stage/translations/"
+mkdir -p "$stage/licenses"
+cp "$libs"/licenses/*.txt "$stage/licenses/"
 cp "$root/examples/nen1.csv" "$root/examples/nen1.csvJYOKEN.TXT" "$root/examples/nen1.csvBUNKATSU.TXT" "$stage/examples/"
 readme=はじめにお読みください.txt
 sed -e "s/@VERSION@/$version/g" -e 's/$/\r/' "$root/packaging/windows/$readme" | iconv -f UTF-8 -t CP932 >"$stage/$readme"

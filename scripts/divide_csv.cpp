@@ -1,13 +1,15 @@
 // The program's road without its windows, for scripts that check files from
-// real spreadsheets: preview and read four columns of a CSV, read back its
-// conditions file, press once with a fixed seed, save the result.
+// real spreadsheets: preview and read four columns of a CSV or of a
+// workbook's first sheet, read back its conditions file, press once with a
+// fixed seed, save the result: a name ending in .xlsx as the result workbook.
 //
-// usage: divide_csv CSV COLUMNS ID NAME GROUP SCORE SEED RESULT
+// usage: divide_csv ROSTER COLUMNS ID NAME GROUP SCORE SEED RESULT [RESULT...]
 // Exit status 0 when the result was saved; otherwise the message the
 // program would have shown goes to standard error.
 
 #include "division/Year.h"
 #include "export/ResultFile.h"
+#include "export/ResultWorkbook.h"
 #include "import/ImportActions.h"
 
 #include <QCoreApplication>
@@ -43,8 +45,8 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() != 8)
-        return refuse(QStringLiteral("usage: divide_csv CSV COLUMNS ID NAME GROUP SCORE SEED RESULT"));
+    if (args.size() < 8)
+        return refuse(QStringLiteral("usage: divide_csv ROSTER COLUMNS ID NAME GROUP SCORE SEED RESULT [RESULT...]"));
 
     const QFileInfo csv(args[0]);
     auto table = std::make_unique<StudentTable>();
@@ -66,9 +68,15 @@ int main(int argc, char* argv[])
     SeededRandomSource random(args[6].toULongLong());
     if (const DrawOutcome press = year.press(random); press.message)
         return refuse(press.message->text);
-    if (const std::optional<Message> failure = saveResult(year.students(), year.classes(), year.distribution(), args[7]))
-        return refuse(failure->text);
+    for (const QString& result : args.mid(7)) {
+        const std::optional<Message> failure =
+            resultTarget(result, ResultFormat::Csv).format == ResultFormat::Workbook
+                ? saveResultWorkbook(year.students(), year.classes(), year.distribution(), RosterOrder::Score, result)
+                : saveResult(year.students(), year.classes(), year.distribution(), result);
+        if (failure)
+            return refuse(failure->text);
+    }
     std::printf("divide_csv: %d students of %s divided, result in %s\n", year.students().count(),
-                qPrintable(csv.fileName()), qPrintable(args[7]));
+                qPrintable(csv.fileName()), qPrintable(args.mid(7).join(u' ')));
     return 0;
 }

@@ -12,6 +12,7 @@ packages=(
   python3
   dpkg-dev librsvg2-bin lintian desktop-file-utils appstream xdotool poppler-utils
   clang libfuzzer-14-dev
+  zlib1g-dev libxlsxwriter-dev python3-openpyxl
 )
 
 missing=()

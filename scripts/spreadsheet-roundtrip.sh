@@ -10,6 +10,11 @@
 # and takes about a minute. Exit status 0 when everything arrives as expected:
 # every cell unchanged, except 𠮷, which Calc itself writes as ? into a
 # Windows-932 CSV (the program cannot know; a UTF-8 CSV keeps it).
+#
+# Workbooks too: the roster saved by Calc as .xlsx and as .ods is read by the
+# program directly and must give the same result as its UTF-8 CSV; the
+# program's result workbook, opened in Calc (every sheet exported), must show
+# in every cell what openpyxl reads in it and what the result CSV holds.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD:-$root/build}
@@ -19,12 +24,15 @@ if [ ! -x "$build/divide_csv" ]; then
 fi
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+[ -n "${KEEP:-}" ] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT
 # Calc keeps its settings here, away from the user's own.
 export HOME=$work/home
 mkdir -p "$HOME"
 
 calc() { soffice --headless "$@" >/dev/null 2>&1; }
+# openpyxl comes from Debian's python3-openpyxl, which only Debian's own Python sees.
+py=python3
+[ -x /usr/bin/python3 ] && py=/usr/bin/python3
 
 # The roster as a spreadsheet holds it: the example year with a column of notes.
 python3 - "$root/examples/nen1.csv" "$work/roster.csv" <<'PY'
@@ -52,6 +60,62 @@ for charset in 60 76; do
   calc --infilter="CSV:44,34,$charset,1" --convert-to "csv:Text - txt - csv (StarCalc):44,34,76,1" \
     --outdir "$dir/back" "$dir/result.csv"
 done
+
+# The roster straight from the workbooks Calc saved, and the result workbook back into Calc.
+calc --convert-to ods --outdir "$work" "$work/roster.xlsx"
+for book in roster.xlsx roster.ods; do
+  dir=$work/${book#roster.}
+  mkdir -p "$dir/sheets"
+  cp "$work/$book" "$dir/"
+  cp "$root/examples/nen1.csvJYOKEN.TXT" "$dir/${book}JYOKEN.TXT"
+  "$build/divide_csv" "$dir/$book" 13 1 3 6 7 "$seed" "$dir/result.csv" "$dir/result.xlsx"
+  # Every sheet to a CSV of its own (the last option, -1), cells as shown.
+  calc --convert-to "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1" \
+    --outdir "$dir/sheets" "$dir/result.xlsx"
+done
+
+"$py" - "$work" <<'PY'
+import csv, glob, io, os, sys
+import openpyxl
+
+work = sys.argv[1]
+problems = []
+reference = open(f"{work}/76/result.csv", "rb").read()
+for kind in ("xlsx", "ods"):
+    result = open(f"{work}/{kind}/result.csv", "rb").read()
+    same = "the same result as" if result == reference else "ANOTHER result than"
+    if result != reference:
+        problems.append(f"roster.{kind}: the result differs from the UTF-8 CSV's "
+                        f"({len(result)} and {len(reference)} bytes)")
+    book = openpyxl.load_workbook(f"{work}/{kind}/result.xlsx")
+    exported = {os.path.basename(p)[len("result-"):-len(".csv")]: p for p in glob.glob(f"{work}/{kind}/sheets/result-*.csv")}
+    if sorted(exported) != sorted(book.sheetnames):
+        problems.append(f"roster.{kind}: Calc exported {sorted(exported)}, openpyxl reads {book.sheetnames}")
+        continue
+    cells = 0
+    for name in book.sheetnames:
+        shown = list(csv.reader(io.StringIO(open(exported[name], encoding="utf-8").read(), newline="")))
+        for r, row in enumerate(book[name].iter_rows(values_only=True)):
+            for c, value in enumerate(row):
+                text = shown[r][c] if r < len(shown) and c < len(shown[r]) else ""
+                cells += 1
+                if value is None:
+                    ok = text == ""
+                elif isinstance(value, (int, float)):
+                    try:
+                        ok = abs(float(text) - value) < 0.05
+                    except ValueError:
+                        ok = False
+                else:
+                    ok = text == value
+                if not ok:
+                    problems.append(f"roster.{kind}, sheet {name}, row {r + 1}, column {c + 1}: Calc shows {text!r}, openpyxl reads {value!r}")
+    print(f"roster.{kind}: {same} the UTF-8 CSV; result workbook: {len(book.sheetnames)} sheets, {cells} cells alike in Calc and openpyxl")
+if problems:
+    print("\n".join(problems[:40]))
+    sys.exit(1)
+PY
+"$py" "$root/tests/python/check_workbook.py" check "$work/xlsx/result.xlsx" "$work/xlsx/result.csv" --bom
 
 python3 - "$root/examples" "$work" <<'PY'
 import csv, io, sys

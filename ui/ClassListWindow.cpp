@@ -110,6 +110,7 @@ void ClassListWindow::setupUi()
 
     connect(m_orderBox, &QComboBox::currentIndexChanged, this, [this](int index) {
         m_order = static_cast<RosterOrder>(index);
+        m_model.setRosterOrder(m_order); // the result workbook's class sheets follow it
         refresh();
     });
     connect(m_swap, &QPushButton::clicked, this, &ClassListWindow::swapClicked);

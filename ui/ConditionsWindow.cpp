@@ -1,5 +1,8 @@
 #include "ui/ConditionsWindow.h"
 
+#include "export/ResultWorkbook.h"
+#include "import/Workbook.h"
+
 #include "division/ClassSwaps.h"
 #include "ui/ChartWindow.h"
 #include "ui/ClassListWindow.h"
@@ -340,10 +343,16 @@ void ConditionsWindow::saveResultClicked()
     // Beside the CSV, where the conditions file is, whatever folder the program was started in.
     const QString csvPath = year().students().csvPath;
     const QString csvFolder = csvPath.isEmpty() ? QString() : QFileInfo(csvPath).absolutePath();
-    const std::optional<QString> name = Dialogs::chooseSaveFile(this, csvFolder);
-    if (!name)
+    // A roster read from a workbook is offered a workbook back first.
+    const std::optional<Dialogs::ResultChoice> choice = Dialogs::chooseResultFile(this, csvFolder, isWorkbookName(csvPath));
+    if (!choice)
         return;
-    if (const std::optional<Message> failure = m_model->saveResult(*name))
+    const ResultTarget target =
+        resultTarget(choice->name, choice->workbookFilter ? ResultFormat::Workbook : ResultFormat::Csv);
+    const std::optional<Message> failure = target.format == ResultFormat::Workbook
+                                               ? m_model->saveResultWorkbook(target.path)
+                                               : m_model->saveResult(target.path);
+    if (failure)
         Dialogs::showMessage(this, *failure);
 }
 

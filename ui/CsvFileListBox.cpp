@@ -27,7 +27,9 @@ void CsvFileListBox::setFolder(const QString& folder)
     clear();
     QDir dir(folder);
     // Without QDir::CaseSensitive the name filter ignores case, so A.CSV is listed too.
-    dir.setNameFilters({QStringLiteral("*.csv")});
+    // Workbooks are read directly; an old .xls is listed so that choosing it says how to save it anew.
+    dir.setNameFilters({QStringLiteral("*.csv"), QStringLiteral("*.xlsx"), QStringLiteral("*.xlsm"),
+                        QStringLiteral("*.ods"), QStringLiteral("*.xls")});
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
     addItems(dir.entryList());

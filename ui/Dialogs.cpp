@@ -33,8 +33,14 @@ class SaveFileDialog : public QFileDialog {
 public:
     SaveFileDialog(QWidget* parent, const QString& title) : QFileDialog(parent, title) {}
 
+    // The workbook filter adds ".xlsx" to a bare name, the others nothing;
+    // set here, so that the overwrite question names the file written.
+    bool suffixFromFilter = false;
+
     void accept() override
     {
+        if (suffixFromFilter)
+            setDefaultSuffix(selectedNameFilter() == kWorkbookFilter ? QStringLiteral("xlsx") : QString());
         // The name box says which file is meant. A file still selected in the
         // list from an earlier choice (one the user just refused to replace,
         // say) would otherwise be asked about and written instead of the name
@@ -72,6 +78,38 @@ std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent, const QString& s
 {
     // A name typed without extension is used as typed.
     return chooseSaveFile(parent, kSaveDialogTitle, kSaveDialogFilter, QString(), startFolder);
+}
+
+std::optional<Dialogs::ResultChoice> Dialogs::chooseResultFile(QWidget* parent, const QString& startFolder,
+                                                              bool workbookFirst)
+{
+    if (state().recording) {
+        if (state().saveNames.isEmpty())
+            return std::nullopt;
+        const std::optional<QString> name = state().saveNames.dequeue();
+        if (!name)
+            return std::nullopt;
+        return ResultChoice{*name, workbookFirst};
+    }
+    SaveFileDialog dialog(parent, kSaveDialogTitle);
+    dialog.setObjectName(QStringLiteral("SaveDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setNameFilters({kSaveDialogFilter, kWorkbookFilter});
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.suffixFromFilter = true;
+    dialog.selectNameFilter(workbookFirst ? kWorkbookFilter : kSaveDialogFilter);
+    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
+        dialog.setDirectory(startFolder);
+    dialog.selectFile(QString());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    return ResultChoice{files.first(), dialog.selectedNameFilter() == kWorkbookFilter};
 }
 
 std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent, const QString& title, const QString& filter,

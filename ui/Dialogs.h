@@ -35,6 +35,18 @@ public:
                                                  const QString& defaultSuffix,
                                                  const QString& startFolder = QString());
 
+    // The save dialog of the result: the same title, the CSV filter and the
+    // workbook filter, the workbook's chosen first when workbookFirst. A name
+    // typed without extension gets ".xlsx" under the workbook filter and
+    // stays as typed under the CSV one. In recording mode the filter chosen
+    // is the first.
+    struct ResultChoice {
+        QString name;
+        bool workbookFilter = false;
+    };
+    static std::optional<ResultChoice> chooseResultFile(QWidget* parent, const QString& startFolder,
+                                                        bool workbookFirst);
+
     // A modal question with Yes and No; true for Yes.
     static bool ask(QWidget* parent, const Message& question);
 
@@ -56,5 +68,6 @@ public:
 
 inline const QString kSaveDialogTitle = QStringLiteral("CSVファイル保存");
 inline const QString kSaveDialogFilter = QStringLiteral("CSV Files(*.CSV)");
+inline const QString kWorkbookFilter = QStringLiteral("Excel ブック(*.xlsx)");
 
 } // namespace classdiv

@@ -53,6 +53,11 @@ ImportWindow::ImportWindow(StudentTable& students, const Deliverable& deliverabl
     connect(m_drive, &QComboBox::activated, this, &ImportWindow::driveChosen);
     connect(m_dir, &FolderListBox::folderChanged, this, &ImportWindow::folderChanged);
     connect(m_files, &CsvFileListBox::fileChosen, m_fileName, &QLineEdit::setText);
+    // Another file's sheets are not this one's: the list goes until it is previewed.
+    connect(m_files, &CsvFileListBox::fileChosen, this, [this](const QString& name) {
+        if (joinPath(m_dir->folder(), name) != m_sheetsFile)
+            m_sheets->hide();
+    });
 }
 
 void ImportWindow::setupUi(const Deliverable& deliverable)
@@ -83,6 +88,13 @@ void ImportWindow::setupUi(const Deliverable& deliverable)
     auto* preview = makeCommandButton(this, QStringLiteral("Command1"), QStringLiteral("ファイル名が表示されたらクリック　　項目名確認"),
                                QStringLiteral("左下の枠にcsvファイルの内容が表示されます。内容を確認してください。"),
                                6720, 1080, 1455, 735);
+    // Under 項目名確認, in the strip above the preview; shown only for a
+    // workbook of more than one sheet.
+    m_sheets = new QComboBox(this);
+    m_sheets->setObjectName(QStringLiteral("sheetList"));
+    m_sheets->setToolTip(QStringLiteral("ブックのシートを選ぶと、そのシートの内容が左下の枠に表示されます。"));
+    placeTwips(m_sheets, 6720, 1845, 1695, 285);
+    m_sheets->hide();
     m_preview = makeMultiLineBox(
         this, "Text2",
         QStringLiteral("csvファィルの内容が表示されます。項目名など、目的とするcsvファイルかどうかの確認をしてください。"),
@@ -126,13 +138,14 @@ void ImportWindow::setupUi(const Deliverable& deliverable)
     placeTwips(under8, 5880, 4200, 2535, 375);
     makeSizedLabel(this, QStringLiteral("Label9"), QStringLiteral("Ｔａｂｷｰで次の入力枠に移動"), 3960, 5160);
 
-    const QList<QWidget*> tabOrder = {m_drive,   m_dir,      m_files,       m_fileName,  preview,
+    const QList<QWidget*> tabOrder = {m_drive,   m_dir,      m_files,       m_fileName,  preview, m_sheets,
                                       m_preview, m_loaded,   m_columnCount, m_idColumn,  m_nameColumn,
                                       m_groupColumn, m_scoreColumn, read,   goOn};
     chainTabOrder(tabOrder);
 
     connect(preview, &QPushButton::clicked, this, &ImportWindow::previewClicked);
     connect(read, &QPushButton::clicked, this, &ImportWindow::readClicked);
+    connect(m_sheets, &QComboBox::activated, this, &ImportWindow::sheetChosen);
     connect(goOn, &QPushButton::clicked, this, &ImportWindow::goOnRequested);
 
     setupWindowFrame(this, 8655, 6795, deliverable);
@@ -197,8 +210,12 @@ void ImportWindow::folderChanged(const QString& folder)
 
 void ImportWindow::previewClicked()
 {
-    const PreviewInput input{m_dir->folder(), m_files->folder(), m_files->fileName(), m_fileName->text()};
+    PreviewInput input{m_dir->folder(), m_files->folder(), m_files->fileName(), m_fileName->text(), QString()};
+    // The sheet chosen before stays chosen while the same workbook is previewed again.
+    if (!m_sheets->isHidden() && joinPath(input.dirFolder, input.fileName) == m_sheetsFile)
+        input.sheetName = m_sheets->currentText();
     const PreviewOutcome outcome = preview(input, m_state, m_students);
+    showSheets(outcome);
     if (outcome.columnCount)
         m_columnCount->setText(*outcome.columnCount);
     if (outcome.shownFile)
@@ -207,6 +224,20 @@ void ImportWindow::previewClicked()
         Dialogs::showMessage(this, *outcome.message);
     if (outcome.focusIdColumn)
         m_idColumn->setFocus(Qt::OtherFocusReason);
+}
+
+void ImportWindow::sheetChosen(int)
+{
+    previewClicked();
+}
+
+void ImportWindow::showSheets(const PreviewOutcome& outcome)
+{
+    m_sheetsFile = m_state.sourcePath;
+    m_sheets->clear();
+    m_sheets->addItems(outcome.sheetNames);
+    m_sheets->setCurrentIndex(std::max(0, int(outcome.sheetNames.indexOf(outcome.sheetName))));
+    m_sheets->setVisible(outcome.sheetNames.size() > 1);
 }
 
 void ImportWindow::readClicked()

@@ -62,6 +62,8 @@ private:
     void folderChanged(const QString& folder); // Dir1
     void previewClicked();     // Command1
     void readClicked();        // Command2
+    void sheetChosen(int index); // sheetList: the chosen sheet previewed at once
+    void showSheets(const PreviewOutcome& outcome);
 
     StudentTable& m_students;
     ImportWindowState m_state;
@@ -80,6 +82,8 @@ private:
     QLineEdit* m_nameColumn = nullptr;   // Text5
     QLineEdit* m_groupColumn = nullptr;  // Text6
     QLineEdit* m_scoreColumn = nullptr;  // Text7
+    QComboBox* m_sheets = nullptr;       // sheetList: the sheets of a workbook with more than one
+    QString m_sheetsFile;                // the workbook whose sheets sheetList shows
 };
 
 inline const QString kImportCaption = QStringLiteral("データ読み込み");

@@ -1,6 +1,7 @@
 #include "ui/YearModel.h"
 
 #include "export/ResultFile.h"
+#include "export/ResultWorkbook.h"
 
 namespace classdiv {
 
@@ -49,6 +50,12 @@ void YearModel::setRules(SpreadRules rules)
 std::optional<Message> YearModel::saveResult(const QString& path) const
 {
     return classdiv::saveResult(m_year.students(), m_year.classes(), m_year.distribution(), path);
+}
+
+std::optional<Message> YearModel::saveResultWorkbook(const QString& path) const
+{
+    return classdiv::saveResultWorkbook(m_year.students(), m_year.classes(), m_year.distribution(), m_rosterOrder,
+                                        path);
 }
 
 } // namespace classdiv

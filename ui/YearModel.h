@@ -5,6 +5,7 @@
 // them reaches into another for data.
 
 #include "division/EvenAverages.h"
+#include "division/ClassRoster.h"
 #include "division/Year.h"
 
 #include <QObject>
@@ -34,6 +35,9 @@ public:
 
     // The result file of the current draw under the chosen name.
     std::optional<Message> saveResult(const QString& path) const;
+    // The result workbook; its class sheets follow the class lists' order.
+    std::optional<Message> saveResultWorkbook(const QString& path) const;
+    void setRosterOrder(RosterOrder order) { m_rosterOrder = order; }
 
 signals:
     // The students' classes or the rules changed: a press, an evening-out, a hand swap or its undo.
@@ -41,6 +45,7 @@ signals:
 
 private:
     Year m_year;
+    RosterOrder m_rosterOrder = RosterOrder::Score;
 };
 
 } // namespace classdiv

@@ -8,6 +8,7 @@
 #include "app/Shell.h"
 #include "conditions/SpreadColumns.h"
 #include "division/ClassRoster.h"
+#include "export/ResultWorkbook.h"
 #include "ui/ChartWindow.h"
 #include "ui/ConditionsWindow.h"
 #include "ui/CsvFileListBox.h"
@@ -16,6 +17,7 @@
 #include "ui/Layout.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QLibraryInfo>
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <QTableWidget>
 #include <QTest>
 #include <QTranslator>
@@ -201,6 +204,41 @@ void spreadDialog(ConditionsWindow* form3)
     dialog->reject();
 }
 
+// Form2 with a workbook whose roster is its second sheet, chosen in sheetList.
+void workbookImport(const QString& year, RandomSource& random)
+{
+    ResultSheet cover{QStringLiteral("表紙"), {{SheetCell::of(QStringLiteral("令和8年度 1年 名簿"))}}, {}, -1, {}};
+    ResultSheet roster{QStringLiteral("名簿"), {}, {}, -1, {}};
+    QFile csv(year + QStringLiteral("/nen1.csv"));
+    if (!csv.open(QIODevice::ReadOnly))
+        fail("cannot read nen1.csv");
+    for (const QString& line : QStringDecoder("windows-31j").decode(csv.readAll()).operator QString().split(
+             QStringLiteral("\r\n"), Qt::SkipEmptyParts)) {
+        SheetRow row;
+        for (const QString& field : line.split(u','))
+            row.push_back(numberOrText(field));
+        roster.rows.push_back(row);
+    }
+    if (writeResultWorkbook({cover, roster}, year + QStringLiteral("/nen1.xlsx")))
+        fail("cannot write nen1.xlsx");
+    Shell shell(Deliverable::varmesto(), random);
+    shell.startWith(QStringLiteral("nen1.xlsx"), year);
+    QWidget* form2 = shell.currentWindow();
+    click(form2, "Command1");
+    auto* sheets = child<QComboBox>(form2, "sheetList");
+    sheets->setFocus();
+    QTest::keyClick(sheets, Qt::Key_Down);
+    const char* columns[] = {"1", "3", "6", "7"};
+    for (int i = 0; i < 4; ++i)
+        child<QLineEdit>(form2, qPrintable(QStringLiteral("Text%1").arg(i + 4)))->setText(columns[i]);
+    click(form2, "Command2");
+    sheets->setFocus();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window != form2 && window->isVisible())
+            window->hide(); // the first road's conditions window would show round the edges
+    captureWindow(form2, "form2-workbook.png");
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -236,6 +274,7 @@ int main(int argc, char* argv[])
     menuAndChart(form3);
     classLists(form3);
     spreadDialog(form3);
+    workbookImport(year, random);
     const QList<Message> messages = Dialogs::takeMessages();
     QDir(year).removeRecursively();
     for (const Message& m : messages)

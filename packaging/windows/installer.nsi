@@ -65,6 +65,11 @@ Section "クラス分けシステム" Main
   WriteRegStr HKCU "${OPEN_WITH_KEY}\shell\open\command" "" '"$INSTDIR\varmesto.exe" "%1"'
   WriteRegStr HKCU "${OPEN_WITH_KEY}\SupportedTypes" ".csv" ""
   WriteRegStr HKCU "Software\Classes\.csv\OpenWithList\varmesto.exe" "" ""
+  ; Workbooks too: the program reads .xlsx and .ods rosters directly.
+  WriteRegStr HKCU "${OPEN_WITH_KEY}\SupportedTypes" ".xlsx" ""
+  WriteRegStr HKCU "${OPEN_WITH_KEY}\SupportedTypes" ".ods" ""
+  WriteRegStr HKCU "Software\Classes\.xlsx\OpenWithList\varmesto.exe" "" ""
+  WriteRegStr HKCU "Software\Classes\.ods\OpenWithList\varmesto.exe" "" ""
 
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
@@ -82,6 +87,8 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\クラス分け（固定画面）.lnk"
   DeleteRegKey HKCU "${OPEN_WITH_KEY}"
   DeleteRegKey HKCU "Software\Classes\.csv\OpenWithList\varmesto.exe"
+  DeleteRegKey HKCU "Software\Classes\.xlsx\OpenWithList\varmesto.exe"
+  DeleteRegKey HKCU "Software\Classes\.ods\OpenWithList\varmesto.exe"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   ; Only what was installed: a result or conditions file saved in examples
   ; keeps its folder. The settings under Software\classdiv stay as well.

@@ -328,7 +328,7 @@ private slots:
         };
 
         save({"old.csv", "kekka"}, QMessageBox::No); // the start folder is the CSV's, not the current one
-        QCOMPARE(seen.mid(0, 6), (QStringList{"CSVファイル保存", "CSV Files(*.CSV)", "", f.folder.path(), "nen1.csv old.csv other.CSV", "open"}));
+        QCOMPARE(seen.mid(0, 6), (QStringList{"CSVファイル保存", "CSV Files(*.CSV)|Excel ブック(*.xlsx)", "", f.folder.path(), "nen1.csv old.csv other.CSV", "open"}));
         QVERIFY2(seen.size() == 7 && seen[6].contains("old.csv"), qPrintable(seen.join(u'|')));
         QCOMPARE(readBytes(f.folder.file("old.csv")), QByteArray("old.csv"));
         // The name typed after no, no extension added.
@@ -339,6 +339,37 @@ private slots:
         QCOMPARE(seen.mid(2, 2), (QStringList{"", f.folder.path()}));
         QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), files);
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // For a workbook roster the real dialog opens on the workbook filter and
+    // adds .xlsx to a bare name; the CSV filter chosen adds nothing.
+    void realSaveDialogOffersTheWorkbook()
+    {
+        TempFolder folder;
+        Dialogs::setRecording(false);
+        const auto recordAgain = qScopeGuard([] { Dialogs::setRecording(true); });
+        QString filterAtOpen;
+        auto answer = [&](bool chooseCsv) {
+            whenModal<QFileDialog>([&, chooseCsv](QFileDialog* dialog) {
+                filterAtOpen = dialog->selectedNameFilter();
+                if (chooseCsv) {
+                    auto* filters = dialog->findChild<QComboBox*>("fileTypeCombo");
+                    filters->setCurrentIndex(0);
+                    emit filters->activated(0);
+                }
+                dialog->findChild<QLineEdit*>("fileNameEdit")->setText("kekka");
+                QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save), Qt::LeftButton);
+            });
+        };
+        answer(false);
+        const auto workbook = Dialogs::chooseResultFile(nullptr, folder.path(), true);
+        QCOMPARE(filterAtOpen, kWorkbookFilter);
+        QVERIFY(workbook && workbook->workbookFilter);
+        QCOMPARE(workbook->name, folder.file("kekka.xlsx"));
+        answer(true);
+        const auto csv = Dialogs::chooseResultFile(nullptr, folder.path(), true);
+        QVERIFY(csv && !csv->workbookFilter);
+        QCOMPARE(csv->name, folder.file("kekka"));
     }
 
     void evenOutChartFollowsAndItsPictureIsSaved()

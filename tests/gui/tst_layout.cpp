@@ -105,6 +105,8 @@ std::vector<ExpectedControl> importTable(const Deliverable& deliverable)
         {"Label7", "QLabel", "生徒氏名は何列目ですか＝", "", 240, 5400, 2130, 180, 20, Fit::SizedToText},
         {"Label8", "QLabel", "識別、氏名、グループ、成績順に表示される。されなければ再入力", "", 5880, 4200, 2535, 375, 21},
         {"Label9", "QLabel", "Ｔａｂｷｰで次の入力枠に移動", "", 3960, 5160, 2130, 180, 22, Fit::SizedToText},
+        // Under Command1, hidden until a workbook of several sheets is previewed: the Tab key passes it by.
+        {"sheetList", "QComboBox", std::nullopt, "ブックのシートを選ぶと、そのシートの内容が左下の枠に表示されます。", 6720, 1845, 1695, 285},
     };
 }
 
