@@ -364,14 +364,20 @@ void DraftBook::remove(int index)
     m_dirty = true;
 }
 
+void DraftBook::takeScreen(const Year& year, const QDateTime& now)
+{
+    if (!m_screenChanged || !year.hasDraw())
+        return;
+    m_working = screenDraft(year, kWorkingName, now);
+    m_workingForeign = false;
+    m_screenChanged = false;
+}
+
 std::optional<Message> DraftBook::write(const Year& year, const QDateTime& now)
 {
     if (!m_dirty || m_path.isEmpty())
         return std::nullopt;
-    if (m_screenChanged && year.hasDraw()) {
-        m_working = screenDraft(year, kWorkingName, now);
-        m_workingForeign = false;
-    }
+    takeScreen(year, now);
     const auto failed = [&] {
         const bool first = !m_failed;
         m_failed = true;

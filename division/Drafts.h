@@ -115,6 +115,8 @@ public:
     // damaged or foreign file is copied aside first. The first failure gives
     // its message; later ones are silent until a write succeeds again.
     std::optional<Message> write(const Year& year, const QDateTime& now);
+    // 「作業中」 made from the screen when it changed since (the list shows it before it is written).
+    void takeScreen(const Year& year, const QDateTime& now);
     // The snapshot of the screen that write() takes.
     static Draft screenDraft(const Year& year, const QString& name, const QDateTime& now);
 
