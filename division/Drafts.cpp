@@ -325,6 +325,7 @@ void DraftBook::keepDraft(Draft draft)
         m_foreign.push_back(false);
     }
     m_dirty = true;
+    m_headChanged = true;
 }
 
 std::optional<Message> DraftBook::open(int index, Year& year) const
@@ -352,6 +353,7 @@ std::optional<Message> DraftBook::rename(int index, const QString& name)
                        titles::reenter};
     m_drafts[static_cast<size_t>(index)].name = trimmed;
     m_dirty = true;
+    m_headChanged = true;
     return std::nullopt;
 }
 
@@ -362,6 +364,7 @@ void DraftBook::remove(int index)
     m_drafts.erase(m_drafts.begin() + index);
     m_foreign.erase(m_foreign.begin() + index);
     m_dirty = true;
+    m_headChanged = true;
 }
 
 void DraftBook::takeScreen(const Year& year, const QDateTime& now)
@@ -375,42 +378,60 @@ void DraftBook::takeScreen(const Year& year, const QDateTime& now)
 
 std::optional<Message> DraftBook::write(const Year& year, const QDateTime& now)
 {
+    const std::optional<PendingWrite> pending = prepareWrite(year, now);
+    return pending ? finishWrite(performWrite(*pending)) : std::nullopt;
+}
+
+std::optional<DraftBook::PendingWrite> DraftBook::prepareWrite(const Year& year, const QDateTime& now)
+{
     if (!m_dirty || m_path.isEmpty())
         return std::nullopt;
     takeScreen(year, now);
-    const auto failed = [&] {
-        const bool first = !m_failed;
-        m_failed = true;
-        if (!first)
-            return std::optional<Message>();
-        return std::optional<Message>(Message{
-            QStringLiteral("クラス分けの案を保存できません。\n%1\n"
-                           "フォルダーに書き込めるか、ディスクに空きがあるかを確かめて下さい。"
-                           "作業はこのまま続けられますが、終了すると画面の案は残りません。")
-                .arg(QDir::toNativeSeparators(m_path)),
-            titles::error});
-    };
-    if (m_keepAside && QFileInfo::exists(m_path)) {
-        // The damaged or foreign file stays as it was, under a name of its own.
-        QString aside = m_path + QStringLiteral(".bak");
-        for (int i = 2; QFileInfo::exists(aside); ++i)
-            aside = m_path + QStringLiteral(".bak%1").arg(i);
-        if (!QFile::copy(m_path, aside))
-            return failed();
+    // The kept drafts' lines are made again only when the drafts changed.
+    if (m_headChanged) {
+        std::vector<Draft> own;
+        for (size_t i = 0; i < m_drafts.size(); ++i)
+            if (!m_foreign[i])
+                own.push_back(m_drafts[i]);
+        m_head = formatDraftsHead(m_roster, own);
+        m_ownDrafts = own.size();
+        m_headChanged = false;
     }
-    m_keepAside = false;
-    DraftsContent content;
-    content.roster = m_roster;
-    for (size_t i = 0; i < m_drafts.size(); ++i)
-        if (!m_foreign[i])
-            content.drafts.push_back(m_drafts[i]);
-    if (m_working && !m_workingForeign)
-        content.working = m_working;
-    if (writeFileAtomically(m_path, formatDraftsFile(content)) != WriteStatus::Ok)
-        return failed();
-    m_failed = false;
+    // Changes from here on need a write of their own.
     m_dirty = false;
-    return std::nullopt;
+    return PendingWrite{m_path, m_head + formatDraftsTail(m_workingForeign ? std::nullopt : m_working, m_ownDrafts),
+                        m_keepAside};
+}
+
+bool DraftBook::performWrite(const PendingWrite& pending)
+{
+    if (pending.keepAside && QFileInfo::exists(pending.path)) {
+        // The damaged or foreign file stays as it was, under a name of its own.
+        QString aside = pending.path + QStringLiteral(".bak");
+        for (int i = 2; QFileInfo::exists(aside); ++i)
+            aside = pending.path + QStringLiteral(".bak%1").arg(i);
+        if (!QFile::copy(pending.path, aside))
+            return false;
+    }
+    return writeFileAtomically(pending.path, pending.bytes) == WriteStatus::Ok;
+}
+
+std::optional<Message> DraftBook::finishWrite(bool written)
+{
+    if (written) {
+        m_keepAside = false;
+        m_failed = false;
+        return std::nullopt;
+    }
+    m_dirty = true;
+    if (m_failed)
+        return std::nullopt;
+    m_failed = true;
+    return Message{QStringLiteral("クラス分けの案を保存できません。\n%1\n"
+                                  "フォルダーに書き込めるか、ディスクに空きがあるかを確かめて下さい。"
+                                  "作業はこのまま続けられますが、終了すると画面の案は残りません。")
+                       .arg(QDir::toNativeSeparators(m_path)),
+                   titles::error};
 }
 
 } // namespace classdiv

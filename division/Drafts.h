@@ -115,6 +115,17 @@ public:
     // damaged or foreign file is copied aside first. The first failure gives
     // its message; later ones are silent until a write succeeds again.
     std::optional<Message> write(const Year& year, const QDateTime& now);
+
+    // The same in three steps, so the disk can be left to another thread:
+    // the bytes made here, written there, the outcome taken back here.
+    struct PendingWrite {
+        QString path;
+        QByteArray bytes;
+        bool keepAside = false; // the file there goes aside first, under a name of its own
+    };
+    std::optional<PendingWrite> prepareWrite(const Year& year, const QDateTime& now);
+    static bool performWrite(const PendingWrite& pending); // touches nothing of the book
+    std::optional<Message> finishWrite(bool written);
     // 「作業中」 made from the screen when it changed since (the list shows it before it is written).
     void takeScreen(const Year& year, const QDateTime& now);
     // The snapshot of the screen that write() takes.
@@ -133,6 +144,9 @@ private:
     bool m_screenChanged = false;
     bool m_dirty = false;
     bool m_failed = false; // the last write failed and said so
+    QByteArray m_head;      // the file's lines up to 「作業中」, as last made
+    size_t m_ownDrafts = 0; // the drafts in m_head
+    bool m_headChanged = true;
 };
 
 // The number typed for 番号を指定して分ける: 1 .. kLargestDrawNumber in half- or

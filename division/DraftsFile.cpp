@@ -160,22 +160,33 @@ QString draftsFilePath(const QString& csvPath)
     return csvPath + QStringLiteral("AN.TXT");
 }
 
-QByteArray formatDraftsFile(const DraftsContent& content)
+QByteArray formatDraftsHead(const std::vector<RosterRow>& roster, const std::vector<Draft>& drafts)
 {
-    const int n = content.roster.empty() ? 0 : static_cast<int>(content.roster.size()) - 1;
+    const int n = roster.empty() ? 0 : static_cast<int>(roster.size()) - 1;
     QByteArray out = kVersionLine + "\r\n";
     out += "roster\t" + QByteArray::number(n) + "\r\n";
     for (int r = 1; r <= n; ++r) {
-        const RosterRow& row = content.roster[r];
+        const RosterRow& row = roster[r];
         out += "row\t" + QByteArray::number(r + 1) + '\t' + escaped(row.id).toUtf8() + '\t' +
                escaped(row.name).toUtf8() + '\t' + escaped(row.group).toUtf8() + "\r\n";
     }
-    for (const Draft& draft : content.drafts)
+    for (const Draft& draft : drafts)
         out += "draft\t" + escaped(draft.name).toUtf8() + '\t' + drawFields(draft) + "\r\n";
-    if (content.working)
-        out += "working\t" + drawFields(*content.working) + "\r\n";
-    out += "end\t" + QByteArray::number(static_cast<qsizetype>(content.drafts.size())) + "\r\n";
     return out;
+}
+
+QByteArray formatDraftsTail(const std::optional<Draft>& working, size_t draftCount)
+{
+    QByteArray out;
+    if (working)
+        out += "working\t" + drawFields(*working) + "\r\n";
+    out += "end\t" + QByteArray::number(static_cast<qsizetype>(draftCount)) + "\r\n";
+    return out;
+}
+
+QByteArray formatDraftsFile(const DraftsContent& content)
+{
+    return formatDraftsHead(content.roster, content.drafts) + formatDraftsTail(content.working, content.drafts.size());
 }
 
 DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)

@@ -64,6 +64,11 @@ std::vector<RosterRow> rosterOf(const Students& students);
 QString draftsFilePath(const QString& csvPath);
 
 QByteArray formatDraftsFile(const DraftsContent& content);
+// The file in two parts, so that a write of 「作業中」 alone need not make the
+// kept drafts' lines again: the version, the roster and the drafts; then
+// 「作業中」 and the end. formatDraftsFile is the two joined.
+QByteArray formatDraftsHead(const std::vector<RosterRow>& roster, const std::vector<Draft>& drafts);
+QByteArray formatDraftsTail(const std::optional<Draft>& working, size_t draftCount);
 
 struct DraftsReadOutcome {
     enum class Status {

@@ -9,6 +9,7 @@ YearModel::YearModel(const StudentTable& table, QObject* parent)
 {
     // Every press draws from a number the drafts can show and Ctrl+N can repeat.
     m_year.drawFromNumbers(true);
+    m_writer.setMaxThreadCount(1);
     m_writeTimer.setSingleShot(true);
     m_writeTimer.setInterval(kDraftsWriteDelayMs);
     connect(&m_writeTimer, &QTimer::timeout, this, &YearModel::writeDrafts);
@@ -20,6 +21,7 @@ YearModel::YearModel(const StudentTable& table, QObject* parent)
 
 YearModel::~YearModel()
 {
+    m_writer.waitForDone();
     m_drafts->write(m_year, QDateTime::currentDateTime());
 }
 
@@ -33,8 +35,30 @@ void YearModel::scheduleWrite()
 void YearModel::writeDrafts()
 {
     m_writeTimer.stop();
-    if (const std::optional<Message> failure = m_drafts->write(m_year, QDateTime::currentDateTime()))
+    if (m_writing) {
+        m_writeAgain = true;
+        return;
+    }
+    std::optional<DraftBook::PendingWrite> pending = m_drafts->prepareWrite(m_year, QDateTime::currentDateTime());
+    if (!pending)
+        return;
+    m_writing = true;
+    m_writer.start([this, pending = std::move(*pending)] {
+        const bool written = DraftBook::performWrite(pending);
+        QMetaObject::invokeMethod(this, [this, written] { writeFinished(written); }, Qt::QueuedConnection);
+    });
+}
+
+void YearModel::writeFinished(bool written)
+{
+    m_writing = false;
+    if (const std::optional<Message> failure = m_drafts->finishWrite(written))
         emit draftsWriteFailed(*failure);
+    // A failed write waits for the next change instead of trying again and again.
+    if (m_writeAgain) {
+        m_writeAgain = false;
+        scheduleWrite();
+    }
 }
 
 DrawOutcome YearModel::pressNumber(uint32_t drawNumber)

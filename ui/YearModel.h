@@ -9,6 +9,7 @@
 #include "division/Year.h"
 
 #include <QObject>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <memory>
@@ -67,10 +68,15 @@ signals:
 
 private:
     void scheduleWrite();
+    void writeFinished(bool written);
 
     Year m_year;
     std::unique_ptr<DraftBook> m_drafts;
     QTimer m_writeTimer;
+    // The disk is written on a thread of its own: a slow disk never holds up a press.
+    QThreadPool m_writer;
+    bool m_writing = false;
+    bool m_writeAgain = false; // a change came while a write was on its way
 };
 
 } // namespace classdiv

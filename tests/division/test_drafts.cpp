@@ -269,6 +269,27 @@ TEST(Drafts, ADamagedFileNamesItsLineKeepsWhatReadsAndIsCopiedAsideBeforeTheNext
     }
 }
 
+TEST(Drafts, AFolderThatCannotBeWrittenIsNamedOnceAndTheDraftsStay)
+{
+    const DivisionYear made({{"A", 6, {{1, 3}, {2, 3}}}});
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(8).drawn);
+    TempFolder folder;
+    const QString path = folder.file("gone/nen1.csvAN.TXT"); // a folder that is not there
+    DraftBook book(year, path);
+    ASSERT_FALSE(book.keep(year, QStringLiteral("案1"), kNoon));
+    const std::optional<Message> first = book.write(year, kNoon);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->text.contains(QDir::toNativeSeparators(path)));
+    book.markChanged();
+    EXPECT_FALSE(book.write(year, kNoon)); // said once
+    EXPECT_TRUE(book.dirty());
+    ASSERT_TRUE(QDir(folder.path()).mkdir("gone"));
+    EXPECT_FALSE(book.write(year, kNoon));
+    EXPECT_EQ(readDraftsFile(path).content.drafts.size(), 1u);
+    EXPECT_FALSE(book.dirty());
+}
+
 // The child of the crash test: writes one of two drafts files over and over until it is killed.
 TEST(DraftsCrash, ChildWritesUntilKilled)
 {
