@@ -148,8 +148,9 @@ DraftCompareWindow::DraftCompareWindow(DraftComparison comparison, QWidget* pare
 
     auto* figures = tableOf(this, "compareFigures", classFiguresTable(m_comparison));
     auto* moved = tableOf(this, "compareMoved", movedStudentsTable(m_comparison));
-    auto* note = new QLabel(QStringLiteral("各欄は「%1」／「%2」の順です。クラスが違う生徒: %3人")
+    auto* note = new QLabel(QStringLiteral("各欄は「%1」／「%2」の順です。学年の平均点: %3　クラスが違う生徒: %4人")
                                 .arg(m_comparison.names[0], m_comparison.names[1])
+                                .arg(QString::number(m_comparison.yearAverage, 'f', 1))
                                 .arg(m_comparison.moved.size()),
                             this);
     auto* save = new QPushButton(QStringLiteral("PDFで保存"), this);

@@ -140,9 +140,10 @@ void DraftWindow::refresh()
             m_table->setItem(r, c, item);
         }
     }
+    // Every row chosen before stays chosen (selectRow would keep only the last).
     for (int r : selected)
         if (r < book.rowCount())
-            m_table->selectRow(r);
+            m_table->setRangeSelected(QTableWidgetSelectionRange(r, 0, r, m_table->columnCount() - 1), true);
     if (m_table->selectedItems().isEmpty() && book.rowCount() > 0)
         m_table->setCurrentCell(book.rowCount() - 1, 0);
     emit m_table->itemSelectionChanged();
