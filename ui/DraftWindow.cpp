@@ -145,8 +145,16 @@ void DraftWindow::refresh()
         if (r < book.rowCount())
             m_table->setRangeSelected(QTableWidgetSelectionRange(r, 0, r, m_table->columnCount() - 1), true);
     if (m_table->selectedItems().isEmpty() && book.rowCount() > 0)
-        m_table->setCurrentCell(book.rowCount() - 1, 0);
+        selectOnly(book.rowCount() - 1);
     emit m_table->itemSelectionChanged();
+}
+
+void DraftWindow::selectOnly(int row)
+{
+    // selectRow adds to a selection of several rows instead of replacing it.
+    m_table->clearSelection();
+    m_table->setCurrentCell(row, 0);
+    m_table->selectRow(row);
 }
 
 QList<int> DraftWindow::selectedRows() const
@@ -171,8 +179,7 @@ void DraftWindow::keepClicked()
         return;
     }
     refresh();
-    const int kept = m_model.drafts().indexOf(name);
-    m_table->selectRow(kept);
+    selectOnly(m_model.drafts().indexOf(name));
     m_name->setText(m_model.drafts().nextFreeName());
     m_name->selectAll();
 }
@@ -233,9 +240,7 @@ bool DraftWindow::eventFilter(QObject* watched, QEvent* event)
         }
         // Home and End go to the first and the last draft, not along a row's columns.
         if ((key->key() == Qt::Key_Home || key->key() == Qt::Key_End) && m_table->rowCount() > 0) {
-            const int row = key->key() == Qt::Key_Home ? 0 : m_table->rowCount() - 1;
-            m_table->setCurrentCell(row, 0);
-            m_table->selectRow(row);
+            selectOnly(key->key() == Qt::Key_Home ? 0 : m_table->rowCount() - 1);
             return true;
         }
     }

@@ -34,6 +34,7 @@ private:
     void deleteClicked();
     void compareClicked();
     QList<int> selectedRows() const;
+    void selectOnly(int row);
 
     YearModel& m_model;
     QLineEdit* m_name = nullptr;

@@ -106,7 +106,7 @@ private slots:
             typeInto(name, names[i]);
             QTest::keyClick(name, Qt::Key_Return);
             QCOMPARE(Dialogs::takeMessages(), QList<Message>());
-            QTest::keyClick(drafts, Qt::Key_Escape);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
             QVERIFY(!drafts->isVisible());
             saved[i] = savedResult(w, f.folder.file(QStringLiteral("kekka%1.csv").arg(i)));
             QVERIFY(!saved[i].isEmpty());
@@ -230,6 +230,24 @@ private slots:
         QCOMPARE(w->year().classOf(b), int(pressed[a]));
         QCOMPARE(w->model().drafts().indexOf("kekka"), 0);
         QTRY_VERIFY(child(w, "ClassListWindow")->isVisible());
+
+        // Renamed from the name box; deleted only when the question is answered yes.
+        DraftWindow* drafts = openDrafts(w);
+        QVERIFY(drafts);
+        auto* table = child<QTableWidget>(drafts, "draftTable");
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_Home);
+        QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
+        typeInto(child<QLineEdit>(drafts, "draftName"), QStringLiteral("手直し"));
+        click(drafts, "renameDraft");
+        QCOMPARE(Dialogs::takeMessages(), QList<Message>());
+        QCOMPARE(w->model().drafts().row(0).name, QStringLiteral("手直し"));
+        for (const bool yes : {false, true}) {
+            Dialogs::queueAnswer(yes);
+            click(drafts, "deleteDraft");
+            QCOMPARE(Dialogs::takeMessages().size(), 1);
+            QCOMPARE(w->model().drafts().indexOf(QStringLiteral("手直し")), yes ? -1 : 0);
+        }
     }
 };
 
