@@ -8,7 +8,6 @@
 #include "division/FairShares.h"
 #include "division/RandomSource.h"
 #include "division/Year.h"
-#include "export/ResultFile.h"
 
 #include <QDir>
 #include <QFile>
