@@ -172,6 +172,30 @@ void SwapWithTheListsOpenFor500(benchmark::State& state)
 }
 BENCHMARK(SwapWithTheListsOpenFor500)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// Ctrl+D with 50 drafts of 500 students kept: the window made, its 51 rows' figures, laid out and painted once.
+void OpenDraftWindowWith50Drafts(benchmark::State& state)
+{
+    OpenWindow w;
+    if (!w.openFiveHundred())
+        return state.SkipWithError("the year of 500 does not open");
+    for (int d = 1; d <= 50; ++d) {
+        w.button("Command4")->click();
+        w.window->model().keepDraft(QStringLiteral("案%1").arg(d));
+    }
+    QApplication::setActiveWindow(w.window.get());
+    for (auto _ : state) {
+        const double start = threadCpuSeconds();
+        w.trigger("actionDrafts");
+        QWidget* drafts = w.window->findChild<QWidget*>(QStringLiteral("DraftWindow"));
+        if (!drafts)
+            return state.SkipWithError("the drafts window does not open");
+        (void)drafts->grab();
+        state.SetIterationTime(threadCpuSeconds() - start);
+        delete drafts;
+    }
+}
+BENCHMARK(OpenDraftWindowWith50Drafts)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 } // namespace
 
 // The application comes before the benchmarks: every widget needs it.

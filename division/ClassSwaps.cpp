@@ -234,6 +234,17 @@ void ClassSwaps::clear()
     m_drawClasses.clear();
 }
 
+void ClassSwaps::restore(const std::vector<Pair>& history, const std::vector<int16_t>& classes)
+{
+    m_history = history;
+    m_drawClasses.clear();
+    if (m_history.empty())
+        return;
+    m_drawClasses = classes;
+    for (auto pair = m_history.rbegin(); pair != m_history.rend(); ++pair)
+        std::swap(m_drawClasses[pair->rowA], m_drawClasses[pair->rowB]);
+}
+
 bool ClassSwaps::movedByHand(const std::vector<int16_t>& classes, int row) const
 {
     return !m_history.empty() && row >= 1 && row < static_cast<int>(m_drawClasses.size()) &&

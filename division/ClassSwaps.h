@@ -113,6 +113,9 @@ public:
     bool undo(std::vector<int16_t>& classes);
     // A new draw: the swaps belong to the classes it replaces.
     void clear();
+    // Swaps kept with classes that already hold them: the history, and the
+    // draw's classes found by taking them back on a copy.
+    void restore(const std::vector<Pair>& history, const std::vector<int16_t>& classes);
 
     int count() const { return static_cast<int>(m_history.size()); }
     const std::vector<Pair>& history() const { return m_history; }

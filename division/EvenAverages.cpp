@@ -328,10 +328,23 @@ EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t
 
 double mixingDeviation(const Year& year)
 {
+    return mixingDeviation(year, year.classes());
+}
+
+double mixingDeviation(const Year& year, const std::vector<int16_t>& classes)
+{
     if (year.rules().mixValues.empty())
         return 0;
     const YearModel model = buildModel(year, year.rules());
-    return evening::mixingDeviation(model.problem, presentClasses(model, year.classes()));
+    return evening::mixingDeviation(model.problem, presentClasses(model, classes));
+}
+
+double flagDeviation(const Year& year, const std::vector<int16_t>& classes)
+{
+    if (year.rules().flags.empty())
+        return 0;
+    const YearModel model = buildModel(year, year.rules());
+    return evening::flagDeviation(model.problem, presentClasses(model, classes));
 }
 
 double averageSpread(const Year& year, const std::vector<int16_t>& classes)

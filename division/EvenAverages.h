@@ -54,6 +54,11 @@ uint64_t seedFrom(RandomSource& random);
 // deviation is the largest |count - fair share| over every class of the plans
 // and every non-empty value of the column (empty cells are no value).
 double mixingDeviation(const Year& year);
+double mixingDeviation(const Year& year, const std::vector<int16_t>& classes);
+
+// The largest |count - fair share| of a flag column's value in a class, over
+// every flag column of the year's rules; 0 when none is set.
+double flagDeviation(const Year& year, const std::vector<int16_t>& classes);
 
 // The spread the evening out narrows: within each set of classes linked by
 // shared groups, the largest minus the smallest average (score total / head

@@ -84,6 +84,21 @@ double mixingDeviation(const Problem& problem, const std::vector<int>& classOf)
     return deviation;
 }
 
+double flagDeviation(const Problem& problem, const std::vector<int>& classOf)
+{
+    double deviation = 0;
+    for (int k = 0; k < problem.flagColumns; ++k) {
+        const int values = problem.flagValues[k];
+        std::vector<int> count(static_cast<size_t>(problem.classCount) * values, 0);
+        for (size_t s = 0; s < problem.students.size(); ++s)
+            if (classOf[s] >= 0 && problem.rulesOf(s).flags[k] >= 0)
+                ++count[static_cast<size_t>(classOf[s]) * values + problem.rulesOf(s).flags[k]];
+        for (size_t i = 0; i < count.size(); ++i)
+            deviation = std::max(deviation, std::abs(count[i] - problem.flagShare[k][i]));
+    }
+    return deviation;
+}
+
 std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::vector<int>& classOf)
 {
     std::array<long, kFlagColumns> outside{};

@@ -106,6 +106,9 @@ struct Effort {
 // another placement just as good exists, it gives that other one.
 void evenOut(const Problem& problem, std::vector<int>& classOf, uint64_t seed, const Effort& effort = {});
 
+// Largest |count - fair share| of a flag value in a class, over every flag column.
+double flagDeviation(const Problem& problem, const std::vector<int>& classOf);
+
 // Each flag column's cells outside floor .. ceiling of their fair share, summed.
 std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::vector<int>& classOf);
 

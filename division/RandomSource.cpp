@@ -1,5 +1,6 @@
 #include "division/RandomSource.h"
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -55,6 +56,33 @@ void ClockRandomSource::reseed()
     // The clock is mixed into the state instead of replacing it, so a tight
     // loop of re-seeds within one clock reading cannot repeat a permutation.
     m_bits.mix(clockReading());
+    m_bits.next();
+}
+
+uint32_t freshDrawNumber(RandomSource& random)
+{
+    random.reseed();
+    // Three numbers, each taken to 0 .. 999 (a float below 1 times 1000 stays below 1000).
+    uint32_t number = 0;
+    for (int i = 0; i < 3; ++i)
+        number = number * 1000 + std::min(999u, static_cast<uint32_t>(random.next() * 1000.0f));
+    return number % kLargestDrawNumber + 1;
+}
+
+NumberedRandomSource::NumberedRandomSource(uint32_t drawNumber)
+{
+    // A constant beside the number keeps draw number 0's state away from the seed 0 of other uses.
+    m_bits.fill(0x636c617373646976ULL ^ drawNumber);
+}
+
+float NumberedRandomSource::next()
+{
+    return static_cast<float>(m_bits.next() >> 40) * 0x1.0p-24f;
+}
+
+void NumberedRandomSource::reseed()
+{
+    m_bits.mix(++m_reseeds);
     m_bits.next();
 }
 

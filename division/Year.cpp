@@ -65,13 +65,53 @@ ReadConditionsOutcome Year::readConditions()
 
 DrawOutcome Year::press(RandomSource& random)
 {
-    // A refusal leaves the classes as they were.
-    const DrawOutcome outcome = drawClasses(m_workspace, m_division, m_students, random, m_classes);
+    const DrawOutcome outcome = draw(random);
+    if (outcome.drawn)
+        refill();
+    return outcome;
+}
+
+DrawOutcome Year::pressNumber(uint32_t drawNumber)
+{
+    NumberedRandomSource numbered(drawNumber);
+    const DrawOutcome outcome = drawClasses(m_workspace, m_division, m_students, numbered, m_classes);
     if (outcome.drawn) {
         markDrawn();
+        m_drawNumber = drawNumber;
         refill();
     }
     return outcome;
+}
+
+DrawOutcome Year::draw(RandomSource& random)
+{
+    // A refusal leaves the classes as they were.
+    if (m_numbered) {
+        const uint32_t number = freshDrawNumber(random);
+        NumberedRandomSource numbered(number);
+        const DrawOutcome outcome = drawClasses(m_workspace, m_division, m_students, numbered, m_classes);
+        if (outcome.drawn) {
+            markDrawn();
+            m_drawNumber = number;
+        }
+        return outcome;
+    }
+    const DrawOutcome outcome = drawClasses(m_workspace, m_division, m_students, random, m_classes);
+    if (outcome.drawn) {
+        markDrawn();
+        m_drawNumber = 0;
+    }
+    return outcome;
+}
+
+void Year::restoreDraw(std::vector<int16_t> classes, const std::vector<ClassSwaps::Pair>& swaps, uint32_t drawNumber)
+{
+    m_classes = std::move(classes);
+    m_drawn = true;
+    m_restored = true;
+    m_swaps.restore(swaps, m_classes);
+    m_drawNumber = drawNumber;
+    refill();
 }
 
 EvenOutcome Year::evenOut(RandomSource& random, bool pressFirst)
@@ -84,12 +124,13 @@ EvenOutcome Year::evenOut(RandomSource& random, bool pressFirst)
         return {std::move(refusal), false};
 
     bool pressed = false;
-    if (pressFirst || !m_drawn || conditionsChangedSincePreparation(m_workspace, m_division) ||
+    // Classes put back from a draft were pressed in an earlier run: they stand
+    // as long as they fit the plans.
+    if (pressFirst || !m_drawn || (!m_restored && conditionsChangedSincePreparation(m_workspace, m_division)) ||
         !fitsThePlans(m_workspace, m_classes)) {
-        const DrawOutcome outcome = drawClasses(m_workspace, m_division, m_students, random, m_classes);
+        const DrawOutcome outcome = draw(random);
         if (outcome.message)
             return {outcome.message, false};
-        markDrawn();
         pressed = true;
     }
 
@@ -127,6 +168,7 @@ void Year::takeDraw(std::vector<int16_t> classes)
 void Year::markDrawn()
 {
     m_drawn = true;
+    m_restored = false;
     m_swaps.clear();
 }
 

@@ -73,6 +73,16 @@ public:
 
     // 分布表表示: a new draw, or the message that refuses it (nothing changes then).
     DrawOutcome press(RandomSource& random);
+    // The press of one draw number: the same conditions and number give the same classes.
+    DrawOutcome pressNumber(uint32_t drawNumber);
+    // On, every press (evening out's too) draws a fresh number from the source
+    // and presses from it; off, the press takes the source's numbers as they come.
+    void drawFromNumbers(bool on) { m_numbered = on; }
+    // The number of the press behind the classes; 0 when they came from no number.
+    uint32_t drawNumber() const { return m_drawNumber; }
+    // Kept classes back on screen, with the hand swaps made on them since their
+    // press (undo steps back through them) and that press's number.
+    void restoreDraw(std::vector<int16_t> classes, const std::vector<ClassSwaps::Pair>& swaps, uint32_t drawNumber);
     // 平均点をそろえる: starts from the current draw; with none yet, when the
     // conditions changed since, or when pressFirst is set, it first presses.
     EvenOutcome evenOut(RandomSource& random, bool pressFirst = false);
@@ -90,6 +100,7 @@ private:
     // A new draw: the swaps belonged to the one it replaces.
     void takeDraw(std::vector<int16_t> classes);
     void markDrawn();
+    DrawOutcome draw(RandomSource& random);
     void refill();
 
     Students m_students;
@@ -102,6 +113,9 @@ private:
     DistributionTable m_distribution;
     SpreadRules m_rules;
     ClassSwaps m_swaps;
+    bool m_numbered = false;
+    uint32_t m_drawNumber = 0;
+    bool m_restored = false; // the classes were put back, not pressed in this run
 };
 
 } // namespace classdiv

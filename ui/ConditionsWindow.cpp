@@ -9,6 +9,8 @@
 #include "ui/CommandButton.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
+#include "ui/DraftWindow.h"
+#include "export/ResultRead.h"
 #include "ui/Layout.h"
 #include "ui/PictureBox.h"
 #include "ui/SpreadDialog.h"
@@ -49,6 +51,7 @@ ConditionsWindow::ConditionsWindow(const StudentTable& students, const Deliverab
     setupUi(deliverable);
     load();
     connect(m_model, &YearModel::changed, this, &ConditionsWindow::showTable);
+    connect(m_model, &YearModel::draftsWriteFailed, this, [this](const Message& m) { Dialogs::showMessage(this, m); });
 }
 
 void ConditionsWindow::setupUi(const Deliverable& deliverable)
@@ -272,6 +275,13 @@ QMenuBar* ConditionsWindow::setupMenuBar()
     adjust->addSeparator();
     connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
+    adjust->addSeparator();
+    connect(add("actionDrafts", QStringLiteral("案…"), QKeySequence(Qt::CTRL | Qt::Key_D)), &QAction::triggered, this,
+            &ConditionsWindow::draftsTriggered);
+    connect(add("actionPressNumber", QStringLiteral("番号を指定して分ける…"), QKeySequence(Qt::CTRL | Qt::Key_N)),
+            &QAction::triggered, this, &ConditionsWindow::pressNumberTriggered);
+    connect(add("actionDraftFromResult", QStringLiteral("結果ファイルから案を作る…"), QKeySequence()),
+            &QAction::triggered, this, &ConditionsWindow::draftFromResultTriggered);
     return bar;
 }
 
@@ -336,6 +346,64 @@ void ConditionsWindow::spreadColumnsTriggered()
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] { m_model->setRules(dialog->rules()); });
     dialog->open();
+}
+
+void ConditionsWindow::draftsTriggered()
+{
+    if (!m_drafts)
+        m_drafts = new DraftWindow(*m_model, this);
+    m_drafts->show();
+    m_drafts->raise();
+    m_drafts->activateWindow();
+}
+
+void ConditionsWindow::pressNumberTriggered()
+{
+    const std::optional<QString> text =
+        Dialogs::askText(this, QStringLiteral("番号を指定して分ける"),
+                         QStringLiteral("クラス分けの番号（案の一覧の「番号」）を入れて下さい。"
+                                        "同じ条件と同じ番号なら、同じクラス分けになります。"));
+    if (!text)
+        return;
+    const std::optional<uint32_t> number = drawNumberFromText(*text);
+    if (!number) {
+        Dialogs::showMessage(this, Message{kBadDrawNumberMessage, titles::reenter});
+        return;
+    }
+    if (!mayReplaceSwaps())
+        return;
+    if (const std::optional<Message> message = m_model->pressNumber(*number).message)
+        Dialogs::showMessage(this, *message);
+}
+
+void ConditionsWindow::draftFromResultTriggered()
+{
+    const QString csvPath = year().students().csvPath;
+    const std::optional<QString> path =
+        Dialogs::chooseOpenFile(this, QStringLiteral("結果のファイルを開く"), kSaveDialogFilter,
+                                csvPath.isEmpty() ? QString() : QFileInfo(csvPath).absolutePath());
+    if (!path)
+        return;
+    const ResultRows rows = readResultCsvRows(*path);
+    if (rows.failure) {
+        Dialogs::showMessage(this, *rows.failure);
+        return;
+    }
+    // Named after the file; a name in use gets a number.
+    QString name = QFileInfo(*path).completeBaseName();
+    for (int i = 2; m_model->drafts().indexOf(name) >= 0; ++i)
+        name = QFileInfo(*path).completeBaseName() + QStringLiteral("（%1）").arg(i);
+    ResultDraftOutcome outcome = draftFromResultRows(year(), rows.rows, name);
+    if (outcome.refusal) {
+        Dialogs::showMessage(this, *outcome.refusal);
+        return;
+    }
+    if (!mayReplaceSwaps())
+        return;
+    outcome.draft->kept = QDateTime::currentDateTime();
+    m_model->keepAndOpen(std::move(*outcome.draft));
+    // The class lists show every break of a division made by hand.
+    classListsTriggered();
 }
 
 void ConditionsWindow::saveResultClicked()

@@ -25,6 +25,7 @@ namespace classdiv {
 
 class ChartWindow;
 class ClassListWindow;
+class DraftWindow;
 class PictureBox;
 
 class ConditionsWindow : public QWidget {
@@ -68,6 +69,9 @@ private:
     void chartTriggered();
     void classListsTriggered();
     void spreadColumnsTriggered();
+    void draftsTriggered();
+    void pressNumberTriggered();
+    void draftFromResultTriggered();
     // The distribution table of the draw as it now stands.
     void showTable();
     // A press replaces hand-swapped classes only when the user agrees.
@@ -84,6 +88,7 @@ private:
     QWidget* m_client = nullptr;
     QAction* m_everyPress = nullptr;
     QPointer<ChartWindow> m_chart; // made at the first グラフで見る, then shown again
+    QPointer<DraftWindow> m_drafts;
 
     PictureBox* m_picture = nullptr;
     QComboBox* m_combo = nullptr;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -21,6 +22,8 @@ struct DialogState {
     QQueue<std::optional<QString>> saveNames;
     QQueue<bool> answers;
     bool ended = false;
+    QQueue<std::optional<QString>> openNames;
+    QQueue<std::optional<QString>> texts;
 };
 
 DialogState& state()
@@ -182,5 +185,42 @@ void Dialogs::queueSaveFileName(std::optional<QString> name) { state().saveNames
 void Dialogs::queueAnswer(bool yes) { state().answers.enqueue(yes); }
 bool Dialogs::programEnded() { return state().ended; }
 void Dialogs::resetProgramEnded() { state().ended = false; }
+
+std::optional<QString> Dialogs::chooseOpenFile(QWidget* parent, const QString& title, const QString& filter,
+                                               const QString& startFolder)
+{
+    if (state().recording)
+        return state().openNames.isEmpty() ? std::nullopt : state().openNames.dequeue();
+    QFileDialog dialog(parent, title);
+    dialog.setObjectName(QStringLiteral("OpenDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setNameFilter(filter);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
+        dialog.setDirectory(startFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> Dialogs::askText(QWidget* parent, const QString& title, const QString& label)
+{
+    if (state().recording) {
+        state().messages.append(Message{label, title});
+        return state().texts.isEmpty() ? std::nullopt : state().texts.dequeue();
+    }
+    QInputDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("TextDialog"));
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
+}
+
+void Dialogs::queueOpenFileName(std::optional<QString> name) { state().openNames.enqueue(std::move(name)); }
+void Dialogs::queueText(std::optional<QString> text) { state().texts.enqueue(std::move(text)); }
 
 } // namespace classdiv

@@ -64,6 +64,15 @@ public:
     static void queueAnswer(bool yes);
     static bool programEnded();
     static void resetProgramEnded();
+
+    // A file to read (a result file read back); nullopt when cancelled.
+    static std::optional<QString> chooseOpenFile(QWidget* parent, const QString& title, const QString& filter,
+                                                 const QString& startFolder = QString());
+    // A line of text asked for (a draw number); nullopt when cancelled.
+    static std::optional<QString> askText(QWidget* parent, const QString& title, const QString& label);
+    // --- for tests: the answers of the two above (nullopt = cancel); the question is recorded as a message.
+    static void queueOpenFileName(std::optional<QString> name);
+    static void queueText(std::optional<QString> text);
 };
 
 inline const QString kSaveDialogTitle = QStringLiteral("CSVファイル保存");

@@ -5,7 +5,114 @@
 
 namespace classdiv {
 
-YearModel::YearModel(const StudentTable& table, QObject* parent) : QObject(parent), m_year(table) {}
+YearModel::YearModel(const StudentTable& table, QObject* parent)
+    : QObject(parent), m_year(table), m_drafts(std::make_unique<DraftBook>(m_year))
+{
+    // Every press draws from a number the drafts can show and Ctrl+N can repeat.
+    m_year.drawFromNumbers(true);
+    m_writer.setMaxThreadCount(1);
+    m_writeTimer.setSingleShot(true);
+    m_writeTimer.setInterval(kDraftsWriteDelayMs);
+    connect(&m_writeTimer, &QTimer::timeout, this, &YearModel::writeDrafts);
+    connect(this, &YearModel::changed, this, [this] {
+        m_drafts->markChanged();
+        scheduleWrite();
+    });
+}
+
+YearModel::~YearModel()
+{
+    m_writer.waitForDone();
+    m_drafts->write(m_year, QDateTime::currentDateTime());
+}
+
+void YearModel::scheduleWrite()
+{
+    // Not restarted by later changes: a run of presses is still written every kDraftsWriteDelayMs.
+    if (!m_writeTimer.isActive())
+        m_writeTimer.start();
+}
+
+void YearModel::writeDrafts()
+{
+    m_writeTimer.stop();
+    if (m_writing) {
+        m_writeAgain = true;
+        return;
+    }
+    std::optional<DraftBook::PendingWrite> pending = m_drafts->prepareWrite(m_year, QDateTime::currentDateTime());
+    if (!pending)
+        return;
+    m_writing = true;
+    m_writer.start([this, pending = std::move(*pending)] {
+        const bool written = DraftBook::performWrite(pending);
+        QMetaObject::invokeMethod(this, [this, written] { writeFinished(written); }, Qt::QueuedConnection);
+    });
+}
+
+void YearModel::writeFinished(bool written)
+{
+    m_writing = false;
+    if (const std::optional<Message> failure = m_drafts->finishWrite(written))
+        emit draftsWriteFailed(*failure);
+    // A failed write waits for the next change instead of trying again and again.
+    if (m_writeAgain) {
+        m_writeAgain = false;
+        scheduleWrite();
+    }
+}
+
+DrawOutcome YearModel::pressNumber(uint32_t drawNumber)
+{
+    const DrawOutcome outcome = m_year.pressNumber(drawNumber);
+    if (outcome.drawn)
+        emit changed();
+    return outcome;
+}
+
+std::optional<Message> YearModel::keepDraft(const QString& name)
+{
+    std::optional<Message> refusal = m_drafts->keep(m_year, name, QDateTime::currentDateTime());
+    if (!refusal) {
+        emit draftsChanged();
+        scheduleWrite();
+    }
+    return refusal;
+}
+
+std::optional<Message> YearModel::openDraft(int index)
+{
+    std::optional<Message> refusal = m_drafts->open(index, m_year);
+    if (!refusal)
+        emit changed();
+    return refusal;
+}
+
+std::optional<Message> YearModel::renameDraft(int index, const QString& name)
+{
+    std::optional<Message> refusal = m_drafts->rename(index, name);
+    if (!refusal) {
+        emit draftsChanged();
+        scheduleWrite();
+    }
+    return refusal;
+}
+
+void YearModel::deleteDraft(int index)
+{
+    m_drafts->remove(index);
+    emit draftsChanged();
+    scheduleWrite();
+}
+
+void YearModel::keepAndOpen(Draft draft)
+{
+    const QString name = draft.name;
+    m_drafts->keepDraft(std::move(draft));
+    (void)m_drafts->open(m_drafts->indexOf(name), m_year);
+    emit draftsChanged();
+    emit changed();
+}
 
 DrawOutcome YearModel::press(RandomSource& random)
 {

@@ -1,0 +1,129 @@
+// 案 for a year of 500 students in 5 groups over 10 classes: keeping a draft
+// (the whole file written), opening one, the press with and without marking
+// 「作業中」, the timer's write of 「作業中」 beside 0 and 50 kept drafts (and
+// the part of it on the UI thread), the
+// figures of 50 drafts (the list's rows) and comparing two drafts.
+
+#include "support/Years.h"
+
+#include "division/Drafts.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QTemporaryDir>
+
+using namespace classdiv;
+
+namespace {
+
+testing::DivisionYear fiveHundred()
+{
+    std::vector<testing::GroupOfYear> groups;
+    for (int g = 1; g <= 5; ++g) {
+        testing::GroupOfYear group{QStringLiteral("G%1").arg(g), 100, {}};
+        for (int k = 1; k <= 10; ++k)
+            group.plan.emplace_back(k, 10);
+        groups.push_back(group);
+    }
+    return testing::DivisionYear(groups);
+}
+
+const QDateTime kNow(QDate(2027, 2, 15), QTime(16, 0));
+
+struct Fixture {
+    testing::DivisionYear made = fiveHundred();
+    Year year = made.year();
+    QTemporaryDir folder{QDir::tempPath() + QStringLiteral("/classdiv-bench-XXXXXX")};
+    DraftBook book{year, folder.filePath("big.csvAN.TXT")};
+
+    explicit Fixture(int drafts)
+    {
+        for (int d = 0; d < drafts; ++d) {
+            year.pressNumber(static_cast<uint32_t>(d + 1));
+            book.keep(year, QStringLiteral("案%1").arg(d + 1), kNow);
+        }
+        year.pressNumber(1000);
+        book.markChanged();
+        book.write(year, kNow);
+    }
+};
+
+void KeepDraft500(benchmark::State& state)
+{
+    Fixture f(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        f.book.keep(f.year, QStringLiteral("案X"), kNow);
+        f.book.write(f.year, kNow);
+    }
+}
+BENCHMARK(KeepDraft500)->Arg(1)->Arg(50)->Unit(benchmark::kMillisecond);
+
+void OpenDraft500(benchmark::State& state)
+{
+    Fixture f(2);
+    int which = 0;
+    for (auto _ : state)
+        f.book.open(which ^= 1, f.year);
+}
+BENCHMARK(OpenDraft500)->Unit(benchmark::kMillisecond);
+
+// The press of the UI thread, alone and with the drafts marked changed (all a press does for 「作業中」).
+void Press500(benchmark::State& state)
+{
+    Fixture f(0);
+    const bool mark = state.range(0) != 0;
+    uint32_t number = 1;
+    for (auto _ : state) {
+        f.year.pressNumber(++number);
+        if (mark)
+            f.book.markChanged();
+    }
+}
+BENCHMARK(Press500)->ArgName("marked")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The timer's write of 「作業中」 after a press, beside 0 or 50 kept drafts.
+void WriteWorking500(benchmark::State& state)
+{
+    Fixture f(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        f.book.markChanged();
+        f.book.write(f.year, kNow);
+    }
+}
+BENCHMARK(WriteWorking500)->ArgName("drafts")->Arg(0)->Arg(50)->Unit(benchmark::kMicrosecond);
+
+// What of that write stays on the UI thread when the timer fires: the bytes made; the disk is another thread's.
+void PrepareWorking500(benchmark::State& state)
+{
+    Fixture f(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        f.book.markChanged();
+        benchmark::DoNotOptimize(f.book.prepareWrite(f.year, kNow));
+    }
+}
+BENCHMARK(PrepareWorking500)->ArgName("drafts")->Arg(0)->Arg(50)->Unit(benchmark::kMicrosecond);
+
+// The rows of the drafts list: the figures of 50 drafts and 「作業中」.
+void FiguresOf50Drafts500(benchmark::State& state)
+{
+    Fixture f(50);
+    for (auto _ : state)
+        for (int r = 0; r < f.book.rowCount(); ++r)
+            benchmark::DoNotOptimize(draftListRow(f.book.row(r), draftFigures(f.year, f.book.row(r))));
+}
+BENCHMARK(FiguresOf50Drafts500)->Unit(benchmark::kMillisecond);
+
+void CompareDrafts500(benchmark::State& state)
+{
+    Fixture f(2);
+    for (auto _ : state) {
+        const DraftComparison comparison = compareDrafts(f.year, f.book.row(0), f.book.row(1));
+        benchmark::DoNotOptimize(classFiguresTable(comparison));
+        benchmark::DoNotOptimize(movedStudentsTable(comparison));
+    }
+}
+BENCHMARK(CompareDrafts500)->Unit(benchmark::kMillisecond);
+
+} // namespace

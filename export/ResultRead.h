@@ -1,0 +1,42 @@
+#pragma once
+// A result file of this program read back, after a teacher moved students by
+// hand in a spreadsheet: its class column becomes a draft of the year, once
+// every row is checked against the CSV now loaded.
+//
+// The rows come in through readResultCsvRows, as cells; another reader (a
+// workbook) can hand the same rows to draftFromResultRows.
+
+#include "common/Message.h"
+#include "division/DraftsFile.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <vector>
+
+namespace classdiv {
+
+class Year;
+
+struct ResultRows {
+    std::vector<QStringList> rows; // the file's rows as cells, its heading row first
+    std::optional<Message> failure; // the file could not be read
+};
+
+// The rows of a result CSV (CP932 or UTF-8, as the program writes them).
+ResultRows readResultCsvRows(const QString& path);
+
+struct ResultDraftOutcome {
+    std::optional<Draft> draft;     // the classes the file holds, under the name given
+    std::optional<Message> refusal; // the rows that do not match, and nothing kept
+};
+
+// Rows matched by position to the year's students and checked by identifier
+// (as the result file writes it) and name; each class must be one of the
+// student's group's classes in the conditions. Up to 20 rows are named.
+ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStringList>& rows, const QString& name);
+
+inline constexpr int kResultRowsNamed = 20;
+
+} // namespace classdiv

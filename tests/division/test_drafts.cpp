@@ -1,0 +1,363 @@
+// Drafts: kept, written, read back and opened on random years; draw numbers
+// pressed again; result files read back; foreign, damaged and half-written
+// drafts files.
+
+#include "support/TestFiles.h"
+#include "support/Years.h"
+
+#include "division/Drafts.h"
+#include "export/ResultFile.h"
+#include "export/ResultRead.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <functional>
+
+namespace classdiv {
+namespace {
+
+using testing::DivisionYear;
+using testing::TempFolder;
+
+const QDateTime kNoon(QDate(2027, 2, 15), QTime(12, 0, 0));
+
+// A press of the year's own number, then `swaps` hand swaps between random students of one group.
+bool pressAndSwap(Year& year, uint32_t number, int swaps, testing::YearNumbers& numbers)
+{
+    if (!year.pressNumber(number).drawn)
+        return false;
+    for (int tries = 0; year.swaps().count() < swaps && tries < 1000; ++tries)
+        year.swap(1 + numbers.below(year.students().count()), 1 + numbers.below(year.students().count()));
+    return true;
+}
+
+// The classes at each undo step back to the press.
+std::vector<std::vector<int16_t>> undoSteps(Year year)
+{
+    std::vector<std::vector<int16_t>> steps{year.classes()};
+    while (year.undoSwap())
+        steps.push_back(year.classes());
+    return steps;
+}
+
+TEST(Drafts, KeptWrittenReadBackAndOpenedGiveTheSameClassesUndoStepsAndResultFile)
+{
+    int years = 0;
+    for (uint64_t seed = 1; seed <= 60 && years < 25; ++seed) {
+        SCOPED_TRACE(seed);
+        const DivisionYear made = testing::randomYear(seed);
+        Year year = made.year();
+        testing::YearNumbers numbers(seed);
+        const uint32_t number = 1 + numbers.next() % kLargestDrawNumber;
+        if (!pressAndSwap(year, number, static_cast<int>(seed % 4), numbers))
+            continue; // a plan the table cannot hold (classes 11, 12)
+        ++years;
+        TempFolder folder;
+        const QString path = folder.file("draftsAN.TXT");
+        const auto kept = formatResultFile(year.students(), year.classes(), year.distribution());
+        {
+            DraftBook book(year, path);
+            ASSERT_FALSE(book.keep(year, QStringLiteral("案A"), kNoon));
+            book.markChanged();
+            ASSERT_FALSE(book.write(year, kNoon));
+        }
+        const std::vector<std::vector<int16_t>> steps = undoSteps(year);
+
+        Year later = made.year(); // another run: nothing pressed yet
+        DraftBook book(later, path);
+        const std::optional<Message> message = book.takeReadMessage();
+        EXPECT_FALSE(message) << message->text.toStdString();
+        ASSERT_EQ(book.rowCount(), 2); // 案A and 「作業中」
+        EXPECT_EQ(book.row(0).name, QStringLiteral("案A"));
+        EXPECT_EQ(book.row(0).kept, kNoon);
+        EXPECT_EQ(book.row(0).drawNumber, number);
+        EXPECT_EQ(book.row(1).classes, year.classes());
+        ASSERT_FALSE(book.open(0, later));
+        EXPECT_EQ(undoSteps(later), steps);
+        EXPECT_EQ(formatResultFile(later.students(), later.classes(), later.distribution()).bytes, kept.bytes);
+
+        // The number pressed again gives the press's classes, before any swap.
+        Year again = made.year();
+        ASSERT_TRUE(again.pressNumber(number).drawn);
+        EXPECT_EQ(again.classes(), steps.back());
+    }
+    EXPECT_GE(years, 10);
+}
+
+TEST(Drafts, ADrawNumberGivesTheSameClassesOnEveryPlatform)
+{
+    // Written down once: a build whose numbers differ (another platform, a
+    // library's distribution) would draw other classes from these numbers.
+    DivisionYear made({{"A", 9, {{1, 3}, {2, 3}, {3, 3}}}, {"B", 6, {{2, 2}, {3, 4}}}});
+    const std::vector<std::pair<uint32_t, std::vector<int16_t>>> cases = {
+        {1, {0, 2, 3, 3, 2, 1, 3, 2, 3, 1, 2, 3, 3, 2, 3, 1}},
+        {123456789, {0, 2, 3, 3, 2, 1, 3, 3, 3, 1, 2, 2, 3, 3, 1, 2}},
+        {kLargestDrawNumber, {0, 1, 3, 3, 2, 2, 3, 1, 3, 2, 2, 3, 3, 3, 1, 2}},
+    };
+    for (const auto& [number, classes] : cases) {
+        Year year = made.year();
+        ASSERT_TRUE(year.pressNumber(number).drawn);
+        EXPECT_EQ(year.classes(), classes) << number;
+        EXPECT_EQ(year.drawNumber(), number);
+    }
+    testing::ScriptedRandom random({0.0f, 0.5f, 0.99999994f});
+    const uint32_t fresh = freshDrawNumber(random);
+    EXPECT_TRUE(fresh >= 1 && fresh <= kLargestDrawNumber);
+}
+
+TEST(Drafts, AResultFileReadBackGivesItsClassesAndEveryRowThatDoesNotMatchIsNamed)
+{
+    const DivisionYear made({{"A", 30, {{1, 10}, {2, 10}, {3, 10}}}, {"B", 10, {{3, 5}, {4, 5}}}});
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(77).drawn);
+    TempFolder folder;
+    const QString path = folder.file("kekka.csv");
+    ASSERT_FALSE(saveResult(year.students(), year.classes(), year.distribution(), path));
+    const ResultRows rows = readResultCsvRows(path);
+    ASSERT_FALSE(rows.failure);
+
+    const ResultDraftOutcome read = draftFromResultRows(year, rows.rows, QStringLiteral("kekka"));
+    ASSERT_TRUE(read.draft);
+    EXPECT_EQ(read.draft->classes, year.classes());
+
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<QStringList>&)> edit;
+        QStringList named; // lines of the message that must be there
+    };
+    const std::vector<Case> cases = {
+        {"a class of another group", [](auto& r) { r[1][0] = QStringLiteral("4"); },
+         {QStringLiteral("2行目 1-1 生徒1: クラス「4」はグループ「A」のクラスではありません")}},
+        {"no class", [](auto& r) { r[2][0] = QString(); }, {QStringLiteral("3行目 2-1 生徒2")}},
+        {"another name", [](auto& r) { r[3][2] = QStringLiteral("別人"); },
+         {QStringLiteral("4行目 1-2 生徒3: 結果のファイルでは「1 別人」")}},
+        {"rows sorted", [](auto& r) { std::swap(r[5], r[6]); }, {QStringLiteral("6行目"), QStringLiteral("7行目")}},
+        {"cut short", [](auto& r) { r.resize(40); }, {QStringLiteral("41行目 1-30 生徒40: 結果のファイルにこの行がありません")}},
+        {"every row", [](auto& r) { for (size_t i = 1; i <= 40; ++i) r[i][2] += u'x'; },
+         {QStringLiteral("21行目"), QStringLiteral("ほか20人")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<QStringList> edited = rows.rows;
+        c.edit(edited);
+        const ResultDraftOutcome outcome = draftFromResultRows(year, edited, QStringLiteral("kekka"));
+        EXPECT_FALSE(outcome.draft);
+        ASSERT_TRUE(outcome.refusal);
+        for (const QString& line : c.named)
+            EXPECT_TRUE(outcome.refusal->text.contains(line)) << outcome.refusal->text.toStdString();
+        EXPECT_FALSE(outcome.refusal->text.contains(QStringLiteral("22行目")));
+    }
+}
+
+TEST(Drafts, AFileOfAnotherRosterIsRefusedNamingTheRowsAndLeftAsItWas)
+{
+    const DivisionYear made({{"A", 12, {{1, 6}, {2, 6}}}});
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(5).drawn);
+    TempFolder folder;
+    const QString path = folder.file("AN.TXT");
+    {
+        DraftBook book(year, path);
+        ASSERT_FALSE(book.keep(year, QStringLiteral("案1"), kNoon));
+        ASSERT_FALSE(book.write(year, kNoon));
+    }
+    const QByteArray before = testing::readBytes(path);
+
+    struct Case {
+        const char* what;
+        std::function<void(Students&)> change;
+        QString named;
+    };
+    const std::vector<Case> cases = {
+        {"a name changed", [](Students& s) { s.rows[4].name = QStringLiteral("転入生"); },
+         QStringLiteral("ＣＳＶファイルの5行目: 今は「1-4 転入生」、案では「1-4 生徒4」")},
+        {"a row gained", [](Students& s) { s.rows.push_back(s.rows.back()); },
+         QStringLiteral("ＣＳＶファイルの14行目: 今は「1-12 生徒12」、案ではなし")},
+        {"a row lost", [](Students& s) { s.rows.pop_back(); }, QStringLiteral("ＣＳＶファイルの13行目: 今はなし")},
+        {"rows reordered", [](Students& s) { std::swap(s.rows[1], s.rows[2]); }, QStringLiteral("ＣＳＶファイルの2行目")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Students students = made.students;
+        c.change(students);
+        Year other(students, loadGroups(students).workspace);
+        DraftBook book(other, path);
+        ASSERT_EQ(book.rowCount(), 1);
+        const std::optional<Message> refusal = book.open(0, other);
+        ASSERT_TRUE(refusal);
+        EXPECT_TRUE(refusal->text.contains(c.named)) << refusal->text.toStdString();
+        EXPECT_FALSE(other.hasDraw());
+        EXPECT_EQ(testing::readBytes(path), before);
+    }
+
+    // Kept work of the other roster goes aside whole before the first write.
+    Students renamed = made.students;
+    renamed.rows[1].name = QStringLiteral("改名");
+    Year other(renamed, made.ws);
+    DraftBook book(other, path);
+    ASSERT_TRUE(other.pressNumber(9).drawn);
+    book.markChanged();
+    ASSERT_FALSE(book.write(other, kNoon));
+    EXPECT_EQ(testing::readBytes(path + ".bak"), before);
+    EXPECT_EQ(parseDraftsFile(testing::readBytes(path)).content.roster, rosterOf(renamed));
+}
+
+TEST(Drafts, ADamagedFileNamesItsLineKeepsWhatReadsAndIsCopiedAsideBeforeTheNextWrite)
+{
+    const DivisionYear made({{"A", 8, {{1, 4}, {2, 4}}}});
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(3).drawn);
+    DraftsContent content{rosterOf(year.students()), {}, std::nullopt};
+    for (const char* name : {"案1", "案2", "案3"})
+        content.drafts.push_back(DraftBook::screenDraft(year, QString::fromUtf8(name), kNoon));
+    content.working = DraftBook::screenDraft(year, QStringLiteral("作業中"), kNoon);
+    const QByteArray whole = formatDraftsFile(content);
+    ASSERT_EQ(parseDraftsFile(whole).status, DraftsReadOutcome::Status::Read);
+    EXPECT_EQ(parseDraftsFile(whole).content, content);
+    // Lines: 1 version, 2 roster, 3..10 rows, 11..13 drafts, 14 working, 15 end.
+    const QList<QByteArray> lines = whole.split('\n');
+    const auto replaced = [&](int line, const QByteArray& text) {
+        QList<QByteArray> copy = lines;
+        copy[line - 1] = text;
+        return copy.join('\n');
+    };
+
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        int line;
+        int drafts; // still usable
+    };
+    const std::vector<Case> cases = {
+        {"another file", "name,class\r\n", 1, 0},
+        {"cut inside the roster", whole.left(whole.indexOf("row\t6")), 7, 0},
+        {"cut inside a draft", whole.left(whole.indexOf("draft\t\xe6\xa1\x88" "2") + 12), 12, 1},
+        {"cut before the end", whole.left(whole.indexOf("end\t")), 15, 3},
+        {"a bad byte", replaced(12, "draft\t\xff\xfe\r"), 12, 2},
+        {"a class that is no number", replaced(13, QByteArray(lines[12]).replace(",1,", ",x,")), 13, 2},
+        {"a wrong line", replaced(11, "hello\r"), 11, 2},
+        {"a swap outside the roster", replaced(11, lines[10].left(lines[10].size() - 1) + "1-9\r"), 11, 2},
+        {"a roster row", replaced(5, "row\t5\t1-3\r"), 5, 0},
+    };
+    TempFolder folder;
+    const QString path = folder.file("AN.TXT");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DraftsReadOutcome read = parseDraftsFile(c.bytes);
+        EXPECT_EQ(read.status, DraftsReadOutcome::Status::Damaged);
+        EXPECT_EQ(read.line, c.line);
+        EXPECT_EQ(static_cast<int>(read.content.drafts.size()), c.drafts);
+
+        ASSERT_TRUE(testing::writeBytes(path, c.bytes));
+        QFile::remove(path + ".bak");
+        DraftBook book(year, path);
+        const std::optional<Message> message = book.takeReadMessage();
+        ASSERT_TRUE(message);
+        EXPECT_TRUE(message->text.contains(QStringLiteral("%1行目").arg(c.line))) << message->text.toStdString();
+        EXPECT_EQ(testing::readBytes(path), c.bytes);
+        book.markChanged();
+        ASSERT_FALSE(book.write(year, kNoon));
+        EXPECT_EQ(testing::readBytes(path + ".bak"), c.bytes);
+        EXPECT_EQ(parseDraftsFile(testing::readBytes(path)).status, DraftsReadOutcome::Status::Read);
+    }
+}
+
+TEST(Drafts, AFolderThatCannotBeWrittenIsNamedOnceAndTheDraftsStay)
+{
+    const DivisionYear made({{"A", 6, {{1, 3}, {2, 3}}}});
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(8).drawn);
+    TempFolder folder;
+    const QString path = folder.file("gone/nen1.csvAN.TXT"); // a folder that is not there
+    DraftBook book(year, path);
+    ASSERT_FALSE(book.keep(year, QStringLiteral("案1"), kNoon));
+    const std::optional<Message> first = book.write(year, kNoon);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->text.contains(QDir::toNativeSeparators(path)));
+    book.markChanged();
+    EXPECT_FALSE(book.write(year, kNoon)); // said once
+    EXPECT_TRUE(book.dirty());
+    ASSERT_TRUE(QDir(folder.path()).mkdir("gone"));
+    EXPECT_FALSE(book.write(year, kNoon));
+    EXPECT_EQ(readDraftsFile(path).content.drafts.size(), 1u);
+    EXPECT_FALSE(book.dirty());
+}
+
+// The child of the crash test: writes one of two drafts files over and over until it is killed.
+TEST(DraftsCrash, ChildWritesUntilKilled)
+{
+    const QString path = qEnvironmentVariable("CLASSDIV_DRAFTS_CHILD");
+    if (path.isEmpty())
+        GTEST_SKIP() << "run by the crash test only";
+    const QByteArray first = testing::readBytes(path + ".1");
+    const QByteArray second = testing::readBytes(path + ".2");
+    writeFileAtomically(path, second);
+    std::fprintf(stderr, "written\n"); // the parent starts its clock here
+    std::fflush(stderr);
+    for (long i = 0;; ++i)
+        writeFileAtomically(path, i % 2 ? second : first);
+}
+
+TEST(DraftsCrash, AProcessKilledWhileWritingLeavesThePreviousFileWhole)
+{
+    // Two files of 500 students and 20 drafts each, large enough to be cut in the middle of a write.
+    const DivisionYear made({{"A", 300, {{1, 60}, {2, 60}, {3, 60}, {4, 60}, {5, 60}}},
+                             {"B", 200, {{6, 50}, {7, 50}, {8, 50}, {9, 50}}}});
+    Year year = made.year();
+    std::array<QByteArray, 2> files;
+    for (int f = 0; f < 2; ++f) {
+        DraftsContent content{rosterOf(year.students()), {}, std::nullopt};
+        for (int d = 0; d < 20; ++d) {
+            ASSERT_TRUE(year.pressNumber(static_cast<uint32_t>(100 * f + d + 1)).drawn);
+            content.drafts.push_back(DraftBook::screenDraft(year, QStringLiteral("案%1").arg(d), kNoon));
+        }
+        files[f] = formatDraftsFile(content);
+    }
+    TempFolder folder;
+    const QString path = folder.file("nen1.csvAN.TXT");
+    ASSERT_TRUE(testing::writeBytes(path + ".1", files[0]) && testing::writeBytes(path + ".2", files[1]));
+
+    // The program's own path as the system has it (argv[0] may be relative, or a Unix path under Wine).
+    int argc = 1;
+    std::string arg0 = ::testing::internal::GetArgvs().front();
+    char* argv[] = {arg0.data(), nullptr};
+    const QString self = QCoreApplication(argc, argv).applicationFilePath();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("CLASSDIV_DRAFTS_CHILD", path);
+    std::array<int, 2> seen{}; // kills that left the first file, the second
+    for (int point = 0; point < 30; ++point) {
+        SCOPED_TRACE(point);
+        ASSERT_TRUE(testing::writeBytes(path, files[0]));
+        QProcess child;
+        child.setProcessEnvironment(environment);
+        child.setReadChannel(QProcess::StandardError);
+        child.start(self, {"--gtest_filter=DraftsCrash.ChildWritesUntilKilled"});
+        ASSERT_TRUE(child.waitForStarted());
+        ASSERT_TRUE(child.waitForReadyRead(30000)); // its first write is done
+        // Points spread over many writes: 0 to 58 ms.
+        child.waitForFinished(point * 2);
+        ASSERT_EQ(child.state(), QProcess::Running);
+        child.kill();
+        child.waitForFinished();
+        const QByteArray left = testing::readBytes(path);
+        EXPECT_TRUE(left == files[0] || left == files[1]) << left.size() << " bytes";
+        EXPECT_EQ(parseDraftsFile(left).status, DraftsReadOutcome::Status::Read);
+        ++seen[left == files[1]];
+    }
+    // Killed at different places of the loop, not always between the same two writes.
+    EXPECT_GT(seen[0], 0);
+    EXPECT_GT(seen[1], 0);
+}
+
+} // namespace
+} // namespace classdiv
