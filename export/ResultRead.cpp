@@ -4,6 +4,8 @@
 #include "common/TextFile.h"
 #include "division/Year.h"
 #include "import/CsvFieldReader.h"
+#include "import/ImportActions.h"
+#include "import/Workbook.h"
 
 #include <QDir>
 
@@ -11,13 +13,33 @@
 
 namespace classdiv {
 
+namespace {
+
+QString unreadableText(const QString& path)
+{
+    return QStringLiteral("結果のファイルを読めません。\n%1").arg(QDir::toNativeSeparators(path));
+}
+
+} // namespace
+
+ResultRows readResultRows(const QString& path)
+{
+    if (!isWorkbookName(path))
+        return readResultCsvRows(path);
+    // The sheet the program writes the result CSV's rows into.
+    LoadedSheet loaded = loadSheet(path, QStringLiteral("全員"), unreadableText(path));
+    ResultRows result;
+    result.rows = std::move(loaded.sheet.rows);
+    result.failure = std::move(loaded.message);
+    return result;
+}
+
 ResultRows readResultCsvRows(const QString& path)
 {
     ResultRows result;
     const TextFileContent content = readTextFile(path);
     if (content.status != ReadStatus::Ok) {
-        result.failure = Message{QStringLiteral("結果のファイルを読めません。\n%1").arg(QDir::toNativeSeparators(path)),
-                                 titles::error};
+        result.failure = Message{unreadableText(path), titles::error};
         return result;
     }
     CsvFieldReader reader(content.text);

@@ -3,8 +3,8 @@
 // hand in a spreadsheet: its class column becomes a draft of the year, once
 // every row is checked against the CSV now loaded.
 //
-// The rows come in through readResultCsvRows, as cells; another reader (a
-// workbook) can hand the same rows to draftFromResultRows.
+// The rows come in through readResultRows, as cells: those of a result CSV,
+// or of the sheet 全員 of a result workbook, which holds the same rows.
 
 #include "common/Message.h"
 #include "division/DraftsFile.h"
@@ -26,6 +26,9 @@ struct ResultRows {
 
 // The rows of a result CSV (CP932 or UTF-8, as the program writes them).
 ResultRows readResultCsvRows(const QString& path);
+// The rows of a result file: a workbook's sheet 全員 when the name is a
+// workbook's, else the CSV's.
+ResultRows readResultRows(const QString& path);
 
 struct ResultDraftOutcome {
     std::optional<Draft> draft;     // the classes the file holds, under the name given

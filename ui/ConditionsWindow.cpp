@@ -380,11 +380,11 @@ void ConditionsWindow::draftFromResultTriggered()
 {
     const QString csvPath = year().students().csvPath;
     const std::optional<QString> path =
-        Dialogs::chooseOpenFile(this, QStringLiteral("結果のファイルを開く"), kSaveDialogFilter,
+        Dialogs::chooseOpenFile(this, QStringLiteral("結果のファイルを開く"), QStringLiteral("結果のファイル(*.CSV *.XLSX)"),
                                 csvPath.isEmpty() ? QString() : QFileInfo(csvPath).absolutePath());
     if (!path)
         return;
-    const ResultRows rows = readResultCsvRows(*path);
+    const ResultRows rows = readResultRows(*path);
     if (rows.failure) {
         Dialogs::showMessage(this, *rows.failure);
         return;

@@ -8,6 +8,7 @@
 #include "division/Drafts.h"
 #include "export/ResultFile.h"
 #include "export/ResultRead.h"
+#include "export/ResultWorkbook.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -129,6 +130,17 @@ TEST(Drafts, AResultFileReadBackGivesItsClassesAndEveryRowThatDoesNotMatchIsName
     const ResultDraftOutcome read = draftFromResultRows(year, rows.rows, QStringLiteral("kekka"));
     ASSERT_TRUE(read.draft);
     EXPECT_EQ(read.draft->classes, year.classes());
+
+    // The result workbook's sheet 全員 holds the same rows, numbers read back as the CSV writes them.
+    const QString book = folder.file("kekka.xlsx");
+    ASSERT_FALSE(saveResultWorkbook(year.students(), year.classes(), year.distribution(), RosterOrder::Score, book));
+    const ResultRows bookRows = readResultRows(book);
+    ASSERT_FALSE(bookRows.failure) << bookRows.failure->text.toStdString();
+    EXPECT_EQ(bookRows.rows, std::vector<QStringList>(rows.rows.begin(), rows.rows.begin() + 41));
+    const ResultDraftOutcome fromBook = draftFromResultRows(year, bookRows.rows, QStringLiteral("kekka"));
+    ASSERT_TRUE(fromBook.draft);
+    EXPECT_EQ(fromBook.draft->classes, year.classes());
+    EXPECT_TRUE(readResultRows(folder.file("none.xlsx")).failure);
 
     struct Case {
         const char* what;
