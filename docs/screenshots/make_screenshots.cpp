@@ -180,7 +180,7 @@ void classLists(ConditionsWindow* form3)
     lists->close();
 }
 
-// The example's rules (別クラス 8, 旧組 2, 同じクラス 9, クラス指定 10, flags 11 and 12), with OK and
+// The example's rules (別クラス 8, 旧組 2, 同じクラス 9, クラス指定 10, flags 11, 12 and 4, score columns 13 and 14), with OK and
 // Cancel as the program shows them.
 void spreadDialog(ConditionsWindow* form3)
 {

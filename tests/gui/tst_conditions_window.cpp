@@ -508,7 +508,7 @@ private slots:
         // 8 別クラス, 2 旧組, 9 同じクラス, 10 クラス指定, 11 and 12 the flags.
         const char* const boxes[] = {"marksColumn", "mixColumn", "togetherColumn", "fixedColumn", "flagColumns"};
         const std::vector<std::tuple<QStringList, QString, QByteArray>> entries{
-            {{QStringLiteral("８"), "", "", "", ""}, QStringLiteral("「別のクラスにする印の列」には、1から12までの列の番号を半角の数字で入力してください。\n使わないときは空欄にします。"), ""},
+            {{QStringLiteral("８"), "", "", "", ""}, QStringLiteral("「別のクラスにする印の列」には、1から14までの列の番号を半角の数字で入力してください。\n使わないときは空欄にします。"), ""},
             {{"8", "2", "", "", "2"}, QStringLiteral("「均等に混ぜる列」と「均等に散らす列」に同じ列は指定できません。別の列を入力してください。"), ""},
             {{"", "", "", "", ""}, "", "\r\n\r\n"},
             {{"8", "2", "9", "10", QStringLiteral("11、12")}, "", "8\r\n2\r\n9\r\n10\r\n11,12\r\n"}};
