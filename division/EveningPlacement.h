@@ -88,8 +88,9 @@ struct Change {
     double averageA = 0; // the new average of the first one's class
     double averageB = 0;
     // The same for the extra score columns; NaN where nobody is counted.
-    std::array<double, kScoreColumns> extraA{};
-    std::array<double, kScoreColumns> extraB{};
+    // Left unset without extra columns: the search makes millions of these.
+    std::array<double, kScoreColumns> extraA;
+    std::array<double, kScoreColumns> extraB;
     // Nothing above the averages gets worse: the first rule that changes gets better.
     bool keepsTheRules() const { return pairs != 0 ? pairs < 0 : flags != 0 ? flags < 0 : mix <= 0; }
     // Only the averages change.
@@ -140,6 +141,7 @@ public:
     Key keyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const;
     // keyOf and keyAfter with extra score columns (EveningScores.cpp).
     Key scoresKey(const Component& component, const Key& rules, int ca, int cb, const Change* ch) const;
+    Key scoresKeyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const;
     void apply(int a, int b, const Change& ch);
     // Puts the component's movable students back into the given classes.
     void restore(const Component& component, const std::vector<int>& classes);
@@ -247,7 +249,7 @@ inline bool Placement::change(int a, int b, Change& out, bool keepBands) const
     const double d = sb.score - sa.score;
     out.averageA = (m_sum[ca] + d) * m_invHead[ca];
     out.averageB = (m_sum[cb] - d) * m_invHead[cb];
-    if (m_p.scoreColumns > 0)
+    if (m_p.scoreColumns > 0) [[unlikely]]
         extraChange(a, b, ca, cb, out);
     return true;
 }
@@ -284,13 +286,8 @@ inline void Placement::extraApply(int a, int b, int ca, int cb)
 
 inline Key Placement::keyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const
 {
-    if (m_p.scoreColumns > 0) {
-        Key rules = now;
-        rules.pairs += ch.pairs;
-        rules.flags += ch.flags;
-        rules.mix += ch.mix;
-        return scoresKey(component, rules, ca, cb, &ch);
-    }
+    if (m_p.scoreColumns > 0) [[unlikely]]
+        return scoresKeyAfter(component, now, ca, cb, ch);
     Key key;
     key.pairs = now.pairs + ch.pairs;
     key.flags = now.flags + ch.flags;
@@ -346,7 +343,7 @@ inline void Placement::apply(int a, int b, const Change& ch)
     m_sum[cb] -= d;
     m_average[ca] = ch.averageA;
     m_average[cb] = ch.averageB;
-    if (m_p.scoreColumns > 0)
+    if (m_p.scoreColumns > 0) [[unlikely]]
         extraApply(a, b, ca, cb);
     exchangeClasses(a, b);
 }

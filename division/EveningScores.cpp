@@ -160,6 +160,15 @@ Key Placement::scoresKey(const Component& component, const Key& rules, int ca, i
     return key;
 }
 
+Key Placement::scoresKeyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const
+{
+    Key rules = now;
+    rules.pairs += ch.pairs;
+    rules.flags += ch.flags;
+    rules.mix += ch.mix;
+    return scoresKey(component, rules, ca, cb, &ch);
+}
+
 namespace {
 
 // The classes a descent step may start from: the highest and the lowest of

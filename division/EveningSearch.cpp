@@ -40,15 +40,17 @@ double energy(const Key& key, const Component& component)
     return key.spread + kSquaresWeight * key.squares / static_cast<double>(component.classes.size());
 }
 
+// mainScale is 0 without extra columns, where key.main is 0 too.
 double energy(const Key& key, const Component& component, double mainScale)
 {
-    return energy(key, component) + kMainWeight * key.main * mainScale;
+    return mainScale == 0 ? energy(key, component) : energy(key, component) + kMainWeight * key.main * mainScale;
 }
 
 class Search {
 public:
     Search(const Problem& problem, std::vector<int>& classOf, uint64_t seed)
-        : m_p(problem), m_placement(problem, classOf), m_rng(seed), m_mainScale(scoreScales(problem)[0])
+        : m_p(problem), m_placement(problem, classOf), m_rng(seed),
+          m_mainScale(problem.scoreColumns > 0 ? scoreScales(problem)[0] : 0.0)
     {
         buildComponents();
     }
@@ -133,7 +135,7 @@ private:
         const uint32_t count = static_cast<uint32_t>(movable.size());
         // Averages move in steps of a point over a class's head count; with
         // extra score columns the aim is in standard deviations.
-        const double finest = (m_p.scoreColumns > 0 ? m_mainScale : 1.0) / component.largestClass;
+        const double finest = (m_mainScale > 0 ? m_mainScale : 1.0) / component.largestClass;
 
         Key now = m_placement.keyOf(component);
         Key best = now;
@@ -218,7 +220,7 @@ private:
     const Problem& m_p;
     Placement m_placement;
     Rng m_rng;
-    double m_mainScale; // 1 / the main score's standard deviation
+    double m_mainScale; // 1 / the main score's standard deviation; 0 without extra columns
     std::vector<Component> m_components;
     std::vector<int> m_brokenUnits; // together sets that could not be gathered
 };
