@@ -45,6 +45,7 @@ struct Key {
     double spread = 0;
     double main = 0;
     double squares = 0;
+    double columns = 0; // with extra columns: the mean of every column's normalised spread, a guide only
 };
 // A rule lower down only decides when every rule above it is equal.
 inline bool better(const Key& a, const Key& b)

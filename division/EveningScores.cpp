@@ -1,5 +1,7 @@
 #include "division/EveningScores.h"
 
+#include "division/Annealing.h"
+
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -145,6 +147,7 @@ Key Placement::scoresKey(const Component& component, const Key& rules, int ca, i
     }
     key.main = main.width();
     key.spread = key.main * m_scale[0];
+    key.columns = key.spread;
     for (int k = 0; k < m_p.scoreColumns; ++k) {
         Range range;
         for (int c : component.classes) {
@@ -156,7 +159,9 @@ Key Placement::scoresKey(const Component& component, const Key& rules, int ca, i
             }
         }
         key.spread = std::max(key.spread, range.width() * m_scale[k + 1]);
+        key.columns += range.width() * m_scale[k + 1];
     }
+    key.columns /= m_p.scoreColumns + 1;
     return key;
 }
 
@@ -207,6 +212,56 @@ std::vector<char> endClasses(const Placement& placement, const Component& compon
 }
 
 } // namespace
+
+namespace {
+
+// The main score's normalised spread, and a steep rise for every step the
+// largest normalised spread takes past the limit: the walk may cross such
+// placements but never ends in one (the best kept is judged by better()).
+constexpr double kPastTheLimit = 5;
+
+double polishEnergy(const Key& key, double limit, double mainScale)
+{
+    return key.main * mainScale + kPastTheLimit * std::max(0.0, key.spread - limit);
+}
+
+} // namespace
+
+Key polishMainSpread(Placement& placement, const Component& component, Key now, Rng& rng, long steps,
+                     double mainScale)
+{
+    const std::vector<int>& movable = component.movable;
+    const uint32_t count = static_cast<uint32_t>(movable.size());
+    const double limit = now.spread + kTiny;
+    const double finest = mainScale / component.largestClass;
+    CoolingSchedule schedule(1, std::max(now.main * mainScale, finest), finest, steps);
+    Key best = now;
+    std::vector<int> bestClass(count);
+    for (uint32_t i = 0; i < count; ++i)
+        bestClass[i] = placement.classOf(movable[i]);
+    for (long step = 0; step < steps; ++step, schedule.cool()) {
+        const int a = movable[rng.below(count)];
+        const int b = placement.partner(a, rng);
+        if (b < 0 || !placement.isFree(a) || !placement.isFree(b))
+            continue;
+        const int ca = placement.classOf(a), cb = placement.classOf(b);
+        Change ch;
+        if (ca == cb || !placement.change(a, b, ch) || !ch.keepsTheRules())
+            continue;
+        const Key next = placement.keyAfter(component, now, ca, cb, ch);
+        if (ch.onlyAverages() && !schedule.takes(polishEnergy(next, limit, mainScale) - polishEnergy(now, limit, mainScale), rng))
+            continue;
+        placement.apply(a, b, ch);
+        now = next;
+        if (better(now, best)) {
+            best = now;
+            for (uint32_t i = 0; i < count; ++i)
+                bestClass[i] = placement.classOf(movable[i]);
+        }
+    }
+    placement.restore(component, bestClass);
+    return placement.keyOf(component);
+}
 
 void descendOnScores(Placement& placement, const Component& component, Key now)
 {

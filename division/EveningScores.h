@@ -11,6 +11,13 @@ namespace classdiv::evening {
 // The average of each extra column over the component's counted students.
 void setExtraMeans(const Problem& problem, Component& component);
 
+// After the annealing: a round of annealing on the main score's own spread
+// alone, among placements whose largest normalised spread is no wider than
+// that of `now`, and whose rules above the averages are no worse; ends in
+// the best placement it met. Returns its key.
+Key polishMainSpread(Placement& placement, const Component& component, Key now, Rng& rng, long steps,
+                     double mainScale);
+
 // Steepest descent over the exchanges that touch a highest or lowest class
 // of the column whose normalised spread is the largest, or of the main
 // score: only those can narrow the aim.
