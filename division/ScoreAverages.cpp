@@ -38,7 +38,7 @@ std::vector<ColumnAverages> extraColumnAverages(const SpreadRules& rules, const 
 
 QString largestSpreadText(double largestNormalisedSpread)
 {
-    return QStringLiteral("そろえた点数の列の平均の最大差 %1（各列の標準偏差を1として）")
+    return QStringLiteral("点数の列の平均の最大差 %1（各列の標準偏差を1として）。")
         .arg(QString::number(largestNormalisedSpread, 'f', 3));
 }
 

@@ -24,7 +24,7 @@ struct ColumnAverages {
 // empty when no extra column is set or there is no draw.
 std::vector<ColumnAverages> extraColumnAverages(const SpreadRules& rules, const std::vector<int16_t>& classes);
 
-// The note under the class lists: "点数の列の平均の最大差 0.05（標準偏差を1として）".
+// The note under the class lists: "点数の列の平均の最大差 0.050（各列の標準偏差を1として）。".
 QString largestSpreadText(double largestNormalisedSpread);
 
 // "50m走 7.9"; "50m走 －" where nobody is counted.

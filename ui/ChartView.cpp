@@ -274,7 +274,8 @@ void ChartView::paintExtraScore(QPainter& painter, const QRectF& panel, const Co
     QRectF area = drawPanel(painter, panel, QStringLiteral("%1 (クラスの平均)").arg(column.name));
     painter.setFont(chartFont(9));
     const QFontMetricsF metrics(painter.font());
-    const QString yearText = column.yearAverage ? printNumber(*column.yearAverage, 7).trimmed() : QStringLiteral("－");
+    // One decimal more than the class lists show: a 50 m time's classes differ by hundredths.
+    const QString yearText = column.yearAverage ? QString::number(*column.yearAverage, 'f', 2) : QStringLiteral("－");
     area = drawLegendBelow(painter, area, {{QStringLiteral("クラスの平均"), kBoxFill},
                                            {QStringLiteral("学年平均 %1").arg(yearText), kAverage, true}});
     double low = column.yearAverage.value_or(0), high = low;

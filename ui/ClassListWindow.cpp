@@ -153,9 +153,9 @@ void ClassListWindow::refresh()
     else
         m_note->setText(QStringLiteral("入れ替え%1件。").arg(swaps.count()) +
                         ruleBreakNote(breaks, year.bands(), year.students(), year.rules()));
-    if (!year.rules().scores.empty())
-        m_note->setText(m_note->text() + QStringLiteral("　") +
-                        largestSpreadText(scoreColumnSpreads(year, year.classes()).largest));
+    if (!year.rules().scores.empty()) // first, so that a long list of broken rules never hides it
+        m_note->setText(largestSpreadText(scoreColumnSpreads(year, year.classes()).largest) + QStringLiteral("　") +
+                        m_note->text());
     updateButtons();
 }
 
