@@ -62,7 +62,7 @@ struct OpenWindow {
         ImportWindowState state;
         const QString name = QStringLiteral("nen1.csv");
         return !preview({folder.path(), folder.path(), name, name}, state, table).message &&
-               !readColumns({"12", "1", "3", "6", "7"}, state, table).message && show();
+               !readColumns({"14", "1", "3", "6", "7"}, state, table).message && show();
     }
     // 500 students in 5 groups, each spread over classes 1 .. 10.
     bool openFiveHundred()

@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 #include "common/TextFile.h"
+#include "conditions/ScoreCells.h"
 #include "import/CsvFieldReader.h"
 #include "import/ImportActions.h"
 
@@ -38,6 +39,12 @@ const QString kBadColumnMessage = QStringLiteral(
 const QString kBadFlagColumnsMessage = QStringLiteral(
     "「%1」には、1から%2までの列の番号を半角の数字で、コンマで区切って4つまで入力してください。\n"
     "使わないときは空欄にします。");
+const QString kBadScoreColumnsMessage = QStringLiteral(
+    "「%1」には、1から%2までの列の番号を半角の数字で、コンマで区切って3つまで入力してください。\n"
+    "使わないときは空欄にします。");
+const QString kFewNumbersMessage = QStringLiteral(
+    "「%1」の%2列目「%3」は、数の入っている生徒が%4人中%5人で、半分に足りないため、そろえられません。\n"
+    "空欄や「欠席」などは平均から外しますが、半分以上の生徒に半角の数字が必要です。");
 const QString kRepeatedFlagColumnMessage =
     QStringLiteral("「%1」に同じ列（%2列目）が2回入力されています。別の列を入力してください。");
 const QString kWriteFailedMessage = QStringLiteral(
@@ -123,6 +130,8 @@ std::vector<std::pair<RuleBox, int16_t>> namedColumns(const SpreadChoice& choice
             named.emplace_back(box, column);
     for (int16_t column : choice.flagColumns)
         named.emplace_back(RuleBox::Flags, column);
+    for (int16_t column : choice.scoreColumns)
+        named.emplace_back(RuleBox::Scores, column);
     return named;
 }
 
@@ -139,6 +148,8 @@ QString labelOf(RuleBox box)
         return kFixedColumnLabel;
     case RuleBox::Flags:
         return kFlagColumnsLabel;
+    case RuleBox::Scores:
+        return kScoreColumnsLabel;
     }
     return {};
 }
@@ -146,7 +157,7 @@ QString labelOf(RuleBox box)
 RuleTexts textsOf(const SpreadChoice& choice)
 {
     return {columnText(choice.marksColumn), columnText(choice.mixColumn), columnText(choice.togetherColumn),
-            columnText(choice.fixedColumn), columnsText(choice.flagColumns, u',')};
+            columnText(choice.fixedColumn), columnsText(choice.flagColumns, u','), columnsText(choice.scoreColumns, u',')};
 }
 
 // A box of the dialog read as the import window reads its column numbers:
@@ -161,16 +172,17 @@ std::optional<int16_t> columnFromBox(const QString& text, int columnCount)
     return column;
 }
 
-// The flag box: column numbers separated by commas (half-width or Japanese)
-// or blanks; nullopt when one is no column of the CSV or there are too many.
-std::optional<std::vector<int16_t>> flagColumnsFromBox(const QString& text, int columnCount)
+// The flag box and the score box: column numbers separated by commas
+// (half-width or Japanese) or blanks; nullopt when one is no column of the
+// CSV or there are more than `most`.
+std::optional<std::vector<int16_t>> columnsFromBox(const QString& text, int columnCount, size_t most)
 {
     std::vector<int16_t> columns;
     for (const QString& part : QString(text).replace(u'、', u',').replace(u'，', u',').split(u',')) {
         if (part.trimmed().isEmpty())
             continue;
         const std::optional<int16_t> column = columnFromBox(part, columnCount);
-        if (!column || columns.size() == size_t(kMaxFlagColumns))
+        if (!column || columns.size() == most)
             return std::nullopt;
         columns.push_back(*column);
     }
@@ -186,7 +198,20 @@ std::optional<QByteArray> readSmallFile(const QString& path)
         return std::nullopt;
     if (!file.open(QIODevice::ReadOnly))
         return QByteArray("?");
-    return file.read(64);
+    return file.read(128);
+}
+
+// The refusal of the first score column where fewer than half the students have a number.
+std::optional<QString> fewNumbers(const CurrentCsv& csv, const SpreadChoice& choice)
+{
+    const int students = static_cast<int>(csv.rows.size()) - 1;
+    for (int16_t column : choice.scoreColumns) {
+        std::vector<QString> cells = columnOf(csv, column);
+        const int numbers = studentsWithNumber(scoreColumnFrom(cells));
+        if (2 * numbers < students)
+            return kFewNumbersMessage.arg(kScoreColumnsLabel).arg(column).arg(csv.rows[0][column - 1]).arg(students).arg(numbers);
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -200,40 +225,44 @@ QByteArray formatSpreadFile(const SpreadChoice& choice)
 {
     QByteArray bytes = columnText(choice.marksColumn).toLatin1() + kLineEnd + columnText(choice.mixColumn).toLatin1() + kLineEnd;
     // Only the two lines of earlier versions while the later rules are not used.
-    if (choice.togetherColumn > 0 || choice.fixedColumn > 0 || !choice.flagColumns.empty())
+    const bool scores = !choice.scoreColumns.empty();
+    if (choice.togetherColumn > 0 || choice.fixedColumn > 0 || !choice.flagColumns.empty() || scores)
         bytes += columnText(choice.togetherColumn).toLatin1() + kLineEnd + columnText(choice.fixedColumn).toLatin1() +
                  kLineEnd + columnsText(choice.flagColumns, u',').toLatin1() + kLineEnd;
+    if (scores)
+        bytes += columnsText(choice.scoreColumns, u',').toLatin1() + kLineEnd;
     return bytes;
 }
 
 std::optional<SpreadChoice> parseSpreadFile(const QByteArray& bytes)
 {
     const QList<QByteArray> lines = bytes.split('\n');
-    // Two or five lines each ended by CR LF leave three or six pieces, the last empty.
-    if ((lines.size() != 3 && lines.size() != 6) || !lines.last().isEmpty())
+    // Two, five or six lines each ended by CR LF leave three, six or seven pieces, the last empty.
+    if ((lines.size() != 3 && lines.size() != 6 && lines.size() != 7) || !lines.last().isEmpty())
         return std::nullopt;
-    std::vector<int16_t> columns;
+    std::array<std::vector<int16_t>, 6> columns;
     for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
         if (!lines[i].endsWith('\r'))
             return std::nullopt;
         const QByteArrayView line = QByteArrayView(lines[i]).chopped(1);
-        const QList<QByteArray> items = i == 4 ? line.toByteArray().split(',') : QList<QByteArray>{line.toByteArray()};
-        if (items.size() > kMaxFlagColumns)
+        const bool list = i >= 4;
+        const QList<QByteArray> items = list ? line.toByteArray().split(',') : QList<QByteArray>{line.toByteArray()};
+        if (items.size() > (i == 5 ? kMaxScoreColumns : kMaxFlagColumns))
             return std::nullopt;
         for (const QByteArray& item : items) {
             const std::optional<int16_t> column = parseColumnLine(item);
-            if (!column || (i == 4 && items.size() > 1 && *column == 0))
+            if (!column || (list && items.size() > 1 && *column == 0))
                 return std::nullopt;
-            columns.push_back(*column);
+            if (*column > 0 || !list)
+                columns[size_t(i)].push_back(*column);
         }
     }
-    SpreadChoice choice{columns[0], columns[1]};
-    if (lines.size() == 6) {
-        choice.togetherColumn = columns[2];
-        choice.fixedColumn = columns[3];
-        for (size_t i = 4; i < columns.size(); ++i)
-            if (columns[i] > 0)
-                choice.flagColumns.push_back(columns[i]);
+    SpreadChoice choice{columns[0][0], columns[1][0]};
+    if (lines.size() >= 6) {
+        choice.togetherColumn = columns[2][0];
+        choice.fixedColumn = columns[3][0];
+        choice.flagColumns = columns[4];
+        choice.scoreColumns = columns[5];
     }
     return choice;
 }
@@ -305,6 +334,12 @@ SpreadRules spreadRulesFrom(const CurrentCsv& csv, const SpreadChoice& choice)
     for (int16_t column : choice.flagColumns)
         if (column >= 1 && column <= csv.columnCount)
             rules.flags.push_back({csv.rows[0][column - 1], columnOf(csv, column)});
+    for (int16_t column : choice.scoreColumns)
+        if (column >= 1 && column <= csv.columnCount) {
+            std::vector<QString> cells = columnOf(csv, column);
+            cells[0] = csv.rows[0][column - 1];
+            rules.scores.push_back(scoreColumnFrom(cells));
+        }
     return rules;
 }
 
@@ -349,7 +384,8 @@ SpreadDialogView openSpreadColumns(const Students& students)
 SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleTexts& texts)
 {
     SpreadAcceptOutcome outcome;
-    const bool anySet = !(texts.marks + texts.mix + texts.together + texts.fixed + texts.flags).trimmed().isEmpty();
+    const bool anySet =
+        !(texts.marks + texts.mix + texts.together + texts.fixed + texts.flags + texts.scores).trimmed().isEmpty();
     CurrentCsv csv;
     SpreadChoice choice;
     if (anySet) {
@@ -373,10 +409,14 @@ SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleText
                 return refuse(kBadColumnMessage.arg(labelOf(box)).arg(csv.columnCount), box);
             *column = *value;
         }
-        const std::optional<std::vector<int16_t>> flags = flagColumnsFromBox(texts.flags, csv.columnCount);
+        const std::optional<std::vector<int16_t>> flags = columnsFromBox(texts.flags, csv.columnCount, kMaxFlagColumns);
         if (!flags)
             return refuse(kBadFlagColumnsMessage.arg(kFlagColumnsLabel).arg(csv.columnCount), RuleBox::Flags);
         choice.flagColumns = *flags;
+        const std::optional<std::vector<int16_t>> scores = columnsFromBox(texts.scores, csv.columnCount, kMaxScoreColumns);
+        if (!scores)
+            return refuse(kBadScoreColumnsMessage.arg(kScoreColumnsLabel).arg(csv.columnCount), RuleBox::Scores);
+        choice.scoreColumns = *scores;
         // A column serves one rule only.
         const auto named = namedColumns(choice);
         for (size_t i = 0; i < named.size(); ++i) {
@@ -384,10 +424,12 @@ SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleText
                 if (named[j].second != named[i].second)
                     continue;
                 if (named[i].first == named[j].first)
-                    return refuse(kRepeatedFlagColumnMessage.arg(kFlagColumnsLabel).arg(named[i].second), RuleBox::Flags);
+                    return refuse(kRepeatedFlagColumnMessage.arg(labelOf(named[i].first)).arg(named[i].second), named[i].first);
                 return refuse(kSameColumnMessage.arg(labelOf(named[j].first), labelOf(named[i].first)), named[i].first);
             }
         }
+        if (const std::optional<QString> few = fewNumbers(csv, choice))
+            return refuse(*few, RuleBox::Scores);
     }
 
     const QString path = spreadFilePath(students.csvPath);

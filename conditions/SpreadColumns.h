@@ -17,10 +17,14 @@
 //     <fixed class column>CR LF
 //     <flag column>,<flag column>...CR LF
 //
+// and, when score columns are evened beside the main score, a sixth line:
+//
+//     <score column>,<score column>...CR LF   (at most three)
+//
 // Each column is a decimal number 1..32767 without sign, blanks or leading
 // zeros, or nothing when that column is not set; so a file with none set is
 // just CR LF CR LF, and a file of an earlier version, which had the first two
-// lines only, reads as before. ASCII only, no byte order mark. Anything else
+// lines only (or the five lines of a later one), reads as before. ASCII only, no byte order mark. Anything else
 // is a damaged file: it is ignored and the dialog says so.
 
 #include "common/Message.h"
@@ -42,18 +46,20 @@ struct SpreadChoice {
     int16_t togetherColumn = 0;
     int16_t fixedColumn = 0;
     std::vector<int16_t> flagColumns = {}; // in order of priority, at most kMaxFlagColumns
+    std::vector<int16_t> scoreColumns = {}; // evened beside the main score, at most kMaxScoreColumns
 
     bool operator==(const SpreadChoice&) const = default;
 };
 
 // The dialog's boxes, in their Tab order, and their texts.
-enum class RuleBox { Marks, Mix, Together, Fixed, Flags };
+enum class RuleBox { Marks, Mix, Together, Fixed, Flags, Scores };
 struct RuleTexts {
     QString marks = {};
     QString mix = {};
     QString together = {};
     QString fixed = {};
     QString flags = {}; // column numbers separated by commas
+    QString scores = {}; // column numbers separated by commas
     bool operator==(const RuleTexts&) const = default;
 };
 
@@ -102,5 +108,6 @@ inline const QString kMixColumnLabel = QStringLiteral("均等に混ぜる列");
 inline const QString kTogetherColumnLabel = QStringLiteral("同じクラスにする印の列");
 inline const QString kFixedColumnLabel = QStringLiteral("クラスを指定する列");
 inline const QString kFlagColumnsLabel = QStringLiteral("均等に散らす列");
+inline const QString kScoreColumnsLabel = QStringLiteral("ほかにそろえる点数の列");
 
 } // namespace classdiv

@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace classdiv {
@@ -24,6 +25,19 @@ struct FlagColumn {
     bool operator==(const FlagColumn&) const = default;
 };
 
+inline constexpr int kMaxScoreColumns = 3;
+
+// A score evened out beside the main one (a 50 m time, one subject): the
+// number of each student's cell, nothing for a blank or a cell without a
+// number (欠席, a dash), which leaves the student out of this column's
+// averages and spread alone.
+struct ScoreColumn {
+    QString name;                              // the CSV's item name of the column
+    std::vector<std::optional<double>> values; // [row]
+
+    bool operator==(const ScoreColumn&) const = default;
+};
+
 // Indexed by student row 1..N (index 0 unused). An empty vector means the
 // column is not set.
 struct SpreadRules {
@@ -32,11 +46,13 @@ struct SpreadRules {
     std::vector<QString> together = {};  // students sharing a non-empty value go to the same class
     std::vector<QString> fixedClasses = {}; // the class number a student must go to, as the CSV writes it
     std::vector<FlagColumn> flags = {};     // in order of priority, at most kMaxFlagColumns
+    std::vector<ScoreColumn> scores = {};   // evened with the main score, at most kMaxScoreColumns
 
     bool operator==(const SpreadRules&) const = default;
     bool any() const
     {
-        return !marks.empty() || !mixValues.empty() || !together.empty() || !fixedClasses.empty() || !flags.empty();
+        return !marks.empty() || !mixValues.empty() || !together.empty() || !fixedClasses.empty() || !flags.empty() ||
+               !scores.empty();
     }
 };
 

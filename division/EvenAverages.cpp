@@ -14,6 +14,7 @@
 namespace classdiv {
 
 static_assert(evening::kFlagColumns == kMaxFlagColumns);
+static_assert(evening::kScoreColumns == kMaxScoreColumns);
 
 namespace {
 
@@ -90,6 +91,18 @@ std::vector<double> poolShares(const evening::Problem& p, int values, const std:
     return share;
 }
 
+// A student's numbers in the extra score columns.
+std::array<evening::ExtraScore, evening::kScoreColumns> extraScoresOf(const SpreadRules& rules, int row)
+{
+    std::array<evening::ExtraScore, evening::kScoreColumns> extra{};
+    for (size_t k = 0; k < rules.scores.size() && k < extra.size(); ++k) {
+        const std::vector<std::optional<double>>& values = rules.scores[k].values;
+        if (row >= 0 && row < static_cast<int>(values.size()) && values[static_cast<size_t>(row)])
+            extra[k] = {*values[static_cast<size_t>(row)], 1};
+    }
+    return extra;
+}
+
 // Built after the press's checks passed: every group has valid plan rows.
 YearModel buildModel(const Year& year, const SpreadRules& rules)
 {
@@ -145,6 +158,8 @@ YearModel buildModel(const Year& year, const SpreadRules& rules)
             for (int k = 0; k < p.flagColumns; ++k)
                 bound.flags[k] = flags[k].indexOf(ruleText(rules.flags[k].values, row));
             p.rules.push_back(bound);
+            if (!rules.scores.empty())
+                p.extras.push_back(extraScoresOf(rules, row));
             group.students.push_back(static_cast<int>(p.students.size()));
             p.students.push_back(student);
             model.row.push_back(row);
@@ -153,6 +168,7 @@ YearModel buildModel(const Year& year, const SpreadRules& rules)
     }
     p.bandCount = 6;
     p.wholeScores = students.wholeScores;
+    p.scoreColumns = static_cast<int>(std::min<size_t>(rules.scores.size(), kMaxScoreColumns));
     model.marks = marks.texts();
     p.markCount = static_cast<int>(marks.texts().size());
     p.mixCount = static_cast<int>(mix.texts().size());
@@ -357,6 +373,17 @@ double averageSpread(const Year& year, const std::vector<int16_t>& classes)
 double averageSpread(const Year& year)
 {
     return averageSpread(year, year.classes());
+}
+
+ScoreColumnSpreads scoreColumnSpreads(const Year& year, const std::vector<int16_t>& classes)
+{
+    YearModel model = buildModel(year, year.rules());
+    const evening::ScoreSpreads spreads = evening::scoreSpreads(model.problem, presentClasses(model, classes));
+    ScoreColumnSpreads out;
+    out.normalised.assign(spreads.normalised.begin(), spreads.normalised.begin() + model.problem.scoreColumns + 1);
+    out.largest = spreads.largest;
+    out.mainSpread = spreads.mainSpread;
+    return out;
 }
 
 } // namespace classdiv

@@ -68,4 +68,19 @@ double flagDeviation(const Year& year, const std::vector<int16_t>& classes);
 double averageSpread(const Year& year, const std::vector<int16_t>& classes);
 double averageSpread(const Year& year);
 
+// The aim of evening out with score columns beside the main one (the rules'
+// scores): for each column, the largest minus the smallest class average
+// among linked classes, divided by the column's standard deviation over the
+// year (of the students with a number in it; a class with none in a column
+// is left out of it). [0] is the main score, then the extra columns in
+// their order; largest is the largest of them, mainSpread the main score's
+// own spread in points. With no extra column, normalised holds the main
+// score's alone.
+struct ScoreColumnSpreads {
+    std::vector<double> normalised;
+    double largest = 0;
+    double mainSpread = 0;
+};
+ScoreColumnSpreads scoreColumnSpreads(const Year& year, const std::vector<int16_t>& classes);
+
 } // namespace classdiv

@@ -27,7 +27,8 @@ int shareCeil(double share) { return static_cast<int>(std::ceil(share - kTiny));
 
 bool asGood(const Key& a, const Key& b)
 {
-    return a.pairs == b.pairs && a.flags == b.flags && a.mix == b.mix && std::abs(a.spread - b.spread) <= kTiny;
+    return a.pairs == b.pairs && a.flags == b.flags && a.mix == b.mix && std::abs(a.spread - b.spread) <= kTiny &&
+           std::abs(a.main - b.main) <= kTiny;
 }
 
 Placement::Placement(const Problem& problem, std::vector<int>& classOf)
@@ -59,6 +60,7 @@ Placement::Placement(const Problem& problem, std::vector<int>& classOf)
     // The fair ranges of the bands are set group by group when their bands are repaired.
     m_bandLo.assign(cells, 0);
     m_bandHi.assign(cells, 0);
+    m_scale = scoreScales(m_p);
     m_invHead.assign(m_p.classCount, 0);
     for (int c = 0; c < m_p.classCount; ++c)
         m_invHead[c] = m_head[c] > 0 ? 1.0 / m_head[c] : 0;
@@ -100,11 +102,14 @@ void Placement::recount()
     m_average.assign(m_p.classCount, 0);
     for (int c = 0; c < m_p.classCount; ++c)
         m_average[c] = m_sum[c] * m_invHead[c];
+    if (m_p.scoreColumns > 0)
+        recountExtras();
 }
 
 Key Placement::keyOf(const Component& component) const
 {
     Key key;
+    const bool scores = m_p.scoreColumns > 0;
     double high = -std::numeric_limits<double>::infinity();
     double low = std::numeric_limits<double>::infinity();
     const auto outsideOf = [&](int k, int c, int values) {
@@ -123,10 +128,14 @@ Key Placement::keyOf(const Component& component) const
         for (int k = 0; k < m_p.flagColumns; ++k)
             key.flags += outsideOf(k, c, m_p.flagValues[k]) * kFlagWeight[k];
         key.mix += outsideOf(kFlagColumns, c, m_p.mixCount);
+        if (scores)
+            continue;
         high = std::max(high, m_average[c]);
         low = std::min(low, m_average[c]);
         key.squares += (m_average[c] - component.mean) * (m_average[c] - component.mean);
     }
+    if (scores)
+        return scoresKey(component, key, -1, -1, nullptr);
     key.spread = high - low;
     return key;
 }

@@ -34,13 +34,18 @@ inline constexpr std::array<int64_t, kFlagColumns> kFlagWeight{int64_t(1) << 48,
 // How good a placement is, rule by rule in their order: marked students
 // sharing a class, the flag columns' counts outside their fair ranges,
 // mixing counts outside theirs, the spread of the averages, and last the
-// squared distances of the averages from their mean.
+// squared distances of the averages from their mean. With score columns
+// evened beside the main one, spread is the largest normalised spread of
+// every column, main the main score's own spread, which decides next, and
+// squares are normalised too; without, main stays 0.
 struct Key {
     long pairs = 0;
     int64_t flags = 0; // weighted by kFlagWeight
     long mix = 0;
     double spread = 0;
+    double main = 0;
     double squares = 0;
+    double columns = 0; // with extra columns: the mean of every column's normalised spread, a guide only
 };
 // A rule lower down only decides when every rule above it is equal.
 inline bool better(const Key& a, const Key& b)
@@ -54,6 +59,10 @@ inline bool better(const Key& a, const Key& b)
     if (a.spread < b.spread - kTiny)
         return true;
     if (a.spread > b.spread + kTiny)
+        return false;
+    if (a.main < b.main - kTiny)
+        return true;
+    if (a.main > b.main + kTiny)
         return false;
     return a.squares < b.squares - kTiny;
 }
@@ -69,6 +78,7 @@ struct Component {
     std::vector<int> movable; // students of its groups that have a choice and are not fixed
     double mean = 0;          // the average of all its students: fixed by the head counts
     int largestClass = 1;
+    std::array<double, kScoreColumns> extraMean{}; // of the counted students, column by column
 };
 
 // What exchanging two students of one group changes.
@@ -78,6 +88,10 @@ struct Change {
     long mix = 0;
     double averageA = 0; // the new average of the first one's class
     double averageB = 0;
+    // The same for the extra score columns; NaN where nobody is counted.
+    // Left unset without extra columns: the search makes millions of these.
+    std::array<double, kScoreColumns> extraA;
+    std::array<double, kScoreColumns> extraB;
     // Nothing above the averages gets worse: the first rule that changes gets better.
     bool keepsTheRules() const { return pairs != 0 ? pairs < 0 : flags != 0 ? flags < 0 : mix <= 0; }
     // Only the averages change.
@@ -92,6 +106,8 @@ public:
     const Problem& problem() const { return m_p; }
     int classOf(int s) const { return m_class[s]; }
     double average(int c) const { return m_average[c]; }
+    // Of extra score column k; NaN where nobody in the class is counted.
+    double extraAverage(int k, int c) const { return m_extraAverage[k][c]; }
     double inverseHead(int c) const { return m_invHead[c]; }
     int head(int c) const { return m_head[c]; }
     // Exchanged one for one: neither fixed nor in a together set.
@@ -124,6 +140,9 @@ public:
         return {m_bandLo[i], m_bandHi[i]};
     }
     Key keyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const;
+    // keyOf and keyAfter with extra score columns (EveningScores.cpp).
+    Key scoresKey(const Component& component, const Key& rules, int ca, int cb, const Change* ch) const;
+    Key scoresKeyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const;
     void apply(int a, int b, const Change& ch);
     // Puts the component's movable students back into the given classes.
     void restore(const Component& component, const std::vector<int>& classes);
@@ -153,6 +172,9 @@ private:
     std::vector<int> unitTargets(int unit) const;
     bool gatherUnit(int unit, int target, std::vector<std::pair<int, int>>& made);
     void exchangeClasses(int a, int b);
+    void extraChange(int a, int b, int ca, int cb, Change& out) const;
+    void extraApply(int a, int b, int ca, int cb);
+    void recountExtras();
 
     const Problem& m_p;
     std::vector<int>& m_class;
@@ -171,6 +193,10 @@ private:
     // The mixing column and the flag columns: [column][class * values + value],
     // the mixing column last.
     std::array<std::vector<int>, kFlagColumns + 1> m_valueCount, m_valueLo, m_valueHi;
+    // The extra score columns: [column][class].
+    std::array<std::vector<double>, kScoreColumns> m_extraSum, m_extraAverage;
+    std::array<std::vector<int>, kScoreColumns> m_extraCount;
+    std::array<double, kScoreColumns + 1> m_scale{}; // scoreScales()
 };
 
 
@@ -224,11 +250,45 @@ inline bool Placement::change(int a, int b, Change& out, bool keepBands) const
     const double d = sb.score - sa.score;
     out.averageA = (m_sum[ca] + d) * m_invHead[ca];
     out.averageB = (m_sum[cb] - d) * m_invHead[cb];
+    if (m_p.scoreColumns > 0) [[unlikely]]
+        extraChange(a, b, ca, cb, out);
     return true;
+}
+
+inline void Placement::extraChange(int a, int b, int ca, int cb, Change& out) const
+{
+    const auto& ea = m_p.extras[a];
+    const auto& eb = m_p.extras[b];
+    for (int k = 0; k < m_p.scoreColumns; ++k) {
+        const double d = eb[k].value - ea[k].value;
+        const int n = eb[k].counted - ea[k].counted;
+        const int countA = m_extraCount[k][ca] + n, countB = m_extraCount[k][cb] - n;
+        out.extraA[k] = countA > 0 ? (m_extraSum[k][ca] + d) / countA : std::numeric_limits<double>::quiet_NaN();
+        out.extraB[k] = countB > 0 ? (m_extraSum[k][cb] - d) / countB : std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
+inline void Placement::extraApply(int a, int b, int ca, int cb)
+{
+    const auto& ea = m_p.extras[a];
+    const auto& eb = m_p.extras[b];
+    for (int k = 0; k < m_p.scoreColumns; ++k) {
+        const double d = eb[k].value - ea[k].value;
+        const int n = eb[k].counted - ea[k].counted;
+        m_extraSum[k][ca] += d;
+        m_extraSum[k][cb] -= d;
+        m_extraCount[k][ca] += n;
+        m_extraCount[k][cb] -= n;
+        for (const int c : {ca, cb})
+            m_extraAverage[k][c] = m_extraCount[k][c] > 0 ? m_extraSum[k][c] / m_extraCount[k][c]
+                                                         : std::numeric_limits<double>::quiet_NaN();
+    }
 }
 
 inline Key Placement::keyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const
 {
+    if (m_p.scoreColumns > 0) [[unlikely]]
+        return scoresKeyAfter(component, now, ca, cb, ch);
     Key key;
     key.pairs = now.pairs + ch.pairs;
     key.flags = now.flags + ch.flags;
@@ -284,6 +344,8 @@ inline void Placement::apply(int a, int b, const Change& ch)
     m_sum[cb] -= d;
     m_average[ca] = ch.averageA;
     m_average[cb] = ch.averageB;
+    if (m_p.scoreColumns > 0) [[unlikely]]
+        extraApply(a, b, ca, cb);
     exchangeClasses(a, b);
 }
 

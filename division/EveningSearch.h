@@ -21,6 +21,14 @@
 namespace classdiv::evening {
 
 inline constexpr int kFlagColumns = 4; // the most the teacher may name
+inline constexpr int kScoreColumns = 3; // scores evened beside the main one, at most
+
+// A student's number in a score column evened beside the main one; a student
+// without one (blank, absent) counts for nothing in that column.
+struct ExtraScore {
+    double value = 0; // 0 when not counted, so that sums need no test
+    int counted = 0;  // 1 or 0
+};
 
 struct Student {
     int group = 0;
@@ -72,7 +80,28 @@ struct Problem {
     // False when some score has a fraction: the distribution table then
     // rounds every running class total, in file order, and so does the search.
     bool wholeScores = true;
+    // Score columns evened beside the main one: [student][column], empty
+    // when there are none. With any, the aim is the largest spread of linked
+    // class averages over every column, each divided by its column's
+    // standard deviation over the year; then the main score's own spread.
+    int scoreColumns = 0;
+    std::vector<std::array<ExtraScore, kScoreColumns>> extras;
 };
+
+// 1 / the standard deviation over the year (of the students with a number)
+// of the main score, then of each extra column; 0 for a column whose every
+// number is the same, which then never spreads.
+std::array<double, kScoreColumns + 1> scoreScales(const Problem& problem);
+
+// The spreads of linked class averages, each score column's divided by its
+// standard deviation: [0] the main score, then the extra columns; a class
+// with nobody counted in a column is left out of that column.
+struct ScoreSpreads {
+    std::array<double, kScoreColumns + 1> normalised{};
+    double largest = 0;    // of normalised
+    double mainSpread = 0; // the main score's own spread, in points
+};
+ScoreSpreads scoreSpreads(const Problem& problem, const std::vector<int>& classOf);
 
 
 // Classes linked by groups spread over more than one of them; a class that

@@ -48,6 +48,15 @@ column is the new class of each student, in the rows of the year, as the
 result file holds them) and prints its unrounded spread, and whether it keeps
 the head counts and the fair bands, and with rules every rule above.
 
+With --scores (columns separated by commas, or those of the BUNKATSU.TXT
+file's sixth line with --rules), the aim is the program's with score columns
+evened beside the main one: for each column (the main score first) the
+spread of linked class averages divided by the column's standard deviation
+over the year (population, over the students with a number; a cell whose
+text does not begin with a half-width number is blank and left out of that
+column), the largest of these made as small as can be; then, with that
+largest held, the main score's own spread. Each solve has the time limit.
+
 Needs Debian's python3-scipy (1.9 or later); it is a reference for measuring
 the program, not part of it.
 """
@@ -197,22 +206,41 @@ def fixed_class_of(cell):
     return int(text) if re.fullmatch(r"[+-]?[0-9]+", text) else -1
 
 
+def score_cell(text):
+    """The number of a cell of an extra score column, None when it holds none
+    (conditions/ScoreCells.cpp)."""
+    return text_value(text) if re.match(r"[+-]?\.?\d", re.sub(r"[ \t\n]", "", text)) else None
+
+
+def scales(columns):
+    """1 / the population standard deviation of every column's numbers; 0 for none."""
+    out = []
+    for values in columns:
+        numbers = [v for v in values if v is not None]
+        mean = sum(numbers) / len(numbers) if numbers else 0
+        sd = math.sqrt(sum((v - mean) ** 2 for v in numbers) / len(numbers)) if numbers else 0
+        out.append(1 / sd if sd > 1e-9 else 0.0)
+    return out
+
+
 def read_spread_file(path):
     """The columns of a BUNKATSU.TXT file: marks, mixing, together, fixed, flags
-    (conditions/SpreadColumns.h); 0 for a column not set."""
+    and score columns (conditions/SpreadColumns.h); 0 for a column not set."""
     try:
         lines = open(path, "rb").read().decode("ascii").split("\r\n")
     except (OSError, UnicodeDecodeError) as error:
         raise SystemExit(f"{path}: {error}; name the columns with --marks, --together, --fixed and --flags instead")
-    if len(lines) not in (3, 6) or lines[-1]:
+    if len(lines) not in (3, 6, 7) or lines[-1]:
         raise SystemExit(f"{path}: not a file of the rules' columns")
     number = lambda t: int(t) if t else 0
     marks, mix = number(lines[0]), number(lines[1])
-    together, fixed, flags = 0, 0, []
-    if len(lines) == 6:
+    together, fixed, flags, scores = 0, 0, [], []
+    if len(lines) >= 6:
         together, fixed = number(lines[2]), number(lines[3])
         flags = [int(t) for t in lines[4].split(",") if t]
-    return marks, mix, together, fixed, flags
+    if len(lines) == 7:
+        scores = [int(t) for t in lines[5].split(",") if t]
+    return marks, mix, together, fixed, flags, scores
 
 
 class Rules:
@@ -298,9 +326,13 @@ def totals_bound(heads, scores):
     return max(0.0, result.fun - 1e-9) if result.status == 0 else 0.0
 
 
-def best_spread_rules(component, plans, year_group, students, rules, flag_range, time_limit):
+def best_spread_rules(component, plans, year_group, students, rules, flag_range, time_limit, extras=None, scale=None):
     """The best spread of the component's classes under the rules.
-    year_group: the group index of every student; students: its (band, score)."""
+    year_group: the group index of every student; students: its (band, score).
+    extras: every student's numbers in the extra score columns (None for a
+    blank), scale: 1 / standard deviation of the main score and of each; with
+    them the aim is the largest normalised spread, then the main spread."""
+    blank_extras = ()
     inside = [gi for gi, plan in enumerate(plans) if plan[0][0] in component]
     classes_of = {gi: [number for number, _ in plans[gi]] for gi in inside}
     heads = defaultdict(int)
@@ -319,16 +351,17 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
     counted = defaultdict(int)
     for i, g in enumerate(year_group):
         if g in classes_of and i not in rules.set_of:
-            counted[(g,) + students[i] + (rules.marks[i], rules.fixed[i], rules.flags[i])] += 1
+            counted[(g,) + students[i] + (rules.marks[i], rules.fixed[i], rules.flags[i],
+                                          extras[i] if extras else blank_extras)] += 1
     for key, n in sorted(counted.items(), key=lambda kv: repr(kv[0])):
-        g, b, score, mark, fixed, flags = key
+        g, b, score, mark, fixed, flags, extra = key
         allowed = [c for c in classes_of[g] if fixed is None or c == fixed]
         if not allowed:
             raise SystemExit(f"a student of group {g + 1} is fixed to class {fixed}, not one of the group's classes")
         cols = []
         for c in allowed:
             cols.append(column("count"))
-            entries[c].append((cols[-1], g, b, score, mark, flags))
+            entries[c].append((cols[-1], g, b, score, mark, flags, extra))
         assign.append((cols, n))
     for u, members in enumerate(rules.sets):
         if year_group[members[0]] not in classes_of:
@@ -344,7 +377,8 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
         for c in sorted(shared):
             cols.append(column("set"))
             for i in members:
-                entries[c].append((cols[-1], year_group[i]) + students[i] + (rules.marks[i], rules.flags[i]))
+                entries[c].append((cols[-1], year_group[i]) + students[i] +
+                                  (rules.marks[i], rules.flags[i], extras[i] if extras else blank_extras))
         assign.append((cols, 1))
     # Only fixed students and together sets can force a band outside its range.
     binding = "set" in columns or any(rules.fixed[i] is not None for i, g in enumerate(year_group) if g in classes_of)
@@ -385,17 +419,22 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
             for (kk, v, c), (low, high) in sorted(flag_range.items()):
                 if kk == k and c == number:
                     add([(e[0], 1) for e in entries[number] if e[5][k] == v], low, high)
-    u, l = column("upper"), column("lower")
-    for number in component:
-        terms = [(e[0], e[3] / heads[number]) for e in entries[number]]
-        add(terms + [(u, -1)], -np.inf, 0)
-        add(terms + [(l, -1)], 0, np.inf)
+    if extras:
+        blanks = [sum(1 for i, g in enumerate(year_group) if g in classes_of and extras[i][k] is None)
+                  for k in range(len(scale) - 1)]
+        aim, spreads = score_rows(component, entries, heads, scale, blanks, column, add)
+        u, l = spreads[0]
+    else:
+        u, l = column("upper"), column("lower")
+        for number in component:
+            terms = [(e[0], e[3] / heads[number]) for e in entries[number]]
+            add(terms + [(u, -1)], -np.inf, 0)
+            add(terms + [(l, -1)], 0, np.inf)
 
     size = len(columns)
-    integrality = np.array([1 if kind in ("count", "set") else 0 for kind in columns])
-    low = np.zeros(size)
-    low[u] = low[l] = -np.inf
-    high = np.array([1 if kind == "set" else np.inf for kind in columns])
+    integrality = np.array([1 if kind in ("count", "set", "choice") else 0 for kind in columns])
+    low = np.array([-np.inf if kind in ("upper", "lower") else 0.0 for kind in columns])
+    high = np.array([1 if kind in ("set", "choice") else np.inf for kind in columns])
 
     def solve(cost, extra_rows, extra_lo, extra_hi):
         every = rows + extra_rows
@@ -425,9 +464,20 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
         # Cut short by the time limit, the fewest found still bounds what the rules force.
         outside, proven = round(first.fun), first.status == 0
     cost = np.zeros(size)
-    cost[u], cost[l] = 1, -1
+    if extras:
+        cost[aim] = 1
+    else:
+        cost[u], cost[l] = 1, -1
     extra = ([{c: 1.0 for c in slacks}], [0], [outside]) if slacks else ([], [], [])
     result = solve(cost, *extra)
+    if extras and result.x is not None:
+        # Then the main score's own spread, the largest normalised spread held.
+        cost = np.zeros(size)
+        cost[u], cost[l] = 1, -1
+        held = ([{aim: 1.0}], [-np.inf], [result.fun + 1e-7])
+        second = solve(cost, extra[0] + held[0], extra[1] + held[1], extra[2] + held[2])
+        result.main = second.fun if second.x is not None else None
+        result.main_proven = second.status == 0
     result.outside = outside if slacks else None
     result.outside_proven = proven
     result.averages = None
@@ -436,6 +486,40 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
         result.averages = {n: sum(round(result.x[e[0]]) * e[3] for e in entries[n]) / heads[n] for n in component}
     result.totals_bound = totals_bound(heads, [students[i][1] for i, g in enumerate(year_group) if g in classes_of])
     return result
+
+
+def score_rows(component, entries, heads, scale, blanks, column, add):
+    """The rows of the aim with extra score columns; returns the aim's column
+    and the (upper, lower) columns of every score column, the main one first.
+    A class whose students may be blank in a column chooses how many of its
+    students are counted there (a binary a count), so that its average stays linear."""
+    aim = column("aim")
+    spreads = []
+    for k in range(len(scale)):
+        u, l = column("upper"), column("lower")
+        spreads.append((u, l))
+        add([(aim, 1), (u, -scale[k]), (l, scale[k])], 0, np.inf)
+        for number in component:
+            head = heads[number]
+            if k == 0:
+                terms = [(e[0], e[3] / head) for e in entries[number]]
+                add(terms + [(u, -1)], -np.inf, 0)
+                add(terms + [(l, -1)], 0, np.inf)
+                continue
+            sums = [(e[0], e[6][k - 1]) for e in entries[number] if e[6][k - 1] is not None]
+            blank = [e[0] for e in entries[number] if e[6][k - 1] is None]
+            if not blank:
+                add([(c, v / head) for c, v in sums] + [(u, -1)], -np.inf, 0)
+                add([(c, v / head) for c, v in sums] + [(l, -1)], 0, np.inf)
+                continue
+            choices = [(column("choice"), m) for m in range(max(1, head - blanks[k - 1]), head + 1)]
+            add([(y, 1) for y, _ in choices], 1, 1)
+            add([(c, 1) for c in blank] + [(y, -(head - m)) for y, m in choices], 0, 0)
+            big = 2 * head * max([abs(v) for _, v in sums] + [1]) + 1
+            for y, m in choices:
+                add(sums + [(u, -m), (y, big)], -np.inf, big)
+                add(sums + [(l, -m), (y, -big)], -big, np.inf)
+    return aim, spreads
 
 
 def rule_breaks(classes, rules, flag_range):
@@ -515,6 +599,7 @@ def main():
     parser.add_argument("--together", type=int, help="column of the values kept together")
     parser.add_argument("--fixed", type=int, help="column of the fixed classes")
     parser.add_argument("--flags", help="columns whose values are spread fairly, separated by commas")
+    parser.add_argument("--scores", help="score columns evened beside the main one, separated by commas")
     args = parser.parse_args()
 
     year = read_year(args.csv, args.id, args.group, args.score)
@@ -543,15 +628,23 @@ def main():
                 components[root(number)].append(number)
 
     linked = [sorted(c) for c in components.values() if len(c) > 1]
-    rules, flag_range = None, None
-    if args.rules or args.marks or args.together or args.fixed or args.flags:
-        marks, _, together, fixed, flags = (read_spread_file(args.csv + "BUNKATSU.TXT") if args.rules
-                                            else (0, 0, 0, 0, []))
+    rules, flag_range, extras, scale = None, None, None, None
+    if args.rules or args.marks or args.together or args.fixed or args.flags or args.scores:
+        marks, _, together, fixed, flags, scores = (read_spread_file(args.csv + "BUNKATSU.TXT") if args.rules
+                                                    else (0, 0, 0, 0, [], []))
         marks = args.marks if args.marks is not None else marks
         together = args.together if args.together is not None else together
         fixed = args.fixed if args.fixed is not None else fixed
         flags = [int(t) for t in args.flags.split(",") if t] if args.flags is not None else flags
-        rules = Rules([r for r in read_rows(args.csv)[1:] if r], marks, together, fixed, flags)
+        scores = [int(t) for t in args.scores.split(",") if t] if args.scores is not None else scores
+        rows = [r for r in read_rows(args.csv)[1:] if r]
+        rules = Rules(rows, marks, together, fixed, flags)
+        if scores:
+            extras = [tuple(score_cell(r[c - 1]) for c in scores) for r in rows]
+            scale = scales([[s for _, s in year]] + [[e[k] for e in extras] for k in range(len(scores))])
+            print(f"score columns {','.join(map(str, scores))}: standard deviations "
+                  + ", ".join(f"{1 / x:.4f}" if x else "-" for x in scale)
+                  + f"; blanks {[sum(1 for e in extras if e[k] is None) for k in range(len(scores))]}")
         year_group = [names.index(g) for g, _ in year]
         flag_range = flag_ranges(year_group, plans, rules)
         print(rules.describe())
@@ -565,7 +658,8 @@ def main():
     for classes in linked:
         if rules:
             result = best_spread_rules(sorted(classes), plans, year_group,
-                                       [(band(s, points), s) for _, s in year], rules, flag_range, args.time_limit)
+                                       [(band(s, points), s) for _, s in year], rules, flag_range, args.time_limit,
+                                       extras, scale)
             if result.x is None:
                 print(f"classes {sorted(classes)}: no placement found that meets the rules ({result.message})")
                 worst = math.inf
@@ -579,17 +673,24 @@ def main():
         proven = result.status == 0
         value = result.fun if result.x is not None else float("nan")
         bound = getattr(result, "mip_dual_bound", None)
-        if rules and not proven:
+        if rules and not proven and not extras:
             bound = max(bound, result.totals_bound)
             proven = value <= bound + 1e-6
             if proven:
                 print(f"classes {sorted(classes)}: no division's class totals allow less than {bound:.4f}")
         if args.verbose and result.x is not None:
             print("  averages:", {n: round(a, 4) for n, a in sorted(result.averages.items())})
+        if extras:
+            main_text = "-" if result.main is None else f"{result.main:.4f}" + ("" if result.main_proven else " (time limit)")
+            print(f"classes {sorted(classes)}: best largest normalised spread {value:.4f}"
+                  + ("" if proven else f" (time limit; lower bound {bound:.4f})")
+                  + f"; main score's spread there {main_text}")
+            worst = max(worst, value)
+            continue
         print(f"classes {sorted(classes)}: best spread of unrounded averages {value:.4f}"
               + ("" if proven else f" (time limit; lower bound {bound:.4f})"))
         worst = max(worst, value)
-    print(f"year: best spread of unrounded averages {worst:.4f}")
+    print(f"year: best {'largest normalised spread' if extras else 'spread of unrounded averages'} {worst:.4f}")
 
 
 if __name__ == "__main__":

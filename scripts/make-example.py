@@ -6,7 +6,9 @@ Column 8, 別クラス, marks four pairs of students who must not share a class
 them apart. The columns after it hold the other rules a teacher writes:
 同じクラス (sets kept in one class, one of them over two groups), クラス指定
 (three students with a fixed class) and two flag columns, リーダー and ピアノ,
-whose holders are spread evenly over the classes.
+whose holders are spread evenly over the classes. The last two columns are
+scores a teacher evens out beside the main one (点数): 50m走, a time in
+seconds with one decimal (欠席 for a few absent students), and 数学.
 
 CP932, CR LF after every line, no byte order mark. The same seed always gives
 the same bytes, so the file can be regenerated and compared in review.
@@ -97,6 +99,16 @@ def add_rules(rows, rng):
         row += [together[i], fixed[i]] + [flags[name][i] for name in FLAGS]
 
 
+def add_score_columns(rows, rng):
+    # Appended last, from a generator of its own, so that every column before
+    # them keeps its bytes.
+    for row in rows:
+        boy = row[3] == "男"
+        time = "欠席" if rng.random() < 0.03 else f"{min(11.5, max(6.5, rng.gauss(7.9 if boy else 8.9, 0.6))):.1f}"
+        maths = min(100, max(0, round(rng.gauss(float(row[6]) * 0.6 + 24, 12))))
+        row += [time, str(maths)]
+
+
 def make_rows(rng):
     groups = [g for g, size in GROUP_SIZES.items() for _ in range(size)]
     assert len(groups) == OLD_CLASSES * PER_CLASS
@@ -129,7 +141,9 @@ def main():
     rows = make_rows(rng)
     add_marks(rows, random.Random(SEED + 1))
     add_rules(rows, random.Random(SEED + 2))
-    lines = [["番号", "旧組", "氏名", "性別", "選択", "グループ", "点数", "別クラス", "同じクラス", "クラス指定"] + list(FLAGS)] + rows
+    add_score_columns(rows, random.Random(SEED + 3))
+    lines = [["番号", "旧組", "氏名", "性別", "選択", "グループ", "点数", "別クラス", "同じクラス", "クラス指定"] + list(FLAGS)
+             + ["50m走", "数学"]] + rows
     data = "".join(",".join(fields) + "\r\n" for fields in lines).encode("cp932")
     out.write_bytes(data)
     print(f"{out}: {len(lines)} lines, {len(data)} bytes")

@@ -56,7 +56,7 @@ for charset in 60 76; do
   mkdir -p "$dir/back"
   calc --convert-to "csv:Text - txt - csv (StarCalc):44,34,$charset,1" --outdir "$dir" "$work/roster.xlsx"
   cp "$root/examples/nen1.csvJYOKEN.TXT" "$dir/roster.csvJYOKEN.TXT"
-  "$build/divide_csv" "$dir/roster.csv" 13 1 3 6 7 "$seed" "$dir/result.csv"
+  "$build/divide_csv" "$dir/roster.csv" 15 1 3 6 7 "$seed" "$dir/result.csv"
   calc --infilter="CSV:44,34,$charset,1" --convert-to "csv:Text - txt - csv (StarCalc):44,34,76,1" \
     --outdir "$dir/back" "$dir/result.csv"
 done
@@ -143,7 +143,7 @@ for charset, encoding, label in ((60, "cp932", "Windows-932"), (76, "utf-8", "UT
         problems.append(f"{label}: the result has no byte order mark")
     result = rows(f"{work}/{charset}/result.csv", "utf-8-sig" if charset == 76 else "cp932")
     back = rows(f"{work}/{charset}/back/result.csv", "utf-8")
-    if len(exported) != 241 or exported[5][12] != note:
+    if len(exported) != 241 or exported[5][14] != note:
         problems.append(f"{label}: Calc's CSV lost a row or the note ({len(exported)} rows)")
     if len(result) != 1 + 240 + 12 or len(back) < 241:
         problems.append(f"{label}: {len(result)} lines in the result, {len(back)} rows read back by Calc")
@@ -167,7 +167,7 @@ for charset, encoding, label in ((60, "cp932", "Windows-932"), (76, "utf-8", "UT
         # a character survives a hop when the name that held it still holds it
         holders = [r for r in range(1, 241) if char in source[r][2]]
         survived[(label, shown)] = [all(char in hops[h][r - 1] for r in holders) for h in hops]
-    survived[(label, "備考の改行")] = [exported[5][12] == note, None, None]
+    survived[(label, "備考の改行")] = [exported[5][14] == note, None, None]
 
 print("Which characters survive each hop (○ kept, × lost, - not in that file):")
 print(f"{'CSV':<12}{'文字':<8}{'xlsx → CSV':<12}{'CSV → 結果':<12}{'結果 → Calc':<12}")

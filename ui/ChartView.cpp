@@ -246,12 +246,75 @@ void ChartView::paintEvent(QPaintEvent*)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF all = QRectF(rect()).adjusted(kGap, kGap, -kGap, -kGap);
     const bool mixing = !m_year.mixValues.isEmpty();
-    const double topHeight = mixing ? (all.height() - kGap) * 0.5 : all.height();
+    // Rows: the box plot and the bands, the mixing, the extra score columns.
+    const int rows = 1 + (mixing ? 1 : 0) + (m_extras.empty() ? 0 : 1);
+    const double rowHeight = (all.height() - kGap * (rows - 1)) / rows;
     const double half = (all.width() - kGap) / 2;
-    paintBoxPlot(painter, QRectF(all.left(), all.top(), half, topHeight));
-    paintBands(painter, QRectF(all.left() + half + kGap, all.top(), half, topHeight));
-    if (mixing)
-        paintMixing(painter, QRectF(all.left(), all.top() + topHeight + kGap, all.width(), all.height() - topHeight - kGap));
+    paintBoxPlot(painter, QRectF(all.left(), all.top(), half, rowHeight));
+    paintBands(painter, QRectF(all.left() + half + kGap, all.top(), half, rowHeight));
+    double top = all.top() + rowHeight + kGap;
+    if (mixing) {
+        paintMixing(painter, QRectF(all.left(), top, all.width(), rowHeight));
+        top += rowHeight + kGap;
+    }
+    const double width = (all.width() - kGap * (static_cast<double>(m_extras.size()) - 1)) / std::max<size_t>(m_extras.size(), 1);
+    for (size_t k = 0; k < m_extras.size(); ++k)
+        paintExtraScore(painter, QRectF(all.left() + k * (width + kGap), top, width, rowHeight), m_extras[k]);
+}
+
+void ChartView::setExtraScores(std::vector<ColumnAverages> extras)
+{
+    m_extras = std::move(extras);
+    update();
+}
+
+// A dot at every class's average of the column, and the year's average as a line.
+void ChartView::paintExtraScore(QPainter& painter, const QRectF& panel, const ColumnAverages& column) const
+{
+    QRectF area = drawPanel(painter, panel, QStringLiteral("%1 (クラスの平均)").arg(column.name));
+    painter.setFont(chartFont(9));
+    const QFontMetricsF metrics(painter.font());
+    // One decimal more than the class lists show: a 50 m time's classes differ by hundredths.
+    const QString yearText = column.yearAverage ? QString::number(*column.yearAverage, 'f', 2) : QStringLiteral("－");
+    area = drawLegendBelow(painter, area, {{QStringLiteral("クラスの平均"), kBoxFill},
+                                           {QStringLiteral("学年平均 %1").arg(yearText), kAverage, true}});
+    double low = column.yearAverage.value_or(0), high = low;
+    for (const ClassSummary& c : m_year.classes)
+        if (c.classNumber < static_cast<int>(column.classAverage.size()) && column.classAverage[c.classNumber]) {
+            low = std::min(low, *column.classAverage[c.classNumber]);
+            high = std::max(high, *column.classAverage[c.classNumber]);
+        }
+    const double margin = std::max((high - low) * 0.25, std::abs(high) * 0.01 + 0.05);
+    const Scale scale = niceScale(low - margin, high + margin);
+    double tickWidth = 0;
+    for (double v : ticks(scale))
+        tickWidth = std::max(tickWidth, metrics.horizontalAdvance(tickText(v)));
+    const QRectF plot = area.adjusted(tickWidth + 8, metrics.height() / 2, -4, -(metrics.height() + 6));
+    const auto y = [&](double v) { return plot.bottom() - (v - scale.low) / (scale.high - scale.low) * plot.height(); };
+    for (double v : ticks(scale)) {
+        painter.setPen(QPen(v == scale.low ? kAxis : kGrid, 1));
+        painter.drawLine(QPointF(plot.left(), y(v)), QPointF(plot.right(), y(v)));
+        painter.setPen(kText);
+        painter.drawText(QRectF(plot.left() - 6 - tickWidth, y(v) - metrics.height() / 2, tickWidth, metrics.height()),
+                         Qt::AlignRight | Qt::AlignVCenter, tickText(v));
+    }
+    const double slot = plot.width() / static_cast<double>(std::max<size_t>(m_year.classes.size(), 1));
+    for (size_t k = 0; k < m_year.classes.size(); ++k) {
+        const ClassSummary& c = m_year.classes[k];
+        const double centre = plot.left() + (k + 0.5) * slot;
+        painter.setPen(kText);
+        painter.drawText(QRectF(centre - slot / 2, plot.bottom() + 4, slot, metrics.height()),
+                         Qt::AlignHCenter | Qt::AlignTop, c.label);
+        if (c.classNumber >= static_cast<int>(column.classAverage.size()) || !column.classAverage[c.classNumber])
+            continue;
+        painter.setPen(QPen(kBoxLine, 1));
+        painter.setBrush(kBoxFill);
+        painter.drawEllipse(QPointF(centre, y(*column.classAverage[c.classNumber])), 5, 5);
+    }
+    if (column.yearAverage) {
+        painter.setPen(QPen(kAverage, 2, Qt::DashLine));
+        painter.drawLine(QPointF(plot.left(), y(*column.yearAverage)), QPointF(plot.right(), y(*column.yearAverage)));
+    }
 }
 
 void ChartView::paintBoxPlot(QPainter& painter, const QRectF& panel) const

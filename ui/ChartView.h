@@ -7,6 +7,7 @@
 // it says how to get there.
 
 #include "division/ClassSummary.h"
+#include "division/ScoreAverages.h"
 
 #include <QWidget>
 
@@ -25,6 +26,9 @@ public:
     const YearSummary& year() const { return m_year; }
     std::optional<double> mixingDeviation() const { return m_mixingDeviation; }
     bool isEmpty() const { return m_year.classes.empty(); }
+    // The score columns evened beside the main one: a panel each, below the others.
+    void setExtraScores(std::vector<ColumnAverages> extras);
+    const std::vector<ColumnAverages>& extraScores() const { return m_extras; }
 
     QSize sizeHint() const override { return {940, 610}; }
 
@@ -35,9 +39,11 @@ private:
     void paintBoxPlot(QPainter& painter, const QRectF& panel) const;
     void paintBands(QPainter& painter, const QRectF& panel) const;
     void paintMixing(QPainter& painter, const QRectF& panel) const;
+    void paintExtraScore(QPainter& painter, const QRectF& panel, const ColumnAverages& column) const;
 
     YearSummary m_year;
     std::optional<double> m_mixingDeviation;
+    std::vector<ColumnAverages> m_extras;
 };
 
 // From the top band to the bottom one (index 1 .. 6): blues above the

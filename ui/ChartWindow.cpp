@@ -68,6 +68,7 @@ void ChartWindow::refresh()
     std::optional<double> deviation;
     if (drawn && !year.mixValues.isEmpty())
         deviation = mixingDeviation(shown);
+    m_charts->setExtraScores(extraColumnAverages(shown.rules(), drawn ? shown.classes() : std::vector<int16_t>{}));
     m_charts->setYear(std::move(year), deviation);
     m_savePicture->setEnabled(drawn);
 }

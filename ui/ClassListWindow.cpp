@@ -2,6 +2,7 @@
 
 #include "common/TextFile.h"
 #include "division/ClassSwaps.h"
+#include "division/EvenAverages.h"
 #include "export/ResultFile.h"
 #include "export/RosterSheets.h"
 #include "ui/YearModel.h"
@@ -141,6 +142,7 @@ void ClassListWindow::refresh()
     m_chosen.clear();
     const ClassSwaps& swaps = year.swaps();
     const RuleBreaks breaks = swaps.breaksMadeByHand(year.students(), year.classes(), year.bands(), year.rules());
+    m_extraAverages = extraColumnAverages(year.rules(), year.classes());
     setUpdatesEnabled(false); // one repaint for all lists
     for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
         fillList(i, columns, breaks);
@@ -152,6 +154,9 @@ void ClassListWindow::refresh()
     else
         m_note->setText(QStringLiteral("入れ替え%1件。").arg(swaps.count()) +
                         ruleBreakNote(breaks, year.bands(), year.students(), year.rules()));
+    if (!year.rules().scores.empty()) // first, so that a long list of broken rules never hides it
+        m_note->setText(largestSpreadText(scoreColumnSpreads(year, year.classes()).largest) + QStringLiteral("　") +
+                        m_note->text());
     updateButtons();
 }
 
@@ -232,9 +237,13 @@ void ClassListWindow::fillList(int index, const RosterColumns& columns, const Ru
 
     const ClassFigures figures = classFigures(students, year.classes(), year.distribution(), classNumber);
     QLabel* header = m_headers[static_cast<size_t>(index)];
-    header->setText(QStringLiteral("<b style='font-size:12pt'>%1</b>%2<br>%3")
+    QString extras;
+    for (const ColumnAverages& column : m_extraAverages)
+        extras += (extras.isEmpty() ? QStringLiteral("<br>") : QStringLiteral("　")) +
+                  averageText(column, classNumber).toHtmlEscaped();
+    header->setText(QStringLiteral("<b style='font-size:12pt'>%1</b>%2<br>%3%4")
                         .arg(classLabel(classNumber), shortBand ? QStringLiteral("　<span style='color:#c00000'>層の不足あり</span>") : QString(),
-                             figuresText(figures).toHtmlEscaped()));
+                             figuresText(figures).toHtmlEscaped(), extras));
 
     QTableWidget* list = m_lists[static_cast<size_t>(index)];
     const QSignalBlocker blocker(list);

@@ -5,6 +5,7 @@
 
 #include "division/ClassRoster.h"
 #include "division/ClassSwaps.h"
+#include "division/ScoreAverages.h"
 
 #include <QList>
 #include <QWidget>
@@ -48,6 +49,7 @@ private:
     RosterOrder m_order = RosterOrder::Score;
     std::vector<int> m_classes;
     QStringList m_headings;
+    std::vector<ColumnAverages> m_extraAverages; // the extra score columns of the draw shown
     std::vector<QTableWidget*> m_lists;
     std::vector<QLabel*> m_headers;
     QList<QTableWidget*> m_chosen; // lists with a selection, the latest last; at most two

@@ -53,6 +53,10 @@ SpreadDialog::SpreadDialog(const Students& students, QWidget* parent) : QDialog(
                      QStringLiteral("例えばリーダーやピアノの列。4つまでコンマで区切り、大事な順に。\n"
                                     "印ごとの人数を、どのクラスにも同じくらいずつ分けます。"),
                      14);
+    m_scores = addRow("scoreColumns", kScoreColumnsLabel, view.texts.scores,
+                      QStringLiteral("例えば50m走や数学の列。3つまでコンマで区切ります。\n"
+                                     "成績といっしょに、クラスの平均がそろうようにします。"),
+                      14);
 
     auto* columns = new QLabel(view.columnsHint.isEmpty() ? QString() : QStringLiteral("列: ") + view.columnsHint, this);
     columns->setObjectName(QStringLiteral("columnsHint"));
@@ -72,18 +76,20 @@ SpreadDialog::SpreadDialog(const Students& students, QWidget* parent) : QDialog(
     setTabOrder(m_mix, m_together);
     setTabOrder(m_together, m_fixed);
     setTabOrder(m_fixed, m_flags);
-    setTabOrder(m_flags, buttons);
+    setTabOrder(m_flags, m_scores);
+    setTabOrder(m_scores, buttons);
     m_marks->setFocus(Qt::OtherFocusReason);
 }
 
 void SpreadDialog::accept()
 {
     const SpreadAcceptOutcome outcome = acceptSpreadColumns(
-        m_students, {m_marks->text(), m_mix->text(), m_together->text(), m_fixed->text(), m_flags->text()});
+        m_students, {m_marks->text(), m_mix->text(), m_together->text(), m_fixed->text(), m_flags->text(),
+                     m_scores->text()});
     if (outcome.message) {
         Dialogs::showMessage(this, *outcome.message);
         if (outcome.focus) {
-            QLineEdit* box = std::array{m_marks, m_mix, m_together, m_fixed, m_flags}[size_t(*outcome.focus)];
+            QLineEdit* box = std::array{m_marks, m_mix, m_together, m_fixed, m_flags, m_scores}[size_t(*outcome.focus)];
             box->setFocus(Qt::OtherFocusReason);
             box->selectAll();
         }

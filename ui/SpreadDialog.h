@@ -34,6 +34,7 @@ private:
     QLineEdit* m_together = nullptr;
     QLineEdit* m_fixed = nullptr;
     QLineEdit* m_flags = nullptr;
+    QLineEdit* m_scores = nullptr;
 };
 
 } // namespace classdiv

@@ -183,16 +183,13 @@ void classLists(ConditionsWindow* form3)
     lists->close();
 }
 
-// The example's rules (別クラス 8, 旧組 2, 同じクラス 9, クラス指定 10, flags 11 and 12), with OK and
+// The example's rules (別クラス 8, 旧組 2, 同じクラス 9, クラス指定 10, flags 11, 12 and 4, score columns 13 and 14), with OK and
 // Cancel as the program shows them.
 void spreadDialog(ConditionsWindow* form3)
 {
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Japanese), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
-    if (!QFile::copy(g_examples + QStringLiteral("/nen1.csvBUNKATSU.TXT"),
-                     spreadFilePath(form3->year().students().csvPath)))
-        fail("the columns could not be stored");
     form3->activateWindow();
     child<QAction>(form3, "actionSpreadColumns")->trigger();
     auto* dialog = child<QDialog>(form3, "SpreadDialog");
@@ -296,7 +293,8 @@ int main(int argc, char* argv[])
     QDir().mkpath(year);
     // Taken with its drive before the current folder moves: on Windows a path without one is on the current drive.
     g_examples = QDir(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples")).canonicalPath();
-    for (const char* name : {"nen1.csv", "nen1.csvJYOKEN.TXT"})
+    // The example's rules come with it, so the chart and the class lists show them.
+    for (const char* name : {"nen1.csv", "nen1.csvJYOKEN.TXT", "nen1.csvBUNKATSU.TXT"})
         if (!QFile::copy(g_examples + u'/' + QString::fromLatin1(name), year + u'/' + name))
             fail(QStringLiteral("cannot copy %1").arg(name));
     QDir::setCurrent(QDir::tempPath());

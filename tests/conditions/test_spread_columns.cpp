@@ -1,4 +1,5 @@
 #include "conditions/SpreadColumns.h"
+#include "conditions/ScoreCells.h"
 
 #include "import/ImportActions.h"
 #include "support/FullDisk.h"
@@ -142,6 +143,81 @@ TEST(SpreadColumns, RefusesACsvThatNoLongerHoldsTheStudentsItWasReadFrom)
     // Fields that run on past the last line's row, unchanged since they were read: still the same students.
     Imported drifting(u"a,b\r\n1,2\r\n3,4\r\n5,6\r\n7,8,9,10\r\n"_s, {"2", "1", "2", "1", "2"});
     EXPECT_EQ(readCurrentCsv(drifting.students()).message, std::nullopt);
+}
+
+} // namespace
+} // namespace classdiv
+
+namespace classdiv {
+namespace {
+
+using namespace Qt::StringLiterals;
+
+// The score columns evened beside the main one: a sixth line of the file,
+// typed numbers with blanks left out, and a column of too few numbers refused.
+TEST(ScoreColumnsFile, SixthLineRoundTripsAndEarlierFilesReadAsBefore)
+{
+    const SpreadChoice scores{0, 0, 0, 0, {}, {10, 8}};
+    const SpreadChoice every{1, 2, 3, 4, {5, 6}, {32767, 7, 9}};
+    EXPECT_EQ(formatSpreadFile(scores), "\r\n\r\n\r\n\r\n\r\n10,8\r\n");
+    for (const SpreadChoice& choice : {scores, every})
+        EXPECT_EQ(parseSpreadFile(formatSpreadFile(choice)), choice);
+    EXPECT_EQ(parseSpreadFile("8\r\n2\r\n\r\n\r\n\r\n\r\n"), (SpreadChoice{8, 2})); // an empty sixth line sets nothing
+    EXPECT_EQ(formatSpreadFile(SpreadChoice{8, 2}), "8\r\n2\r\n") << "no score column: the file of before";
+    for (const char* damaged : {"\r\n\r\n\r\n\r\n\r\n1,2,3,4\r\n", "\r\n\r\n\r\n\r\n\r\n1,,2\r\n", "\r\n\r\n\r\n\r\n\r\n1\r\n\r\n",
+                                "\r\n\r\n\r\n\r\n\r\n07\r\n"})
+        EXPECT_EQ(parseSpreadFile(QByteArray(damaged)), std::nullopt) << damaged;
+}
+
+TEST(ScoreColumns, CellsHoldANumberOnlyWhereTheMainScoreWouldReadOne)
+{
+    const struct {
+        QString cell;
+        std::optional<double> value;
+    } cases[] = {
+        {u"8.4"_s, 8.4},   {u" 7 .9 "_s, 7.9}, {u"-3"_s, -3.0},  {u".5"_s, 0.5},   {u"85点"_s, 85.0},
+        {u"&H10"_s, 16.0}, {u"1E2"_s, 100.0},  {u""_s, {}},      {u"欠席"_s, {}},  {u"-"_s, {}},
+        {u"－"_s, {}},     {u"８．５"_s, {}},   {u"&H"_s, {}},    {u"+."_s, {}},    {u"abc"_s, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(scoreCellValue(c.cell), c.value) << qPrintable(c.cell);
+}
+
+TEST(ScoreColumns, DialogTakesColumnsWithNumbersAndRefusesOneWithFewerThanHalf)
+{
+    // Column 6: a 50 m time, one student absent; column 7: mostly blank; column 8: full-width digits.
+    const QString year = u"番号,旧組,氏名,グループ,点数,50m走,英語,数学\r\n11,1,山田,音,70,8.1,,８０\r\n"
+                         u"12,2,佐藤,音,60,欠席,55,７０\r\n13,1,鈴木,美,50,7.5,,60\r\n14,2,田中,美,40,9.0,,５０\r\n"_s;
+    const auto boxes = [](const QString& scores) { return RuleTexts{{}, {}, {}, {}, {}, scores}; };
+    {
+        Imported taken(year, {"8", "1", "3", "4", "5"});
+        const SpreadAcceptOutcome outcome = acceptSpreadColumns(taken.students(), boxes(u"6"_s));
+        ASSERT_TRUE(outcome.rules);
+        ASSERT_EQ(outcome.rules->scores.size(), 1u);
+        const ScoreColumn& time = outcome.rules->scores[0];
+        EXPECT_EQ(time.name, u"50m走"_s);
+        EXPECT_EQ(time.values, (std::vector<std::optional<double>>{{}, 8.1, {}, 7.5, 9.0}));
+        EXPECT_EQ(taken.stored(), "\r\n\r\n\r\n\r\n\r\n6\r\n");
+        EXPECT_EQ(loadSpreadRules(taken.students()), *outcome.rules);
+        EXPECT_EQ(openSpreadColumns(taken.students()).texts.scores, u"6"_s);
+    }
+    const struct {
+        QString box;
+        QString refusalStart;
+    } refused[] = {
+        {u"6,7"_s, u"「ほかにそろえる点数の列」の7列目「英語」は、数の入っている生徒が4人中1人で"_s},
+        {u"8"_s, u"「ほかにそろえる点数の列」の8列目「数学」は、数の入っている生徒が4人中1人で"_s},
+        {u"6,7,8,5"_s, u"「ほかにそろえる点数の列」には、1から8までの列の番号を半角の数字で、コンマで区切って3つまで"_s},
+        {u"6,6"_s, u"「ほかにそろえる点数の列」に同じ列（6列目）が2回入力されています。"_s},
+    };
+    for (const auto& r : refused) {
+        Imported kept(year, {"8", "1", "3", "4", "5"});
+        const SpreadAcceptOutcome outcome = acceptSpreadColumns(kept.students(), boxes(r.box));
+        ASSERT_TRUE(outcome.message) << qPrintable(r.box);
+        EXPECT_TRUE(outcome.message->text.startsWith(r.refusalStart)) << qPrintable(outcome.message->text);
+        EXPECT_EQ(outcome.focus, RuleBox::Scores);
+        EXPECT_FALSE(QFile::exists(spreadFilePath(kept.csv()))) << "nothing written";
+    }
 }
 
 } // namespace

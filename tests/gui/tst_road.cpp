@@ -318,8 +318,8 @@ private slots:
         QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, dir1->visualItemRect(dir1->item(row)).center());
         QTRY_COMPARE(file1->count(), 1);
         clickRow(file1, 0);
-        click(form2, "Command1"); // preview: 12 columns, or 13 with the notes
-        QCOMPARE(child<QLineEdit>(form2, "Text3")->text(), notes ? QStringLiteral("13") : QStringLiteral("12"));
+        click(form2, "Command1"); // preview: 14 columns, or 15 with the notes
+        QCOMPARE(child<QLineEdit>(form2, "Text3")->text(), notes ? QStringLiteral("15") : QStringLiteral("14"));
         for (int i = 4; i <= 7; ++i)
             typeInto(child<QLineEdit>(form2, QStringLiteral("Text%1").arg(i)), QString("1367"[i - 4]));
         click(form2, "Command2"); // read the columns

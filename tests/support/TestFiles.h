@@ -30,14 +30,14 @@ inline QString studentLines(int lineCount, int fieldsPerLine)
     return text;
 }
 
-// Reads nen1.csv of `folder`, the example year, as the import window does: columns 1, 3, 6, 7 of 12,
+// Reads nen1.csv of `folder`, the example year, as the import window does: columns 1, 3, 6, 7 of 14,
 // or another column as the name.
 inline bool readExampleYear(const QString& folder, StudentTable& table, const QString& nameColumn = QStringLiteral("3"))
 {
     ImportWindowState state;
     const QString name = QStringLiteral("nen1.csv");
     return !preview({folder, folder, name, name}, state, table).message &&
-           !readColumns({"12", "1", nameColumn, "6", "7"}, state, table).message && table.lineCount == 241;
+           !readColumns({"14", "1", nameColumn, "6", "7"}, state, table).message && table.lineCount == 241;
 }
 
 // A folder under /tmp removed at the end of the test.
