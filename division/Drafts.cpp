@@ -101,6 +101,8 @@ DraftFigures draftFigures(const Year& year, const Draft& draft)
         figures.mixingDeviation = mixingDeviation(year, draft.classes);
     if (!year.rules().flags.empty())
         figures.flagDeviation = flagDeviation(year, draft.classes);
+    if (!year.rules().scores.empty())
+        figures.scoreSpread = scoreColumnSpreads(year, draft.classes).largest;
     figures.rulesBroken = breakCount(findRuleBreaks(year.students(), draft.classes, year.bands(), year.rules()));
     figures.swaps = static_cast<int>(draft.swaps.size());
     figures.moved = year.hasDraw() ? movedStudents(draft.classes, year.classes()) : 0;
@@ -215,7 +217,7 @@ TextTable movedStudentsTable(const DraftComparison& comparison)
 QStringList draftListHeadings()
 {
     return {QStringLiteral("名前"),         QStringLiteral("残した日時"),   QStringLiteral("番号"),
-            QStringLiteral("平均点の開き"), QStringLiteral("層のずれ"),     QStringLiteral("混ぜ方のずれ"),
+            QStringLiteral("平均点の開き"), QStringLiteral("点数の列の開き"), QStringLiteral("層のずれ"),     QStringLiteral("混ぜ方のずれ"),
             QStringLiteral("割り振りのずれ"), QStringLiteral("決まりの破れ"), QStringLiteral("入れ替え"),
             QStringLiteral("今と違う生徒")};
 }
@@ -229,6 +231,7 @@ QStringList draftListRow(const Draft& draft, const DraftFigures& figures)
             draft.kept.toString(QStringLiteral("yyyy/MM/dd HH:mm")),
             draft.drawNumber ? QString::number(draft.drawNumber) : QStringLiteral("－"),
             QString::number(figures.spread, 'f', 2),
+            figures.scoreSpread ? QString::number(*figures.scoreSpread, 'f', 3) : QStringLiteral("－"),
             oneDecimal(figures.bandDeviation),
             optional(figures.mixingDeviation),
             optional(figures.flagDeviation),

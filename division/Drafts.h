@@ -31,6 +31,9 @@ struct DraftFigures {
     double bandDeviation = 0; // the largest |count - fair share| of a score band (division/FairShares.h)
     std::optional<double> mixingDeviation; // when a mixing column is set
     std::optional<double> flagDeviation;   // when a flag column is set
+    // The largest normalised spread of the evened score columns, when extra
+    // ones are set (division/EvenAverages.h scoreColumnSpreads).
+    std::optional<double> scoreSpread;
     int rulesBroken = 0; // cells the class lists mark as broken (division/ClassSwaps.h findRuleBreaks)
     int swaps = 0;       // hand swaps since the press
     int moved = 0;       // students in another class than on screen now

@@ -137,7 +137,8 @@ SheetCell numberOrText(const QString& text)
     return SheetCell::of(text);
 }
 
-std::vector<SheetRow> distributionRows(const DistributionTable& distribution)
+std::vector<SheetRow> distributionRows(const DistributionTable& distribution,
+                                       const std::vector<ColumnAverages>& extraAverages)
 {
     std::vector<SheetRow> rows;
     rows.push_back({SheetCell::of(QStringLiteral("分布表"), true)});
@@ -148,6 +149,10 @@ std::vector<SheetRow> distributionRows(const DistributionTable& distribution)
     heading.push_back({});
     heading.push_back(SheetCell::of(QStringLiteral("平均点"), true));
     heading.push_back(SheetCell::of(QStringLiteral("平均差"), true));
+    // The evened score columns beside the main one: each class's average of
+    // the students with a number in the column, to the right of the table.
+    for (const ColumnAverages& column : extraAverages)
+        heading.push_back(SheetCell::of(column.name + QStringLiteral("の平均"), true));
     rows.push_back(std::move(heading));
     for (int k = 1; k <= 10; ++k) {
         SheetRow row{SheetCell::of(distribution.classLabels[k])};
@@ -155,18 +160,28 @@ std::vector<SheetRow> distributionRows(const DistributionTable& distribution)
             row.push_back(SheetCell::of(double(distribution.stratumCounts[k][s])));
         row.push_back(SheetCell::average(fileAverage(distribution.classAverage[k])));
         row.push_back(SheetCell::average(fileAverage(distribution.classAverageDifference[k])));
+        for (const ColumnAverages& column : extraAverages) {
+            const size_t c = static_cast<size_t>(k);
+            if (c < column.classAverage.size() && column.classAverage[c])
+                row.push_back(SheetCell::average(*column.classAverage[c]));
+            else
+                row.push_back({});
+        }
         rows.push_back(std::move(row));
     }
     return rows;
 }
 
 std::vector<ResultSheet> resultSheets(const Students& students, const std::vector<int16_t>& classes,
-                                      const DistributionTable& distribution, RosterOrder order)
+                                      const DistributionTable& distribution, RosterOrder order,
+                                      const std::vector<ColumnAverages>& extraAverages)
 {
     std::vector<ResultSheet> sheets;
     sheets.push_back(everyoneSheet(students, classes));
-    sheets.push_back(ResultSheet{QStringLiteral("分布表"), distributionRows(distribution), {10, 12, 12, 12, 12, 12, 4, 8, 8},
-                                 1, QStringLiteral("分布表")});
+    std::vector<double> widths{10, 12, 12, 12, 12, 12, 4, 8, 8};
+    widths.insert(widths.end(), extraAverages.size(), 12);
+    sheets.push_back(ResultSheet{QStringLiteral("分布表"), distributionRows(distribution, extraAverages), widths, 1,
+                                 QStringLiteral("分布表")});
     for (const int classNumber : classesInUse(classes))
         sheets.push_back(classSheet(students, classes, distribution, order, classNumber));
     return sheets;
@@ -202,9 +217,9 @@ ResultTarget resultTarget(const QString& chosenName, ResultFormat chosenFilter)
 
 std::optional<Message> saveResultWorkbook(const Students& students, const std::vector<int16_t>& classes,
                                           const DistributionTable& distribution, RosterOrder order,
-                                          const QString& path)
+                                          const QString& path, const std::vector<ColumnAverages>& extraAverages)
 {
-    return writeResultWorkbook(resultSheets(students, classes, distribution, order), path);
+    return writeResultWorkbook(resultSheets(students, classes, distribution, order, extraAverages), path);
 }
 
 } // namespace classdiv

@@ -7,6 +7,7 @@
 #include "common/Message.h"
 #include "division/ClassRoster.h"
 #include "division/DistributionTable.h"
+#include "division/ScoreAverages.h"
 #include "import/StudentTable.h"
 
 #include <QString>
@@ -44,11 +45,13 @@ struct ResultSheet {
 SheetCell numberOrText(const QString& text);
 
 // The rows of the distribution table, title first; further rows may follow them.
-std::vector<SheetRow> distributionRows(const DistributionTable& distribution);
+std::vector<SheetRow> distributionRows(const DistributionTable& distribution,
+                                       const std::vector<ColumnAverages>& extraAverages = {});
 
 // Every sheet of the result workbook, in their order.
 std::vector<ResultSheet> resultSheets(const Students& students, const std::vector<int16_t>& classes,
-                                      const DistributionTable& distribution, RosterOrder order);
+                                      const DistributionTable& distribution, RosterOrder order,
+                                      const std::vector<ColumnAverages>& extraAverages = {});
 
 // Writes the sheets as an .xlsx file through a temporary file that replaces
 // `path` only when complete. A message titled "エラー発生" on failure.
@@ -66,6 +69,6 @@ ResultTarget resultTarget(const QString& chosenName, ResultFormat chosenFilter);
 
 std::optional<Message> saveResultWorkbook(const Students& students, const std::vector<int16_t>& classes,
                                           const DistributionTable& distribution, RosterOrder order,
-                                          const QString& path);
+                                          const QString& path, const std::vector<ColumnAverages>& extraAverages = {});
 
 } // namespace classdiv

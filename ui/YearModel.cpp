@@ -1,5 +1,7 @@
 #include "ui/YearModel.h"
 
+#include "division/ScoreAverages.h"
+
 #include "export/ResultFile.h"
 #include "export/ResultWorkbook.h"
 
@@ -162,7 +164,7 @@ std::optional<Message> YearModel::saveResult(const QString& path) const
 std::optional<Message> YearModel::saveResultWorkbook(const QString& path) const
 {
     return classdiv::saveResultWorkbook(m_year.students(), m_year.classes(), m_year.distribution(), m_rosterOrder,
-                                        path);
+                                        path, extraColumnAverages(m_year.rules(), m_year.classes()));
 }
 
 } // namespace classdiv

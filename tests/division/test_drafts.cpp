@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <functional>
@@ -169,6 +170,46 @@ TEST(Drafts, AResultFileReadBackGivesItsClassesAndEveryRowThatDoesNotMatchIsName
             EXPECT_TRUE(outcome.refusal->text.contains(line)) << outcome.refusal->text.toStdString();
         EXPECT_FALSE(outcome.refusal->text.contains(QStringLiteral("22行目")));
     }
+}
+
+TEST(Drafts, TheScoreColumnsFigureIsOfTheDraftsOwnClassesAndShownOnlyWhenSuchColumnsAreSet)
+{
+    // Main scores alike in rows 1 .. 6 and 7 .. 12, so the time's spread is the largest.
+    const DivisionYear made({{"A", 12, {{1, 6}, {2, 6}}}}, false, {{50, 60, 70, 80, 90, 100, 100, 90, 80, 70, 60, 50}});
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(3).drawn);
+    EXPECT_FALSE(draftFigures(year, Draft{.name = QStringLiteral("案1"), .classes = year.classes()}).scoreSpread);
+
+    // A 50 m time, two students absent; the first class holds rows 1 .. 6 of the draft.
+    SpreadRules rules;
+    ScoreColumn time{QStringLiteral("50m走"), {std::nullopt}};
+    const double seconds[] = {7.0, 7.2, 7.4, 7.6, 7.8, 8.0, 8.2, 8.4, 8.6, 8.8, 9.0, 9.2};
+    for (int r = 1; r <= 12; ++r)
+        time.values.push_back(r == 2 || r == 11 ? std::nullopt : std::optional<double>(seconds[r - 1]));
+    rules.scores.push_back(time);
+    year.setRules(rules);
+
+    const Draft split{.name = QStringLiteral("前後"), .classes = {0, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2}};
+    // Counted: class 1 averages 7.0, 7.4 .. 8.0 → 7.56; class 2 averages 8.2 .. 9.2 without 9.0 → 8.64.
+    double mean = 0, var = 0;
+    int n = 0;
+    for (int r = 1; r <= 12; ++r)
+        if (time.values[r]) {
+            mean += *time.values[r];
+            ++n;
+        }
+    mean /= n;
+    for (int r = 1; r <= 12; ++r)
+        if (time.values[r])
+            var += (*time.values[r] - mean) * (*time.values[r] - mean) / n;
+    const DraftFigures figures = draftFigures(year, split);
+    ASSERT_TRUE(figures.scoreSpread);
+    EXPECT_NEAR(*figures.scoreSpread, (8.64 - 7.56) / std::sqrt(var), 1e-9);
+    ASSERT_TRUE(year.pressNumber(4).drawn); // the screen moves on; the draft's figure does not
+    EXPECT_NEAR(*draftFigures(year, split).scoreSpread, *figures.scoreSpread, 1e-12);
+    const QStringList row = draftListRow(split, figures);
+    EXPECT_EQ(row[draftListHeadings().indexOf(QStringLiteral("点数の列の開き"))],
+              QString::number(*figures.scoreSpread, 'f', 3));
 }
 
 TEST(Drafts, AFileOfAnotherRosterIsRefusedNamingTheRowsAndLeftAsItWas)

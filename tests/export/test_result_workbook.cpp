@@ -83,6 +83,16 @@ TEST(ResultWorkbook, ReadsBackSheetBySheet)
     ASSERT_EQ(table.rows.size(), 12u);
     EXPECT_EQ(table.rows[3], QStringList({u"2組"_s, u"1"_s, u"0"_s, u"2"_s, u"0"_s, u"0"_s, u"0"_s, u"56.3"_s, u"-0.1"_s}));
 
+    // Score columns evened beside the main one: their class averages to the right, a class with nobody counted blank.
+    ColumnAverages time{u"50m走"_s, {std::nullopt, 7.85, std::nullopt}, 8.0};
+    ASSERT_FALSE(saveResultWorkbook(year.students, year.classes, distribution, RosterOrder::Score, path, {time}));
+    const WorkbookSheet withTime = readWorkbookFile(path, u"分布表"_s);
+    ASSERT_EQ(withTime.status, WorkbookStatus::Ok);
+    EXPECT_EQ(withTime.rows[1].last(), u"50m走の平均"_s);
+    EXPECT_EQ(withTime.rows[2].last(), u"7.85"_s);
+    EXPECT_EQ(withTime.rows[3].mid(0, 9), table.rows[3]);
+    EXPECT_EQ(withTime.rows[3].last(), u""_s);
+
     // Highest score first, the class's figures above the heading row.
     const WorkbookSheet second = readWorkbookFile(path, u"2組"_s);
     ASSERT_EQ(second.status, WorkbookStatus::Ok);

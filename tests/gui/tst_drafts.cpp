@@ -114,8 +114,8 @@ private slots:
         auto* table = child<QTableWidget>(openDrafts(w), "draftTable");
         QCOMPARE(table->rowCount(), 3); // 案A, 案B, 作業中
         QCOMPARE(table->item(2, 0)->text(), QStringLiteral("作業中"));
-        QCOMPARE(table->item(0, 8)->text(), QStringLiteral("0")); // no hand swaps
-        QCOMPARE(table->item(1, 9)->text(), QStringLiteral("0")); // 案B is on screen
+        QCOMPARE(table->item(0, 9)->text(), QStringLiteral("0")); // no hand swaps
+        QCOMPARE(table->item(1, 10)->text(), QStringLiteral("0")); // 案B is on screen
         f.window.reset(); // the program ends
 
         StudentTable again;
