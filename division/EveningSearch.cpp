@@ -219,6 +219,7 @@ private:
     {
         if (m_p.scoreColumns > 0) {
             descendOnScores(m_placement, component, now);
+            descendOnExchangePairs(m_placement, component, m_placement.keyOf(component));
             return;
         }
         turnBandPattern(m_placement, component, now);
