@@ -21,6 +21,9 @@ constexpr int kPairSteps = 500;
 // The best few pairs by the class sums; the first whose exchanges the bands
 // and the rules allow is taken.
 constexpr size_t kCandidates = 256;
+// Two classes of about 40 give 1,600 moves at most; classes of hundreds
+// would give so many that the pairs are left out and single moves tried only.
+constexpr size_t kMostMoves = 4000;
 constexpr int kColumns = kScoreColumns + 1;
 
 // An exchange of a (in the first class) and b (in the second), as what the
@@ -180,6 +183,10 @@ std::vector<Candidate> bestPairs(const PairOfClasses& pair, const std::vector<Mo
             linear.emplace_back(moves[i].sum[f] * perPoint, i);
         else
             others.push_back(i);
+    }
+    if (moves.size() > kMostMoves) {
+        linear.clear();
+        others.clear();
     }
     std::sort(linear.begin(), linear.end());
     const double d = pair.difference(f);
