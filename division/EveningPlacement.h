@@ -98,6 +98,8 @@ struct Change {
     bool onlyAverages() const { return pairs == 0 && flags == 0 && mix == 0; }
 };
 
+inline long outside(int count, int lo, int hi) { return count < lo ? lo - count : (count > hi ? count - hi : 0); }
+
 class Placement {
 public:
     // classOf: a class per student that keeps every group's head counts.
@@ -108,6 +110,10 @@ public:
     double average(int c) const { return m_average[c]; }
     // Of extra score column k; NaN where nobody in the class is counted.
     double extraAverage(int k, int c) const { return m_extraAverage[k][c]; }
+    // The class sums behind the averages, and the students counted in an extra column.
+    double sum(int c) const { return m_sum[c]; }
+    double extraSum(int k, int c) const { return m_extraSum[k][c]; }
+    int extraCount(int k, int c) const { return m_extraCount[k][c]; }
     double inverseHead(int c) const { return m_invHead[c]; }
     int head(int c) const { return m_head[c]; }
     // Exchanged one for one: neither fixed nor in a together set.
@@ -138,6 +144,15 @@ public:
     {
         const int i = m_groupBase[g] + local * m_p.bandCount + band;
         return {m_bandLo[i], m_bandHi[i]};
+    }
+    // How far the band counts of s's group in s's class lie outside their ranges, summed.
+    long bandsOutside(int s) const
+    {
+        const int row = bandRow(s);
+        long sum = 0;
+        for (int band = 0; band < m_p.bandCount; ++band)
+            sum += outside(m_bandCount[row + band], m_bandLo[row + band], m_bandHi[row + band]);
+        return sum;
     }
     Key keyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const;
     // keyOf and keyAfter with extra score columns (EveningScores.cpp).
@@ -202,7 +217,6 @@ private:
 
 // The search calls these millions of times a use: they are inline.
 
-inline long outside(int count, int lo, int hi) { return count < lo ? lo - count : (count > hi ? count - hi : 0); }
 
 inline bool Placement::change(int a, int b, Change& out, bool keepBands) const
 {

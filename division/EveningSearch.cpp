@@ -42,6 +42,9 @@ constexpr double kColumnsWeight = 0.5;
 // share of an annealing round: the largest normalised spread it may not
 // widen leaves few exchanges open, and the time must stay within reach.
 constexpr long kPolishShare = 2;
+// Searches again of the set of linked classes that bounds the year's largest
+// normalised spread.
+constexpr int kBoundingRounds = 1;
 
 double energy(const Key& key, const Component& component)
 {
@@ -77,6 +80,8 @@ public:
                 continue;
             searchComponent(component, effort);
         }
+        if (m_p.scoreColumns > 0)
+            searchBoundingAgain(effort);
     }
 
 private:
@@ -109,6 +114,32 @@ private:
                 m_components[k].largestClass = std::max(m_components[k].largestClass, m_placement.head(c));
             if (m_p.scoreColumns > 0)
                 setExtraMeans(m_p, m_components[k]);
+        }
+    }
+
+    // With score columns and several sets of linked classes, the set whose
+    // largest normalised spread is the year's gets another search, a round
+    // starting warm from its best: the others' narrower spreads do not count.
+    void searchBoundingAgain(const Effort& effort)
+    {
+        Effort one = effort;
+        one.rounds = 1;
+        for (int again = 0; again < kBoundingRounds; ++again) {
+            Component* bounding = nullptr;
+            double widest = -1;
+            int searched = 0;
+            for (Component& component : m_components) {
+                if (component.classes.size() < 2 || component.movable.empty())
+                    continue;
+                ++searched;
+                if (const double spread = m_placement.keyOf(component).spread; spread > widest) {
+                    widest = spread;
+                    bounding = &component;
+                }
+            }
+            if (searched < 2)
+                return;
+            searchComponent(*bounding, one);
         }
     }
 
@@ -219,6 +250,7 @@ private:
     {
         if (m_p.scoreColumns > 0) {
             descendOnScores(m_placement, component, now);
+            descendOnExchangePairs(m_placement, component, m_placement.keyOf(component));
             return;
         }
         turnBandPattern(m_placement, component, now);

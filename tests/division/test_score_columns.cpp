@@ -164,6 +164,23 @@ std::tuple<long, long, long> rulesAbove(const Problem& p, const std::vector<int>
     return {pairs, p.flagColumns > 0 ? flagsOutside(p, classOf)[0] : 0, mix};
 }
 
+// Band cells of a (group, class) outside floor .. ceiling of their fair share.
+long bandCellsOutside(const Problem& p, const std::vector<int>& classOf)
+{
+    long outside = 0;
+    for (const Group& g : p.groups)
+        for (size_t l = 0; l < g.classes.size(); ++l) {
+            std::vector<int> inClass(p.bandCount, 0), inGroup(p.bandCount, 0);
+            for (int s : g.students) {
+                ++inGroup[p.students[s].band];
+                inClass[p.students[s].band] += classOf[s] == g.classes[l];
+            }
+            for (int b = 0; b < p.bandCount; ++b)
+                outside += !fairBandRange(g.headCounts[l], inGroup[b], int(g.students.size())).holds(inClass[b]);
+        }
+    return outside;
+}
+
 // The random years with a time (a few blank) and a subject beside the score.
 Problem withExtras(uint64_t seed, std::vector<int>& start)
 {
@@ -192,6 +209,7 @@ TEST(ScoreColumnsSearch, RandomYearsKeepTheRulesAboveAndLeaveBlanksOut)
         evenOut(alone, plain, seed);
         // The rules above the averages as well met as when the main score is evened alone.
         EXPECT_LE(rulesAbove(p, evened), rulesAbove(p, plain));
+        EXPECT_LE(bandCellsOutside(p, evened), bandCellsOutside(p, plain));
         for (size_t s = 0; s < p.rules.size(); ++s)
             EXPECT_TRUE(p.rules[s].fixedClass < 0 || evened[s] == p.rules[s].fixedClass) << "student " << s;
         // Blank students are left out of the averages and the standard deviations alike.

@@ -61,7 +61,7 @@ void whenModal(std::function<void(T*)> act)
 }
 
 // The largest normalised spread of the example year's score, 50 m time and 数学 that evening out
-// reaches in every use, with room (bench_score_columns, README: 0.008-0.009 on average, 0.011-0.015 at worst).
+// reaches in every use, with room (bench_score_columns, README: 0.005-0.006 on average, 0.006-0.011 at worst).
 constexpr double kExampleLargestSpread = 0.03;
 
 ChartWindow* chartOf(const ExampleWindow& f) { return f.w()->findChild<ChartWindow*>("ChartWindow"); }
