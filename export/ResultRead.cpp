@@ -78,7 +78,9 @@ ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStri
         QString reason;
         if (cells.size() < 3) {
             reason = QStringLiteral("結果のファイルにこの行がありません");
-        } else if (cells[1] != fileNumber(textValue(student.id), 15) || cells[2] != student.name) {
+        } else if ((cells[1] != fileNumber(textValue(student.id), 15) && cells[1] != student.id) ||
+                   cells[2] != student.name) {
+            // The result CSV writes an identifier's numeric value, the result workbook its text.
             reason = QStringLiteral("結果のファイルでは「%1 %2」").arg(cells[1], cells[2]);
         } else {
             bool ok = false;

@@ -36,7 +36,8 @@ struct ResultDraftOutcome {
 };
 
 // Rows matched by position to the year's students and checked by identifier
-// (as the result file writes it) and name; each class must be one of the
+// (as the result CSV writes it, or as the roster holds it, which the result
+// workbook keeps) and name; each class must be one of the
 // student's group's classes in the conditions. Up to 20 rows are named.
 ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStringList>& rows, const QString& name);
 

@@ -68,7 +68,7 @@ for book in roster.xlsx roster.ods; do
   mkdir -p "$dir/sheets"
   cp "$work/$book" "$dir/"
   cp "$root/examples/nen1.csvJYOKEN.TXT" "$dir/${book}JYOKEN.TXT"
-  "$build/divide_csv" "$dir/$book" 13 1 3 6 7 "$seed" "$dir/result.csv" "$dir/result.xlsx"
+  "$build/divide_csv" "$dir/$book" 15 1 3 6 7 "$seed" "$dir/result.csv" "$dir/result.xlsx"
   # Every sheet to a CSV of its own (the last option, -1), cells as shown.
   calc --convert-to "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,-1" \
     --outdir "$dir/sheets" "$dir/result.xlsx"

@@ -12,8 +12,8 @@ rm -rf "$work" && mkdir -p "$work"
 cp "$examples/nen1.csv" "$examples/nen1.csvJYOKEN.TXT" "$work/"
 cp "$examples/nen1.csvJYOKEN.TXT" "$work/nen1.xlsxJYOKEN.TXT"
 python3 "$here/check_workbook.py" roster "$work/nen1.csv" "$work/nen1.xlsx"
-"$divide" "$work/nen1.csv" 12 1 3 6 7 20261208 "$work/from_csv.csv" "$work/from_csv.xlsx"
-"$divide" "$work/nen1.xlsx" 12 1 3 6 7 20261208 "$work/from_xlsx.csv" "$work/from_xlsx.xlsx"
+"$divide" "$work/nen1.csv" 14 1 3 6 7 20261208 "$work/from_csv.csv" "$work/from_csv.xlsx"
+"$divide" "$work/nen1.xlsx" 14 1 3 6 7 20261208 "$work/from_xlsx.csv" "$work/from_xlsx.xlsx"
 python3 "$here/check_workbook.py" self-test "$work/from_csv.xlsx" "$work/from_csv.csv"
 python3 "$here/check_workbook.py" check "$work/from_xlsx.xlsx" "$work/from_xlsx.csv" --bom
 # The same students, the same draw: the same result, only the encoding differs.
