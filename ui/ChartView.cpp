@@ -77,6 +77,29 @@ std::vector<double> ticks(const Scale& scale)
 
 QString tickText(double value) { return QString::number(value, 'g', 10); }
 
+// The widest tick label of a vertical value axis.
+double tickWidthOf(const Scale& scale, const QFontMetricsF& metrics)
+{
+    double width = 0;
+    for (double v : ticks(scale))
+        width = std::max(width, metrics.horizontalAdvance(tickText(v)));
+    return width;
+}
+
+// The grid lines of a vertical value axis and their labels, right-aligned left of the plot.
+template <typename ToY>
+void drawValueTicks(QPainter& painter, const QRectF& plot, const Scale& scale, double tickWidth,
+                    const QFontMetricsF& metrics, ToY y)
+{
+    for (double v : ticks(scale)) {
+        painter.setPen(QPen(v == scale.low ? kAxis : kGrid, 1));
+        painter.drawLine(QPointF(plot.left(), y(v)), QPointF(plot.right(), y(v)));
+        painter.setPen(kText);
+        painter.drawText(QRectF(plot.left() - 6 - tickWidth, y(v) - metrics.height() / 2, tickWidth, metrics.height()),
+                         Qt::AlignRight | Qt::AlignVCenter, tickText(v));
+    }
+}
+
 // A white card with its title; returns the room left inside it.
 QRectF drawPanel(QPainter& painter, const QRectF& panel, const QString& title)
 {
@@ -286,18 +309,10 @@ void ChartView::paintExtraScore(QPainter& painter, const QRectF& panel, const Co
         }
     const double margin = std::max((high - low) * 0.25, std::abs(high) * 0.01 + 0.05);
     const Scale scale = niceScale(low - margin, high + margin);
-    double tickWidth = 0;
-    for (double v : ticks(scale))
-        tickWidth = std::max(tickWidth, metrics.horizontalAdvance(tickText(v)));
+    const double tickWidth = tickWidthOf(scale, metrics);
     const QRectF plot = area.adjusted(tickWidth + 8, metrics.height() / 2, -4, -(metrics.height() + 6));
     const auto y = [&](double v) { return plot.bottom() - (v - scale.low) / (scale.high - scale.low) * plot.height(); };
-    for (double v : ticks(scale)) {
-        painter.setPen(QPen(v == scale.low ? kAxis : kGrid, 1));
-        painter.drawLine(QPointF(plot.left(), y(v)), QPointF(plot.right(), y(v)));
-        painter.setPen(kText);
-        painter.drawText(QRectF(plot.left() - 6 - tickWidth, y(v) - metrics.height() / 2, tickWidth, metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, tickText(v));
-    }
+    drawValueTicks(painter, plot, scale, tickWidth, metrics, y);
     const double slot = plot.width() / static_cast<double>(std::max<size_t>(m_year.classes.size(), 1));
     for (size_t k = 0; k < m_year.classes.size(); ++k) {
         const ClassSummary& c = m_year.classes[k];
@@ -333,9 +348,7 @@ void ChartView::paintBoxPlot(QPainter& painter, const QRectF& panel) const
         high = std::max(high, c.box.highest);
     }
     const Scale scale = niceScale(std::floor(low) - 1, std::ceil(high) + 1);
-    double tickWidth = 0;
-    for (double v : ticks(scale))
-        tickWidth = std::max(tickWidth, metrics.horizontalAdvance(tickText(v)));
+    const double tickWidth = tickWidthOf(scale, metrics);
     const QRectF plot = area.adjusted(metrics.height() + 6 + tickWidth + 6, metrics.height() / 2, -4,
                                       -(metrics.height() + 6));
     const auto y = [&](double v) { return plot.bottom() - (v - scale.low) / (scale.high - scale.low) * plot.height(); };
@@ -349,13 +362,7 @@ void ChartView::paintBoxPlot(QPainter& painter, const QRectF& panel) const
                      QStringLiteral("得点"));
     painter.restore();
 
-    for (double v : ticks(scale)) {
-        painter.setPen(QPen(v == scale.low ? kAxis : kGrid, 1));
-        painter.drawLine(QPointF(plot.left(), y(v)), QPointF(plot.right(), y(v)));
-        painter.setPen(kText);
-        painter.drawText(QRectF(plot.left() - 6 - tickWidth, y(v) - metrics.height() / 2, tickWidth, metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, tickText(v));
-    }
+    drawValueTicks(painter, plot, scale, tickWidth, metrics, y);
     const double slot = plot.width() / static_cast<double>(m_year.classes.size());
     painter.setPen(QPen(kAxis, 1));
     painter.drawLine(plot.topLeft(), plot.bottomLeft());
