@@ -270,19 +270,25 @@ void ChartView::paintEvent(QPaintEvent*)
     const QRectF all = QRectF(rect()).adjusted(kGap, kGap, -kGap, -kGap);
     const bool mixing = !m_year.mixValues.isEmpty();
     // Rows: the box plot and the bands, the mixing, the extra score columns.
-    const int rows = 1 + (mixing ? 1 : 0) + (m_extras.empty() ? 0 : 1);
-    const double rowHeight = (all.height() - kGap * (rows - 1)) / rows;
+    // With all three the mixing's bar a class takes room from the averages'
+    // panels, which need only a dot a class.
+    const bool extras = !m_extras.empty();
+    const double mixingShare = mixing && extras ? 1.15 : 1.0, extraShare = mixing && extras ? 0.85 : 1.0;
+    const double shares = 1 + (mixing ? mixingShare : 0) + (extras ? extraShare : 0);
+    const int rows = 1 + (mixing ? 1 : 0) + (extras ? 1 : 0);
+    const double rowHeight = (all.height() - kGap * (rows - 1)) / shares;
     const double half = (all.width() - kGap) / 2;
     paintBoxPlot(painter, QRectF(all.left(), all.top(), half, rowHeight));
     paintBands(painter, QRectF(all.left() + half + kGap, all.top(), half, rowHeight));
     double top = all.top() + rowHeight + kGap;
     if (mixing) {
-        paintMixing(painter, QRectF(all.left(), top, all.width(), rowHeight));
-        top += rowHeight + kGap;
+        paintMixing(painter, QRectF(all.left(), top, all.width(), rowHeight * mixingShare));
+        top += rowHeight * mixingShare + kGap;
     }
     const double width = (all.width() - kGap * (static_cast<double>(m_extras.size()) - 1)) / std::max<size_t>(m_extras.size(), 1);
     for (size_t k = 0; k < m_extras.size(); ++k)
-        paintExtraScore(painter, QRectF(all.left() + k * (width + kGap), top, width, rowHeight), m_extras[k]);
+        paintExtraScore(painter, QRectF(all.left() + k * (width + kGap), top, width, rowHeight * extraShare),
+                        m_extras[k]);
 }
 
 void ChartView::setExtraScores(std::vector<ColumnAverages> extras)
