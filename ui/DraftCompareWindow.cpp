@@ -173,10 +173,13 @@ DraftCompareWindow::DraftCompareWindow(DraftComparison comparison, QWidget* pare
     setTabOrder(figures, moved);
     setTabOrder(moved, save);
     setTabOrder(save, close);
-    installEventFilter(new EscClosing(this));
+    // Kept by pointer: EscClosing has no meta-object of its own, so a
+    // findChild for it would return the first child of any kind.
+    auto* escClosing = new EscClosing(this);
+    installEventFilter(escClosing);
     for (QWidget* w : {static_cast<QWidget*>(figures), static_cast<QWidget*>(moved), static_cast<QWidget*>(save),
                        static_cast<QWidget*>(close)})
-        w->installEventFilter(findChild<EscClosing*>());
+        w->installEventFilter(escClosing);
     save->setFocus();
     resize(980, 560);
 }

@@ -150,6 +150,11 @@ private slots:
         Dialogs::queueSaveFileName(pdf);
         click(compare, "savePdf");
         QVERIFY(readBytes(pdf).startsWith("%PDF"));
+        // Esc closes the comparison from its lists too, not only from its buttons.
+        auto* moved = child<QTableWidget>(compare, "compareMoved");
+        moved->setFocus();
+        QTest::keyClick(moved, Qt::Key_Escape);
+        QTRY_VERIFY(!compare->isVisible());
     }
 
     void aKilledProgramLeavesThePressAsWorkInProgress()
