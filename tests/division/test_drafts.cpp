@@ -215,6 +215,53 @@ TEST(Drafts, TheScoreColumnsFigureIsOfTheDraftsOwnClassesAndShownOnlyWhenSuchCol
               QString::number(*figures.scoreSpread, 'f', 3));
 }
 
+TEST(Drafts, TwoDraftsComparedClassByClassWithEveryStudentMovedUpToTheLastRow)
+{
+    const DivisionYear made({{"A", 6, {{1, 3}, {2, 3}}}}, false, {{90, 80, 70, 60, 50, 40}});
+    Year year = made.year();
+    SpreadRules rules;
+    rules.flags.push_back({QStringLiteral("ピアノ"), {QString(), QStringLiteral("○"), {}, {}, {}, {}, QStringLiteral("○")}});
+    year.setRules(rules);
+    const Draft a{.name = QStringLiteral("案A"), .classes = {0, 1, 1, 1, 2, 2, 2}};
+    const Draft b{.name = QStringLiteral("案B"), .classes = {0, 1, 1, 2, 2, 2, 1}}; // rows 3 and 6 change places
+
+    const DraftComparison c = compareDrafts(year, a, b);
+    EXPECT_EQ(c.names, (std::array<QString, 2>{QStringLiteral("案A"), QStringLiteral("案B")}));
+    ASSERT_EQ(c.classes.size(), 2u);
+    EXPECT_EQ(c.classes[0].classNumber, 1);
+    EXPECT_EQ(c.classes[0].headCount, (std::array<int, 2>{3, 3}));
+    EXPECT_FLOAT_EQ(c.classes[0].average[0], 80);
+    EXPECT_FLOAT_EQ(c.classes[0].average[1], 70);
+    EXPECT_FLOAT_EQ(c.classes[1].average[0], 50);
+    EXPECT_FLOAT_EQ(c.classes[1].average[1], 60);
+    EXPECT_FLOAT_EQ(c.yearAverage, 65);
+    ASSERT_EQ(c.flagValues.size(), 1);
+    EXPECT_EQ(c.classes[0].flags[0], std::vector<int>{1}); // row 1 in 案A's class 1, row 6 in its class 2
+    EXPECT_EQ(c.classes[1].flags[0], std::vector<int>{1});
+    EXPECT_EQ(c.classes[0].flags[1], std::vector<int>{2}); // both in 案B's class 1
+    EXPECT_EQ(c.classes[1].flags[1], std::vector<int>{0});
+    ASSERT_EQ(c.moved.size(), 2u);
+    EXPECT_EQ(c.moved[0].row, 3);
+    EXPECT_EQ(c.moved[0].line, 4);
+    EXPECT_EQ(c.moved[0].classes, (std::array<int, 2>{1, 2}));
+    EXPECT_EQ(c.moved[1].row, 6);
+    EXPECT_EQ(c.moved[1].name, QStringLiteral("生徒6"));
+    EXPECT_EQ(c.moved[1].classes, (std::array<int, 2>{2, 1}));
+
+    // Deleting: a row that is not there changes nothing.
+    ASSERT_TRUE(year.pressNumber(9).drawn);
+    TempFolder folder;
+    DraftBook book(year, folder.file("AN.TXT"));
+    ASSERT_FALSE(book.keep(year, QStringLiteral("案1"), kNoon));
+    ASSERT_FALSE(book.keep(year, QStringLiteral("案2"), kNoon));
+    for (const int outside : {-1, 2, 3})
+        book.remove(outside);
+    ASSERT_EQ(book.drafts().size(), 2u);
+    book.remove(0);
+    ASSERT_EQ(book.drafts().size(), 1u);
+    EXPECT_EQ(book.drafts()[0].name, QStringLiteral("案2"));
+}
+
 TEST(Drafts, AFileOfAnotherRosterIsRefusedNamingTheRowsAndLeftAsItWas)
 {
     const DivisionYear made({{"A", 12, {{1, 6}, {2, 6}}}});
