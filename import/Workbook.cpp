@@ -41,6 +41,15 @@ WorkbookSheet failed(WorkbookStatus status, const QString& part, QStringList nam
     return sheet;
 }
 
+WorkbookSheet laidOut(const Grid& grid, const QStringList& names, qsizetype index)
+{
+    WorkbookSheet sheet;
+    sheet.sheetNames = names;
+    sheet.sheetName = names[index];
+    sheet.status = grid.layOut(sheet.rows);
+    return sheet;
+}
+
 QString isoDate(const QString& text)
 {
     const QDate date = QDate::fromString(text.left(10), Qt::ISODate);

@@ -139,11 +139,7 @@ WorkbookSheet readOds(ZipArchive& zip, const QString& wanted, const WorkbookLimi
     const qsizetype index = wanted.isEmpty() ? (names.isEmpty() ? -1 : 0) : names.indexOf(wanted);
     if (index < 0)
         return failed(WorkbookStatus::NoSheet, wanted, names);
-    WorkbookSheet sheet;
-    sheet.sheetNames = names;
-    sheet.sheetName = names[index];
-    sheet.status = grid.layOut(sheet.rows);
-    return sheet;
+    return laidOut(grid, names, index);
 }
 
 } // namespace classdiv::workbook

@@ -76,6 +76,8 @@ struct PartOutcome {
 PartOutcome readPart(ZipArchive& zip, const QString& name);
 
 WorkbookSheet failed(WorkbookStatus status, const QString& part = QString(), QStringList names = {});
+// The sheet names[index], its cells laid out from the grid read of it.
+WorkbookSheet laidOut(const Grid& grid, const QStringList& names, qsizetype index);
 
 // An ISO date (or date and time) as yyyy/m/d; the text itself when it is none.
 QString isoDate(const QString& text);

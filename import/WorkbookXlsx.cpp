@@ -368,11 +368,7 @@ WorkbookSheet readXlsx(ZipArchive& zip, const QString& wanted, const WorkbookLim
         return failed(WorkbookStatus::Malformed, sheetPart, names);
     if (grid.status() != WorkbookStatus::Ok)
         return failed(grid.status(), QString(), names);
-    WorkbookSheet sheet;
-    sheet.sheetNames = names;
-    sheet.sheetName = names[index];
-    sheet.status = grid.layOut(sheet.rows);
-    return sheet;
+    return laidOut(grid, names, index);
 }
 
 } // namespace classdiv::workbook
