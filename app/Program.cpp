@@ -1,7 +1,7 @@
 #include "app/Program.h"
 
 #include "app/Shell.h"
-#include "division/RandomSource.h"
+#include "division/draw/RandomSource.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The window chain: load the next window, unload the current one, show the next.
 
-#include "division/RandomSource.h"
+#include "division/draw/RandomSource.h"
 #include "import/StartFile.h"
 #include "import/StudentTable.h"
 #include "ui/Deliverable.h"

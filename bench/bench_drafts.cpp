@@ -6,7 +6,7 @@
 
 #include "support/Years.h"
 
-#include "division/Drafts.h"
+#include "division/drafts/Drafts.h"
 
 #include <benchmark/benchmark.h>
 

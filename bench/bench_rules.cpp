@@ -18,7 +18,7 @@
 #include "support/Years.h"
 
 #include "conditions/ConditionsFile.h"
-#include "division/ClassSwaps.h"
+#include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
 
 #include <benchmark/benchmark.h>

@@ -29,7 +29,7 @@
 
 #include "conditions/ConditionsFile.h"
 #include "conditions/SpreadColumns.h"
-#include "division/ClassSwaps.h"
+#include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
 
 #include <benchmark/benchmark.h>

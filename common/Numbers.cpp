@@ -131,19 +131,6 @@ double textValue(const QString& text)
     return std::strtod(number.c_str(), nullptr);
 }
 
-double roundHalfEven(double value)
-{
-    if (!std::isfinite(value))
-        return value;
-    const double floor = std::floor(value);
-    const double diff = value - floor;
-    if (diff < 0.5)
-        return floor;
-    if (diff > 0.5)
-        return floor + 1;
-    return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
-}
-
 std::optional<int16_t> toInt16(double value)
 {
     const double r = roundHalfEven(value);

@@ -1,6 +1,8 @@
 #pragma once
 // Numbers as the program reads, rounds and writes them.
 
+#include "common/Rounding.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -14,9 +16,6 @@ namespace classdiv {
 // optional exponent E/D, or &H hexadecimal / &O octal); anything else is 0.
 // Full-width digits are no number.
 double textValue(const QString& text);
-
-// Nearest whole number, an exact half going to the even neighbour.
-double roundHalfEven(double value);
 
 // Rounded half to even and stored in 16 or 32 bits; nullopt when the value
 // does not fit (or is not finite).

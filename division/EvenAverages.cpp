@@ -1,9 +1,9 @@
 #include "division/EvenAverages.h"
 
-#include "division/DistributionTable.h"
-#include "division/EveningSearch.h"
-#include "division/RuleAssignment.h"
-#include "division/RuleChecks.h"
+#include "division/draw/DistributionTable.h"
+#include "division/evening/Search.h"
+#include "division/evening/RuleAssignment.h"
+#include "division/rules/RuleChecks.h"
 #include "division/Year.h"
 
 #include <QHash>

@@ -9,7 +9,7 @@
 #include "common/Message.h"
 #include "conditions/GroupTable.h"
 #include "conditions/SpreadRules.h"
-#include "division/RandomSource.h"
+#include "division/draw/RandomSource.h"
 #include "import/StudentTable.h"
 
 #include <cstdint>
@@ -37,7 +37,7 @@ struct EvenResult {
 };
 
 // Evens out `classes`, a draw of the year that fits its plans, by the year's
-// rules (checked before: division/RuleChecks.h). All randomness comes from seed.
+// rules (checked before: division/rules/RuleChecks.h). All randomness comes from seed.
 EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t seed);
 
 // One seed for a use, from the program's random source.

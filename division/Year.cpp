@@ -2,7 +2,7 @@
 
 #include "conditions/SpreadColumns.h"
 #include "division/EvenAverages.h"
-#include "division/RuleChecks.h"
+#include "division/rules/RuleChecks.h"
 
 namespace classdiv {
 

@@ -13,10 +13,10 @@
 #include "conditions/ConditionsFile.h"
 #include "conditions/GroupTable.h"
 #include "conditions/SpreadRules.h"
-#include "division/ClassSwaps.h"
-#include "division/DistributionTable.h"
-#include "division/Division.h"
-#include "division/RandomSource.h"
+#include "division/lists/ClassSwaps.h"
+#include "division/draw/DistributionTable.h"
+#include "division/draw/Division.h"
+#include "division/draw/RandomSource.h"
 #include "import/StudentTable.h"
 
 #include <QStringList>

@@ -2,7 +2,7 @@
 // The saved result: students in input order with their new class, then the table.
 
 #include "common/Message.h"
-#include "division/DistributionTable.h"
+#include "division/draw/DistributionTable.h"
 #include "import/StudentTable.h"
 
 #include <QByteArray>

@@ -7,7 +7,7 @@
 // or of the sheet 全員 of a result workbook, which holds the same rows.
 
 #include "common/Message.h"
-#include "division/DraftsFile.h"
+#include "division/drafts/DraftsFile.h"
 
 #include <QString>
 #include <QStringList>

@@ -5,9 +5,9 @@
 // laid out here as plain rows of cells, then written by libxlsxwriter.
 
 #include "common/Message.h"
-#include "division/ClassRoster.h"
-#include "division/DistributionTable.h"
-#include "division/ScoreAverages.h"
+#include "division/lists/ClassRoster.h"
+#include "division/draw/DistributionTable.h"
+#include "division/lists/ScoreAverages.h"
 #include "import/StudentTable.h"
 
 #include <QString>

@@ -3,8 +3,8 @@
 // A class fits one page up to kMaxRowsPerSheet students; a larger one goes on
 // over further pages, its figures on the last.
 
-#include "division/ClassRoster.h"
-#include "division/DistributionTable.h"
+#include "division/lists/ClassRoster.h"
+#include "division/draw/DistributionTable.h"
 #include "conditions/SpreadRules.h"
 #include "import/StudentTable.h"
 

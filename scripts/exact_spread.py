@@ -10,9 +10,9 @@ classes, the smallest possible largest-minus-smallest average under the same
 rules as the program: students stay in their group's classes, every
 (group, class) head count as planned, and every (group, class, score band)
 count between the floor and the ceiling of head count x band size / group
-size (division/FairShares.h). A student's band is the first stratum of the
+size (division/evening/FairShares.h). A student's band is the first stratum of the
 distribution table that holds its unrounded score (bandOfScore in
-division/DistributionTable.cpp). The averages are unrounded: score total /
+division/draw/DistributionTable.cpp). The averages are unrounded: score total /
 head count. Without rule options, marks and mixing are not modelled.
 
 With --rules (the columns chosen in the BUNKATSU.TXT file beside the CSV) or
@@ -118,7 +118,7 @@ def band(s, b):
 
 
 def fair_range(head, in_band, size):
-    """Floor and ceiling of head x in_band / size, as division/FairShares.h."""
+    """Floor and ceiling of head x in_band / size, as division/evening/FairShares.h."""
     return head * in_band // size, -(-head * in_band // size)
 
 
@@ -195,7 +195,7 @@ def best_spread(component, groups, students, time_limit):
 
 
 def fixed_class_of(cell):
-    """The class a fixed-class cell names, as fixedClassOf in division/RuleChecks.cpp:
+    """The class a fixed-class cell names, as fixedClassOf in division/rules/RuleChecks.cpp:
     a whole number in half- or full-width digits, 組 after it allowed; -1 for
     any other text, None for an empty cell."""
     text = unicodedata.normalize("NFKC", cell).strip()

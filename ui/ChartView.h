@@ -6,8 +6,8 @@
 // values with the largest deviation from a fair share. Before the first press
 // it says how to get there.
 
-#include "division/ClassSummary.h"
-#include "division/ScoreAverages.h"
+#include "division/lists/ClassSummary.h"
+#include "division/lists/ScoreAverages.h"
 
 #include <QWidget>
 

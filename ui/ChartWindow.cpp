@@ -1,7 +1,7 @@
 #include "ui/ChartWindow.h"
 
 #include "common/TextFile.h"
-#include "division/ClassSummary.h"
+#include "division/lists/ClassSummary.h"
 #include "division/EvenAverages.h"
 #include "ui/ChartView.h"
 #include "ui/Dialogs.h"

@@ -1,7 +1,7 @@
 #include "ui/ClassListWindow.h"
 
 #include "common/TextFile.h"
-#include "division/ClassSwaps.h"
+#include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
 #include "export/ResultFile.h"
 #include "export/RosterSheets.h"

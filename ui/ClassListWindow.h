@@ -3,9 +3,9 @@
 // them, their undo, and the lists printed to PDF. Only a view: the swaps are
 // the year's, passed on to it.
 
-#include "division/ClassRoster.h"
-#include "division/ClassSwaps.h"
-#include "division/ScoreAverages.h"
+#include "division/lists/ClassRoster.h"
+#include "division/lists/ClassSwaps.h"
+#include "division/lists/ScoreAverages.h"
 
 #include <QList>
 #include <QWidget>

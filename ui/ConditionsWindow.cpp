@@ -3,7 +3,7 @@
 #include "export/ResultWorkbook.h"
 #include "import/Workbook.h"
 
-#include "division/ClassSwaps.h"
+#include "division/lists/ClassSwaps.h"
 #include "ui/ChartWindow.h"
 #include "ui/ClassListWindow.h"
 #include "ui/CommandButton.h"

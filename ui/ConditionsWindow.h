@@ -4,7 +4,7 @@
 // action of the button and shows what the action returns.
 
 #include "conditions/ConditionsEntry.h"
-#include "division/RandomSource.h"
+#include "division/draw/RandomSource.h"
 #include "import/StudentTable.h"
 #include "ui/Deliverable.h"
 #include "ui/YearModel.h"

@@ -2,7 +2,7 @@
 // Two drafts side by side: the per-class figures of both, then every student
 // whose class differs; saved as an A4 landscape PDF for the meeting.
 
-#include "division/Drafts.h"
+#include "division/drafts/Drafts.h"
 
 #include <QWidget>
 

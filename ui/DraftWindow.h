@@ -1,7 +1,7 @@
 #pragma once
 // 案の一覧: keeps the classes on screen under a name, lists the kept drafts
 // and 「作業中」 with their figures, puts one back on screen, renames,
-// deletes, and compares two. The year's drafts (division/Drafts.h) do the
+// deletes, and compares two. The year's drafts (division/drafts/Drafts.h) do the
 // work; the window reads its boxes and shows what they return.
 
 #include <QWidget>

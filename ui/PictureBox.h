@@ -2,7 +2,7 @@
 // Picture1 of the conditions window: a sunken panel into which the
 // distribution table is printed in the picture's own user scale.
 
-#include "division/DistributionTable.h"
+#include "division/draw/DistributionTable.h"
 
 #include <QFrame>
 

@@ -1,6 +1,6 @@
 #include "ui/YearModel.h"
 
-#include "division/ScoreAverages.h"
+#include "division/lists/ScoreAverages.h"
 
 #include "export/ResultFile.h"
 #include "export/ResultWorkbook.h"

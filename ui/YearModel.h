@@ -4,9 +4,9 @@
 // read the year and pass on the teacher's commands through here; none of
 // them reaches into another for data.
 
-#include "division/Drafts.h"
+#include "division/drafts/Drafts.h"
 #include "division/EvenAverages.h"
-#include "division/ClassRoster.h"
+#include "division/lists/ClassRoster.h"
 #include "division/Year.h"
 
 #include <QObject>

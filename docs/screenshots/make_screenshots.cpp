@@ -7,7 +7,7 @@
 
 #include "app/Shell.h"
 #include "conditions/SpreadColumns.h"
-#include "division/ClassRoster.h"
+#include "division/lists/ClassRoster.h"
 #include "export/ResultWorkbook.h"
 #include "ui/ChartWindow.h"
 #include "ui/ConditionsWindow.h"

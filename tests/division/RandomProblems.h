@@ -1,11 +1,11 @@
 #pragma once
-// Random years in the search's own form (division/EveningSearch.h), from
+// Random years in the search's own form (division/evening/Search.h), from
 // a seed: groups over overlapping classes, fair bands, marks, mixing, flag
 // columns, together sets, fixed students and, for some seeds, half-point
 // scores; and a start that keeps every group's head counts. Standard C++
 // only, so that the same years can be evened by any version of the search.
 
-#include "division/EveningSearch.h"
+#include "division/evening/Search.h"
 
 #include <algorithm>
 #include <cstdint>

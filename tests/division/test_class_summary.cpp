@@ -1,8 +1,8 @@
 // The numbers the chart window shows: box plot figures, band counts and
 // labels, and the counts of the mixing column per class.
 
-#include "division/ClassRoster.h"
-#include "division/ClassSummary.h"
+#include "division/lists/ClassRoster.h"
+#include "division/lists/ClassSummary.h"
 
 #include <gtest/gtest.h>
 

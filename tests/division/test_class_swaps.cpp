@@ -3,9 +3,9 @@
 
 #include "support/Years.h"
 
-#include "division/ClassRoster.h"
-#include "division/ClassSwaps.h"
-#include "division/Division.h"
+#include "division/lists/ClassRoster.h"
+#include "division/lists/ClassSwaps.h"
+#include "division/draw/Division.h"
 #include "export/RosterSheets.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Score bands, the distribution table and the items that draw it.
 
 #include "common/Numbers.h"
-#include "division/DistributionTable.h"
+#include "division/draw/DistributionTable.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "support/TestFiles.h"
 #include "support/Years.h"
 
-#include "division/Drafts.h"
+#include "division/drafts/Drafts.h"
 #include "export/ResultFile.h"
 #include "export/ResultRead.h"
 #include "export/ResultWorkbook.h"

@@ -2,7 +2,7 @@
 
 #include "support/Years.h"
 
-#include "division/Division.h"
+#include "division/draw/Division.h"
 #include "division/Year.h"
 
 #include <gtest/gtest.h>

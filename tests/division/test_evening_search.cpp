@@ -3,8 +3,8 @@
 // the fair bands: the search must reach the best on every rule in order
 // (marks apart, mixing, then the spread), and start from any placement.
 
-#include "division/EveningSearch.h"
-#include "division/FairShares.h"
+#include "division/evening/Search.h"
+#include "division/evening/FairShares.h"
 
 #include <gtest/gtest.h>
 

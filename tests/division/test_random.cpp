@@ -2,8 +2,8 @@
 
 #include "support/Years.h"
 
-#include "division/Division.h"
-#include "division/RandomSource.h"
+#include "division/draw/Division.h"
+#include "division/draw/RandomSource.h"
 
 #include <gtest/gtest.h>
 

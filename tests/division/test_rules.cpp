@@ -5,10 +5,10 @@
 #include "support/Years.h"
 #include "EvenYears.h"
 
-#include "division/ClassSwaps.h"
+#include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
-#include "division/RuleAssignment.h"
-#include "division/RuleChecks.h" // fixedClassOf
+#include "division/evening/RuleAssignment.h"
+#include "division/rules/RuleChecks.h" // fixedClassOf
 #include "division/Year.h"
 
 #include <gtest/gtest.h>

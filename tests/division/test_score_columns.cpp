@@ -5,8 +5,8 @@
 // makes a rule above the averages worse, leaves blanks out, and without an
 // extra column gives the very classes it gave before such columns existed.
 
-#include "division/EveningSearch.h"
-#include "division/FairShares.h"
+#include "division/evening/Search.h"
+#include "division/evening/FairShares.h"
 #include "tests/division/RandomProblems.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "FuzzFile.h"
 
 #include "conditions/ConditionsFile.h"
-#include "division/Division.h"
+#include "division/draw/Division.h"
 #include "support/Years.h"
 
 #include <map>

@@ -3,7 +3,7 @@
 // the file written from it must read again the same, and a year of the
 // roster's size opens every draft it read.
 
-#include "division/Drafts.h"
+#include "division/drafts/Drafts.h"
 #include "division/Year.h"
 #include "support/Years.h"
 

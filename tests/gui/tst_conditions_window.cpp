@@ -6,8 +6,8 @@
 
 #include "conditions/ConditionsFile.h"
 #include "conditions/SpreadColumns.h"
-#include "division/ClassSummary.h"
-#include "division/ClassSwaps.h"
+#include "division/lists/ClassSummary.h"
+#include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
 #include "export/ResultFile.h"
 #include "ui/ChartView.h"

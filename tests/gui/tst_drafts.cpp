@@ -5,7 +5,7 @@
 
 #include "support/GuiTest.h"
 
-#include "division/Drafts.h"
+#include "division/drafts/Drafts.h"
 #include "ui/DraftWindow.h"
 
 #include <QProcess>

@@ -1,7 +1,7 @@
 #pragma once
 // A random source for tests: hands out fixed numbers in order, over and over, and counts re-seeds.
 
-#include "division/RandomSource.h"
+#include "division/draw/RandomSource.h"
 
 #include <cstddef>
 #include <stdexcept>

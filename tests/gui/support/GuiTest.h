@@ -3,8 +3,8 @@
 
 #include "support/TestFiles.h"
 
-#include "division/DistributionTable.h"
-#include "division/RandomSource.h"
+#include "division/draw/DistributionTable.h"
+#include "division/draw/RandomSource.h"
 #include "import/StudentTable.h"
 #include "ui/ConditionsWindow.h"
 #include "ui/Dialogs.h"

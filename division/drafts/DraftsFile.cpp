@@ -1,0 +1,376 @@
+#include "division/drafts/DraftsFile.h"
+
+#include "division/draw/RandomSource.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringList>
+
+#include <limits>
+
+namespace classdiv {
+
+namespace {
+
+const QByteArray kVersionLine = "CLASSDIV-DRAFTS 1";
+const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
+// A file of 500 students and many drafts stays far below this; a larger one is no drafts file.
+constexpr qint64 kMaxDraftsBytes = 64 * 1024 * 1024;
+
+QString escaped(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\\': out += QStringLiteral("\\\\"); break;
+        case '\t': out += QStringLiteral("\\t"); break;
+        case '\n': out += QStringLiteral("\\n"); break;
+        case '\r': out += QStringLiteral("\\r"); break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<QString> unescaped(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\\') {
+            out += text[i];
+            continue;
+        }
+        if (++i == text.size())
+            return std::nullopt;
+        switch (text[i].unicode()) {
+        case '\\': out += u'\\'; break;
+        case 't': out += u'\t'; break;
+        case 'n': out += u'\n'; break;
+        case 'r': out += u'\r'; break;
+        default: return std::nullopt;
+        }
+    }
+    return out;
+}
+
+QByteArray classesField(const std::vector<int16_t>& classes)
+{
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(classes.size()) * 3);
+    for (size_t r = 1; r < classes.size(); ++r) {
+        if (r > 1)
+            out += ',';
+        out += QByteArray::number(classes[r]);
+    }
+    return out;
+}
+
+QByteArray swapsField(const std::vector<ClassSwaps::Pair>& swaps)
+{
+    QByteArray out;
+    for (size_t i = 0; i < swaps.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        out += QByteArray::number(swaps[i].rowA) + '-' + QByteArray::number(swaps[i].rowB);
+    }
+    return out;
+}
+
+QByteArray drawFields(const Draft& draft)
+{
+    return draft.kept.toString(kTimeFormat).toUtf8() + '\t' + QByteArray::number(draft.drawNumber) + '\t' +
+           classesField(draft.classes) + '\t' + swapsField(draft.swaps);
+}
+
+// A whole decimal number lo .. hi, nothing else.
+std::optional<long long> wholeNumber(QStringView text, long long lo, long long hi)
+{
+    if (text.isEmpty() || text.size() > 12)
+        return std::nullopt;
+    long long value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - '0');
+    }
+    if (value < lo || value > hi)
+        return std::nullopt;
+    return value;
+}
+
+struct LineError {
+    QString reason;
+};
+
+// The fields <kept> <number> <classes> <swaps> of a draft or working line, for a roster of n students.
+std::optional<QString> readDraw(const QList<QStringView>& fields, qsizetype first, int n, Draft& draft)
+{
+    const QDateTime kept = QDateTime::fromString(fields[first].toString(), kTimeFormat);
+    if (!kept.isValid())
+        return QStringLiteral("残した日時が読めません");
+    draft.kept = kept;
+    const auto number = wholeNumber(fields[first + 1], 0, kLargestDrawNumber);
+    if (!number)
+        return QStringLiteral("番号が読めません");
+    draft.drawNumber = static_cast<uint32_t>(*number);
+
+    const QList<QStringView> classes = fields[first + 2].split(u',');
+    if (n == 0 ? !fields[first + 2].isEmpty() : classes.size() != n)
+        return QStringLiteral("クラスの数が名簿の人数と合いません");
+    draft.classes.assign(static_cast<size_t>(n) + 1, 0);
+    for (int r = 1; r <= n; ++r) {
+        // A class number is any 16-bit number the plans can hold.
+        const bool negative = classes[r - 1].startsWith(u'-');
+        const auto c = wholeNumber(classes[r - 1].mid(negative ? 1 : 0), 0, 32767);
+        if (!c)
+            return QStringLiteral("クラスが読めません（%1人目）").arg(r);
+        draft.classes[r] = static_cast<int16_t>(negative ? -*c : *c);
+    }
+
+    draft.swaps.clear();
+    if (!fields[first + 3].isEmpty()) {
+        for (const QStringView pair : fields[first + 3].split(u',')) {
+            const qsizetype dash = pair.indexOf(u'-');
+            const auto a = dash < 0 ? std::nullopt : wholeNumber(pair.left(dash), 1, n);
+            const auto b = dash < 0 ? std::nullopt : wholeNumber(pair.mid(dash + 1), 1, n);
+            if (!a || !b || *a == *b)
+                return QStringLiteral("入れ替えの記録が読めません");
+            draft.swaps.push_back({static_cast<int16_t>(*a), static_cast<int16_t>(*b)});
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::vector<RosterRow> rosterOf(const Students& students)
+{
+    std::vector<RosterRow> roster(static_cast<size_t>(students.count()) + 1);
+    for (int r = 1; r <= students.count(); ++r)
+        roster[r] = {students[r].id, students[r].name, students[r].group};
+    return roster;
+}
+
+QString draftsFilePath(const QString& csvPath)
+{
+    return csvPath + QStringLiteral("AN.TXT");
+}
+
+QByteArray formatDraftsHead(const std::vector<RosterRow>& roster, const std::vector<Draft>& drafts)
+{
+    const int n = roster.empty() ? 0 : static_cast<int>(roster.size()) - 1;
+    QByteArray out = kVersionLine + "\r\n";
+    out += "roster\t" + QByteArray::number(n) + "\r\n";
+    for (int r = 1; r <= n; ++r) {
+        const RosterRow& row = roster[r];
+        out += "row\t" + QByteArray::number(r + 1) + '\t' + escaped(row.id).toUtf8() + '\t' +
+               escaped(row.name).toUtf8() + '\t' + escaped(row.group).toUtf8() + "\r\n";
+    }
+    for (const Draft& draft : drafts)
+        out += "draft\t" + escaped(draft.name).toUtf8() + '\t' + drawFields(draft) + "\r\n";
+    return out;
+}
+
+QByteArray formatDraftsTail(const std::optional<Draft>& working, size_t draftCount)
+{
+    QByteArray out;
+    if (working)
+        out += "working\t" + drawFields(*working) + "\r\n";
+    out += "end\t" + QByteArray::number(static_cast<qsizetype>(draftCount)) + "\r\n";
+    return out;
+}
+
+QByteArray formatDraftsFile(const DraftsContent& content)
+{
+    return formatDraftsHead(content.roster, content.drafts) + formatDraftsTail(content.working, content.drafts.size());
+}
+
+DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
+{
+    DraftsReadOutcome outcome;
+    outcome.status = DraftsReadOutcome::Status::Read;
+    const auto damage = [&](int line, const QString& reason) {
+        if (outcome.status != DraftsReadOutcome::Status::Damaged) {
+            outcome.status = DraftsReadOutcome::Status::Damaged;
+            outcome.line = line;
+            outcome.reason = reason;
+        }
+    };
+
+    QList<QByteArray> lines = bytes.split('\n');
+    // The last line end leaves an empty piece after it; a file cut short has none.
+    const bool complete = lines.size() > 1 && lines.last().isEmpty();
+    if (complete)
+        lines.removeLast();
+    int n = -1;   // the roster's size once read
+    int rows = 0; // roster rows read
+    bool rosterWhole = false;
+    bool ended = false;
+    int lineNumber = 0;
+    for (QByteArray& raw : lines) {
+        ++lineNumber;
+        if (raw.endsWith('\r'))
+            raw.chop(1);
+        if (lineNumber == 1) {
+            if (raw != kVersionLine) {
+                damage(1, QStringLiteral("クラス分けの案のファイルではないか、この版では読めない形です"));
+                outcome.content = {};
+                return outcome;
+            }
+            continue;
+        }
+        if (ended) {
+            damage(lineNumber, QStringLiteral("終わりの行のあとに続きがあります"));
+            break;
+        }
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = decoder(raw);
+        if (decoder.hasError()) {
+            damage(lineNumber, QStringLiteral("読めない文字があります"));
+            if (!rosterWhole)
+                break;
+            continue;
+        }
+        const QList<QStringView> fields = QStringView(text).split(u'\t');
+        const QStringView kind = fields[0];
+        if (n < 0) {
+            const auto size = fields.size() == 2 && kind == u"roster" ? wholeNumber(fields[1], 0, kMaxStudents)
+                                                                       : std::nullopt;
+            if (!size) {
+                damage(lineNumber, QStringLiteral("名簿の人数が読めません"));
+                break;
+            }
+            n = static_cast<int>(*size);
+            outcome.content.roster.assign(static_cast<size_t>(n) + 1, {});
+            rosterWhole = n == 0;
+            continue;
+        }
+        if (!rosterWhole) {
+            std::optional<QString> id, name, group;
+            if (fields.size() == 5 && kind == u"row" && wholeNumber(fields[1], 0, 100000) == rows + 2) {
+                id = unescaped(fields[2]);
+                name = unescaped(fields[3]);
+                group = unescaped(fields[4]);
+            }
+            if (!id || !name || !group) {
+                damage(lineNumber, QStringLiteral("名簿の%1人目が読めません").arg(rows + 1));
+                break;
+            }
+            outcome.content.roster[++rows] = {*id, *name, *group};
+            rosterWhole = rows == n;
+            continue;
+        }
+        if (kind == u"draft" && fields.size() == 6) {
+            Draft draft;
+            const std::optional<QString> name = unescaped(fields[1]);
+            const std::optional<QString> wrong =
+                !name || name->isEmpty() ? QStringLiteral("案の名前が読めません") : readDraw(fields, 2, n, draft);
+            if (wrong) {
+                damage(lineNumber, *wrong);
+                continue;
+            }
+            draft.name = *name;
+            outcome.content.drafts.push_back(std::move(draft));
+        } else if (kind == u"working" && fields.size() == 5 && !outcome.content.working) {
+            Draft draft;
+            if (const std::optional<QString> wrong = readDraw(fields, 1, n, draft)) {
+                damage(lineNumber, *wrong);
+                continue;
+            }
+            draft.name = QStringLiteral("作業中");
+            outcome.content.working = std::move(draft);
+        } else if (kind == u"end" && fields.size() == 2) {
+            ended = true;
+            if (wholeNumber(fields[1], 0, std::numeric_limits<int>::max()) !=
+                static_cast<long long>(outcome.content.drafts.size()))
+                damage(lineNumber, QStringLiteral("案の数が合いません"));
+        } else {
+            damage(lineNumber, QStringLiteral("この行は読めません"));
+        }
+    }
+    if (!rosterWhole) {
+        outcome.content = {};
+        if (outcome.status != DraftsReadOutcome::Status::Damaged)
+            damage(lineNumber + 1, QStringLiteral("名簿の途中で切れています"));
+    } else if (!ended || !complete) {
+        damage(lineNumber + (complete ? 1 : 0), QStringLiteral("途中で切れています"));
+    }
+    return outcome;
+}
+
+DraftsReadOutcome readDraftsFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return {};
+    QFile file(path);
+    if (!info.isFile() || info.size() > kMaxDraftsBytes || !file.open(QIODevice::ReadOnly)) {
+        DraftsReadOutcome outcome;
+        outcome.status = DraftsReadOutcome::Status::Unreadable;
+        return outcome;
+    }
+    const QByteArray bytes = file.read(kMaxDraftsBytes + 1);
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxDraftsBytes) {
+        DraftsReadOutcome outcome;
+        outcome.status = DraftsReadOutcome::Status::Unreadable;
+        return outcome;
+    }
+    return parseDraftsFile(bytes);
+}
+
+std::optional<Message> draftsReadMessage(const DraftsReadOutcome& outcome, const QString& path)
+{
+    const QString file = QDir::toNativeSeparators(path);
+    switch (outcome.status) {
+    case DraftsReadOutcome::Status::Missing:
+    case DraftsReadOutcome::Status::Read:
+        return std::nullopt;
+    case DraftsReadOutcome::Status::Unreadable:
+        return Message{QStringLiteral("クラス分けの案のファイルを開けません。\n%1\n"
+                                      "このファイルはそのまま残し、案は次に書き込むときに新しく作ります。")
+                           .arg(file),
+                       titles::error};
+    case DraftsReadOutcome::Status::Damaged:
+        break;
+    }
+    return Message{QStringLiteral("クラス分けの案のファイルの%1行目が読めません（%2）。\n%3\n"
+                                  "読めた案は使えます。壊れたファイルは、次に書き込む前に「%4」として残します。")
+                       .arg(outcome.line)
+                       .arg(outcome.reason, file, QFileInfo(path).fileName() + QStringLiteral(".bak")),
+                   titles::error};
+}
+
+std::optional<Message> rosterMismatch(const std::vector<RosterRow>& kept, const Students& students)
+{
+    const int keptCount = kept.empty() ? 0 : static_cast<int>(kept.size()) - 1;
+    QStringList rows;
+    constexpr int kRowsNamed = 5;
+    const auto describe = [](const QString& id, const QString& name) {
+        return name.isEmpty() ? id : id + u' ' + name;
+    };
+    for (int r = 1; r <= std::max(keptCount, students.count()) && rows.size() < kRowsNamed; ++r) {
+        const bool inFile = r <= keptCount;
+        const bool inCsv = r <= students.count();
+        if (inFile && inCsv && kept[r] == RosterRow{students[r].id, students[r].name, students[r].group})
+            continue;
+        const QString now = inCsv ? QStringLiteral("「%1」").arg(describe(students[r].id, students[r].name))
+                                  : QStringLiteral("なし");
+        const QString then = inFile ? QStringLiteral("「%1」").arg(describe(kept[r].id, kept[r].name))
+                                    : QStringLiteral("なし");
+        rows << QStringLiteral("ＣＳＶファイルの%1行目: 今は%2、案では%3").arg(r + 1).arg(now, then);
+    }
+    if (rows.isEmpty())
+        return std::nullopt;
+    return Message{QStringLiteral("この案は、今のＣＳＶファイルとは違う名簿（%1人）で作られています（今は%2人）。"
+                                  "クラス分けは変えていません。\n")
+                           .arg(keptCount)
+                           .arg(students.count()) +
+                       rows.join(u'\n'),
+                   titles::inputMistake};
+}
+
+} // namespace classdiv

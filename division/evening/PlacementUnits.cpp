@@ -1,0 +1,56 @@
+// A together set moves as one: every member changes places with a free
+// student of its own group in one class the set's groups share, so every
+// head count stays and the set stays together.
+
+#include "division/evening/Placement.h"
+
+#include <algorithm>
+
+namespace classdiv::evening {
+
+bool Placement::moveUnit(int unit, const Component& component, const Key& now, Rng& rng, UnitMove& move)
+{
+    const std::vector<int>& members = m_p.units[unit];
+    const std::vector<int>& classes = m_p.unitClasses[unit];
+    const int from = m_class[members.front()];
+    if (classes.size() < 2 || std::any_of(members.begin(), members.end(), [&](int m) { return m_class[m] != from; }))
+        return false; // a set that could not be gathered stays where it is
+    int to = classes[rng.below(static_cast<uint32_t>(classes.size() - 1))];
+    if (to == from)
+        to = classes.back();
+
+    move.exchanges.clear();
+    move.rules = Change{};
+    move.after = now;
+    std::vector<int> candidates;
+    for (int m : members) {
+        candidates.clear();
+        for (int t : m_p.groups[m_p.students[m].group].students)
+            if (m_class[t] == to && m_free[t])
+                candidates.push_back(t);
+        Change ch;
+        const int partner = candidates.empty() ? -1 : candidates[rng.below(static_cast<uint32_t>(candidates.size()))];
+        if (partner < 0 || !change(m, partner, ch)) {
+            undo(move);
+            return false;
+        }
+        move.after = keyAfter(component, move.after, from, to, ch);
+        move.rules.pairs += ch.pairs;
+        move.rules.flags += ch.flags;
+        move.rules.mix += ch.mix;
+        apply(m, partner, ch);
+        move.exchanges.emplace_back(m, partner);
+    }
+    return true;
+}
+
+void Placement::undo(const UnitMove& move)
+{
+    for (auto e = move.exchanges.rbegin(); e != move.exchanges.rend(); ++e) {
+        Change back;
+        change(e->first, e->second, back); // the state before it kept every range, so it is allowed
+        apply(e->first, e->second, back);
+    }
+}
+
+} // namespace classdiv::evening
