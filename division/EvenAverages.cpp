@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 
 namespace classdiv {
@@ -103,9 +104,12 @@ std::array<evening::ExtraScore, evening::kScoreColumns> extraScoresOf(const Spre
     return extra;
 }
 
+std::atomic<long> problemsBuilt{0};
+
 // Built after the press's checks passed: every group has valid plan rows.
 YearModel buildModel(const Year& year, const SpreadRules& rules)
 {
+    ++problemsBuilt;
     const ConditionsWorkspace& ws = year.workspace();
     const Students& students = year.students();
     YearModel model;
@@ -286,6 +290,11 @@ bool fitsThePlans(const ConditionsWorkspace& ws, const std::vector<int16_t>& cla
         }
     }
     return true;
+}
+
+long searchProblemsBuilt()
+{
+    return problemsBuilt.load();
 }
 
 uint64_t seedFrom(RandomSource& random)

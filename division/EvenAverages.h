@@ -40,6 +40,10 @@ struct EvenResult {
 // rules (checked before: division/rules/RuleChecks.h). All randomness comes from seed.
 EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t seed);
 
+// How many times the search's plain model of the year has been built in
+// this run: a figure or a hand swap that rebuilds it costs a press's time.
+long searchProblemsBuilt();
+
 // One seed for a use, from the program's random source.
 uint64_t seedFrom(RandomSource& random);
 
