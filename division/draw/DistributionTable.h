@@ -11,6 +11,13 @@
 
 namespace classdiv {
 
+// The table's score bands (its strata), numbered 1 .. kBandCount.
+inline constexpr int kBandCount = 6;
+// A count for every band, indexed by its number ([0] left to the user: a head count, or unused).
+using BandCounts = std::array<int, kBandCount + 1>;
+// The table's class rows: classes 1 .. kTableClasses, then the year's row.
+inline constexpr int kTableClasses = 10;
+
 // The boundary points come from the scores of the whole year, so they are
 // the same for every draw: computed once when the year loads.
 struct ScoreBands {
