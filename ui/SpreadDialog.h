@@ -14,21 +14,20 @@ class QLineEdit;
 
 namespace classdiv {
 
+class YearModel;
+
 class SpreadDialog : public QDialog {
     Q_OBJECT
 public:
     // Shows the stored choice; says first, over the window, why a stored
     // choice or the CSV cannot be used.
-    SpreadDialog(const Students& students, QWidget* parent);
+    SpreadDialog(YearModel& model, QWidget* parent);
 
-    // Valid once accepted: the rules read from the chosen columns.
-    const SpreadRules& rules() const { return m_rules; }
-
+    // Accepted once the year has taken the rules of the boxes.
     void accept() override;
 
 private:
-    const Students& m_students;
-    SpreadRules m_rules;
+    YearModel& m_model;
     QLineEdit* m_marks = nullptr;
     QLineEdit* m_mix = nullptr;
     QLineEdit* m_together = nullptr;
