@@ -2,11 +2,9 @@
 // クラス分けの決まり: the teacher names the CSV columns of the rules evening
 // out follows: marks to keep apart, a column to mix (the old class), values
 // to keep together, a class to go to, and columns spread fairly. The checks,
-// the reading and the file are the core's; the dialog shows what the core
-// returns and stays open while a value is refused.
-
-#include "conditions/SpreadRules.h"
-#include "import/StudentTable.h"
+// the reading and the file are the core's, reached through the year: the
+// dialog only shows its boxes, passes their texts on and shows the outcome,
+// staying open while a value is refused.
 
 #include <QDialog>
 
