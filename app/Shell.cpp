@@ -5,6 +5,7 @@
 #include "ui/ExplanationWindow.h"
 #include "ui/ImportWindow.h"
 #include "ui/StartWindow.h"
+#include "ui/YearModel.h"
 
 namespace classdiv {
 
@@ -29,7 +30,9 @@ Shell::Shell(const Deliverable& deliverable, RandomSource& random, QObject* pare
 
 Shell::~Shell()
 {
+    // The windows watch the year: they go first. The year then writes what is unwritten of its drafts.
     delete m_current.data();
+    m_model.reset();
 }
 
 QWidget* Shell::currentWindow() const { return m_current.data(); }
@@ -80,9 +83,11 @@ ImportWindow* Shell::loadImportWindow()
 
 QWidget* Shell::loadConditionsWindow()
 {
-    // Constructing the window is its load step: it builds the group table now,
-    // while the import window still stands.
-    auto* window = new ConditionsWindow(m_students, m_deliverable, m_random);
+    // Constructing the window is its load step: the year and its group table
+    // are made now, while the import window still stands.
+    m_model = std::make_unique<YearModel>(m_students);
+    auto* window = new ConditionsWindow(*m_model, m_deliverable, m_random);
+    m_modelWindow = window;
     connect(window, &ConditionsWindow::closedByUser, this, [this]() { endOnce(m_ending); });
     return window;
 }
@@ -94,6 +99,10 @@ void Shell::switchTo(QWidget* next)
     if (QWidget* current = m_current.data()) {
         current->hide();
         current->deleteLater();
+        // Leaving the conditions window lets its year go, after the window:
+        // deferred deletions run in the order they were asked for.
+        if (current == m_modelWindow && m_model)
+            m_model.release()->deleteLater();
     }
     m_current = next;
     next->show();

@@ -1,5 +1,7 @@
 #pragma once
-// The window chain: load the next window, unload the current one, show the next.
+// The window chain: load the next window, unload the current one, show the
+// next. The shell owns the year of the run (made when the conditions window
+// loads) and holds the random source; it hands both to the windows.
 
 #include "division/draw/RandomSource.h"
 #include "import/StartFile.h"
@@ -10,9 +12,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 namespace classdiv {
 
 class ImportWindow;
+class YearModel;
 
 class Shell : public QObject {
     Q_OBJECT
@@ -33,6 +38,9 @@ public:
     // The import window's table, which the conditions window's year is made from.
     StudentTable& students() { return m_students; }
     const Deliverable& deliverable() const { return m_deliverable; }
+    // The year the conditions window shows, from its load until the shell
+    // leaves that window or ends; null before.
+    YearModel* model() const { return m_model.get(); }
 
 private:
     void startAtFile(const StartFile& file);
@@ -47,6 +55,8 @@ private:
     Deliverable m_deliverable;
     RandomSource& m_random;
     StudentTable m_students;
+    std::unique_ptr<YearModel> m_model;
+    QPointer<QWidget> m_modelWindow; // the window the year was made for
     QPointer<QWidget> m_current;
     bool m_ending = false;
 };

@@ -3,11 +3,9 @@
 #include "common/Numbers.h"
 #include "common/TextFile.h"
 #include "conditions/ScoreCells.h"
-#include "import/CsvFieldReader.h"
 #include "import/ImportActions.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <array>
 #include <tuple>
@@ -16,16 +14,8 @@ namespace classdiv {
 
 namespace {
 
-const QByteArray kLineEnd("\r\n");
-
 Message errorMessage(const QString& text) { return Message{text, titles::error}; }
 
-const QString kCsvGoneMessage = QStringLiteral(
-    "ＣＳＶファイルを開けませんでした。ファイルが移動・削除されていないか確認してください。\n"
-    "列の設定は変わっていません。");
-const QString kCsvChangedMessage = QStringLiteral(
-    "ＣＳＶファイルが、読み込んだときから変わっています（行数や生徒の並び、内容が違います）。\n"
-    "列の設定は変わっていません。元のファイルに戻してから、もう一度設定してください。");
 const QString kDamagedFileMessage = QStringLiteral(
     "列の設定ファイル %1 が壊れているため、使いませんでした。\n"
     "列を入力し直して「OK」を押すと、新しく保存されます。");
@@ -51,73 +41,6 @@ const QString kWriteFailedMessage = QStringLiteral(
     "列の設定ファイル %1 を保存できませんでした。"
     "フォルダに書き込みできるか、ディスクに空きがあるかを確認してください。\n"
     "列の設定は変わっていません。");
-
-// One line of the file: empty, or a column number without sign or leading zero.
-std::optional<int16_t> parseColumnLine(QByteArrayView line)
-{
-    if (line.isEmpty())
-        return int16_t(0);
-    if (line.size() > 5 || line.front() == '0')
-        return std::nullopt;
-    int value = 0;
-    for (const char c : line) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    if (value > 32767)
-        return std::nullopt;
-    return int16_t(value);
-}
-
-// Every item the import took from the CSV must still stand in one column of
-// the same rows; an item that was not read (all empty) proves nothing.
-bool matchesStudents(const std::vector<QStringList>& rows, const Students& students, int columnCount)
-{
-    const auto itemOf = [&](int item, size_t r) -> const QString& {
-        const StudentRecord& names = students.itemNames;
-        if (r == 0)
-            return item == 0 ? names.studentId : item == 1 ? names.name : item == 2 ? names.group : names.score;
-        const Student& s = students[static_cast<int>(r)];
-        return item == 0 ? s.id : item == 1 ? s.name : item == 2 ? s.group : s.scoreText;
-    };
-    for (int item = 0; item < 4; ++item) {
-        bool wasRead = false;
-        for (size_t r = 0; r < rows.size(); ++r)
-            wasRead = wasRead || !itemOf(item, r).isEmpty();
-        if (!wasRead)
-            continue;
-        bool found = false;
-        for (int c = 0; c < columnCount && !found; ++c) {
-            found = true;
-            for (size_t r = 0; r < rows.size() && found; ++r)
-                found = rows[r][c] == itemOf(item, r);
-        }
-        if (!found)
-            return false;
-    }
-    return true;
-}
-
-std::vector<QString> columnOf(const CurrentCsv& csv, int16_t column)
-{
-    if (column < 1 || column > csv.columnCount)
-        return {};
-    std::vector<QString> values(csv.rows.size());
-    for (size_t r = 1; r < csv.rows.size(); ++r)
-        values[r] = csv.rows[r][column - 1];
-    return values;
-}
-
-QString columnText(int16_t column) { return column > 0 ? plainInteger(column) : QString(); }
-
-QString columnsText(const std::vector<int16_t>& columns, QChar separator)
-{
-    QStringList texts;
-    for (int16_t column : columns)
-        texts << columnText(column);
-    return texts.join(separator);
-}
 
 // Every column the choice names, with the box that names it, in the boxes' order.
 std::vector<std::pair<RuleBox, int16_t>> namedColumns(const SpreadChoice& choice)
@@ -157,7 +80,7 @@ QString labelOf(RuleBox box)
 RuleTexts textsOf(const SpreadChoice& choice)
 {
     return {columnText(choice.marksColumn), columnText(choice.mixColumn), columnText(choice.togetherColumn),
-            columnText(choice.fixedColumn), columnsText(choice.flagColumns, u','), columnsText(choice.scoreColumns, u',')};
+            columnText(choice.fixedColumn), columnsText(choice.flagColumns), columnsText(choice.scoreColumns)};
 }
 
 // A box of the dialog read as the import window reads its column numbers:
@@ -189,18 +112,6 @@ std::optional<std::vector<int16_t>> columnsFromBox(const QString& text, int colu
     return columns;
 }
 
-// The choice file's bytes; nullopt when there is none. A file that cannot be
-// read, or is far longer than any choice, comes back as bytes no parse takes.
-std::optional<QByteArray> readSmallFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.exists())
-        return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("?");
-    return file.read(128);
-}
-
 // The refusal of the first score column where fewer than half the students have a number.
 std::optional<QString> fewNumbers(const CurrentCsv& csv, const SpreadChoice& choice)
 {
@@ -216,138 +127,11 @@ std::optional<QString> fewNumbers(const CurrentCsv& csv, const SpreadChoice& cho
 
 } // namespace
 
-QString spreadFilePath(const QString& csvPath)
-{
-    return csvPath + QStringLiteral("BUNKATSU.TXT");
-}
-
-QByteArray formatSpreadFile(const SpreadChoice& choice)
-{
-    QByteArray bytes = columnText(choice.marksColumn).toLatin1() + kLineEnd + columnText(choice.mixColumn).toLatin1() + kLineEnd;
-    // Only the two lines of earlier versions while the later rules are not used.
-    const bool scores = !choice.scoreColumns.empty();
-    if (choice.togetherColumn > 0 || choice.fixedColumn > 0 || !choice.flagColumns.empty() || scores)
-        bytes += columnText(choice.togetherColumn).toLatin1() + kLineEnd + columnText(choice.fixedColumn).toLatin1() +
-                 kLineEnd + columnsText(choice.flagColumns, u',').toLatin1() + kLineEnd;
-    if (scores)
-        bytes += columnsText(choice.scoreColumns, u',').toLatin1() + kLineEnd;
-    return bytes;
-}
-
-std::optional<SpreadChoice> parseSpreadFile(const QByteArray& bytes)
-{
-    const QList<QByteArray> lines = bytes.split('\n');
-    // Two, five or six lines each ended by CR LF leave three, six or seven pieces, the last empty.
-    if ((lines.size() != 3 && lines.size() != 6 && lines.size() != 7) || !lines.last().isEmpty())
-        return std::nullopt;
-    std::array<std::vector<int16_t>, 6> columns;
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-        if (!lines[i].endsWith('\r'))
-            return std::nullopt;
-        const QByteArrayView line = QByteArrayView(lines[i]).chopped(1);
-        const bool list = i >= 4;
-        const QList<QByteArray> items = list ? line.toByteArray().split(',') : QList<QByteArray>{line.toByteArray()};
-        if (items.size() > (i == 5 ? kMaxScoreColumns : kMaxFlagColumns))
-            return std::nullopt;
-        for (const QByteArray& item : items) {
-            const std::optional<int16_t> column = parseColumnLine(item);
-            if (!column || (list && items.size() > 1 && *column == 0))
-                return std::nullopt;
-            if (*column > 0 || !list)
-                columns[size_t(i)].push_back(*column);
-        }
-    }
-    SpreadChoice choice{columns[0][0], columns[1][0]};
-    if (lines.size() >= 6) {
-        choice.togetherColumn = columns[2][0];
-        choice.fixedColumn = columns[3][0];
-        choice.flagColumns = columns[4];
-        choice.scoreColumns = columns[5];
-    }
-    return choice;
-}
-
-CurrentCsv readCurrentCsv(const Students& students)
-{
-    CurrentCsv csv;
-    const int lineCount = students.count() + 1;
-    if (isWorkbookName(students.csvPath)) {
-        // The sheet read at the import, its rows as wide as its widest.
-        LoadedSheet loaded = loadSheet(students.csvPath, students.sheetName, kCsvGoneMessage);
-        if (loaded.message) {
-            csv.message = loaded.message;
-            return csv;
-        }
-        std::vector<QStringList>& rows = loaded.sheet.rows;
-        const int columns = rows.empty() ? 0 : int(rows.front().size());
-        if (int(rows.size()) != lineCount || columns < 1 || !matchesStudents(rows, students, columns)) {
-            csv.message = errorMessage(kCsvChangedMessage);
-            return csv;
-        }
-        csv.columnCount = int16_t(columns);
-        csv.rows = std::move(rows);
-        return csv;
-    }
-    const LoadedFile file = loadFile(students.csvPath, kCsvGoneMessage);
-    if (!file.text) {
-        csv.message = file.message;
-        return csv;
-    }
-    const CsvShape shape = measureCsv(*file.text);
-    const std::optional<ColumnCount> count = countColumns(shape);
-    if (file.encoding != students.encoding || shape.rows != lineCount || !count ||
-        count->columns < 1) {
-        csv.message = errorMessage(kCsvChangedMessage);
-        return csv;
-    }
-
-    // Rows of columnCount fields from the one stream, as the column reader
-    // takes them, so row r here is row r of the student table.
-    CsvFieldReader reader(*file.text);
-    std::vector<QStringList> rows;
-    while (!reader.atEnd()) {
-        QStringList row;
-        for (int p = 1; p <= count->columns; ++p) {
-            std::optional<QString> field = reader.readField();
-            if (!field) {
-                csv.message = errorMessage(kCsvChangedMessage);
-                return csv;
-            }
-            row.append(std::move(*field));
-        }
-        if (int(rows.size()) < lineCount)
-            rows.push_back(std::move(row));
-    }
-    if (int(rows.size()) != lineCount || !matchesStudents(rows, students, count->columns)) {
-        csv.message = errorMessage(kCsvChangedMessage);
-        return csv;
-    }
-    csv.columnCount = count->columns;
-    csv.rows = std::move(rows);
-    return csv;
-}
-
-SpreadRules spreadRulesFrom(const CurrentCsv& csv, const SpreadChoice& choice)
-{
-    SpreadRules rules{columnOf(csv, choice.marksColumn), columnOf(csv, choice.mixColumn),
-                      columnOf(csv, choice.togetherColumn), columnOf(csv, choice.fixedColumn), {}};
-    for (int16_t column : choice.flagColumns)
-        if (column >= 1 && column <= csv.columnCount)
-            rules.flags.push_back({csv.rows[0][column - 1], columnOf(csv, column)});
-    for (int16_t column : choice.scoreColumns)
-        if (column >= 1 && column <= csv.columnCount) {
-            std::vector<QString> cells = columnOf(csv, column);
-            cells[0] = csv.rows[0][column - 1];
-            rules.scores.push_back(scoreColumnFrom(cells));
-        }
-    return rules;
-}
-
 SpreadDialogView openSpreadColumns(const Students& students)
 {
     SpreadDialogView view;
     const QString path = spreadFilePath(students.csvPath);
-    const std::optional<QByteArray> bytes = readSmallFile(path);
+    const std::optional<QByteArray> bytes = readSpreadFile(students.csvPath);
     std::optional<SpreadChoice> choice;
     if (bytes) {
         choice = parseSpreadFile(*bytes);
@@ -443,8 +227,7 @@ SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleText
 
 SpreadRules loadSpreadRules(const Students& students)
 {
-    const QString path = spreadFilePath(students.csvPath);
-    const std::optional<QByteArray> bytes = readSmallFile(path);
+    const std::optional<QByteArray> bytes = readSpreadFile(students.csvPath);
     const std::optional<SpreadChoice> choice = bytes ? parseSpreadFile(*bytes) : std::nullopt;
     if (!choice || *choice == SpreadChoice{})
         return {};

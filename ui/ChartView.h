@@ -1,13 +1,14 @@
 #pragma once
 // The pictures of 成績分布グラフ, drawn with QPainter from the figures of one
 // draw: a box plot of every class's scores with the year's average, each
-// class's counts in the six score bands as stacked bars in the distribution
+// class's counts in the score bands as stacked bars in the distribution
 // table's colours and, when a mixing column is set, each class's counts of its
-// values with the largest deviation from a fair share. Before the first press
-// it says how to get there.
+// values with the largest deviation from a fair share (each panel painted by
+// ChartPanels.h). Before the first press it says how to get there.
 
 #include "division/lists/ClassSummary.h"
 #include "division/lists/ScoreAverages.h"
+#include "ui/ChartPanels.h"
 
 #include <QWidget>
 
@@ -20,12 +21,12 @@ class ChartView : public QWidget {
 public:
     explicit ChartView(QWidget* parent = nullptr);
 
-    // What to draw. No classes: the empty state. mixingDeviation is shown with
+    // What to draw. Not drawn: the empty state. mixingDeviation is shown with
     // the mixing bars, which appear when the year has mixing values.
-    void setYear(YearSummary year, std::optional<double> mixingDeviation);
+    void setYear(YearSummary year, bool drawn, std::optional<double> mixingDeviation);
     const YearSummary& year() const { return m_year; }
     std::optional<double> mixingDeviation() const { return m_mixingDeviation; }
-    bool isEmpty() const { return m_year.classes.empty(); }
+    bool isEmpty() const { return !m_drawn; }
     // The score columns evened beside the main one: a panel each, below the others.
     void setExtraScores(std::vector<ColumnAverages> extras);
     const std::vector<ColumnAverages>& extraScores() const { return m_extras; }
@@ -36,18 +37,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void paintBoxPlot(QPainter& painter, const QRectF& panel) const;
-    void paintBands(QPainter& painter, const QRectF& panel) const;
-    void paintMixing(QPainter& painter, const QRectF& panel) const;
-    void paintExtraScore(QPainter& painter, const QRectF& panel, const ColumnAverages& column) const;
-
     YearSummary m_year;
+    bool m_drawn = false;
     std::optional<double> m_mixingDeviation;
     std::vector<ColumnAverages> m_extras;
 };
-
-// From the top band to the bottom one (index 1 .. 6): blues above the
-// average, reds below, as the distribution table's bands.
-QColor bandColour(int stratum);
 
 } // namespace classdiv

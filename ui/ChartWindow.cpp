@@ -40,17 +40,22 @@ ChartWindow::ChartWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt
     layout->addLayout(buttons);
 
     // Redrawn once the press has shown its table: presses in quick
-    // succession then cost one redraw.
-    connect(&m_model, &YearModel::changed, this, [this] {
-        if (!isVisible() || m_refreshQueued)
-            return;
-        m_refreshQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            m_refreshQueued = false;
-            refresh();
-        });
-    });
+    // succession then cost one redraw. A new draw, new rules and a hand swap
+    // each change the figures of the classes.
+    for (auto change : {&YearModel::drawChanged, &YearModel::rulesChanged, &YearModel::swapped})
+        connect(&m_model, change, this, &ChartWindow::queueRefresh);
     resize(960, 660); // fits a 1024 x 768 screen
+}
+
+void ChartWindow::queueRefresh()
+{
+    if (!isVisible() || m_refreshQueued)
+        return;
+    m_refreshQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_refreshQueued = false;
+        refresh();
+    });
 }
 
 void ChartWindow::showEvent(QShowEvent* event)
@@ -63,13 +68,14 @@ void ChartWindow::showEvent(QShowEvent* event)
 void ChartWindow::refresh()
 {
     const Year& shown = m_model.year();
+    // Drawn is the year's word, not whether the summary found classes to show.
+    const bool drawn = shown.hasDraw();
     YearSummary year = summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().mixValues);
-    const bool drawn = !year.classes.empty();
     std::optional<double> deviation;
     if (drawn && !year.mixValues.isEmpty())
         deviation = mixingDeviation(shown);
     m_charts->setExtraScores(extraColumnAverages(shown.rules(), drawn ? shown.classes() : std::vector<int16_t>{}));
-    m_charts->setYear(std::move(year), deviation);
+    m_charts->setYear(std::move(year), drawn, deviation);
     m_savePicture->setEnabled(drawn);
 }
 

@@ -27,6 +27,8 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // One refresh after the changes of this turn of the event loop, while the window is shown.
+    void queueRefresh();
     void saveClicked();
 
     YearModel& m_model;

@@ -60,7 +60,9 @@ ClassListWindow::ClassListWindow(YearModel& model, QWidget* parent) : QWidget(pa
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setupUi();
-    connect(&m_model, &YearModel::changed, this, &ClassListWindow::refresh);
+    // The lists, their marks of broken rules and the averages follow every change of the classes or the rules.
+    for (auto change : {&YearModel::drawChanged, &YearModel::rulesChanged, &YearModel::swapped})
+        connect(&m_model, change, this, &ClassListWindow::refresh);
     refresh();
 }
 
@@ -323,7 +325,7 @@ void ClassListWindow::updateButtons()
 void ClassListWindow::swapClicked()
 {
     const auto [a, b] = selectedStudents();
-    m_model.swap(a, b); // refreshes this window when the year says it changed
+    m_model.swap(a, b); // refreshes this window when the year says students moved
 }
 
 void ClassListWindow::undoClicked()

@@ -1,19 +1,13 @@
 #include "ui/ConditionsWindow.h"
 
+#include "division/lists/ClassSwaps.h"
 #include "export/ResultWorkbook.h"
 #include "import/Workbook.h"
-
-#include "division/lists/ClassSwaps.h"
-#include "ui/ChartWindow.h"
-#include "ui/ClassListWindow.h"
 #include "ui/CommandButton.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
-#include "ui/DraftWindow.h"
-#include "export/ResultRead.h"
 #include "ui/Layout.h"
 #include "ui/PictureBox.h"
-#include "ui/SpreadDialog.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -21,10 +15,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSettings>
 #include <QVBoxLayout>
 
 namespace classdiv {
@@ -40,18 +32,18 @@ constexpr int kRowBoxWidth = 615;
 constexpr int kClientWidth = 9015;
 constexpr int kClientHeight = 6810;
 
-const QString kEveryPressKey = QStringLiteral("adjust/evenAveragesEveryPress");
-
 } // namespace
 
-ConditionsWindow::ConditionsWindow(const StudentTable& students, const Deliverable& deliverable, RandomSource& random,
+ConditionsWindow::ConditionsWindow(YearModel& model, const Deliverable& deliverable, RandomSource& random,
                                    QWidget* parent)
-    : QWidget(parent), m_random(random), m_model(new YearModel(students, this))
+    : QWidget(parent), m_model(model), m_random(random)
 {
     setupUi(deliverable);
     load();
-    connect(m_model, &YearModel::changed, this, &ConditionsWindow::showTable);
-    connect(m_model, &YearModel::draftsWriteFailed, this, [this](const Message& m) { Dialogs::showMessage(this, m); });
+    // The table is that of the students' classes: a new draw or a hand swap changes it, the rules do not.
+    connect(&m_model, &YearModel::drawChanged, this, &ConditionsWindow::showTable);
+    connect(&m_model, &YearModel::swapped, this, &ConditionsWindow::showTable);
+    connect(&m_model, &YearModel::draftsWriteFailed, this, [this](const Message& m) { Dialogs::showMessage(this, m); });
 }
 
 void ConditionsWindow::setupUi(const Deliverable& deliverable)
@@ -188,14 +180,14 @@ void ConditionsWindow::createPlanRows()
 
 void ConditionsWindow::groupSelected()
 {
-    const SelectGroupOutcome outcome = m_model->selectGroup(m_combo->currentIndex());
+    const SelectGroupOutcome outcome = m_model.selectGroup(m_combo->currentIndex());
     showPlanRows(outcome.view);
     applyFocus(outcome.focus);
 }
 
 void ConditionsWindow::setClassCountClicked()
 {
-    const SetClassCountOutcome outcome = m_model->setClassCount(m_combo->currentIndex(), m_classCount->text());
+    const SetClassCountOutcome outcome = m_model.setClassCount(m_combo->currentIndex(), m_classCount->text());
     if (outcome.clearClassCount)
         m_classCount->clear();
     if (outcome.visibleRows)
@@ -213,7 +205,7 @@ void ConditionsWindow::confirmEntryClicked()
         input.classNumbers[k] = m_classNumbers[k]->text();
         input.headCounts[k] = m_headCounts[k]->text();
     }
-    const ConfirmEntryOutcome outcome = m_model->confirmEntry(input);
+    const ConfirmEntryOutcome outcome = m_model.confirmEntry(input);
     if (outcome.message)
         Dialogs::showMessage(this, *outcome.message);
     if (outcome.writeFailure)
@@ -222,7 +214,7 @@ void ConditionsWindow::confirmEntryClicked()
 
 void ConditionsWindow::readConditionsClicked()
 {
-    const ReadConditionsOutcome outcome = m_model->readConditions();
+    const ReadConditionsOutcome outcome = m_model.readConditions();
     switch (outcome.status) {
     case ReadConditionsOutcome::Status::Read:
         // Selecting the first group shows it as a selection does; the rows
@@ -246,61 +238,14 @@ void ConditionsWindow::readConditionsClicked()
     }
 }
 
-QMenuBar* ConditionsWindow::setupMenuBar()
-{
-    auto* bar = new QMenuBar(this);
-    bar->setObjectName(QStringLiteral("menuBar"));
-    QMenu* adjust = bar->addMenu(QStringLiteral("調整(&A)"));
-    adjust->setObjectName(QStringLiteral("menuAdjust"));
-    auto add = [&](const char* name, const QString& text, const QKeySequence& shortcut) {
-        QAction* action = adjust->addAction(text);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(shortcut);
-        // The shortcut works wherever the focus is in the window.
-        action->setShortcutContext(Qt::WindowShortcut);
-        addAction(action);
-        return action;
-    };
-    connect(add("actionBalance", QStringLiteral("平均点をそろえる"), QKeySequence(Qt::CTRL | Qt::Key_B)),
-            &QAction::triggered, this, &ConditionsWindow::evenAveragesTriggered);
-    m_everyPress = add("actionBalanceEveryPress", QStringLiteral("分布表表示のたびにそろえる"), QKeySequence());
-    m_everyPress->setCheckable(true);
-    m_everyPress->setChecked(QSettings().value(kEveryPressKey, false).toBool());
-    connect(m_everyPress, &QAction::toggled, this, [](bool on) { QSettings().setValue(kEveryPressKey, on); });
-    adjust->addSeparator();
-    connect(add("actionChart", QStringLiteral("グラフで見る"), QKeySequence(Qt::CTRL | Qt::Key_G)),
-            &QAction::triggered, this, &ConditionsWindow::chartTriggered);
-    connect(add("actionClassLists", QStringLiteral("クラス名簿"), QKeySequence(Qt::CTRL | Qt::Key_L)),
-            &QAction::triggered, this, &ConditionsWindow::classListsTriggered);
-    adjust->addSeparator();
-    connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
-            &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
-    adjust->addSeparator();
-    connect(add("actionDrafts", QStringLiteral("案…"), QKeySequence(Qt::CTRL | Qt::Key_D)), &QAction::triggered, this,
-            &ConditionsWindow::draftsTriggered);
-    connect(add("actionPressNumber", QStringLiteral("番号を指定して分ける…"), QKeySequence(Qt::CTRL | Qt::Key_N)),
-            &QAction::triggered, this, &ConditionsWindow::pressNumberTriggered);
-    connect(add("actionDraftFromResult", QStringLiteral("結果ファイルから案を作る…"), QKeySequence()),
-            &QAction::triggered, this, &ConditionsWindow::draftFromResultTriggered);
-    return bar;
-}
-
 void ConditionsWindow::drawClassesClicked()
 {
     if (!mayReplaceSwaps())
         return;
     // The table is shown when the year says its draw changed; a message comes after it.
-    const std::optional<Message> message = m_everyPress->isChecked() ? m_model->evenOut(m_random, true).message
-                                                                     : m_model->press(m_random).message;
+    const std::optional<Message> message = m_everyPress->isChecked() ? m_model.evenOut(m_random, true).message
+                                                                     : m_model.press(m_random).message;
     if (message)
-        Dialogs::showMessage(this, *message);
-}
-
-void ConditionsWindow::evenAveragesTriggered()
-{
-    if (!mayReplaceSwaps())
-        return;
-    if (const std::optional<Message> message = m_model->evenOut(m_random).message)
         Dialogs::showMessage(this, *message);
 }
 
@@ -317,95 +262,6 @@ bool ConditionsWindow::mayReplaceSwaps()
     return swaps == 0 || Dialogs::ask(this, replaceSwapsQuestion(swaps));
 }
 
-void ConditionsWindow::chartTriggered()
-{
-    if (!m_chart)
-        m_chart = new ChartWindow(*m_model, this);
-    m_chart->show();
-    m_chart->raise();
-    m_chart->activateWindow();
-}
-
-void ConditionsWindow::classListsTriggered()
-{
-    if (!year().hasDraw()) {
-        Dialogs::showMessage(this, Message{kNoDrawForListsMessage, QString()});
-        return;
-    }
-    if (!m_classLists)
-        m_classLists = new ClassListWindow(*m_model, this);
-    m_classLists->show();
-    m_classLists->raise();
-    m_classLists->activateWindow();
-}
-
-void ConditionsWindow::spreadColumnsTriggered()
-{
-    // Modal, but open() returns at once: the rules arrive when it is accepted.
-    auto* dialog = new SpreadDialog(year().students(), this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    connect(dialog, &QDialog::accepted, this, [this, dialog] { m_model->setRules(dialog->rules()); });
-    dialog->open();
-}
-
-void ConditionsWindow::draftsTriggered()
-{
-    if (!m_drafts)
-        m_drafts = new DraftWindow(*m_model, this);
-    m_drafts->show();
-    m_drafts->raise();
-    m_drafts->activateWindow();
-}
-
-void ConditionsWindow::pressNumberTriggered()
-{
-    const std::optional<QString> text =
-        Dialogs::askText(this, QStringLiteral("番号を指定して分ける"),
-                         QStringLiteral("クラス分けの番号（案の一覧の「番号」）を入れて下さい。"
-                                        "同じ条件と同じ番号なら、同じクラス分けになります。"));
-    if (!text)
-        return;
-    const std::optional<uint32_t> number = drawNumberFromText(*text);
-    if (!number) {
-        Dialogs::showMessage(this, Message{kBadDrawNumberMessage, titles::reenter});
-        return;
-    }
-    if (!mayReplaceSwaps())
-        return;
-    if (const std::optional<Message> message = m_model->pressNumber(*number).message)
-        Dialogs::showMessage(this, *message);
-}
-
-void ConditionsWindow::draftFromResultTriggered()
-{
-    const QString csvPath = year().students().csvPath;
-    const std::optional<QString> path =
-        Dialogs::chooseOpenFile(this, QStringLiteral("結果のファイルを開く"), QStringLiteral("結果のファイル(*.CSV *.XLSX)"),
-                                csvPath.isEmpty() ? QString() : QFileInfo(csvPath).absolutePath());
-    if (!path)
-        return;
-    const ResultRows rows = readResultRows(*path);
-    if (rows.failure) {
-        Dialogs::showMessage(this, *rows.failure);
-        return;
-    }
-    // Named after the file; a name in use gets a number.
-    QString name = QFileInfo(*path).completeBaseName();
-    for (int i = 2; m_model->drafts().indexOf(name) >= 0; ++i)
-        name = QFileInfo(*path).completeBaseName() + QStringLiteral("（%1）").arg(i);
-    ResultDraftOutcome outcome = draftFromResultRows(year(), rows.rows, name);
-    if (outcome.refusal) {
-        Dialogs::showMessage(this, *outcome.refusal);
-        return;
-    }
-    if (!mayReplaceSwaps())
-        return;
-    outcome.draft->kept = QDateTime::currentDateTime();
-    m_model->keepAndOpen(std::move(*outcome.draft));
-    // The class lists show every break of a division made by hand.
-    classListsTriggered();
-}
-
 void ConditionsWindow::saveResultClicked()
 {
     // Beside the CSV, where the conditions file is, whatever folder the program was started in.
@@ -418,8 +274,8 @@ void ConditionsWindow::saveResultClicked()
     const ResultTarget target =
         resultTarget(choice->name, choice->workbookFilter ? ResultFormat::Workbook : ResultFormat::Csv);
     const std::optional<Message> failure = target.format == ResultFormat::Workbook
-                                               ? m_model->saveResultWorkbook(target.path)
-                                               : m_model->saveResult(target.path);
+                                               ? m_model.saveResultWorkbook(target.path)
+                                               : m_model.saveResult(target.path);
     if (failure)
         Dialogs::showMessage(this, *failure);
 }

@@ -1,11 +1,12 @@
 #pragma once
 // Form3, the conditions window: group list, plan rows, the distribution
-// table and the save button. The window only reads its boxes, calls the
-// action of the button and shows what the action returns.
+// table and the save button, and the menu 調整 (ConditionsMenu.cpp). The
+// window only reads its boxes, calls the action of the button and shows what
+// the action returns. The year it shows is the shell's, handed to it with the
+// random source of the presses.
 
 #include "conditions/ConditionsEntry.h"
 #include "division/draw/RandomSource.h"
-#include "import/StudentTable.h"
 #include "ui/Deliverable.h"
 #include "ui/YearModel.h"
 
@@ -31,17 +32,17 @@ class PictureBox;
 class ConditionsWindow : public QWidget {
     Q_OBJECT
 public:
-    // Constructing the window is its load step: the year is made from the student table.
-    ConditionsWindow(const StudentTable& students, const Deliverable& deliverable, RandomSource& random,
-                     QWidget* parent = nullptr);
+    // Constructing the window is its load step: it shows the year just made
+    // from the student table. The model outlives the window.
+    ConditionsWindow(YearModel& model, const Deliverable& deliverable, RandomSource& random, QWidget* parent = nullptr);
 
     // Plan row k (1..10): class number box Text1(k), head count box Text2(k).
     QLineEdit* classNumberBox(int k) const { return m_classNumbers.at(k); }
     QLineEdit* headCountBox(int k) const { return m_headCounts.at(k); }
 
-    // The year this window shows; the chart and the class lists watch it too.
-    YearModel& model() { return *m_model; }
-    const Year& year() const { return m_model->year(); }
+    // The year this window was handed; the chart and the class lists watch it too.
+    YearModel& model() { return m_model; }
+    const Year& year() const { return m_model.year(); }
     // The area of the designed size that holds every control, below the menu bar.
     QWidget* clientArea() const { return m_client; }
 
@@ -63,7 +64,7 @@ private:
     void drawClassesClicked();   // Command4
     void saveResultClicked();    // Command5
 
-    // The menu 調整
+    // The menu 調整 (ConditionsMenu.cpp)
     QMenuBar* setupMenuBar();
     void evenAveragesTriggered();
     void chartTriggered();
@@ -81,8 +82,8 @@ private:
     void showRows(int visibleRows);
     void applyFocus(ConditionsFocus focus);
 
+    YearModel& m_model;
     RandomSource& m_random;
-    YearModel* m_model = nullptr;
     QPointer<ClassListWindow> m_classLists;
 
     QWidget* m_client = nullptr;

@@ -108,8 +108,8 @@ DraftWindow::DraftWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt
             refresh();
         });
     };
-    connect(&m_model, &YearModel::changed, this, queue);
-    connect(&m_model, &YearModel::draftsChanged, this, queue);
+    for (auto change : {&YearModel::drawChanged, &YearModel::swapped, &YearModel::rulesChanged, &YearModel::draftsChanged})
+        connect(&m_model, change, this, queue);
     resize(900, 420);
 }
 

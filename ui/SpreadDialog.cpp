@@ -1,7 +1,7 @@
 #include "ui/SpreadDialog.h"
 
-#include "conditions/SpreadColumns.h"
 #include "ui/Dialogs.h"
+#include "ui/YearModel.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -15,13 +15,13 @@
 
 namespace classdiv {
 
-SpreadDialog::SpreadDialog(const Students& students, QWidget* parent) : QDialog(parent), m_students(students)
+SpreadDialog::SpreadDialog(YearModel& model, QWidget* parent) : QDialog(parent), m_model(model)
 {
     setObjectName(QStringLiteral("SpreadDialog"));
     setWindowTitle(QStringLiteral("クラス分けの決まり"));
     setModal(true);
 
-    const SpreadDialogView view = openSpreadColumns(students);
+    const SpreadDialogView view = m_model.spreadView();
     if (view.message)
         Dialogs::showMessage(parent, *view.message);
 
@@ -83,9 +83,8 @@ SpreadDialog::SpreadDialog(const Students& students, QWidget* parent) : QDialog(
 
 void SpreadDialog::accept()
 {
-    const SpreadAcceptOutcome outcome = acceptSpreadColumns(
-        m_students, {m_marks->text(), m_mix->text(), m_together->text(), m_fixed->text(), m_flags->text(),
-                     m_scores->text()});
+    const SpreadAcceptOutcome outcome = m_model.acceptSpreadColumns(
+        {m_marks->text(), m_mix->text(), m_together->text(), m_fixed->text(), m_flags->text(), m_scores->text()});
     if (outcome.message) {
         Dialogs::showMessage(this, *outcome.message);
         if (outcome.focus) {
@@ -95,7 +94,6 @@ void SpreadDialog::accept()
         }
         return;
     }
-    m_rules = *outcome.rules;
     QDialog::accept();
 }
 

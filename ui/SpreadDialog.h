@@ -2,11 +2,9 @@
 // クラス分けの決まり: the teacher names the CSV columns of the rules evening
 // out follows: marks to keep apart, a column to mix (the old class), values
 // to keep together, a class to go to, and columns spread fairly. The checks,
-// the reading and the file are the core's; the dialog shows what the core
-// returns and stays open while a value is refused.
-
-#include "conditions/SpreadRules.h"
-#include "import/StudentTable.h"
+// the reading and the file are the core's, reached through the year: the
+// dialog only shows its boxes, passes their texts on and shows the outcome,
+// staying open while a value is refused.
 
 #include <QDialog>
 
@@ -14,21 +12,20 @@ class QLineEdit;
 
 namespace classdiv {
 
+class YearModel;
+
 class SpreadDialog : public QDialog {
     Q_OBJECT
 public:
     // Shows the stored choice; says first, over the window, why a stored
     // choice or the CSV cannot be used.
-    SpreadDialog(const Students& students, QWidget* parent);
+    SpreadDialog(YearModel& model, QWidget* parent);
 
-    // Valid once accepted: the rules read from the chosen columns.
-    const SpreadRules& rules() const { return m_rules; }
-
+    // Accepted once the year has taken the rules of the boxes.
     void accept() override;
 
 private:
-    const Students& m_students;
-    SpreadRules m_rules;
+    YearModel& m_model;
     QLineEdit* m_marks = nullptr;
     QLineEdit* m_mix = nullptr;
     QLineEdit* m_together = nullptr;

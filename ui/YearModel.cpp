@@ -16,10 +16,14 @@ YearModel::YearModel(const StudentTable& table, QObject* parent)
     m_writeTimer.setSingleShot(true);
     m_writeTimer.setInterval(kDraftsWriteDelayMs);
     connect(&m_writeTimer, &QTimer::timeout, this, &YearModel::writeDrafts);
-    connect(this, &YearModel::changed, this, [this] {
-        m_drafts->markChanged();
-        scheduleWrite();
-    });
+    connect(this, &YearModel::drawChanged, this, &YearModel::classesChanged);
+    connect(this, &YearModel::swapped, this, &YearModel::classesChanged);
+}
+
+void YearModel::classesChanged()
+{
+    m_drafts->markChanged();
+    scheduleWrite();
 }
 
 YearModel::~YearModel()
@@ -68,7 +72,7 @@ DrawOutcome YearModel::pressNumber(uint32_t drawNumber)
 {
     const DrawOutcome outcome = m_year.pressNumber(drawNumber);
     if (outcome.drawn)
-        emit changed();
+        emit drawChanged();
     return outcome;
 }
 
@@ -86,7 +90,7 @@ std::optional<Message> YearModel::openDraft(int index)
 {
     std::optional<Message> refusal = m_drafts->open(index, m_year);
     if (!refusal)
-        emit changed();
+        emit drawChanged();
     return refusal;
 }
 
@@ -113,14 +117,14 @@ void YearModel::keepAndOpen(Draft draft)
     m_drafts->keepDraft(std::move(draft));
     (void)m_drafts->open(m_drafts->indexOf(name), m_year);
     emit draftsChanged();
-    emit changed();
+    emit drawChanged();
 }
 
 DrawOutcome YearModel::press(RandomSource& random)
 {
     const DrawOutcome outcome = m_year.press(random);
     if (outcome.drawn)
-        emit changed();
+        emit drawChanged();
     return outcome;
 }
 
@@ -128,7 +132,7 @@ EvenOutcome YearModel::evenOut(RandomSource& random, bool pressFirst)
 {
     EvenOutcome outcome = m_year.evenOut(random, pressFirst);
     if (outcome.drawn)
-        emit changed();
+        emit drawChanged();
     return outcome;
 }
 
@@ -136,7 +140,7 @@ SwapStatus YearModel::swap(int rowA, int rowB)
 {
     const SwapStatus status = m_year.swap(rowA, rowB);
     if (status == SwapStatus::Swapped)
-        emit changed();
+        emit swapped();
     return status;
 }
 
@@ -144,7 +148,7 @@ bool YearModel::undoSwap()
 {
     if (!m_year.undoSwap())
         return false;
-    emit changed();
+    emit swapped();
     return true;
 }
 
@@ -152,8 +156,15 @@ void YearModel::setRules(SpreadRules rules)
 {
     m_year.setRules(std::move(rules));
     // Views of the draw (the chart, the class lists) show how it meets the rules.
-    if (m_year.hasDraw())
-        emit changed();
+    emit rulesChanged();
+}
+
+SpreadAcceptOutcome YearModel::acceptSpreadColumns(const RuleTexts& texts)
+{
+    SpreadAcceptOutcome outcome = classdiv::acceptSpreadColumns(m_year.students(), texts);
+    if (outcome.rules)
+        setRules(*outcome.rules);
+    return outcome;
 }
 
 std::optional<Message> YearModel::saveResult(const QString& path) const

@@ -1,9 +1,12 @@
 #pragma once
 // The year beside the windows: it holds the one Year of the run and tells
-// every window that watches it when the draw or the rules change. Windows
-// read the year and pass on the teacher's commands through here; none of
-// them reaches into another for data.
+// every window that watches it what changed: the draw, the rules, a hand
+// swap, the drafts. Windows read the year and pass on the teacher's commands
+// through here, the rule file's too; none of them reaches into another for
+// data. The shell makes it when the conditions window loads and hands it to
+// every window.
 
+#include "conditions/SpreadColumns.h"
 #include "division/drafts/Drafts.h"
 #include "division/EvenAverages.h"
 #include "division/lists/ClassRoster.h"
@@ -31,15 +34,22 @@ public:
     ConfirmEntryOutcome confirmEntry(const ConfirmEntryInput& input) { return m_year.confirmEntry(input); }
     ReadConditionsOutcome readConditions() { return m_year.readConditions(); }
 
-    // Each emits changed() when the draw changed.
+    // Each emits drawChanged() when it made a new draw.
     DrawOutcome press(RandomSource& random);
     EvenOutcome evenOut(RandomSource& random, bool pressFirst = false);
-    SwapStatus swap(int rowA, int rowB);
-    bool undoSwap();
-    // New rules: changed() when there is a draw they apply to.
-    void setRules(SpreadRules rules);
     // 番号を指定して分ける: the press of that draw number again.
     DrawOutcome pressNumber(uint32_t drawNumber);
+    // A hand swap and its undo: swapped() when students moved.
+    SwapStatus swap(int rowA, int rowB);
+    bool undoSwap();
+
+    // クラス分けの決まり: what the dialog shows when it opens (the stored
+    // choice, the CSV's columns), and its OK, which checks the boxes, reads the
+    // columns, writes the rule file and takes the rules. rulesChanged() then.
+    SpreadDialogView spreadView() const { return openSpreadColumns(m_year.students()); }
+    SpreadAcceptOutcome acceptSpreadColumns(const RuleTexts& texts);
+    // New rules, rulesChanged().
+    void setRules(SpreadRules rules);
 
     // 案: the drafts beside the CSV. Each change of the classes is written as
     // 「作業中」 within a second, by a timer: the change itself only marks it.
@@ -63,14 +73,20 @@ public:
     void setRosterOrder(RosterOrder order) { m_rosterOrder = order; }
 
 signals:
-    // The students' classes or the rules changed: a press, an evening-out, a hand swap or its undo.
-    void changed();
+    // A new draw: a press, an evening-out, a press by number, a draft put back on screen.
+    void drawChanged();
+    // The teacher's rules changed, whether or not there is a draw.
+    void rulesChanged();
+    // Students moved by hand between two classes, or the last such move undone.
+    void swapped();
     // The drafts list changed (kept, renamed, deleted).
     void draftsChanged();
     // The drafts file could not be written: said once until a write succeeds again.
     void draftsWriteFailed(const Message& message);
 
 private:
+    // The classes on screen changed: 「作業中」 is written within kDraftsWriteDelayMs.
+    void classesChanged();
     void scheduleWrite();
     void writeFinished(bool written);
 

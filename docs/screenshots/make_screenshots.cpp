@@ -146,13 +146,13 @@ void menuAndChart(ConditionsWindow* form3)
 
 // After a plain press: two of the best 音女 of class 1 for two of the weakest of
 // class 2, so that a band leaves its share, and a 美女 chosen in classes 3 and 4.
-void classLists(ConditionsWindow* form3)
+void classLists(ConditionsWindow* form3, YearModel& model)
 {
     click(form3, "Command4");
     child<QAction>(form3, "actionClassLists")->trigger();
     auto* lists = child<QWidget>(form3, "ClassListWindow");
     lists->resize(1010, 620);
-    const Year& year = form3->year();
+    const Year& year = model.year();
     auto girls = [&](int k) {
         std::vector<int> rows;
         for (int r : rosterRows(year.students(), year.classes(), k, RosterOrder::Score))
@@ -162,7 +162,7 @@ void classLists(ConditionsWindow* form3)
     };
     const std::vector<int> best = girls(1), weakest = girls(2);
     for (int i = 1; i <= 2; ++i)
-        if (form3->model().swap(best[i - 1], weakest[weakest.size() - i]) != SwapStatus::Swapped)
+        if (model.swap(best[i - 1], weakest[weakest.size() - i]) != SwapStatus::Swapped)
             fail("the swap of 音女 was refused");
     for (int k : {3, 4}) {
         auto* list = child<QTableWidget>(lists, qPrintable(QStringLiteral("classList%1").arg(k)));
@@ -301,10 +301,10 @@ int main(int argc, char* argv[])
     ClockRandomSource random;
     Shell shell(Deliverable::varmesto(), random);
     auto* form3 = qobject_cast<ConditionsWindow*>(takeTheRoad(shell, year));
-    if (!form3)
+    if (!form3 || !shell.model())
         fail("the road did not reach the conditions window");
     menuAndChart(form3);
-    classLists(form3);
+    classLists(form3, *shell.model());
     spreadDialog(form3);
     drafts(form3);
     workbookImport(year, random);

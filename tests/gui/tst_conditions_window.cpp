@@ -271,7 +271,8 @@ private slots:
         TempFolder folder;
         table.csvPath = folder.file("many.csv");
         ClockRandomSource random;
-        ConditionsWindow window(table, Deliverable::varmesto(), random);
+        YearModel model(table);
+        ConditionsWindow window(model, Deliverable::varmesto(), random);
         const QList<Message> shown = Dialogs::takeMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().title, QStringLiteral("エラー発生"));
@@ -580,7 +581,7 @@ private slots:
         QTRY_VERIFY(dialog.isNull());
 
         // The next run on the same CSV starts with the same rules.
-        QCOMPARE(ConditionsWindow(f.table, Deliverable::varmesto(), f.random).year().rules(), f.window->year().rules());
+        QCOMPARE(YearModel(f.table).year().rules(), f.window->year().rules());
 
         // Evened out twice: both saved files keep every rule, and the second is another division.
         click(f.w(), "Command3"); // the conditions that come with the example

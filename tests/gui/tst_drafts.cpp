@@ -27,17 +27,28 @@ QString classesText(const Year& year)
     return parts.join(u',');
 }
 
+// A conditions window on a year of its own, as the shell holds them: the window goes before the year.
+struct ConditionsRun {
+    std::unique_ptr<YearModel> model;
+    std::unique_ptr<ConditionsWindow> window;
+    ConditionsWindow* get() const { return window.get(); }
+    ConditionsWindow* operator->() const { return window.get(); }
+    explicit operator bool() const { return window != nullptr; }
+};
+
 // The conditions window on the example year in `folder`, its conditions read back.
-std::unique_ptr<ConditionsWindow> startOn(const QString& folder, StudentTable& table, RandomSource& random)
+ConditionsRun startOn(const QString& folder, StudentTable& table, RandomSource& random)
 {
     if (!readExampleYear(folder, table))
-        return nullptr;
-    auto window = std::make_unique<ConditionsWindow>(table, Deliverable::varmesto(), random);
+        return {};
+    ConditionsRun run{std::make_unique<YearModel>(table), nullptr};
+    run.window = std::make_unique<ConditionsWindow>(*run.model, Deliverable::varmesto(), random);
+    ConditionsWindow* window = run.get();
     window->show();
-    click(window.get(), "Command3");
+    click(window, "Command3");
     window->activateWindow();
-    QTest::qWaitFor([&] { return QApplication::activeWindow() == window.get(); });
-    return window;
+    QTest::qWaitFor([&] { return QApplication::activeWindow() == window; });
+    return run;
 }
 
 DraftWindow* openDrafts(ConditionsWindow* window)
@@ -116,7 +127,7 @@ private slots:
         QCOMPARE(table->item(2, 0)->text(), QStringLiteral("作業中"));
         QCOMPARE(table->item(0, 9)->text(), QStringLiteral("0")); // no hand swaps
         QCOMPARE(table->item(1, 10)->text(), QStringLiteral("0")); // 案B is on screen
-        f.window.reset(); // the program ends
+        f.end(); // the program ends
 
         StudentTable again;
         ClockRandomSource random;

@@ -6,6 +6,7 @@
 
 #include "app/Shell.h"
 #include "common/Numbers.h"
+#include "division/drafts/DraftsFile.h"
 #include "ui/CsvFileListBox.h"
 #include "ui/FolderListBox.h"
 
@@ -367,6 +368,21 @@ private slots:
         }
         click(form3, "Command7");
         QVERIFY(Dialogs::programEnded());
+
+        // The year the window shows is the shell's. A swap the drafts timer has not yet written is
+        // written when the shell, and with it the year, goes at the end.
+        YearModel* model = m_shell->model();
+        QVERIFY(model && &qobject_cast<ConditionsWindow*>(form3)->model() == model);
+        const Year& shown = model->year();
+        int a = 1, b = 2;
+        while (b <= 240 && (shown.students()[b].group != shown.students()[a].group || shown.classOf(b) == shown.classOf(a)))
+            ++b;
+        QCOMPARE(model->swap(a, b), SwapStatus::Swapped);
+        const std::vector<int16_t> swapped = shown.classes();
+        m_shell.reset();
+        const DraftsReadOutcome drafts = readDraftsFile(draftsFilePath(year + QStringLiteral("/nen1.csv")));
+        QVERIFY(drafts.content.working);
+        QCOMPARE(drafts.content.working->classes, swapped);
     }
 };
 

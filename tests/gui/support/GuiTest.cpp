@@ -85,7 +85,8 @@ bool ExampleWindow::open(bool readConditions, bool conditionsFile)
     const QStringList files = conditionsFile ? QStringList{"nen1.csv", "nen1.csvJYOKEN.TXT"} : QStringList{"nen1.csv"};
     if (!copyExamples(folder.path(), files) || !readExampleYear(folder.path(), table))
         return false;
-    window = std::make_unique<ConditionsWindow>(table, Deliverable::varmesto(), random);
+    model = std::make_unique<YearModel>(table);
+    window = std::make_unique<ConditionsWindow>(*model, Deliverable::varmesto(), random);
     window->show();
     if (readConditions)
         click(window.get(), "Command3");

@@ -63,6 +63,7 @@ struct ExampleWindow {
     TempFolder folder;
     StudentTable table;
     ClockRandomSource random;
+    std::unique_ptr<YearModel> model; // as the shell holds it: made before the window, let go after it
     std::unique_ptr<ConditionsWindow> window;
 
     // readConditions: Command3 once; without the conditions file, nen1.csv alone.
@@ -71,6 +72,8 @@ struct ExampleWindow {
     void key(Qt::Key key) const { activate(); QTest::keyClick(window.get(), key, Qt::ControlModifier); } // Ctrl+key
     QList<Message> press(const QString& button) const { click(w(), button); return Dialogs::takeMessages(); }
     QWidget* w() const { return window.get(); }
+    // The program ends: the window goes, then the year writes its drafts.
+    void end() { window.reset(); model.reset(); }
 };
 
 } // namespace classdiv::testing

@@ -1,0 +1,137 @@
+#include "conditions/CurrentCsv.h"
+
+#include "conditions/ScoreCells.h"
+#include "import/CsvFieldReader.h"
+#include "import/ImportActions.h"
+
+namespace classdiv {
+
+namespace {
+
+const QString kCsvGoneMessage = QStringLiteral(
+    "ＣＳＶファイルを開けませんでした。ファイルが移動・削除されていないか確認してください。\n"
+    "列の設定は変わっていません。");
+const QString kCsvChangedMessage = QStringLiteral(
+    "ＣＳＶファイルが、読み込んだときから変わっています（行数や生徒の並び、内容が違います）。\n"
+    "列の設定は変わっていません。元のファイルに戻してから、もう一度設定してください。");
+
+Message errorMessage(const QString& text) { return Message{text, titles::error}; }
+
+// Every item the import took from the CSV must still stand in one column of
+// the same rows; an item that was not read (all empty) proves nothing.
+bool matchesStudents(const std::vector<QStringList>& rows, const Students& students, int columnCount)
+{
+    const auto itemOf = [&](int item, size_t r) -> const QString& {
+        const StudentRecord& names = students.itemNames;
+        if (r == 0)
+            return item == 0 ? names.studentId : item == 1 ? names.name : item == 2 ? names.group : names.score;
+        const Student& s = students[static_cast<int>(r)];
+        return item == 0 ? s.id : item == 1 ? s.name : item == 2 ? s.group : s.scoreText;
+    };
+    for (int item = 0; item < 4; ++item) {
+        bool wasRead = false;
+        for (size_t r = 0; r < rows.size(); ++r)
+            wasRead = wasRead || !itemOf(item, r).isEmpty();
+        if (!wasRead)
+            continue;
+        bool found = false;
+        for (int c = 0; c < columnCount && !found; ++c) {
+            found = true;
+            for (size_t r = 0; r < rows.size() && found; ++r)
+                found = rows[r][c] == itemOf(item, r);
+        }
+        if (!found)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<QString> columnOf(const CurrentCsv& csv, int16_t column)
+{
+    if (column < 1 || column > csv.columnCount)
+        return {};
+    std::vector<QString> values(csv.rows.size());
+    for (size_t r = 1; r < csv.rows.size(); ++r)
+        values[r] = csv.rows[r][column - 1];
+    return values;
+}
+
+CurrentCsv readCurrentCsv(const Students& students)
+{
+    CurrentCsv csv;
+    const int lineCount = students.count() + 1;
+    if (isWorkbookName(students.csvPath)) {
+        // The sheet read at the import, its rows as wide as its widest.
+        LoadedSheet loaded = loadSheet(students.csvPath, students.sheetName, kCsvGoneMessage);
+        if (loaded.message) {
+            csv.message = loaded.message;
+            return csv;
+        }
+        std::vector<QStringList>& rows = loaded.sheet.rows;
+        const int columns = rows.empty() ? 0 : int(rows.front().size());
+        if (int(rows.size()) != lineCount || columns < 1 || !matchesStudents(rows, students, columns)) {
+            csv.message = errorMessage(kCsvChangedMessage);
+            return csv;
+        }
+        csv.columnCount = int16_t(columns);
+        csv.rows = std::move(rows);
+        return csv;
+    }
+    const LoadedFile file = loadFile(students.csvPath, kCsvGoneMessage);
+    if (!file.text) {
+        csv.message = file.message;
+        return csv;
+    }
+    const CsvShape shape = measureCsv(*file.text);
+    const std::optional<ColumnCount> count = countColumns(shape);
+    if (file.encoding != students.encoding || shape.rows != lineCount || !count ||
+        count->columns < 1) {
+        csv.message = errorMessage(kCsvChangedMessage);
+        return csv;
+    }
+
+    // Rows of columnCount fields from the one stream, as the column reader
+    // takes them, so row r here is row r of the student table.
+    CsvFieldReader reader(*file.text);
+    std::vector<QStringList> rows;
+    while (!reader.atEnd()) {
+        QStringList row;
+        for (int p = 1; p <= count->columns; ++p) {
+            std::optional<QString> field = reader.readField();
+            if (!field) {
+                csv.message = errorMessage(kCsvChangedMessage);
+                return csv;
+            }
+            row.append(std::move(*field));
+        }
+        if (int(rows.size()) < lineCount)
+            rows.push_back(std::move(row));
+    }
+    if (int(rows.size()) != lineCount || !matchesStudents(rows, students, count->columns)) {
+        csv.message = errorMessage(kCsvChangedMessage);
+        return csv;
+    }
+    csv.columnCount = count->columns;
+    csv.rows = std::move(rows);
+    return csv;
+}
+
+SpreadRules spreadRulesFrom(const CurrentCsv& csv, const SpreadChoice& choice)
+{
+    SpreadRules rules{columnOf(csv, choice.marksColumn), columnOf(csv, choice.mixColumn),
+                      columnOf(csv, choice.togetherColumn), columnOf(csv, choice.fixedColumn), {}};
+    for (int16_t column : choice.flagColumns)
+        if (column >= 1 && column <= csv.columnCount)
+            rules.flags.push_back({csv.rows[0][column - 1], columnOf(csv, column)});
+    for (int16_t column : choice.scoreColumns)
+        if (column >= 1 && column <= csv.columnCount) {
+            std::vector<QString> cells = columnOf(csv, column);
+            cells[0] = csv.rows[0][column - 1];
+            rules.scores.push_back(scoreColumnFrom(cells));
+        }
+    return rules;
+}
+
+} // namespace classdiv

@@ -1,0 +1,164 @@
+// The menu 調整 of the conditions window and its commands: evening out, the
+// chart, the class lists, the rules, the drafts, a press by number and a
+// draft made from a result file.
+
+#include "ui/ConditionsWindow.h"
+
+#include "division/lists/ClassSwaps.h"
+#include "export/ResultRead.h"
+#include "ui/ChartWindow.h"
+#include "ui/ClassListWindow.h"
+#include "ui/Dialogs.h"
+#include "ui/DraftWindow.h"
+#include "ui/SpreadDialog.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+
+namespace classdiv {
+
+namespace {
+
+const QString kEveryPressKey = QStringLiteral("adjust/evenAveragesEveryPress");
+
+} // namespace
+
+QMenuBar* ConditionsWindow::setupMenuBar()
+{
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    QMenu* adjust = bar->addMenu(QStringLiteral("調整(&A)"));
+    adjust->setObjectName(QStringLiteral("menuAdjust"));
+    auto add = [&](const char* name, const QString& text, const QKeySequence& shortcut) {
+        QAction* action = adjust->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(shortcut);
+        // The shortcut works wherever the focus is in the window.
+        action->setShortcutContext(Qt::WindowShortcut);
+        addAction(action);
+        return action;
+    };
+    connect(add("actionBalance", QStringLiteral("平均点をそろえる"), QKeySequence(Qt::CTRL | Qt::Key_B)),
+            &QAction::triggered, this, &ConditionsWindow::evenAveragesTriggered);
+    m_everyPress = add("actionBalanceEveryPress", QStringLiteral("分布表表示のたびにそろえる"), QKeySequence());
+    m_everyPress->setCheckable(true);
+    m_everyPress->setChecked(QSettings().value(kEveryPressKey, false).toBool());
+    connect(m_everyPress, &QAction::toggled, this, [](bool on) { QSettings().setValue(kEveryPressKey, on); });
+    adjust->addSeparator();
+    connect(add("actionChart", QStringLiteral("グラフで見る"), QKeySequence(Qt::CTRL | Qt::Key_G)),
+            &QAction::triggered, this, &ConditionsWindow::chartTriggered);
+    connect(add("actionClassLists", QStringLiteral("クラス名簿"), QKeySequence(Qt::CTRL | Qt::Key_L)),
+            &QAction::triggered, this, &ConditionsWindow::classListsTriggered);
+    adjust->addSeparator();
+    connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
+            &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
+    adjust->addSeparator();
+    connect(add("actionDrafts", QStringLiteral("案…"), QKeySequence(Qt::CTRL | Qt::Key_D)), &QAction::triggered, this,
+            &ConditionsWindow::draftsTriggered);
+    connect(add("actionPressNumber", QStringLiteral("番号を指定して分ける…"), QKeySequence(Qt::CTRL | Qt::Key_N)),
+            &QAction::triggered, this, &ConditionsWindow::pressNumberTriggered);
+    connect(add("actionDraftFromResult", QStringLiteral("結果ファイルから案を作る…"), QKeySequence()),
+            &QAction::triggered, this, &ConditionsWindow::draftFromResultTriggered);
+    return bar;
+}
+
+void ConditionsWindow::evenAveragesTriggered()
+{
+    if (!mayReplaceSwaps())
+        return;
+    if (const std::optional<Message> message = m_model.evenOut(m_random).message)
+        Dialogs::showMessage(this, *message);
+}
+
+void ConditionsWindow::chartTriggered()
+{
+    if (!m_chart)
+        m_chart = new ChartWindow(m_model, this);
+    m_chart->show();
+    m_chart->raise();
+    m_chart->activateWindow();
+}
+
+void ConditionsWindow::classListsTriggered()
+{
+    if (!year().hasDraw()) {
+        Dialogs::showMessage(this, Message{kNoDrawForListsMessage, QString()});
+        return;
+    }
+    if (!m_classLists)
+        m_classLists = new ClassListWindow(m_model, this);
+    m_classLists->show();
+    m_classLists->raise();
+    m_classLists->activateWindow();
+}
+
+void ConditionsWindow::spreadColumnsTriggered()
+{
+    // Modal, but open() returns at once; the year takes the rules when the dialog's OK is accepted.
+    auto* dialog = new SpreadDialog(m_model, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void ConditionsWindow::draftsTriggered()
+{
+    if (!m_drafts)
+        m_drafts = new DraftWindow(m_model, this);
+    m_drafts->show();
+    m_drafts->raise();
+    m_drafts->activateWindow();
+}
+
+void ConditionsWindow::pressNumberTriggered()
+{
+    const std::optional<QString> text =
+        Dialogs::askText(this, QStringLiteral("番号を指定して分ける"),
+                         QStringLiteral("クラス分けの番号（案の一覧の「番号」）を入れて下さい。"
+                                        "同じ条件と同じ番号なら、同じクラス分けになります。"));
+    if (!text)
+        return;
+    const std::optional<uint32_t> number = drawNumberFromText(*text);
+    if (!number) {
+        Dialogs::showMessage(this, Message{kBadDrawNumberMessage, titles::reenter});
+        return;
+    }
+    if (!mayReplaceSwaps())
+        return;
+    if (const std::optional<Message> message = m_model.pressNumber(*number).message)
+        Dialogs::showMessage(this, *message);
+}
+
+void ConditionsWindow::draftFromResultTriggered()
+{
+    const QString csvPath = year().students().csvPath;
+    const std::optional<QString> path =
+        Dialogs::chooseOpenFile(this, QStringLiteral("結果のファイルを開く"), QStringLiteral("結果のファイル(*.CSV *.XLSX)"),
+                                csvPath.isEmpty() ? QString() : QFileInfo(csvPath).absolutePath());
+    if (!path)
+        return;
+    const ResultRows rows = readResultRows(*path);
+    if (rows.failure) {
+        Dialogs::showMessage(this, *rows.failure);
+        return;
+    }
+    // Named after the file; a name in use gets a number.
+    QString name = QFileInfo(*path).completeBaseName();
+    for (int i = 2; m_model.drafts().indexOf(name) >= 0; ++i)
+        name = QFileInfo(*path).completeBaseName() + QStringLiteral("（%1）").arg(i);
+    ResultDraftOutcome outcome = draftFromResultRows(year(), rows.rows, name);
+    if (outcome.refusal) {
+        Dialogs::showMessage(this, *outcome.refusal);
+        return;
+    }
+    if (!mayReplaceSwaps())
+        return;
+    outcome.draft->kept = QDateTime::currentDateTime();
+    m_model.keepAndOpen(std::move(*outcome.draft));
+    // The class lists show every break of a division made by hand.
+    classListsTriggered();
+}
+
+} // namespace classdiv
