@@ -64,7 +64,7 @@ struct Walk {
 };
 
 // Every class of the plans, numbered in ascending order of its number.
-void numberClasses(Walk& walk, YearModel& model)
+void numberClasses(Walk& walk, SearchModel& model)
 {
     for (int g = 1; g <= walk.groups(); ++g)
         for (int k = 1; k <= walk.planRows(g); ++k)
@@ -89,7 +89,7 @@ std::array<evening::ExtraScore, evening::kScoreColumns> extraScoresOf(const Spre
 }
 
 // One student of group g (0-based in the problem) with its part in the rules.
-void addStudent(Walk& walk, YearModel& model, evening::Group& group, int row)
+void addStudent(Walk& walk, SearchModel& model, evening::Group& group, int row)
 {
     evening::Problem& p = model.problem;
     evening::Student student;
@@ -116,7 +116,7 @@ void addStudent(Walk& walk, YearModel& model, evening::Group& group, int row)
     model.row.push_back(row);
 }
 
-void addGroups(Walk& walk, YearModel& model)
+void addGroups(Walk& walk, SearchModel& model)
 {
     for (int g = 1; g <= walk.groups(); ++g) {
         const GroupCondition& c = walk.ws.conditions[g];
@@ -136,7 +136,7 @@ void addGroups(Walk& walk, YearModel& model)
 }
 
 // The pools' fair shares of the typed rules, in the search's numbering of classes and values.
-std::vector<double> sharesOf(const YearModel& model, const FairShares& fair, const Renumbered& values)
+std::vector<double> sharesOf(const SearchModel& model, const FairShares& fair, const Renumbered& values)
 {
     const int count = values.count();
     std::vector<double> share(static_cast<size_t>(model.problem.classCount) * count, 0.0);
@@ -150,7 +150,7 @@ std::vector<double> sharesOf(const YearModel& model, const FairShares& fair, con
     return share;
 }
 
-void takeShares(const Walk& walk, YearModel& model)
+void takeShares(const Walk& walk, SearchModel& model)
 {
     evening::Problem& p = model.problem;
     for (int v = 0; v < walk.marks.count(); ++v)
@@ -166,7 +166,7 @@ void takeShares(const Walk& walk, YearModel& model)
 }
 
 // Every together set of two or more; a value written beside one student alone binds nobody.
-void gatherUnits(const Walk& walk, YearModel& model)
+void gatherUnits(const Walk& walk, SearchModel& model)
 {
     evening::Problem& p = model.problem;
     std::vector<std::vector<int>> sets(static_cast<size_t>(walk.units.count()));
@@ -185,7 +185,7 @@ void gatherUnits(const Walk& walk, YearModel& model)
 
 // The classes every group of a together set opens; a set holding a fixed
 // student goes only to that student's class.
-void openUnits(YearModel& model)
+void openUnits(SearchModel& model)
 {
     evening::Problem& p = model.problem;
     for (const std::vector<int>& members : p.units) {
@@ -202,11 +202,11 @@ void openUnits(YearModel& model)
 
 } // namespace
 
-YearModel buildYearModel(const Students& students, const ConditionsWorkspace& ws, const ScoreBands& bands,
+SearchModel buildSearchModel(const Students& students, const ConditionsWorkspace& ws, const ScoreBands& bands,
                          const RuleSet& rules)
 {
     ++problemsBuilt;
-    YearModel model;
+    SearchModel model;
     Walk walk(students, ws, bands, rules);
     numberClasses(walk, model);
     addGroups(walk, model);
@@ -255,7 +255,7 @@ bool fitsThePlans(const ConditionsWorkspace& ws, const std::vector<int16_t>& cla
     return true;
 }
 
-std::vector<int> presentClasses(const YearModel& model, const std::vector<int16_t>& classes)
+std::vector<int> presentClasses(const SearchModel& model, const std::vector<int16_t>& classes)
 {
     std::vector<int> classOf(model.row.size(), -1);
     for (size_t s = 0; s < model.row.size(); ++s) {
@@ -269,13 +269,13 @@ std::vector<int> presentClasses(const YearModel& model, const std::vector<int16_
     return classOf;
 }
 
-double averageSpread(const YearModel& model, const std::vector<int16_t>& classes)
+double averageSpread(const SearchModel& model, const std::vector<int16_t>& classes)
 {
     // The scores summed as they are, without the table's rounding: the plain average of each class.
     return evening::averageSpread(model.problem, presentClasses(model, classes));
 }
 
-ScoreColumnSpreads scoreColumnSpreads(const YearModel& model, const std::vector<int16_t>& classes)
+ScoreColumnSpreads scoreColumnSpreads(const SearchModel& model, const std::vector<int16_t>& classes)
 {
     const evening::ScoreSpreads spreads = evening::scoreSpreads(model.problem, presentClasses(model, classes));
     ScoreColumnSpreads out;

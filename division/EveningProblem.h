@@ -22,7 +22,7 @@
 namespace classdiv {
 
 // The year as the search sees it, and the way back to the student rows.
-struct YearModel {
+struct SearchModel {
     evening::Problem problem;
     std::vector<int> classNumber; // class index -> class number
     std::vector<int> row;         // student index -> student row
@@ -31,7 +31,7 @@ struct YearModel {
 };
 
 // Built from whatever the tables hold: the figures may be asked of plans no press has checked.
-YearModel buildYearModel(const Students& students, const ConditionsWorkspace& ws, const ScoreBands& bands,
+SearchModel buildSearchModel(const Students& students, const ConditionsWorkspace& ws, const ScoreBands& bands,
                          const RuleSet& rules);
 
 // How many times the search's model has been built in this run: a figure or
@@ -46,7 +46,7 @@ uint64_t seedFrom(RandomSource& random);
 bool fitsThePlans(const ConditionsWorkspace& ws, const std::vector<int16_t>& classes);
 
 // The students' classes as class indices; -1 for a class outside the plan of the student's group.
-std::vector<int> presentClasses(const YearModel& model, const std::vector<int16_t>& classes);
+std::vector<int> presentClasses(const SearchModel& model, const std::vector<int16_t>& classes);
 
 // See division/EvenAverages.h.
 struct ScoreColumnSpreads {
@@ -54,7 +54,7 @@ struct ScoreColumnSpreads {
     double largest = 0;
     double mainSpread = 0;
 };
-double averageSpread(const YearModel& model, const std::vector<int16_t>& classes);
-ScoreColumnSpreads scoreColumnSpreads(const YearModel& model, const std::vector<int16_t>& classes);
+double averageSpread(const SearchModel& model, const std::vector<int16_t>& classes);
+ScoreColumnSpreads scoreColumnSpreads(const SearchModel& model, const std::vector<int16_t>& classes);
 
 } // namespace classdiv

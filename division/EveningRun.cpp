@@ -20,7 +20,7 @@ const QString kNoOtherChoiceMessage = QStringLiteral(
     "今の分け方と同じくらいそろった別の分け方は見つかりませんでした。クラス分けは変わっていません。");
 
 // Marked students who share a class.
-std::vector<std::pair<int, QString>> markedTogether(const YearModel& model, const std::vector<int>& classOf)
+std::vector<std::pair<int, QString>> markedTogether(const SearchModel& model, const std::vector<int>& classOf)
 {
     const evening::Problem& p = model.problem;
     std::map<std::pair<int, int>, int> marked; // (class, mark) -> students
@@ -36,7 +36,7 @@ std::vector<std::pair<int, QString>> markedTogether(const YearModel& model, cons
 }
 
 // Together sets the search could not gather.
-std::vector<std::pair<int, QString>> setsApart(const YearModel& model, const std::vector<int>& classOf)
+std::vector<std::pair<int, QString>> setsApart(const SearchModel& model, const std::vector<int>& classOf)
 {
     const evening::Problem& p = model.problem;
     std::vector<std::pair<int, QString>> apart;
@@ -54,7 +54,7 @@ std::vector<std::pair<int, QString>> setsApart(const YearModel& model, const std
 // What the search could not meet after all, student by student: marked
 // students who share a class, together sets it could not gather, and flag
 // values outside their fair share in a class.
-std::optional<Message> rulesNotMet(const YearModel& model, const std::vector<int>& classOf, const Students& students)
+std::optional<Message> rulesNotMet(const SearchModel& model, const std::vector<int>& classOf, const Students& students)
 {
     const std::vector<std::pair<int, QString>> rows = markedTogether(model, classOf);
     const std::vector<std::pair<int, QString>> apart = setsApart(model, classOf);
@@ -77,7 +77,7 @@ std::optional<Message> rulesNotMet(const YearModel& model, const std::vector<int
 
 } // namespace
 
-std::optional<Message> checkRulesTogether(const YearModel& model, const Students& students, const RuleSet& rules)
+std::optional<Message> checkRulesTogether(const SearchModel& model, const Students& students, const RuleSet& rules)
 {
     const evening::Assignment assignment = evening::assignRuleStudents(model.problem, {});
     if (assignment.found || !assignment.complete)
@@ -105,7 +105,7 @@ std::optional<Message> checkRulesTogether(const YearModel& model, const Students
                    titles::inputMistake};
 }
 
-EvenResult evenClasses(const YearModel& model, const Students& students, std::vector<int16_t>& classes, uint64_t seed)
+EvenResult evenClasses(const SearchModel& model, const Students& students, std::vector<int16_t>& classes, uint64_t seed)
 {
     const bool movable = std::any_of(model.problem.groups.begin(), model.problem.groups.end(),
                                      [](const evening::Group& g) { return g.classes.size() > 1; });

@@ -17,7 +17,7 @@ namespace classdiv {
 // The hard rules (fixed classes, together sets, keep-apart marks) that each
 // can be met but not all at once beside the plans' head counts: the
 // refusal, naming the students under them, before anything changes.
-std::optional<Message> checkRulesTogether(const YearModel& model, const Students& students, const RuleSet& rules);
+std::optional<Message> checkRulesTogether(const SearchModel& model, const Students& students, const RuleSet& rules);
 
 struct EvenResult {
     // "Nothing to even out"; the rules the search could not meet after all;
@@ -28,6 +28,6 @@ struct EvenResult {
 
 // Evens out `classes`, a draw that fits the plans, by the model's rules
 // (checked before: division/rules/RuleChecks.h). All randomness comes from seed.
-EvenResult evenClasses(const YearModel& model, const Students& students, std::vector<int16_t>& classes, uint64_t seed);
+EvenResult evenClasses(const SearchModel& model, const Students& students, std::vector<int16_t>& classes, uint64_t seed);
 
 } // namespace classdiv

@@ -82,10 +82,10 @@ void Year::plansChanged()
     setRules(m_rules.text());
 }
 
-const YearModel& Year::searchModel() const
+const SearchModel& Year::searchModel() const
 {
     if (!m_searchModel)
-        m_searchModel = std::make_shared<const YearModel>(buildYearModel(m_students, m_workspace, m_bands, m_rules));
+        m_searchModel = std::make_shared<const SearchModel>(buildSearchModel(m_students, m_workspace, m_bands, m_rules));
     return *m_searchModel;
 }
 

@@ -29,7 +29,7 @@
 
 namespace classdiv {
 
-struct YearModel; // division/EveningProblem.h
+struct SearchModel; // division/EveningProblem.h
 
 // What evening out did: a refusal, or a message beside a new draw.
 struct EvenOutcome {
@@ -98,7 +98,7 @@ public:
 
     // The search's model of the year, built at the first use after the plans
     // or the rules changed; the classes (a draw, a swap) never rebuild it.
-    const YearModel& searchModel() const;
+    const SearchModel& searchModel() const;
 
     // Hand swaps of the class lists; a new draw forgets them.
     const ClassSwaps& swaps() const { return m_swaps; }
@@ -123,7 +123,7 @@ private:
     std::vector<int16_t> m_classes;
     DistributionTable m_distribution;
     RuleSet m_rules;
-    mutable std::shared_ptr<const YearModel> m_searchModel; // shared by copies: it never changes once built
+    mutable std::shared_ptr<const SearchModel> m_searchModel; // shared by copies: it never changes once built
     ClassSwaps m_swaps;
     bool m_numbered = false;
     uint32_t m_drawNumber = 0;
