@@ -232,7 +232,7 @@ TEST(RuleSet, AHandSwapBuildsNoModelOfTheSearch)
         std::function<void()> make;
     } changes[] = {
         {"new rules", [&] { year.setRules(rules); }},
-        {"new plans", [&] { year.readConditions(); }},
+        {"new plans", [&] { year.setClassCount(1, QStringLiteral("1")); }}, // B now opens class 1 alone
     };
     for (const auto& c : changes) {
         SCOPED_TRACE(c.change);
@@ -241,7 +241,14 @@ TEST(RuleSet, AHandSwapBuildsNoModelOfTheSearch)
         everyFigure();
         everyFigure();
         EXPECT_EQ(searchProblemsBuilt(), before + 1);
+        // The pools follow the plans: as a year typed afresh on them has them.
+        Year fresh(year.students(), year.workspace());
+        fresh.setRules(rules);
+        EXPECT_EQ(mixingDeviation(year), mixingDeviation(fresh, year.classes()));
+        EXPECT_EQ(findRuleBreaks(year.students(), year.classes(), year.bands(), year.rules()).flags,
+                  findRuleBreaks(fresh.students(), year.classes(), fresh.bands(), fresh.rules()).flags);
     }
+    EXPECT_EQ(year.rules().pools.size(), 2u) << "A over classes 1 and 2, B over class 1";
 }
 
 } // namespace
