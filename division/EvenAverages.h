@@ -1,16 +1,16 @@
 #pragma once
-// 平均点をそろえる: evens out the class averages of a draw. Students move only
-// between the classes of their own group; every (group, class) head count
-// stays as planned and every score band stays fairly shared. It follows the
-// teacher's rules (conditions/SpreadRules.h) in their order of priority. The
-// year (division/Year.h) decides when to press first and takes the classes
-// this returns.
+// 平均点をそろえる and the figures of evening out, for a year: the year's
+// own parts (its students, plans, bands and typed rules) passed on to the
+// search's model (division/EveningProblem.h, kept by the year until its plans
+// or rules change) and to the typed rules' fair shares
+// (division/rules/RuleSet.h). Students move only between the classes of
+// their own group; every (group, class) head count stays as planned and
+// every score band stays fairly shared. The search follows the teacher's
+// rules (conditions/SpreadRules.h) in their order of priority.
 
-#include "common/Message.h"
-#include "conditions/GroupTable.h"
-#include "conditions/SpreadRules.h"
-#include "division/draw/RandomSource.h"
-#include "import/StudentTable.h"
+#include "division/EveningProblem.h"
+#include "division/EveningRun.h"
+#include "division/Year.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,34 +18,12 @@
 
 namespace classdiv {
 
-class Year;
-
-// A draw evening out can start from: every student in a class of its
-// group's plan, every (group, class) head count as planned.
-bool fitsThePlans(const ConditionsWorkspace& ws, const std::vector<int16_t>& classes);
-
-// The hard rules (fixed classes, together sets, keep-apart marks) that each
-// can be met but not all at once beside the plans' head counts: the
-// refusal, naming the students under them, before anything changes.
+// The hard rules of the year that each can be met but not all at once.
 std::optional<Message> checkRulesTogether(const Year& year);
-
-struct EvenResult {
-    // "Nothing to even out"; the rules the search could not meet after all;
-    // or, when no other placement as good was found, that the classes stay.
-    std::optional<Message> message;
-    bool evened = false; // classes holds the evened draw
-};
 
 // Evens out `classes`, a draw of the year that fits its plans, by the year's
 // rules (checked before: division/rules/RuleChecks.h). All randomness comes from seed.
 EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t seed);
-
-// How many times the search's plain model of the year has been built in
-// this run: a figure or a hand swap that rebuilds it costs a press's time.
-long searchProblemsBuilt();
-
-// One seed for a use, from the program's random source.
-uint64_t seedFrom(RandomSource& random);
 
 // How far the year's classes are from an even mix of the mixing column, in
 // students; 0 when no mixing column is set.
@@ -57,6 +35,7 @@ uint64_t seedFrom(RandomSource& random);
 // every group open to every class this is head count * n / year size. The
 // deviation is the largest |count - fair share| over every class of the plans
 // and every non-empty value of the column (empty cells are no value).
+// Read from the typed rules: no model of the search is built.
 double mixingDeviation(const Year& year);
 double mixingDeviation(const Year& year, const std::vector<int16_t>& classes);
 
@@ -80,11 +59,6 @@ double averageSpread(const Year& year);
 // their order; largest is the largest of them, mainSpread the main score's
 // own spread in points. With no extra column, normalised holds the main
 // score's alone.
-struct ScoreColumnSpreads {
-    std::vector<double> normalised;
-    double largest = 0;
-    double mainSpread = 0;
-};
 ScoreColumnSpreads scoreColumnSpreads(const Year& year, const std::vector<int16_t>& classes);
 
 } // namespace classdiv

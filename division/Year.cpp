@@ -1,7 +1,8 @@
 #include "division/Year.h"
 
 #include "conditions/SpreadColumns.h"
-#include "division/EvenAverages.h"
+#include "division/EveningProblem.h"
+#include "division/EveningRun.h"
 #include "division/rules/RuleChecks.h"
 
 namespace classdiv {
@@ -29,7 +30,7 @@ Year::Year(const StudentTable& table) : m_students(typedStudents(table))
     m_workspace = std::move(load.workspace);
     m_bands = scoreBands(m_students);
     // The columns chosen in an earlier run; the dialog tells why when they cannot be used.
-    m_rules = loadSpreadRules(m_students);
+    setRules(loadSpreadRules(m_students));
 }
 
 Year::Year(Students students, ConditionsWorkspace workspace)
@@ -40,6 +41,7 @@ Year::Year(Students students, ConditionsWorkspace workspace)
     for (int g = 1; g <= m_workspace.groupCount(); ++g)
         m_loaded.groupList << m_workspace.groupName[g];
     m_bands = scoreBands(m_students);
+    setRules({});
 }
 
 SelectGroupOutcome Year::selectGroup(int listPosition) const
@@ -49,18 +51,42 @@ SelectGroupOutcome Year::selectGroup(int listPosition) const
 
 SetClassCountOutcome Year::setClassCount(int listPosition, const QString& classCountText)
 {
-    return classdiv::setClassCount(m_workspace, listPosition, classCountText);
+    SetClassCountOutcome outcome = classdiv::setClassCount(m_workspace, listPosition, classCountText);
+    plansChanged();
+    return outcome;
 }
 
 ConfirmEntryOutcome Year::confirmEntry(ConfirmEntryInput input)
 {
     input.csvPath = m_students.csvPath;
-    return classdiv::confirmEntry(m_workspace, input);
+    ConfirmEntryOutcome outcome = classdiv::confirmEntry(m_workspace, input);
+    plansChanged();
+    return outcome;
 }
 
 ReadConditionsOutcome Year::readConditions()
 {
-    return classdiv::readConditions(m_workspace, m_students.csvPath);
+    ReadConditionsOutcome outcome = classdiv::readConditions(m_workspace, m_students.csvPath);
+    plansChanged();
+    return outcome;
+}
+
+void Year::setRules(SpreadRules rules)
+{
+    m_rules = RuleSet(std::move(rules), m_students, m_workspace);
+    m_searchModel.reset();
+}
+
+void Year::plansChanged()
+{
+    setRules(m_rules.text());
+}
+
+const SearchModel& Year::searchModel() const
+{
+    if (!m_searchModel)
+        m_searchModel = std::make_shared<const SearchModel>(buildSearchModel(m_students, m_workspace, m_bands, m_rules));
+    return *m_searchModel;
 }
 
 DrawOutcome Year::press(RandomSource& random)
@@ -120,7 +146,7 @@ EvenOutcome Year::evenOut(RandomSource& random, bool pressFirst)
         return {std::move(refusal), false};
     if (auto refusal = checkRules(m_workspace, m_students, m_rules))
         return {std::move(refusal), false};
-    if (auto refusal = checkRulesTogether(*this))
+    if (auto refusal = checkRulesTogether(searchModel(), m_students, m_rules))
         return {std::move(refusal), false};
 
     bool pressed = false;
@@ -135,7 +161,7 @@ EvenOutcome Year::evenOut(RandomSource& random, bool pressFirst)
     }
 
     std::vector<int16_t> classes = m_classes;
-    EvenResult result = evenClasses(*this, classes, seedFrom(random));
+    EvenResult result = evenClasses(searchModel(), m_students, classes, seedFrom(random));
     if (result.evened)
         takeDraw(std::move(classes));
     if (result.evened || pressed)

@@ -17,15 +17,19 @@
 #include "division/draw/DistributionTable.h"
 #include "division/draw/Division.h"
 #include "division/draw/RandomSource.h"
+#include "division/rules/RuleSet.h"
 #include "import/StudentTable.h"
 
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace classdiv {
+
+struct SearchModel; // division/EveningProblem.h
 
 // What evening out did: a refusal, or a message beside a new draw.
 struct EvenOutcome {
@@ -87,9 +91,14 @@ public:
     // conditions changed since, or when pressFirst is set, it first presses.
     EvenOutcome evenOut(RandomSource& random, bool pressFirst = false);
 
-    // The teacher's rules: the marks and mixing columns.
-    const SpreadRules& rules() const { return m_rules; }
-    void setRules(SpreadRules rules) { m_rules = std::move(rules); }
+    // The teacher's rules: the columns as the CSV writes them, and typed
+    // against the plans (typed again whenever the plans change).
+    const RuleSet& rules() const { return m_rules; }
+    void setRules(SpreadRules rules);
+
+    // The search's model of the year, built at the first use after the plans
+    // or the rules changed; the classes (a draw, a swap) never rebuild it.
+    const SearchModel& searchModel() const;
 
     // Hand swaps of the class lists; a new draw forgets them.
     const ClassSwaps& swaps() const { return m_swaps; }
@@ -102,6 +111,8 @@ private:
     void markDrawn();
     DrawOutcome draw(RandomSource& random);
     void refill();
+    // The plans changed: the pools of the rules and the search's model follow them.
+    void plansChanged();
 
     Students m_students;
     ConditionsWorkspace m_workspace;
@@ -111,7 +122,8 @@ private:
     bool m_drawn = false;
     std::vector<int16_t> m_classes;
     DistributionTable m_distribution;
-    SpreadRules m_rules;
+    RuleSet m_rules;
+    mutable std::shared_ptr<const SearchModel> m_searchModel; // shared by copies: it never changes once built
     ClassSwaps m_swaps;
     bool m_numbered = false;
     uint32_t m_drawNumber = 0;

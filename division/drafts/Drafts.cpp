@@ -1,11 +1,6 @@
 #include "division/drafts/Drafts.h"
 
 #include "common/TextFile.h"
-#include "conditions/GroupTable.h"
-#include "division/lists/ClassRoster.h"
-#include "division/lists/ClassSwaps.h"
-#include "division/EvenAverages.h"
-#include "division/evening/FairShares.h"
 #include "division/draw/RandomSource.h"
 #include "division/Year.h"
 
@@ -13,48 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
-#include <cmath>
-#include <map>
+#include <stdexcept>
 
 namespace classdiv {
 
 namespace {
 
 const QString kWorkingName = QStringLiteral("作業中");
-
-// The largest |count - fair share| of a score band of a group in a class.
-double bandDeviation(const Students& students, const ScoreBands& bands, const std::vector<int16_t>& classes)
-{
-    struct Counts {
-        int size = 0;
-        std::array<int, 7> inBand{};
-        std::map<int, std::array<int, 7>> perClass; // [0] the head count, [1 .. 6] the bands
-    };
-    std::map<QString, Counts> groups;
-    const int n = std::min(students.count(), static_cast<int>(classes.size()) - 1);
-    for (int r = 1; r <= n; ++r) {
-        Counts& g = groups[students[r].group];
-        const int band = bandOfScore(students[r].score, bands);
-        ++g.size;
-        ++g.inBand[band];
-        std::array<int, 7>& c = g.perClass[classes[r]];
-        ++c[0];
-        ++c[band];
-    }
-    double deviation = 0;
-    for (const auto& [name, g] : groups)
-        for (const auto& [number, c] : g.perClass)
-            for (int b = 1; b <= 6; ++b)
-                deviation = std::max(deviation, std::abs(c[b] - evening::fairBandRange(c[0], g.inBand[b], g.size).share));
-    return deviation;
-}
-
-int breakCount(const RuleBreaks& breaks)
-{
-    return static_cast<int>(breaks.bands.size() + breaks.marks.size() + breaks.fixed.size() +
-                            breaks.together.size() + breaks.flags.size());
-}
 
 QDateTime toSecond(const QDateTime& time)
 {
@@ -64,14 +24,6 @@ QDateTime toSecond(const QDateTime& time)
 }
 
 } // namespace
-
-int movedStudents(const std::vector<int16_t>& a, const std::vector<int16_t>& b)
-{
-    int moved = 0;
-    for (size_t r = 1; r < std::max(a.size(), b.size()); ++r)
-        moved += (r < a.size() ? a[r] : 0) != (r < b.size() ? b[r] : 0);
-    return moved;
-}
 
 std::optional<uint32_t> drawNumberFromText(const QString& text)
 {
@@ -90,154 +42,6 @@ std::optional<uint32_t> drawNumberFromText(const QString& text)
     if (number < 1 || number > kLargestDrawNumber)
         return std::nullopt;
     return number;
-}
-
-DraftFigures draftFigures(const Year& year, const Draft& draft)
-{
-    DraftFigures figures;
-    figures.spread = averageSpread(year, draft.classes);
-    figures.bandDeviation = bandDeviation(year.students(), year.bands(), draft.classes);
-    if (!year.rules().mixValues.empty())
-        figures.mixingDeviation = mixingDeviation(year, draft.classes);
-    if (!year.rules().flags.empty())
-        figures.flagDeviation = flagDeviation(year, draft.classes);
-    if (!year.rules().scores.empty())
-        figures.scoreSpread = scoreColumnSpreads(year, draft.classes).largest;
-    figures.rulesBroken = breakCount(findRuleBreaks(year.students(), draft.classes, year.bands(), year.rules()));
-    figures.swaps = static_cast<int>(draft.swaps.size());
-    figures.moved = year.hasDraw() ? movedStudents(draft.classes, year.classes()) : 0;
-    return figures;
-}
-
-DraftComparison compareDrafts(const Year& year, const Draft& a, const Draft& b)
-{
-    const Students& students = year.students();
-    DraftComparison comparison;
-    comparison.names = {a.name, b.name};
-    std::array<DistributionTable, 2> tables;
-    fillDistributionTable(students, year.bands(), a.classes, tables[0]);
-    fillDistributionTable(students, year.bands(), b.classes, tables[1]);
-    comparison.yearAverage = tables[0].overallAverage;
-    for (int s = 1; s <= 6; ++s)
-        comparison.bandLabels[s] = stratumText(s, year.bands());
-
-    // Every value of every flag column, in order of first appearance.
-    const SpreadRules& rules = year.rules();
-    std::vector<std::pair<size_t, QString>> flagKeys;
-    std::map<std::pair<size_t, QString>, int> flagIndex;
-    for (size_t k = 0; k < rules.flags.size(); ++k)
-        for (int r = 1; r <= students.count(); ++r)
-            if (const QString v = ruleText(rules.flags[k].values, r); !v.isEmpty() && !flagIndex.count({k, v})) {
-                flagIndex[{k, v}] = static_cast<int>(flagKeys.size());
-                flagKeys.emplace_back(k, v);
-                comparison.flagValues << rules.flags[k].name + QStringLiteral("「") + v + QStringLiteral("」");
-            }
-
-    const std::array<const Draft*, 2> drafts{&a, &b};
-    for (int c = 1; c <= 10; ++c) {
-        if (tables[0].classHeadCount[c] == 0 && tables[1].classHeadCount[c] == 0)
-            continue;
-        DraftComparison::ClassFigures figures;
-        figures.classNumber = c;
-        for (int d = 0; d < 2; ++d) {
-            figures.headCount[d] = tables[d].classHeadCount[c];
-            figures.average[d] = tables[d].classAverage[c];
-            figures.difference[d] = tables[d].classAverageDifference[c];
-            for (int s = 1; s <= 6; ++s)
-                figures.bands[d][s] = tables[d].stratumCounts[c][s];
-            figures.flags[d].assign(flagKeys.size(), 0);
-        }
-        comparison.classes.push_back(std::move(figures));
-    }
-    std::map<int, size_t> position;
-    for (size_t i = 0; i < comparison.classes.size(); ++i)
-        position[comparison.classes[i].classNumber] = i;
-    for (size_t k = 0; k < rules.flags.size(); ++k)
-        for (int r = 1; r <= students.count(); ++r)
-            if (const QString v = ruleText(rules.flags[k].values, r); !v.isEmpty())
-                for (int d = 0; d < 2; ++d)
-                    if (const auto at = position.find(classAt(drafts[d]->classes, r)); at != position.end())
-                        ++comparison.classes[at->second].flags[d][flagIndex[{k, v}]];
-
-    for (int r = 1; r <= students.count(); ++r) {
-        const int ca = classAt(a.classes, r);
-        const int cb = classAt(b.classes, r);
-        if (ca != cb)
-            comparison.moved.push_back({r, r + 1, students[r].id, students[r].name, students[r].group, {ca, cb}});
-    }
-    return comparison;
-}
-
-namespace {
-
-QString pair(const QString& a, const QString& b)
-{
-    return a + QStringLiteral("／") + b;
-}
-
-QString oneDecimal(double value)
-{
-    return QString::number(value, 'f', 1);
-}
-
-} // namespace
-
-TextTable classFiguresTable(const DraftComparison& comparison)
-{
-    TextTable table;
-    table.headings << QStringLiteral("組") << QStringLiteral("人数") << QStringLiteral("平均点")
-                   << QStringLiteral("平均との差");
-    for (int s = 1; s <= 6; ++s)
-        table.headings << comparison.bandLabels[s];
-    table.headings << comparison.flagValues;
-    for (const DraftComparison::ClassFigures& c : comparison.classes) {
-        QStringList row{classLabel(c.classNumber), pair(QString::number(c.headCount[0]), QString::number(c.headCount[1])),
-                        pair(oneDecimal(c.average[0]), oneDecimal(c.average[1])),
-                        pair(oneDecimal(c.difference[0]), oneDecimal(c.difference[1]))};
-        for (int s = 1; s <= 6; ++s)
-            row << pair(QString::number(c.bands[0][s]), QString::number(c.bands[1][s]));
-        for (size_t f = 0; f < c.flags[0].size(); ++f)
-            row << pair(QString::number(c.flags[0][f]), QString::number(c.flags[1][f]));
-        table.rows.push_back(std::move(row));
-    }
-    return table;
-}
-
-TextTable movedStudentsTable(const DraftComparison& comparison)
-{
-    TextTable table;
-    table.headings << QStringLiteral("行") << QStringLiteral("識別番号") << QStringLiteral("氏名")
-                   << QStringLiteral("グループ") << comparison.names[0] << comparison.names[1];
-    for (const DraftComparison::Moved& m : comparison.moved)
-        table.rows.push_back({QString::number(m.line), m.id, m.name, m.group, classLabel(m.classes[0]),
-                              classLabel(m.classes[1])});
-    return table;
-}
-
-QStringList draftListHeadings()
-{
-    return {QStringLiteral("名前"),         QStringLiteral("残した日時"),   QStringLiteral("番号"),
-            QStringLiteral("平均点の開き"), QStringLiteral("点数の列の開き"), QStringLiteral("層のずれ"),     QStringLiteral("混ぜ方のずれ"),
-            QStringLiteral("割り振りのずれ"), QStringLiteral("決まりの破れ"), QStringLiteral("入れ替え"),
-            QStringLiteral("今と違う生徒")};
-}
-
-QStringList draftListRow(const Draft& draft, const DraftFigures& figures)
-{
-    const auto optional = [](const std::optional<double>& value) {
-        return value ? oneDecimal(*value) : QStringLiteral("－");
-    };
-    return {draft.name,
-            draft.kept.toString(QStringLiteral("yyyy/MM/dd HH:mm")),
-            draft.drawNumber ? QString::number(draft.drawNumber) : QStringLiteral("－"),
-            QString::number(figures.spread, 'f', 2),
-            figures.scoreSpread ? QString::number(*figures.scoreSpread, 'f', 3) : QStringLiteral("－"),
-            oneDecimal(figures.bandDeviation),
-            optional(figures.mixingDeviation),
-            optional(figures.flagDeviation),
-            QString::number(figures.rulesBroken),
-            QString::number(figures.swaps),
-            QString::number(figures.moved)};
 }
 
 DraftBook::DraftBook(const Year& year) : DraftBook(year, draftsFilePath(year.students().csvPath)) {}

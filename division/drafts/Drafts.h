@@ -5,18 +5,15 @@
 // loaded and changes no classes then; it writes the whole file again when
 // asked, through a temporary file and a rename.
 //
-// The figures of a draft come from the functions the class lists and the
-// chart use, so a draft and the windows never judge the same classes apart.
+// The figures of a draft and the comparison of two: division/drafts/DraftFigures.h.
 
 #include "common/Message.h"
 #include "division/draw/DistributionTable.h"
+#include "division/drafts/DraftFigures.h"
 #include "division/drafts/DraftsFile.h"
 
 #include <QDateTime>
 #include <QString>
-#include <QStringList>
-
-#include <array>
 
 #include <optional>
 #include <vector>
@@ -24,60 +21,6 @@
 namespace classdiv {
 
 class Year;
-
-// What the drafts window shows of a draft, beside its name, time and number.
-struct DraftFigures {
-    double spread = 0;        // of the class averages (division/EvenAverages.h averageSpread)
-    double bandDeviation = 0; // the largest |count - fair share| of a score band (division/evening/FairShares.h)
-    std::optional<double> mixingDeviation; // when a mixing column is set
-    std::optional<double> flagDeviation;   // when a flag column is set
-    // The largest normalised spread of the evened score columns, when extra
-    // ones are set (division/EvenAverages.h scoreColumnSpreads).
-    std::optional<double> scoreSpread;
-    int rulesBroken = 0; // cells the class lists mark as broken (division/lists/ClassSwaps.h findRuleBreaks)
-    int swaps = 0;       // hand swaps since the press
-    int moved = 0;       // students in another class than on screen now
-};
-
-// The figures of classes of this year (a draft's, or the screen's).
-DraftFigures draftFigures(const Year& year, const Draft& draft);
-
-// Two drafts side by side, for the meeting.
-struct DraftComparison {
-    struct ClassFigures {
-        int classNumber = 0;
-        std::array<int, 2> headCount{};
-        std::array<float, 2> average{};
-        std::array<float, 2> difference{}; // from the year's average
-        std::array<std::array<int, 7>, 2> bands{}; // [draft][stratum 1 .. 6]
-        std::array<std::vector<int>, 2> flags;     // [draft][index into flagValues]
-    };
-    struct Moved {
-        int row = 0;
-        int line = 0; // the CSV line
-        QString id, name, group;
-        std::array<int, 2> classes{};
-    };
-    std::array<QString, 2> names;
-    float yearAverage = 0;
-    std::array<QString, 7> bandLabels; // [stratum 1 .. 6]
-    QStringList flagValues; // "column: value", one for each flag value of the rules
-    std::vector<ClassFigures> classes; // every class that has students in either draft
-    std::vector<Moved> moved;          // every student whose class differs, in CSV order
-};
-DraftComparison compareDrafts(const Year& year, const Draft& a, const Draft& b);
-
-// The comparison as the window and the PDF show it: every cell "A／B".
-struct TextTable {
-    QStringList headings;
-    std::vector<QStringList> rows;
-};
-TextTable classFiguresTable(const DraftComparison& comparison);
-TextTable movedStudentsTable(const DraftComparison& comparison);
-
-// A row of the drafts list: name, kept, number, then the figures.
-QStringList draftListRow(const Draft& draft, const DraftFigures& figures);
-QStringList draftListHeadings();
 
 class DraftBook {
 public:
@@ -157,8 +100,5 @@ private:
 std::optional<uint32_t> drawNumberFromText(const QString& text);
 inline const QString kBadDrawNumberMessage =
     QStringLiteral("番号は１から999999999までの数字で入れて下さい。クラス分けは変えていません。");
-
-// Students who sit in another class in b than in a.
-int movedStudents(const std::vector<int16_t>& a, const std::vector<int16_t>& b);
 
 } // namespace classdiv

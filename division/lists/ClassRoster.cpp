@@ -72,7 +72,7 @@ ClassFigures classFigures(const Students& students, const std::vector<int16_t>& 
         total = roundHalfEven(total + score);
         ++figures.headCount;
         const auto in = strataOfScore(score, distribution.bands);
-        for (int b = 1; b <= 6; ++b)
+        for (int b = 1; b <= kBandCount; ++b)
             figures.bandCounts[b] += in[b];
     }
     if (figures.headCount > 0) {

@@ -35,7 +35,7 @@ struct ClassFigures {
     int headCount = 0;
     float average = 0;
     float difference = 0;
-    std::array<int, 7> bandCounts{}; // [1..6]
+    BandCounts bandCounts{}; // [1 .. kBandCount]
     bool operator==(const ClassFigures&) const = default;
 };
 

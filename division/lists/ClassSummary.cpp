@@ -1,6 +1,8 @@
 #include "division/lists/ClassSummary.h"
 
 #include "common/Numbers.h"
+#include "conditions/SpreadRules.h"
+#include "division/lists/ClassRoster.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,8 +13,6 @@ namespace classdiv {
 
 namespace {
 
-constexpr int kClassRows = 10;
-constexpr int kStrata = 6;
 
 double quantile(const std::vector<double>& ascending, double p)
 {
@@ -48,7 +48,8 @@ YearSummary summarizeYear(const Students& students, const std::vector<int16_t>& 
         return summary;
 
     const int n = students.count();
-    const auto mixValueOf = [&](int e) { return e < static_cast<int>(mixValues.size()) ? mixValues[e] : QString(); };
+    // Read as every rule reads its cells (conditions/SpreadRules.h ruleText).
+    const auto mixValueOf = [&](int e) { return ruleText(mixValues, e); };
 
     std::map<QString, int, decltype(&mixValueBefore)> valueIndex(&mixValueBefore);
     if (!mixValues.empty()) {
@@ -61,32 +62,31 @@ YearSummary summarizeYear(const Students& students, const std::vector<int16_t>& 
         }
     }
 
-    std::array<ClassSummary, kClassRows + 1> perClass;
-    for (int k = 1; k <= kClassRows; ++k)
-        perClass[k].mixCounts.assign(valueIndex.size(), 0);
+    // Every class that has students, whatever its number: the table's rows
+    // stop at kTableClasses, the figures of a class are counted as the table counts them.
+    std::map<int, ClassSummary> perClass;
     for (int e = 1; e <= n; ++e) {
         const int k = classAt(classes, e);
-        if (k < 1 || k > kClassRows)
-            continue; // a class the table has no row for
-        perClass[k].scores.push_back(students[e].score);
-        if (!valueIndex.empty())
-            ++perClass[k].mixCounts[valueIndex.at(mixValueOf(e))];
-    }
-    for (int k = 1; k <= kClassRows; ++k) {
+        if (k == 0)
+            continue; // no class
         ClassSummary& c = perClass[k];
         if (c.scores.empty())
-            continue;
+            c.mixCounts.assign(valueIndex.size(), 0);
+        c.scores.push_back(students[e].score);
+        if (!valueIndex.empty())
+            ++c.mixCounts[valueIndex.at(mixValueOf(e))];
+    }
+    for (auto& [k, c] : perClass) {
         c.classNumber = k;
-        c.label = distribution.classLabels[k];
+        c.label = classLabel(k);
         std::sort(c.scores.begin(), c.scores.end());
         c.box = boxFigures(c.scores);
-        for (int s = 1; s <= kStrata; ++s)
-            c.bandCounts[s] = distribution.stratumCounts[k][s];
+        c.bandCounts = classFigures(students, classes, distribution, k).bandCounts;
         summary.classes.push_back(std::move(c));
     }
 
     summary.overallAverage = distribution.overallAverage;
-    for (int s = 1; s <= kStrata; ++s)
+    for (int s = 1; s <= kBandCount; ++s)
         summary.bandLabels[s] = stratumText(s, distribution.bands);
     return summary;
 }

@@ -31,18 +31,18 @@ struct BoxFigures {
 BoxFigures boxFigures(const std::vector<double>& ascending);
 
 struct ClassSummary {
-    int classNumber = 0;        // 1 .. 10
-    QString label;              // as the table names it: "１組" .. "10組"
+    int classNumber = 0;        // any class number that has students
+    QString label;              // as the table names it: "１組" .. "10組", "11組"
     std::vector<double> scores; // the numeric values of its students' scores, ascending
     BoxFigures box;
-    std::array<int, 7> bandCounts{}; // [stratum 1 .. 6], the table's own counts
+    BandCounts bandCounts{};         // [stratum 1 .. kBandCount], counted as the table counts
     std::vector<int> mixCounts;      // [index into YearSummary::mixValues]
 };
 
 struct YearSummary {
-    std::vector<ClassSummary> classes; // the classes 1 .. 10 that have students, in order
+    std::vector<ClassSummary> classes; // every class that has students, in order of number
     double overallAverage = 0;         // as the table shows it
-    std::array<QString, 7> bandLabels; // [stratum 1 .. 6], e.g. "72点以上85点未満"
+    std::array<QString, kBandCount + 1> bandLabels; // [stratum 1 .. kBandCount], e.g. "72点以上85点未満"
     QStringList mixValues;             // distinct values of the mixing column, numbers in numeric order
 };
 

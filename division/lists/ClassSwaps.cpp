@@ -4,19 +4,15 @@
 #include "conditions/GroupTable.h"
 #include "division/lists/ClassRoster.h"
 #include "division/evening/FairShares.h"
-#include "division/rules/RuleChecks.h"
+#include "division/rules/RuleSet.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <set>
 
 namespace classdiv {
 
 namespace {
-
-// Shares are fractions of whole counts: room for the rounding of the division.
-constexpr double kShareTolerance = 1e-9;
 
 bool isStudent(const Students& students, int row)
 {
@@ -56,96 +52,120 @@ SwapStatus checkSwap(const Students& students, const std::vector<int16_t>& class
     return SwapStatus::Swapped;
 }
 
-RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
-                          const SpreadRules& rules)
+std::vector<BandCell> bandCells(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands)
 {
     const int n = std::min(students.count(), static_cast<int>(classes.size()) - 1);
-    RuleBreaks breaks;
-
     // Every group's band sizes, and each class's head count and band counts in it.
     struct GroupCounts {
         int size = 0;
-        std::array<int, 7> inBand{};
-        std::map<int, std::array<int, 7>> perClass; // [0] the head count, [1 .. 6] the bands
+        std::vector<int> inBand = std::vector<int>(kBandCount, 0);
+        std::map<int, BandCounts> perClass; // [0] the head count, [1 .. kBandCount] the bands
     };
     std::map<QString, GroupCounts, decltype(&groupNameLess)> groups(&groupNameLess);
     for (int r = 1; r <= n; ++r) {
         GroupCounts& g = groups[students[r].group];
         const int band = bandOfScore(students[r].score, bands);
         ++g.size;
-        ++g.inBand[band];
+        ++g.inBand[static_cast<size_t>(band - 1)];
         if (classes[r] == 0)
             continue;
-        std::array<int, 7>& c = g.perClass[classes[r]];
+        BandCounts& c = g.perClass[classes[r]];
         ++c[0];
-        ++c[band];
+        ++c[static_cast<size_t>(band)];
     }
+    std::vector<BandCell> cells;
     for (const auto& [group, g] : groups) {
+        std::vector<int> heads;
+        for (const auto& [classNumber, c] : g.perClass)
+            heads.push_back(c[0]);
+        const std::vector<evening::FairRange> fair = evening::fairBandTable(heads, g.inBand, g.size);
+        size_t at = 0;
         for (const auto& [classNumber, c] : g.perClass) {
-            for (int b = 1; b <= 6; ++b) {
-                const evening::FairRange fair = evening::fairBandRange(c[0], g.inBand[b], g.size);
-                if (!fair.holds(c[b]))
-                    breaks.bands.push_back({group, classNumber, b, c[b], fair.share, fair.low, fair.high});
-            }
+            for (int b = 1; b <= kBandCount; ++b)
+                cells.push_back({group, classNumber, b, c[static_cast<size_t>(b)], fair[at * kBandCount + static_cast<size_t>(b - 1)]});
+            ++at;
         }
     }
-    std::stable_sort(breaks.bands.begin(), breaks.bands.end(),
-                     [](const BandBreak& a, const BandBreak& b) { return a.classNumber < b.classNumber; });
+    return cells;
+}
 
-    // Marks shared within a class.
+namespace {
+
+QString textOf(const TypedColumn& column, int value)
+{
+    return column.values[static_cast<size_t>(value)];
+}
+
+void findMarkBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int n, RuleBreaks& breaks)
+{
     std::map<std::pair<int, QString>, std::vector<int>> marked;
-    for (int r = 1; r <= n && r < static_cast<int>(rules.marks.size()); ++r)
-        if (!rules.marks[r].isEmpty() && classes[r] != 0)
-            marked[{classes[r], rules.marks[r]}].push_back(r);
+    for (int r = 1; r <= n; ++r)
+        if (const int mark = rules.markColumn.of(r); mark >= 0 && classes[r] != 0)
+            marked[{classes[r], textOf(rules.markColumn, mark)}].push_back(r);
     for (const auto& [key, rows] : marked)
         if (rows.size() > 1)
             breaks.marks.push_back({key.first, key.second, rows});
+}
 
-    // Fixed classes and together sets.
+void findFixedAndTogetherBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int n, RuleBreaks& breaks)
+{
     std::map<QString, std::vector<int>> sets;
     for (int r = 1; r <= n; ++r) {
-        const std::optional<int> fixed = fixedClassOf(ruleText(rules.fixedClasses, r));
+        const std::optional<int> fixed = rules.fixedClassAt(r);
         if (fixed && *fixed != classes[r])
             breaks.fixed.push_back({r, *fixed});
-        if (const QString value = ruleText(rules.together, r); !value.isEmpty())
-            sets[value].push_back(r);
+        if (const int value = rules.togetherColumn.of(r); value >= 0)
+            sets[textOf(rules.togetherColumn, value)].push_back(r);
     }
     for (const auto& set : sets) {
         const std::vector<int>& rows = set.second;
         if (std::any_of(rows.begin(), rows.end(), [&](int r) { return classes[r] != classes[rows.front()]; }))
             breaks.together.push_back({set.first, rows});
     }
+}
 
-    // Flag values against their fair shares, pool by pool: groups that open the same classes.
-    std::map<QString, std::set<int>, decltype(&groupNameLess)> classesOfGroup(&groupNameLess);
-    for (int r = 1; r <= n; ++r)
-        classesOfGroup[students[r].group].insert(classes[r]);
-    for (size_t k = 0; k < rules.flags.size(); ++k) {
-        std::map<std::set<int>, std::map<int, int>> heads;            // pool -> class -> students
-        std::map<std::set<int>, std::map<QString, int>> holders;      // pool -> value -> students
-        std::map<std::set<int>, int> size;
-        std::map<std::pair<int, QString>, int> count;                 // (class, value) -> students
-        for (int r = 1; r <= n; ++r) {
-            const std::set<int>& pool = classesOfGroup[students[r].group];
-            ++heads[pool][classes[r]];
-            ++size[pool];
-            if (const QString v = ruleText(rules.flags[k].values, r); !v.isEmpty()) {
-                ++holders[pool][v];
-                ++count[{classes[r], v}];
-            }
-        }
-        std::map<std::pair<int, QString>, double> share;
-        for (const auto& [pool, values] : holders)
-            for (const auto& [value, held] : values)
-                for (const auto& [c, head] : heads[pool])
-                    share[{c, value}] += double(head) * held / size[pool];
-        for (const auto& [where, fair] : share) {
-            const int now = count[where];
-            if (now < std::floor(fair + kShareTolerance) || now > std::ceil(fair - kShareTolerance))
-                breaks.flags.push_back({static_cast<int>(k), where.second, where.first, now, fair});
-        }
+// Flag values against the fair shares of the pools (division/rules/RuleSet.h):
+// what the search promises, judged alike.
+void findFlagBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int n, RuleBreaks& breaks)
+{
+    for (size_t k = 0; k < rules.flagColumns.size(); ++k) {
+        const TypedColumn& column = rules.flagColumns[k];
+        const FairShares fair = fairShares(rules, column);
+        std::map<std::pair<int, QString>, std::pair<int, double>> cells; // (class, value) -> count, share
+        for (size_t c = 0; c < fair.classes.size(); ++c)
+            for (int v = 0; v < fair.values; ++v)
+                cells[{fair.classes[c], textOf(column, v)}].second = fair.at(static_cast<int>(c), v);
+        for (int r = 1; r <= n; ++r)
+            if (const int v = column.of(r); v >= 0 && classes[r] != 0)
+                ++cells[{classes[r], textOf(column, v)}].first;
+        for (const auto& [where, cell] : cells)
+            if (!withinShare(cell.first, cell.second))
+                breaks.flags.push_back({static_cast<int>(k), where.second, where.first, cell.first, cell.second});
     }
+}
+
+} // namespace
+
+RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
+                          const RuleSet& rules)
+{
+    const int n = std::min(students.count(), static_cast<int>(classes.size()) - 1);
+    RuleBreaks breaks;
+    for (const BandCell& cell : bandCells(students, classes, bands))
+        if (!cell.fair.holds(cell.count))
+            breaks.bands.push_back({cell.group, cell.classNumber, cell.band, cell.count, cell.fair.share, cell.fair.low, cell.fair.high});
+    std::stable_sort(breaks.bands.begin(), breaks.bands.end(),
+                     [](const BandBreak& a, const BandBreak& b) { return a.classNumber < b.classNumber; });
+    findMarkBreaks(rules, classes, n, breaks);
+    findFixedAndTogetherBreaks(rules, classes, n, breaks);
+    findFlagBreaks(rules, classes, n, breaks);
     return breaks;
+}
+
+RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
+                          const SpreadRules& rules)
+{
+    return findRuleBreaks(students, classes, bands, RuleSet::fromClasses(rules, students, classes));
 }
 
 std::vector<int> rowsOfBreak(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
@@ -253,6 +273,12 @@ bool ClassSwaps::movedByHand(const std::vector<int16_t>& classes, int row) const
 
 RuleBreaks ClassSwaps::breaksMadeByHand(const Students& students, const std::vector<int16_t>& classes,
                                         const ScoreBands& bands, const SpreadRules& rules) const
+{
+    return breaksMadeByHand(students, classes, bands, RuleSet::fromClasses(rules, students, classes));
+}
+
+RuleBreaks ClassSwaps::breaksMadeByHand(const Students& students, const std::vector<int16_t>& classes,
+                                        const ScoreBands& bands, const RuleSet& rules) const
 {
     if (m_history.empty())
         return {};

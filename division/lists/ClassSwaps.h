@@ -7,6 +7,8 @@
 #include "common/Message.h"
 #include "conditions/SpreadRules.h"
 #include "division/draw/DistributionTable.h"
+#include "division/evening/FairShares.h"
+#include "division/rules/RuleSet.h"
 #include "import/StudentTable.h"
 
 #include <QString>
@@ -35,7 +37,7 @@ SwapStatus checkSwap(const Students& students, const std::vector<int16_t>& class
 struct BandBreak {
     QString group;
     int classNumber = 0;
-    int band = 0; // 1 .. 6, the strata of the distribution table
+    int band = 0; // 1 .. kBandCount, the strata of the distribution table
     int count = 0;
     double share = 0; // head count × band size ÷ group size
     int low = 0;      // its floor and ceiling, the fair range
@@ -88,7 +90,23 @@ struct RuleBreaks {
 
 // Every broken cell with the classes given per row (1 .. N, entry 0 unused).
 RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
+                          const RuleSet& rules);
+// The same where only the columns are at hand: the pools as the classes show
+// the groups' plans (RuleSet::fromClasses), the plans' own for classes that fit them.
+RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
                           const SpreadRules& rules);
+
+// A score band of one group in one class, its count and its fair range: the
+// band counts every user (the breaks, the drafts' figures) judges.
+struct BandCell {
+    QString group;
+    int classNumber = 0;
+    int band = 0; // 1 .. kBandCount
+    int count = 0;
+    evening::FairRange fair;
+};
+// Every band of every group in every class that holds some of the group.
+std::vector<BandCell> bandCells(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands);
 
 // The students an over-full band shows on: the group's students of that band
 // in that class. A band short of its share has none to show.
@@ -123,6 +141,9 @@ public:
     // The student's class differs from the one the draw gave.
     bool movedByHand(const std::vector<int16_t>& classes, int row) const;
     // The breaks the swaps made: broken now, and not (or less) in the draw.
+    RuleBreaks breaksMadeByHand(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
+                                const RuleSet& rules) const;
+    // Where only the columns are at hand (see findRuleBreaks).
     RuleBreaks breaksMadeByHand(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
                                 const SpreadRules& rules) const;
 

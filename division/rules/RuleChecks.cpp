@@ -35,13 +35,13 @@ int headCountOf(const ConditionsWorkspace& ws, int g, int classNumber)
     return 0;
 }
 
-// Students sharing a non-empty value of a column, in the order of the file.
-std::map<QString, std::vector<int>> setsOf(const std::vector<QString>& column, int students)
+// Students sharing a value of a column, in the order of the file; the values in the order of their text.
+std::map<QString, std::vector<int>> setsOf(const TypedColumn& column, int students)
 {
     std::map<QString, std::vector<int>> sets;
     for (int row = 1; row <= students; ++row)
-        if (const QString value = ruleText(column, row); !value.isEmpty())
-            sets[value].push_back(row);
+        if (const int v = column.of(row); v >= 0)
+            sets[column.values[static_cast<size_t>(v)]].push_back(row);
     return sets;
 }
 
@@ -70,18 +70,17 @@ bool canPart(const std::vector<std::vector<int>>& allowed)
     return true;
 }
 
-std::optional<Message> sameMarkForAll(const ConditionsWorkspace& ws, const Students& students, const SpreadRules& rules)
+std::optional<Message> sameMarkForAll(const ConditionsWorkspace& ws, const Students& students, const RuleSet& rules)
 {
     const int n = students.count();
-    if (rules.marks.empty() || n < 2)
-        return std::nullopt;
-    const QString first = ruleText(rules.marks, 1);
-    if (first.isEmpty())
+    const TypedColumn& marks = rules.markColumn;
+    if (!marks.set() || n < 2 || marks.of(1) < 0)
         return std::nullopt;
     for (int row = 2; row <= n; ++row) {
-        if (ruleText(rules.marks, row) != first)
+        if (marks.of(row) != marks.of(1))
             return std::nullopt;
     }
+    const QString first = marks.values[static_cast<size_t>(marks.of(1))];
     std::vector<int> classes;
     for (int g = 1; g <= ws.groupCount(); ++g) {
         const std::vector<int> own = classesOf(ws, g);
@@ -99,19 +98,6 @@ std::optional<Message> sameMarkForAll(const ConditionsWorkspace& ws, const Stude
 
 } // namespace
 
-std::optional<int> fixedClassOf(const QString& cell)
-{
-    if (cell.trimmed().isEmpty())
-        return std::nullopt;
-    // Teachers write ３ as often as 3, and 3組 as often as either.
-    QString text = cell.normalized(QString::NormalizationForm_KC).trimmed();
-    if (text.endsWith(u'組'))
-        text.chop(1);
-    bool whole = false;
-    const int number = text.trimmed().toInt(&whole);
-    return whole ? number : -1;
-}
-
 QString studentLines(const Students& students, const std::vector<std::pair<int, QString>>& rowsAndRules)
 {
     QString text;
@@ -124,7 +110,7 @@ QString studentLines(const Students& students, const std::vector<std::pair<int, 
     return text;
 }
 
-std::optional<Message> checkRules(const ConditionsWorkspace& ws, const Students& students, const SpreadRules& rules)
+std::optional<Message> checkRules(const ConditionsWorkspace& ws, const Students& students, const RuleSet& rules)
 {
     if (auto refusal = sameMarkForAll(ws, students, rules))
         return refusal;
@@ -148,10 +134,10 @@ std::optional<Message> checkRules(const ConditionsWorkspace& ws, const Students&
     std::vector<int> fixedTo(n + 1, 0);
     std::map<std::pair<int, int>, std::vector<int>> fixedIn; // (group, class) -> rows
     for (int row = 1; row <= n; ++row) {
-        const QString cell = ruleText(rules.fixedClasses, row);
-        const std::optional<int> fixed = fixedClassOf(cell);
+        const std::optional<int> fixed = rules.fixedClassAt(row);
         if (!fixed)
             continue;
+        const QString cell = rules.fixedColumn.values[static_cast<size_t>(rules.fixedColumn.of(row))];
         const int c = *fixed;
         if (c < 1 || !opens(row, c)) {
             name({row}, QStringLiteral("クラス指定「%1」：このグループのクラスではありません").arg(cell));
@@ -169,19 +155,19 @@ std::optional<Message> checkRules(const ConditionsWorkspace& ws, const Students&
 
     // Together sets: a shared class, one fixed class at most, room beside the
     // students fixed there, and no mark to keep two of them apart.
-    for (const auto& set : setsOf(rules.together, n)) {
+    for (const auto& set : setsOf(rules.togetherColumn, n)) {
         const std::vector<int>& rows = set.second; // a plain name: lambdas below capture it
         const QString rule = QStringLiteral("同じクラス「%1」").arg(set.first);
         std::vector<int> shared = classesOf(ws, groupOf[rows.front()]);
         std::set<int> fixedClasses;
-        std::set<QString> marks;
+        std::set<int> marks;
         bool markedTwice = false;
         for (int row : rows) {
             std::erase_if(shared, [&](int c) { return !opens(row, c); });
             if (fixedTo[row] != 0)
                 fixedClasses.insert(fixedTo[row]);
-            const QString mark = ruleText(rules.marks, row);
-            markedTwice = markedTwice || (!mark.isEmpty() && !marks.insert(mark).second);
+            const int mark = rules.markColumn.of(row);
+            markedTwice = markedTwice || (mark >= 0 && !marks.insert(mark).second);
         }
         if (shared.empty()) {
             name(rows, rule + QStringLiteral("：グループに共通のクラスがありません"));
@@ -217,14 +203,14 @@ std::optional<Message> checkRules(const ConditionsWorkspace& ws, const Students&
     std::vector<std::vector<int>> allowedOf(n + 1);
     for (int row = 1; row <= n; ++row)
         allowedOf[row] = fixedTo[row] != 0 ? std::vector<int>{fixedTo[row]} : classesOf(ws, groupOf[row]);
-    for (const auto& [value, rows] : setsOf(rules.together, n)) {
+    for (const auto& [value, rows] : setsOf(rules.togetherColumn, n)) {
         std::vector<int> shared = allowedOf[rows.front()];
         for (int row : rows)
             std::erase_if(shared, [&](int c) { return std::find(allowedOf[row].begin(), allowedOf[row].end(), c) == allowedOf[row].end(); });
         for (int row : rows)
             allowedOf[row] = shared;
     }
-    for (const auto& [mark, rows] : setsOf(rules.marks, n)) {
+    for (const auto& [mark, rows] : setsOf(rules.markColumn, n)) {
         std::vector<std::vector<int>> allowed;
         for (int row : rows)
             allowed.push_back(allowedOf[row]);

@@ -36,7 +36,7 @@ struct Placed {
 TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
 {
     const std::vector<Placed> placed{
-        {10, "77", "2"}, {2, "90", "10"}, {1, "84.5", "2"}, {2, "40", "1組"}, {11, "99", "2"},
+        {10, "77", "2"}, {2, "90", "10"}, {1, "84.5", "2"}, {2, "40", "1組"}, {11, "99", "2\u3000"},
         {1, "61", ""},   {0, "50", "2"},   {1, "70", "10"},  {2, "55", "7"}, // the last one's value its own
     };
     auto table = std::make_unique<StudentTable>();
@@ -55,7 +55,8 @@ TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
     fillDistributionTable(students, scoreBands(students), classes, distribution);
 
     const YearSummary year = summarizeYear(students, classes, distribution, mix);
-    ASSERT_EQ(year.classes.size(), 3u) << "class 11 and the student of no class have no row";
+    // Class 11 has no row in the table but a box in the chart; the student of no class has neither.
+    ASSERT_EQ(year.classes.size(), 4u);
     EXPECT_FLOAT_EQ(year.overallAverage, distribution.overallAverage);
     EXPECT_EQ(year.mixValues, (QStringList{"1組", "2", "7", "10", kEmptyMixValue}));
     const struct {
@@ -67,16 +68,24 @@ TEST(ClassSummary, ClassesWithStudentsTheirScoresBandsAndMixing)
         {1, "１組", {61, 70, 84.5}, {0, 1, 0, 1, 1}},
         {2, "２組", {40, 55, 90}, {1, 0, 1, 1, 0}},
         {10, "10組", {77}, {0, 1, 0, 0, 0}},
+        {11, "11組", {99}, {0, 1, 0, 0, 0}}, // "2" padded with a full-width space is "2"
     };
-    for (size_t i = 0; i < 3; ++i) {
+    DistributionTable beyond; // the table's rows end at 10: class 11 counted as the row 1 of its own
+    std::vector<int16_t> eleventhAsFirst = classes;
+    for (int16_t& c : eleventhAsFirst)
+        c = c == 11 ? 1 : c == 1 ? 11 : c;
+    fillDistributionTable(students, scoreBands(students), eleventhAsFirst, beyond);
+    for (size_t i = 0; i < 4; ++i) {
         const ClassSummary& c = year.classes[i];
         EXPECT_EQ(c.classNumber, expected[i].classNumber);
         EXPECT_EQ(c.label, expected[i].label);
         EXPECT_EQ(c.scores, expected[i].scores);
         EXPECT_EQ(c.box, boxFigures(expected[i].scores));
         EXPECT_EQ(c.mixCounts, expected[i].mixCounts);
-        for (int s = 1; s <= 6; ++s)
-            EXPECT_EQ(c.bandCounts[s], distribution.stratumCounts[c.classNumber][s]) << "class " << i + 1 << " band " << s;
+        for (int s = 1; s <= kBandCount; ++s)
+            EXPECT_EQ(c.bandCounts[s], c.classNumber <= kTableClasses ? distribution.stratumCounts[c.classNumber][s]
+                                                                       : beyond.stratumCounts[1][s])
+                << "class " << c.classNumber << " band " << s;
     }
     EXPECT_TRUE(summarizeYear(students, classes, distribution, {}).mixValues.isEmpty()) << "no mixing column";
 

@@ -95,7 +95,7 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
             EXPECT_EQ(headCounts(students, classes), heads);
         EXPECT_EQ(classes, drawn);
         EXPECT_FALSE(swaps.undo(classes));
-        EXPECT_TRUE(swaps.breaksMadeByHand(students, classes, bands, {}).empty());
+        EXPECT_TRUE(swaps.breaksMadeByHand(students, classes, bands, RuleSet{}).empty());
     }
 }
 

@@ -145,7 +145,7 @@ void meetsEveryRuleAfterOneUse(const DivisionYear& built, uint64_t seed, bool fi
     // gains, and every score band is fairly shared.
     if (!fixedAndTogether) {
         EXPECT_LE(apartAndFlags(year, year.classes()), pressed);
-        EXPECT_TRUE(findRuleBreaks(year.students(), year.classes(), year.bands(), {}).bands.empty());
+        EXPECT_TRUE(findRuleBreaks(year.students(), year.classes(), year.bands(), RuleSet{}).bands.empty());
     }
 }
 
@@ -216,7 +216,7 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
             if (g > 2) {
                 const bool meets = meetsTheRules(year, classesOf);
                 exists = exists || meets;
-                fairToo = meets && findRuleBreaks(year.students(), classesOf, year.bands(), {}).bands.empty();
+                fairToo = meets && findRuleBreaks(year.students(), classesOf, year.bands(), RuleSet{}).bands.empty();
                 return;
             }
             std::vector<int16_t> order;
@@ -236,7 +236,7 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
         EXPECT_EQ(outcome.message.value_or(Message{}).title, allowed ? QString() : titles::inputMistake);
         if (allowed) {
             EXPECT_TRUE(meetsTheRules(year, year.classes()));
-            EXPECT_TRUE(!fairToo || findRuleBreaks(year.students(), year.classes(), year.bands(), {}).bands.empty());
+            EXPECT_TRUE(!fairToo || findRuleBreaks(year.students(), year.classes(), year.bands(), RuleSet{}).bands.empty());
         }
         // Rules that each hold but not all at once: every student under a rule is named, and no other.
         if (const QString text = outcome.message.value_or(Message{}).text; text.contains(QStringLiteral("全部をいっしょに"))) {
