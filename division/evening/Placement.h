@@ -4,7 +4,10 @@
 // weighs is one of these counts: a band of a group in a class against its
 // fair range, marked students sharing a class, a value of a flag column or of
 // the mixing column in a class against its fair share, and the class sums
-// behind the averages.
+// behind the averages. Its files: Placement.cpp (the counts and the key),
+// PlacementRules.cpp (fixed students and together sets into their classes),
+// PlacementUnits.cpp (a together set moved whole), PlacementScores.cpp (the
+// key with extra score columns); BandRepair, a friend, moves students itself.
 
 #include "division/evening/Measures.h"
 #include "division/evening/Problem.h"
