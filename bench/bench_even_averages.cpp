@@ -16,8 +16,8 @@
 // 500 years there as CSV files with their conditions, for
 // scripts/exact_spread.py to find the best spread they allow.
 
+#include "support/BenchmarkYears.h"
 #include "support/Years.h"
-#include "division/EvenYears.h"
 
 #include "conditions/ConditionsFile.h"
 #include "division/EvenAverages.h"
@@ -35,39 +35,6 @@ namespace {
 
 using namespace classdiv;
 using namespace classdiv::testing;
-
-// Head counts of a group over classes 1 .. classes, unequal: the share of
-// class k leans by (k + turn) so different groups lean differently.
-std::vector<std::pair<int, int>> leaningPlan(int size, int classes, int turn)
-{
-    static const int lean[] = {3, -3, 2, -2, 1, -1, 0, 0, 0, 0};
-    std::vector<std::pair<int, int>> plan;
-    int left = size;
-    for (int k = 1; k <= classes; ++k) {
-        int head = size / classes + lean[(k + turn) % classes];
-        if (k == classes)
-            head = left;
-        head = std::max(1, head);
-        plan.emplace_back(k, head);
-        left -= head;
-    }
-    return plan;
-}
-
-// 500 students in 8 groups over 6 classes, every group in every class.
-DivisionYear fullYear()
-{
-    YearNumbers numbers(8);
-    const int sizes[] = {70, 66, 64, 62, 62, 60, 58, 58};
-    std::vector<GroupOfYear> groups;
-    std::vector<std::vector<double>> scores;
-    for (int g = 0; g < 8; ++g) {
-        groups.push_back({QStringLiteral("G%1").arg(g + 1), sizes[g], leaningPlan(sizes[g], 6, g)});
-        const std::vector<int> whole = numbers.scores(sizes[g], 50 + 3 * g, 15);
-        scores.emplace_back(whole.begin(), whole.end());
-    }
-    return DivisionYear(groups, false, scores);
-}
 
 // The crossed year with scores spread wider inside each group: its best
 // needs the band counts of several classes of a group to turn at once.

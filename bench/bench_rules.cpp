@@ -14,7 +14,7 @@
 // its conditions: columns 番号, 氏名, グループ, 点数, 別クラス, 同じクラス,
 // クラス指定 and the flags, for scripts/exact_spread.py --rules.
 
-#include "RulesYear.h"
+#include "support/BenchmarkYears.h"
 #include "support/Years.h"
 
 #include "conditions/ConditionsFile.h"

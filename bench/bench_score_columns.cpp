@@ -23,8 +23,7 @@
 // rules500, 別クラス, 同じクラス, クラス指定 and the flags, for
 // scripts/exact_spread.py --scores.
 
-#include "RulesYear.h"
-#include "division/EvenYears.h"
+#include "support/BenchmarkYears.h"
 #include "support/Years.h"
 
 #include "conditions/ConditionsFile.h"

@@ -3,7 +3,7 @@
 // (class, band) count, widened where students that do not move one by one
 // hold a cell, and the counts within them nearest the present ones.
 
-#include "division/evening/Search.h"
+#include "division/evening/Problem.h"
 
 #include <optional>
 #include <vector>

@@ -19,6 +19,14 @@ constexpr int kStepsOnShownTotals = 1000; // each step costs passes over two cla
 // 20,000 leave the shown spread of the half-point benchmark years a quarter
 // to a half narrower than 3,000 did, for a millisecond or two more.
 constexpr int kRoundingWalk = 20000;
+// The rounded totals of the two classes of an exchange are each a point
+// off their exact sums at most, before any fractional score moves them.
+constexpr double kRoundingOfTwoTotals = 2;
+// A fractional score moves its class's rounded total by half a point at most.
+constexpr double kHalfPoint = 0.5;
+// An exchange moves the averages of both its classes, each by the
+// difference of scores over the head count.
+constexpr double kBothClasses = 2;
 
 // An exchange a descent may take, with what the scoring knows of it.
 struct Move {
@@ -98,10 +106,10 @@ public:
     // Rounding moves a total by at most half a point a fractional score.
     double roundingSlack(const Component& component) const
     {
-        double slack = 2;
+        double slack = kRoundingOfTwoTotals;
         for (int c : component.classes) {
             for (int s : m_members[c])
-                slack += m_whole[s] ? 0.0 : 0.5;
+                slack += m_whole[s] ? 0.0 : kHalfPoint;
         }
         return slack;
     }
@@ -187,7 +195,7 @@ void descendOnShownTotals(Placement& placement, const Component& component, Rng&
         // Scores further apart than this cannot narrow the spread, whatever the rounding.
         bool allows(int a, int b) const
         {
-            return std::abs(totals.score(b) - totals.score(a)) <= 2 * current.spread * component.largestClass + slack;
+            return std::abs(totals.score(b) - totals.score(a)) <= kBothClasses * current.spread * component.largestClass + slack;
         }
         // The rules of `rules`, the spread and squares of the shown totals.
         Key keyWith(const Key& rules, int ca, double ta, int cb, double tb) const

@@ -1,4 +1,4 @@
-#include "division/evening/Placement.h"
+#include "division/evening/Measures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,14 +7,12 @@
 
 namespace classdiv::evening {
 
-std::vector<int> fileOrder(const Problem& problem)
-{
-    std::vector<int> order(problem.students.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(),
-              [&](int a, int b) { return problem.students[a].order < problem.students[b].order; });
-    return order;
-}
+namespace {
+
+// 1 / a standard deviation; 0 for a column that does not spread at all.
+double inverse(double sd) { return sd > kTiny ? 1.0 / sd : 0.0; }
+
+} // namespace
 
 
 std::vector<std::vector<int>> linkedClasses(const Problem& problem)
@@ -115,6 +113,66 @@ std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::v
         }
     }
     return outside;
+}
+
+std::array<double, kScoreColumns + 1> scoreScales(const Problem& problem)
+{
+    std::array<double, kScoreColumns + 1> scale{};
+    std::array<double, kScoreColumns + 1> sum{}, squares{};
+    std::array<long, kScoreColumns + 1> count{};
+    const auto add = [&](int k, double v) {
+        sum[k] += v;
+        squares[k] += v * v;
+        ++count[k];
+    };
+    for (size_t s = 0; s < problem.students.size(); ++s) {
+        add(0, problem.students[s].score);
+        for (int k = 0; k < problem.scoreColumns; ++k)
+            if (problem.extras[s][k].counted)
+                add(k + 1, problem.extras[s][k].value);
+    }
+    for (int k = 0; k <= problem.scoreColumns; ++k) {
+        if (count[k] == 0)
+            continue;
+        const double mean = sum[k] / count[k];
+        scale[k] = inverse(std::sqrt(std::max(0.0, squares[k] / count[k] - mean * mean)));
+    }
+    return scale;
+}
+
+ScoreSpreads scoreSpreads(const Problem& problem, const std::vector<int>& classOf)
+{
+    const int columns = problem.scoreColumns + 1;
+    std::vector<double> sum(static_cast<size_t>(problem.classCount) * columns, 0);
+    std::vector<int> count(sum.size(), 0);
+    for (size_t s = 0; s < problem.students.size(); ++s) {
+        const int c = classOf[s];
+        if (c < 0)
+            continue;
+        sum[static_cast<size_t>(c) * columns] += problem.students[s].score;
+        ++count[static_cast<size_t>(c) * columns];
+        for (int k = 0; k < problem.scoreColumns; ++k) {
+            sum[static_cast<size_t>(c) * columns + k + 1] += problem.extras[s][k].value;
+            count[static_cast<size_t>(c) * columns + k + 1] += problem.extras[s][k].counted;
+        }
+    }
+    const std::array<double, kScoreColumns + 1> scale = scoreScales(problem);
+    ScoreSpreads spreads;
+    for (const std::vector<int>& component : linkedClasses(problem)) {
+        for (int k = 0; k < columns; ++k) {
+            AverageRange range;
+            for (int c : component) {
+                const size_t i = static_cast<size_t>(c) * columns + k;
+                range.add(count[i] > 0 ? sum[i] / count[i] : std::numeric_limits<double>::quiet_NaN());
+            }
+            spreads.normalised[k] = std::max(spreads.normalised[k], range.width() * scale[k]);
+            if (k == 0)
+                spreads.mainSpread = std::max(spreads.mainSpread, range.width());
+        }
+    }
+    for (int k = 0; k < columns; ++k)
+        spreads.largest = std::max(spreads.largest, spreads.normalised[k]);
+    return spreads;
 }
 
 } // namespace classdiv::evening

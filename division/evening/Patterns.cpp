@@ -237,16 +237,6 @@ Key applyCycle(Placement& placement, const Component& component, const std::vect
 
 } // namespace
 
-bool Placement::bandsAllow(int in, int out) const
-{
-    const int bandIn = m_p.students[in].band;
-    const int bandOut = m_p.students[out].band;
-    if (bandIn == bandOut)
-        return true;
-    const int row = bandRow(out);
-    return m_bandCount[row + bandOut] > m_bandLo[row + bandOut] && m_bandCount[row + bandIn] < m_bandHi[row + bandIn];
-}
-
 void turnBandPattern(Placement& placement, const Component& component, Key& now)
 {
     const Problem& p = placement.problem();

@@ -19,7 +19,7 @@ namespace classdiv::evening {
 // that keep every fair range (or pairs of turns, where no single one
 // lowers it, or else a few turns that keep it, to get past a pattern where
 // the descent stands); moves students to it by cycles of exchanges, settles the
-// averages by transfers (EveningTransfers.h), and keeps the result only
+// averages by transfers (Transfers.h), and keeps the result only
 // when it is better than `now`, which then becomes its key.
 void turnBandPattern(Placement& placement, const Component& component, Key& now);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <stdexcept>
 
 namespace classdiv::evening {
@@ -24,6 +25,16 @@ int shareCeil(double share) { return static_cast<int>(std::ceil(share - kTiny));
 
 
 } // namespace
+
+std::vector<int> fileOrder(const Problem& problem)
+{
+    std::vector<int> order(problem.students.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](int a, int b) { return problem.students[a].order < problem.students[b].order; });
+    return order;
+}
+
 
 bool asGood(const Key& a, const Key& b)
 {
@@ -153,6 +164,16 @@ void Placement::restore(const Component& component, const std::vector<int>& clas
         m_local[s] = localIndex(m_p.groups[m_p.students[s].group], classes[i]);
     }
     recount();
+}
+
+bool Placement::bandsAllow(int in, int out) const
+{
+    const int bandIn = m_p.students[in].band;
+    const int bandOut = m_p.students[out].band;
+    if (bandIn == bandOut)
+        return true;
+    const int row = bandRow(out);
+    return m_bandCount[row + bandOut] > m_bandLo[row + bandOut] && m_bandCount[row + bandIn] < m_bandHi[row + bandIn];
 }
 
 } // namespace classdiv::evening

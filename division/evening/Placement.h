@@ -4,9 +4,13 @@
 // weighs is one of these counts: a band of a group in a class against its
 // fair range, marked students sharing a class, a value of a flag column or of
 // the mixing column in a class against its fair share, and the class sums
-// behind the averages.
+// behind the averages. Its files: Placement.cpp (the counts and the key),
+// PlacementRules.cpp (fixed students and together sets into their classes),
+// PlacementUnits.cpp (a together set moved whole), PlacementScores.cpp (the
+// key with extra score columns); BandRepair, a friend, moves students itself.
 
-#include "division/evening/Search.h"
+#include "division/evening/Measures.h"
+#include "division/evening/Problem.h"
 #include "division/evening/Xoshiro256.h"
 
 #include <algorithm>
@@ -21,9 +25,6 @@ namespace classdiv::evening {
 // The search draws millions of numbers, far too many to take one by one
 // through the program's random source, which only seeds it.
 using Rng = Xoshiro256;
-
-// Differences below this are rounding noise of sums of scores.
-inline constexpr double kTiny = 1e-9;
 
 // The flag columns' counts outside their fair ranges, column by column in
 // their order, as one number: column k counts kFlagWeight[k] a student, so
@@ -122,11 +123,8 @@ public:
     bool movedSinceStart(const std::vector<int>& students) const;
 
     // Fixed students into their classes, together sets each into one class
-    // (RulePlacement.cpp); the sets it could not gather.
+    // (PlacementRules.cpp); the sets it could not gather.
     std::vector<int> placeRules();
-    // Brings every band count of group g within its fair range, as far as
-    // fixed students and together sets allow (FairBandRepair.cpp).
-    void repairBands(int g, Rng& rng);
     // Counts everything again from the classes.
     void recount();
 
@@ -136,7 +134,7 @@ public:
     // leave it (keepBands false) when the move as a whole keeps it.
     bool change(int a, int b, Change& out, bool keepBands = true) const;
     // Whether the class of `out` keeps its band counts within their fair
-    // ranges when `in`, of the same group, takes its place (EveningPatterns.cpp).
+    // ranges when `in`, of the same group, takes its place.
     bool bandsAllow(int in, int out) const;
     // The range the search keeps a band count of group g in its local'th
     // class within: the fair range, widened where fixed students hold it.
@@ -155,7 +153,7 @@ public:
         return sum;
     }
     Key keyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const;
-    // keyOf and keyAfter with extra score columns (EveningScores.cpp).
+    // keyOf and keyAfter with extra score columns (PlacementScores.cpp).
     Key scoresKey(const Component& component, const Key& rules, int ca, int cb, const Change* ch) const;
     Key scoresKeyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const;
     void apply(int a, int b, const Change& ch);
@@ -167,7 +165,7 @@ public:
     int partner(int a, Rng& rng) const;
 
     // A together set moved whole into another class, each member exchanged
-    // with a free student of its group there (UnitMoves.cpp). False, and
+    // with a free student of its group there (PlacementUnits.cpp). False, and
     // nothing changed, when there are not enough free students or a band
     // would leave its range; else `after` is the component's key and `rules`
     // what the rules above the averages gained or lost.
@@ -180,6 +178,10 @@ public:
     void undo(const UnitMove& move);
 
 private:
+    // Brings the band counts of a group into their ranges by moving
+    // students itself (BandRepair.h); the counts are recounted after it.
+    friend class BandRepair;
+
     // Where the band counts of s's class in its group start.
     int bandRow(int s) const { return m_bandBase[s] + m_local[s] * m_p.bandCount; }
     // The classes a together set may go to, the likeliest first, and its

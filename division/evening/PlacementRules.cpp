@@ -14,6 +14,9 @@ namespace classdiv::evening {
 
 namespace {
 
+// The distance of a student of another band: more than any difference of scores.
+constexpr double kOtherBandDistance = 1e6;
+
 // Of the students of s's group in class c that `may` take, the one closest
 // to s in band and score: its leaving changes the class least.
 template <class May>
@@ -24,8 +27,7 @@ int nearest(const Problem& p, const std::vector<int>& classOf, int s, int c, May
     for (int t : p.groups[p.students[s].group].students) {
         if (classOf[t] != c || !may(t))
             continue;
-        // Another band costs more than any difference of scores.
-        const double distance = (p.students[t].band != p.students[s].band ? 1e6 : 0.0) +
+        const double distance = (p.students[t].band != p.students[s].band ? kOtherBandDistance : 0.0) +
                                 std::abs(p.students[t].score - p.students[s].score);
         if (distance < bestDistance) {
             bestDistance = distance;

@@ -4,7 +4,7 @@
 // keep-apart marks in different classes, and no class taking more of a group
 // than its head count (the free students fill what is left).
 
-#include "division/evening/Search.h"
+#include "division/evening/Problem.h"
 
 #include <vector>
 

@@ -21,10 +21,13 @@ constexpr int kPairSteps = 500;
 // The best few pairs by the class sums; the first whose exchanges the bands
 // and the rules allow is taken.
 constexpr size_t kCandidates = 256;
+// The pairs found are cut back to the best kCandidates once there are this
+// many times as many: seldom enough to cost little, and the list stays short.
+constexpr size_t kCandidatesBeforeCut = 8;
 // Two classes of about 40 give 1,600 moves at most; classes of hundreds
 // would give so many that the pairs are left out and single moves tried only.
 constexpr size_t kMostMoves = 4000;
-constexpr int kColumns = kScoreColumns + 1;
+constexpr int kColumns = kScoreColumns + 1; // the main score and the extra columns
 
 // An exchange of a (in the first class) and b (in the second), as what the
 // first class's sum and count of every column gain.
@@ -167,7 +170,7 @@ std::vector<Candidate> bestPairs(const PairOfClasses& pair, const std::vector<Mo
         if (!narrower(aim, now))
             return;
         found.push_back({aim, i, j});
-        if (found.size() >= 8 * kCandidates) {
+        if (found.size() >= kCandidatesBeforeCut * kCandidates) {
             std::nth_element(found.begin(), found.begin() + kCandidates, found.end(),
                              [](const Candidate& x, const Candidate& y) { return narrower(x.aim, y.aim); });
             found.resize(kCandidates);

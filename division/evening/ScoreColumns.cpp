@@ -11,87 +11,10 @@ namespace classdiv::evening {
 
 namespace {
 
-constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 // A guard only: every step narrows the key, so the descent stops long before.
 constexpr int kDescentSteps = 10000;
 
-double inverse(double sd) { return sd > kTiny ? 1.0 / sd : 0.0; }
-
-// Running high and low of the averages of one column.
-struct Range {
-    double high = -std::numeric_limits<double>::infinity();
-    double low = std::numeric_limits<double>::infinity();
-    void add(double a)
-    {
-        if (std::isnan(a))
-            return;
-        high = std::max(high, a);
-        low = std::min(low, a);
-    }
-    double width() const { return high > low ? high - low : 0.0; }
-};
-
 } // namespace
-
-std::array<double, kScoreColumns + 1> scoreScales(const Problem& problem)
-{
-    std::array<double, kScoreColumns + 1> scale{};
-    std::array<double, kScoreColumns + 1> sum{}, squares{};
-    std::array<long, kScoreColumns + 1> count{};
-    const auto add = [&](int k, double v) {
-        sum[k] += v;
-        squares[k] += v * v;
-        ++count[k];
-    };
-    for (size_t s = 0; s < problem.students.size(); ++s) {
-        add(0, problem.students[s].score);
-        for (int k = 0; k < problem.scoreColumns; ++k)
-            if (problem.extras[s][k].counted)
-                add(k + 1, problem.extras[s][k].value);
-    }
-    for (int k = 0; k <= problem.scoreColumns; ++k) {
-        if (count[k] == 0)
-            continue;
-        const double mean = sum[k] / count[k];
-        scale[k] = inverse(std::sqrt(std::max(0.0, squares[k] / count[k] - mean * mean)));
-    }
-    return scale;
-}
-
-ScoreSpreads scoreSpreads(const Problem& problem, const std::vector<int>& classOf)
-{
-    const int columns = problem.scoreColumns + 1;
-    std::vector<double> sum(static_cast<size_t>(problem.classCount) * columns, 0);
-    std::vector<int> count(sum.size(), 0);
-    for (size_t s = 0; s < problem.students.size(); ++s) {
-        const int c = classOf[s];
-        if (c < 0)
-            continue;
-        sum[static_cast<size_t>(c) * columns] += problem.students[s].score;
-        ++count[static_cast<size_t>(c) * columns];
-        for (int k = 0; k < problem.scoreColumns; ++k) {
-            sum[static_cast<size_t>(c) * columns + k + 1] += problem.extras[s][k].value;
-            count[static_cast<size_t>(c) * columns + k + 1] += problem.extras[s][k].counted;
-        }
-    }
-    const std::array<double, kScoreColumns + 1> scale = scoreScales(problem);
-    ScoreSpreads spreads;
-    for (const std::vector<int>& component : linkedClasses(problem)) {
-        for (int k = 0; k < columns; ++k) {
-            Range range;
-            for (int c : component) {
-                const size_t i = static_cast<size_t>(c) * columns + k;
-                range.add(count[i] > 0 ? sum[i] / count[i] : kNone);
-            }
-            spreads.normalised[k] = std::max(spreads.normalised[k], range.width() * scale[k]);
-            if (k == 0)
-                spreads.mainSpread = std::max(spreads.mainSpread, range.width());
-        }
-    }
-    for (int k = 0; k < columns; ++k)
-        spreads.largest = std::max(spreads.largest, spreads.normalised[k]);
-    return spreads;
-}
 
 void setExtraMeans(const Problem& problem, Component& component)
 {
@@ -113,67 +36,6 @@ void setExtraMeans(const Problem& problem, Component& component)
     }
 }
 
-void Placement::recountExtras()
-{
-    for (int k = 0; k < m_p.scoreColumns; ++k) {
-        m_extraSum[k].assign(m_p.classCount, 0);
-        m_extraCount[k].assign(m_p.classCount, 0);
-        m_extraAverage[k].assign(m_p.classCount, kNone);
-    }
-    for (size_t s = 0; s < m_p.students.size(); ++s)
-        for (int k = 0; k < m_p.scoreColumns; ++k) {
-            m_extraSum[k][m_class[s]] += m_p.extras[s][k].value;
-            m_extraCount[k][m_class[s]] += m_p.extras[s][k].counted;
-        }
-    for (int k = 0; k < m_p.scoreColumns; ++k)
-        for (int c = 0; c < m_p.classCount; ++c)
-            if (m_extraCount[k][c] > 0)
-                m_extraAverage[k][c] = m_extraSum[k][c] / m_extraCount[k][c];
-}
-
-Key Placement::scoresKey(const Component& component, const Key& rules, int ca, int cb, const Change* ch) const
-{
-    Key key = rules;
-    key.spread = key.main = key.squares = 0;
-    const auto pick = [&](int c, double changedA, double changedB, double now) {
-        return ch && c == ca ? changedA : ch && c == cb ? changedB : now;
-    };
-    Range main;
-    for (int c : component.classes) {
-        const double a = pick(c, ch ? ch->averageA : 0, ch ? ch->averageB : 0, m_average[c]);
-        main.add(a);
-        const double d = (a - component.mean) * m_scale[0];
-        key.squares += d * d;
-    }
-    key.main = main.width();
-    key.spread = key.main * m_scale[0];
-    key.columns = key.spread;
-    for (int k = 0; k < m_p.scoreColumns; ++k) {
-        Range range;
-        for (int c : component.classes) {
-            const double a = pick(c, ch ? ch->extraA[k] : 0, ch ? ch->extraB[k] : 0, m_extraAverage[k][c]);
-            range.add(a);
-            if (!std::isnan(a)) {
-                const double d = (a - component.extraMean[k]) * m_scale[k + 1];
-                key.squares += d * d;
-            }
-        }
-        key.spread = std::max(key.spread, range.width() * m_scale[k + 1]);
-        key.columns += range.width() * m_scale[k + 1];
-    }
-    key.columns /= m_p.scoreColumns + 1;
-    return key;
-}
-
-Key Placement::scoresKeyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const
-{
-    Key rules = now;
-    rules.pairs += ch.pairs;
-    rules.flags += ch.flags;
-    rules.mix += ch.mix;
-    return scoresKey(component, rules, ca, cb, &ch);
-}
-
 namespace {
 
 // The classes a descent step may start from: the highest and the lowest of
@@ -186,7 +48,7 @@ std::vector<char> endClasses(const Placement& placement, const Component& compon
     double widestSpread = -1;
     std::array<std::pair<int, int>, kScoreColumns + 1> highLow{};
     for (int k = 0; k <= p.scoreColumns; ++k) {
-        Range range;
+        AverageRange range;
         int high = -1, low = -1;
         for (int c : component.classes) {
             const double a = k == 0 ? placement.average(c) : placement.extraAverage(k - 1, c);

@@ -25,7 +25,7 @@ void descendOnScores(Placement& placement, const Component& component, Key now);
 
 // Steepest descent over one or two exchanges at once between the classes
 // of the highest and the lowest average of the widest column, then of the
-// main score (EveningScorePairs.cpp). Returns the key it ends in.
+// main score (ScoreColumnPairs.cpp). Returns the key it ends in.
 Key descendOnExchangePairs(Placement& placement, const Component& component, Key now);
 
 } // namespace classdiv::evening

@@ -1,13 +1,14 @@
 // The search of evening out, set by set of linked classes: the fair bands
-// repaired first, then rounds of simulated annealing over exchanges inside a
-// group, each round starting again from the best placement found, then the
-// turns of band counts over several classes (EveningPatterns.cpp), the
-// transfers along paths of exchanges (EveningTransfers.cpp) and the descents
-// of EveningDescent.cpp. The parts: the counts and what an exchange changes
-// (EveningPlacement.cpp), the fair-band repair (FairBandRepair.cpp), the
-// cooling (Annealing.h), the best spread a band pattern allows
-// (PatternBound.cpp), the measures of a placement (EveningMeasures.cpp).
+// repaired first (BandRepair), then rounds of simulated annealing over
+// exchanges inside a group (Cooling.h), each round starting again from the
+// best placement found, then the turns of band counts over several classes
+// (Patterns), the transfers along paths of exchanges (Transfers) and the
+// descents (Descent); with extra score columns, their own polish and descents
+// (ScoreColumns). The list of every part is in Search.h.
 
+#include "division/evening/Search.h"
+
+#include "division/evening/BandRepair.h"
 #include "division/evening/Cooling.h"
 #include "division/evening/Descent.h"
 #include "division/evening/Patterns.h"
@@ -72,7 +73,7 @@ public:
         m_brokenUnits = m_placement.placeRules();
         for (size_t g = 0; g < m_p.groups.size(); ++g) {
             if (m_p.groups[g].classes.size() > 1)
-                m_placement.repairBands(static_cast<int>(g), m_rng);
+                repairBands(m_placement, static_cast<int>(g), m_rng);
         }
         m_placement.recount();
         for (Component& component : m_components) {

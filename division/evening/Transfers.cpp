@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace classdiv::evening {
 
@@ -97,7 +98,57 @@ public:
         const size_t classes = m_component.classes.size();
         if (classes < 2 || classes > kMostClasses)
             return false;
-        // Blocks: classes that can carry small amounts to each other both ways.
+        const Blocks blocks = gatherBlocks();
+        std::vector<Crossing> crossings = crossingsOf(blocks);
+        if (crossings.empty())
+            return false;
+        const size_t tries = std::min(kBridgeTries, crossings.size());
+        std::partial_sort(crossings.begin(), crossings.begin() + tries, crossings.end(),
+                          [](const Crossing& a, const Crossing& b) { return a.spread < b.spread; });
+        std::vector<int> saved;
+        for (int s : m_component.movable)
+            saved.push_back(m_placement.classOf(s));
+        for (size_t t = 0; t < tries; ++t) {
+            if (cross(crossings[t], blocks, saved, now))
+                return true;
+        }
+        mapExchanges(now.spread * m_component.largestClass);
+        return false;
+    }
+
+private:
+    // Blocks of classes that can carry small amounts to each other both
+    // ways, and the score totals and head counts of each.
+    struct Blocks {
+        std::vector<int> root;     // [local class]: the lowest class of its block
+        std::vector<double> total; // [root]
+        std::vector<double> heads; // [root]
+
+        // The spread of the blocks' averages with d carried from one block to another.
+        double spread(int from, int to, double d) const
+        {
+            double high = -std::numeric_limits<double>::infinity(), low = std::numeric_limits<double>::infinity();
+            for (size_t b = 0; b < total.size(); ++b) {
+                if (heads[b] == 0)
+                    continue;
+                const double average =
+                    (total[b] - (static_cast<int>(b) == from ? d : 0) + (static_cast<int>(b) == to ? d : 0)) / heads[b];
+                high = std::max(high, average);
+                low = std::min(low, average);
+            }
+            return high - low;
+        }
+    };
+
+    // An exchange of x and y across two blocks, and the blocks' spread after it.
+    struct Crossing {
+        double spread;
+        int x, y;
+    };
+
+    Blocks gatherBlocks() const
+    {
+        const size_t classes = m_component.classes.size();
         std::vector<uint64_t> reach(classes, 0);
         for (size_t l = 0; l < classes; ++l) {
             reach[l] = uint64_t{1} << l;
@@ -114,80 +165,62 @@ public:
                 reach[l] = more;
             }
         }
-        const auto root = [&](int l) {
-            for (int m = 0;; ++m) {
-                if ((reach[l] >> m & 1) && (reach[m] >> l & 1))
-                    return m; // the lowest class of its block
-            }
-        };
-        std::vector<double> total(classes, 0), heads(classes, 0);
+        Blocks blocks{std::vector<int>(classes, 0), std::vector<double>(classes, 0), std::vector<double>(classes, 0)};
         for (size_t l = 0; l < classes; ++l) {
+            int m = 0;
+            while (!((reach[l] >> m & 1) && (reach[m] >> l & 1)))
+                ++m;
+            blocks.root[l] = m;
             const int c = m_component.classes[l];
-            total[root(static_cast<int>(l))] += m_placement.average(c) * m_placement.head(c);
-            heads[root(static_cast<int>(l))] += m_placement.head(c);
+            blocks.total[m] += m_placement.average(c) * m_placement.head(c);
+            blocks.heads[m] += m_placement.head(c);
         }
-        // The spread of the blocks' averages with d carried from one block to another.
-        const auto blockSpread = [&](int from, int to, double d) {
-            double high = -1e300, low = 1e300;
-            for (size_t b = 0; b < classes; ++b) {
-                if (heads[b] == 0)
-                    continue;
-                const double average = (total[b] - (static_cast<int>(b) == from ? d : 0) + (static_cast<int>(b) == to ? d : 0)) / heads[b];
-                high = std::max(high, average);
-                low = std::min(low, average);
-            }
-            return high - low;
-        };
-        const double apart = blockSpread(-1, -1, 0);
-        struct Crossing {
-            double spread;
-            int x, y;
-        };
+        return blocks;
+    }
+
+    // Every exchange inside a cell across two blocks that narrows their spread.
+    std::vector<Crossing> crossingsOf(const Blocks& blocks) const
+    {
+        const double apart = blocks.spread(-1, -1, 0);
         std::vector<Crossing> crossings;
         for (const std::vector<int>& cell : m_cells) {
             for (int x : cell) {
                 for (int y : cell) {
-                    const int from = root(m_local[m_placement.classOf(x)]), to = root(m_local[m_placement.classOf(y)]);
+                    const int from = blocks.root[m_local[m_placement.classOf(x)]];
+                    const int to = blocks.root[m_local[m_placement.classOf(y)]];
                     const double d = score(x) - score(y);
-                    if (from != to && d > kTiny && blockSpread(from, to, d) < apart - kTiny)
-                        crossings.push_back({blockSpread(from, to, d), x, y});
+                    if (from != to && d > kTiny && blocks.spread(from, to, d) < apart - kTiny)
+                        crossings.push_back({blocks.spread(from, to, d), x, y});
                 }
             }
         }
-        if (crossings.empty())
+        return crossings;
+    }
+
+    // Makes the crossing and lets each block settle on its own: carried back
+    // across, an amount would only undo the exchange. True when the key
+    // ended better than now (now is then that key); else the movable
+    // students are back in their saved classes.
+    bool cross(const Crossing& crossing, const Blocks& blocks, const std::vector<int>& saved, Key& now)
+    {
+        Key key = now;
+        Change ch;
+        if (!m_placement.change(crossing.x, crossing.y, ch))
             return false;
-        const size_t tries = std::min(kBridgeTries, crossings.size());
-        std::partial_sort(crossings.begin(), crossings.begin() + tries, crossings.end(),
-                          [](const Crossing& a, const Crossing& b) { return a.spread < b.spread; });
-        std::vector<int> saved;
-        for (int s : m_component.movable)
-            saved.push_back(m_placement.classOf(s));
-        for (size_t t = 0; t < tries; ++t) {
-            Key key = now;
-            Change ch;
-            if (!m_placement.change(crossings[t].x, crossings[t].y, ch))
-                continue;
-            key = m_placement.keyAfter(m_component, key, m_placement.classOf(crossings[t].x),
-                                       m_placement.classOf(crossings[t].y), ch);
-            m_placement.apply(crossings[t].x, crossings[t].y, ch);
-            // Each block settles on its own: carried back across, the amount would only undo the exchange.
-            m_blockOf.assign(classes, 0);
-            for (size_t l = 0; l < classes; ++l)
-                m_blockOf[l] = root(static_cast<int>(l));
-            for (int i = 0; i < kMostTransfers && step(key); ++i) {
-            }
-            m_blockOf.clear();
-            if (better(key, now)) {
-                now = key;
-                return true;
-            }
-            m_placement.restore(m_component, saved);
+        key = m_placement.keyAfter(m_component, key, m_placement.classOf(crossing.x), m_placement.classOf(crossing.y), ch);
+        m_placement.apply(crossing.x, crossing.y, ch);
+        m_blockOf = blocks.root;
+        for (int i = 0; i < kMostTransfers && step(key); ++i) {
         }
-        mapExchanges(now.spread * m_component.largestClass);
+        m_blockOf.clear();
+        if (better(key, now)) {
+            now = key;
+            return true;
+        }
+        m_placement.restore(m_component, saved);
         return false;
     }
 
-private:
     // Which class can carry each amount to which: m_gives[amount * classes + from] holds the classes `to`.
     void mapExchanges(double most)
     {

@@ -4,6 +4,9 @@ namespace classdiv::evening {
 
 namespace {
 
+// splitmix64 with its published constants (the golden ratio step and
+// the two multipliers of its finaliser): any seed, even 0, spreads over
+// every bit of a word.
 uint64_t splitMix64(uint64_t& x)
 {
     uint64_t z = (x += 0x9e3779b97f4a7c15ULL);

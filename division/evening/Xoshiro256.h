@@ -18,6 +18,8 @@ public:
     // Inline: the evening-out search draws millions of numbers a use.
     uint64_t next()
     {
+        // The multipliers, shifts and rotations are those of xoshiro256**
+        // as Blackman and Vigna publish it: other numbers give other, worse bits.
         const uint64_t result = rotl(m_state[1] * 5, 7) * 9;
         const uint64_t t = m_state[1] << 17;
         m_state[2] ^= m_state[0];

@@ -2,9 +2,12 @@
 // whose best placement is found by trying every one that keeps the plans and
 // the fair bands: the search must reach the best on every rule in order
 // (marks apart, mixing, then the spread), and start from any placement.
+// The band repair that starts the search, on random years.
 
 #include "division/evening/Search.h"
+#include "division/evening/BandRepair.h"
 #include "division/evening/FairShares.h"
+#include "tests/division/RandomProblems.h"
 
 #include <gtest/gtest.h>
 
@@ -178,6 +181,83 @@ TEST(EveningSearch, ReachesTheBestPlacementOfTinyYearsFromAnyStart)
             EXPECT_NEAR(spread, std::get<2>(best), 1e-9) << "start " << i;
         }
     }
+}
+
+// Marked students sharing a class: pairs of each mark in each class.
+long markPairs(const Problem& p, const std::vector<int>& classOf)
+{
+    std::vector<long> count(static_cast<size_t>(p.classCount) * std::max(1, p.markCount), 0);
+    long pairs = 0;
+    for (size_t s = 0; s < p.students.size(); ++s)
+        if (p.students[s].mark >= 0)
+            pairs += count[static_cast<size_t>(classOf[s]) * p.markCount + p.students[s].mark]++;
+    return pairs;
+}
+
+// The repair moves students between their group's classes only: every head
+// count and the fixed student stay, marked students never come together
+// more, every band count ends within the range the search then keeps it in,
+// and with no mark or fixed student in the way within its fair range.
+TEST(EveningSearch, BandRepairKeepsHeadCountsAndMarksAndReachesTheBandRanges)
+{
+    constexpr int kCrowdedMarks = 3;
+    constexpr uint32_t kOneMarkedIn = 2;
+    int unmarkedYears = 0;
+    for (uint64_t seed = 1; seed <= 200; ++seed) {
+        SCOPED_TRACE(seed);
+        std::vector<int> classOf;
+        Problem p = testing::randomProblem(seed, classOf);
+        if (seed % 2 == 0) { // marks so crowded that they bar the straight moves
+            testing::SmallRng rng(seed);
+            p.markCount = kCrowdedMarks;
+            for (Student& s : p.students)
+                s.mark = rng.below(kOneMarkedIn) == 0 ? static_cast<int>(rng.below(kCrowdedMarks)) : -1;
+        }
+        const std::vector<int> start = classOf;
+        Placement placement(p, classOf);
+        ASSERT_TRUE(placement.placeRules().empty());
+        const long pairsBefore = markPairs(p, classOf);
+        Rng rng(seed);
+        for (size_t g = 0; g < p.groups.size(); ++g)
+            if (p.groups[g].classes.size() > 1)
+                repairBands(placement, static_cast<int>(g), rng);
+        EXPECT_LE(markPairs(p, classOf), pairsBefore);
+        for (size_t s = 0; s < p.students.size(); ++s) {
+            if (p.rulesOf(static_cast<int>(s)).fixedClass >= 0) {
+                EXPECT_EQ(classOf[s], start[s]);
+            }
+        }
+        const bool free = p.markCount == 0 && p.rules.empty();
+        unmarkedYears += free;
+        for (size_t g = 0; g < p.groups.size(); ++g) {
+            const Group& group = p.groups[g];
+            const int bands = p.bandCount;
+            std::vector<int> head(group.classes.size(), 0), inBand(bands, 0);
+            std::vector<int> count(group.classes.size() * bands, 0);
+            for (int s : group.students) {
+                const auto at = std::find(group.classes.begin(), group.classes.end(), classOf[s]);
+                ASSERT_NE(at, group.classes.end()) << "student " << s;
+                const size_t l = static_cast<size_t>(at - group.classes.begin());
+                ++head[l];
+                ++inBand[p.students[s].band];
+                ++count[l * bands + p.students[s].band];
+            }
+            EXPECT_EQ(head, group.headCounts) << "group " << g;
+            if (group.classes.size() < 2)
+                continue;
+            const std::vector<FairRange> fair =
+                fairBandTable(group.headCounts, inBand, static_cast<int>(group.students.size()));
+            for (size_t i = 0; i < count.size(); ++i) {
+                const auto [lo, hi] = placement.bandRange(static_cast<int>(g), static_cast<int>(i) / bands,
+                                                          static_cast<int>(i) % bands);
+                EXPECT_TRUE(count[i] >= lo && count[i] <= hi) << "group " << g << " cell " << i;
+                if (free) {
+                    EXPECT_TRUE(fair[i].holds(count[i])) << "group " << g << " cell " << i;
+                }
+            }
+        }
+    }
+    EXPECT_GT(unmarkedYears, 20);
 }
 
 } // namespace

@@ -1,0 +1,237 @@
+#pragma once
+// The years the benchmarks measure, built the same way every time, for the
+// tests too: a year whose groups cross all classes, two shaped like real
+// schools, 500 students in 8 groups, the same 500 under every rule, and the
+// example year as a teacher imports it.
+
+#include "support/Years.h"
+
+#include "conditions/ConditionsFile.h"
+#include "conditions/GroupTable.h"
+#include "conditions/SpreadRules.h"
+#include "support/TestFiles.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <numeric>
+#include <stdexcept>
+
+namespace classdiv::testing {
+
+// Six groups of different averages, each spread over all six classes with
+// shares that turn from group to group (30 % of one group to one class, 8 %
+// to another): the classes differ in their mix of groups, so their averages
+// cannot all meet, and only a careful choice inside each group comes close.
+// A wider spread of scores inside each group makes its best harder to reach.
+inline DivisionYear crossedYear(double scoreSpread = 4)
+{
+    YearNumbers numbers(6);
+    const int sizes[] = {60, 50, 40, 40, 30, 20};
+    const double share[] = {0.30, 0.22, 0.17, 0.13, 0.10, 0.08};
+    std::vector<GroupOfYear> groups(6);
+    std::vector<std::vector<double>> scores;
+    for (int g = 0; g < 6; ++g) {
+        groups[g] = {QStringLiteral("組%1").arg(g + 1), sizes[g], {}};
+        for (int k = 1, left = sizes[g]; k <= 6; ++k) {
+            const int head = k == 6 ? left : std::max(1, static_cast<int>(std::lround(sizes[g] * share[(k + g) % 6])));
+            groups[g].plan.emplace_back(k, head);
+            left -= head;
+        }
+        const std::vector<int> whole = numbers.scores(sizes[g], 40 + 10 * g, scoreSpread);
+        scores.emplace_back(whole.begin(), whole.end());
+    }
+    return DivisionYear(groups, false, scores);
+}
+
+// A group of a school year: its name, the mean of its scores and its plan.
+struct SchoolGroup {
+    const char* name;
+    double mean;
+    std::vector<std::pair<int, int>> plan; // (class number, head count)
+};
+
+// Scores 0 .. 100 around each group's mean; halfPoints students chosen at
+// random get half a point more (less at 100), as a test marked in halves
+// gives. Groups are listed in the order the group table sorts their names,
+// which the conditions file follows.
+inline DivisionYear schoolYear(std::vector<SchoolGroup> groups, uint64_t seed, int halfPoints)
+{
+    constexpr double kScoreSpread = 15; // about the standard deviation of a school test
+    std::sort(groups.begin(), groups.end(), [](const SchoolGroup& a, const SchoolGroup& b) {
+        return QString::fromUtf8(a.name) < QString::fromUtf8(b.name);
+    });
+    YearNumbers numbers(seed);
+    std::vector<GroupOfYear> plans;
+    std::vector<std::vector<double>> scores;
+    for (const SchoolGroup& g : groups) {
+        int size = 0;
+        for (const auto& [number, head] : g.plan)
+            size += head;
+        plans.push_back({QString::fromUtf8(g.name), size, g.plan});
+        const std::vector<int> whole = numbers.scores(size, g.mean, kScoreSpread);
+        scores.emplace_back(whole.begin(), whole.end());
+    }
+    std::vector<std::pair<size_t, size_t>> everyone;
+    for (size_t g = 0; g < scores.size(); ++g) {
+        for (size_t w = 0; w < scores[g].size(); ++w)
+            everyone.emplace_back(g, w);
+    }
+    for (int i = 0; i < halfPoints; ++i) {
+        std::swap(everyone[i], everyone[i + numbers.below(static_cast<int>(everyone.size()) - i)]);
+        double& score = scores[everyone[i].first][everyone[i].second];
+        score += score < 100 ? 0.5 : -0.5;
+    }
+    for (std::vector<double>& group : scores)
+        std::sort(group.begin(), group.end(), std::greater<>());
+    return DivisionYear(plans, false, scores);
+}
+
+// 215 students in six classes of 35-36, boys and girls each choosing music,
+// art or calligraphy, every elective group spread over all six classes in
+// shares of 3 to 9; 40 half-point scores.
+inline DivisionYear artElectivesYear()
+{
+    return schoolYear({{"音男", 52, {{1, 8}, {2, 7}, {3, 6}, {4, 5}, {5, 4}, {6, 6}}},
+                       {"美男", 46, {{1, 3}, {2, 5}, {3, 6}, {4, 7}, {5, 8}, {6, 5}}},
+                       {"書男", 57, {{1, 7}, {2, 6}, {3, 6}, {4, 6}, {5, 6}, {6, 6}}},
+                       {"音女", 66, {{1, 9}, {2, 8}, {3, 7}, {4, 6}, {5, 5}, {6, 5}}},
+                       {"美女", 60, {{1, 4}, {2, 5}, {3, 6}, {4, 7}, {5, 8}, {6, 6}}},
+                       {"書女", 63, {{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 7}}}},
+                      215, 40);
+}
+
+// 456 students in ten classes of 45-46, all linked: the humanities course in
+// classes 1-5 (its girls a large group over all five), the sciences in 6-9,
+// an international course that fills class 10 alone and sends three to class 9,
+// a few sports students over classes 4-7 who tie the two courses together,
+// one exchange student, and 139 half-point scores.
+inline DivisionYear coursesYear()
+{
+    return schoolYear({{"文女", 58, {{1, 26}, {2, 26}, {3, 26}, {4, 25}, {5, 25}}},
+                       {"文男", 52, {{1, 20}, {2, 20}, {3, 19}, {4, 17}, {5, 16}}},
+                       {"理男", 56, {{6, 27}, {7, 27}, {8, 27}, {9, 25}}},
+                       {"理女", 59, {{6, 17}, {7, 17}, {8, 18}, {9, 18}}},
+                       {"国際", 56, {{10, 45}, {9, 3}}},
+                       {"体育", 45, {{4, 3}, {5, 4}, {6, 2}, {7, 2}}},
+                       {"留学", 50, {{3, 1}}}},
+                      456, 139);
+}
+
+// The example year, imported and its conditions read as a teacher would;
+// oldClass is its column 2 (旧組) by student row.
+struct ExampleYear {
+    std::unique_ptr<Year> year;
+    std::vector<QString> oldClass;
+
+    ExampleYear()
+    {
+        const QString folder = QStringLiteral(CLASSDIV_SOURCE_DIR "/examples");
+        auto table = std::make_unique<StudentTable>();
+        auto other = std::make_unique<StudentTable>(); // the old class read in as the name, to have it by row
+        if (!readExampleYear(folder, *other, QStringLiteral("2")) || !readExampleYear(folder, *table))
+            throw std::runtime_error("the example year does not read");
+        oldClass.push_back(QString());
+        for (int e = 1; e <= table->studentCount(); ++e)
+            oldClass.push_back(other->records[e].name);
+        year = std::make_unique<Year>(*table);
+        year->setRules({}); // the columns chosen beside the example are each test's own choice
+        if (year->readConditions().status != ReadConditionsOutcome::Status::Read)
+            throw std::runtime_error("the example conditions do not read");
+    }
+};
+
+// Head counts of a group over classes 1 .. classes, unequal: the share of
+// class k leans by (k + turn) so different groups lean differently.
+inline std::vector<std::pair<int, int>> leaningPlan(int size, int classes, int turn)
+{
+    static const int lean[] = {3, -3, 2, -2, 1, -1, 0, 0, 0, 0};
+    std::vector<std::pair<int, int>> plan;
+    int left = size;
+    for (int k = 1; k <= classes; ++k) {
+        int head = size / classes + lean[(k + turn) % classes];
+        if (k == classes)
+            head = left;
+        head = std::max(1, head);
+        plan.emplace_back(k, head);
+        left -= head;
+    }
+    return plan;
+}
+
+// 500 students in 8 groups over 6 classes, every group in every class.
+inline DivisionYear fullYear()
+{
+    YearNumbers numbers(8);
+    const int sizes[] = {70, 66, 64, 62, 62, 60, 58, 58};
+    std::vector<GroupOfYear> groups;
+    std::vector<std::vector<double>> scores;
+    for (int g = 0; g < 8; ++g) {
+        groups.push_back({QStringLiteral("G%1").arg(g + 1), sizes[g], leaningPlan(sizes[g], 6, g)});
+        const std::vector<int> whole = numbers.scores(sizes[g], 50 + 3 * g, 15);
+        scores.emplace_back(whole.begin(), whole.end());
+    }
+    return DivisionYear(groups, false, scores);
+}
+
+// A year with the teacher's rules beside it.
+struct RulesYear {
+    DivisionYear division;
+    SpreadRules rules;
+};
+
+// Every group over all six classes, head counts as even as its size allows;
+// 30 pairs kept apart, 20 pairs together, 15 fixed classes and three flag
+// columns of 10, 25 and 40 students.
+inline RulesYear rulesYear()
+{
+    YearNumbers numbers(2026);
+    const int sizes[] = {70, 66, 64, 62, 62, 60, 58, 58};
+    std::vector<GroupOfYear> groups;
+    std::vector<std::vector<double>> scores;
+    for (int g = 0; g < 8; ++g) {
+        std::vector<std::pair<int, int>> plan;
+        for (int k = 1; k <= 6; ++k)
+            plan.emplace_back(k, sizes[g] / 6 + ((k + g) % 6 < sizes[g] % 6 ? 1 : 0));
+        groups.push_back({QStringLiteral("組%1").arg(g + 1), sizes[g], plan});
+        const std::vector<int> whole = numbers.scores(sizes[g], 48 + 4 * g, 16);
+        scores.emplace_back(whole.begin(), whole.end());
+    }
+    RulesYear year{DivisionYear(groups, false, scores), {}};
+    const int n = year.division.students.count();
+
+    // Apart, together and fixed each take students of their own, so that all can hold at once.
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 1);
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[i], order[numbers.below(i + 1)]);
+    SpreadRules& rules = year.rules;
+    rules.marks.assign(n + 1, QString());
+    rules.together.assign(n + 1, QString());
+    rules.fixedClasses.assign(n + 1, QString());
+    size_t next = 0;
+    for (int pair = 0; pair < 30; ++pair)
+        for (int i = 0; i < 2; ++i)
+            rules.marks[order[next++]] = QStringLiteral("離%1").arg(pair);
+    for (int pair = 0; pair < 20; ++pair)
+        for (int i = 0; i < 2; ++i)
+            rules.together[order[next++]] = QStringLiteral("同%1").arg(pair);
+    for (int i = 0; i < 15; ++i)
+        rules.fixedClasses[order[next++]] = QString::number(1 + numbers.below(6));
+    for (const int holders : {10, 25, 40}) {
+        FlagColumn flag{QStringLiteral("印%1").arg(holders), std::vector<QString>(n + 1)};
+        for (int i = 0; i < holders;) {
+            QString& cell = flag.values[1 + numbers.below(n)];
+            if (cell.isEmpty()) {
+                cell = QStringLiteral("○");
+                ++i;
+            }
+        }
+        rules.flags.push_back(std::move(flag));
+    }
+    return year;
+}
+
+} // namespace classdiv::testing
