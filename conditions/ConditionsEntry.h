@@ -4,6 +4,7 @@
 #include "common/Message.h"
 #include "common/TextFile.h"
 #include "conditions/GroupTable.h"
+#include "conditions/PlanRowsView.h"
 
 #include <QString>
 
@@ -13,15 +14,6 @@
 namespace classdiv {
 
 enum class ConditionsFocus { Unchanged, ClassCount, FirstClassNumber };
-
-// The boxes of the plan rows as the window should show them.
-struct PlanRowsView {
-    QString classCount;
-    std::array<QString, kMaxPlanRows + 1> classNumbers; // [1..10]
-    std::array<QString, kMaxPlanRows + 1> headCounts;   // [1..10]
-    int visibleRows = kMaxPlanRows;                      // rows 1..visibleRows shown, the rest hidden
-    bool operator==(const PlanRowsView&) const = default;
-};
 
 // A group chosen in the group list (listPosition -1: none).
 struct SelectGroupOutcome {

@@ -3,8 +3,8 @@
 
 #include "common/Message.h"
 #include "common/TextFile.h"
-#include "conditions/ConditionsEntry.h"
 #include "conditions/GroupTable.h"
+#include "conditions/PlanRowsView.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,5 +1,6 @@
 // The .ods of LibreOffice: one content part holding every table.
 
+#include "import/Workbook.h"
 #include "import/WorkbookParts.h"
 
 #include <QXmlStreamReader>

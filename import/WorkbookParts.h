@@ -3,7 +3,7 @@
 // gathered in, a part read from the archive, and the outcome of a refusal.
 // Used by Workbook.cpp, WorkbookXlsx.cpp and WorkbookOds.cpp only.
 
-#include "import/Workbook.h"
+#include "import/WorkbookSheet.h"
 #include "import/ZipArchive.h"
 
 #include <QString>

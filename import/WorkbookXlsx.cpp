@@ -1,6 +1,7 @@
 // The .xlsx of Excel: the package's relationships lead to the workbook, its
 // relationships to the sheets, the shared strings and the styles.
 
+#include "import/Workbook.h"
 #include "import/WorkbookParts.h"
 
 #include <QHash>
