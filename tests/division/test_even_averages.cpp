@@ -2,7 +2,7 @@
 // must reach, on random years, the example year and a year of crossing groups.
 
 #include "support/Years.h"
-#include "EvenYears.h"
+#include "support/BenchmarkYears.h"
 
 #include "division/EvenAverages.h"
 #include "division/Year.h"

@@ -3,7 +3,7 @@
 // no placement can meet; a second use gives another choice when there is one.
 
 #include "support/Years.h"
-#include "EvenYears.h"
+#include "support/BenchmarkYears.h"
 
 #include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
