@@ -19,6 +19,7 @@ TEST(TextValue, ReadsTheLongestHalfWidthNumberAtTheStart)
         {"1E", 1}, // an exponent without digits is no exponent
         {"&H1F", 31}, {"&hff", 255}, {"&O17", 15}, {"&o7", 7}, {"&X1", 0}, {"&H", 0},
         {"&H1G", 1}, {"&O18", 1}, {"&O9", 0}, {"&Hg", 0}, {"&H1@", 1}, // the digits of the radix only
+        {"&H1Z", 1}, {"&O1:", 1}, {"&ha", 10}, {"&HA0", 160}, {"- 1E1", -10},
         {"１２", 0}, {"1２", 1},          // full-width digits are no number
         {"\xe3\x80\x80" "5", 0},          // nor is an ideographic space a blank
     };
@@ -51,8 +52,15 @@ TEST(Rounding, WholeNumbersGoHalfToEvenAndCheckTheRange)
     };
     for (const auto& c : cases)
         EXPECT_EQ(toInt16(c.value), c.expected) << c.value;
-    EXPECT_EQ(toInt32(2147483647.0), 2147483647);
-    EXPECT_EQ(toInt32(2147483648.0), std::nullopt);
+    const struct {
+        double value;
+        std::optional<int32_t> expected;
+    } cases32[] = {
+        {2147483647.0, 2147483647}, {2147483648.0, std::nullopt}, {-2147483648.0, -2147483647 - 1},
+        {-2147483649.0, std::nullopt}, {std::numeric_limits<double>::quiet_NaN(), std::nullopt}, {-inf, std::nullopt},
+    };
+    for (const auto& c : cases32)
+        EXPECT_EQ(toInt32(c.value), c.expected) << c.value;
     EXPECT_EQ(boxNumber(QStringLiteral("40000")), std::nullopt);
 }
 

@@ -60,6 +60,8 @@ TEST(ConfirmEntry, ChecksZerosAndTheGroupSumStoresAndAlwaysSaves)
         {"a box beyond 16 bits stores nothing", 2, {{"1", "32768"}, {"2", "-32728"}}, true, {}},
         {"a class number beyond 16 bits stores nothing", 2, {{"40000", "20"}, {"2", "20"}}, true, {}},
         {"a sum beyond 16 bits stores nothing", 2, {{"1", "32767"}, {"2", "1"}}, true, {}},
+        {"the largest sums are stored", 2, {{"1", "32766"}, {"2", "1"}}, true, {{1, 32766}, {2, 1}}},
+        {"down to the smallest", 2, {{"1", "-32767"}, {"2", "-1"}}, true, {{1, -32767}, {2, -1}}},
         {"a class count never set stores nothing", 0, {{"1", "40"}}, true, {}},
     };
     for (const auto& c : cases) {

@@ -107,8 +107,9 @@ TEST(SaveResult, AFailedOrRefusedSaveKeepsTheEarlierFileAndSaysWhy)
     const QString target = folder.file("result.csv");
     const QByteArray earlier("earlier result\r\n");
     ASSERT_TRUE(writeBytes(target, earlier));
-    const auto save = [&](const testing::PlacedYear& year, const QString& path) {
-        const auto message = saveResult(year.students, year.classes, smallYearDistribution(), path);
+    const auto save = [&](const testing::PlacedYear& year, const QString& path,
+                          const DistributionTable& distribution = smallYearDistribution()) {
+        const auto message = saveResult(year.students, year.classes, distribution, path);
         EXPECT_EQ(message.value_or(Message{}).title, u8("エラー発生")) << qPrintable(path);
         return message.value_or(Message{}).text;
     };
@@ -127,18 +128,24 @@ TEST(SaveResult, AFailedOrRefusedSaveKeepsTheEarlierFileAndSaysWhy)
         const char* text;
         std::vector<const char*> expectedParts;
     } unencodable[] = {
-        {3, false, "𠮷田 三郎", {"3人目の生徒", "番号「1003」", "氏名に、保存できない文字「𠮷」"}},
+        // The character at an odd place in its text, after a pair, and at the end.
+        {3, false, "上田 𠮷郎", {"3人目の生徒", "ＣＳＶファイルの4行目", "番号「1003」", "氏名に、保存できない文字「𠮷」"}},
         {5, true, "音男€", {"5人目の生徒", "番号「1005」", "グループ識別データに、保存できない文字「€」"}},
+        {13, false, "生徒Ｅ€", {"13人目の生徒", "ＣＳＶファイルの14行目"}}, // the last student
         {0, false, "氏名😀", {"１行目（項目名）", "「😀」", "保存していません"}},
+        {-1, false, "３組😀", {"分布表に保存できない文字"}}, // a class label of the table
     };
     for (const auto& c : unencodable) {
         testing::PlacedYear year = smallYear();
-        if (c.row == 0)
+        DistributionTable distribution = smallYearDistribution();
+        if (c.row == -1)
+            distribution.classLabels[3] = u8(c.text);
+        else if (c.row == 0)
             year.students.itemNames.name = u8(c.text);
         else
             (c.inGroup ? year.students.rows[c.row].group : year.students.rows[c.row].name) = u8(c.text);
-        EXPECT_EQ(formatResultFile(year.students, year.classes, smallYearDistribution()).unencodableRow, c.row) << c.text;
-        const QString message = save(year, target);
+        EXPECT_EQ(formatResultFile(year.students, year.classes, distribution).unencodableRow, c.row) << c.text;
+        const QString message = save(year, target, distribution);
         for (const char* part : c.expectedParts)
             EXPECT_TRUE(message.contains(u8(part))) << qPrintable(message) << " lacks " << part;
     }

@@ -103,6 +103,35 @@ TEST(ResultWorkbook, ReadsBackSheetBySheet)
     EXPECT_EQ(second.rows[6][2], u"上田 次郎"_s);
 }
 
+// Titles and heading rows in bold, the heading row repeated on every printed page.
+TEST(ResultWorkbook, HeadingsAreBoldAndRepeatedOnEveryPage)
+{
+    const testing::PlacedYear year = fourStudents();
+    const ColumnAverages time{u"50m走"_s, {std::nullopt, 7.85}, 8.0};
+    const std::vector<ResultSheet> sheets = resultSheets(year.students, year.classes, {}, RosterOrder::File, {time});
+    ASSERT_EQ(sheets.size(), 4u);
+    for (const ResultSheet& sheet : sheets) {
+        const int title = sheet.name == u"全員"_s ? -1 : 0; // the first row of the others names them
+        EXPECT_EQ(sheet.headingRow, sheet.name == u"全員"_s ? 0 : sheet.name == u"分布表"_s ? 1 : 3) << qPrintable(sheet.name);
+        EXPECT_EQ(sheet.pageHeader, sheet.name);
+        for (int r = 0; r < int(sheet.rows.size()); ++r)
+            for (const SheetCell& cell : sheet.rows[size_t(r)]) {
+                if (cell.kind != SheetCell::Kind::Empty) {
+                    EXPECT_EQ(cell.bold, r == title || r == sheet.headingRow) << qPrintable(sheet.name) << " row " << r;
+                }
+            }
+    }
+    // The time's averages stop at class 1: the classes after it have none.
+    for (int k = 1; k <= 10; ++k)
+        EXPECT_EQ(sheets[1].rows[size_t(k) + 1].back().kind, k == 1 ? SheetCell::Kind::Number : SheetCell::Kind::Empty) << k;
+
+    // Control characters XML cannot hold are left out; tabs, line ends and spaces stay.
+    testing::TempFolder folder;
+    const QString path = folder.file(u"c.xlsx"_s);
+    ASSERT_FALSE(writeResultWorkbook({ResultSheet{u"全員"_s, {{SheetCell::of(u"a \x01\tb\x1f\nc"_s)}}, {}, -1, {}}}, path));
+    EXPECT_EQ(readWorkbookFile(path).rows, std::vector<QStringList>{QStringList{u"a \tb\nc"_s}});
+}
+
 TEST(ResultWorkbook, AFailedWriteLeavesTheEarlierFileAlone)
 {
     const testing::PlacedYear year = fourStudents();

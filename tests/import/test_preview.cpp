@@ -66,6 +66,7 @@ TEST(Preview, CountsLinesAndFieldsOrRefusesTheFile)
         {"too large for any school year", "a", 0, 0, {}, Message{kFileTooLargeMessage, titles::error},
          kMaxTextFileBytes + 1},
         {"an empty file", "", 0, 0, {}},
+        {"32767 fields, the most (a last comma ends a field)", files::cp932(QString(32767, u',')), 1, 32767, "32767"},
         {"more than 32767 fields: the lines are counted", files::cp932(u"a\r\n"_s + QString(40000, u',') + u"\r\n"_s),
          2, 0, {}},
     };

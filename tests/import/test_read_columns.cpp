@@ -166,3 +166,23 @@ TEST(ReadColumns, StopsAtTheLastRowOfTheTable)
         EXPECT_EQ(file.table.records[500].studentId, row500Id) << columnCount;
     }
 }
+
+TEST(TypedStudents, ScoresAreWholeOnlyWhenEveryOneFitsSixteenBits)
+{
+    const struct {
+        std::vector<const char*> scores;
+        bool whole;
+    } cases[] = {
+        {{"-32768", "32767", "0", "欠席"}, true}, {{"32768"}, false}, {{"-32769"}, false},
+        {{"70", "70.5"}, false},                   {{"1E4", "-0"}, true},
+    };
+    for (const auto& c : cases) {
+        std::vector<StudentRecord> records;
+        for (const char* score : c.scores)
+            records.push_back(files::inGroup(u"A"_s, QString::fromUtf8(score)));
+        const Students students = files::studentsOf(records);
+        ASSERT_EQ(students.count(), int(c.scores.size())) << c.scores[0];
+        EXPECT_EQ(students.wholeScores, c.whole) << c.scores[0];
+        EXPECT_EQ(students[students.count()].scoreText, QString::fromUtf8(c.scores.back())) << c.scores[0];
+    }
+}

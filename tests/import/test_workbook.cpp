@@ -1,11 +1,14 @@
 #include "conditions/SpreadColumns.h"
 #include "import/ImportActions.h"
 #include "import/Workbook.h"
+#include "import/ZipArchive.h"
 
 #include "support/TestFiles.h"
 #include "support/ZipBuilder.h"
 
 #include <gtest/gtest.h>
+
+#include <QFile>
 
 using namespace classdiv;
 using namespace Qt::StringLiterals;
@@ -71,10 +74,14 @@ TEST(Workbook, XlsxCellsReadAsTheSpreadsheetShowsThem)
          {{u"150"_s, u"0.3"_s, u"-4.5"_s, u"78"_s, u"20240001"_s, u"1500"_s}}},
         {"dates with a date format as yyyy/m/d",
          uR"(<row><c s="1"><v>45383</v></c><c s="2"><v>45383.75</v></c><c s="1"><v>60</v></c><c s="1"><v>61</v></c>
-            <c t="d"><v>2024-04-01T00:00:00</v></c><c><v>45383</v></c></row>)"_s,
-         {{u"2024/4/1"_s, u"2024/4/1"_s, u"1900/2/29"_s, u"1900/3/1"_s, u"2024/4/1"_s, u"45383"_s}}},
+            <c t="d"><v>2024-04-01T00:00:00</v></c><c><v>45383</v></c><c s="1"><v>1</v></c><c s="1"><v>59</v></c>
+            <c s="1"><v>-1</v></c><c s="1"><v>2958465.9</v></c><c s="1"><v>2958466</v></c></row>)"_s,
+         {{u"2024/4/1"_s, u"2024/4/1"_s, u"1900/2/29"_s, u"1900/3/1"_s, u"2024/4/1"_s, u"45383"_s, u"1900/1/1"_s,
+           u"1900/2/28"_s, u"-1"_s, u"9999/12/31"_s, u"2958466"_s}}}, // beyond the years a date shows: the number
         {"the 1904 date system", uR"(<row><c s="1"><v>0</v></c><c s="1"><v>43921</v></c></row>)"_s,
          {{u"1904/1/1"_s, u"2024/4/1"_s}}, uR"(<workbookPr date1904="1"/>)"_s},
+        {"the 1900 date system named", uR"(<row><c s="1"><v>45383</v></c></row>)"_s, {{u"2024/4/1"_s}},
+         uR"(<workbookPr date1904="false" defaultThemeVersion="166925"/>)"_s},
         {"sparse rows and cells stay in place, empty values are empty",
          uR"(<row r="2"><c r="C2"><v>7</v></c></row><row r="4"><c r="A4" t="inlineStr"><is><t></t></is></c>
             <c r="B4" s="1"/><c r="AA4" t="str"><v></v></c></row><row r="3"><c r="B3"><v>5</v></c></row>)"_s,
@@ -86,6 +93,50 @@ TEST(Workbook, XlsxCellsReadAsTheSpreadsheetShowsThem)
         ASSERT_EQ(sheet.status, WorkbookStatus::Ok);
         EXPECT_EQ(sheet.rows, c.expected);
     }
+}
+
+// A number shows as a date when its format is one of the built-in date
+// formats, or when the format's own code has a year, day or era letter
+// outside quotes, brackets and escapes.
+TEST(Workbook, XlsxDateFormatsKnownByTheirIdOrTheirLetters)
+{
+    const struct {
+        int id;
+        const char* code; // the workbook's own formats, from id 164
+        bool date;
+    } formats[] = {
+        {14, "", true},   {13, "", false}, {17, "", true},  {18, "", false}, {21, "", false}, {22, "", true},
+        {23, "", false},  {26, "", false}, {27, "", true},  {31, "", true},  {32, "", false}, {33, "", false},
+        {34, "", true},   {36, "", true},  {37, "", false}, {49, "", false}, {50, "", true},  {58, "", true},
+        {59, "", false},  {0, "", false},  {164, "yyyy", true}, {165, "m/d", true}, {166, "e\"年\"m\"月\"", true},
+        {167, "[$-411]ggge", true}, {168, "[Red]0", false}, {169, "[Red]d", true}, {170, "0\\d", false},
+        {171, "0_d", false}, {172, "0*y", false}, {173, "0.0e-1", false}, {174, "\"y\"0", false},
+    };
+    QString numFmts;
+    QString xfs;
+    QString cells;
+    QStringList expected;
+    for (size_t s = 0; s <= std::size(formats); ++s) { // and one cell whose style is not in the list
+        if (s < std::size(formats)) {
+            const auto& f = formats[s];
+            if (f.id >= 164)
+                numFmts += u"<numFmt numFmtId=\"%1\" formatCode=\"%2\"/>"_s.arg(f.id).arg(
+                    QString::fromUtf8(f.code).toHtmlEscaped());
+            xfs += u"<xf numFmtId=\"%1\"/>"_s.arg(f.id);
+        }
+        cells += u"<c s=\"%1\"><v>45383</v></c>"_s.arg(s);
+        expected.append(s < std::size(formats) && formats[s].date ? u"2024/4/1"_s : u"45383"_s);
+    }
+    const QString styles = u"<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                           u"<numFmts>%1</numFmts><cellXfs>%2</cellXfs></styleSheet>"_s.arg(numFmts, xfs);
+    const WorkbookSheet sheet = readWorkbook(files::makeXlsx(
+        {{u"名簿"_s, u"worksheets/sheet1.xml"_s}},
+        {{u"xl/worksheets/sheet1.xml"_s, files::sheetXml(u"<row>"_s + cells + u"</row>"_s).toUtf8()},
+         {u"xl/styles.xml"_s, styles.toUtf8()}}));
+    ASSERT_EQ(sheet.status, WorkbookStatus::Ok);
+    ASSERT_EQ(sheet.rows.size(), 1u);
+    for (qsizetype s = 0; s < expected.size(); ++s)
+        EXPECT_EQ(sheet.rows[0].value(s), expected[s]) << "style " << s;
 }
 
 TEST(Workbook, FirstSheetInTabOrderFoundThroughTheRelationships)
@@ -132,6 +183,38 @@ TEST(Workbook, OdsRepeatsExpandOnlyAsFarAsTheLastCellHoldingSomething)
                                                      {u""_s, u"2024/4/1"_s, u"50%"_s, u""_s}}));
 }
 
+// Each cell of an .ods as LibreOffice shows it: the value of a number, a date or
+// a truth value, otherwise the paragraphs' text.
+TEST(Workbook, OdsCellsReadAsTheSpreadsheetShowsThem)
+{
+    const struct {
+        const char* cell; // attributes, then the content
+        const char* shown;
+    } cases[] = {
+        {R"(><text:p>a<text:tab/>b<text:line-break/>c<text:s/>d<text:s text:c="0"/>e</text:p>)", "a\tb\nc d e"},
+        {R"(><text:h>見出し</text:h><text:p><text:span>赤</text:span>字</text:p>)", "見出し\n赤字"},
+        {R"(><text:p>本文<text:note><text:note-body><text:p>注</text:p></text:note-body></text:note>です</text:p>)",
+         "本文です"},
+        {R"( office:value-type="float" office:value="x"><text:p>#N/A</text:p>)", "#N/A"},
+        {R"( office:value-type="float" office:value="1e3"><text:p>1,000</text:p>)", "1000"},
+        {R"( office:value-type="currency" office:value="1500"><text:p>¥1,500</text:p>)", "¥1,500"},
+        {R"( office:value-type="boolean" office:boolean-value="false"><text:p>FALSE</text:p>)", "FALSE"},
+        {R"( office:value-type="date" office:date-value="2024-04-01T08:30:00"><text:p>4月1日</text:p>)", "2024/4/1"},
+    };
+    QString cells;
+    QStringList shown;
+    for (const auto& c : cases) {
+        cells += u"<table:table-cell"_s + QString::fromUtf8(c.cell) + u"</table:table-cell>"_s;
+        shown.append(QString::fromUtf8(c.shown));
+    }
+    const WorkbookSheet sheet = readWorkbook(
+        ods(u"<table:table table:name=\"名簿\"><table:table-row>"_s + cells + u"</table:table-row></table:table>"_s));
+    ASSERT_EQ(sheet.status, WorkbookStatus::Ok);
+    ASSERT_EQ(sheet.rows.size(), 1u);
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        EXPECT_EQ(sheet.rows[0].value(i), shown[i]) << cases[i].cell;
+}
+
 // Each bad file gets its own outcome, and nothing of the sheet comes with it.
 TEST(Workbook, BadFilesAreRefusedWithTheirReason)
 {
@@ -145,6 +228,7 @@ TEST(Workbook, BadFilesAreRefusedWithTheirReason)
         return files::makeXlsx({{u"名簿"_s, u"worksheets/sheet1.xml"_s}},
                                {{u"xl/worksheets/sheet1.xml"_s, xml, true, claimed}});
     };
+    const auto badCell = [&](const QString& cell) { return sheetPart(files::sheetXml(u"<row>"_s + cell + u"</row>"_s).toUtf8()); };
     QString rows502;
     for (int r = 1; r <= 502; ++r)
         rows502 += u"<row><c><v>%1</v></c></row>"_s.arg(r);
@@ -169,6 +253,12 @@ TEST(Workbook, BadFilesAreRefusedWithTheirReason)
         {"XML that is not well formed", sheetPart("<worksheet><sheetData><row><c><v>1</v></row>"), WorkbookStatus::Malformed},
         {"a shared string that does not exist", sheetPart(files::sheetXml(u"<row><c t=\"s\"><v>9</v></c></row>"_s).toUtf8()),
          WorkbookStatus::Malformed},
+        {"a shared string index below 0", badCell(u"<c t=\"s\"><v>-1</v></c>"_s), WorkbookStatus::Malformed},
+        {"a shared string index that is no number", badCell(u"<c t=\"s\"><v>x</v></c>"_s), WorkbookStatus::Malformed},
+        {"a shared string of a workbook without any", badCell(u"<c t=\"s\"><v>0</v></c>"_s), WorkbookStatus::Malformed},
+        {"a value that is no number", badCell(u"<c><v>1x</v></c>"_s), WorkbookStatus::Malformed},
+        {"a cell in row 0", badCell(u"<c r=\"A0\"><v>1</v></c>"_s), WorkbookStatus::Malformed},
+        {"a cell without its column", badCell(u"<c r=\"1\"><v>1</v></c>"_s), WorkbookStatus::Malformed},
         {"a sheet not in the workbook", good, WorkbookStatus::NoSheet, u"2組"_s},
         {"a sheet whose part is missing",
          files::makeXlsx({{u"名簿"_s, u"worksheets/sheet9.xml"_s}}, {}), WorkbookStatus::NoSheet},
@@ -184,6 +274,108 @@ TEST(Workbook, BadFilesAreRefusedWithTheirReason)
         const WorkbookSheet sheet = readWorkbook(c.bytes, c.wanted);
         EXPECT_EQ(sheet.status, c.status);
         EXPECT_TRUE(sheet.rows.empty());
+    }
+}
+
+// A broken or missing part of an .xlsx is named in the refusal; a part put
+// first under a name stands in for the one the package would have.
+TEST(Workbook, XlsxRefusalsNameThePart)
+{
+    const QString relationships = u"<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                                  u"<Relationship Id=\"r1\" Type=\"http://x/%1\" Target=\"%2\"/></Relationships>"_s;
+    const struct {
+        const char* what;
+        std::vector<ZipPart> parts; // before the sheet's
+        WorkbookStatus status;
+        QString part;
+    } cases[] = {
+        {"the package's relationships broken", {{u"_rels/.rels"_s, "<Relationships"}}, WorkbookStatus::Malformed, u"_rels/.rels"_s},
+        {"the package names a workbook that is not there",
+         {{u"_rels/.rels"_s, relationships.arg(u"officeDocument"_s, u"xl/book.xml"_s).toUtf8()}}, WorkbookStatus::NotWorkbook, {}},
+        {"the package names no workbook: the usual one is read",
+         {{u"_rels/.rels"_s, relationships.arg(u"core-properties"_s, u"docProps/core.xml"_s).toUtf8()}}, WorkbookStatus::Ok, {}},
+        {"the workbook broken", {{u"xl/workbook.xml"_s, "<workbook><sheets>"}}, WorkbookStatus::Malformed, u"xl/workbook.xml"_s},
+        {"the workbook's relationships missing",
+         {{u"_rels/.rels"_s, relationships.arg(u"officeDocument"_s, u"xl/book.xml"_s).toUtf8()}, {u"xl/book.xml"_s, "<workbook/>"}},
+         WorkbookStatus::Malformed, u"xl/_rels/book.xml.rels"_s},
+        {"the workbook's relationships broken", {{u"xl/_rels/workbook.xml.rels"_s, "<a"}}, WorkbookStatus::Malformed,
+         u"xl/_rels/workbook.xml.rels"_s},
+        {"the shared strings broken", {{u"xl/sharedStrings.xml"_s, "<sst><si>"}}, WorkbookStatus::Malformed, u"xl/sharedStrings.xml"_s},
+        {"the styles broken", {{u"xl/styles.xml"_s, "<styleSheet"}}, WorkbookStatus::Malformed, u"xl/styles.xml"_s},
+        {"the sheet's relationship missing",
+         {{u"xl/_rels/workbook.xml.rels"_s, relationships.arg(u"styles"_s, u"styles.xml"_s).toUtf8()}}, WorkbookStatus::NoSheet,
+         u"名簿"_s},
+    };
+    for (const auto& c : cases) {
+        std::vector<ZipPart> parts = c.parts;
+        parts.push_back({u"xl/worksheets/sheet1.xml"_s, files::sheetXml(u"<row><c><v>1</v></c></row>"_s).toUtf8()});
+        const WorkbookSheet sheet = readWorkbook(files::makeXlsx({{u"名簿"_s, u"worksheets/sheet1.xml"_s}}, parts));
+        EXPECT_EQ(sheet.status, c.status) << c.what;
+        EXPECT_EQ(sheet.part, c.part) << c.what;
+    }
+}
+
+// The archive's directory and parts, each field that could lie checked.
+TEST(ZipArchive, ReadsWhatSpreadsheetProgramsWriteAndRefusesTheRest)
+{
+    const QByteArray archive = files::makeZip({{u"a.xml"_s, "<a/>", false}, {u"b.xml"_s, "", false}, {u"c.xml"_s, ""}});
+    const qsizetype end = archive.size() - 22;                                      // the end record
+    const qsizetype directory = qsizetype(quint8(archive[end + 16])) | quint8(archive[end + 17]) << 8;
+    const auto patched = [&](qsizetype at, quint16 value, const QByteArray& bytes = {}) {
+        QByteArray b = bytes.isEmpty() ? archive : bytes;
+        b[at] = char(value & 0xFF), b[at + 1] = char(value >> 8);
+        return b;
+    };
+    const QByteArray withComment = patched(end + 20, 7) + "comment";
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        ZipStatus status;     // of the archive
+        ZipStatus partStatus; // of a.xml
+    } cases[] = {
+        {"three parts", archive, ZipStatus::Ok, ZipStatus::Ok},
+        {"a comment after the end record", withComment, ZipStatus::Ok, ZipStatus::Ok},
+        {"no parts at all", files::makeZip({}), ZipStatus::Ok, ZipStatus::NoSuchPart},
+        {"21 bytes", archive.right(21), ZipStatus::NotZip, ZipStatus::NotZip},
+        {"no end record", archive.left(end), ZipStatus::Malformed, ZipStatus::Malformed},
+        {"a comment longer than what follows", patched(end + 20, 8, withComment), ZipStatus::Malformed, ZipStatus::Malformed},
+        {"a second disk", patched(end + 4, 1), ZipStatus::Malformed, ZipStatus::Malformed},
+        {"the directory on a second disk", patched(end + 6, 1), ZipStatus::Malformed, ZipStatus::Malformed},
+        {"ZIP64's count", patched(end + 10, 0xFFFF), ZipStatus::Malformed, ZipStatus::Malformed},
+        {"a directory running into the end record", patched(end + 12, quint16(end - directory + 1)),
+         ZipStatus::Malformed, ZipStatus::Malformed},
+        {"a broken directory signature", patched(directory, 0), ZipStatus::Malformed, ZipStatus::Malformed},
+        {"an encrypted part", patched(directory + 8, 1), ZipStatus::Ok, ZipStatus::Encrypted},
+        {"a broken local signature", patched(0, 0), ZipStatus::Ok, ZipStatus::Malformed},
+        {"an unknown method", patched(directory + 10, 9), ZipStatus::Ok, ZipStatus::Malformed},
+    };
+    for (const auto& c : cases) {
+        ZipArchive zip(c.bytes);
+        EXPECT_EQ(zip.status(), c.status) << c.name;
+        const ZipArchive::Part part = zip.read(u"A.XML"_s); // names in any case
+        EXPECT_EQ(part.status, c.partStatus) << c.name;
+        EXPECT_EQ(part.bytes, c.partStatus == ZipStatus::Ok ? QByteArray("<a/>") : QByteArray()) << c.name;
+        if (c.status != ZipStatus::Ok || c.partStatus != ZipStatus::Ok)
+            continue;
+        for (const QString& empty : {u"b.xml"_s, u"c.xml"_s}) // stored and deflated
+            EXPECT_EQ(zip.read(empty).status, ZipStatus::Ok) << c.name << qPrintable(empty);
+    }
+}
+
+TEST(Workbook, AFileIsReadUpToTheLargestARosterCanBe)
+{
+    files::TempFolder folder;
+    const qint64 largest = 64 * 1024 * 1024;
+    const struct {
+        qint64 size; // of a file of zeros; -1: no file
+        WorkbookStatus status;
+    } cases[] = {{largest, WorkbookStatus::NotZip}, {largest + 1, WorkbookStatus::FileTooLarge}, {-1, WorkbookStatus::Unreadable}};
+    for (const auto& c : cases) {
+        const QString path = folder.file(u"%1.xlsx"_s.arg(c.size));
+        if (c.size >= 0) {
+            ASSERT_TRUE(files::writeBytes(path, {}) && QFile(path).resize(c.size));
+        }
+        EXPECT_EQ(readWorkbookFile(path).status, c.status) << c.size;
     }
 }
 
@@ -209,6 +401,7 @@ TEST(Workbook, ImportReadsTheSheetLikeACsv)
     EXPECT_EQ(outcome.sheetNames, QStringList({u"表紙"_s, u"名簿"_s}));
     EXPECT_EQ(outcome.shownFile, u"番号,氏名,組,点\r\n001,山田　太郎,1,78.5\r\n2,髙橋　𠮷子,2,\r\n"_s);
     EXPECT_EQ(outcome.columnCount, u"4"_s);
+    EXPECT_TRUE(outcome.focusIdColumn);
     EXPECT_EQ(table.lineCount, 3);
     EXPECT_EQ(table.encoding, TextEncoding::Utf8);
     EXPECT_EQ(table.csvPath, folder.file(u"nen1.xlsx"_s));
