@@ -59,9 +59,9 @@ QString distributionLines(const DistributionTable& distribution)
     heading << QString() << quoted(QStringLiteral("平均点")) << quoted(QStringLiteral("平均差"));
     lines += heading.join(u',') + kLineEnd;
 
-    for (int k = 1; k <= 10; ++k) {
+    for (int k = 1; k <= kTableClasses; ++k) {
         QStringList fields{quoted(distribution.classLabels[k])};
-        for (int s = 1; s <= 6; ++s)
+        for (int s = 1; s <= kBandCount; ++s)
             fields << QString::number(distribution.stratumCounts[k][s]);
         fields << singleNumber(distribution.classAverage[k]) << singleNumber(distribution.classAverageDifference[k]);
         lines += fields.join(u',') + kLineEnd;

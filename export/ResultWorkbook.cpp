@@ -154,9 +154,9 @@ std::vector<SheetRow> distributionRows(const DistributionTable& distribution,
     for (const ColumnAverages& column : extraAverages)
         heading.push_back(SheetCell::of(column.name + QStringLiteral("の平均"), true));
     rows.push_back(std::move(heading));
-    for (int k = 1; k <= 10; ++k) {
+    for (int k = 1; k <= kTableClasses; ++k) {
         SheetRow row{SheetCell::of(distribution.classLabels[k])};
-        for (int s = 1; s <= 6; ++s)
+        for (int s = 1; s <= kBandCount; ++s)
             row.push_back(SheetCell::of(double(distribution.stratumCounts[k][s])));
         row.push_back(SheetCell::average(fileAverage(distribution.classAverage[k])));
         row.push_back(SheetCell::average(fileAverage(distribution.classAverageDifference[k])));

@@ -94,7 +94,7 @@ void paintSheet(QPainter& painter, const RosterSheet& sheet)
     top += 5;
     page.text(page.box(left, top, width, 7), sheet.figures, Qt::AlignLeft, 11, true);
     top += 9;
-    const double bandWidth = width / 6;
+    const double bandWidth = width / kBandCount;
     for (size_t b = 0; b < sheet.bandCounts.size(); ++b) {
         const QRectF heading = page.box(left + bandWidth * b, top, bandWidth, 6);
         const QRectF count = page.box(left + bandWidth * b, top + 6, bandWidth, 7);

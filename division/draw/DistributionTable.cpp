@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kClassRows = 10;
 constexpr int kWholeRow = 11;
-constexpr int kStrata = 6;
 
 // The running sums and the boundary points are stored in 32 and 16 bits; a
 // press refuses scores that could leave them, so clamping only guards direct
@@ -66,7 +65,7 @@ const std::array<QString, 12>& classLabelTexts()
 
 // Every stratum on its own: boundary points out of order may count a score
 // twice or not at all, and the table shows exactly that.
-std::array<bool, 7> strataOfScore(double s, const ScoreBands& bands)
+std::array<bool, kBandCount + 1> strataOfScore(double s, const ScoreBands& bands)
 {
     const auto& b = bands.boundaryPoints;
     return {false,
@@ -80,9 +79,9 @@ std::array<bool, 7> strataOfScore(double s, const ScoreBands& bands)
 
 int bandOfScore(double s, const ScoreBands& bands)
 {
-    const std::array<bool, 7> in = strataOfScore(s, bands);
+    const std::array<bool, kBandCount + 1> in = strataOfScore(s, bands);
     int band = 1;
-    while (band < 6 && !in[band])
+    while (band < kBandCount && !in[band])
         ++band;
     return band;
 }
@@ -92,7 +91,7 @@ QString stratumText(int stratum, const ScoreBands& bands)
     const auto& b = bands.boundaryPoints;
     if (stratum <= 1)
         return QStringLiteral("%1点以上").arg(b[1]);
-    if (stratum >= 6)
+    if (stratum >= kBandCount)
         return QStringLiteral("%1点未満").arg(b[5]);
     return QStringLiteral("%1点以上%2点未満").arg(b[stratum]).arg(b[stratum - 1]);
 }
@@ -161,12 +160,12 @@ void fillDistributionTable(const Students& students, const ScoreBands& bands, co
         distribution.classAverage[k] = 0;
         distribution.classHeadCount[k] = 0;
     }
-    std::array<std::array<int, kStrata + 1>, kWholeRow + 1> counts{};
+    std::array<std::array<int, kBandCount + 1>, kWholeRow + 1> counts{};
     for (int e = 1; e <= n; ++e) {
         const int k = rowOf(e);
         const double score = students[e].score;
         const auto in = strataOfScore(score, bands);
-        for (int s = 1; s <= kStrata; ++s)
+        for (int s = 1; s <= kBandCount; ++s)
             counts[k][s] += in[s];
         if (k == 0)
             continue;
@@ -184,14 +183,14 @@ void fillDistributionTable(const Students& students, const ScoreBands& bands, co
     }
 
     // Stratum counts, and the whole year's row.
-    for (int s = 1; s <= kStrata; ++s) {
+    for (int s = 1; s <= kBandCount; ++s) {
         for (int k = 1; k <= kClassRows; ++k)
             counts[kWholeRow][s] += counts[k][s];
     }
     for (auto& row : distribution.stratumCounts)
         row.fill(0);
     for (int k = 1; k <= kWholeRow; ++k) {
-        for (int s = 1; s <= kStrata; ++s)
+        for (int s = 1; s <= kBandCount; ++s)
             distribution.stratumCounts[k][s] = static_cast<int16_t>(counts[k][s]);
     }
 
@@ -222,7 +221,7 @@ std::vector<TableItem> distributionTableItems(const DistributionTable& distribut
 
     for (int r = 1; r <= kWholeRow; ++r) {
         const double y = 10.0 * r + 5;
-        for (int s = 1; s <= kStrata; ++s)
+        for (int s = 1; s <= kBandCount; ++s)
             items.push_back({12.0 * s + 8, y, count(distribution.stratumCounts[r][s])});
         if (r <= kClassRows) {
             items.push_back({92, y, count(distribution.classHeadCount[r])});

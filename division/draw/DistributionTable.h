@@ -38,14 +38,14 @@ struct DistributionTable {
     std::array<int16_t, 11> classHeadCount{};      // used 1..10
     std::array<float, 12> classAverage{};          // used 1..10
     std::array<float, 12> classAverageDifference{}; // used 1..11 (11 stays 0)
-    std::array<std::array<int16_t, 7>, 12> stratumCounts{}; // [class 1..11][stratum 1..6]
+    std::array<std::array<int16_t, kBandCount + 1>, 12> stratumCounts{}; // [class 1..11][stratum 1..6]
     std::array<QString, 12> classLabels;           // used 1..11
     std::array<QString, 11> columnHeadings;        // used 1..8
 };
 
 // The strata 1..6 a score counts in; out-of-order boundary points may give
 // two strata, exactly as the table counts them.
-std::array<bool, 7> strataOfScore(double score, const ScoreBands& bands);
+std::array<bool, kBandCount + 1> strataOfScore(double score, const ScoreBands& bands);
 // The band of a score for the fair-band rule: the first stratum that holds
 // it, so that every student is in exactly one band. With boundary points in
 // order (every year of more than a handful of students) it is its stratum.
