@@ -56,7 +56,8 @@ TEST(SpreadFile, ReadsOnlyWhatItWrites)
 TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAndTheNextLoad)
 {
     const std::vector<QString> none, names{{}, "山田", "佐藤", "鈴木", "田中"}, oldClasses{{}, "1", "2", "1", "2"},
-                                     groups{{}, "音", "音", "美", "美"}, ids{{}, "11", "12", "13", "14"};
+                                     groups{{}, "音", "音", "美", "美"}, ids{{}, "11", "12", "13", "14"},
+                                     scores{{}, "70", "60", "50", "40"};
     const QString bad = u"「%1」には、1から5までの列の番号を半角の数字で入力してください。\n使わないときは空欄にします。"_s;
     const QString badMarks = bad.arg(u"別のクラスにする印の列"_s), badMix = bad.arg(u"均等に混ぜる列"_s);
     const QString badFlags = u"「均等に散らす列」には、1から5までの列の番号を半角の数字で、コンマで区切って4つまで入力してください。\n"
@@ -72,6 +73,7 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
         {{"4", " "}, "4\r\n\r\n", {groups}},
         {{}, "\r\n\r\n", {}},
         {{"", "1"}, "\r\n1\r\n", {none, ids}},
+        {{"", "5"}, "\r\n5\r\n", {none, scores}}, // the CSV's last column
         {{"", "", "4", "2", u"3、 1"_s}, "\r\n\r\n4\r\n2\r\n3,1\r\n",
          {none, none, groups, oldClasses, {{u"氏名"_s, names}, {u"番号"_s, ids}}}},
         {{"", "6"}, {}, {}, badMix, RuleBox::Mix},
