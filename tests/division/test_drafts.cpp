@@ -112,9 +112,17 @@ TEST(Drafts, ADrawNumberGivesTheSameClassesOnEveryPlatform)
         EXPECT_EQ(year.classes(), classes) << number;
         EXPECT_EQ(year.drawNumber(), number);
     }
-    testing::ScriptedRandom random({0.0f, 0.5f, 0.99999994f});
-    const uint32_t fresh = freshDrawNumber(random);
-    EXPECT_TRUE(fresh >= 1 && fresh <= kLargestDrawNumber);
+    // A fresh number is three numbers' thousandths, 1 .. kLargestDrawNumber: never 0, which names no draw.
+    const std::vector<std::pair<std::vector<float>, uint32_t>> fresh = {
+        {{0.0f, 0.5f, 0.99999994f}, 501'000},
+        {{0.0f, 0.0f, 0.0f}, 1},
+        {{0.99999994f, 0.99999994f, 0.99999994f}, 1},
+        {{0.99999994f, 0.99999994f, 0.9985f}, kLargestDrawNumber},
+    };
+    for (const auto& [numbers, expected] : fresh) {
+        testing::ScriptedRandom random(numbers);
+        EXPECT_EQ(freshDrawNumber(random), expected);
+    }
 }
 
 TEST(Drafts, AResultFileReadBackGivesItsClassesAndEveryRowThatDoesNotMatchIsNamed)
@@ -247,6 +255,14 @@ TEST(Drafts, TwoDraftsComparedClassByClassWithEveryStudentMovedUpToTheLastRow)
     EXPECT_EQ(c.moved[1].row, 6);
     EXPECT_EQ(c.moved[1].name, QStringLiteral("生徒6"));
     EXPECT_EQ(c.moved[1].classes, (std::array<int, 2>{2, 1}));
+    // As the window and the PDF show it: every cell 案A／案B, the flag's counts last.
+    const TextTable figures = classFiguresTable(c);
+    ASSERT_EQ(figures.rows.size(), 2u);
+    EXPECT_EQ(figures.headings.size(), 4 + kBandCount + 1);
+    for (const QStringList& row : figures.rows)
+        EXPECT_EQ(row.size(), figures.headings.size());
+    EXPECT_EQ(figures.rows[0].back(), QStringLiteral("1／2"));
+    EXPECT_EQ(figures.rows[1].back(), QStringLiteral("1／0"));
 
     // Deleting: a row that is not there changes nothing.
     ASSERT_TRUE(year.pressNumber(9).drawn);
