@@ -3,6 +3,7 @@
 
 #include "division/lists/ClassRoster.h"
 #include "division/lists/ClassSummary.h"
+#include "division/lists/ScoreAverages.h"
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,21 @@ TEST(ClassSummary, RosterColumnsShowEachRuleUnderItsHeading)
                 EXPECT_EQ(row.value(ruled[i]), QStringLiteral("b")) << i;
         }
     }
+}
+
+TEST(ScoreAverages, AClassWithNobodyCountedInAColumnHasNoAverage)
+{
+    const std::optional<double> none;
+    SpreadRules rules;
+    // Rows 1 .. 6: class 2 has only a blank cell, row 6 has no class yet.
+    rules.scores.push_back({QStringLiteral("50m走"), {none, 8.0, 7.0, none, 9.0, 6.5, 5.0}});
+    const std::vector<int16_t> classes{0, 1, 1, 2, 3, 3, 0};
+    const std::vector<ColumnAverages> averages = extraColumnAverages(rules, classes);
+    ASSERT_EQ(averages.size(), 1u);
+    const std::vector<std::optional<double>> expected{none, 7.5, none, 7.75};
+    EXPECT_EQ(averages[0].classAverage, expected);
+    EXPECT_EQ(averages[0].yearAverage, std::optional<double>(7.625));
+    EXPECT_TRUE(extraColumnAverages(rules, {}).empty()) << "no draw";
 }
 
 } // namespace
