@@ -6,6 +6,7 @@
 #include "ui/ChartView.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
+#include "ui/QueuedRefresh.h"
 #include "ui/YearModel.h"
 
 #include <QBuffer>
@@ -49,13 +50,7 @@ ChartWindow::ChartWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt
 
 void ChartWindow::queueRefresh()
 {
-    if (!isVisible() || m_refreshQueued)
-        return;
-    m_refreshQueued = true;
-    QTimer::singleShot(0, this, [this] {
-        m_refreshQueued = false;
-        refresh();
-    });
+    queueRefreshOnce(this, m_refreshQueued, [this] { refresh(); });
 }
 
 void ChartWindow::showEvent(QShowEvent* event)

@@ -4,6 +4,7 @@
 #include "ui/Dialogs.h"
 #include "ui/DraftCompareWindow.h"
 #include "ui/Layout.h"
+#include "ui/QueuedRefresh.h"
 #include "ui/YearModel.h"
 
 #include <QHBoxLayout>
@@ -99,15 +100,7 @@ DraftWindow::DraftWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt
         m_compare->setEnabled(rows.size() == 2);
     });
     // The figures follow the screen (今と違う生徒) and the list; one redraw for a run of changes.
-    const auto queue = [this] {
-        if (!isVisible() || m_refreshQueued)
-            return;
-        m_refreshQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            m_refreshQueued = false;
-            refresh();
-        });
-    };
+    const auto queue = [this] { queueRefreshOnce(this, m_refreshQueued, [this] { refresh(); }); };
     for (auto change : {&YearModel::drawChanged, &YearModel::swapped, &YearModel::rulesChanged, &YearModel::draftsChanged})
         connect(&m_model, change, this, queue);
     resize(900, 420);
