@@ -14,7 +14,7 @@ constexpr double kNarrowest = 9;       // a column never narrower
 constexpr double kWidest = 64;         // nor wider, before the line is shared out
 constexpr double kMeasurePoints = 10.5; // the rows' largest size
 
-// Each column as wide as its widest text, then all narrowed alike until the line holds them.
+// Each column as wide as its widest text, then all made wider or narrower alike to fill the line.
 std::vector<double> columnWidths(const QStringList& headings, const std::vector<QStringList>& rows)
 {
     std::vector<double> widths;
@@ -28,7 +28,8 @@ std::vector<double> columnWidths(const QStringList& headings, const std::vector<
     double total = 0;
     for (double w : widths)
         total += w;
-    if (total > SheetGeometry::lineWidth)
+    // Narrowed alike when the line cannot hold them, widened alike to fill it when it can.
+    if (total > 0)
         for (double& w : widths)
             w *= SheetGeometry::lineWidth / total;
     return widths;

@@ -113,8 +113,8 @@ void paintCutLines(QPainter& painter)
 void paintTitle(PaperPainter& page, const QString& title, const QString& aside)
 {
     const double width = CardGeometry::pageWidth - 2 * CardGeometry::left;
-    page.text(PaperPainter::box(CardGeometry::left, kTitleTop, 60, 8), title, Qt::AlignLeft, kFontGothic, 14, true);
-    page.text(PaperPainter::box(CardGeometry::left + 60, kTitleTop, width - 60, 8), aside, Qt::AlignRight, kFontGothic, 7);
+    page.text(PaperPainter::box(CardGeometry::left, kTitleTop, 40, 8), title, Qt::AlignLeft, kFontGothic, 14, true);
+    page.text(PaperPainter::box(CardGeometry::left + 40, kTitleTop, width - 40, 8), aside, Qt::AlignRight, kFontGothic, 7);
 }
 
 } // namespace

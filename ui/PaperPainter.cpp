@@ -17,7 +17,7 @@ void PaperPainter::text(const QRectF& area, const QString& text, Qt::Alignment a
     if (stretch != 100)
         font.setStretch(stretch);
     // The painter's own measure: a proportional font may still be a little too wide for a box the core sized.
-    for (double p = points; p > 6; p -= 0.5) {
+    for (double p = points; p >= 4; p -= 0.25) {
         font.setPointSizeF(p);
         if (QFontMetricsF(font, m_painter.device()).horizontalAdvance(text) <= area.width())
             break;

@@ -31,7 +31,7 @@ public:
     QPainter& painter() { return m_painter; }
 
     // The text in the box, vertically centred, in the family at the size; made
-    // smaller (down to 6 points) rather than run out of the box.
+    // smaller (down to 4 points) rather than run out of the box.
     void text(const QRectF& area, const QString& text, Qt::Alignment align, const QString& family, double points,
               bool bold = false, int stretch = 100);
 

@@ -27,6 +27,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTableWidget>
