@@ -7,6 +7,7 @@
 
 #include "support/GuiTest.h"
 
+#include "common/TextFile.h"
 #include "export/ResultFile.h"
 #include "ui/PaperDialog.h"
 
@@ -87,8 +88,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_temp.isValid());
-        qputenv("TMPDIR", m_temp.path().toLocal8Bit());
+        for (const char* name : {"TMPDIR", "TMP", "TEMP"}) // Unix, then Windows
+            qputenv(name, QDir::toNativeSeparators(m_temp.path()).toLocal8Bit());
+#ifndef Q_OS_WIN
         QCOMPARE(QDir::tempPath(), QDir(m_temp.path()).canonicalPath());
+#endif
     }
     void init() { resetDialogs(); }
     void cleanupTestCase()
@@ -171,6 +175,48 @@ private slots:
             QVERIFY(twoPages[i].contains(QStringLiteral("案：会議用")));
         }
         QCOMPARE(twoPages.join(u'\n').count(QStringLiteral("点数：")), 2 * 240);
+#endif
+    }
+
+    // A long name printed whole (smaller, narrower); a note longer than the card cut with 「…」 and listed whole.
+    void longTextsWholeInThePdf()
+    {
+        ExampleWindow f;
+        QVERIFY(copyExamples(f.folder.path(), {"nen1.csv", "nen1.csvJYOKEN.TXT", "nen1.csvBUNKATSU.TXT"}));
+        const QString name = QStringLiteral("寿限無寿限無五劫の擦り切れ海砂利水魚の水行末雲来末風来末食う寝る処に住む処");
+        const QString note = QStringLiteral("給食のアレルギー（卵・乳）に注意し、教室では窓側の席にする。").repeated(8);
+        QStringList lines = textLines(f.folder.file("nen1.csv"));
+        QVERIFY(lines.size() == 241 && lines[1].startsWith(QStringLiteral("20101,1,工藤　里奈,女,美,")));
+        lines[1].replace(QStringLiteral("工藤　里奈,女,美,"), name + QStringLiteral(",女,") + note + u',');
+        QVERIFY(writeBytes(f.folder.file("nen1.csv"), *encodeText(lines.join("\r\n") + "\r\n", TextEncoding::Cp932)));
+        QVERIFY(readExampleYear(f.folder.path(), f.table));
+        f.model = std::make_unique<YearModel>(f.table);
+        f.window = std::make_unique<ConditionsWindow>(*f.model, Deliverable::varmesto(), f.random);
+        f.window->show();
+        click(f.w(), "Command3");
+        QVERIFY(QTest::qWaitForWindowExposed(f.w()) && f.activate());
+        click(f.w(), "Command4");
+        QPointer<QDialog> dialog = openCards(f);
+        QVERIFY(dialog);
+        for (int i = 0; i < 4; ++i) // 選択, the fifth column
+            key(Qt::Key_Down);
+        key(Qt::Key_Space);
+        const QString cards = f.folder.file("long.pdf");
+        Dialogs::queueSaveFileName(cards);
+        key(Qt::Key_Return);
+        QTRY_VERIFY(!dialog);
+        m_saved << cards;
+#ifndef Q_OS_WIN
+        const QStringList pages = pdfPages(cards);
+        QVERIFY(!pages.isEmpty());
+        const QString cardPages = pages.mid(0, pages.size() - 1).join(u'\n');
+        QCOMPARE(cardPages.count(name), 1);
+        QCOMPARE(cardPages.count(QStringLiteral("選択：給食のアレルギー")), 1);
+        QCOMPARE(cardPages.count(note), 0);
+        QVERIFY(cardPages.contains(QStringLiteral("…")));
+        QVERIFY(pages.last().contains(QStringLiteral("短冊に入りきらなかった文")));
+        QCOMPARE(QString(pages.last()).remove(u'\n').count(note), 1);
+        QVERIFY(pages.last().contains(kConfidentialMark));
 #endif
     }
 
