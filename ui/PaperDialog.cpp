@@ -17,6 +17,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -67,6 +68,16 @@ PaperDialog::PaperDialog(Kind kind, YearModel& model, RosterOrder order, QWidget
         m_cardOrder->addItems({QStringLiteral("新しいクラス・グループ・成績の順"), QStringLiteral("元のクラス（色の列）の順")});
         m_cardOrder->setToolTip(QStringLiteral("元のクラスの順は、左端の色の列の値の順に並べます。"));
         form->addRow(QStringLiteral("並べ方"), m_cardOrder);
+        // The old class is the colour column's value: without one, only the first order stands.
+        const auto colourChosen = [this] {
+            const bool any = m_colour->currentData().toInt() >= 0;
+            if (auto* items = qobject_cast<QStandardItemModel*>(m_cardOrder->model()))
+                items->item(1)->setEnabled(any);
+            if (!any)
+                m_cardOrder->setCurrentIndex(0);
+        };
+        connect(m_colour, &QComboBox::currentIndexChanged, this, colourChosen);
+        colourChosen();
     }
     m_copies = new QSpinBox(this);
     m_copies->setObjectName(QStringLiteral("copies"));

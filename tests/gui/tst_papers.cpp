@@ -122,6 +122,11 @@ private slots:
                                                   "クラス指定", "リーダー", "ピアノ"}));
         QCOMPARE(child<QComboBox>(dialog, "cardColour")->currentText(), QStringLiteral("旧組"));
         QCOMPARE(child<QLineEdit>(dialog, "draftName")->text(), QStringLiteral("作業中"));
+        auto* colour = child<QComboBox>(dialog, "cardColour");
+        auto* cardOrder = child<QComboBox>(dialog, "cardOrder");
+        cardOrder->setCurrentIndex(1);
+        colour->setCurrentIndex(0); // no colour: no old class to order by
+        QCOMPARE(cardOrder->currentIndex(), 0);
         key(Qt::Key_Escape);
         QTRY_VERIFY(!dialog);
         QCOMPARE(Dialogs::takeMessages(), QList<Message>());
@@ -239,6 +244,7 @@ private slots:
         f.key(Qt::Key_L);
         QWidget* lists = f.w()->findChild<QWidget*>("ClassListWindow");
         QVERIFY(lists);
+        QVERIFY(!f.model->keepDraft(QStringLiteral("学年会議案"))); // the classes on screen are this draft
         click(lists, "pdfButton");
         QPointer<QDialog> dialog = waitActive(lists->findChild<QDialog*>("MeetingSheetDialog"));
         QVERIFY(dialog);
@@ -247,6 +253,7 @@ private slots:
             QCOMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(name));
             key(Qt::Key_Tab);
         }
+        QCOMPARE(child<QLineEdit>(dialog, "draftName")->text(), QStringLiteral("学年会議案"));
         auto* list = child<QListWidget>(dialog, "sheetColumns");
         QCOMPARE(checkedItems(list), (QStringList{"旧組", "氏名", "性別", "グループ", "点数", "別クラス", "同じクラス",
                                                   "クラス指定", "リーダー", "ピアノ"}));
@@ -278,6 +285,7 @@ private slots:
             QVERIFY(pages[i].contains(kConfidentialMark) && pages[i].contains(kCollectMark));
             QVERIFY(pages[i].contains(QStringLiteral("3部のうち第%1部").arg(i / 6 + 1)));
             QVERIFY(pages[i].contains(QStringLiteral("%1/6ページ").arg(i % 6 + 1)));
+            QVERIFY(pages[i].contains(QStringLiteral("案：学年会議案")));
         }
         const QString all = pages.join(u'\n');
         QVERIFY(!all.contains(QStringLiteral("点数")));
