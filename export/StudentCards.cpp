@@ -168,15 +168,19 @@ CardSheets studentCards(const Students& students, const std::vector<int16_t>& cl
         card.bandMark = circled(card.band);
         card.name = sized(s.name.isEmpty() ? s.id : s.name, CardGeometry::textWidth, 14, 7);
 
+        // Short fields (the marks and flags) first, then those longer than a
+        // line: a long note that overflows the card never hides a mark.
         QStringList fields;
         std::vector<int> fieldOf;
-        for (const int c : fieldColumns) {
-            const QString value = columns.cell(c, row).trimmed();
-            if (value.isEmpty())
-                continue;
-            fields << columns.columns[static_cast<size_t>(c)].heading + QStringLiteral("：") + value;
-            fieldOf.push_back(c);
-        }
+        for (const bool longer : {false, true})
+            for (const int c : fieldColumns) {
+                const QString value = columns.cell(c, row).trimmed();
+                const QString field = columns.columns[static_cast<size_t>(c)].heading + QStringLiteral("：") + value;
+                if (value.isEmpty() || (textWidth(field, kFieldSizes[0]) > CardGeometry::textWidth) != longer)
+                    continue;
+                fields << field;
+                fieldOf.push_back(c);
+            }
         const FieldLayout layout = layOutFields(fields, CardGeometry::textWidth, CardGeometry::fieldsHeight);
         card.fields = layout.lines;
         card.fieldPoints = layout.points;

@@ -218,6 +218,7 @@ private slots:
         QCOMPARE(cardPages.count(name), 1);
         QCOMPARE(cardPages.count(QStringLiteral("選択：給食のアレルギー")), 1);
         QCOMPARE(cardPages.count(note), 0);
+        QVERIFY(!pages.last().contains(QStringLiteral("（リーダー）"))); // the short flag stays on the card, before the note
         QVERIFY(cardPages.contains(QStringLiteral("…")));
         QVERIFY(pages.last().contains(QStringLiteral("短冊に入りきらなかった文")));
         QCOMPARE(QString(pages.last()).remove(u'\n').count(note), 1);
