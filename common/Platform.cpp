@@ -14,6 +14,8 @@ QString fontSubstitute(const QString& family)
         return QStringLiteral("IPAMincho");
     if (family == u"ＭＳ Ｐゴシック")
         return QStringLiteral("IPAPGothic");
+    if (family == u"ＭＳ ゴシック")
+        return QStringLiteral("IPAGothic");
     return QString();
 #endif
 }

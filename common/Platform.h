@@ -8,7 +8,7 @@
 namespace classdiv::platform {
 
 // The font drawn for a family the layouts name ("ＭＳ Ｐ明朝", "ＭＳ 明朝",
-// "ＭＳ Ｐゴシック"): on Linux the IPA font of the same design and metrics;
+// "ＭＳ Ｐゴシック", "ＭＳ ゴシック"): on Linux the IPA font of the same design and metrics;
 // empty on Windows, where every Japanese system has the fonts themselves.
 QString fontSubstitute(const QString& family);
 

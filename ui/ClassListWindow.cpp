@@ -1,14 +1,12 @@
 #include "ui/ClassListWindow.h"
 
-#include "common/TextFile.h"
 #include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
 #include "export/ResultFile.h"
-#include "export/RosterSheets.h"
 #include "ui/YearModel.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
-#include "ui/RosterPdf.h"
+#include "ui/PaperDialog.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -82,7 +80,7 @@ void ClassListWindow::setupUi()
     m_undo->setObjectName(QStringLiteral("undoButton"));
     m_pdf = new QPushButton(QStringLiteral("PDFに保存"), this);
     m_pdf->setObjectName(QStringLiteral("pdfButton"));
-    m_pdf->setToolTip(QStringLiteral("クラスごとに１ページずつ、名簿と人数・平均点・層別人数をPDFに保存します。"));
+    m_pdf->setToolTip(QStringLiteral("会議用に、クラスごとに１ページずつ、選んだ列の名簿と人数・層別人数を「機密」の印と部数の番号つきでPDFに保存します。"));
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("並べ方"), this));
@@ -335,16 +333,11 @@ void ClassListWindow::undoClicked()
 
 void ClassListWindow::pdfClicked()
 {
-    const std::optional<QString> name =
-        Dialogs::chooseSaveFile(this, QStringLiteral("PDFファイル保存"), QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
-    if (!name)
-        return;
-    const Year& year = m_model.year();
-    const QByteArray pdf =
-        rosterPdf(rosterSheets(year.students(), year.classes(), year.distribution(), year.rules(), m_order));
-    // Through a temporary file in the same folder: a failed write leaves no half file.
-    if (writeFileAtomically(*name, pdf) != WriteStatus::Ok)
-        Dialogs::showMessage(this, writeFailedMessage(*name));
+    // The meeting sheets: columns, copies and the draft's name chosen first;
+    // the dialog asks where to save and writes the file.
+    auto* dialog = new PaperDialog(PaperDialog::Kind::MeetingSheets, m_model, m_order, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 } // namespace classdiv

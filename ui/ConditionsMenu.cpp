@@ -1,5 +1,5 @@
 // The menu 調整 of the conditions window and its commands: evening out, the
-// chart, the class lists, the rules, the drafts, a press by number and a
+// chart, the class lists, the student cards, the rules, the drafts, a press by number and a
 // draft made from a result file.
 
 #include "ui/ConditionsWindow.h"
@@ -10,6 +10,7 @@
 #include "ui/ClassListWindow.h"
 #include "ui/Dialogs.h"
 #include "ui/DraftWindow.h"
+#include "ui/PaperDialog.h"
 #include "ui/SpreadDialog.h"
 
 #include <QAction>
@@ -52,6 +53,8 @@ QMenuBar* ConditionsWindow::setupMenuBar()
             &QAction::triggered, this, &ConditionsWindow::chartTriggered);
     connect(add("actionClassLists", QStringLiteral("クラス名簿"), QKeySequence(Qt::CTRL | Qt::Key_L)),
             &QAction::triggered, this, &ConditionsWindow::classListsTriggered);
+    connect(add("actionCards", QStringLiteral("短冊を印刷…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)),
+            &QAction::triggered, this, &ConditionsWindow::cardsTriggered);
     adjust->addSeparator();
     connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
@@ -93,6 +96,17 @@ void ConditionsWindow::classListsTriggered()
     m_classLists->show();
     m_classLists->raise();
     m_classLists->activateWindow();
+}
+
+void ConditionsWindow::cardsTriggered()
+{
+    if (!year().hasDraw()) {
+        Dialogs::showMessage(this, Message{kNoDrawForCardsMessage, QString()});
+        return;
+    }
+    auto* dialog = new PaperDialog(PaperDialog::Kind::Cards, m_model, RosterOrder::Score, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void ConditionsWindow::spreadColumnsTriggered()

@@ -22,7 +22,7 @@ void placeTwips(QWidget* control, int left, int top, int width, int height)
 
 void installFontSubstitutions()
 {
-    for (const QString& family : {kFontPMincho, kFontMincho, kFontPGothic}) {
+    for (const QString& family : {kFontPMincho, kFontMincho, kFontPGothic, kFontGothic}) {
         const QString substitute = platform::fontSubstitute(family);
         if (!substitute.isEmpty())
             QFont::insertSubstitution(family, substitute);

@@ -20,9 +20,11 @@ void placeTwips(QWidget* control, int left, int top, int width, int height);
 inline const QString kFontPMincho = QStringLiteral("ＭＳ Ｐ明朝");
 inline const QString kFontMincho = QStringLiteral("ＭＳ 明朝");
 inline const QString kFontPGothic = QStringLiteral("ＭＳ Ｐゴシック");
+// Monospaced: the papers measure their texts by it (export/TextFit.h).
+inline const QString kFontGothic = QStringLiteral("ＭＳ ゴシック");
 
 // Registers the platform's substitutes of the Windows names (IPAPMincho,
-// IPAMincho and IPAPGothic on Linux, none on Windows); called once at start
+// IPAMincho, IPAPGothic and IPAGothic on Linux, none on Windows); called once at start
 // (and by tests).
 void installFontSubstitutions();
 

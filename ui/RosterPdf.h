@@ -1,6 +1,9 @@
 #pragma once
-// Paints the pages of the class lists into a PDF, one sheet a page.
+// Paints the pages of the class lists (the meeting sheets) into a PDF, one
+// sheet a page, every copy after the other, each page under the confidential
+// header of its copy.
 
+#include "export/PaperHeader.h"
 #include "export/RosterSheets.h"
 
 #include <QByteArray>
@@ -10,6 +13,6 @@
 namespace classdiv {
 
 // The whole PDF, in memory, so the file is written in one piece.
-QByteArray rosterPdf(const std::vector<RosterSheet>& sheets);
+QByteArray rosterPdf(const std::vector<RosterSheet>& sheets, const PaperCopies& copies);
 
 } // namespace classdiv

@@ -27,6 +27,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QTableWidget>
@@ -176,11 +177,21 @@ void classLists(ConditionsWindow* form3, YearModel& model)
     child<QTableWidget>(lists, "classList1")->scrollToBottom(); // the marked cells
     child<QTableWidget>(lists, "classList2")->scrollToTop();    // the students moved in
     captureWindow(lists, "classlists.png");
+    // The meeting sheets: the dialog's choices as they come, two copies.
     Dialogs::queueSaveFileName(g_out + "/classlists.pdf");
     click(lists, "pdfButton");
+    auto* sheets = child<QDialog>(lists, "MeetingSheetDialog");
+    child<QSpinBox>(sheets, "copies")->setValue(2);
+    click(sheets, "okButton");
     if (!QFile::exists(g_out + "/classlists.pdf"))
         fail("no PDF of the class lists");
     lists->close();
+    // The student cards, as the dialog proposes them.
+    Dialogs::queueSaveFileName(g_out + "/cards.pdf");
+    child<QAction>(form3, "actionCards")->trigger();
+    click(child<QDialog>(form3, "CardsDialog"), "okButton");
+    if (!QFile::exists(g_out + "/cards.pdf"))
+        fail("no PDF of the cards");
 }
 
 // The example's rules (別クラス 8, 旧組 2, 同じクラス 9, クラス指定 10, flags 11, 12 and 4, score columns 13 and 14), with OK and

@@ -12,7 +12,7 @@ TEST(Platform, EachLayoutFontHasItsOwnSubstitute)
         const char* substitute; // on Linux; none on Windows
     } cases[] = {
         {u"ＭＳ Ｐ明朝", "IPAPMincho"}, {u"ＭＳ 明朝", "IPAMincho"}, {u"ＭＳ Ｐゴシック", "IPAPGothic"},
-        {u"ＭＳ ゴシック", ""}, {u"", ""}, {u"IPAMincho", ""},
+        {u"ＭＳ ゴシック", "IPAGothic"}, {u"", ""}, {u"IPAMincho", ""},
     };
     for (const auto& c : cases) {
         const QString family = QString::fromUtf16(c.family);

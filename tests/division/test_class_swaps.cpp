@@ -230,7 +230,7 @@ TEST(ClassRoster, ClassesOrderAndSheets)
         const testing::PlacedYear three = testing::placedYear(placed);
         DistributionTable distribution;
         fillDistributionTable(three.students, scoreBands(three.students), three.classes, distribution);
-        const auto sheets = rosterSheets(three.students, three.classes, distribution, {}, RosterOrder::File);
+        const auto sheets = rosterSheets(three.students, three.classes, distribution, SpreadRules{}, RosterOrder::File);
         const size_t pages = size_t((size + perSheet - 1) / perSheet);
         ASSERT_EQ(sheets.size(), pages);
         int number = 0;

@@ -25,7 +25,7 @@ int runGuiTest(QObject& test, int argc, char* argv[])
     // The offscreen platform reads the font files by itself and knows each font by its English name
     // only; the Windows platform, which the programs use, knows the Japanese names too.
     const std::pair<QString, QString> englishNames[] = {
-        {kFontPMincho, "MS PMincho"}, {kFontMincho, "MS Mincho"}, {kFontPGothic, "MS PGothic"}};
+        {kFontPMincho, "MS PMincho"}, {kFontMincho, "MS Mincho"}, {kFontPGothic, "MS PGothic"}, {kFontGothic, "MS Gothic"}};
     if (QGuiApplication::platformName() == u"offscreen")
         for (const auto& [japanese, english] : englishNames)
             QFont::insertSubstitution(japanese, english);
