@@ -10,6 +10,7 @@
 #include "ui/ClassListWindow.h"
 #include "ui/Dialogs.h"
 #include "ui/DraftWindow.h"
+#include "ui/PostedListsDialog.h"
 #include "ui/SpreadDialog.h"
 
 #include <QAction>
@@ -52,6 +53,8 @@ QMenuBar* ConditionsWindow::setupMenuBar()
             &QAction::triggered, this, &ConditionsWindow::chartTriggered);
     connect(add("actionClassLists", QStringLiteral("クラス名簿"), QKeySequence(Qt::CTRL | Qt::Key_L)),
             &QAction::triggered, this, &ConditionsWindow::classListsTriggered);
+    connect(add("actionPostedLists", QStringLiteral("新しいクラスの名簿…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)),
+            &QAction::triggered, this, &ConditionsWindow::postedListsTriggered);
     adjust->addSeparator();
     connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
@@ -93,6 +96,18 @@ void ConditionsWindow::classListsTriggered()
     m_classLists->show();
     m_classLists->raise();
     m_classLists->activateWindow();
+}
+
+void ConditionsWindow::postedListsTriggered()
+{
+    if (!year().hasDraw()) {
+        Dialogs::showMessage(this, Message{kNoDrawForListsMessage, QString()});
+        return;
+    }
+    // Modal, but open() returns at once; the dialog writes its files when accepted.
+    auto* dialog = new PostedListsDialog(m_model, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
 }
 
 void ConditionsWindow::spreadColumnsTriggered()

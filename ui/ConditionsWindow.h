@@ -69,6 +69,7 @@ private:
     void evenAveragesTriggered();
     void chartTriggered();
     void classListsTriggered();
+    void postedListsTriggered();
     void spreadColumnsTriggered();
     void draftsTriggered();
     void pressNumberTriggered();
