@@ -3,6 +3,7 @@
 
 #include "import/Workbook.h"
 #include "import/WorkbookParts.h"
+#include "import/WorkbookReadings.h"
 
 #include <QHash>
 #include <QXmlStreamReader>
@@ -15,17 +16,10 @@ namespace {
 
 // The text of every <t> below the current element, leaving out phonetic
 // runs (<rPh>: the furigana Japanese Excel keeps beside a name typed through
-// the IME). When `reading` is given it gets the text as Excel's PHONETIC()
-// reads it: each run's furigana in place of the base characters it covers
-// (sb to eb), the others (a blank between family and given name, kana) kept;
-// empty when the item has no run.
+// the IME); `reading`, when given, gets them (WorkbookReadings.h).
 QString stringItem(QXmlStreamReader& xml, QString* reading = nullptr)
 {
-    struct Run {
-        qsizetype from, to;
-        QString text;
-    };
-    std::vector<Run> runs;
+    std::vector<PhoneticRun> runs;
     QString text;
     int phonetic = 0;
     int depth = 1;
@@ -49,17 +43,8 @@ QString stringItem(QXmlStreamReader& xml, QString* reading = nullptr)
                 --phonetic;
         }
     }
-    if (reading && !runs.empty()) {
-        reading->clear();
-        qsizetype at = 0;
-        for (const Run& run : runs) {
-            if (run.from < at || run.to < run.from || run.to > text.size())
-                continue; // a run out of place: its base characters stay
-            *reading += text.mid(at, run.from - at) + run.text;
-            at = run.to;
-        }
-        *reading += text.mid(at);
-    }
+    if (reading)
+        *reading = phoneticReading(text, runs);
     return text;
 }
 
@@ -407,17 +392,7 @@ WorkbookSheet readXlsx(ZipArchive& zip, const QString& wanted, const WorkbookLim
     if (grid.status() != WorkbookStatus::Ok)
         return failed(grid.status(), QString(), names);
     WorkbookSheet sheet = laidOut(grid, names, index);
-    // The furigana laid out as the cells are; only a cell with text has any.
-    if (sheet.status == WorkbookStatus::Ok && readings.layOut(sheet.phonetics) == WorkbookStatus::Ok &&
-        !sheet.phonetics.empty()) {
-        sheet.phonetics.resize(sheet.rows.size());
-        const qsizetype width = sheet.rows.empty() ? 0 : sheet.rows.front().size();
-        for (QStringList& row : sheet.phonetics)
-            while (row.size() < width)
-                row.append(QString());
-    } else {
-        sheet.phonetics.clear();
-    }
+    layOutReadings(readings, sheet);
     return sheet;
 }
 

@@ -98,7 +98,7 @@ private slots:
         ExampleWindow f;
         QVERIFY(f.open());
         QVERIFY(openPostedLists(f) == nullptr);
-        QCOMPARE(Dialogs::takeMessages(), QList<Message>{Message{kNoDrawForListsMessage, QString()}});
+        QCOMPARE(Dialogs::takeMessages(), (QList<Message>{Message{kNoDrawForListsMessage, QString()}}));
         QCOMPARE(f.press("Command4"), QList<Message>());
         const Year& year = f.model->year();
 
@@ -137,7 +137,7 @@ private slots:
         const AttendanceNumbers numbers = attendanceNumbers(year.students(), year.classes(), choice);
         // The names are kanji: the teacher is told they are not in the 五十音 order.
         const QList<Message> shown = Dialogs::takeMessages();
-        QCOMPARE(shown, QList<Message>{*numberingNotice(year.students(), year.classes(), choice, numbers)});
+        QCOMPARE(shown, (QList<Message>{*numberingNotice(year.students(), year.classes(), choice, numbers)}));
         QVERIFY(shown.first().text.contains(QStringLiteral("五十音順になっていません")));
         QCOMPARE(readBytes(f.folder.file(QStringLiteral("掲示_出席番号.csv"))),
                  *formatNumbersFile(year.students(), year.classes(), numbers).bytes);
