@@ -25,7 +25,7 @@ struct PostedGeometry {
     static constexpr double margin = 18;
     static constexpr double titleHeight = 26;
     static constexpr double rowArea = height - 2 * margin - titleHeight;
-    static constexpr double largestRow = 11;
+    static constexpr double largestRow = 13;
     static constexpr int rowsPerColumn = 45;
 };
 

@@ -34,6 +34,7 @@ void paintText(QPainter& painter, const QRectF& box, const QString& text, double
         if (painter.fontMetrics().horizontalAdvance(text) <= box.width())
             break;
     }
+    painter.setPen(Qt::black);
     painter.drawText(box, align | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
 
@@ -42,18 +43,19 @@ void paintPage(QPainter& painter, const PostedPage& page)
     const double left = PostedGeometry::margin;
     const double width = PostedGeometry::width - 2 * left;
     double top = PostedGeometry::margin;
-    painter.setPen(QPen(Qt::black, dots(0.3)));
+    const QPen rule(QColor(96, 96, 96), dots(0.2));
     paintText(painter, QRectF(dots(left), dots(top), dots(width), dots(16)), page.title, 40, Qt::AlignHCenter, true);
     top += PostedGeometry::titleHeight;
 
     const size_t columns = std::max<size_t>(1, page.columns.size());
     const double columnWidth = (width - kColumnGap * double(columns - 1)) / double(columns);
-    // Type as large as the row allows: about 2 points a millimetre of row, at most 22 points.
-    const double points = std::min(22.0, page.rowHeight * 2.0);
+    // Type as large as the row allows: about 2 points a millimetre of row, at most 24 points.
+    const double points = std::min(24.0, page.rowHeight * 2.0);
     for (size_t c = 0; c < page.columns.size(); ++c) {
         const double x = left + double(c) * (columnWidth + kColumnGap);
         double y = top;
         for (const PostedEntry& entry : page.columns[c]) {
+            painter.setPen(rule);
             painter.drawLine(QPointF(dots(x), dots(y + page.rowHeight)),
                              QPointF(dots(x + columnWidth), dots(y + page.rowHeight)));
             paintText(painter, QRectF(dots(x), dots(y), dots(kNumberWidth - 3), dots(page.rowHeight)),
