@@ -4,6 +4,7 @@
 
 #include "support/GuiTest.h"
 
+#include "common/TextFile.h"
 #include "division/lists/ClassSwaps.h"
 #include "export/PostedLists.h"
 #include "import/Workbook.h"
@@ -222,6 +223,43 @@ private slots:
         QCOMPARE(readBytes(csv), kept);
         key(Qt::Key_Escape);
         QTRY_VERIFY(!dialog);
+    }
+
+    // A column named as a reading, added at the right of the roster, is chosen first; a blank reading goes last.
+    void aReadingColumnIsTheDefaultAndABlankReadingIsNumberedLastAndNamed()
+    {
+        ExampleWindow f;
+        QVERIFY(f.open());
+        QCOMPARE(f.press("Command4"), QList<Message>());
+        const Year& year = f.model->year();
+        const QString csv = f.folder.file("nen1.csv");
+        QStringList lines = textLines(csv);
+        QCOMPARE(lines.size(), 241);
+        const QString kana = QStringLiteral("あかさたなはまやらわがざだばぱゃー");
+        NumberingChoice choice{QStringLiteral("ふりがな"), {QString()}, NumberOrder::Mixed, {}};
+        lines[0] += QStringLiteral(",ふりがな");
+        for (int r = 1; r <= 240; ++r) {
+            const QString reading = r == 7 ? QString() : QString(kana[r % 17]) + kana[(r * 7) % 17] + QStringLiteral("ン");
+            lines[r] += u',' + reading;
+            choice.readings.push_back(reading);
+        }
+        QVERIFY(writeBytes(csv, *encodeText(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"), TextEncoding::Cp932)));
+
+        QPointer<QDialog> dialog = openPostedLists(f);
+        QVERIFY(dialog);
+        QCOMPARE(child<QComboBox>(dialog, "readingColumn")->currentText(), QStringLiteral("15列目　ふりがな"));
+        Dialogs::queueSaveFileName(f.folder.file("meibo.pdf"));
+        key(Qt::Key_Return);
+        QTRY_VERIFY(!dialog);
+        const AttendanceNumbers numbers = attendanceNumbers(year.students(), year.classes(), choice);
+        QCOMPARE(numbers.blankReadings, std::vector<int>{7});
+        QCOMPARE(numbers.numbers[7], int(rowsByNumber(year.classes(), numbers, year.classOf(7)).size()));
+        const QList<Message> shown = Dialogs::takeMessages();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.first().text.contains(QStringLiteral("8行目　%1　%2").arg(year.students()[7].id, year.students()[7].name)));
+        QCOMPARE(readBytes(f.folder.file(QStringLiteral("meibo_出席番号.csv"))),
+                 *formatNumbersFile(year.students(), year.classes(), numbers).bytes);
+        checkPostedPdf(f.folder.file("meibo.pdf"), year, numbers);
     }
 };
 

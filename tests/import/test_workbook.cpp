@@ -431,6 +431,7 @@ TEST(Workbook, ImportReadsTheSheetLikeACsv)
     EXPECT_FALSE(ruleRows.message);
     EXPECT_EQ(ruleRows.columnCount, 4);
     EXPECT_EQ(ruleRows.rows.at(2).at(1), u"髙橋　𠮷子"_s);
+    EXPECT_EQ(ruleRows.phonetics.at(2).at(1), u"タカハシ　𠮷子"_s) << "the furigana kept for the posted lists' readings";
 
     // The workbook replaced by one with a password between preview and reading: said, nothing read.
     ASSERT_TRUE(files::writeBytes(folder.file(u"nen1.xlsx"_s), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "xx"));
