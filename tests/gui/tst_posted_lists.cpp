@@ -151,12 +151,14 @@ private slots:
         added.removeAll(QStringLiteral("nen1.csvAN.TXT")); // the drafts, written on their own
         QCOMPARE(added, (QStringList{QStringLiteral("掲示.pdf"), QStringLiteral("掲示_出席番号.csv")}));
         QCOMPARE(QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
-        qputenv("TMPDIR", oldTemporary);
 
-        // From now on the result workbook carries the numbers of the classes as saved.
+        // From now on the result workbook carries the numbers of the classes as saved; it too is built in a
+        // private temporary folder, gone once the workbook is saved.
         const QString numbered = f.folder.file("after.xlsx");
         Dialogs::queueSaveFileName(numbered);
         QCOMPARE(f.press("Command5"), QList<Message>());
+        QCOMPARE(QDir(temporary.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        qputenv("TMPDIR", oldTemporary);
         const WorkbookSheet sheet = readWorkbookFile(numbered, QStringLiteral("出席番号"));
         QCOMPARE(sheet.status, WorkbookStatus::Ok);
         QCOMPARE(int(sheet.rows.size()), year.students().count() + 1);
