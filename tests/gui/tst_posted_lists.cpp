@@ -187,6 +187,16 @@ private slots:
         QCOMPARE(child<QComboBox>(dialog, "numberOrder")->currentText(), QStringLiteral("男女別"));
         key(Qt::Key_Tab);
         QCOMPARE(focusName(), QStringLiteral("sexColumn"));
+        key(Qt::Key_Home); // the names hold no 男 or 女: refused, back to the column's box
+        key(Qt::Key_Return);
+        QCOMPARE(Dialogs::takeMessages(),
+                 (QList<Message>{Message{QStringLiteral("男女別にするには、「男」「女」が書いてある性別の列を選んでください。"),
+                                         titles::reenter}}));
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(focusName(), QStringLiteral("sexColumn"));
+        for (int i = 0; i < 4; ++i)
+            key(Qt::Key_Down);
+        QCOMPARE(child<QComboBox>(dialog, "sexColumn")->currentText(), QStringLiteral("4列目　性別"));
         key(Qt::Key_Tab);
         QCOMPARE(focusName(), QStringLiteral("girlsFirst"));
         key(Qt::Key_Space);
