@@ -77,6 +77,7 @@ CurrentCsv readCurrentCsv(const Students& students)
         }
         csv.columnCount = int16_t(columns);
         csv.rows = std::move(rows);
+        csv.phonetics = std::move(loaded.sheet.phonetics);
         return csv;
     }
     const LoadedFile file = loadFile(students.csvPath, kCsvGoneMessage);

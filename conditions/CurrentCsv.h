@@ -23,6 +23,8 @@ struct CurrentCsv {
     std::optional<Message> message; // set: the file cannot be used, nothing else is set
     int16_t columnCount = 0;
     std::vector<QStringList> rows; // rows 0 .. lineCount - 1, columnCount fields each
+    // A workbook's furigana of each cell, rows and columns as above; empty when it keeps none.
+    std::vector<QStringList> phonetics;
 };
 CurrentCsv readCurrentCsv(const Students& students);
 

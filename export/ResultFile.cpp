@@ -82,6 +82,8 @@ QString firstUnwritableCharacter(const QString& text, TextEncoding encoding)
     return {};
 }
 
+} // namespace
+
 Message unwritableTextMessage(const Students& students, int row)
 {
     const QString advice = QStringLiteral("\nＣＳＶファイルのその文字を直してから、もう一度読み込んで下さい。"
@@ -120,8 +122,6 @@ Message unwritableTextMessage(const Students& students, int row)
                        advice,
                    titles::error};
 }
-
-} // namespace
 
 Message writeFailedMessage(const QString& path)
 {

@@ -28,6 +28,10 @@ ResultFileContent formatResultFile(const Students& students, const std::vector<i
 std::optional<Message> saveResult(const Students& students, const std::vector<int16_t>& classes,
                                   const DistributionTable& distribution, const QString& path);
 
+// The message of a student row (0 = item names) whose identifier, name or
+// group cannot be written in the roster's encoding; nothing was saved.
+Message unwritableTextMessage(const Students& students, int row);
+
 // The message of a file that could not be written (the folder, a file in
 // use, a full disk); every file the program saves says the same.
 Message writeFailedMessage(const QString& path);

@@ -1,7 +1,7 @@
 #pragma once
 // Reads one sheet of a spreadsheet workbook (.xlsx of Excel, .ods of
-// LibreOffice) into rows of texts, each cell as the spreadsheet shows it:
-// shared strings without their furigana, rich text runs joined, numbers in
+// LibreOffice) into rows of texts, each cell as the spreadsheet shows it
+// (an .xlsx cell's furigana kept apart, in phonetics): rich text runs joined, numbers in
 // the General format's shortest form, formulas by their last value, dates
 // as yyyy/m/d, booleans as TRUE/FALSE, errors by their text. Rows run to
 // the last row holding something and are all as wide as the widest.

@@ -36,6 +36,9 @@ struct WorkbookSheet {
     QStringList sheetNames; // in tab order, known once the workbook's list was read
     QString sheetName;      // the sheet read
     std::vector<QStringList> rows;
+    // The furigana Excel keeps with a cell typed through the input method
+    // (its phonetic runs), laid out as rows; empty when no cell has any.
+    std::vector<QStringList> phonetics;
 };
 
 } // namespace classdiv

@@ -3,6 +3,7 @@
 
 #include "import/Workbook.h"
 #include "import/WorkbookParts.h"
+#include "import/WorkbookReadings.h"
 
 #include <QHash>
 #include <QXmlStreamReader>
@@ -14,9 +15,11 @@ namespace classdiv::workbook {
 namespace {
 
 // The text of every <t> below the current element, leaving out phonetic
-// runs (<rPh>: the furigana Japanese Excel keeps beside a name typed through the IME).
-QString stringItem(QXmlStreamReader& xml)
+// runs (<rPh>: the furigana Japanese Excel keeps beside a name typed through
+// the IME); `reading`, when given, gets them (WorkbookReadings.h).
+QString stringItem(QXmlStreamReader& xml, QString* reading = nullptr)
 {
+    std::vector<PhoneticRun> runs;
     QString text;
     int phonetic = 0;
     int depth = 1;
@@ -24,16 +27,24 @@ QString stringItem(QXmlStreamReader& xml)
         const auto token = xml.readNext();
         if (token == QXmlStreamReader::StartElement) {
             ++depth;
-            if (xml.name() == u"rPh")
+            if (xml.name() == u"rPh") {
                 ++phonetic;
-            else if (xml.name() == u"t" && phonetic == 0)
+                const auto attributes = xml.attributes();
+                runs.push_back({attributes.value(QLatin1String("sb")).toLongLong(),
+                                attributes.value(QLatin1String("eb")).toLongLong(), {}});
+            } else if (xml.name() == u"t" && phonetic == 0) {
                 text += xml.readElementText(QXmlStreamReader::IncludeChildElements), --depth;
+            } else if (xml.name() == u"t" && reading) {
+                runs.back().text += xml.readElementText(QXmlStreamReader::IncludeChildElements), --depth;
+            }
         } else if (token == QXmlStreamReader::EndElement) {
             --depth;
             if (xml.name() == u"rPh")
                 --phonetic;
         }
     }
+    if (reading)
+        *reading = phoneticReading(text, runs);
     return text;
 }
 
@@ -157,13 +168,17 @@ std::optional<Styles> readStyles(const QByteArray& bytes)
     return styles;
 }
 
-std::optional<QStringList> readSharedStrings(const QByteArray& bytes)
+// The shared strings, and beside them the furigana of each (most empty).
+std::optional<QStringList> readSharedStrings(const QByteArray& bytes, QStringList& readings)
 {
     QStringList strings;
     QXmlStreamReader xml(bytes);
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si")
-            strings.append(stringItem(xml));
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si") {
+            QString reading;
+            strings.append(stringItem(xml, &reading));
+            readings.append(reading);
+        }
     }
     if (xml.hasError())
         return std::nullopt;
@@ -189,6 +204,7 @@ std::optional<std::pair<qint64, qint64>> cellPosition(QStringView reference)
 
 struct XlsxContext {
     QStringList sharedStrings;
+    QStringList sharedReadings; // the furigana of each shared string
     Styles styles;
     bool from1904 = false;
 };
@@ -227,7 +243,7 @@ std::optional<QString> cellText(const XlsxContext& context, const QString& type,
 }
 
 // The cells of a worksheet part into the grid; false for a broken part.
-bool readWorksheet(const QByteArray& bytes, const XlsxContext& context, Grid& grid)
+bool readWorksheet(const QByteArray& bytes, const XlsxContext& context, Grid& grid, Grid& readings)
 {
     QXmlStreamReader xml(bytes);
     qint64 row = -1;
@@ -258,11 +274,12 @@ bool readWorksheet(const QByteArray& bytes, const XlsxContext& context, Grid& gr
             const int style = attributes.hasAttribute(QLatin1String("s")) ? attributes.value(QLatin1String("s")).toInt() : -1;
             QString value;
             QString inlineText;
+            QString reading;
             while (xml.readNextStartElement()) {
                 if (xml.name() == u"v")
                     value = xml.readElementText();
                 else if (xml.name() == u"is")
-                    inlineText = stringItem(xml);
+                    inlineText = stringItem(xml, &reading);
                 else
                     xml.skipCurrentElement(); // the formula: its cached value is in <v>
             }
@@ -271,7 +288,11 @@ bool readWorksheet(const QByteArray& bytes, const XlsxContext& context, Grid& gr
             const std::optional<QString> text = cellText(context, type, style, value, inlineText);
             if (!text)
                 return false;
-            if (!grid.set(row, column, *text))
+            if (type == u"s") {
+                const int index = value.trimmed().toInt();
+                reading = index >= 0 && index < context.sharedReadings.size() ? context.sharedReadings[index] : QString();
+            }
+            if (!grid.set(row, column, *text) || !readings.set(row, column, reading))
                 return true;
         }
     }
@@ -348,7 +369,7 @@ WorkbookSheet readXlsx(ZipArchive& zip, const QString& wanted, const WorkbookLim
         if (part.status != WorkbookStatus::Ok)
             return failed(part.status, relationship.target, names);
         if (relationship.type == u"sharedStrings") {
-            auto strings = readSharedStrings(part.bytes);
+            auto strings = readSharedStrings(part.bytes, context.sharedReadings);
             if (!strings)
                 return failed(WorkbookStatus::Malformed, relationship.target, names);
             context.sharedStrings = std::move(*strings);
@@ -365,11 +386,14 @@ WorkbookSheet readXlsx(ZipArchive& zip, const QString& wanted, const WorkbookLim
         return failed(sheetBytes.status, sheetBytes.status == WorkbookStatus::NoSheet ? names[index] : sheetPart,
                       names);
     Grid grid(limits);
-    if (!readWorksheet(sheetBytes.bytes, context, grid))
+    Grid readings(limits);
+    if (!readWorksheet(sheetBytes.bytes, context, grid, readings))
         return failed(WorkbookStatus::Malformed, sheetPart, names);
     if (grid.status() != WorkbookStatus::Ok)
         return failed(grid.status(), QString(), names);
-    return laidOut(grid, names, index);
+    WorkbookSheet sheet = laidOut(grid, names, index);
+    layOutReadings(readings, sheet);
+    return sheet;
 }
 
 } // namespace classdiv::workbook

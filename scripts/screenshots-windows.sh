@@ -28,6 +28,6 @@ for name in form1 form4 form2 form3 form3-menu chart classlists spreaddialog; do
 done
 out=$root/docs/screenshots/windows
 mkdir -p "$out"
-rm -f "$work/shots/classlists.pdf" # the same pages as on Linux
+rm -f "$work/shots/classlists.pdf" "$work/shots/posted-lists.pdf" # the same pages as on Linux
 cp "$work/shots"/*.png "$out/"
 ls -l "$out"

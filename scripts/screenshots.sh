@@ -7,7 +7,7 @@
 # the first page of the student cards' PDF (cards-pdf.png),
 # the import window with a workbook's second sheet chosen (form2-workbook.png),
 # the drafts window (drafts.png), a comparison of two drafts (drafts-compare.png)
-# and the first page of its PDF (drafts-compare-pdf.png).
+# and the first page of its PDF (drafts-compare-pdf.png), and a posted list of a new class (posted-list-pdf.png).
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,6 +24,8 @@ pdftoppm -r 60 -png -f 1 -l 1 -singlefile "$out/cards.pdf" "$out/cards-pdf"
 rm "$out/cards.pdf"
 pdftoppm -r 60 -png -f 1 -l 1 -singlefile "$out/drafts-compare.pdf" "$out/drafts-compare-pdf"
 rm "$out/drafts-compare.pdf"
+pdftoppm -r 60 -png -f 1 -l 1 -singlefile "$out/posted-lists.pdf" "$out/posted-list-pdf"
+rm "$out/posted-lists.pdf"
 ls -l "$out"/form[1-4].png "$out"/form3-menu.png "$out"/chart.png "$out"/spreaddialog.png "$out"/classlists*.png \
   "$out"/form2-workbook.png
-ls -l "$out"/drafts.png "$out"/drafts-compare*.png
+ls -l "$out"/drafts.png "$out"/drafts-compare*.png "$out"/posted-list-pdf.png

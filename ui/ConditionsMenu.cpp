@@ -11,6 +11,7 @@
 #include "ui/Dialogs.h"
 #include "ui/DraftWindow.h"
 #include "ui/PaperDialog.h"
+#include "ui/PostedListsDialog.h"
 #include "ui/SpreadDialog.h"
 
 #include <QAction>
@@ -55,6 +56,8 @@ QMenuBar* ConditionsWindow::setupMenuBar()
             &QAction::triggered, this, &ConditionsWindow::classListsTriggered);
     connect(add("actionCards", QStringLiteral("短冊を印刷…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P)),
             &QAction::triggered, this, &ConditionsWindow::cardsTriggered);
+    connect(add("actionPostedLists", QStringLiteral("新しいクラスの名簿…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)),
+            &QAction::triggered, this, &ConditionsWindow::postedListsTriggered);
     adjust->addSeparator();
     connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
@@ -105,6 +108,18 @@ void ConditionsWindow::cardsTriggered()
         return;
     }
     auto* dialog = new PaperDialog(PaperDialog::Kind::Cards, m_model, RosterOrder::Score, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->open();
+}
+
+void ConditionsWindow::postedListsTriggered()
+{
+    if (!year().hasDraw()) {
+        Dialogs::showMessage(this, Message{kNoDrawForListsMessage, QString()});
+        return;
+    }
+    // Modal, but open() returns at once; the dialog writes its files when accepted.
+    auto* dialog = new PostedListsDialog(m_model, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }

@@ -70,6 +70,7 @@ private:
     void chartTriggered();
     void classListsTriggered();
     void cardsTriggered();
+    void postedListsTriggered();
     void spreadColumnsTriggered();
     void draftsTriggered();
     void pressNumberTriggered();

@@ -174,8 +174,17 @@ std::optional<Message> YearModel::saveResult(const QString& path) const
 
 std::optional<Message> YearModel::saveResultWorkbook(const QString& path) const
 {
-    return classdiv::saveResultWorkbook(m_year.students(), m_year.classes(), m_year.distribution(), m_rosterOrder,
-                                        path, extraColumnAverages(m_year.rules(), m_year.classes()));
+    std::vector<ResultSheet> sheets = resultSheets(m_year.students(), m_year.classes(), m_year.distribution(),
+                                                   m_rosterOrder, extraColumnAverages(m_year.rules(), m_year.classes()));
+    if (m_numbering)
+        addAttendanceNumbers(sheets, m_year.students(), m_year.classes(), m_rosterOrder,
+                             attendanceNumbers(m_year.students(), m_year.classes(), *m_numbering));
+    return writeResultWorkbook(sheets, path);
+}
+
+PostedListsView YearModel::postedListsView() const
+{
+    return classdiv::postedListsView(m_year.students(), readCurrentCsv(m_year.students()));
 }
 
 } // namespace classdiv

@@ -9,6 +9,8 @@
 #include "conditions/SpreadColumns.h"
 #include "division/drafts/Drafts.h"
 #include "division/EvenAverages.h"
+#include "division/lists/AttendanceNumbers.h"
+#include "export/PostedLists.h"
 #include "division/lists/ClassRoster.h"
 #include "division/Year.h"
 
@@ -72,6 +74,13 @@ public:
     std::optional<Message> saveResultWorkbook(const QString& path) const;
     void setRosterOrder(RosterOrder order) { m_rosterOrder = order; }
 
+    // 新しいクラスの名簿: the columns a reading may come from. Once the posted
+    // lists are saved, the result workbook numbers every class by the same
+    // choice, for the classes as they stand when it is saved.
+    PostedListsView postedListsView() const;
+    void setNumbering(NumberingChoice choice) { m_numbering = std::move(choice); }
+    const std::optional<NumberingChoice>& numbering() const { return m_numbering; }
+
 signals:
     // A new draw: a press, an evening-out, a press by number, a draft put back on screen.
     void drawChanged();
@@ -92,6 +101,7 @@ private:
 
     Year m_year;
     RosterOrder m_rosterOrder = RosterOrder::Score;
+    std::optional<NumberingChoice> m_numbering;
     std::unique_ptr<DraftBook> m_drafts;
     QTimer m_writeTimer;
     // The disk is written on a thread of its own: a slow disk never holds up a press.

@@ -6,8 +6,10 @@
 // to the folder given as the only argument.
 
 #include "app/Shell.h"
+#include "common/TextFile.h"
 #include "conditions/SpreadColumns.h"
 #include "division/lists/ClassRoster.h"
+#include "export/PostedLists.h"
 #include "export/ResultWorkbook.h"
 #include "ui/ChartWindow.h"
 #include "ui/ConditionsWindow.h"
@@ -15,6 +17,7 @@
 #include "ui/Dialogs.h"
 #include "ui/FolderListBox.h"
 #include "ui/Layout.h"
+#include "ui/PostedListsPdf.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -36,6 +39,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 using namespace classdiv;
 
@@ -283,6 +287,46 @@ void drafts(ConditionsWindow* form3)
 
 } // namespace
 
+// A posted list as the program prints it, for a class whose roster has its
+// readings (the example year has none): some typed in katakana as Excel's
+// furigana are, two 斎藤 of one reading told apart by identifier.
+void postedList()
+{
+    const char* const students[][3] = {
+        {"20131", "渡辺　結菜", "わたなべ ゆいな"}, {"20105", "上田　さくら", "うえだ さくら"},
+        {"20117", "清水　大和", "シミズ ヤマト"},   {"20102", "石井　大翔", "いしい ひろと"},
+        {"20126", "林　美月", "はやし みづき"},     {"20114", "齋藤　優斗", "さいとう ゆうと"},
+        {"20108", "小野　湊", "オノ ミナト"},       {"20121", "中村　樹", "なかむら いつき"},
+        {"20103", "伊藤　結衣", "いとう ゆい"},     {"20129", "松本　悠人", "まつもと ゆうと"},
+        {"20111", "工藤　里奈", "くどう りな"},     {"20119", "高橋　翼", "タカハシ ツバサ"},
+        {"20107", "大野　葵", "おおの あおい"},     {"20124", "橋本　彩", "はしもと あや"},
+        {"20101", "青木　陽菜", "あおき ひな"},     {"20116", "佐々木　芽依", "ささき めい"},
+        {"20130", "森　千尋", "もり ちひろ"},       {"20110", "木村　颯太", "きむら そうた"},
+        {"20127", "平野　優花", "ひらの ゆうか"},   {"20104", "井上　蓮", "イノウエ レン"},
+        {"20122", "西田　杏", "にしだ あん"},       {"20113", "斉藤　凛", "さいとう りん"},
+        {"20109", "加藤　美咲", "かとう みさき"},   {"20118", "鈴木　花", "すずき はな"},
+        {"20125", "長谷川　蒼", "はせがわ あおい"}, {"20106", "遠藤　悠真", "えんどう ゆうま"},
+        {"20128", "藤田　奏", "ふじた かなで"},     {"20112", "後藤　陸", "ごとう りく"},
+        {"20120", "田中　心春", "たなか こはる"},   {"20123", "野口　湊斗", "のぐち みなと"},
+        {"20115", "斎藤　陽向", "さいとう ひなた"}, {"20132", "山田　太郎", "やまだ たろう"},
+    };
+    auto table = std::make_unique<StudentTable>();
+    table->lineCount = int16_t(std::size(students) + 1);
+    NumberingChoice choice{QStringLiteral("ふりがな"), {QString()}, NumberOrder::Mixed, {}};
+    std::vector<int16_t> classes{0};
+    for (size_t i = 0; i < std::size(students); ++i) {
+        table->records[i + 1] = {QString::fromUtf8(students[i][0]), QString::fromUtf8(students[i][1]),
+                                 QStringLiteral("G"), QStringLiteral("0")};
+        choice.readings.push_back(QString::fromUtf8(students[i][2]));
+        classes.push_back(1);
+    }
+    const Students year = typedStudents(*table);
+    const AttendanceNumbers numbers = attendanceNumbers(year, classes, choice);
+    if (writeFileAtomically(g_out + "/posted-lists.pdf", postedListsPdf(postedPages(year, classes, numbers))) !=
+        WriteStatus::Ok)
+        fail("no PDF of the posted list");
+}
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -319,6 +363,7 @@ int main(int argc, char* argv[])
     spreadDialog(form3);
     drafts(form3);
     workbookImport(year, random);
+    postedList();
     const QList<Message> messages = Dialogs::takeMessages();
     QDir(year).removeRecursively();
     for (const Message& m : messages)

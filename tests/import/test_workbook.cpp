@@ -95,6 +95,22 @@ TEST(Workbook, XlsxCellsReadAsTheSpreadsheetShowsThem)
     }
 }
 
+// Excel's furigana of a name comes beside its cell, each run in place of the characters it covers;
+// a sheet with none has no furigana at all.
+TEST(Workbook, XlsxFuriganaKeptBesideTheCells)
+{
+    const WorkbookSheet named = readXlsxSheet(
+        uR"(<row><c t="s"><v>2</v></c><c t="s"><v>0</v></c></row><row><c><v>1</v></c><c t="s"><v>1</v></c>
+            <c t="inlineStr"><is><t>小野　ゆき</t><rPh sb="0" eb="2"><t>おの</t></rPh><rPh sb="9" eb="12"><t>x</t></rPh></is></c></row>)"_s);
+    ASSERT_EQ(named.status, WorkbookStatus::Ok);
+    EXPECT_EQ(named.rows[1], (QStringList{u"1"_s, u"髙橋　𠮷子"_s, u"小野　ゆき"_s}));
+    EXPECT_EQ(named.phonetics, (std::vector<QStringList>{{u""_s, u"ヤマダ　タロウ"_s, u""_s},
+                                                         {u""_s, u"タカハシ　𠮷子"_s, u"おの　ゆき"_s}}));
+    const WorkbookSheet plain = readXlsxSheet(uR"(<row><c t="s"><v>2</v></c><c><v>3</v></c></row>)"_s);
+    ASSERT_EQ(plain.status, WorkbookStatus::Ok);
+    EXPECT_TRUE(plain.phonetics.empty());
+}
+
 // A number shows as a date when its format is one of the built-in date
 // formats, or when the format's own code has a year, day or era letter
 // outside quotes, brackets and escapes.
@@ -415,6 +431,7 @@ TEST(Workbook, ImportReadsTheSheetLikeACsv)
     EXPECT_FALSE(ruleRows.message);
     EXPECT_EQ(ruleRows.columnCount, 4);
     EXPECT_EQ(ruleRows.rows.at(2).at(1), u"髙橋　𠮷子"_s);
+    EXPECT_EQ(ruleRows.phonetics.at(2).at(1), u"タカハシ　𠮷子"_s) << "the furigana kept for the posted lists' readings";
 
     // The workbook replaced by one with a password between preview and reading: said, nothing read.
     ASSERT_TRUE(files::writeBytes(folder.file(u"nen1.xlsx"_s), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "xx"));
