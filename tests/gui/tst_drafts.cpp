@@ -185,11 +185,11 @@ private slots:
         const QString path = draftsFilePath(folder.file("nen1.csv"));
         const auto working = [&] {
             const DraftsReadOutcome read = readDraftsFile(path);
-            if (!read.content.working)
+            if (read.content.working.empty())
                 return QString();
             QStringList parts;
-            for (size_t r = 1; r < read.content.working->classes.size(); ++r)
-                parts << QString::number(read.content.working->classes[r]);
+            for (size_t r = 1; r < read.content.working.front().classes.size(); ++r)
+                parts << QString::number(read.content.working.front().classes[r]);
             return parts.join(u',');
         };
         QTRY_COMPARE_WITH_TIMEOUT(working(), pressed, 1000);
