@@ -1,5 +1,7 @@
 #include "division/drafts/Drafts.h"
 
+#include "division/drafts/DraftsMessages.h"
+
 #include "common/TextFile.h"
 #include "division/draw/RandomSource.h"
 #include "division/Year.h"
@@ -24,41 +26,6 @@ QDateTime toSecond(const QDateTime& time)
     QDateTime whole = time;
     whole.setTime(QTime(time.time().hour(), time.time().minute(), time.time().second()));
     return whole;
-}
-
-// The students whose class in the draft is none of their group's planned
-// classes (the conditions changed since, or the file was edited by hand).
-std::optional<Message> unplannedClasses(const Year& year, const Draft& draft)
-{
-    const ConditionsWorkspace& ws = year.workspace();
-    QStringList wrong;
-    int count = 0;
-    constexpr int kRowsNamed = 5;
-    for (int g = 1; g <= ws.groupCount(); ++g) {
-        const GroupCondition& c = ws.conditions[g];
-        for (int w = 1; w <= ws.groupSize[g]; ++w) {
-            const int r = ws.groupStudents[g][w];
-            const int number = r >= 1 && r < static_cast<int>(draft.classes.size()) ? draft.classes[r] : 0;
-            bool planned = false;
-            for (int k = 1; k <= c.classCount && k <= kMaxPlanRows; ++k)
-                planned = planned || (number >= 1 && c.rows[k].classNumber == number);
-            if (planned || ++count > kRowsNamed)
-                continue;
-            const Student& s = year.students()[r];
-            wrong << QStringLiteral("ＣＳＶファイルの%1行目 %2 %3: クラス「%4」はグループ「%5」のクラスではありません")
-                         .arg(r + 1)
-                         .arg(s.id, s.name)
-                         .arg(number)
-                         .arg(s.group);
-        }
-    }
-    if (count == 0)
-        return std::nullopt;
-    if (count > kRowsNamed)
-        wrong << QStringLiteral("ほか%1人").arg(count - kRowsNamed);
-    return Message{QStringLiteral("案「%1」のクラスが、今の条件のクラスと合いません。クラス分けは変えていません。\n").arg(draft.name) +
-                       wrong.join(u'\n'),
-                   titles::inputMistake};
 }
 
 } // namespace

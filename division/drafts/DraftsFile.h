@@ -109,12 +109,4 @@ struct DraftsReadOutcome {
 DraftsReadOutcome parseDraftsFile(const QByteArray& bytes);
 DraftsReadOutcome readDraftsFile(const QString& path);
 
-// The message of a damaged, unreadable or too large file, or of renamed
-// duplicates; nullopt for a file read whole.
-std::optional<Message> draftsReadMessage(const DraftsReadOutcome& outcome, const QString& path);
-
-// The rows where the file's roster and the year's students differ, in the
-// words of a refusal; nullopt when they are the same.
-std::optional<Message> rosterMismatch(const std::vector<RosterRow>& kept, const Students& students);
-
 } // namespace classdiv
