@@ -16,6 +16,9 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#ifndef PROCESS_QUERY_LIMITED_INFORMATION
+#define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+#endif
 #else
 #include <cerrno>
 #include <csignal>
