@@ -72,6 +72,18 @@ Created createNew(const QString& path, const QByteArray& bytes)
     return Created::Yes;
 }
 
+// Windows refuses to remove a file another program has open for a moment
+// (reading the lock to see who holds it): try again briefly.
+bool removeFile(const QString& path)
+{
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (QFile::remove(path) || !QFileInfo::exists(path))
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
 QByteArray readLockBytes(const QString& path)
 {
     QFile file(path);
@@ -102,8 +114,8 @@ bool removeStaleLock(const QString& path, const QByteArray& found)
         return false;
     }
     const bool same = readLockBytes(path) == found;
-    const bool removed = same && QFile::remove(path);
-    QFile::remove(guard);
+    const bool removed = same && removeFile(path);
+    removeFile(guard);
     return removed;
 }
 
@@ -294,7 +306,7 @@ void FileLock::release()
         return;
     m_held = false;
     if (stillOurs())
-        QFile::remove(m_path);
+        removeFile(m_path);
 }
 
 LockedWriteOutcome writeFileLocked(const QString& path, const QByteArray& bytes)

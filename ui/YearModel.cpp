@@ -99,7 +99,7 @@ void YearModel::writeFinished(const DraftsWrite& pending, const DraftsWriteOutco
     // A failed write waits for the next change instead of trying again and again;
     // a lock held by another program is tried again a little later.
     if (outcome.status == DraftsWriteOutcome::Status::Busy)
-        m_writeTimer.start(kDraftsBusyRetryMs);
+        QTimer::singleShot(kDraftsBusyRetryMs, this, &YearModel::writeDrafts);
     else if (m_writeAgain) {
         m_writeAgain = false;
         scheduleWrite();
