@@ -245,6 +245,7 @@ LockOutcome FileLock::acquire(std::chrono::milliseconds patience)
         return outcome;
     }
     const auto deadline = std::chrono::steady_clock::now() + patience;
+    int absent = 0; // tries refused with no lock file there: a folder Windows will not let us write
     for (;;) {
         m_holder = thisProgram();
         switch (createNew(m_path, formatLockFile(m_holder))) {
@@ -258,6 +259,11 @@ LockOutcome FileLock::acquire(std::chrono::milliseconds patience)
             return outcome;
         case Created::Exists:
             break;
+        }
+        absent = QFileInfo::exists(m_path) ? 0 : absent + 1;
+        if (absent >= 20) {
+            outcome.status = LockOutcome::Status::Failed;
+            return outcome;
         }
         const QByteArray found = readLockBytes(m_path);
         outcome.holder = parseLockFile(found);
