@@ -76,7 +76,12 @@ QWidget* Shell::loadExplanationWindow()
 ImportWindow* Shell::loadImportWindow()
 {
     auto* window = new ImportWindow(m_students, m_deliverable);
-    connect(window, &ImportWindow::goOnRequested, this, [this]() { switchTo(loadConditionsWindow()); });
+    connect(window, &ImportWindow::goOnRequested, this, [this]() {
+        switchTo(loadConditionsWindow());
+        // Another program on the same roster is named; this one never silently wins or waits.
+        if (const std::optional<Message> shared = m_model->takeSharedNote())
+            Dialogs::showMessage(currentWindow(), *shared);
+    });
     connect(window, &ImportWindow::closedByUser, this, [this]() { endOnce(m_ending); });
     return window;
 }

@@ -2,7 +2,9 @@
 // (the whole file written), opening one, the press with and without marking
 // 「作業中」, the timer's write of 「作業中」 beside 0 and 50 kept drafts (and
 // the part of it on the UI thread), the
-// figures of 50 drafts (the list's rows) and comparing two drafts.
+// figures of 50 drafts (the list's rows) and comparing two drafts; a hostile
+// drafts file read: 10 million swaps in one draft (40 MB), and the largest
+// file the reader takes, every draft at the swaps' limit.
 
 #include "support/Years.h"
 
@@ -12,6 +14,7 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 using namespace classdiv;
@@ -127,3 +130,58 @@ void CompareDrafts500(benchmark::State& state)
 BENCHMARK(CompareDrafts500)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+namespace {
+
+// A drafts file of 500 students whose drafts hold `swaps` hand swaps each.
+QByteArray fileOfSwaps(int drafts, int swaps)
+{
+    const testing::DivisionYear made = fiveHundred();
+    Year year = made.year();
+    year.pressNumber(1);
+    DraftsContent content{rosterOf(year.students()), {}, {}};
+    for (int d = 0; d < drafts; ++d)
+        content.drafts.push_back(DraftBook::screenDraft(year, QStringLiteral("案%1").arg(d), kNow));
+    QByteArray bytes = formatDraftsFile(content);
+    QByteArray pairs;
+    pairs.reserve(static_cast<qsizetype>(swaps) * 4);
+    for (int i = 0; i < swaps; ++i)
+        pairs += i == 0 ? "1-2" : ",1-2";
+    // Every draft line ends with its empty swaps field.
+    bytes.replace("\t\r\ndraft", "\t" + pairs + "\r\ndraft");
+    bytes.replace("\t\r\nend", "\t" + pairs + "\r\nend");
+    return bytes;
+}
+
+void ReadDraftsFile(benchmark::State& state, const QByteArray& bytes)
+{
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/classdiv-bench-XXXXXX"));
+    const QString path = folder.filePath("hostile.csvAN.TXT");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        state.SkipWithError("cannot write the file");
+    file.close();
+    DraftsReadOutcome::Status status{};
+    for (auto _ : state)
+        status = readDraftsFile(path).status;
+    state.counters["megabytes"] = static_cast<double>(bytes.size()) / (1024 * 1024);
+    state.counters["status"] = static_cast<double>(status); // 0 missing, 1 read, 2 damaged, 3 unreadable, 4 too large
+}
+
+// 10 million swaps in one draft: refused unread by its size.
+void ReadTenMillionSwaps(benchmark::State& state) { ReadDraftsFile(state, fileOfSwaps(1, 10'000'000)); }
+BENCHMARK(ReadTenMillionSwaps)->Unit(benchmark::kMillisecond);
+
+// Under the size limit, every draft one swap over its limit: each line refused after one count.
+void ReadDraftsOverTheSwapsLimit(benchmark::State& state)
+{
+    ReadDraftsFile(state, fileOfSwaps(350, kMaxDraftSwaps + 1));
+}
+BENCHMARK(ReadDraftsOverTheSwapsLimit)->Unit(benchmark::kMillisecond);
+
+// The most the reader takes: drafts at the swaps' limit up to the size limit, all read.
+void ReadDraftsAtTheSwapsLimit(benchmark::State& state) { ReadDraftsFile(state, fileOfSwaps(350, kMaxDraftSwaps)); }
+BENCHMARK(ReadDraftsAtTheSwapsLimit)->Unit(benchmark::kMillisecond);
+
+} // namespace
+

@@ -40,7 +40,9 @@ struct ConfirmEntryInput {
 };
 struct ConfirmEntryOutcome {
     std::optional<Message> message;      // the entry message, when the check failed
-    std::optional<Message> writeFailure; // the conditions file could not be written
+    // The conditions file could not be written (another program writing it
+    // included), or the note of a stopped program's lock taken over.
+    std::optional<Message> writeFailure;
 };
 ConfirmEntryOutcome confirmEntry(ConditionsWorkspace& ws, const ConfirmEntryInput& input);
 

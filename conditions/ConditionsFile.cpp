@@ -1,5 +1,6 @@
 #include "conditions/ConditionsFile.h"
 
+#include "common/FileLock.h"
 #include "common/Numbers.h"
 #include "import/CsvFieldReader.h"
 
@@ -55,8 +56,11 @@ QByteArray formatConditionsFile(const ConditionsWorkspace& ws)
 std::optional<Message> writeConditionsFile(const ConditionsWorkspace& ws, const QString& csvPath)
 {
     const QString path = conditionsFilePath(csvPath);
-    if (writeFileAtomically(path, formatConditionsFile(ws)) == WriteStatus::Ok)
-        return std::nullopt;
+    const LockedWriteOutcome written = writeFileLocked(path, formatConditionsFile(ws));
+    if (written.status == LockedWriteOutcome::Status::Written)
+        return written.takenOver ? std::optional(lockTakenOverNote(path, *written.takenOver)) : std::nullopt;
+    if (written.status == LockedWriteOutcome::Status::Busy)
+        return lockBusyMessage(path, written.holder);
     return Message{QStringLiteral("条件ファイル %1 を保存できませんでした。"
                                   "フォルダに書き込みできるか、ディスクに空きがあるかを確認してください。"
                                   "入力した条件は画面に残っています。")

@@ -19,7 +19,9 @@ QString conditionsFilePath(const QString& csvPath);
 // The whole file's bytes for the groups 1 .. groupCount().
 QByteArray formatConditionsFile(const ConditionsWorkspace& ws);
 
-// Writes the file; on failure a message titled "エラー発生" and nothing changed on disk.
+// Writes the file under its lock (common/FileLock.h); on failure a message
+// titled "エラー発生" and nothing changed on disk. A lock taken over from a
+// stopped program gives its note, the file written.
 std::optional<Message> writeConditionsFile(const ConditionsWorkspace& ws, const QString& csvPath);
 
 struct ReadConditionsOutcome {

@@ -1,5 +1,6 @@
 #include "conditions/SpreadColumns.h"
 
+#include "common/FileLock.h"
 #include "common/Numbers.h"
 #include "common/TextFile.h"
 #include "conditions/ScoreCells.h"
@@ -217,7 +218,12 @@ SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleText
     }
 
     const QString path = spreadFilePath(students.csvPath);
-    if (writeFileAtomically(path, formatSpreadFile(choice)) != WriteStatus::Ok) {
+    const LockedWriteOutcome written = writeFileLocked(path, formatSpreadFile(choice));
+    if (written.status == LockedWriteOutcome::Status::Busy) {
+        outcome.message = lockBusyMessage(path, written.holder);
+        return outcome;
+    }
+    if (written.status != LockedWriteOutcome::Status::Written) {
         outcome.message = errorMessage(kWriteFailedMessage.arg(QDir::toNativeSeparators(path)));
         return outcome;
     }

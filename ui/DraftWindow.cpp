@@ -108,6 +108,8 @@ DraftWindow::DraftWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt
 
 void DraftWindow::showEvent(QShowEvent* event)
 {
+    // What other programs on the roster kept since comes in with the next redraw.
+    m_model.syncDrafts();
     refresh();
     m_name->setText(m_model.drafts().nextFreeName());
     m_name->selectAll();

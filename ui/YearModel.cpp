@@ -1,5 +1,7 @@
 #include "ui/YearModel.h"
 
+#include <QFileInfo>
+
 #include "division/lists/ScoreAverages.h"
 
 #include "export/ResultFile.h"
@@ -8,7 +10,8 @@
 namespace classdiv {
 
 YearModel::YearModel(const StudentTable& table, QObject* parent)
-    : QObject(parent), m_year(table), m_drafts(std::make_unique<DraftBook>(m_year))
+    : QObject(parent), m_year(table), m_drafts(std::make_unique<DraftBook>(m_year)),
+      m_presence(presencePathFor(table.csvPath))
 {
     // Every press draws from a number the drafts can show and Ctrl+N can repeat.
     m_year.drawFromNumbers(true);
@@ -18,6 +21,16 @@ YearModel::YearModel(const StudentTable& table, QObject* parent)
     connect(&m_writeTimer, &QTimer::timeout, this, &YearModel::writeDrafts);
     connect(this, &YearModel::drawChanged, this, &YearModel::classesChanged);
     connect(this, &YearModel::swapped, this, &YearModel::classesChanged);
+
+    // Another program on the same roster is named, and this one works on beside it.
+    if (!table.csvPath.isEmpty()) {
+        const LockOutcome present = m_presence.acquire(std::chrono::milliseconds(0));
+        if (present.status == LockOutcome::Status::Busy && present.holder)
+            m_sharedNote = inUseMessage(table.csvPath, *present.holder);
+        m_presenceTimer.setInterval(kPresenceRefreshMs);
+        connect(&m_presenceTimer, &QTimer::timeout, this, &YearModel::keepPresence);
+        m_presenceTimer.start();
+    }
 }
 
 void YearModel::classesChanged()
@@ -30,6 +43,23 @@ YearModel::~YearModel()
 {
     m_writer.waitForDone();
     m_drafts->write(m_year, QDateTime::currentDateTime());
+    m_presence.release();
+}
+
+std::optional<Message> YearModel::takeSharedNote()
+{
+    std::optional<Message> note = std::move(m_sharedNote);
+    m_sharedNote.reset();
+    return note;
+}
+
+void YearModel::keepPresence()
+{
+    // Held: a fresh time. Not held: taken when the other program has gone.
+    if (m_presence.held())
+        m_presence.refresh();
+    else
+        m_presence.acquire(std::chrono::milliseconds(0));
 }
 
 void YearModel::scheduleWrite()
@@ -46,26 +76,43 @@ void YearModel::writeDrafts()
         m_writeAgain = true;
         return;
     }
-    std::optional<DraftBook::PendingWrite> pending = m_drafts->prepareWrite(m_year, QDateTime::currentDateTime());
+    std::optional<DraftsWrite> pending = m_drafts->prepareWrite(m_year, QDateTime::currentDateTime());
     if (!pending)
         return;
     m_writing = true;
     m_writer.start([this, pending = std::move(*pending)] {
-        const bool written = DraftBook::performWrite(pending);
-        QMetaObject::invokeMethod(this, [this, written] { writeFinished(written); }, Qt::QueuedConnection);
+        DraftsWriteOutcome outcome = DraftBook::performWrite(pending);
+        QMetaObject::invokeMethod(
+            this, [this, pending, outcome = std::move(outcome)] { writeFinished(pending, outcome); },
+            Qt::QueuedConnection);
     });
 }
 
-void YearModel::writeFinished(bool written)
+void YearModel::writeFinished(const DraftsWrite& pending, const DraftsWriteOutcome& outcome)
 {
     m_writing = false;
-    if (const std::optional<Message> failure = m_drafts->finishWrite(written))
-        emit draftsWriteFailed(*failure);
-    // A failed write waits for the next change instead of trying again and again.
-    if (m_writeAgain) {
+    const DraftBook::Finished finished = m_drafts->finishWrite(pending, outcome);
+    if (finished.listChanged)
+        emit draftsChanged();
+    if (finished.message)
+        emit draftsWriteFailed(*finished.message);
+    // A failed write waits for the next change instead of trying again and again;
+    // a lock held by another program is tried again a little later.
+    if (outcome.status == DraftsWriteOutcome::Status::Busy)
+        QTimer::singleShot(kDraftsBusyRetryMs, this, &YearModel::writeDrafts);
+    else if (m_writeAgain) {
         m_writeAgain = false;
         scheduleWrite();
     }
+}
+
+void YearModel::syncDrafts()
+{
+    // A write merges what other programs kept; with nothing new here it writes the same drafts.
+    if (m_drafts->path().isEmpty() || !QFileInfo::exists(m_drafts->path()))
+        return;
+    m_drafts->markFileToRead();
+    writeDrafts();
 }
 
 DrawOutcome YearModel::pressNumber(uint32_t drawNumber)

@@ -6,6 +6,7 @@
 // data. The shell makes it when the conditions window loads and hands it to
 // every window.
 
+#include "common/FileLock.h"
 #include "conditions/SpreadColumns.h"
 #include "division/drafts/Drafts.h"
 #include "division/EvenAverages.h"
@@ -67,6 +68,15 @@ public:
     void writeDrafts();
     // How long a change may wait to be written.
     static constexpr int kDraftsWriteDelayMs = 300;
+    static constexpr int kDraftsBusyRetryMs = 2000;
+    // Reads the drafts file again now, taking in what other programs kept (the drafts window opening).
+    void syncDrafts();
+
+    // Another program that had the roster open when this one loaded it, said
+    // once (the shell shows it through the dialog seam); nullopt when none.
+    std::optional<Message> takeSharedNote();
+    // This program's mark beside the roster, kept fresh while the year is open.
+    static constexpr int kPresenceRefreshMs = 15000;
 
     // The result file of the current draw under the chosen name.
     std::optional<Message> saveResult(const QString& path) const;
@@ -90,14 +100,17 @@ signals:
     void swapped();
     // The drafts list changed (kept, renamed, deleted).
     void draftsChanged();
-    // The drafts file could not be written: said once until a write succeeds again.
+    // The drafts file could not be written (said once until a write succeeds
+    // again), or a note of the write: a stopped program's lock taken over, a
+    // draft renamed for a name another program used.
     void draftsWriteFailed(const Message& message);
 
 private:
     // The classes on screen changed: 「作業中」 is written within kDraftsWriteDelayMs.
     void classesChanged();
     void scheduleWrite();
-    void writeFinished(bool written);
+    void writeFinished(const DraftsWrite& pending, const DraftsWriteOutcome& outcome);
+    void keepPresence();
 
     Year m_year;
     RosterOrder m_rosterOrder = RosterOrder::Score;
@@ -108,6 +121,9 @@ private:
     QThreadPool m_writer;
     bool m_writing = false;
     bool m_writeAgain = false; // a change came while a write was on its way
+    FileLock m_presence;
+    QTimer m_presenceTimer;
+    std::optional<Message> m_sharedNote;
 };
 
 } // namespace classdiv

@@ -1,5 +1,7 @@
 #include "division/drafts/Drafts.h"
 
+#include "division/drafts/DraftsMessages.h"
+
 #include "common/TextFile.h"
 #include "division/draw/RandomSource.h"
 #include "division/Year.h"
@@ -8,6 +10,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <QStringList>
+
+#include <algorithm>
 #include <stdexcept>
 
 namespace classdiv {
@@ -49,25 +54,46 @@ DraftBook::DraftBook(const Year& year) : DraftBook(year, draftsFilePath(year.stu
 DraftBook::DraftBook(const Year& year, QString path)
     : m_path(std::move(path)), m_roster(rosterOf(year.students()))
 {
+    const LockHolder me = thisProgram();
+    m_computer = me.computer;
+    m_user = me.user;
     if (year.students().csvPath.isEmpty() && m_path == draftsFilePath(QString()))
         m_path.clear(); // a year of no file keeps its drafts in memory only
     if (m_path.isEmpty())
         return;
     DraftsReadOutcome read = readDraftsFile(m_path);
     m_readMessage = draftsReadMessage(read, m_path);
-    m_keepAside = read.status == DraftsReadOutcome::Status::Damaged ||
-                  read.status == DraftsReadOutcome::Status::Unreadable;
     const bool foreign = (read.status == DraftsReadOutcome::Status::Read ||
                           read.status == DraftsReadOutcome::Status::Damaged) &&
                          !read.content.roster.empty() && read.content.roster != m_roster;
-    if (foreign) {
+    if (foreign)
         m_fileRoster = read.content.roster;
-        m_keepAside = true;
-    }
+    else
+        m_base = read.content.drafts;
     m_drafts = std::move(read.content.drafts);
     m_foreign.assign(m_drafts.size(), foreign);
-    m_working = std::move(read.content.working);
-    m_workingForeign = foreign && m_working.has_value();
+    takeWorking(read.content.working, foreign);
+}
+
+void DraftBook::takeWorking(const std::vector<Draft>& working, bool foreign)
+{
+    m_others.clear();
+    for (const Draft& w : working) {
+        // A version 1 file's 「作業中」 was this program's own.
+        if ((w.computer == m_computer && w.user == m_user) || (w.computer.isEmpty() && w.user.isEmpty())) {
+            m_working = w;
+            m_working->name = workingName(m_computer, m_user, true);
+            m_workingForeign = foreign;
+        } else if (!foreign) {
+            m_others.push_back(w);
+        }
+    }
+}
+
+void DraftBook::setOwner(QString computer, QString user)
+{
+    m_computer = std::move(computer);
+    m_user = std::move(user);
 }
 
 std::optional<Message> DraftBook::takeReadMessage()
@@ -81,7 +107,10 @@ const Draft& DraftBook::row(int index) const
 {
     if (index >= 0 && index < static_cast<int>(m_drafts.size()))
         return m_drafts[static_cast<size_t>(index)];
-    if (index == static_cast<int>(m_drafts.size()) && m_working)
+    const int other = index - static_cast<int>(m_drafts.size());
+    if (other >= 0 && other < static_cast<int>(m_others.size()))
+        return m_others[static_cast<size_t>(other)];
+    if (other == static_cast<int>(m_others.size()) && m_working)
         return *m_working;
     throw std::out_of_range("DraftBook::row");
 }
@@ -105,7 +134,13 @@ int DraftBook::indexOf(const QString& name) const
 
 Draft DraftBook::screenDraft(const Year& year, const QString& name, const QDateTime& now)
 {
-    return Draft{name, toSecond(now), year.drawNumber(), year.classes(), year.swaps().history()};
+    Draft draft;
+    draft.name = name;
+    draft.kept = toSecond(now);
+    draft.drawNumber = year.drawNumber();
+    draft.classes = year.classes();
+    draft.swaps = year.swaps().history();
+    return draft;
 }
 
 std::optional<Message> DraftBook::keep(const Year& year, const QString& name, const QDateTime& now)
@@ -131,16 +166,18 @@ void DraftBook::keepDraft(Draft draft)
         m_foreign.push_back(false);
     }
     m_dirty = true;
-    m_headChanged = true;
 }
 
 std::optional<Message> DraftBook::open(int index, Year& year) const
 {
-    const bool isWorking = index == static_cast<int>(m_drafts.size());
-    const bool foreign = isWorking ? m_workingForeign : m_foreign.at(static_cast<size_t>(index));
+    const bool isDraft = index >= 0 && index < static_cast<int>(m_drafts.size());
+    const bool isOwnWorking = index == static_cast<int>(m_drafts.size() + m_others.size());
+    const bool foreign = isDraft ? m_foreign[static_cast<size_t>(index)] : isOwnWorking && m_workingForeign;
     if (foreign)
         return rosterMismatch(m_fileRoster, year.students());
     const Draft& draft = row(index);
+    if (std::optional<Message> unplanned = unplannedClasses(year, draft))
+        return unplanned;
     year.restoreDraw(draft.classes, draft.swaps, draft.drawNumber);
     return std::nullopt;
 }
@@ -159,7 +196,6 @@ std::optional<Message> DraftBook::rename(int index, const QString& name)
                        titles::reenter};
     m_drafts[static_cast<size_t>(index)].name = trimmed;
     m_dirty = true;
-    m_headChanged = true;
     return std::nullopt;
 }
 
@@ -170,7 +206,6 @@ void DraftBook::remove(int index)
     m_drafts.erase(m_drafts.begin() + index);
     m_foreign.erase(m_foreign.begin() + index);
     m_dirty = true;
-    m_headChanged = true;
 }
 
 void DraftBook::takeScreen(const Year& year, const QDateTime& now)
@@ -178,66 +213,92 @@ void DraftBook::takeScreen(const Year& year, const QDateTime& now)
     if (!m_screenChanged || !year.hasDraw())
         return;
     m_working = screenDraft(year, kWorkingName, now);
+    m_working->computer = m_computer;
+    m_working->user = m_user;
     m_workingForeign = false;
     m_screenChanged = false;
 }
 
 std::optional<Message> DraftBook::write(const Year& year, const QDateTime& now)
 {
-    const std::optional<PendingWrite> pending = prepareWrite(year, now);
-    return pending ? finishWrite(performWrite(*pending)) : std::nullopt;
+    const std::optional<DraftsWrite> pending = prepareWrite(year, now);
+    return pending ? finishWrite(*pending, performWrite(*pending)).message : std::nullopt;
 }
 
-std::optional<DraftBook::PendingWrite> DraftBook::prepareWrite(const Year& year, const QDateTime& now)
+std::optional<DraftsWrite> DraftBook::prepareWrite(const Year& year, const QDateTime& now)
 {
     if (!m_dirty || m_path.isEmpty())
         return std::nullopt;
     takeScreen(year, now);
-    // The kept drafts' lines are made again only when the drafts changed.
-    if (m_headChanged) {
+    // Changes from here on need a write of their own.
+    m_dirty = false;
+    DraftsWrite pending{m_path, m_roster, m_base, {}, m_workingForeign ? std::nullopt : m_working, m_computer, m_user};
+    for (size_t i = 0; i < m_drafts.size(); ++i)
+        if (!m_foreign[i])
+            pending.here.push_back(m_drafts[i]);
+    return pending;
+}
+
+DraftBook::Finished DraftBook::finishWrite(const DraftsWrite& pending, const DraftsWriteOutcome& outcome)
+{
+    using Status = DraftsWriteOutcome::Status;
+    Finished finished;
+    const QString file = QDir::toNativeSeparators(m_path);
+    if (outcome.status == Status::Written) {
+        // What changed here while the file was written is laid over what the file holds now.
         std::vector<Draft> own;
         for (size_t i = 0; i < m_drafts.size(); ++i)
             if (!m_foreign[i])
                 own.push_back(m_drafts[i]);
-        m_head = formatDraftsHead(m_roster, own);
-        m_ownDrafts = own.size();
-        m_headChanged = false;
-    }
-    // Changes from here on need a write of their own.
-    m_dirty = false;
-    return PendingWrite{m_path, m_head + formatDraftsTail(m_workingForeign ? std::nullopt : m_working, m_ownDrafts),
-                        m_keepAside};
-}
-
-bool DraftBook::performWrite(const PendingWrite& pending)
-{
-    if (pending.keepAside && QFileInfo::exists(pending.path)) {
-        // The damaged or foreign file stays as it was, under a name of its own.
-        QString aside = pending.path + QStringLiteral(".bak");
-        for (int i = 2; QFileInfo::exists(aside); ++i)
-            aside = pending.path + QStringLiteral(".bak%1").arg(i);
-        if (!QFile::copy(pending.path, aside))
-            return false;
-    }
-    return writeFileAtomically(pending.path, pending.bytes) == WriteStatus::Ok;
-}
-
-std::optional<Message> DraftBook::finishWrite(bool written)
-{
-    if (written) {
-        m_keepAside = false;
+        std::vector<Draft> merged = mergeDrafts(pending.here, own, outcome.drafts).drafts;
+        finished.listChanged = merged != own || outcome.others != m_others;
+        m_base = outcome.drafts;
+        const size_t ownCount = merged.size();
+        for (size_t i = 0; i < m_drafts.size(); ++i)
+            if (m_foreign[i])
+                merged.push_back(m_drafts[i]);
+        m_foreign.assign(merged.size(), true);
+        std::fill_n(m_foreign.begin(), ownCount, false);
+        m_drafts = std::move(merged);
+        m_others = outcome.others;
+        if (!m_working && outcome.working) {
+            m_working = outcome.working;
+            m_working->name = workingName(m_computer, m_user, true);
+            finished.listChanged = true;
+        }
         m_failed = false;
-        return std::nullopt;
+        QStringList notes;
+        if (outcome.takenOver)
+            notes << lockTakenOverNote(m_path, *outcome.takenOver).text;
+        for (const auto& [from, to] : outcome.renamed)
+            notes << QStringLiteral("ほかのプログラムが同じ名前の案「%1」を残していたので、この案を「%2」としました。").arg(from, to);
+        if (!notes.isEmpty())
+            finished.message = Message{notes.join(u'\n'), QString()};
+        return finished;
     }
     m_dirty = true;
     if (m_failed)
-        return std::nullopt;
+        return finished;
     m_failed = true;
-    return Message{QStringLiteral("クラス分けの案を保存できません。\n%1\n"
-                                  "フォルダーに書き込めるか、ディスクに空きがあるかを確かめて下さい。"
-                                  "作業はこのまま続けられますが、終了すると画面の案は残りません。")
-                       .arg(QDir::toNativeSeparators(m_path)),
-                   titles::error};
+    switch (outcome.status) {
+    case Status::Busy:
+        finished.message = lockBusyMessage(m_path, outcome.holder);
+        break;
+    case Status::Unreadable:
+        finished.message = Message{QStringLiteral("クラス分けの案のファイルが読めないので、書き込みません（ファイルはそのままです）。\n%1\n"
+                                                  "案を保存するには、このファイルを別のフォルダに移して下さい。"
+                                                  "作業はこのまま続けられますが、終了すると画面の案は残りません。")
+                                       .arg(file),
+                                   titles::error};
+        break;
+    default:
+        finished.message = Message{QStringLiteral("クラス分けの案を保存できません。\n%1\n"
+                                                  "フォルダーに書き込めるか、ディスクに空きがあるかを確かめて下さい。"
+                                                  "作業はこのまま続けられますが、終了すると画面の案は残りません。")
+                                       .arg(file),
+                                   titles::error};
+    }
+    return finished;
 }
 
 } // namespace classdiv

@@ -1,9 +1,11 @@
 #pragma once
 // 案: divisions kept under a name, to come back to on another day, and the
 // division last on screen (「作業中」), kept in the drafts file beside the CSV
-// (division/drafts/DraftsFile.h). The book reads the file once when the year is
-// loaded and changes no classes then; it writes the whole file again when
-// asked, through a temporary file and a rename.
+// (division/drafts/DraftsFile.h). The book reads the file when the year is
+// loaded and changes no classes then; each write takes the file's lock,
+// reads it again and merges what other programs on the same roster did
+// (division/drafts/DraftsMerge.h), then writes the whole file through a
+// temporary file and a rename.
 //
 // The figures of a draft and the comparison of two: division/drafts/DraftFigures.h.
 
@@ -11,6 +13,7 @@
 #include "division/draw/DistributionTable.h"
 #include "division/drafts/DraftFigures.h"
 #include "division/drafts/DraftsFile.h"
+#include "division/drafts/DraftsMerge.h"
 
 #include <QDateTime>
 #include <QString>
@@ -35,8 +38,13 @@ public:
     const std::vector<Draft>& drafts() const { return m_drafts; }
     // 「作業中」: the classes on screen at the last change, or the last run's until this run changes any.
     const std::optional<Draft>& working() const { return m_working; }
-    // The drafts, then 「作業中」 when there is one: the rows of the list.
-    int rowCount() const { return static_cast<int>(m_drafts.size()) + (m_working ? 1 : 0); }
+    // The 「作業中」 of other programs on the same roster, as the file last had them.
+    const std::vector<Draft>& othersWorking() const { return m_others; }
+    // The drafts, the others' 「作業中」, then this program's when there is one: the rows of the list.
+    int rowCount() const
+    {
+        return static_cast<int>(m_drafts.size() + m_others.size()) + (m_working ? 1 : 0);
+    }
     const Draft& row(int index) const;
 
     // 案1, 案2, … the first not in use.
@@ -48,7 +56,8 @@ public:
     std::optional<Message> keep(const Year& year, const QString& name, const QDateTime& now);
     // Keeps classes read from elsewhere (a result file) under a name.
     void keepDraft(Draft draft);
-    // Puts the row's classes on screen; a draft of another roster is refused
+    // Puts the row's classes on screen; a draft of another roster, or one
+    // whose classes are not planned for their students' groups, is refused
     // with the rows that differ, and nothing changes.
     std::optional<Message> open(int index, Year& year) const;
     std::optional<Message> rename(int index, const QString& name);
@@ -57,42 +66,50 @@ public:
     // The classes on screen changed: 「作業中」 is written at the next write.
     void markChanged() { m_screenChanged = true; m_dirty = true; }
     bool dirty() const { return m_dirty; }
-    // Writes the whole file when anything changed since the last write. A
-    // damaged or foreign file is copied aside first. The first failure gives
-    // its message; later ones are silent until a write succeeds again.
+    // The next write runs even with nothing new here: it takes in what other programs kept.
+    void markFileToRead() { m_dirty = true; }
+    // Writes the whole file when anything changed since the last write,
+    // merged with the file as it is now. A damaged or foreign file is copied
+    // aside first; one that cannot be read is never written over. The first
+    // failure gives its message; later ones are silent until a write succeeds
+    // again. A lock taken over from a stopped program, and a draft renamed
+    // for a name another program used meanwhile, are said too.
     std::optional<Message> write(const Year& year, const QDateTime& now);
 
     // The same in three steps, so the disk can be left to another thread:
-    // the bytes made here, written there, the outcome taken back here.
-    struct PendingWrite {
-        QString path;
-        QByteArray bytes;
-        bool keepAside = false; // the file there goes aside first, under a name of its own
+    // the snapshot made here, written there, the outcome taken back here.
+    std::optional<DraftsWrite> prepareWrite(const Year& year, const QDateTime& now);
+    static DraftsWriteOutcome performWrite(const DraftsWrite& pending) { return writeDraftsShared(pending); }
+    struct Finished {
+        std::optional<Message> message;
+        bool listChanged = false; // drafts came from, or were renamed for, another program
     };
-    std::optional<PendingWrite> prepareWrite(const Year& year, const QDateTime& now);
-    static bool performWrite(const PendingWrite& pending); // touches nothing of the book
-    std::optional<Message> finishWrite(bool written);
+    Finished finishWrite(const DraftsWrite& pending, const DraftsWriteOutcome& outcome);
+    // This program's name in the file (its computer and user; tests play several).
+    void setOwner(QString computer, QString user);
     // 「作業中」 made from the screen when it changed since (the list shows it before it is written).
     void takeScreen(const Year& year, const QDateTime& now);
     // The snapshot of the screen that write() takes.
     static Draft screenDraft(const Year& year, const QString& name, const QDateTime& now);
 
 private:
+    void takeWorking(const std::vector<Draft>& working, bool foreign);
+
     QString m_path;
     std::vector<RosterRow> m_roster;        // the year's
     std::vector<RosterRow> m_fileRoster;    // the file's, when it differs (its drafts are refused)
     std::vector<Draft> m_drafts;
     std::optional<Draft> m_working;
     std::vector<bool> m_foreign; // [draft]: made on the file's other roster, not written back
+    std::vector<Draft> m_base;   // the drafts of this roster as the file last had them
+    std::vector<Draft> m_others; // other programs' 「作業中」
     bool m_workingForeign = false;
+    QString m_computer;
+    QString m_user;
     std::optional<Message> m_readMessage;
-    bool m_keepAside = false; // the file on disk is damaged or foreign: copy it before writing
     bool m_screenChanged = false;
     bool m_dirty = false;
     bool m_failed = false; // the last write failed and said so
-    QByteArray m_head;      // the file's lines up to 「作業中」, as last made
-    size_t m_ownDrafts = 0; // the drafts in m_head
-    bool m_headChanged = true;
 };
 
 // The number typed for 番号を指定して分ける: 1 .. kLargestDrawNumber in half- or

@@ -8,16 +8,17 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include <algorithm>
 #include <limits>
 
 namespace classdiv {
 
 namespace {
 
-const QByteArray kVersionLine = "CLASSDIV-DRAFTS 1";
+const QByteArray kVersionLine = "CLASSDIV-DRAFTS 2";
+const QByteArray kVersion1Line = "CLASSDIV-DRAFTS 1";
+const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
 const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
-// A file of 500 students and many drafts stays far below this; a larger one is no drafts file.
-constexpr qint64 kMaxDraftsBytes = 64 * 1024 * 1024;
 
 QString escaped(const QString& text)
 {
@@ -132,6 +133,9 @@ std::optional<QString> readDraw(const QList<QStringView>& fields, qsizetype firs
     }
 
     draft.swaps.clear();
+    // Counted before anything is split: a line of millions of swaps is refused at once.
+    if (fields[first + 3].count(u',') >= kMaxDraftSwaps)
+        return QStringLiteral("入れ替えの記録が多すぎます（%1回まで）").arg(kMaxDraftSwaps);
     if (!fields[first + 3].isEmpty()) {
         for (const QStringView pair : fields[first + 3].split(u',')) {
             const qsizetype dash = pair.indexOf(u'-');
@@ -160,8 +164,28 @@ QString draftsFilePath(const QString& csvPath)
     return csvPath + QStringLiteral("AN.TXT");
 }
 
-QByteArray formatDraftsHead(const std::vector<RosterRow>& roster, const std::vector<Draft>& drafts)
+QString freeDraftName(const std::vector<Draft>& drafts, const QString& name)
 {
+    const auto used = [&](const QString& n) {
+        return std::any_of(drafts.begin(), drafts.end(), [&](const Draft& d) { return d.name == n; });
+    };
+    if (!used(name))
+        return name;
+    for (int i = 2;; ++i)
+        if (const QString next = QStringLiteral("%1（%2）").arg(name).arg(i); !used(next))
+            return next;
+}
+
+QString workingName(const QString& computer, const QString& user, bool own)
+{
+    if (own || (computer.isEmpty() && user.isEmpty()))
+        return QStringLiteral("作業中");
+    return QStringLiteral("作業中（%1 %2）").arg(computer, user);
+}
+
+QByteArray formatDraftsFile(const DraftsContent& content)
+{
+    const std::vector<RosterRow>& roster = content.roster;
     const int n = roster.empty() ? 0 : static_cast<int>(roster.size()) - 1;
     QByteArray out = kVersionLine + "\r\n";
     out += "roster\t" + QByteArray::number(n) + "\r\n";
@@ -170,23 +194,13 @@ QByteArray formatDraftsHead(const std::vector<RosterRow>& roster, const std::vec
         out += "row\t" + QByteArray::number(r + 1) + '\t' + escaped(row.id).toUtf8() + '\t' +
                escaped(row.name).toUtf8() + '\t' + escaped(row.group).toUtf8() + "\r\n";
     }
-    for (const Draft& draft : drafts)
+    for (const Draft& draft : content.drafts)
         out += "draft\t" + escaped(draft.name).toUtf8() + '\t' + drawFields(draft) + "\r\n";
+    for (const Draft& working : content.working)
+        out += "working\t" + escaped(working.computer).toUtf8() + '\t' + escaped(working.user).toUtf8() + '\t' +
+               drawFields(working) + "\r\n";
+    out += "end\t" + QByteArray::number(static_cast<qsizetype>(content.drafts.size())) + "\r\n";
     return out;
-}
-
-QByteArray formatDraftsTail(const std::optional<Draft>& working, size_t draftCount)
-{
-    QByteArray out;
-    if (working)
-        out += "working\t" + drawFields(*working) + "\r\n";
-    out += "end\t" + QByteArray::number(static_cast<qsizetype>(draftCount)) + "\r\n";
-    return out;
-}
-
-QByteArray formatDraftsFile(const DraftsContent& content)
-{
-    return formatDraftsHead(content.roster, content.drafts) + formatDraftsTail(content.working, content.drafts.size());
 }
 
 DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
@@ -201,7 +215,7 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
         }
     };
 
-    QList<QByteArray> lines = bytes.split('\n');
+    QList<QByteArray> lines = (bytes.startsWith(kUtf8Bom) ? bytes.mid(kUtf8Bom.size()) : bytes).split('\n');
     // The last line end leaves an empty piece after it; a file cut short has none.
     const bool complete = lines.size() > 1 && lines.last().isEmpty();
     if (complete)
@@ -210,13 +224,15 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
     int rows = 0; // roster rows read
     bool rosterWhole = false;
     bool ended = false;
+    bool version1 = false;
     int lineNumber = 0;
     for (QByteArray& raw : lines) {
         ++lineNumber;
         if (raw.endsWith('\r'))
             raw.chop(1);
         if (lineNumber == 1) {
-            if (raw != kVersionLine) {
+            version1 = raw == kVersion1Line;
+            if (raw != kVersionLine && !version1) {
                 damage(1, QStringLiteral("クラス分けの案のファイルではないか、この版では読めない形です"));
                 outcome.content = {};
                 return outcome;
@@ -267,22 +283,41 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
         if (kind == u"draft" && fields.size() == 6) {
             Draft draft;
             const std::optional<QString> name = unescaped(fields[1]);
-            const std::optional<QString> wrong =
+            std::optional<QString> wrong =
                 !name || name->isEmpty() ? QStringLiteral("案の名前が読めません") : readDraw(fields, 2, n, draft);
+            if (!wrong && outcome.content.drafts.size() >= static_cast<size_t>(kMaxDrafts))
+                wrong = QStringLiteral("案が多すぎます（%1まで）").arg(kMaxDrafts);
             if (wrong) {
                 damage(lineNumber, *wrong);
                 continue;
             }
             draft.name = *name;
+            // A name twice (a file put together by hand): the later one is kept under a name of its own.
+            if (std::any_of(outcome.content.drafts.begin(), outcome.content.drafts.end(),
+                            [&](const Draft& d) { return d.name == draft.name; })) {
+                draft.name = freeDraftName(outcome.content.drafts, *name);
+                outcome.renamed.emplace_back(*name, draft.name);
+            }
             outcome.content.drafts.push_back(std::move(draft));
-        } else if (kind == u"working" && fields.size() == 5 && !outcome.content.working) {
+        } else if (kind == u"working" && fields.size() == (version1 ? 5 : 7)) {
             Draft draft;
-            if (const std::optional<QString> wrong = readDraw(fields, 1, n, draft)) {
+            std::optional<QString> computer = version1 ? QString() : unescaped(fields[1]);
+            std::optional<QString> user = version1 ? QString() : unescaped(fields[2]);
+            std::optional<QString> wrong = !computer || !user ? QStringLiteral("作業中の名前が読めません")
+                                                              : readDraw(fields, version1 ? 1 : 3, n, draft);
+            const bool twice = computer && user &&
+                               std::any_of(outcome.content.working.begin(), outcome.content.working.end(),
+                                           [&](const Draft& w) { return w.computer == *computer && w.user == *user; });
+            if (!wrong && (twice || outcome.content.working.size() >= static_cast<size_t>(kMaxDrafts)))
+                wrong = QStringLiteral("同じプログラムの作業中が２つあります");
+            if (wrong) {
                 damage(lineNumber, *wrong);
                 continue;
             }
-            draft.name = QStringLiteral("作業中");
-            outcome.content.working = std::move(draft);
+            draft.computer = *computer;
+            draft.user = *user;
+            draft.name = workingName(draft.computer, draft.user, false);
+            outcome.content.working.push_back(std::move(draft));
         } else if (kind == u"end" && fields.size() == 2) {
             ended = true;
             if (wholeNumber(fields[1], 0, std::numeric_limits<int>::max()) !=
@@ -307,70 +342,18 @@ DraftsReadOutcome readDraftsFile(const QString& path)
     const QFileInfo info(path);
     if (!info.exists())
         return {};
+    DraftsReadOutcome refused;
+    refused.status = info.isFile() && info.size() > kMaxDraftsBytes ? DraftsReadOutcome::Status::TooLarge
+                                                                    : DraftsReadOutcome::Status::Unreadable;
     QFile file(path);
-    if (!info.isFile() || info.size() > kMaxDraftsBytes || !file.open(QIODevice::ReadOnly)) {
-        DraftsReadOutcome outcome;
-        outcome.status = DraftsReadOutcome::Status::Unreadable;
-        return outcome;
-    }
+    if (!info.isFile() || info.size() > kMaxDraftsBytes || !file.open(QIODevice::ReadOnly))
+        return refused;
     const QByteArray bytes = file.read(kMaxDraftsBytes + 1);
-    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxDraftsBytes) {
-        DraftsReadOutcome outcome;
-        outcome.status = DraftsReadOutcome::Status::Unreadable;
-        return outcome;
-    }
+    if (bytes.size() > kMaxDraftsBytes)
+        refused.status = DraftsReadOutcome::Status::TooLarge;
+    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxDraftsBytes)
+        return refused;
     return parseDraftsFile(bytes);
-}
-
-std::optional<Message> draftsReadMessage(const DraftsReadOutcome& outcome, const QString& path)
-{
-    const QString file = QDir::toNativeSeparators(path);
-    switch (outcome.status) {
-    case DraftsReadOutcome::Status::Missing:
-    case DraftsReadOutcome::Status::Read:
-        return std::nullopt;
-    case DraftsReadOutcome::Status::Unreadable:
-        return Message{QStringLiteral("クラス分けの案のファイルを開けません。\n%1\n"
-                                      "このファイルはそのまま残し、案は次に書き込むときに新しく作ります。")
-                           .arg(file),
-                       titles::error};
-    case DraftsReadOutcome::Status::Damaged:
-        break;
-    }
-    return Message{QStringLiteral("クラス分けの案のファイルの%1行目が読めません（%2）。\n%3\n"
-                                  "読めた案は使えます。壊れたファイルは、次に書き込む前に「%4」として残します。")
-                       .arg(outcome.line)
-                       .arg(outcome.reason, file, QFileInfo(path).fileName() + QStringLiteral(".bak")),
-                   titles::error};
-}
-
-std::optional<Message> rosterMismatch(const std::vector<RosterRow>& kept, const Students& students)
-{
-    const int keptCount = kept.empty() ? 0 : static_cast<int>(kept.size()) - 1;
-    QStringList rows;
-    constexpr int kRowsNamed = 5;
-    const auto describe = [](const QString& id, const QString& name) {
-        return name.isEmpty() ? id : id + u' ' + name;
-    };
-    for (int r = 1; r <= std::max(keptCount, students.count()) && rows.size() < kRowsNamed; ++r) {
-        const bool inFile = r <= keptCount;
-        const bool inCsv = r <= students.count();
-        if (inFile && inCsv && kept[r] == RosterRow{students[r].id, students[r].name, students[r].group})
-            continue;
-        const QString now = inCsv ? QStringLiteral("「%1」").arg(describe(students[r].id, students[r].name))
-                                  : QStringLiteral("なし");
-        const QString then = inFile ? QStringLiteral("「%1」").arg(describe(kept[r].id, kept[r].name))
-                                    : QStringLiteral("なし");
-        rows << QStringLiteral("ＣＳＶファイルの%1行目: 今は%2、案では%3").arg(r + 1).arg(now, then);
-    }
-    if (rows.isEmpty())
-        return std::nullopt;
-    return Message{QStringLiteral("この案は、今のＣＳＶファイルとは違う名簿（%1人）で作られています（今は%2人）。"
-                                  "クラス分けは変えていません。\n")
-                           .arg(keptCount)
-                           .arg(students.count()) +
-                       rows.join(u'\n'),
-                   titles::inputMistake};
 }
 
 } // namespace classdiv

@@ -8,17 +8,25 @@
 // version. The file names the roster it was made for, row by row, so a
 // division is never put on another CSV's students:
 //
-//   CLASSDIV-DRAFTS 1
+//   CLASSDIV-DRAFTS 2
 //   roster <N>
 //   row <line>  <identifier>  <name>  <group>           N lines, tab-separated
-//   draft <name> <kept> <number> <classes> <swaps>        any number
-//   working <kept> <number> <classes> <swaps>             at most one
+//   draft <name> <kept> <number> <classes> <swaps>        any number, names distinct
+//   working <computer> <user> <kept> <number> <classes> <swaps>
+//                                                         one per computer and user
 //   end <drafts>
 //
 // <kept> is yyyy-MM-ddTHH:mm:ss local time; <classes> N class numbers joined
 // by commas; <swaps> rowA-rowB pairs joined by commas, oldest first, or
 // empty. A tab, a line end or a backslash inside a text is written \t, \n,
-// \r, \\.
+// \r, \\. A UTF-8 byte order mark before the first line is allowed.
+//
+// Version 1 (still read) had one working line without computer and user:
+// `working <kept> <number> <classes> <swaps>`; it is taken as this program's.
+//
+// Each program on the roster (two teachers on a shared folder) keeps its own
+// working line, named with its computer and user, and leaves the others'
+// as they are; drafts are merged, never erased (division/drafts/DraftsMerge.h).
 
 #include "division/lists/ClassSwaps.h"
 #include "import/StudentTable.h"
@@ -39,6 +47,9 @@ struct Draft {
     uint32_t drawNumber = 0; // 0: the classes came from no press (a result file)
     std::vector<int16_t> classes; // [row 1 .. N], entry 0 unused
     std::vector<ClassSwaps::Pair> swaps; // the hand swaps made since the press, oldest first
+    // A working line's program: its computer and user (empty: a version 1 file's).
+    QString computer;
+    QString user;
     bool operator==(const Draft&) const = default;
 };
 
@@ -53,7 +64,7 @@ struct RosterRow {
 struct DraftsContent {
     std::vector<RosterRow> roster; // [row 1 .. N], entry 0 unused
     std::vector<Draft> drafts;     // oldest first
-    std::optional<Draft> working;
+    std::vector<Draft> working;    // one a computer and user
     bool operator==(const DraftsContent&) const = default;
 };
 
@@ -64,35 +75,38 @@ std::vector<RosterRow> rosterOf(const Students& students);
 QString draftsFilePath(const QString& csvPath);
 
 QByteArray formatDraftsFile(const DraftsContent& content);
-// The file in two parts, so that a write of 「作業中」 alone need not make the
-// kept drafts' lines again: the version, the roster and the drafts; then
-// 「作業中」 and the end. formatDraftsFile is the two joined.
-QByteArray formatDraftsHead(const std::vector<RosterRow>& roster, const std::vector<Draft>& drafts);
-QByteArray formatDraftsTail(const std::optional<Draft>& working, size_t draftCount);
+
+// What the reader takes at most; a file or a line beyond is refused, so that
+// a spoiled or hostile file can neither hold up the window nor fill memory.
+inline constexpr qint64 kMaxDraftsBytes = 16 * 1024 * 1024;
+inline constexpr int kMaxDrafts = 1000;
+inline constexpr int kMaxDraftSwaps = 10000; // hand swaps kept with one draft
+
+// The name itself when no draft has it, else 「名前（2）」, 「名前（3）」… the first free.
+QString freeDraftName(const std::vector<Draft>& drafts, const QString& name);
+
+// 「作業中」, or 「作業中（PC02 suzuki）」 for another program's.
+QString workingName(const QString& computer, const QString& user, bool own);
 
 struct DraftsReadOutcome {
     enum class Status {
         Missing, // no file yet: no drafts
         Read,    // every line read
         Damaged, // some line could not be read: what could be read is in content
-        Unreadable // the file exists but cannot be opened
+        Unreadable, // the file exists but cannot be opened
+        TooLarge    // larger than kMaxDraftsBytes: not read
     };
     Status status = Status::Missing;
     DraftsContent content;
     int line = 0;   // Damaged: the first line that could not be read (1 = the version line)
     QString reason; // Damaged: why, in the words of the message
+    // Drafts of a name already used above, renamed 「名前（2）」…: "old name" → "new name".
+    std::vector<std::pair<QString, QString>> renamed;
 };
 
 // Reads what can be read: a draft line that is wrong is skipped, the others
 // stay; a roster that is wrong leaves no drafts (they could not be checked).
 DraftsReadOutcome parseDraftsFile(const QByteArray& bytes);
 DraftsReadOutcome readDraftsFile(const QString& path);
-
-// The message of a damaged or unreadable file; nullopt for Missing and Read.
-std::optional<Message> draftsReadMessage(const DraftsReadOutcome& outcome, const QString& path);
-
-// The rows where the file's roster and the year's students differ, in the
-// words of a refusal; nullopt when they are the same.
-std::optional<Message> rosterMismatch(const std::vector<RosterRow>& kept, const Students& students);
 
 } // namespace classdiv

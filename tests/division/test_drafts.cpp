@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -336,10 +337,10 @@ TEST(Drafts, ADamagedFileNamesItsLineKeepsWhatReadsAndIsCopiedAsideBeforeTheNext
     const DivisionYear made({{"A", 8, {{1, 4}, {2, 4}}}});
     Year year = made.year();
     ASSERT_TRUE(year.pressNumber(3).drawn);
-    DraftsContent content{rosterOf(year.students()), {}, std::nullopt};
+    DraftsContent content{rosterOf(year.students()), {}, {}};
     for (const char* name : {"案1", "案2", "案3"})
         content.drafts.push_back(DraftBook::screenDraft(year, QString::fromUtf8(name), kNoon));
-    content.working = DraftBook::screenDraft(year, QStringLiteral("作業中"), kNoon);
+    content.working = {DraftBook::screenDraft(year, QStringLiteral("作業中"), kNoon)};
     const QByteArray whole = formatDraftsFile(content);
     ASSERT_EQ(parseDraftsFile(whole).status, DraftsReadOutcome::Status::Read);
     EXPECT_EQ(parseDraftsFile(whole).content, content);
@@ -391,6 +392,97 @@ TEST(Drafts, ADamagedFileNamesItsLineKeepsWhatReadsAndIsCopiedAsideBeforeTheNext
     }
 }
 
+TEST(Drafts, OddFilesAreReadOrRefusedWithTheTruthAndTheTeachersFileIsNeverLost)
+{
+    const DivisionYear made({{"A", 8, {{1, 4}, {2, 4}}}});
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(3).drawn);
+    DraftsContent content{rosterOf(year.students()), {}, {}};
+    for (const char* name : {"案1", "案2"})
+        content.drafts.push_back(DraftBook::screenDraft(year, QString::fromUtf8(name), kNoon));
+    content.working = {DraftBook::screenDraft(year, QStringLiteral("作業中"), kNoon)};
+    const QByteArray whole = formatDraftsFile(content);
+    QByteArray version1 = whole;
+    version1.replace("CLASSDIV-DRAFTS 2", "CLASSDIV-DRAFTS 1").replace("working\t\t\t", "working\t");
+    QByteArray twice = whole;
+    twice.replace("draft\t\xe6\xa1\x88" "2", "draft\t\xe6\xa1\x88" "1");
+    QByteArray manySwaps = whole;
+    QByteArray swaps = "1-2";
+    for (int i = 1; i <= kMaxDraftSwaps; ++i)
+        swaps += ",1-2";
+    manySwaps.replace(manySwaps.indexOf("\r\nworking"), 0, swaps); // the last draft's swaps, one too many
+
+    using S = DraftsReadOutcome::Status;
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        S status;
+        int drafts;
+        bool working;
+        QString said;      // in the message, when there is one
+        bool writtenOver; // the next write replaces the file (after copying it aside when damaged)
+    };
+    const std::vector<Case> cases = {
+        {"a byte order mark", "\xEF\xBB\xBF" + whole, S::Read, 2, true, QString(), true},
+        {"version 1, its 作業中 this program's", version1, S::Read, 2, true, QString(), true},
+        {"a name twice", twice, S::Read, 2, true, QStringLiteral("「案1」→「案1（2）」"), true},
+        {"too many swaps in one draft", manySwaps, S::Damaged, 1, true, QStringLiteral("読めた2件の案は使えます"), true},
+        {"nothing readable", "CLASSDIV-DRAFTS 2\r\nroster\tx\r\n", S::Damaged, 0, false,
+         QStringLiteral("読めた案はありません"), true},
+        {"larger than any drafts file", QByteArray(kMaxDraftsBytes + 1, 'x'), S::TooLarge, 0, false,
+         QStringLiteral("このファイルは変えずにそのまま残します"), false},
+    };
+    TempFolder folder;
+    const QString path = folder.file("AN.TXT");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(testing::writeBytes(path, c.bytes));
+        const auto began = std::chrono::steady_clock::now();
+        const DraftsReadOutcome read = readDraftsFile(path);
+        EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(1));
+        EXPECT_EQ(read.status, c.status);
+        EXPECT_EQ(static_cast<int>(read.content.drafts.size()), c.drafts);
+        DraftBook book(year, path);
+        EXPECT_EQ(book.working().has_value(), c.working);
+        const std::optional<Message> message = book.takeReadMessage();
+        EXPECT_EQ(message.has_value(), !c.said.isEmpty());
+        if (message)
+            EXPECT_TRUE(message->text.contains(c.said)) << message->text.toStdString();
+        book.markChanged();
+        const std::optional<Message> failure = book.write(year, kNoon);
+        EXPECT_EQ(failure.has_value(), !c.writtenOver);
+        EXPECT_EQ(testing::readBytes(path) == c.bytes, !c.writtenOver);
+        if (c.status == S::Damaged)
+            EXPECT_EQ(testing::readBytes(path + ".bak"), c.bytes); // the one copy aside, the last damaged file's
+        if (c.writtenOver)
+            EXPECT_EQ(readDraftsFile(path).status, S::Read);
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList({"*.bak*"}, QDir::Files), QStringList{"AN.TXT.bak"});
+}
+
+TEST(Drafts, ADraftWhoseClassesAreNotPlannedForTheirGroupsIsRefusedNamingTheStudents)
+{
+    const DivisionYear made({{"A", 6, {{1, 3}, {2, 3}}}, {"B", 4, {{2, 2}, {3, 2}}}});
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(4).drawn);
+    const std::vector<int16_t> pressed = year.classes();
+    TempFolder folder;
+    DraftBook book(year, folder.file("AN.TXT"));
+    ASSERT_FALSE(book.keep(year, QStringLiteral("手書き"), kNoon));
+    Draft edited = book.drafts()[0];
+    const int rowOfB = made.ws.groupStudents[2][1];
+    edited.classes[rowOfB] = 1;                    // class 1 is not among group B's
+    edited.classes[made.ws.groupStudents[1][1]] = -7; // nor any class at all
+    edited.name = QStringLiteral("外れ");
+    book.keepDraft(edited);
+    const std::optional<Message> refusal = book.open(book.indexOf(QStringLiteral("外れ")), year);
+    ASSERT_TRUE(refusal);
+    EXPECT_TRUE(refusal->text.contains(QStringLiteral("クラス「1」はグループ「B」のクラスではありません"))) << refusal->text.toStdString();
+    EXPECT_TRUE(refusal->text.contains(QStringLiteral("クラス「-7」はグループ「A」")));
+    EXPECT_EQ(year.classes(), pressed);
+    EXPECT_FALSE(book.open(book.indexOf(QStringLiteral("手書き")), year));
+}
+
 TEST(Drafts, AFolderThatCannotBeWrittenIsNamedOnceAndTheDraftsStay)
 {
     const DivisionYear made({{"A", 6, {{1, 3}, {2, 3}}}});
@@ -435,7 +527,7 @@ TEST(DraftsCrash, AProcessKilledWhileWritingLeavesThePreviousFileWhole)
     Year year = made.year();
     std::array<QByteArray, 2> files;
     for (int f = 0; f < 2; ++f) {
-        DraftsContent content{rosterOf(year.students()), {}, std::nullopt};
+        DraftsContent content{rosterOf(year.students()), {}, {}};
         for (int d = 0; d < 20; ++d) {
             ASSERT_TRUE(year.pressNumber(static_cast<uint32_t>(100 * f + d + 1)).drawn);
             content.drafts.push_back(DraftBook::screenDraft(year, QStringLiteral("案%1").arg(d), kNoon));

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<const Draft*> drafts;
     for (const Draft& d : content.drafts)
         drafts.push_back(&d);
-    if (content.working)
-        drafts.push_back(&*content.working);
+    for (const Draft& w : content.working)
+        drafts.push_back(&w);
     for (const Draft* d : drafts) {
         if (d->classes.size() != rows)
             __builtin_trap();

@@ -168,6 +168,43 @@ private slots:
         QTRY_VERIFY(!compare->isVisible());
     }
 
+    void draftsOfAnotherProgramOnTheRosterComeInAndAreNeverErased()
+    {
+        ExampleWindow f;
+        QVERIFY(f.open());
+        ConditionsWindow* w = f.window.get();
+        QCOMPARE(f.press("Command4"), QList<Message>());
+        // Another teacher's program on the same roster keeps a draft of its own press, and its 作業中.
+        const QString path = draftsFilePath(w->year().students().csvPath);
+        Year other = w->year();
+        QVERIFY(other.pressNumber(5).drawn);
+        DraftBook book(other, path);
+        book.setOwner(QStringLiteral("職員室PC"), QStringLiteral("sato"));
+        QVERIFY(!book.keep(other, QStringLiteral("佐藤案"), QDateTime::currentDateTime()));
+        book.markChanged();
+        QVERIFY(!book.write(other, QDateTime::currentDateTime()));
+
+        DraftWindow* drafts = openDrafts(w);
+        QVERIFY(drafts);
+        auto* table = child<QTableWidget>(drafts, "draftTable");
+        QTRY_COMPARE(table->rowCount(), 3);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("佐藤案"));
+        QCOMPARE(table->item(1, 0)->text(), QStringLiteral("作業中（職員室PC sato）"));
+        QCOMPARE(table->item(2, 0)->text(), QStringLiteral("作業中"));
+        auto* name = child<QLineEdit>(drafts, "draftName");
+        typeInto(name, QStringLiteral("自分案"));
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(Dialogs::takeMessages(), QList<Message>());
+        const auto names = [&] {
+            QStringList list;
+            for (const Draft& d : readDraftsFile(path).content.drafts)
+                list << d.name;
+            return list;
+        };
+        QTRY_COMPARE(names(), (QStringList{QStringLiteral("佐藤案"), QStringLiteral("自分案")}));
+        QCOMPARE(readDraftsFile(path).content.working.size(), size_t(2));
+    }
+
     void aKilledProgramLeavesThePressAsWorkInProgress()
     {
         TempFolder folder;
@@ -185,11 +222,11 @@ private slots:
         const QString path = draftsFilePath(folder.file("nen1.csv"));
         const auto working = [&] {
             const DraftsReadOutcome read = readDraftsFile(path);
-            if (!read.content.working)
+            if (read.content.working.empty())
                 return QString();
             QStringList parts;
-            for (size_t r = 1; r < read.content.working->classes.size(); ++r)
-                parts << QString::number(read.content.working->classes[r]);
+            for (size_t r = 1; r < read.content.working.front().classes.size(); ++r)
+                parts << QString::number(read.content.working.front().classes[r]);
             return parts.join(u',');
         };
         QTRY_COMPARE_WITH_TIMEOUT(working(), pressed, 1000);

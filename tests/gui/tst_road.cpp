@@ -5,6 +5,7 @@
 #include "support/GuiTest.h"
 
 #include "app/Shell.h"
+#include "common/FileLock.h"
 #include "common/Numbers.h"
 #include "division/drafts/DraftsFile.h"
 #include "ui/CsvFileListBox.h"
@@ -277,22 +278,25 @@ private slots:
     // click in Dir1, nen1.csv by a click, columns 1, 3, 6, 7 read, the
     // conditions read back, one press, the save and the end. The example year
     // also comes as a spreadsheet's UTF-8 without a byte order mark, and with
-    // a column of notes, one of them over two lines.
+    // a column of notes, one of them over two lines; once the roster is open in
+    // another program on another computer, which the conditions window names.
     void wholeRun_data()
     {
         QTest::addColumn<Deliverable>("deliverable");
         QTest::addColumn<bool>("utf8");
         QTest::addColumn<bool>("notes");
-        QTest::newRow("varmesto") << Deliverable::varmesto() << false << false;
-        QTest::newRow("lintoraq") << Deliverable::lintoraq() << false << false;
-        QTest::newRow("UTF-8 without a mark") << Deliverable::varmesto() << true << false;
-        QTest::newRow("a note over two lines") << Deliverable::lintoraq() << false << true;
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("varmesto") << Deliverable::varmesto() << false << false << false;
+        QTest::newRow("lintoraq") << Deliverable::lintoraq() << false << false << false;
+        QTest::newRow("UTF-8 without a mark") << Deliverable::varmesto() << true << false << false;
+        QTest::newRow("a note over two lines, open elsewhere too") << Deliverable::lintoraq() << false << true << true;
     }
     void wholeRun()
     {
         QFETCH(Deliverable, deliverable);
         QFETCH(bool, utf8);
         QFETCH(bool, notes);
+        QFETCH(bool, shared);
         TempFolder temp;
         const QString year = temp.file("nen1");
         const QStringList input = textLines(QStringLiteral(CLASSDIV_SOURCE_DIR "/examples/nen1.csv"));
@@ -306,6 +310,11 @@ private slots:
         }
         QVERIFY(writeBytes(year + QStringLiteral("/nen1.csv"), utf8 ? text.toUtf8() : cp932(text)));
         QVERIFY(copyExamples(year, {"nen1.csvJYOKEN.TXT"}));
+        const QString presence = presencePathFor(year + QStringLiteral("/nen1.csv"));
+        const LockHolder other{QStringLiteral("職員室PC"), QStringLiteral("sato"), 4321,
+                               QDateTime::currentDateTimeUtc().addSecs(-600), QDateTime::currentDateTimeUtc()};
+        if (shared)
+            QVERIFY(writeBytes(presence, formatLockFile(other)));
         QVERIFY(QDir::setCurrent(temp.path()));
         m_shell = std::make_unique<Shell>(deliverable, m_random);
         m_shell->start();
@@ -328,6 +337,14 @@ private slots:
         QVERIFY(form3);
         QCOMPARE(visibleWindowNames(), QStringList{"Form3"});
         QCOMPARE(child<QLabel>(form3, "Label10")->text(), QStringLiteral("240"));
+        // Who else has the roster open, and since when; this program works on and leaves their mark.
+        const QList<Message> opened = Dialogs::takeMessages();
+        QCOMPARE(opened.size(), shared ? 1 : 0);
+        if (shared)
+            QVERIFY2(opened[0].text.contains(describeHolder(other)), qPrintable(opened[0].text));
+        const std::optional<LockHolder> present = parseLockFile(readBytes(presence));
+        QVERIFY(present);
+        QCOMPARE(present->computer, shared ? other.computer : thisComputer());
         click(form3, "Command3"); // the conditions read back
         click(form3, "Command4");
         const QString saved = year + QStringLiteral("/kekka.csv");
@@ -380,9 +397,10 @@ private slots:
         QCOMPARE(model->swap(a, b), SwapStatus::Swapped);
         const std::vector<int16_t> swapped = shown.classes();
         m_shell.reset();
+        QCOMPARE(QFile::exists(presence), shared); // this program's own mark goes with it
         const DraftsReadOutcome drafts = readDraftsFile(draftsFilePath(year + QStringLiteral("/nen1.csv")));
-        QVERIFY(drafts.content.working);
-        QCOMPARE(drafts.content.working->classes, swapped);
+        QCOMPARE(drafts.content.working.size(), size_t(1));
+        QCOMPARE(drafts.content.working.front().classes, swapped);
     }
 };
 
