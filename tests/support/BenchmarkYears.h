@@ -1,8 +1,9 @@
 #pragma once
 // The years the benchmarks measure, built the same way every time, for the
 // tests too: a year whose groups cross all classes, two shaped like real
-// schools, 500 students in 8 groups, the same 500 under every rule, and the
-// example year as a teacher imports it.
+// schools, 500 students in 8 groups, the same 500 under every rule, a year
+// whose boys and girls cannot split evenly everywhere, and the example year
+// as a teacher imports it.
 
 #include "support/Years.h"
 
@@ -229,6 +230,45 @@ inline RulesYear rulesYear()
                 ++i;
             }
         }
+        rules.flags.push_back(std::move(flag));
+    }
+    return year;
+}
+
+// One group of 318 in six classes of 40 and two of 39, 160 boys and 158
+// girls (every class of 40 can hold 20 and 20), 16 leaders, 10 students who
+// need support, 8 pairs kept apart.
+inline RulesYear sexesYear()
+{
+    YearNumbers numbers(318);
+    std::vector<std::pair<int, int>> plan;
+    for (int k = 1; k <= 8; ++k)
+        plan.emplace_back(k, k <= 6 ? 40 : 39);
+    const std::vector<int> whole = numbers.scores(318, 62, 15);
+    RulesYear year{DivisionYear({{QStringLiteral("学年"), 318, plan}}, false, {{whole.begin(), whole.end()}}), {}};
+    const int n = year.division.students.count();
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 1);
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[i], order[numbers.below(i + 1)]);
+    SpreadRules& rules = year.rules;
+    rules.marks.assign(n + 1, QString());
+    rules.together.assign(n + 1, QString());
+    rules.fixedClasses.assign(n + 1, QString());
+    FlagColumn sex{QStringLiteral("性別"), std::vector<QString>(n + 1)};
+    for (int i = 0; i < n; ++i)
+        sex.values[order[i]] = i < 160 ? QStringLiteral("男") : QStringLiteral("女");
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[i], order[numbers.below(i + 1)]);
+    size_t next = 0;
+    for (int pair = 0; pair < 8; ++pair)
+        for (int i = 0; i < 2; ++i)
+            rules.marks[order[next++]] = QStringLiteral("離%1").arg(pair);
+    rules.flags.push_back(std::move(sex));
+    for (const auto& [name, holders] : {std::pair{QStringLiteral("リーダー"), 16}, std::pair{QStringLiteral("支援"), 10}}) {
+        FlagColumn flag{name, std::vector<QString>(n + 1)};
+        for (int i = 0; i < holders; ++i)
+            flag.values[order[next++]] = QStringLiteral("○");
         rules.flags.push_back(std::move(flag));
     }
     return year;
