@@ -10,7 +10,7 @@
 // the rules can be met); flags_off and bands_off, the most cells of a flag
 // value or a score band outside floor .. ceiling of their fair share.
 //
-// Also a year of 318 in one group, six classes of 40 and two of 39, whose
+// Also the example year with its rule file, and a year of 318 in one group, six classes of 40 and two of 39, whose
 // 160 boys and 158 girls the flag column 性別 spreads, beside leaders,
 // students who need support and pairs kept apart; flag_dev1..3 are the
 // largest |count - fair share| of each flag column in the worst use, and
@@ -24,6 +24,7 @@
 #include "support/Years.h"
 
 #include "conditions/ConditionsFile.h"
+#include "conditions/SpreadColumns.h"
 #include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
 
@@ -70,19 +71,17 @@ void writeOnce(const RulesYear& year, const QString& name)
         throw std::runtime_error("cannot write the year");
 }
 
-void evenOutUnder(benchmark::State& s, bool withRules, const RulesYear& built, const QString& name)
+void measureUses(benchmark::State& s, Year year, const SpreadRules& rules, bool withRules)
 {
-    writeOnce(built, name);
-    Year year = built.division.year();
     if (withRules)
-        year.setRules(built.rules);
+        year.setRules(rules);
     ClockRandomSource random;
     if (year.press(random).message)
         throw std::logic_error("the year is refused");
     const Year pressed = year;
     double after = 0, worst = 0;
     size_t broken = 0, flagsOff = 0, bandsOff = 0;
-    std::vector<double> flagWorst(built.rules.flags.size(), 0.0), flagBest(built.rules.flags.size(), 1e9);
+    std::vector<double> flagWorst(rules.flags.size(), 0.0), flagBest(rules.flags.size(), 1e9);
     for (auto _ : s) {
         s.PauseTiming();
         Year use = pressed; // every use starts from the same draw
@@ -93,7 +92,7 @@ void evenOutUnder(benchmark::State& s, bool withRules, const RulesYear& built, c
         const double spread = averageSpread(use);
         after += spread;
         worst = std::max(worst, spread);
-        const RuleBreaks breaks = findRuleBreaks(use.students(), use.classes(), use.bands(), built.rules);
+        const RuleBreaks breaks = findRuleBreaks(use.students(), use.classes(), use.bands(), rules);
         broken = std::max(broken, breaks.marks.size() + breaks.together.size() + breaks.fixed.size());
         flagsOff = std::max(flagsOff, breaks.flags.size());
         bandsOff = std::max(bandsOff, breaks.bands.size());
@@ -116,6 +115,12 @@ void evenOutUnder(benchmark::State& s, bool withRules, const RulesYear& built, c
     }
 }
 
+void evenOutUnder(benchmark::State& s, bool withRules, const RulesYear& built, const QString& name)
+{
+    writeOnce(built, name);
+    measureUses(s, built.division.year(), built.rules, withRules);
+}
+
 void BM_Year500AllRules(benchmark::State& s)
 {
     evenOutUnder(s, true, rulesYear(), QStringLiteral("rules500.csv"));
@@ -133,5 +138,15 @@ void BM_Year318Sexes(benchmark::State& s)
     evenOutUnder(s, true, sexesYear(), QStringLiteral("sexes318.csv"));
 }
 BENCHMARK(BM_Year318Sexes)->Unit(benchmark::kMillisecond)->Iterations(24);
+
+// The example year with the rules of its nen1.csvBUNKATSU.TXT (together,
+// fixed, the flags リーダー, ピアノ and 性別, mixing the old class).
+void BM_ExampleYearRules(benchmark::State& s)
+{
+    ExampleYear example;
+    const SpreadRules rules = loadSpreadRules(example.year->students());
+    measureUses(s, *example.year, rules, true);
+}
+BENCHMARK(BM_ExampleYearRules)->Unit(benchmark::kMillisecond)->Iterations(24);
 
 } // namespace

@@ -28,7 +28,12 @@ when it evens out, as hard constraints:
                 P students of a pool (groups opening the same classes) gives a
                 class that takes H of the pool the share H x n / P, summed
                 over the pools; the class holds between the floor and the
-                ceiling of that share (evening::flagsOutside);
+                ceiling of that share (evening::flagsOutside); within
+                that, column by column in their order, the largest
+                |count - share| is made as small as can be, then the
+                number of (class, value) cells at it, each held for what
+                follows (two solves a column, each with the time limit),
+                and the spread is the best under those deviations;
   bands         as without rules, except where fixed students and together
                 sets force a count outside: a first solve finds the fewest
                 students outside the fair ranges that the rules above allow

@@ -32,7 +32,7 @@ TEST(FlagSplits, TheClosestSplitIsNamedOnlyWhereTheTotalsForceIt)
         {"uneven by hand", {{1, 3}, {2, 6}}, "mmmmmffff", {0, 1, 2, 2, 2, 2, 1, 1, 2, 2}, 2.0 / 3, {}},
         // Three classes of 3, four boys: one class must hold two; here the second.
         {"forced", {{1, 3}, {2, 3}, {3, 3}}, "mfmfmffmf", {0, 1, 1, 2, 2, 3, 3, 1, 2, 3},
-         2.0 / 3, QStringLiteral("男女の数は 2組 2/1 がいちばん近い分け方です")},
+         2.0 / 3, QStringLiteral("男女の数は ２組 2/1 がいちばん近い分け方です")},
         // The same year with three boys in one class is a break, named elsewhere.
         {"outside", {{1, 3}, {2, 3}, {3, 3}}, "mfmfmffmf", {0, 1, 2, 1, 2, 1, 3, 2, 3, 3}, 5.0 / 3, {}},
     };
