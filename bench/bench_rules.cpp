@@ -139,6 +139,12 @@ void BM_Year318Sexes(benchmark::State& s)
 }
 BENCHMARK(BM_Year318Sexes)->Unit(benchmark::kMillisecond)->Iterations(24);
 
+void BM_Year456EveryRule(benchmark::State& s)
+{
+    evenOutUnder(s, true, coursesRulesYear(), QStringLiteral("courses456rules.csv"));
+}
+BENCHMARK(BM_Year456EveryRule)->Unit(benchmark::kMillisecond)->Iterations(24);
+
 // The example year with the rules of its nen1.csvBUNKATSU.TXT (together,
 // fixed, the flags リーダー, ピアノ and 性別, mixing the old class).
 void BM_ExampleYearRules(benchmark::State& s)

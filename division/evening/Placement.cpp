@@ -91,8 +91,13 @@ Placement::Placement(const Problem& problem, std::vector<int>& classOf)
     buildLevels();
 }
 
-// The deviations of the flag columns, and of the mixing column where the
-// year has flags too: a year with mixing alone is evened as it always was.
+// The deviations of the flag columns. The mixing column can have them too
+// (the same aim beneath its counts outside their ranges), but it is left at
+// its ranges: on the 456 students of bench_rules under every rule, with an
+// old class of 12 values, evening its 120 cells as well widened the worst
+// spread of averages of 72 uses from 0.26 to 0.45-0.71.
+constexpr bool kMixingLevels = false;
+
 void Placement::buildLevels()
 {
     std::vector<int> componentOf(m_p.classCount, 0);
@@ -102,7 +107,7 @@ void Placement::buildLevels()
             componentOf[c] = static_cast<int>(k);
     for (int k = 0; k <= kFlagColumns; ++k) {
         const bool mixing = k == kFlagColumns;
-        if (mixing ? m_p.mixCount == 0 || m_p.flagColumns == 0 : k >= m_p.flagColumns)
+        if (mixing ? !kMixingLevels || m_p.mixCount == 0 || m_p.flagColumns == 0 : k >= m_p.flagColumns)
             continue;
         m_levels[k].build(mixing ? m_p.mixShare : m_p.flagShare[k], m_valueLo[k], m_valueHi[k], componentOf,
                           static_cast<int>(components.size()));

@@ -1,6 +1,6 @@
-// The aim of the flag and mixing columns within their fair ranges: each flag
-// column's largest |count - fair share| as small as it can be, then the
-// fewest cells at it, column by column, then mixing the same way, then the
+// The aim of the flag columns within their fair ranges: each flag column's
+// largest |count - fair share| as small as it can be, then the fewest cells
+// at it, column by column, then mixing counts outside their ranges, then the
 // averages. Checked against every placement of tiny years, and against the
 // search as it was before this aim on random years with two flag columns.
 
@@ -19,7 +19,7 @@ namespace {
 // Deviations in millionths of a student, so that equal ones compare equal.
 long micro(double d) { return std::lround(d * 1e6); }
 
-using Aim = std::tuple<long, long, long, long, long, long, long, long, long>;
+using Aim = std::tuple<long, long, long, long, long, long, long>;
 
 // Everything above the averages, in the order the search ranks it.
 Aim aimOf(const Problem& p, const std::vector<int>& classOf)
@@ -33,9 +33,8 @@ Aim aimOf(const Problem& p, const std::vector<int>& classOf)
     for (size_t i = 0; i < count.size(); ++i)
         mixOutside += std::max(0L, long(std::floor(p.mixShare[i] + 1e-9)) - count[i]) +
                       std::max(0L, count[i] - long(std::ceil(p.mixShare[i] - 1e-9)));
-    const ShareSpread mixing = mixingSpread(p, classOf);
     return {outside[0], outside[1], micro(flags[0].largest), flags[0].cells, micro(flags[1].largest), flags[1].cells,
-            mixOutside, micro(mixing.largest), mixing.cells};
+            mixOutside};
 }
 
 // A tiny year: one or two groups over the same two or three classes, one

@@ -1,7 +1,7 @@
 #pragma once
 // The years the benchmarks measure, built the same way every time, for the
 // tests too: a year whose groups cross all classes, two shaped like real
-// schools, 500 students in 8 groups, the same 500 under every rule, a year
+// schools, the 456 of the courses under every rule, 500 students in 8 groups, the same 500 under every rule, a year
 // whose boys and girls cannot split evenly everywhere, and the example year
 // as a teacher imports it.
 
@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <numeric>
 #include <stdexcept>
@@ -271,6 +272,63 @@ inline RulesYear sexesYear()
             flag.values[order[next++]] = QStringLiteral("○");
         rules.flags.push_back(std::move(flag));
     }
+    return year;
+}
+
+// The 456 of coursesYear under every rule: 20 pairs kept apart, 10 pairs
+// kept together and 8 fixed classes in the four large groups, 性別 of every
+// student and 30 leaders as flag columns, and an old class of 12 mixed.
+inline RulesYear coursesRulesYear()
+{
+    YearNumbers numbers(4560);
+    RulesYear year{coursesYear(), {}};
+    const Students& students = year.division.students;
+    const int n = students.count();
+    const std::map<QString, std::vector<int>> classes{{QStringLiteral("文女"), {1, 2, 3, 4, 5}},
+                                                      {QStringLiteral("文男"), {1, 2, 3, 4, 5}},
+                                                      {QStringLiteral("理男"), {6, 7, 8, 9}},
+                                                      {QStringLiteral("理女"), {6, 7, 8, 9}}};
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 1);
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[i], order[numbers.below(i + 1)]);
+    SpreadRules& rules = year.rules;
+    rules.marks.assign(n + 1, QString());
+    rules.together.assign(n + 1, QString());
+    rules.fixedClasses.assign(n + 1, QString());
+    rules.mixValues.assign(n + 1, QString());
+    FlagColumn sex{QStringLiteral("性別"), std::vector<QString>(n + 1)};
+    FlagColumn leader{QStringLiteral("リーダー"), std::vector<QString>(n + 1)};
+    for (int r = 1; r <= n; ++r) {
+        const QString& group = students[r].group;
+        sex.values[r] = group.endsWith(u'女') || (!group.endsWith(u'男') && numbers.below(2) == 0) ? QStringLiteral("女")
+                                                                                                  : QStringLiteral("男");
+        rules.mixValues[r] = QString::number(1 + numbers.below(12));
+    }
+    std::vector<int> large; // rows of the four large groups, shuffled
+    for (int r : order)
+        if (classes.count(students[r].group))
+            large.push_back(r);
+    size_t next = 0;
+    for (int pair = 0; pair < 20; ++pair)
+        for (int i = 0; i < 2; ++i)
+            rules.marks[large[next++]] = QStringLiteral("離%1").arg(pair);
+    for (int pair = 0; pair < 10; ++pair) {
+        const int first = large[next++];
+        size_t mate = next;
+        while (students[large[mate]].group != students[first].group)
+            ++mate;
+        std::swap(large[mate], large[next]);
+        rules.together[first] = rules.together[large[next++]] = QStringLiteral("同%1").arg(pair);
+    }
+    for (int i = 0; i < 8; ++i) {
+        const std::vector<int>& open = classes.at(students[large[next]].group);
+        rules.fixedClasses[large[next++]] = QString::number(open[numbers.below(static_cast<int>(open.size()))]);
+    }
+    for (int i = 0; i < 30; ++i)
+        leader.values[large[next++]] = QStringLiteral("○");
+    rules.flags.push_back(std::move(sex));
+    rules.flags.push_back(std::move(leader));
     return year;
 }
 
