@@ -28,7 +28,12 @@ when it evens out, as hard constraints:
                 P students of a pool (groups opening the same classes) gives a
                 class that takes H of the pool the share H x n / P, summed
                 over the pools; the class holds between the floor and the
-                ceiling of that share (evening::flagsOutside);
+                ceiling of that share (evening::flagsOutside); within
+                that, column by column in their order, the largest
+                |count - share| is made as small as can be, then the
+                number of (class, value) cells at it, each held for what
+                follows (two solves a column, each with the time limit),
+                and the spread is the best under those deviations;
   bands         as without rules, except where fixed students and together
                 sets force a count outside: a first solve finds the fewest
                 students outside the fair ranges that the rules above allow
@@ -290,7 +295,7 @@ def flag_ranges(year_group, plans, rules):
             for v, n in holding.items():
                 for c in classes:
                     share[(k, v, c)] += heads[c] * n / len(students)
-    return {key: (math.floor(x + 1e-9), math.ceil(x - 1e-9)) for key, x in share.items()}
+    return {key: (math.floor(x + 1e-9), math.ceil(x - 1e-9), x) for key, x in share.items()}
 
 
 def totals_bound(heads, scores):
@@ -395,6 +400,20 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
 
     for cols, n in assign:
         add([(c, 1) for c in cols], n, n)
+    # Each flag column's largest |count - share|: a count held to floor..ceiling
+    # lies at share - floor or at ceiling - share, linear in the count.
+    flag_dev = [column("dev") for _ in rules.columns[3]]
+    flag_cells = [[] for _ in rules.columns[3]]
+
+    def deviation_row(dev, cells, terms, low, high, share):
+        if low == high:
+            add([(dev, 1)], abs(share - low), np.inf)
+            cells.append((terms, low, high, share))
+            return
+        f = share - low  # the deviation at the floor; at the ceiling 1 - f
+        add([(c, (1 - 2 * f) * x) for c, x in terms] + [(dev, -1)], -np.inf, -f + (1 - 2 * f) * low)
+        cells.append((terms, low, high, share))
+
     slacks = []
     for gi in inside:
         in_band = defaultdict(int)
@@ -416,9 +435,11 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
             add([(e[0], 1) for e in entries[number] if e[4] == mark], -np.inf, 1)
         for k in range(len(rules.columns[3])):
             # Every value of the year, so that a class without any of it still gets its floor.
-            for (kk, v, c), (low, high) in sorted(flag_range.items()):
+            for (kk, v, c), (low, high, share) in sorted(flag_range.items()):
                 if kk == k and c == number:
-                    add([(e[0], 1) for e in entries[number] if e[5][k] == v], low, high)
+                    terms = [(e[0], 1) for e in entries[number] if e[5][k] == v]
+                    add(terms, low, high)
+                    deviation_row(flag_dev[k], flag_cells[k], terms, low, high, share)
     if extras:
         blanks = [sum(1 for i, g in enumerate(year_group) if g in classes_of and extras[i][k] is None)
                   for k in range(len(scale) - 1)]
@@ -463,13 +484,19 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
             return first
         # Cut short by the time limit, the fewest found still bounds what the rules force.
         outside, proven = round(first.fun), first.status == 0
+    extra = ([{c: 1.0 for c in slacks}], [0], [outside]) if slacks else ([], [], [])
+    levels = flag_levels(solve, size, flag_dev, flag_cells, extra)
+    if levels is None:
+        first = solve(np.zeros(size), *extra)
+        first.averages, first.outside = None, None
+        return first
     cost = np.zeros(size)
     if extras:
         cost[aim] = 1
     else:
         cost[u], cost[l] = 1, -1
-    extra = ([{c: 1.0 for c in slacks}], [0], [outside]) if slacks else ([], [], [])
     result = solve(cost, *extra)
+    result.flag_levels = levels
     if extras and result.x is not None:
         # Then the main score's own spread, the largest normalised spread held.
         cost = np.zeros(size)
@@ -486,6 +513,54 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
         result.averages = {n: sum(round(result.x[e[0]]) * e[3] for e in entries[n]) / heads[n] for n in component}
     result.totals_bound = totals_bound(heads, [students[i][1] for i, g in enumerate(year_group) if g in classes_of])
     return result
+
+
+def flag_levels(solve, size, flag_dev, flag_cells, extra):
+    """Column by column in their order: the smallest largest deviation, then
+    the fewest cells at it, each held for what follows (extra: the rows so
+    far, grown in place). [(deviation, cells, proven)], None when no
+    placement meets the rules."""
+    levels = []
+    for dev, cells in zip(flag_dev, flag_cells):
+        cost = np.zeros(size)
+        cost[dev] = 1
+        first = solve(cost, *extra)
+        if first.x is None:
+            return None
+        worst = first.fun
+        extra[0].append({dev: 1.0})
+        extra[1].append(-np.inf)
+        extra[2].append(worst + 1e-7)
+        # A cell at the largest deviation: at the floor, at the ceiling, or both (a half).
+        count, fixed = defaultdict(float), 0
+        for terms, low, high, share in cells:
+            at_low, at_high = abs(share - low - worst) < 1e-7, abs(high - share - worst) < 1e-7
+            if low == high or (at_low and at_high):
+                fixed += 1 if at_low or at_high else 0
+            elif at_low:
+                fixed += low + 1
+                for c, x in terms:
+                    count[c] -= x
+            elif at_high:
+                fixed -= low
+                for c, x in terms:
+                    count[c] += x
+        second = first
+        if count:
+            cost = np.zeros(size)
+            for c, x in count.items():
+                cost[c] = x
+            second = solve(cost, *extra)
+            if second.x is None:
+                return None
+            extra[0].append(dict(count))
+            extra[1].append(-np.inf)
+            extra[2].append(second.fun + 1e-7)
+            at = round(second.fun + fixed)
+        else:
+            at = fixed
+        levels.append((worst, at, first.status == 0 and second.status == 0))
+    return levels
 
 
 def score_rows(component, entries, heads, scale, blanks, column, add):
@@ -543,7 +618,7 @@ def rule_breaks(classes, rules, flag_range):
         for k, v in enumerate(flags):
             if v:
                 count[(k, v, c)] += 1
-    for (k, v, c), (low, high) in sorted(flag_range.items()):
+    for (k, v, c), (low, high, _) in sorted(flag_range.items()):
         if not low <= count[(k, v, c)] <= high:
             broken.append(f"flag column {rules.columns[3][k]}: class {c} holds {count[(k, v, c)]} of {v}, "
                           f"fair {low}..{high}")
@@ -655,6 +730,7 @@ def main():
             print("  breaks", line)
 
     worst = 0.0
+    flag_worst = {}
     for classes in linked:
         if rules:
             result = best_spread_rules(sorted(classes), plans, year_group,
@@ -664,6 +740,10 @@ def main():
                 print(f"classes {sorted(classes)}: no placement found that meets the rules ({result.message})")
                 worst = math.inf
                 continue
+            for k, (dev, at, exact) in enumerate(getattr(result, "flag_levels", [])):
+                print(f"classes {sorted(classes)}: flag column {rules.columns[3][k]}: largest deviation {dev:.4f}, "
+                      f"{at} cells at it" + ("" if exact else " (time limit: the best found)"))
+                flag_worst[k] = max(flag_worst.get(k, 0.0), dev)
             if result.outside is not None:
                 print(f"classes {sorted(classes)}: students outside the fair bands that fixed classes and together "
                       f"sets force: {result.outside}" + ("" if result.outside_proven else " (time limit: at most)"))
@@ -690,6 +770,8 @@ def main():
         print(f"classes {sorted(classes)}: best spread of unrounded averages {value:.4f}"
               + ("" if proven else f" (time limit; lower bound {bound:.4f})"))
         worst = max(worst, value)
+    if flag_worst:
+        print("year: largest flag deviations " + ", ".join(f"{rules.columns[3][k]}: {d:.4f}" for k, d in sorted(flag_worst.items())))
     print(f"year: best {'largest normalised spread' if extras else 'spread of unrounded averages'} {worst:.4f}")
 
 

@@ -3,6 +3,7 @@
 #include "ui/ChartDrawing.h"
 #include "ui/Layout.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
@@ -14,6 +15,12 @@ using charts::kGap;
 ChartView::ChartView(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ChartView::setFlagNote(QString note)
+{
+    m_flagNote = std::move(note);
+    update();
 }
 
 void ChartView::setYear(YearSummary year, bool drawn, std::optional<double> mixingDeviation)
@@ -43,7 +50,14 @@ void ChartView::paintEvent(QPaintEvent*)
         return;
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF all = QRectF(rect()).adjusted(kGap, kGap, -kGap, -kGap);
+    QRectF all = QRectF(rect()).adjusted(kGap, kGap, -kGap, -kGap);
+    if (!m_flagNote.isEmpty()) {
+        painter.setFont(charts::chartFont(10));
+        const double height = QFontMetricsF(painter.font()).height();
+        painter.setPen(charts::kText);
+        painter.drawText(QRectF(all.left(), all.bottom() - height, all.width(), height), Qt::AlignLeft, m_flagNote);
+        all.setBottom(all.bottom() - height - kGap);
+    }
     const bool mixing = !m_year.mixValues.isEmpty();
     // Rows: the box plot and the bands, the mixing, the extra score columns.
     // With all three the mixing's bar a class takes room from the averages'

@@ -30,6 +30,9 @@ public:
     // The score columns evened beside the main one: a panel each, below the others.
     void setExtraScores(std::vector<ColumnAverages> extras);
     const std::vector<ColumnAverages>& extraScores() const { return m_extras; }
+    // Each flag column's largest deviation (division/lists/FlagSplits.h), a line below the panels; empty: none.
+    void setFlagNote(QString note);
+    const QString& flagNote() const { return m_flagNote; }
 
     QSize sizeHint() const override { return {940, 610}; }
 
@@ -41,6 +44,7 @@ private:
     bool m_drawn = false;
     std::optional<double> m_mixingDeviation;
     std::vector<ColumnAverages> m_extras;
+    QString m_flagNote;
 };
 
 } // namespace classdiv

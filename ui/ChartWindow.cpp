@@ -2,6 +2,7 @@
 
 #include "common/TextFile.h"
 #include "division/lists/ClassSummary.h"
+#include "division/lists/FlagSplits.h"
 #include "division/EvenAverages.h"
 #include "ui/ChartView.h"
 #include "ui/Dialogs.h"
@@ -70,6 +71,7 @@ void ChartWindow::refresh()
     if (drawn && !year.mixValues.isEmpty())
         deviation = mixingDeviation(shown);
     m_charts->setExtraScores(extraColumnAverages(shown.rules(), drawn ? shown.classes() : std::vector<int16_t>{}));
+    m_charts->setFlagNote(drawn && !shown.rules().flagColumns.empty() ? flagSplitNote(shown.rules(), shown.classes()) : QString());
     m_charts->setYear(std::move(year), drawn, deviation);
     m_savePicture->setEnabled(drawn);
 }

@@ -1,6 +1,7 @@
 #include "ui/ClassListWindow.h"
 
 #include "division/lists/ClassSwaps.h"
+#include "division/lists/FlagSplits.h"
 #include "division/EvenAverages.h"
 #include "export/ResultFile.h"
 #include "ui/YearModel.h"
@@ -154,6 +155,8 @@ void ClassListWindow::refresh()
     else
         m_note->setText(QStringLiteral("入れ替え%1件。").arg(swaps.count()) +
                         ruleBreakNote(breaks, year.bands(), year.students(), year.rules()));
+    if (!year.rules().flagColumns.empty()) // before the broken rules, as the score columns' figure
+        m_note->setText(flagSplitNote(year.rules(), year.classes()) + QStringLiteral("　") + m_note->text());
     if (!year.rules().scores.empty()) // first, so that a long list of broken rules never hides it
         m_note->setText(largestSpreadText(scoreColumnSpreads(year, year.classes()).largest) + QStringLiteral("　") +
                         m_note->text());

@@ -3,6 +3,7 @@
 #include "division/EvenAverages.h"
 #include "division/lists/ClassRoster.h"
 #include "division/lists/ClassSwaps.h"
+#include "division/lists/FlagSplits.h"
 #include "division/Year.h"
 
 #include <algorithm>
@@ -71,8 +72,8 @@ DraftFigures draftFigures(const Year& year, const Draft& draft)
     figures.bandDeviation = bandDeviation(year.students(), year.bands(), draft.classes);
     if (rules.mixColumn.set())
         figures.mixingDeviation = mixingDeviation(rules, draft.classes);
-    if (!rules.flagColumns.empty())
-        figures.flagDeviation = flagDeviation(rules, draft.classes);
+    for (const FlagSplit& split : flagSplits(rules, draft.classes))
+        figures.flagDeviations.push_back(split.largest);
     if (!rules.scores.empty())
         figures.scoreSpread = scoreColumnSpreads(year, draft.classes).largest;
     figures.rulesBroken = breakCount(findRuleBreaks(year.students(), draft.classes, year.bands(), rules));
@@ -181,6 +182,21 @@ QStringList draftListHeadings()
             QStringLiteral("今と違う生徒")};
 }
 
+namespace {
+
+// Each flag column's largest deviation, in their order: 0.13／0.50.
+QString flagCell(const std::vector<double>& deviations)
+{
+    if (deviations.empty())
+        return QStringLiteral("－");
+    QStringList cells;
+    for (const double d : deviations)
+        cells << QString::number(d, 'f', 2);
+    return cells.join(u'／');
+}
+
+} // namespace
+
 QStringList draftListRow(const Draft& draft, const DraftFigures& figures)
 {
     const auto optional = [](const std::optional<double>& value) {
@@ -193,7 +209,7 @@ QStringList draftListRow(const Draft& draft, const DraftFigures& figures)
             figures.scoreSpread ? QString::number(*figures.scoreSpread, 'f', 3) : QStringLiteral("－"),
             oneDecimal(figures.bandDeviation),
             optional(figures.mixingDeviation),
-            optional(figures.flagDeviation),
+            flagCell(figures.flagDeviations),
             QString::number(figures.rulesBroken),
             QString::number(figures.swaps),
             QString::number(figures.moved)};

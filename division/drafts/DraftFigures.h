@@ -23,7 +23,8 @@ struct DraftFigures {
     double spread = 0;        // of the class averages (division/EvenAverages.h averageSpread)
     double bandDeviation = 0; // the largest |count - fair share| of a score band (division/evening/FairShares.h)
     std::optional<double> mixingDeviation; // when a mixing column is set
-    std::optional<double> flagDeviation;   // when a flag column is set
+    // Each flag column's largest |count - fair share| (division/lists/FlagSplits.h), in their order.
+    std::vector<double> flagDeviations;
     // The largest normalised spread of the evened score columns, when extra
     // ones are set (division/EvenAverages.h scoreColumnSpreads).
     std::optional<double> scoreSpread;

@@ -97,6 +97,46 @@ double flagDeviation(const Problem& problem, const std::vector<int>& classOf)
     return deviation;
 }
 
+namespace {
+
+ShareSpread spreadOf(const std::vector<int>& count, const std::vector<double>& share)
+{
+    ShareSpread spread;
+    for (size_t i = 0; i < count.size(); ++i) {
+        const double d = std::abs(count[i] - share[i]);
+        if (d > spread.largest + kTiny)
+            spread = {d, 1};
+        else if (d >= spread.largest - kTiny)
+            ++spread.cells;
+    }
+    return spread;
+}
+
+} // namespace
+
+std::array<ShareSpread, kFlagColumns> flagSpreads(const Problem& problem, const std::vector<int>& classOf)
+{
+    std::array<ShareSpread, kFlagColumns> spreads{};
+    for (int k = 0; k < problem.flagColumns; ++k) {
+        const int values = problem.flagValues[k];
+        std::vector<int> count(static_cast<size_t>(problem.classCount) * values, 0);
+        for (size_t s = 0; s < problem.students.size(); ++s)
+            if (classOf[s] >= 0 && problem.rulesOf(s).flags[k] >= 0)
+                ++count[static_cast<size_t>(classOf[s]) * values + problem.rulesOf(s).flags[k]];
+        spreads[k] = spreadOf(count, problem.flagShare[k]);
+    }
+    return spreads;
+}
+
+ShareSpread mixingSpread(const Problem& problem, const std::vector<int>& classOf)
+{
+    std::vector<int> count(static_cast<size_t>(problem.classCount) * problem.mixCount, 0);
+    for (size_t s = 0; s < problem.students.size(); ++s)
+        if (classOf[s] >= 0 && problem.students[s].mix >= 0)
+            ++count[static_cast<size_t>(classOf[s]) * problem.mixCount + problem.students[s].mix];
+    return spreadOf(count, problem.mixShare);
+}
+
 std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::vector<int>& classOf)
 {
     std::array<long, kFlagColumns> outside{};

@@ -43,6 +43,16 @@ double mixingDeviation(const Problem& problem, const std::vector<int>& classOf);
 // Largest |count - fair share| of a flag value in a class, over every flag column.
 double flagDeviation(const Problem& problem, const std::vector<int>& classOf);
 
+// A column's largest |count - fair share| over its values and classes, and
+// the (class, value) cells at it: the aim of a flag or mixing column within
+// its fair ranges, the first made as small as it can be, then the second.
+struct ShareSpread {
+    double largest = 0;
+    int cells = 0;
+};
+std::array<ShareSpread, kFlagColumns> flagSpreads(const Problem& problem, const std::vector<int>& classOf);
+ShareSpread mixingSpread(const Problem& problem, const std::vector<int>& classOf);
+
 // Each flag column's cells outside floor .. ceiling of their fair share, summed.
 std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::vector<int>& classOf);
 

@@ -38,7 +38,8 @@ std::vector<int> fileOrder(const Problem& problem)
 
 bool asGood(const Key& a, const Key& b)
 {
-    return a.pairs == b.pairs && a.flags == b.flags && a.mix == b.mix && std::abs(a.spread - b.spread) <= kTiny &&
+    return a.pairs == b.pairs && a.flags == b.flags && a.levels == b.levels && a.mix == b.mix &&
+           a.mixLevel == b.mixLevel && std::abs(a.spread - b.spread) <= kTiny &&
            std::abs(a.main - b.main) <= kTiny;
 }
 
@@ -87,6 +88,30 @@ Placement::Placement(const Problem& problem, std::vector<int>& classOf)
             m_valueHi[k][i] = shareCeil(share[i]);
         }
     }
+    buildLevels();
+}
+
+// The deviations of the flag columns. The mixing column can have them too
+// (the same aim beneath its counts outside their ranges), but it is left at
+// its ranges: on the 456 students of bench_rules under every rule, with an
+// old class of 12 values, evening its 120 cells as well widened the worst
+// spread of averages of 72 uses from 0.26 to 0.45-0.71.
+constexpr bool kMixingLevels = false;
+
+void Placement::buildLevels()
+{
+    std::vector<int> componentOf(m_p.classCount, 0);
+    const std::vector<std::vector<int>> components = linkedClasses(m_p);
+    for (size_t k = 0; k < components.size(); ++k)
+        for (int c : components[k])
+            componentOf[c] = static_cast<int>(k);
+    for (int k = 0; k <= kFlagColumns; ++k) {
+        const bool mixing = k == kFlagColumns;
+        if (mixing ? !kMixingLevels || m_p.mixCount == 0 || m_p.flagColumns == 0 : k >= m_p.flagColumns)
+            continue;
+        m_levels[k].build(mixing ? m_p.mixShare : m_p.flagShare[k], m_valueLo[k], m_valueHi[k], componentOf,
+                          static_cast<int>(components.size()));
+    }
 }
 
 void Placement::recount()
@@ -110,6 +135,9 @@ void Placement::recount()
             if (const int v = m_p.rules[s].flags[k]; v >= 0)
                 ++m_valueCount[k][c * m_p.flagValues[k] + v];
     }
+    for (int k = 0; k <= kFlagColumns; ++k)
+        if (m_levels[k].active())
+            m_levels[k].recount(m_valueCount[k]);
     m_average.assign(m_p.classCount, 0);
     for (int c = 0; c < m_p.classCount; ++c)
         m_average[c] = m_sum[c] * m_invHead[c];
@@ -144,6 +172,12 @@ Key Placement::keyOf(const Component& component) const
         high = std::max(high, m_average[c]);
         low = std::min(low, m_average[c]);
         key.squares += (m_average[c] - component.mean) * (m_average[c] - component.mean);
+    }
+    if (const int at = m_levels[0].active() || m_levels[kFlagColumns].active() ? component.classes.front() : -1; at >= 0) {
+        for (int k = 0; k < m_p.flagColumns; ++k)
+            key.levels[k / 2] += m_levels[k].value(m_levels[k].componentOf(at)) << (k % 2 == 0 ? 32 : 0);
+        if (m_levels[kFlagColumns].active())
+            key.mixLevel = m_levels[kFlagColumns].value(m_levels[kFlagColumns].componentOf(at));
     }
     if (scores)
         return scoresKey(component, key, -1, -1, nullptr);

@@ -9,8 +9,10 @@
 // PlacementUnits.cpp (a together set moved whole), PlacementScores.cpp (the
 // key with extra score columns); BandRepair, a friend, moves students itself.
 
+#include "division/evening/Key.h"
 #include "division/evening/Measures.h"
 #include "division/evening/Problem.h"
+#include "division/evening/ShareLevels.h"
 #include "division/evening/Xoshiro256.h"
 
 #include <algorithm>
@@ -26,50 +28,6 @@ namespace classdiv::evening {
 // through the program's random source, which only seeds it.
 using Rng = Xoshiro256;
 
-// The flag columns' counts outside their fair ranges, column by column in
-// their order, as one number: column k counts kFlagWeight[k] a student, so
-// that comparing the numbers compares the columns in order (no column ever
-// has 2^15 students outside, nor changes by more than a few in one step).
-inline constexpr std::array<int64_t, kFlagColumns> kFlagWeight{int64_t(1) << 48, int64_t(1) << 32, int64_t(1) << 16, 1};
-
-// How good a placement is, rule by rule in their order: marked students
-// sharing a class, the flag columns' counts outside their fair ranges,
-// mixing counts outside theirs, the spread of the averages, and last the
-// squared distances of the averages from their mean. With score columns
-// evened beside the main one, spread is the largest normalised spread of
-// every column, main the main score's own spread, which decides next, and
-// squares are normalised too; without, main stays 0.
-struct Key {
-    long pairs = 0;
-    int64_t flags = 0; // weighted by kFlagWeight
-    long mix = 0;
-    double spread = 0;
-    double main = 0;
-    double squares = 0;
-    double columns = 0; // with extra columns: the mean of every column's normalised spread, a guide only
-};
-// A rule lower down only decides when every rule above it is equal.
-inline bool better(const Key& a, const Key& b)
-{
-    if (a.pairs != b.pairs)
-        return a.pairs < b.pairs;
-    if (a.flags != b.flags)
-        return a.flags < b.flags; // column by column, in their order (kFlagWeight)
-    if (a.mix != b.mix)
-        return a.mix < b.mix;
-    if (a.spread < b.spread - kTiny)
-        return true;
-    if (a.spread > b.spread + kTiny)
-        return false;
-    if (a.main < b.main - kTiny)
-        return true;
-    if (a.main > b.main + kTiny)
-        return false;
-    return a.squares < b.squares - kTiny;
-}
-// Every rule and the spread equal: just as good, whatever the squares say.
-bool asGood(const Key& a, const Key& b);
-
 // The students in the order of the CSV, in which the table sums class totals.
 std::vector<int> fileOrder(const Problem& problem);
 
@@ -81,25 +39,6 @@ struct Component {
     int largestClass = 1;
     std::array<double, kScoreColumns> extraMean{}; // of the counted students, column by column
 };
-
-// What exchanging two students of one group changes.
-struct Change {
-    long pairs = 0;
-    int64_t flags = 0; // weighted by kFlagWeight
-    long mix = 0;
-    double averageA = 0; // the new average of the first one's class
-    double averageB = 0;
-    // The same for the extra score columns; NaN where nobody is counted.
-    // Left unset without extra columns: the search makes millions of these.
-    std::array<double, kScoreColumns> extraA;
-    std::array<double, kScoreColumns> extraB;
-    // Nothing above the averages gets worse: the first rule that changes gets better.
-    bool keepsTheRules() const { return pairs != 0 ? pairs < 0 : flags != 0 ? flags < 0 : mix <= 0; }
-    // Only the averages change.
-    bool onlyAverages() const { return pairs == 0 && flags == 0 && mix == 0; }
-};
-
-inline long outside(int count, int lo, int hi) { return count < lo ? lo - count : (count > hi ? count - hi : 0); }
 
 class Placement {
 public:
@@ -189,9 +128,12 @@ private:
     std::vector<int> unitTargets(int unit) const;
     bool gatherUnit(int unit, int target, std::vector<std::pair<int, int>>& made);
     void exchangeClasses(int a, int b);
+    // What exchanging a value va in class ca for vb in cb does to ShareLevels::value of column k.
+    int64_t levelChange(int k, int values, int va, int vb, int ca, int cb) const;
     void extraChange(int a, int b, int ca, int cb, Change& out) const;
     void extraApply(int a, int b, int ca, int cb);
     void recountExtras();
+    void buildLevels();
 
     const Problem& m_p;
     std::vector<int>& m_class;
@@ -210,6 +152,7 @@ private:
     // The mixing column and the flag columns: [column][class * values + value],
     // the mixing column last.
     std::array<std::vector<int>, kFlagColumns + 1> m_valueCount, m_valueLo, m_valueHi;
+    std::array<ShareLevels, kFlagColumns + 1> m_levels; // inactive for the mixing column of a year without flags
     // The extra score columns: [column][class].
     std::array<std::vector<double>, kScoreColumns> m_extraSum, m_extraAverage;
     std::array<std::vector<int>, kScoreColumns> m_extraCount;
@@ -256,13 +199,20 @@ inline bool Placement::change(int a, int b, Change& out, bool keepBands) const
         return change;
     };
     out.flags = 0;
+    out.levels = {};
+    out.mixLevel = 0;
     for (int k = 0; k < m_p.flagColumns; ++k) {
         const int fa = m_p.rules[a].flags[k], fb = m_p.rules[b].flags[k];
-        if (fa != fb)
+        if (fa != fb) {
             out.flags += moved(k, m_p.flagValues[k], fa, fb) * kFlagWeight[k];
+            out.levels[k / 2] += levelChange(k, m_p.flagValues[k], fa, fb, ca, cb) << (k % 2 == 0 ? 32 : 0);
+        }
     }
-    if (sa.mix != sb.mix)
+    if (sa.mix != sb.mix) {
         out.mix = moved(kFlagColumns, m_p.mixCount, sa.mix, sb.mix);
+        if (m_levels[kFlagColumns].active())
+            out.mixLevel = levelChange(kFlagColumns, m_p.mixCount, sa.mix, sb.mix, ca, cb);
+    }
     const double d = sb.score - sa.score;
     out.averageA = (m_sum[ca] + d) * m_invHead[ca];
     out.averageB = (m_sum[cb] - d) * m_invHead[cb];
@@ -305,10 +255,8 @@ inline Key Placement::keyAfter(const Component& component, const Key& now, int c
 {
     if (m_p.scoreColumns > 0) [[unlikely]]
         return scoresKeyAfter(component, now, ca, cb, ch);
-    Key key;
-    key.pairs = now.pairs + ch.pairs;
-    key.flags = now.flags + ch.flags;
-    key.mix = now.mix + ch.mix;
+    Key key = now;
+    addRules(key, ch);
     double high = -std::numeric_limits<double>::infinity();
     double low = std::numeric_limits<double>::infinity();
     for (int c : component.classes) {
@@ -346,8 +294,14 @@ inline void Placement::apply(int a, int b, const Change& ch)
     const auto move = [&](int k, int values, int v, int from, int to) {
         if (v < 0)
             return;
-        --m_valueCount[k][static_cast<size_t>(from) * values + v];
-        ++m_valueCount[k][static_cast<size_t>(to) * values + v];
+        const int out = from * values + v, in = to * values + v;
+        std::vector<int>& count = m_valueCount[k];
+        if (m_levels[k].active()) {
+            m_levels[k].step(m_levels[k].componentOf(from), {out, count[out], count[out] - 1});
+            m_levels[k].step(m_levels[k].componentOf(to), {in, count[in], count[in] + 1});
+        }
+        --count[out];
+        ++count[in];
     };
     move(kFlagColumns, m_p.mixCount, sa.mix, ca, cb);
     move(kFlagColumns, m_p.mixCount, sb.mix, cb, ca);
@@ -363,6 +317,28 @@ inline void Placement::apply(int a, int b, const Change& ch)
     if (m_p.scoreColumns > 0) [[unlikely]]
         extraApply(a, b, ca, cb);
     exchangeClasses(a, b);
+}
+
+inline int64_t Placement::levelChange(int k, int values, int va, int vb, int ca, int cb) const
+{
+    const ShareLevels& levels = m_levels[k];
+    const std::vector<int>& count = m_valueCount[k];
+    std::array<ShareLevels::Step, 4> steps;
+    int n = 0;
+    const auto step = [&](int c, int v, int by) {
+        const int i = c * values + v;
+        steps[n++] = {i, count[i], count[i] + by};
+    };
+    if (va >= 0) {
+        step(ca, va, -1);
+        step(cb, va, +1);
+    }
+    if (vb >= 0) {
+        step(cb, vb, -1);
+        step(ca, vb, +1);
+    }
+    const int component = levels.componentOf(ca);
+    return levels.after(component, steps.data(), n) - levels.value(component);
 }
 
 inline void Placement::exchangeClasses(int a, int b)

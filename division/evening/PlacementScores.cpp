@@ -66,9 +66,7 @@ Key Placement::scoresKey(const Component& component, const Key& rules, int ca, i
 Key Placement::scoresKeyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const
 {
     Key rules = now;
-    rules.pairs += ch.pairs;
-    rules.flags += ch.flags;
-    rules.mix += ch.mix;
+    addRules(rules, ch);
     return scoresKey(component, rules, ca, cb, &ch);
 }
 

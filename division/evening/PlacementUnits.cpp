@@ -35,9 +35,7 @@ bool Placement::moveUnit(int unit, const Component& component, const Key& now, R
             return false;
         }
         move.after = keyAfter(component, move.after, from, to, ch);
-        move.rules.pairs += ch.pairs;
-        move.rules.flags += ch.flags;
-        move.rules.mix += ch.mix;
+        move.rules.addRules(ch);
         apply(m, partner, ch);
         move.exchanges.emplace_back(m, partner);
     }

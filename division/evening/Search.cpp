@@ -47,6 +47,20 @@ constexpr long kPolishShare = 2;
 // normalised spread.
 constexpr int kBoundingRounds = 1;
 
+// The deviations of flag and mixing counts within their ranges may get
+// worse for a while in the annealing, as if by this many typical changes:
+// single exchanges that keep them reach only some of the placements of the
+// same deviations, and the best of the others may lie past a worse one.
+// The best placement kept is judged by better(), deviations first.
+constexpr double kLevelRise = 2.0;
+
+// Only the deviations within the ranges get worse: no count leaves its range
+// and no marked students meet.
+bool onlyLevelsWorse(const Change& ch)
+{
+    return ch.pairs == 0 && ch.flags == 0 && ch.mix == 0;
+}
+
 double energy(const Key& key, const Component& component)
 {
     return key.spread + kSquaresWeight * key.squares / static_cast<double>(component.classes.size());
@@ -215,12 +229,17 @@ private:
                     const int ca = m_placement.classOf(a);
                     const int cb = m_placement.classOf(b);
                     Change ch;
-                    if (ca == cb || !m_placement.change(a, b, ch) || !ch.keepsTheRules())
+                    if (ca == cb || !m_placement.change(a, b, ch))
+                        continue;
+                    const bool keeps = ch.keepsTheRules();
+                    if (!keeps && !onlyLevelsWorse(ch))
                         continue;
                     const Key next = m_placement.keyAfter(component, now, ca, cb, ch);
                     const double en = energy(next, component, m_mainScale);
                     // An exchange that helps a higher rule is taken whatever the averages do.
                     if (ch.onlyAverages() && !schedule.takes(en - e, m_rng))
+                        continue;
+                    if (!keeps && !schedule.takes(en - e + kLevelRise * typical, m_rng))
                         continue;
                     m_placement.apply(a, b, ch);
                     now = next;

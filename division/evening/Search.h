@@ -23,6 +23,9 @@
 //   Descent             the last descents
 //   ScoreColumns        the search with extra score columns;
 //                       ScoreColumnPairs.cpp its descent over pairs
+//   Key.h               how good a placement is, and what an exchange changes
+//   ShareLevels         the deviations of flag and mixing counts within
+//                       their fair ranges, level by level
 //   Measures            the spread and the deviations of a placement
 //   Xoshiro256          the random numbers
 

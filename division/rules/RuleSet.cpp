@@ -171,11 +171,9 @@ bool withinShare(int count, double share)
     return count >= std::floor(share + kShareTolerance) && count <= std::ceil(share - kShareTolerance);
 }
 
-double shareDeviation(const RuleSet& rules, const TypedColumn& column, const std::vector<int16_t>& classes)
+std::vector<int> shareCounts(const RuleSet& rules, const TypedColumn& column, const FairShares& fair,
+                             const std::vector<int16_t>& classes)
 {
-    if (!column.set())
-        return 0;
-    const FairShares fair = fairShares(rules, column);
     std::vector<int> count(fair.share.size(), 0);
     for (size_t row = 1; row < rules.poolOf.size(); ++row) {
         const int p = rules.poolOf[row];
@@ -189,6 +187,15 @@ double shareDeviation(const RuleSet& rules, const TypedColumn& column, const std
         const size_t at = static_cast<size_t>(std::lower_bound(fair.classes.begin(), fair.classes.end(), number) - fair.classes.begin());
         ++count[at * fair.values + v];
     }
+    return count;
+}
+
+double shareDeviation(const RuleSet& rules, const TypedColumn& column, const std::vector<int16_t>& classes)
+{
+    if (!column.set())
+        return 0;
+    const FairShares fair = fairShares(rules, column);
+    const std::vector<int> count = shareCounts(rules, column, fair, classes);
     double deviation = 0;
     for (size_t i = 0; i < count.size(); ++i)
         deviation = std::max(deviation, std::abs(count[i] - fair.share[i]));

@@ -103,6 +103,10 @@ FairShares fairShares(const RuleSet& rules, const TypedColumn& column);
 // for the rounding of the division.
 bool withinShare(int count, double share);
 
+// How many students of each value each class of fair holds [position * values + value].
+std::vector<int> shareCounts(const RuleSet& rules, const TypedColumn& column, const FairShares& fair,
+                             const std::vector<int16_t>& classes);
+
 // The largest |count - fair share| of a value of the column in a class, with
 // the students in the classes given (a student in a class its plans do not
 // open counts nowhere); 0 when the column is not set.

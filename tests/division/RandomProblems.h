@@ -102,6 +102,69 @@ inline Problem randomProblem(uint64_t seed, std::vector<int>& start)
     return p;
 }
 
+// Shares pool by pool, as the program gives them: the groups that open the
+// same classes are one pool, whose students of a value each of its classes
+// shares by its head count.
+inline std::vector<double> poolShares(const Problem& p, int values, const std::vector<int>& valueOf)
+{
+    std::vector<double> share(static_cast<size_t>(p.classCount) * values, 0.0);
+    std::vector<char> done(p.groups.size(), 0);
+    for (size_t g = 0; g < p.groups.size(); ++g) {
+        if (done[g])
+            continue;
+        std::vector<int> heads(p.classCount, 0), holding(values, 0);
+        int size = 0;
+        for (size_t h = g; h < p.groups.size(); ++h) {
+            if (p.groups[h].classes != p.groups[g].classes)
+                continue;
+            done[h] = 1;
+            for (size_t l = 0; l < p.groups[h].classes.size(); ++l)
+                heads[p.groups[h].classes[l]] += p.groups[h].headCounts[l];
+            for (int s : p.groups[h].students) {
+                ++size;
+                if (valueOf[s] >= 0)
+                    ++holding[valueOf[s]];
+            }
+        }
+        for (int c = 0; c < p.classCount; ++c)
+            for (int v = 0; v < values; ++v)
+                share[static_cast<size_t>(c) * values + v] += double(heads[c]) * holding[v] / size;
+    }
+    return share;
+}
+
+// A random year with the rules and two flag columns: a sex of every
+// student, boys a little more or fewer than girls, and a leader flag on
+// about one in six; the mixing column as randomProblem gives it.
+inline Problem randomFlagYear(uint64_t seed, std::vector<int>& start)
+{
+    Problem p;
+    do {
+        start.clear();
+        p = randomProblem(seed, start);
+        seed += 1000;
+    } while (p.rules.empty());
+    SmallRng rng(seed);
+    std::vector<int> sex(p.students.size()), leader(p.students.size());
+    const uint32_t boys = 40 + rng.below(21); // per cent
+    for (size_t s = 0; s < p.students.size(); ++s) {
+        sex[s] = rng.below(100) < boys ? 0 : 1;
+        leader[s] = rng.below(6) == 0 ? 0 : -1;
+        p.rules[s].flags = {sex[s], leader[s], -1, -1};
+    }
+    p.flagColumns = 2;
+    p.flagValues = {2, 1, 0, 0};
+    p.flagShare[0] = poolShares(p, 2, sex);
+    p.flagShare[1] = poolShares(p, 1, leader);
+    p.mixShare = poolShares(p, p.mixCount, [&] {
+        std::vector<int> mix;
+        for (const Student& s : p.students)
+            mix.push_back(s.mix);
+        return mix;
+    }());
+    return p;
+}
+
 inline uint64_t fingerprint(const std::vector<int>& classOf)
 {
     uint64_t hash = 1469598103934665603ULL;

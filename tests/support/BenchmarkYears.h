@@ -1,8 +1,9 @@
 #pragma once
 // The years the benchmarks measure, built the same way every time, for the
 // tests too: a year whose groups cross all classes, two shaped like real
-// schools, 500 students in 8 groups, the same 500 under every rule, and the
-// example year as a teacher imports it.
+// schools, the 456 of the courses under every rule, 500 students in 8 groups, the same 500 under every rule, a year
+// whose boys and girls cannot split evenly everywhere, and the example year
+// as a teacher imports it.
 
 #include "support/Years.h"
 
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <numeric>
 #include <stdexcept>
@@ -231,6 +233,102 @@ inline RulesYear rulesYear()
         }
         rules.flags.push_back(std::move(flag));
     }
+    return year;
+}
+
+// One group of 318 in six classes of 40 and two of 39, 160 boys and 158
+// girls (every class of 40 can hold 20 and 20), 16 leaders, 10 students who
+// need support, 8 pairs kept apart.
+inline RulesYear sexesYear()
+{
+    YearNumbers numbers(318);
+    std::vector<std::pair<int, int>> plan;
+    for (int k = 1; k <= 8; ++k)
+        plan.emplace_back(k, k <= 6 ? 40 : 39);
+    const std::vector<int> whole = numbers.scores(318, 62, 15);
+    RulesYear year{DivisionYear({{QStringLiteral("学年"), 318, plan}}, false, {{whole.begin(), whole.end()}}), {}};
+    const int n = year.division.students.count();
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 1);
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[i], order[numbers.below(i + 1)]);
+    SpreadRules& rules = year.rules;
+    rules.marks.assign(n + 1, QString());
+    rules.together.assign(n + 1, QString());
+    rules.fixedClasses.assign(n + 1, QString());
+    FlagColumn sex{QStringLiteral("性別"), std::vector<QString>(n + 1)};
+    for (int i = 0; i < n; ++i)
+        sex.values[order[i]] = i < 160 ? QStringLiteral("男") : QStringLiteral("女");
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[i], order[numbers.below(i + 1)]);
+    size_t next = 0;
+    for (int pair = 0; pair < 8; ++pair)
+        for (int i = 0; i < 2; ++i)
+            rules.marks[order[next++]] = QStringLiteral("離%1").arg(pair);
+    rules.flags.push_back(std::move(sex));
+    for (const auto& [name, holders] : {std::pair{QStringLiteral("リーダー"), 16}, std::pair{QStringLiteral("支援"), 10}}) {
+        FlagColumn flag{name, std::vector<QString>(n + 1)};
+        for (int i = 0; i < holders; ++i)
+            flag.values[order[next++]] = QStringLiteral("○");
+        rules.flags.push_back(std::move(flag));
+    }
+    return year;
+}
+
+// The 456 of coursesYear under every rule: 20 pairs kept apart, 10 pairs
+// kept together and 8 fixed classes in the four large groups, 性別 of every
+// student and 30 leaders as flag columns, and an old class of 12 mixed.
+inline RulesYear coursesRulesYear()
+{
+    YearNumbers numbers(4560);
+    RulesYear year{coursesYear(), {}};
+    const Students& students = year.division.students;
+    const int n = students.count();
+    const std::map<QString, std::vector<int>> classes{{QStringLiteral("文女"), {1, 2, 3, 4, 5}},
+                                                      {QStringLiteral("文男"), {1, 2, 3, 4, 5}},
+                                                      {QStringLiteral("理男"), {6, 7, 8, 9}},
+                                                      {QStringLiteral("理女"), {6, 7, 8, 9}}};
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 1);
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[i], order[numbers.below(i + 1)]);
+    SpreadRules& rules = year.rules;
+    rules.marks.assign(n + 1, QString());
+    rules.together.assign(n + 1, QString());
+    rules.fixedClasses.assign(n + 1, QString());
+    rules.mixValues.assign(n + 1, QString());
+    FlagColumn sex{QStringLiteral("性別"), std::vector<QString>(n + 1)};
+    FlagColumn leader{QStringLiteral("リーダー"), std::vector<QString>(n + 1)};
+    for (int r = 1; r <= n; ++r) {
+        const QString& group = students[r].group;
+        sex.values[r] = group.endsWith(u'女') || (!group.endsWith(u'男') && numbers.below(2) == 0) ? QStringLiteral("女")
+                                                                                                  : QStringLiteral("男");
+        rules.mixValues[r] = QString::number(1 + numbers.below(12));
+    }
+    std::vector<int> large; // rows of the four large groups, shuffled
+    for (int r : order)
+        if (classes.count(students[r].group))
+            large.push_back(r);
+    size_t next = 0;
+    for (int pair = 0; pair < 20; ++pair)
+        for (int i = 0; i < 2; ++i)
+            rules.marks[large[next++]] = QStringLiteral("離%1").arg(pair);
+    for (int pair = 0; pair < 10; ++pair) {
+        const int first = large[next++];
+        size_t mate = next;
+        while (students[large[mate]].group != students[first].group)
+            ++mate;
+        std::swap(large[mate], large[next]);
+        rules.together[first] = rules.together[large[next++]] = QStringLiteral("同%1").arg(pair);
+    }
+    for (int i = 0; i < 8; ++i) {
+        const std::vector<int>& open = classes.at(students[large[next]].group);
+        rules.fixedClasses[large[next++]] = QString::number(open[numbers.below(static_cast<int>(open.size()))]);
+    }
+    for (int i = 0; i < 30; ++i)
+        leader.values[large[next++]] = QStringLiteral("○");
+    rules.flags.push_back(std::move(sex));
+    rules.flags.push_back(std::move(leader));
     return year;
 }
 
