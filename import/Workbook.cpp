@@ -41,6 +41,14 @@ WorkbookSheet failed(WorkbookStatus status, const QString& part, QStringList nam
     return sheet;
 }
 
+QString cellReference(qint64 row, qint64 column)
+{
+    QString letters;
+    for (qint64 c = column + 1; c > 0; c = (c - 1) / 26)
+        letters.prepend(QChar(u'A' + int((c - 1) % 26)));
+    return letters + QString::number(row + 1);
+}
+
 WorkbookSheet laidOut(const Grid& grid, const QStringList& names, qsizetype index)
 {
     WorkbookSheet sheet;
