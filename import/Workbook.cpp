@@ -116,6 +116,8 @@ WorkbookSheet readWorkbook(const QByteArray& bytes, const QString& sheetName, co
     ZipArchive zip(bytes);
     if (zip.status() == ZipStatus::NotZip)
         return failed(WorkbookStatus::NotZip);
+    if (zip.status() == ZipStatus::TooLarge)
+        return failed(WorkbookStatus::ZipBomb);
     if (zip.status() != ZipStatus::Ok)
         return failed(WorkbookStatus::Malformed, QStringLiteral("ZIP"));
     if (zip.contains(QStringLiteral("_rels/.rels")) || zip.contains(QStringLiteral("xl/workbook.xml")))
