@@ -2,11 +2,16 @@
 """Makes the hostile and odd workbooks the import must survive, into a folder.
 
     make_hostile.py OUTDIR
+    make_hostile.py --seeds OUTDIR
+
 
 Each file is small on disk; what it would grow to when read is the point.
 Beside them goes expected.txt: one line a file, its name, a tab, "refused"
 or "ok", a tab, and a text the program's message (or, for a file read, the
-preview's text) must hold. Python's standard library only.
+preview's text) must hold. With --seeds, the files of at most 64 KB are
+written as seeds of the workbook fuzzer instead (each after the byte "Z",
+which has the fuzzer read it as the file), so that an amplification the
+reader once let through fails the fuzzing run. Python's standard library only.
 """
 import os
 import struct
@@ -157,6 +162,11 @@ def files():
                                           sst(b"<si/>" * 13_000_000)), "refused", "展開すると大きくなりすぎる")
     yield ("empty_strings_4m.xlsx", xlsx(sheet_xml('<row><c t="s"><v>4000000</v></c><c><v>7</v></c></row>'),
                                          sst(b"<si/>" * 4_000_000 + "<si><t>最後</t></si>".encode())), "ok", "最後,7")
+    # Just within the budget: three parts of tiny elements that are all parsed, nothing kept.
+    yield ("dense_at_the_limit.xlsx", xlsx(sheet_xml('<row><c t="s"><v>1</v></c></row>' + "<c/>" * 2_250_000),
+                                           sst(b"<si/><si><t>a</t></si>" + b"<si/>" * 1_600_000),
+                                           b"<styleSheet><cellXfs>" + b"<xf/>" * 1_300_000 + b"</cellXfs></styleSheet>"),
+           "ok", "a")
     yield ("one_part_60mb.xlsx", xlsx(sheet_xml(row)[:-12] + b" " * big + b"</worksheet>"), "refused",
            "展開すると大きくなりすぎる")
     yield ("one_part_60mb.ods", ods(ods_content("")[:-30] + b" " * big + ods_content("")[-30:]), "refused",
@@ -168,6 +178,9 @@ def files():
     yield ("many_entries.xlsx", many_entries(10_001), "refused", "展開すると大きくなりすぎる")
     yield ("long_inline_cell.xlsx", xlsx(sheet_xml('<row><c t="inlineStr"><is><t>' + "長" * 40_000 + "</t></is></c></row>")),
            "refused", "32,767 文字")
+    yield ("one_text_19mb.xlsx", xlsx(sheet_xml('<row><c t="s"><v>1</v></c></row>'),
+                                      sst(b"<si><t>" + b"x" * (19 * 1024 * 1024) + b"</t></si><si><t>b</t></si>")),
+           "ok", "b")
     yield ("long_shared_string.xlsx", xlsx(sheet_xml('<row><c t="s"><v>0</v></c></row>'),
                                            sst(("<si><r><t>" + "あ" * 20_000 + "</t></r><r><t>" + "い" * 20_000
                                                 + "</t></r></si>").encode())), "refused", "32,767 文字")
@@ -210,6 +223,14 @@ def files():
 
 
 def main():
+    if sys.argv[1] == "--seeds":
+        out = sys.argv[2]
+        os.makedirs(out, exist_ok=True)
+        for name, data, _, _ in files():
+            if len(data) < 65536:
+                with open(os.path.join(out, "hostile_" + name), "wb") as f:
+                    f.write(b"Z" + data)
+        return
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     lines = []
