@@ -173,10 +173,11 @@ WorkbookSheet readOds(ZipArchive& zip, const QString& wanted, const WorkbookLimi
         }
     }
     const WorkbookStatus status = content.outcome();
+    // Encrypted parts read as broken ones, or (a whole package encrypted) are not there at all.
+    if (status != WorkbookStatus::Ok && encryptedOds(zip))
+        return failed(WorkbookStatus::EncryptedOds);
     if (status == WorkbookStatus::NoSheet)
         return failed(WorkbookStatus::NotWorkbook);
-    if (status == WorkbookStatus::Malformed && encryptedOds(zip))
-        return failed(WorkbookStatus::EncryptedOds);
     if (status != WorkbookStatus::Ok)
         return failed(status, status == WorkbookStatus::CellTooLong ? names.value(names.size() - 1) : contentPart,
                       names);

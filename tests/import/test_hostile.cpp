@@ -15,6 +15,12 @@ namespace {
 
 constexpr double kMaxCpuMs = 2000;
 constexpr long long kMaxPeakKb = 200 * 1024;
+// A sanitizer's shadow memory and checks change both figures: its run checks the outcomes only.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kBudgetsHold = false;
+#else
+constexpr bool kBudgetsHold = true;
+#endif
 
 struct ProbeRun {
     std::map<QString, QString> items; // outcome, cpu_ms, wall_ms, peak_kb
@@ -58,6 +64,8 @@ TEST(HostileWorkbooks, RefusedOrReadWithinTimeAndMemory)
         ASSERT_TRUE(run.has_value()) << "the probe did not finish";
         EXPECT_EQ(run->items.at(QStringLiteral("outcome")), fields[1]) << qPrintable(run->text);
         EXPECT_TRUE(run->text.contains(fields[2])) << qPrintable(run->text);
+        if (!kBudgetsHold)
+            continue;
         // CPU time: the wall clock of a machine shared with other builds says little.
         EXPECT_LE(run->items.at(QStringLiteral("cpu_ms")).toDouble(), kMaxCpuMs);
         const long long peak = run->items.at(QStringLiteral("peak_kb")).toLongLong();

@@ -14,6 +14,7 @@ which has the fuzzer read it as the file), so that an amplification the
 reader once let through fails the fuzzing run. Python's standard library only.
 """
 import os
+import random
 import struct
 import sys
 import zlib
@@ -24,6 +25,12 @@ DOC = "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
 ODS_NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
           'xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" '
           'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"')
+
+
+def noise(size):
+    """Bytes that look encrypted, the same on every run."""
+    rng = random.Random(size)
+    return bytes(rng.getrandbits(8) for _ in range(size))
 
 
 def deflate(data):
@@ -207,7 +214,12 @@ def files():
                 '<manifest:file-entry manifest:full-path="content.xml" manifest:media-type="text/xml">'
                 '<manifest:encryption-data manifest:checksum-type="SHA1/1K" manifest:checksum="x"/>'
                 '</manifest:file-entry></manifest:manifest>').encode()
-    yield ("encrypted.ods", ods(os.urandom(2000), [("META-INF/manifest.xml", manifest, {})], stored_content=True),
+    yield ("encrypted.ods", ods(noise(2000), [("META-INF/manifest.xml", manifest, {})], stored_content=True),
+           "refused", "LibreOffice でブックを開き")
+    whole = manifest.replace(b'full-path="content.xml"', b'full-path="encrypted-package"')
+    yield ("encrypted_package.ods", zip_bytes([("mimetype", b"application/vnd.oasis.opendocument.spreadsheet",
+                                                {"stored": True}), ("META-INF/manifest.xml", whole, {}),
+                                               ("encrypted-package", noise(2000), {"stored": True})]),
            "refused", "LibreOffice でブックを開き")
     yield ("missing_sheet_part.xlsx", xlsx(None, sheet_part="xl/worksheets/sheet2.xml"), "refused",
            "シート「名簿」の名前はありますが、その中身がありません")
