@@ -145,7 +145,8 @@ inline const QString kDocTypeMessage = QStringLiteral(
     "このブックは読み込めません（%1 に、表計算ソフトが書くことのない DOCTYPE 宣言があります）。\n"
     "生徒の名簿のブックかどうか確認してください。");
 inline const QString kTooDeepMessage = QStringLiteral(
-    "このブックは読み込めません（%1 の中の入れ子が深すぎて、表計算ソフトが書く形ではありません）。\n"
+    "このブックは読み込めません（%1 の中の入れ子が深すぎるか、区切りのない文字が長すぎて、"
+    "表計算ソフトが書く形ではありません）。\n"
     "生徒の名簿のブックかどうか確認してください。");
 inline const QString kCellTooLongMessage = QStringLiteral(
     "シート「%1」に、32,767 文字（Excel のセルに入る文字数）を超えるセルがあるため読み込めません。\n"

@@ -24,7 +24,8 @@ enum class WorkbookStatus {
     NoSheet,      // the workbook has no such sheet
     NoSheetPart,  // the workbook lists the sheet, but its part is missing; `part` names the sheet
     DocType,      // an XML part holds a DOCTYPE, which no spreadsheet program writes; `part` names it
-    TooDeep,      // an XML part nests its elements deeper than any spreadsheet program; `part` names it
+    TooDeep,      // an XML part nests its elements deeper, or runs longer without markup, than any
+                  // spreadsheet program writes; `part` names it
     CellTooLong,  // a cell holds more than 32,767 characters (Excel's limit); `part` names the sheet
     SheetTooLarge, // the cells of the sheet hold more text than any roster; `part` names the sheet
     Formulas,     // formulas without their last value; `part` names the sheet, `cells` the first cells

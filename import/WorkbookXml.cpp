@@ -24,15 +24,48 @@ WorkbookStatus partStatus(ZipStatus status)
 
 } // namespace
 
+// The part's bytes on their way to the XML reader, each run between two
+// '<' counted.
+class MarkupRuns : public QIODevice {
+public:
+    explicit MarkupRuns(ZipPartStream& source) : m_source(source) { open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    bool isSequential() const override { return true; }
+    bool tooLong() const { return m_tooLong; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 read = m_source.read(data, maxSize);
+        for (qint64 i = 0; i < read; ++i) {
+            m_run = data[i] == '<' ? 0 : m_run + 1;
+            if (m_run > kMaxRunBytes) {
+                m_tooLong = true;
+                return -1;
+            }
+        }
+        return read;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    ZipPartStream& m_source;
+    qint64 m_run = 0;
+    bool m_tooLong = false;
+};
+
 PartXml::PartXml(ZipArchive& zip, const QString& name) : m_name(name)
 {
     ZipStatus status = ZipStatus::Ok;
     m_stream = zip.open(name, &status);
-    if (m_stream)
-        m_xml.setDevice(m_stream.get());
-    else
+    if (m_stream) {
+        m_runs = std::make_unique<MarkupRuns>(*m_stream);
+        m_xml.setDevice(m_runs.get());
+    } else {
         stop(partStatus(status));
+    }
 }
+
+PartXml::~PartXml() = default;
 
 void PartXml::stop(WorkbookStatus status)
 {
@@ -99,6 +132,8 @@ WorkbookStatus PartXml::outcome()
         return m_status;
     if (m_stream->status() != ZipStatus::Ok)
         return partStatus(m_stream->status());
+    if (m_runs->tooLong())
+        return WorkbookStatus::TooDeep;
     if (m_xml.hasError())
         return WorkbookStatus::Malformed;
     // The XML ended; what follows it, and the checksum, still count.

@@ -21,12 +21,19 @@ namespace classdiv::workbook {
 inline constexpr int kMaxDepth = 100;
 // Excel's own limit for the text of a cell.
 inline constexpr qsizetype kMaxCellChars = 32767;
+// The XML reader holds a text, a comment or an attribute whole before it
+// gives it on; a run of bytes without markup longer than any cell can be
+// written (32,767 characters, each a character reference at worst) stops the part.
+inline constexpr qint64 kMaxRunBytes = 1024 * 1024;
+
+class MarkupRuns;
 
 class PartXml {
 public:
     // Opens the part; opened() is false when it cannot be read, and
     // outcome() then says why (NoSheet for a part that is not there).
     PartXml(ZipArchive& zip, const QString& name);
+    ~PartXml();
 
     bool opened() const { return m_stream != nullptr; }
     const QString& name() const { return m_name; }
@@ -53,6 +60,7 @@ public:
 private:
     QString m_name;
     std::unique_ptr<ZipPartStream> m_stream;
+    std::unique_ptr<MarkupRuns> m_runs;
     QXmlStreamReader m_xml;
     int m_depth = 0;
     WorkbookStatus m_status = WorkbookStatus::Ok;

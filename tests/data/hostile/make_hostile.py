@@ -154,12 +154,12 @@ def files():
                                          "</table:table-row></table:table>")),
            "refused", "32,767 文字")
     yield ("unclosed.xlsx", xlsx(f'<worksheet xmlns="{MAIN}">'.encode() + b"<a>" * 2_000_000), "refused",
-           "入れ子が深すぎて")
+           "入れ子が深すぎるか")
     yield ("unclosed.ods", ods(f'<office:document-content {ODS_NS}>'.encode() + b"<x>" * 2_000_000), "refused",
-           "入れ子が深すぎて")
+           "入れ子が深すぎるか")
     yield ("deep_string.xlsx", xlsx(sheet_xml('<row><c t="s"><v>0</v></c></row>'),
                                     sst(b"<si>" + b"<r>" * 200 + b"</r>" * 200 + b"</si>")),
-           "refused", "入れ子が深すぎて")
+           "refused", "入れ子が深すぎるか")
     pad = b" " * (20 * 1024 * 1024)
     yield ("parts_at_the_limit.xlsx", xlsx(sheet_xml(row)[:-12] + pad + b"</worksheet>",
                                            sst(b"<si><t>a</t></si>" + pad), b"<styleSheet>" + pad + b"</styleSheet>"),
@@ -187,7 +187,7 @@ def files():
            "refused", "32,767 文字")
     yield ("one_text_19mb.xlsx", xlsx(sheet_xml('<row><c t="s"><v>1</v></c></row>'),
                                       sst(b"<si><t>" + b"x" * (19 * 1024 * 1024) + b"</t></si><si><t>b</t></si>")),
-           "ok", "b")
+           "refused", "xl/sharedStrings.xml の中の入れ子が深すぎるか、区切りのない文字が長すぎて")
     yield ("long_shared_string.xlsx", xlsx(sheet_xml('<row><c t="s"><v>0</v></c></row>'),
                                            sst(("<si><r><t>" + "あ" * 20_000 + "</t></r><r><t>" + "い" * 20_000
                                                 + "</t></r></si>").encode())), "refused", "32,767 文字")
