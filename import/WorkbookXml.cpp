@@ -36,14 +36,15 @@ protected:
     qint64 readData(char* data, qint64 maxSize) override
     {
         const qint64 read = m_source.read(data, maxSize);
-        for (qint64 i = 0; i < read; ++i) {
-            m_run = data[i] == '<' ? 0 : m_run + 1;
-            if (m_run > kMaxRunBytes) {
-                m_tooLong = true;
-                return -1;
-            }
-        }
-        return read;
+        if (read <= 0)
+            return read;
+        const QByteArrayView bytes(data, read);
+        const qsizetype first = bytes.indexOf('<');
+        // The run going on into this chunk, then the one it leaves open (runs
+        // between two '<' inside one chunk are shorter than the chunk).
+        m_tooLong = m_tooLong || m_run + (first < 0 ? read : first) > kMaxRunBytes || read > kMaxRunBytes;
+        m_run = first < 0 ? m_run + read : read - 1 - bytes.lastIndexOf('<');
+        return m_tooLong ? -1 : read;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 

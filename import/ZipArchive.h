@@ -37,8 +37,8 @@ public:
     // parts that together declare more than kMaxTotalBytes (a roster's
     // largest part is a few megabytes). What bounds the time a workbook takes
     // is what its XML parts inflate to, so these are what keeps it short.
-    static constexpr qint64 kMaxPartBytes = 20 * 1024 * 1024;
-    static constexpr qint64 kMaxTotalBytes = 24 * 1024 * 1024;
+    static constexpr qint64 kMaxPartBytes = 16 * 1024 * 1024;
+    static constexpr qint64 kMaxTotalBytes = 20 * 1024 * 1024;
     // Spreadsheet programs write a few dozen entries; pictures add some.
     static constexpr int kMaxEntries = 10000;
 
