@@ -15,11 +15,14 @@ namespace {
 const QString kNewClassHeading = QStringLiteral("新組");
 const QString kLineEnd = QStringLiteral("\r\n");
 
-// Texts go between quotes exactly as held: the program's own reader and the
-// spreadsheets the teachers use both take them back that way.
+// Texts go between quotes, a quote inside doubled as spreadsheets write it:
+// Excel, LibreOffice and the program's own read-back of a result take the
+// text back whole. A text without a quote is written exactly as held.
 QString quoted(const QString& text)
 {
-    return u'"' + text + u'"';
+    if (!text.contains(u'"'))
+        return u'"' + text + u'"';
+    return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 // Identifier and score are written as the value of their text, so "00123"

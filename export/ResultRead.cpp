@@ -9,6 +9,9 @@
 
 #include <QDir>
 
+#include <QHash>
+
+#include <algorithm>
 #include <map>
 
 namespace classdiv {
@@ -31,6 +34,12 @@ ResultRows readResultRows(const QString& path)
     ResultRows result;
     result.rows = std::move(loaded.sheet.rows);
     result.failure = std::move(loaded.message);
+    // The import's advice (back to 項目名確認) is not for a result read back.
+    if (loaded.sheet.status == WorkbookStatus::NoSheet)
+        result.failure = Message{QStringLiteral("このブックにはシート「全員」がありません。\n%1\n"
+                                                "このソフトで保存した結果のブック（.xlsx）を選んでください。")
+                                     .arg(QDir::toNativeSeparators(path)),
+                                 titles::error};
     return result;
 }
 
@@ -42,7 +51,8 @@ ResultRows readResultCsvRows(const QString& path)
         result.failure = Message{unreadableText(path), titles::error};
         return result;
     }
-    CsvFieldReader reader(content.text);
+    // The result file doubles a quote inside a text, as the spreadsheet that saved it again does.
+    CsvFieldReader reader(content.text, QuoteRule::Doubled);
     QStringList row;
     while (const std::optional<QString> field = reader.readField()) {
         row << *field;
@@ -53,6 +63,64 @@ ResultRows readResultCsvRows(const QString& path)
     }
     return result;
 }
+
+namespace {
+
+// Whether a row of the file is this student's: the identifier as the result
+// CSV writes it (its numeric value) or as the roster holds it (the result
+// workbook keeps the text), and the name.
+bool sameStudent(const Student& student, const QStringList& cells)
+{
+    return cells.size() >= 3 && (cells[1] == fileNumber(textValue(student.id), 15) || cells[1] == student.id) &&
+           cells[2] == student.name;
+}
+
+// The same, and the group and score too where the row has them: what tells
+// apart two students of the same identifier and name in rows put in another order.
+bool sameStudentWhole(const Student& student, const QStringList& cells)
+{
+    return sameStudent(student, cells) && (cells.size() < 4 || cells[3] == student.group) &&
+           (cells.size() < 5 || cells[4] == fileNumber(student.score, 15));
+}
+
+// Each student's row of the file, by position (the file as saved), or -1.
+std::vector<int> rowsInPlace(const Students& students, const std::vector<QStringList>& rows)
+{
+    std::vector<int> rowOf(size_t(students.count()) + 1, -1);
+    for (int r = 1; r <= students.count() && r < int(rows.size()); ++r)
+        if (sameStudent(students[r], rows[size_t(r)]))
+            rowOf[size_t(r)] = r;
+    return rowOf;
+}
+
+// Each student's row found anywhere in the file (rows sorted by 新組 in a
+// spreadsheet), every row taken once, or -1.
+std::vector<int> rowsAnywhere(const Students& students, const std::vector<QStringList>& rows)
+{
+    QHash<QString, std::vector<int>> byName;
+    for (int i = 1; i < int(rows.size()); ++i)
+        if (rows[size_t(i)].size() >= 3)
+            byName[rows[size_t(i)][2]].push_back(i);
+    std::vector<bool> taken(rows.size(), false);
+    std::vector<int> rowOf(size_t(students.count()) + 1, -1);
+    for (int r = 1; r <= students.count(); ++r) {
+        for (const int i : byName.value(students[r].name)) {
+            if (!taken[size_t(i)] && sameStudentWhole(students[r], rows[size_t(i)])) {
+                taken[size_t(i)] = true;
+                rowOf[size_t(r)] = i;
+                break;
+            }
+        }
+    }
+    return rowOf;
+}
+
+qsizetype found(const std::vector<int>& rowOf)
+{
+    return std::count_if(rowOf.begin() + 1, rowOf.end(), [](int i) { return i >= 0; });
+}
+
+} // namespace
 
 ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStringList>& rows, const QString& name)
 {
@@ -67,6 +135,23 @@ ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStri
                                                      "（１行目の最初が「新組」ではありません）。案は作っていません。"),
                                       titles::inputMistake}};
 
+    // Rows are taken in place; rows only put in another order (sorted by a
+    // column in a spreadsheet) are matched to the roster's students instead,
+    // when every student is found so, each in a row of its own.
+    std::vector<int> rowOf = rowsInPlace(students, rows);
+    bool reordered = false;
+    QString heading = QStringLiteral("結果のファイルが、今のＣＳＶファイルと条件に合いません。案は作っていません。\n");
+    if (found(rowOf) < students.count()) {
+        std::vector<int> anywhere = rowsAnywhere(students, rows);
+        if (found(anywhere) > found(rowOf)) {
+            reordered = true;
+            rowOf = std::move(anywhere);
+            heading = QStringLiteral("結果のファイルの行は名簿と順番が違います。並べ替えてあっても読めますが、"
+                                     "次の生徒の行（識別番号・氏名・グループ・成績の合う行）が見つかりません。"
+                                     "案は作っていません。\n");
+        }
+    }
+
     Draft draft;
     draft.name = name;
     draft.classes.assign(static_cast<size_t>(students.count()) + 1, 0);
@@ -74,13 +159,12 @@ ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStri
     int wrongCount = 0;
     for (int r = 1; r <= students.count(); ++r) {
         const Student& student = students[r];
-        const QStringList cells = r < static_cast<int>(rows.size()) ? rows[static_cast<size_t>(r)] : QStringList();
+        const int at = rowOf[size_t(r)];
+        const QStringList cells = at >= 0 ? rows[size_t(at)] : r < int(rows.size()) ? rows[size_t(r)] : QStringList();
         QString reason;
-        if (cells.size() < 3) {
+        if (cells.size() < 3 || (reordered && at < 0)) {
             reason = QStringLiteral("結果のファイルにこの行がありません");
-        } else if ((cells[1] != fileNumber(textValue(student.id), 15) && cells[1] != student.id) ||
-                   cells[2] != student.name) {
-            // The result CSV writes an identifier's numeric value, the result workbook its text.
+        } else if (at < 0) {
             reason = QStringLiteral("結果のファイルでは「%1 %2」").arg(cells[1], cells[2]);
         } else {
             bool ok = false;
@@ -102,14 +186,17 @@ ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStri
         if (++wrongCount <= kResultRowsNamed)
             wrong << QStringLiteral("%1行目 %2 %3: %4").arg(r + 1).arg(student.id, student.name, reason);
     }
-    if (wrongCount == 0)
-        return {std::move(draft), std::nullopt};
+    if (wrongCount == 0) {
+        ResultDraftOutcome taken{std::move(draft), std::nullopt};
+        if (reordered)
+            taken.note = Message{QStringLiteral("結果のファイルの行は名簿と順番が違っていたので、識別番号・氏名・"
+                                                "グループ・成績で名簿の生徒と合わせて読みました（どの生徒の行もありました）。"),
+                                 QString()};
+        return taken;
+    }
     if (wrongCount > kResultRowsNamed)
         wrong << QStringLiteral("ほか%1人").arg(wrongCount - kResultRowsNamed);
-    return {std::nullopt,
-            Message{QStringLiteral("結果のファイルが、今のＣＳＶファイルと条件に合いません。案は作っていません。\n") +
-                        wrong.join(u'\n'),
-                    titles::inputMistake}};
+    return {std::nullopt, Message{heading + wrong.join(u'\n'), titles::inputMistake}};
 }
 
 } // namespace classdiv

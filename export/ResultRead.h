@@ -33,12 +33,16 @@ ResultRows readResultRows(const QString& path);
 struct ResultDraftOutcome {
     std::optional<Draft> draft;     // the classes the file holds, under the name given
     std::optional<Message> refusal; // the rows that do not match, and nothing kept
+    std::optional<Message> note;    // with a draft: its rows were found in another order
 };
 
 // Rows matched by position to the year's students and checked by identifier
 // (as the result CSV writes it, or as the roster holds it, which the result
 // workbook keeps) and name; each class must be one of the
 // student's group's classes in the conditions. Up to 20 rows are named.
+// Rows put in another order (a sheet sorted by 新組) are taken when every
+// student is found in a row of its own by identifier, name, group and score;
+// the note then says so.
 ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStringList>& rows, const QString& name);
 
 inline constexpr int kResultRowsNamed = 20;

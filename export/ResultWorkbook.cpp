@@ -10,12 +10,15 @@
 
 #include <xlsxwriter.h>
 
+#include <cctype>
+
 
 namespace classdiv {
 
 namespace {
 
 constexpr uint8_t kPaperA4 = 9;
+constexpr qsizetype kMaxCellCharacters = 32767;
 
 // The result file writes these as the value of their text (singleNumber):
 // seven significant digits of the float.
@@ -73,6 +76,41 @@ QByteArray xmlText(const QString& text)
     return clean.toUtf8();
 }
 
+// A cell's text with Excel's own escapes: a control character XML cannot
+// hold (and a carriage return, which XML would turn into a line feed) is
+// written _xHHHH_, which Excel, LibreOffice and the program's reader show
+// as the character again; an underscore that would read as such an escape
+// is itself escaped (_x005F_). So every text reads back as it was held.
+QString escapedCellText(const QString& text)
+{
+    const auto escapeLike = [&text](qsizetype at) {
+        if (at + 6 >= text.size() || text[at + 1] != u'x' || text[at + 6] != u'_')
+            return false;
+        for (qsizetype k = at + 2; k < at + 6; ++k)
+            if (!isxdigit(text[k].unicode() < 128 ? text[k].toLatin1() : 'g'))
+                return false;
+        return true;
+    };
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if ((c.unicode() < 0x20 && c != u'\t' && c != u'\n') || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
+            out += QStringLiteral("_x%1_").arg(QString::number(c.unicode(), 16).toUpper().rightJustified(4, u'0'));
+        else if (c == u'_' && escapeLike(i))
+            out += QStringLiteral("_x005F_");
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Whether a text fits a cell of Excel's (32,767 characters), as written.
+bool fitsCell(const QString& text)
+{
+    return text.size() <= kMaxCellCharacters && escapedCellText(text).toUcs4().size() <= kMaxCellCharacters;
+}
+
 bool writeSheets(const std::vector<ResultSheet>& sheets, const QString& file, const QString& tempFolder)
 {
     const QByteArray fileName = QFile::encodeName(file);
@@ -118,7 +156,7 @@ bool writeSheets(const std::vector<ResultSheet>& sheets, const QString& file, co
                     ok &= worksheet_write_number(worksheet, row, column, cell.number,
                                                  cell.oneDecimal ? oneDecimal : nullptr) == LXW_NO_ERROR;
                 else if (cell.kind == SheetCell::Kind::Text && !cell.text.isEmpty())
-                    ok &= worksheet_write_string(worksheet, row, column, xmlText(cell.text).constData(),
+                    ok &= worksheet_write_string(worksheet, row, column, escapedCellText(cell.text).toUtf8().constData(),
                                                  cell.bold ? bold : text) == LXW_NO_ERROR;
             }
         }
@@ -219,6 +257,29 @@ std::optional<Message> saveResultWorkbook(const Students& students, const std::v
                                           const DistributionTable& distribution, RosterOrder order,
                                           const QString& path, const std::vector<ColumnAverages>& extraAverages)
 {
+    // A text no cell can hold is named before anything is written.
+    for (int row = 0; row <= students.count(); ++row) {
+        const StudentRecord& items = students.itemNames;
+        const std::vector<std::pair<QString, QString>> texts =
+            row == 0 ? std::vector<std::pair<QString, QString>>{{items.studentId, QStringLiteral("識別番号")},
+                                                               {items.name, QStringLiteral("氏名")},
+                                                               {items.group, QStringLiteral("グループ")},
+                                                               {items.score, QStringLiteral("成績")}}
+                     : std::vector<std::pair<QString, QString>>{{students[row].id, QStringLiteral("識別番号")},
+                                                               {students[row].name, QStringLiteral("氏名")},
+                                                               {students[row].group, QStringLiteral("グループ")}};
+        for (const auto& [text, item] : texts) {
+            if (fitsCell(text))
+                continue;
+            const QString who = row == 0 ? QStringLiteral("ＣＳＶファイルの１行目（項目名）")
+                                         : QStringLiteral("%1人目の生徒（ＣＳＶファイルの%2行目）").arg(row).arg(row + 1);
+            return Message{QStringLiteral("%1の%2が 32,767 文字を超えていて、Excel のブックのセルに入りません。\n"
+                                          "ＣＳＶファイルで保存するか、ＣＳＶファイルのその欄を直してから読み込み直して下さい。"
+                                          "結果のファイルは保存していません。")
+                               .arg(who, item),
+                           titles::error};
+        }
+    }
     return writeResultWorkbook(resultSheets(students, classes, distribution, order, extraAverages), path);
 }
 

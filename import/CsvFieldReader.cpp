@@ -10,7 +10,7 @@ bool isSeparator(QChar c) { return c == u',' || isLineEnd(c); }
 
 } // namespace
 
-CsvFieldReader::CsvFieldReader(QString text) : m_text(std::move(text)) {}
+CsvFieldReader::CsvFieldReader(QString text, QuoteRule quotes) : m_text(std::move(text)), m_quotes(quotes) {}
 
 bool CsvFieldReader::atEnd() const { return m_pos >= m_text.size(); }
 
@@ -35,11 +35,17 @@ std::optional<QString> CsvFieldReader::readField()
         ++m_pos;
 
     if (m_pos < size && m_text.at(m_pos) == u'"') {
-        const qsizetype start = m_pos + 1;
+        qsizetype start = m_pos + 1;
         qsizetype close = m_text.indexOf(u'"', start);
+        QString value;
+        while (m_quotes == QuoteRule::Doubled && close >= 0 && close + 1 < size && m_text.at(close + 1) == u'"') {
+            value += QStringView(m_text).mid(start, close + 1 - start);
+            start = close + 2;
+            close = m_text.indexOf(u'"', start);
+        }
         if (close < 0)
             close = size;
-        QString value = m_text.mid(start, close - start);
+        value += QStringView(m_text).mid(start, close - start);
         m_pos = close < size ? close + 1 : size;
         while (m_pos < size && !isSeparator(m_text.at(m_pos)))
             ++m_pos;

@@ -28,9 +28,14 @@
 
 namespace classdiv {
 
+// How a quote inside a quoted field reads: Plain is the roster's rule above
+// (the field ends at the next quote); Doubled is the spreadsheets' own, for
+// the program's result files read back: "a""b" gives a"b.
+enum class QuoteRule { Plain, Doubled };
+
 class CsvFieldReader {
 public:
-    explicit CsvFieldReader(QString text);
+    explicit CsvFieldReader(QString text, QuoteRule quotes = QuoteRule::Plain);
 
     // True when no character is left.
     bool atEnd() const;
@@ -45,6 +50,7 @@ private:
     void skipSeparator();
 
     QString m_text;
+    QuoteRule m_quotes = QuoteRule::Plain;
     qsizetype m_pos = 0;
     bool m_endedRow = false;
 };

@@ -79,6 +79,27 @@ LoadedSheet loadSheet(const QString& path, const QString& sheetName, const QStri
     case WorkbookStatus::Encrypted:
         loaded.message = errorMessage(kEncryptedWorkbookMessage);
         break;
+    case WorkbookStatus::EncryptedOds:
+        loaded.message = errorMessage(kEncryptedOdsMessage);
+        break;
+    case WorkbookStatus::NoSheetPart:
+        loaded.message = errorMessage(kNoSheetPartMessage.arg(sheet.part));
+        break;
+    case WorkbookStatus::DocType:
+        loaded.message = errorMessage(kDocTypeMessage.arg(sheet.part));
+        break;
+    case WorkbookStatus::TooDeep:
+        loaded.message = errorMessage(kTooDeepMessage.arg(sheet.part));
+        break;
+    case WorkbookStatus::CellTooLong:
+        loaded.message = errorMessage(kCellTooLongMessage.arg(sheet.part));
+        break;
+    case WorkbookStatus::SheetTooLarge:
+        loaded.message = errorMessage(kSheetTooLargeMessage.arg(sheet.part));
+        break;
+    case WorkbookStatus::Formulas:
+        loaded.message = errorMessage(kFormulasMessage.arg(sheet.part, sheet.cells.join(QStringLiteral("、"))));
+        break;
     case WorkbookStatus::OldExcel:
         loaded.message = errorMessage(kOldExcelMessage);
         break;

@@ -121,6 +121,10 @@ inline const QString kEncryptedWorkbookMessage = QStringLiteral(
     "このブックにはパスワードが設定されているため読み込めません。\n"
     "Excel でブックを開き、「ファイル」→「情報」→「ブックの保護」→「パスワードを使用して暗号化」で"
     "パスワードを消して保存してから、もう一度選んでください。");
+inline const QString kEncryptedOdsMessage = QStringLiteral(
+    "このブックにはパスワードが設定されているため読み込めません。\n"
+    "LibreOffice でブックを開き、「ファイル」→「名前を付けて保存」で「パスワード付きで保存」の印を外して"
+    "保存してから、もう一度選んでください。");
 inline const QString kOldExcelMessage = QStringLiteral(
     "このファイルは古い形式の Excel ブック (.xls) なので読み込めません。\n"
     "Excel で開いて「名前を付けて保存」で「Excel ブック (*.xlsx)」か「CSV UTF-8」を選んで保存し、"
@@ -134,6 +138,26 @@ inline const QString kBrokenWorkbookMessage = QStringLiteral(
 inline const QString kNoSheetMessage = QStringLiteral(
     "ブックにシート「%1」がありません。\n"
     "「項目名確認」のボタンからやり直してください。");
+inline const QString kNoSheetPartMessage = QStringLiteral(
+    "ブックにシート「%1」の名前はありますが、その中身がありません（ブックが壊れています）。\n"
+    "表計算ソフトで開いて保存し直してから、もう一度選んでください。");
+inline const QString kDocTypeMessage = QStringLiteral(
+    "このブックは読み込めません（%1 に、表計算ソフトが書くことのない DOCTYPE 宣言があります）。\n"
+    "生徒の名簿のブックかどうか確認してください。");
+inline const QString kTooDeepMessage = QStringLiteral(
+    "このブックは読み込めません（%1 の中の入れ子が深すぎるか、区切りのない文字が長すぎて、"
+    "表計算ソフトが書く形ではありません）。\n"
+    "生徒の名簿のブックかどうか確認してください。");
+inline const QString kCellTooLongMessage = QStringLiteral(
+    "シート「%1」に、32,767 文字（Excel のセルに入る文字数）を超えるセルがあるため読み込めません。\n"
+    "生徒の名簿のブックかどうか確認してください。");
+inline const QString kSheetTooLargeMessage = QStringLiteral(
+    "シート「%1」のセルの文字が多すぎて読み込めません。\n"
+    "名簿に使わない列を消したブックを保存して、もう一度選んでください。");
+inline const QString kFormulasMessage = QStringLiteral(
+    "シート「%1」に、計算した値が保存されていない数式があります（%2）。\n"
+    "このままでは空欄として読むことになるので、読み込みませんでした。\n"
+    "Excel か LibreOffice Calc でブックを開いて保存し直してから、もう一度選んでください。");
 inline const QString kNoSheetsMessage = QStringLiteral("このブックには読み込めるシートがありません。");
 inline const QString kSheetTooManyStudentsMessage = QStringLiteral(
     "このシートは５０１行を超えています。\n"

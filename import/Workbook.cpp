@@ -41,6 +41,14 @@ WorkbookSheet failed(WorkbookStatus status, const QString& part, QStringList nam
     return sheet;
 }
 
+QString cellReference(qint64 row, qint64 column)
+{
+    QString letters;
+    for (qint64 c = column + 1; c > 0; c = (c - 1) / 26)
+        letters.prepend(QChar(u'A' + int((c - 1) % 26)));
+    return letters + QString::number(row + 1);
+}
+
 WorkbookSheet laidOut(const Grid& grid, const QStringList& names, qsizetype index)
 {
     WorkbookSheet sheet;
@@ -108,6 +116,8 @@ WorkbookSheet readWorkbook(const QByteArray& bytes, const QString& sheetName, co
     ZipArchive zip(bytes);
     if (zip.status() == ZipStatus::NotZip)
         return failed(WorkbookStatus::NotZip);
+    if (zip.status() == ZipStatus::TooLarge)
+        return failed(WorkbookStatus::ZipBomb);
     if (zip.status() != ZipStatus::Ok)
         return failed(WorkbookStatus::Malformed, QStringLiteral("ZIP"));
     if (zip.contains(QStringLiteral("_rels/.rels")) || zip.contains(QStringLiteral("xl/workbook.xml")))

@@ -2,6 +2,7 @@
 
 #include "import/Workbook.h"
 #include "import/WorkbookParts.h"
+#include "import/WorkbookXml.h"
 
 #include <QXmlStreamReader>
 
@@ -12,15 +13,18 @@ namespace {
 constexpr QStringView kTableNs = u"urn:oasis:names:tc:opendocument:xmlns:table:1.0";
 constexpr QStringView kOfficeNs = u"urn:oasis:names:tc:opendocument:xmlns:office:1.0";
 constexpr QStringView kTextNs = u"urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+// Formulas without their last value named in the refusal; more are counted.
+constexpr int kFormulaCellsNamed = 5;
 
-// The text of a <text:p> or <text:h>: spans followed, <text:s> as its spaces,
-// tabs and line breaks as themselves, notes left out.
-QString paragraphText(QXmlStreamReader& xml)
+// The text of a <text:p> or <text:h> added to text: spans followed,
+// <text:s> as its spaces, tabs and line breaks as themselves, notes left
+// out; false (the reading stopped) once the cell passes its length.
+bool addParagraph(PartXml& part, QString& text)
 {
-    QString text;
+    QXmlStreamReader& xml = part.xml();
     int depth = 1;
-    while (depth > 0 && !xml.atEnd()) {
-        const auto token = xml.readNext();
+    while (depth > 0 && !part.atEnd()) {
+        const auto token = part.next();
         if (token == QXmlStreamReader::Characters) {
             text += xml.text();
         } else if (token == QXmlStreamReader::StartElement) {
@@ -34,43 +38,77 @@ QString paragraphText(QXmlStreamReader& xml)
             } else if (xml.namespaceUri() == kTextNs && xml.name() == u"line-break") {
                 text += u'\n';
             } else if (xml.name() == u"note" || xml.name() == u"annotation") {
-                xml.skipCurrentElement();
+                part.skipElement();
                 continue;
             }
             ++depth;
         } else if (token == QXmlStreamReader::EndElement) {
             --depth;
         }
+        if (text.size() > kMaxCellChars) {
+            part.stop(WorkbookStatus::CellTooLong);
+            return false;
+        }
     }
-    return text;
+    return !xml.hasError();
 }
 
+struct OdsCell {
+    QString text;
+    bool uncachedFormula = false; // a formula written without its value
+};
+
 // A <table:table-cell> as LibreOffice shows it; the reader stands on its start.
-QString odsCellText(QXmlStreamReader& xml)
+OdsCell odsCellText(PartXml& part)
 {
+    QXmlStreamReader& xml = part.xml();
     const auto attributes = xml.attributes();
-    const QString type = attributes.value(kOfficeNs.toString(), QStringLiteral("value-type")).toString();
-    const QString value = attributes.value(kOfficeNs.toString(), QStringLiteral("value")).toString();
-    const QString dateValue = attributes.value(kOfficeNs.toString(), QStringLiteral("date-value")).toString();
-    const QString booleanValue = attributes.value(kOfficeNs.toString(), QStringLiteral("boolean-value")).toString();
-    QStringList paragraphs;
-    while (xml.readNextStartElement()) {
-        if (xml.namespaceUri() == kTextNs && (xml.name() == u"p" || xml.name() == u"h"))
-            paragraphs.append(paragraphText(xml));
-        else
-            xml.skipCurrentElement(); // notes (office:annotation) and anything else
+    const QString office = kOfficeNs.toString();
+    const QString type = attributes.value(office, QStringLiteral("value-type")).toString();
+    const bool hasValue = attributes.hasAttribute(office, QStringLiteral("value"));
+    const QString value = attributes.value(office, QStringLiteral("value")).toString();
+    const QString dateValue = attributes.value(office, QStringLiteral("date-value")).toString();
+    const QString booleanValue = attributes.value(office, QStringLiteral("boolean-value")).toString();
+    const bool formula = attributes.hasAttribute(kTableNs.toString(), QStringLiteral("formula"));
+    QString text;
+    bool first = true;
+    while (part.nextStartElement()) {
+        if (xml.namespaceUri() == kTextNs && (xml.name() == u"p" || xml.name() == u"h")) {
+            if (!first)
+                text += u'\n';
+            first = false;
+            if (!addParagraph(part, text))
+                return {};
+        } else {
+            part.skipElement(); // notes (office:annotation) and anything else
+        }
     }
+    // LibreOffice writes a formula's last value beside it; a script may write the formula alone.
+    const bool numeric = type == u"float" || type == u"percentage" || type == u"currency";
+    if (formula && (type.isEmpty() || (numeric && !hasValue) || (type == u"date" && dateValue.isEmpty()) ||
+                    (type == u"boolean" && booleanValue.isEmpty())))
+        return {QString(), true};
     if (type == u"float") {
         bool ok = false;
         const double number = value.toDouble(&ok);
         if (ok)
-            return generalNumber(number);
+            return {generalNumber(number)};
     } else if (type == u"date") {
-        return isoDate(dateValue);
+        return {isoDate(dateValue)};
     } else if (type == u"boolean") {
-        return booleanValue == u"true" ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+        return {booleanValue == u"true" ? QStringLiteral("TRUE") : QStringLiteral("FALSE")};
     }
-    return paragraphs.join(u'\n');
+    return {text};
+}
+
+// Whether the manifest says the parts are encrypted (a password-protected .ods).
+bool encryptedOds(ZipArchive& zip)
+{
+    PartXml manifest(zip, QStringLiteral("META-INF/manifest.xml"));
+    while (!manifest.atEnd())
+        if (manifest.next() == QXmlStreamReader::StartElement && manifest.xml().name() == u"encryption-data")
+            return true;
+    return false;
 }
 
 } // namespace
@@ -78,20 +116,17 @@ QString odsCellText(QXmlStreamReader& xml)
 WorkbookSheet readOds(ZipArchive& zip, const QString& wanted, const WorkbookLimits& limits)
 {
     const QString contentPart = QStringLiteral("content.xml");
-    const PartOutcome content = readPart(zip, contentPart);
-    if (content.status == WorkbookStatus::NoSheet)
-        return failed(WorkbookStatus::NotWorkbook);
-    if (content.status != WorkbookStatus::Ok)
-        return failed(content.status, contentPart);
-
     QStringList names;
-    QXmlStreamReader xml(content.bytes);
     Grid grid(limits);
+    QStringList formulaCells;
+    int formulaCount = 0;
+    PartXml content(zip, contentPart);
+    QXmlStreamReader& xml = content.xml();
     bool reading = false;
     bool done = false;
     qint64 row = 0;
-    while (!xml.atEnd()) {
-        const auto token = xml.readNext();
+    while (!content.atEnd()) {
+        const auto token = content.next();
         if (token == QXmlStreamReader::EndElement && reading && xml.namespaceUri() == kTableNs &&
             xml.name() == u"table") {
             reading = false;
@@ -104,42 +139,58 @@ WorkbookSheet readOds(ZipArchive& zip, const QString& wanted, const WorkbookLimi
             names.append(name);
             reading = !done && (wanted.isEmpty() || name == wanted);
             if (!reading)
-                xml.skipCurrentElement();
+                content.skipElement();
         } else if (reading && xml.name() == u"table-row") {
             const qint64 repeated = std::max<qint64>(
                 1, xml.attributes().value(kTableNs.toString(), QStringLiteral("number-rows-repeated")).toLongLong());
             std::vector<std::pair<qint64, QString>> cells;
             qint64 column = 0;
-            while (xml.readNextStartElement()) {
+            while (content.nextStartElement()) {
                 if (xml.namespaceUri() != kTableNs ||
                     (xml.name() != u"table-cell" && xml.name() != u"covered-table-cell")) {
-                    xml.skipCurrentElement();
+                    content.skipElement();
                     continue;
                 }
                 const qint64 span = std::max<qint64>(
                     1, xml.attributes()
                            .value(kTableNs.toString(), QStringLiteral("number-columns-repeated"))
                            .toLongLong());
-                QString text = odsCellText(xml);
+                const OdsCell cell = odsCellText(content);
+                if (cell.uncachedFormula && ++formulaCount <= kFormulaCellsNamed)
+                    formulaCells.append(cellReference(row, column));
                 // An empty run (LibreOffice ends every row with one as wide as the sheet) only moves on.
-                if (!text.isEmpty())
+                if (!cell.text.isEmpty())
                     for (qint64 c = 0; c < span && column + c < kMaxColumns + 1; ++c)
-                        cells.emplace_back(column + c, text);
+                        cells.emplace_back(column + c, cell.text);
                 column += std::min<qint64>(span, kMaxColumns + 1);
             }
             // Rows are repeated only as far as they hold something; an empty run only moves on.
             for (qint64 r = 0; r < repeated && !cells.empty(); ++r)
                 for (const auto& [c, text] : cells)
                     if (!grid.set(row + r, c, text))
-                        return failed(grid.status(), QString(), names);
+                        return failed(grid.status(), names.value(names.size() - 1), names);
             row += std::min<qint64>(repeated, 1 << 24);
         }
     }
-    if (xml.hasError())
-        return failed(WorkbookStatus::Malformed, contentPart, names);
+    const WorkbookStatus status = content.outcome();
+    // Encrypted parts read as broken ones, or (a whole package encrypted) are not there at all.
+    if (status != WorkbookStatus::Ok && encryptedOds(zip))
+        return failed(WorkbookStatus::EncryptedOds);
+    if (status == WorkbookStatus::NoSheet)
+        return failed(WorkbookStatus::NotWorkbook);
+    if (status != WorkbookStatus::Ok)
+        return failed(status, status == WorkbookStatus::CellTooLong ? names.value(names.size() - 1) : contentPart,
+                      names);
     const qsizetype index = wanted.isEmpty() ? (names.isEmpty() ? -1 : 0) : names.indexOf(wanted);
     if (index < 0)
         return failed(WorkbookStatus::NoSheet, wanted, names);
+    if (formulaCount > 0) {
+        WorkbookSheet refused = failed(WorkbookStatus::Formulas, names[index], names);
+        refused.cells = formulaCells;
+        if (formulaCount > kFormulaCellsNamed)
+            refused.cells.append(QStringLiteral("ほか%1個").arg(formulaCount - kFormulaCellsNamed));
+        return refused;
+    }
     return laidOut(grid, names, index);
 }
 

@@ -17,6 +17,8 @@ namespace classdiv::workbook {
 inline constexpr int kMaxColumns = 16384; // both programs' widest sheet
 
 // The cells holding something, gathered in any order, laid out at the end.
+// A cell of an .xlsx may stand for a shared string not read yet: its index
+// is kept until resolve() gives the texts of the indices asked for.
 class Grid {
 public:
     explicit Grid(const WorkbookLimits& limits) : m_limits(limits) {}
@@ -26,6 +28,65 @@ public:
     {
         if (text.isEmpty())
             return true;
+        if (!add(row, column, -1))
+            return false;
+        return count(m_cells.back().text = std::move(text));
+    }
+    bool setShared(qint64 row, qint64 column, int index) { return add(row, column, index); }
+    WorkbookStatus status() const { return m_status; }
+
+    // The shared strings the cells stand for, each once.
+    std::vector<int> sharedIndices() const
+    {
+        std::vector<int> indices;
+        for (const Cell& cell : m_cells)
+            if (cell.shared >= 0)
+                indices.push_back(cell.shared);
+        std::sort(indices.begin(), indices.end());
+        indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+        return indices;
+    }
+    // The texts of sharedIndices(), in their order; false past a limit.
+    bool resolve(const std::vector<int>& indices, const QStringList& texts)
+    {
+        for (Cell& cell : m_cells) {
+            if (cell.shared < 0)
+                continue;
+            const auto at = std::lower_bound(indices.begin(), indices.end(), cell.shared) - indices.begin();
+            cell.text = texts.value(at);
+            cell.shared = -1;
+            if (!count(cell.text))
+                return false;
+        }
+        return true;
+    }
+
+    // Rows padded to the widest; a later cell at the same place wins.
+    WorkbookStatus layOut(std::vector<QStringList>& rows) const
+    {
+        int height = 0;
+        int width = 0;
+        for (const Cell& cell : m_cells) {
+            if (!cell.text.isEmpty()) {
+                height = std::max(height, cell.row + 1);
+                width = std::max(width, cell.column + 1);
+            }
+        }
+        if (qint64(height) * width > m_limits.maxCells)
+            return WorkbookStatus::TooManyCells;
+        QStringList empty;
+        for (int c = 0; c < width; ++c)
+            empty.append(QString());
+        rows.assign(size_t(height), empty);
+        for (const Cell& cell : m_cells)
+            if (!cell.text.isEmpty())
+                rows[size_t(cell.row)][cell.column] = cell.text;
+        return WorkbookStatus::Ok;
+    }
+
+private:
+    bool add(qint64 row, qint64 column, int shared)
+    {
         if (row >= m_limits.maxRows) {
             m_status = WorkbookStatus::TooManyRows;
             return false;
@@ -34,37 +95,27 @@ public:
             m_status = WorkbookStatus::TooManyCells;
             return false;
         }
-        m_rows = std::max(m_rows, int(row) + 1);
-        m_width = std::max(m_width, int(column) + 1);
-        m_cells.push_back({int(row), int(column), std::move(text)});
+        m_cells.push_back({int(row), int(column), shared, {}});
         return true;
     }
-    WorkbookStatus status() const { return m_status; }
-
-    // Rows padded to the widest; a later cell at the same place wins.
-    WorkbookStatus layOut(std::vector<QStringList>& rows) const
+    bool count(const QString& text)
     {
-        if (qint64(m_rows) * m_width > m_limits.maxCells)
-            return WorkbookStatus::TooManyCells;
-        QStringList empty;
-        for (int c = 0; c < m_width; ++c)
-            empty.append(QString());
-        rows.assign(size_t(m_rows), empty);
-        for (const Cell& cell : m_cells)
-            rows[size_t(cell.row)][cell.column] = cell.text;
-        return WorkbookStatus::Ok;
+        m_chars += text.size();
+        if (m_chars <= m_limits.maxChars)
+            return true;
+        m_status = WorkbookStatus::SheetTooLarge;
+        return false;
     }
 
-private:
     struct Cell {
         int row;
         int column;
+        int shared; // the shared string's index until resolved; -1 for a text of its own
         QString text;
     };
     WorkbookLimits m_limits;
     std::vector<Cell> m_cells;
-    int m_rows = 0;
-    int m_width = 0;
+    qsizetype m_chars = 0;
     WorkbookStatus m_status = WorkbookStatus::Ok;
 };
 
@@ -76,6 +127,8 @@ struct PartOutcome {
 PartOutcome readPart(ZipArchive& zip, const QString& name);
 
 WorkbookSheet failed(WorkbookStatus status, const QString& part = QString(), QStringList names = {});
+// The A1 reference of a 0-based row and column.
+QString cellReference(qint64 row, qint64 column);
 // The sheet names[index], its cells laid out from the grid read of it.
 WorkbookSheet laidOut(const Grid& grid, const QStringList& names, qsizetype index);
 

@@ -186,6 +186,8 @@ void ConditionsWindow::draftFromResultTriggered()
         return;
     outcome.draft->kept = QDateTime::currentDateTime();
     m_model.keepAndOpen(std::move(*outcome.draft));
+    if (outcome.note)
+        Dialogs::showMessage(this, *outcome.note);
     // The class lists show every break of a division made by hand.
     classListsTriggered();
 }

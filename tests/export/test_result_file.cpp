@@ -69,6 +69,8 @@ TEST(ResultFile, MatchesTheHandWrittenFiles)
 {
     testing::PlacedYear utf8 = yearOf({{3, {"1001", "생도 €", "A1", "78"}}}); // exists only in UTF-8
     utf8.students.encoding = TextEncoding::Utf8;
+    testing::PlacedYear quotes = yearOf({{3, {"1001", "工藤　\"里奈\"", "A\"1", "78"}}});
+    quotes.students.encoding = TextEncoding::Utf8;
     testing::PlacedYear beforeFirstPress = yearOf({{0, {"1001", "青木 一郎", "音男", "78"}}, {0, {"1002", "石井 花子", "音女", "85"}}});
     beforeFirstPress.classes.clear(); // no draw yet
     const struct {
@@ -82,6 +84,7 @@ TEST(ResultFile, MatchesTheHandWrittenFiles)
         {"no_name_column.csv", yearOf({{1, {"1001", "", "音男", "78"}}, {2, {"1002", "", "音女", "85"}}}, ""), {}},
         {"utf8_bom.csv", utf8, {}},
         {"two_line_name.csv", yearOf({{3, {"1001", "山田 太郎\nやまだ たろう", "A1", "78"}}}), {}},
+        {"quote_in_name.csv", quotes, {}},
     };
     for (const auto& c : cases) {
         const ResultFileContent content = formatResultFile(c.year.students, c.year.classes, c.distribution);

@@ -1,5 +1,8 @@
+#include "export/ResultFile.h"
 #include "export/ResultRead.h"
+#include "export/ResultWorkbook.h"
 
+#include "support/TestFiles.h"
 #include "support/Years.h"
 
 #include <gtest/gtest.h>
@@ -58,6 +61,64 @@ TEST(ResultRead, OnlyAClassOfTheGroupsPlanIsTaken)
         EXPECT_TRUE(outcome.refusal->text.contains(c.named)) << outcome.refusal->text.toStdString();
         EXPECT_FALSE(outcome.refusal->text.contains(u"ほか"_s)) << outcome.refusal->text.toStdString();
     }
+}
+
+// A result sorted by 新組 in a spreadsheet, a class then changed: every
+// student is found by identifier, name, group and score, and the note says
+// the rows were matched; a row lost on the way is named with that heading.
+TEST(ResultRead, RowsInAnotherOrderAreMatchedToTheirStudents)
+{
+    const testing::DivisionYear made({{u"A"_s, 12, {{1, 6}, {2, 6}}}, {u"B"_s, 6, {{2, 3}, {3, 3}}}});
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(5).drawn);
+    testing::TempFolder folder;
+    const QString path = folder.file(u"kekka.csv"_s);
+    ASSERT_FALSE(saveResult(year.students(), year.classes(), year.distribution(), path));
+    std::vector<QStringList> rows = readResultCsvRows(path).rows;
+    const int count = year.students().count();
+    std::stable_sort(rows.begin() + 1, rows.begin() + 1 + count,
+                     [](const QStringList& a, const QStringList& b) { return a[0].toInt() > b[0].toInt(); });
+    ASSERT_NE(rows[1][2], year.students()[1].name); // the order did change
+    std::vector<int16_t> expected = year.classes();
+    for (int r = 1; r <= count; ++r) { // the teacher's change: one A student from class 1 to 2
+        if (year.students()[r].group == u"A"_s && expected[size_t(r)] == 1) {
+            expected[size_t(r)] = 2;
+            for (QStringList& row : rows)
+                if (row.size() > 2 && row[2] == year.students()[r].name)
+                    row[0] = u"2"_s;
+            break;
+        }
+    }
+    const ResultDraftOutcome sorted = draftFromResultRows(year, rows, u"案"_s);
+    ASSERT_TRUE(sorted.draft);
+    EXPECT_EQ(sorted.draft->classes, expected);
+    ASSERT_TRUE(sorted.note);
+    EXPECT_TRUE(sorted.note->text.contains(u"順番が違っていた"_s));
+
+    rows.erase(rows.begin() + 3);
+    const ResultDraftOutcome lost = draftFromResultRows(year, rows, u"案"_s);
+    EXPECT_FALSE(lost.draft);
+    ASSERT_TRUE(lost.refusal);
+    EXPECT_TRUE(lost.refusal->text.contains(u"順番が違います"_s)) << lost.refusal->text.toStdString();
+    EXPECT_TRUE(lost.refusal->text.contains(u"結果のファイルにこの行がありません"_s));
+}
+
+// A doubled quote reads back as one quote; a workbook without the sheet 全員
+// is said to be no result workbook, without the import's advice.
+TEST(ResultRead, QuotesAndAWorkbookWithoutItsSheet)
+{
+    const ResultRows quoted = readResultCsvRows(QStringLiteral(CLASSDIV_TEST_DATA "/export/quote_in_name.csv"));
+    ASSERT_FALSE(quoted.failure);
+    ASSERT_GE(quoted.rows.size(), 2u);
+    EXPECT_EQ(quoted.rows[1], QStringList({u"3"_s, u"1001"_s, u"工藤　\"里奈\""_s, u"A\"1"_s, u"78"_s}));
+
+    testing::TempFolder folder;
+    const QString book = folder.file(u"名簿.xlsx"_s);
+    ASSERT_FALSE(writeResultWorkbook({ResultSheet{u"名簿"_s, {{SheetCell::of(1.0)}}, {}, -1, {}}}, book));
+    const ResultRows rows = readResultRows(book);
+    ASSERT_TRUE(rows.failure);
+    EXPECT_TRUE(rows.failure->text.contains(u"シート「全員」がありません"_s)) << rows.failure->text.toStdString();
+    EXPECT_FALSE(rows.failure->text.contains(u"項目名確認"_s));
 }
 
 } // namespace

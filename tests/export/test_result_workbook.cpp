@@ -125,11 +125,11 @@ TEST(ResultWorkbook, HeadingsAreBoldAndRepeatedOnEveryPage)
     for (int k = 1; k <= 10; ++k)
         EXPECT_EQ(sheets[1].rows[size_t(k) + 1].back().kind, k == 1 ? SheetCell::Kind::Number : SheetCell::Kind::Empty) << k;
 
-    // Control characters XML cannot hold are left out; tabs, line ends and spaces stay.
+    // Control characters XML cannot hold are written as Excel's escapes and read back; tabs, line ends and spaces stay.
     testing::TempFolder folder;
     const QString path = folder.file(u"c.xlsx"_s);
     ASSERT_FALSE(writeResultWorkbook({ResultSheet{u"全員"_s, {{SheetCell::of(u"a \x01\tb\x1f\nc"_s)}}, {}, -1, {}}}, path));
-    EXPECT_EQ(readWorkbookFile(path).rows, std::vector<QStringList>{QStringList{u"a \tb\nc"_s}});
+    EXPECT_EQ(readWorkbookFile(path).rows, std::vector<QStringList>{QStringList{u"a \x01\tb\x1f\nc"_s}});
 }
 
 TEST(ResultWorkbook, AFailedWriteLeavesTheEarlierFileAlone)

@@ -71,3 +71,10 @@ empty_table() {
   header
   printf '3,1001,"생도 €","A1",78\r\n'
   empty_table; } > utf8_bom.csv
+
+# A name and a group holding double quotes (a workbook roster) have them
+# doubled, as spreadsheets write them, so that every reader takes them whole.
+{ printf '\357\273\277'
+  header
+  printf '3,1001,"工藤　""里奈""","A""1",78\r\n'
+  empty_table; } > quote_in_name.csv
