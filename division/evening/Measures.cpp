@@ -12,6 +12,17 @@ namespace {
 // 1 / a standard deviation; 0 for a column that does not spread at all.
 double inverse(double sd) { return sd > kTiny ? 1.0 / sd : 0.0; }
 
+// The students of each value of flag column k in each class, at class * values + value.
+std::vector<int> flagCounts(const Problem& problem, const std::vector<int>& classOf, int k)
+{
+    const int values = problem.flagValues[k];
+    std::vector<int> count(static_cast<size_t>(problem.classCount) * values, 0);
+    for (size_t s = 0; s < problem.students.size(); ++s)
+        if (classOf[s] >= 0 && problem.rulesOf(s).flags[k] >= 0)
+            ++count[static_cast<size_t>(classOf[s]) * values + problem.rulesOf(s).flags[k]];
+    return count;
+}
+
 } // namespace
 
 
@@ -117,14 +128,8 @@ ShareSpread spreadOf(const std::vector<int>& count, const std::vector<double>& s
 std::array<ShareSpread, kFlagColumns> flagSpreads(const Problem& problem, const std::vector<int>& classOf)
 {
     std::array<ShareSpread, kFlagColumns> spreads{};
-    for (int k = 0; k < problem.flagColumns; ++k) {
-        const int values = problem.flagValues[k];
-        std::vector<int> count(static_cast<size_t>(problem.classCount) * values, 0);
-        for (size_t s = 0; s < problem.students.size(); ++s)
-            if (classOf[s] >= 0 && problem.rulesOf(s).flags[k] >= 0)
-                ++count[static_cast<size_t>(classOf[s]) * values + problem.rulesOf(s).flags[k]];
-        spreads[k] = spreadOf(count, problem.flagShare[k]);
-    }
+    for (int k = 0; k < problem.flagColumns; ++k)
+        spreads[k] = spreadOf(flagCounts(problem, classOf, k), problem.flagShare[k]);
     return spreads;
 }
 
@@ -141,11 +146,7 @@ std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::v
 {
     std::array<long, kFlagColumns> outside{};
     for (int k = 0; k < problem.flagColumns; ++k) {
-        const int values = problem.flagValues[k];
-        std::vector<int> count(static_cast<size_t>(problem.classCount) * values, 0);
-        for (size_t s = 0; s < problem.students.size(); ++s)
-            if (problem.rulesOf(s).flags[k] >= 0)
-                ++count[static_cast<size_t>(classOf[s]) * values + problem.rulesOf(s).flags[k]];
+        const std::vector<int> count = flagCounts(problem, classOf, k);
         for (size_t i = 0; i < count.size(); ++i) {
             const double share = problem.flagShare[k][i];
             outside[k] += std::max(0L, static_cast<long>(std::floor(share + kTiny)) - count[i]) +

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace classdiv::evening::testing {
@@ -171,6 +172,27 @@ inline uint64_t fingerprint(const std::vector<int>& classOf)
     for (int c : classOf)
         hash = (hash ^ static_cast<uint64_t>(c + 1)) * 1099511628211ULL;
     return hash;
+}
+
+// Every placement that keeps the head counts, group by group: each group's
+// students take every order of its planned seats.
+inline void everyHeadCountPlacement(const Problem& p, const std::function<void(const std::vector<int>&)>& visit)
+{
+    std::vector<int> classOf(p.students.size(), -1);
+    std::function<void(size_t)> place = [&](size_t g) {
+        if (g == p.groups.size())
+            return visit(classOf);
+        const Group& group = p.groups[g];
+        std::vector<int> order;
+        for (size_t l = 0; l < group.classes.size(); ++l)
+            order.insert(order.end(), group.headCounts[l], group.classes[l]);
+        do {
+            for (size_t i = 0; i < group.students.size(); ++i)
+                classOf[group.students[i]] = order[i];
+            place(g + 1);
+        } while (std::next_permutation(order.begin(), order.end()));
+    };
+    place(0);
 }
 
 } // namespace classdiv::evening::testing

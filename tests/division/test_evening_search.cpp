@@ -102,27 +102,13 @@ std::tuple<long, long, double> rulesOf(const Problem& p, const std::vector<int>&
     return {pairs, mix, averageSpread(p, classOf)};
 }
 
-// Every placement that keeps the plans and the fair bands, group by group.
+// Every placement that keeps the plans and the fair bands.
 void everyPlacement(const Problem& p, const std::function<void(const std::vector<int>&)>& visit)
 {
-    std::vector<int> classOf(p.students.size(), -1);
-    std::function<void(size_t)> place = [&](size_t g) {
-        if (g == p.groups.size()) {
-            if (keepsPlansAndBands(p, classOf))
-                visit(classOf);
-            return;
-        }
-        const Group& group = p.groups[g];
-        std::vector<int> order;
-        for (size_t l = 0; l < group.classes.size(); ++l)
-            order.insert(order.end(), group.headCounts[l], group.classes[l]);
-        do {
-            for (size_t i = 0; i < group.students.size(); ++i)
-                classOf[group.students[i]] = order[i];
-            place(g + 1);
-        } while (std::next_permutation(order.begin(), order.end()));
-    };
-    place(0);
+    testing::everyHeadCountPlacement(p, [&](const std::vector<int>& classOf) {
+        if (keepsPlansAndBands(p, classOf))
+            visit(classOf);
+    });
 }
 
 TEST(EveningSearch, ReachesTheBestPlacementOfTinyYearsFromAnyStart)

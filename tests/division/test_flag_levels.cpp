@@ -75,24 +75,9 @@ Problem tinyYear(uint64_t seed, std::vector<int>& start)
     return p;
 }
 
-// Every placement that keeps the head counts, group by group.
 void everyPlacement(const Problem& p, const std::function<void(const std::vector<int>&)>& visit)
 {
-    std::vector<int> classOf(p.students.size(), -1);
-    std::function<void(size_t)> place = [&](size_t g) {
-        if (g == p.groups.size())
-            return visit(classOf);
-        const Group& group = p.groups[g];
-        std::vector<int> order;
-        for (size_t l = 0; l < group.classes.size(); ++l)
-            order.insert(order.end(), group.headCounts[l], group.classes[l]);
-        do {
-            for (size_t i = 0; i < group.students.size(); ++i)
-                classOf[group.students[i]] = order[i];
-            place(g + 1);
-        } while (std::next_permutation(order.begin(), order.end()));
-    };
-    place(0);
+    testing::everyHeadCountPlacement(p, visit);
 }
 
 TEST(FlagLevels, TinyYearsReachTheBestAimThenTheBestSpread)
