@@ -51,7 +51,7 @@ int main(int argc, char* argv[])
         const auto start = std::chrono::steady_clock::now();
         while (book.dirty()) {
             if (const std::optional<Message> message = book.write(year, QDateTime::currentDateTime()))
-                std::fprintf(stderr, "%s\n", qPrintable(message->text));
+                std::fprintf(stderr, "%s\n", message->text.toUtf8().constData());
             if (std::chrono::steady_clock::now() - start > std::chrono::seconds(120))
                 return 5;
         }
