@@ -184,6 +184,24 @@ struct RulesYear {
     SpreadRules rules;
 };
 
+// The rows 1..n in an order drawn from the year's numbers.
+inline std::vector<int> shuffledRows(YearNumbers& numbers, int n)
+{
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 1);
+    for (int i = n - 1; i > 0; --i)
+        std::swap(order[i], order[numbers.below(i + 1)]);
+    return order;
+}
+
+// Marks, together and fixed classes blank for rows 1..n.
+inline void blankRules(SpreadRules& rules, int n)
+{
+    rules.marks.assign(n + 1, QString());
+    rules.together.assign(n + 1, QString());
+    rules.fixedClasses.assign(n + 1, QString());
+}
+
 // Every group over all six classes, head counts as even as its size allows;
 // 30 pairs kept apart, 20 pairs together, 15 fixed classes and three flag
 // columns of 10, 25 and 40 students.
@@ -205,14 +223,9 @@ inline RulesYear rulesYear()
     const int n = year.division.students.count();
 
     // Apart, together and fixed each take students of their own, so that all can hold at once.
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 1);
-    for (int i = n - 1; i > 0; --i)
-        std::swap(order[i], order[numbers.below(i + 1)]);
+    std::vector<int> order = shuffledRows(numbers, n);
     SpreadRules& rules = year.rules;
-    rules.marks.assign(n + 1, QString());
-    rules.together.assign(n + 1, QString());
-    rules.fixedClasses.assign(n + 1, QString());
+    blankRules(rules, n);
     size_t next = 0;
     for (int pair = 0; pair < 30; ++pair)
         for (int i = 0; i < 2; ++i)
@@ -248,14 +261,9 @@ inline RulesYear sexesYear()
     const std::vector<int> whole = numbers.scores(318, 62, 15);
     RulesYear year{DivisionYear({{QStringLiteral("学年"), 318, plan}}, false, {{whole.begin(), whole.end()}}), {}};
     const int n = year.division.students.count();
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 1);
-    for (int i = n - 1; i > 0; --i)
-        std::swap(order[i], order[numbers.below(i + 1)]);
+    std::vector<int> order = shuffledRows(numbers, n);
     SpreadRules& rules = year.rules;
-    rules.marks.assign(n + 1, QString());
-    rules.together.assign(n + 1, QString());
-    rules.fixedClasses.assign(n + 1, QString());
+    blankRules(rules, n);
     FlagColumn sex{QStringLiteral("性別"), std::vector<QString>(n + 1)};
     for (int i = 0; i < n; ++i)
         sex.values[order[i]] = i < 160 ? QStringLiteral("男") : QStringLiteral("女");
@@ -288,14 +296,9 @@ inline RulesYear coursesRulesYear()
                                                       {QStringLiteral("文男"), {1, 2, 3, 4, 5}},
                                                       {QStringLiteral("理男"), {6, 7, 8, 9}},
                                                       {QStringLiteral("理女"), {6, 7, 8, 9}}};
-    std::vector<int> order(n);
-    std::iota(order.begin(), order.end(), 1);
-    for (int i = n - 1; i > 0; --i)
-        std::swap(order[i], order[numbers.below(i + 1)]);
+    std::vector<int> order = shuffledRows(numbers, n);
     SpreadRules& rules = year.rules;
-    rules.marks.assign(n + 1, QString());
-    rules.together.assign(n + 1, QString());
-    rules.fixedClasses.assign(n + 1, QString());
+    blankRules(rules, n);
     rules.mixValues.assign(n + 1, QString());
     FlagColumn sex{QStringLiteral("性別"), std::vector<QString>(n + 1)};
     FlagColumn leader{QStringLiteral("リーダー"), std::vector<QString>(n + 1)};
