@@ -10,6 +10,7 @@
 #include "export/StudentCards.h"
 #include "ui/CardsPdf.h"
 #include "ui/Layout.h"
+#include "bench/PaintingMain.h"
 #include "ui/RosterPdf.h"
 
 #include <QGuiApplication>
@@ -73,16 +74,4 @@ BENCHMARK(MeetingSheetsPdf500)->Unit(benchmark::kMillisecond)->UseRealTime();
 } // namespace
 } // namespace classdiv
 
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    classdiv::installFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char* argv[]) { return runPaintingBenchmarks(argc, argv); }

@@ -5,6 +5,7 @@
 #include "division/lists/KanaOrder.h"
 #include "export/PostedLists.h"
 #include "ui/Layout.h"
+#include "bench/PaintingMain.h"
 #include "ui/PostedListsPdf.h"
 
 #include "support/Years.h"
@@ -99,17 +100,4 @@ BENCHMARK(SortReadings500)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-// The PDF is painted with fonts: the application comes first.
-int main(int argc, char* argv[])
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    installFontSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char* argv[]) { return runPaintingBenchmarks(argc, argv); }
