@@ -41,6 +41,10 @@ struct DivisionState {
     std::vector<int16_t> balancingMoves;            // [G]: students moved by the balancing
 };
 
+// The class of a student the division has not placed yet (a student new to
+// a kept draft): entry value 0 in a classes vector, where classes count from 1.
+inline constexpr int16_t kUnplacedClass = 0;
+
 struct DrawOutcome {
     std::optional<Message> message; // the press was refused; nothing changed
     bool drawn = false;             // every student has a new class

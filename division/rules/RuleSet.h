@@ -50,6 +50,15 @@ std::optional<int> fixedClassOf(const QString& cell);
 
 // Students whose groups open the same set of planned classes, with the head
 // counts the plans give each class from them.
+// Students a kept record says must be in different classes, beyond the
+// mark column: every pair of them apart. Ranked with the marks. Rows are the
+// year's rows 1 .. N; the label names the entry for the lists and papers
+// (the students' names and the reason).
+struct ApartEntry {
+    std::vector<int> rows;
+    QString label;
+};
+
 struct Pool {
     std::vector<int> classes;    // class numbers, ascending
     std::vector<int> headCounts; // beside classes: the planned head counts of the pool's groups
@@ -81,6 +90,10 @@ public:
     {
         return row >= 0 && row < static_cast<int>(fixedClass.size()) ? fixedClass[static_cast<size_t>(row)] : std::nullopt;
     }
+
+    // Keep-apart sets from the school's record, filled in after the columns
+    // are typed; empty when no record is chosen.
+    std::vector<ApartEntry> recordEntries;
 
     std::vector<Pool> pools; // in ascending order of their classes
     std::vector<int> poolOf; // [row], -1 for a row in no group
