@@ -131,6 +131,7 @@ if [ "$(cat "$libs/.classdiv-stamp" 2>/dev/null)" != "$libs_stamp" ]; then
 fi
 
 # --- the programs and the core tests ---------------------------------------------
+source "$root/scripts/compiler-cache.sh"
 version=$(sed -n 's/^project(ClassDivision VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCLASSDIV_BENCH=OFF \
   -DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake" -DQT_CHAINLOAD_TOOLCHAIN_FILE="$toolchain" \

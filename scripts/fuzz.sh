@@ -15,6 +15,7 @@ seconds=${FUZZ_SECONDS:-60}
 targets=(field_reader conditions_file numbers spread_columns workbook drafts_file)
 
 bash "$root/scripts/install-deps.sh"
+source "$root/scripts/compiler-cache.sh"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DCLASSDIV_FUZZ=ON -DCLASSDIV_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]/#/fuzz_}"

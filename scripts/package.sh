@@ -6,6 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath -m "${1:-$root/build-package}")
 bash "$root/scripts/install-deps.sh"
+source "$root/scripts/compiler-cache.sh"
 
 # Debian's hardening flags; the prefix map in them is taken from the current folder.
 cd "$root"
