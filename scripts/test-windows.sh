@@ -25,7 +25,7 @@ wine_prefix "$build/wine"
 echo "== Core and window tests under Wine"
 # The test programs take Qt's and MinGW's DLLs from where they were built.
 export WINEPATH="$(winpath "$qt/bin");$(winpath "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")");$(winpath /usr/x86_64-w64-mingw32/lib)"
-(cd "$build" && ctest --output-on-failure -L core)
+(cd "$build" && ctest --output-on-failure -j "$(nproc)" -L core)
 # Qt Test writes its report to a file here: under Wine its standard output stays empty.
 # The offscreen platform reads fonts from files: the prefix's, with the Windows
 # names. (Wine hands no QT_ variable to Windows programs, only WINEQT_ ones.)
