@@ -71,10 +71,10 @@ CheckSheetWindow::CheckSheetWindow(YearModel& model, QWidget* parent) : QDialog(
     save->setFocus();
 
     // Esc closes (QDialog's own reject); the window follows the classes while it is open.
-    connect(&m_model, &YearModel::drawChanged, this, &CheckSheetWindow::refresh);
-    connect(&m_model, &YearModel::swapped, this, &CheckSheetWindow::refresh);
-    connect(&m_model, &YearModel::rulesChanged, this, &CheckSheetWindow::refresh);
-    connect(&m_model, &YearModel::draftsChanged, this, &CheckSheetWindow::refresh);
+    connect(&m_model, &YearModel::drawChanged, this, &CheckSheetWindow::yearChanged);
+    connect(&m_model, &YearModel::swapped, this, &CheckSheetWindow::yearChanged);
+    connect(&m_model, &YearModel::rulesChanged, this, &CheckSheetWindow::yearChanged);
+    connect(&m_model, &YearModel::draftsChanged, this, &CheckSheetWindow::yearChanged);
     refresh();
     resize(700, 760);
 }
@@ -85,6 +85,13 @@ CheckSheet CheckSheetWindow::makeSheet() const
     const QString path = year.students().csvPath;
     return checkSheet(year, {path, rosterFingerprint(path), draftNameOnScreen(m_model.drafts(), year),
                              QDateTime::currentDateTime()});
+}
+
+void CheckSheetWindow::yearChanged()
+{
+    // A closed window is made again when it is opened: a swap never waits for its pages.
+    if (isVisible())
+        refresh();
 }
 
 void CheckSheetWindow::refresh()

@@ -25,6 +25,7 @@ public:
     void refresh();
 
 private:
+    void yearChanged();
     CheckSheet makeSheet() const;
     void saveClicked();
 

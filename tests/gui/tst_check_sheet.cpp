@@ -2,7 +2,8 @@
 // record: held after the press; broken once one of its students is swapped
 // by hand into the other's class, listed first and in the PDF (read back by
 // pdftotext); then saving the result and printing the posted lists ask first,
-// naming the two, and write nothing when the answer is no.
+// naming the two, and write nothing when the answer is no. Closed and opened
+// again after the swap is undone, it holds again.
 
 #include "support/GuiTest.h"
 
@@ -168,6 +169,11 @@ private slots:
         QApplication::setActiveWindow(sheet);
         QTest::keyClick(sheet, Qt::Key_Escape);
         QTRY_VERIFY(!sheet->isVisible());
+        // Opened again after the swap is taken back while it was closed: the sheet of now.
+        QVERIFY(f.model->undoSwap());
+        QCOMPARE(openSheet(f), sheet);
+        QTRY_VERIFY(sheet->isVisible());
+        QVERIFY(!recordLine(sheet->sheet())->broken);
     }
 };
 
