@@ -139,8 +139,12 @@ void paintPage(PaperPainter& paper, const CheckSheet& sheet, const Layout& layou
     const Page& page = layout.pages[static_cast<size_t>(index)];
     const QString pageText = QStringLiteral("%1 / %2 ページ").arg(index + 1).arg(layout.pages.size());
     double top = kTop;
-    paper.text(PaperPainter::box(kLeft, top, kWidth - 30, kTitleHeight - 2), kCheckSheetTitle, Qt::AlignLeft, kFontGothic,
+    paper.text(PaperPainter::box(kLeft, top, kWidth - 52, kTitleHeight - 2), kCheckSheetTitle, Qt::AlignLeft, kFontGothic,
                index == 0 ? 18 : 12, true);
+    // The names and the reasons of the record are the school's own: marked as the meeting papers are.
+    const QRectF secret = PaperPainter::box(kLeft + kWidth - 50, top + 0.5, 16, kTitleHeight - 3);
+    paper.painter().drawRect(secret);
+    paper.text(secret, kConfidentialMark, Qt::AlignHCenter, kFontGothic, 13, true);
     paper.text(PaperPainter::box(kLeft + kWidth - 30, top, 30, kTitleHeight - 2), pageText, Qt::AlignRight, kFontGothic, 9);
     top += kTitleHeight;
     if (index == 0) {

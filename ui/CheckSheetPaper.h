@@ -1,6 +1,6 @@
 #pragma once
-// The check sheet (export/CheckSheet.h) on A4 portrait pages: the title, the
-// roster, its fingerprint, the draft and the time, the verdict, one row a
+// The check sheet (export/CheckSheet.h) on A4 portrait pages: the title and
+// 「機密」 on every page, the roster, its fingerprint, the draft and the time, the verdict, one row a
 // rule (broken rows first and in bold), the spread of averages and the lines
 // the 学年主任 signs. The same pages go into the PDF and onto the screen.
 

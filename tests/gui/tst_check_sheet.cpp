@@ -3,12 +3,13 @@
 // by hand into the other's class, listed first and in the PDF (read back by
 // pdftotext); then saving the result and printing the posted lists ask first,
 // naming the two, and write nothing when the answer is no. Closed and opened
-// again after the swap is undone, it holds again.
+// again after the swap is undone, it holds again. Long sheets over pages.
 
 #include "support/GuiTest.h"
 
 #include "division/lists/ClassRoster.h"
 #include "export/CheckSheet.h"
+#include "ui/CheckSheetPaper.h"
 #include "ui/CheckSheetWindow.h"
 
 using namespace classdiv;
@@ -128,6 +129,7 @@ private slots:
         const QString text = QString::fromUtf8(reader.readAllStandardOutput()).remove(QRegularExpression("[ \\x{3000}]"));
         QVERIFY(text.contains(QStringLiteral("このままでは公表できません")));
         QVERIFY(text.contains(QStringLiteral("学年主任")));
+        QVERIFY(text.contains(QStringLiteral("機密")));
         QVERIFY(text.contains(QStringLiteral("SHA-256")));
         const qsizetype firstBroken = text.indexOf(QStringLiteral("破れている"));
         QVERIFY(firstBroken >= 0);
@@ -174,6 +176,44 @@ private slots:
         QCOMPARE(openSheet(f), sheet);
         QTRY_VERIFY(sheet->isVisible());
         QVERIFY(!recordLine(sheet->sheet())->broken);
+    }
+
+    // Long sheets go on over pages: every page numbered of the whole, every
+    // line printed once, the signature once and on the last page, even when
+    // the lines fill the page before it.
+    void longSheetsGoOnOverPagesWithTheSignatureLast()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the reader is a Linux program");
+#endif
+        for (const int count : {0, 1, 24, 25, 26, 27, 60, 200}) {
+            CheckSheet sheet;
+            sheet.verdict = kEveryRuleHeld;
+            sheet.source << QStringLiteral("名簿ファイル: nen1.csv");
+            for (int i = 0; i < count; ++i)
+                sheet.lines.push_back({CheckKind::Marks, QStringLiteral("別クラスの印「印%1」").arg(i),
+                                       i % 7 == 0 ? QString(70, u'長') : QStringLiteral("生徒 １組"), false});
+            TempFolder folder;
+            const QString pdf = folder.file("sheet.pdf");
+            QFile file(pdf);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(checkSheetPdf(sheet));
+            file.close();
+            QProcess reader;
+            reader.start("pdftotext", {"-layout", "-enc", "UTF-8", pdf, "-"});
+            QVERIFY(reader.waitForFinished(20000) && reader.exitCode() == 0);
+            QStringList pages = QString::fromUtf8(reader.readAllStandardOutput()).remove(u' ').split(u'\f');
+            pages.removeLast(); // after the last page's form feed
+            const int total = checkSheetPageCount(sheet);
+            QCOMPARE(pages.size(), qsizetype(total));
+            for (int p = 0; p < total; ++p) {
+                QVERIFY2(pages[p].contains(QStringLiteral("%1/%2ページ").arg(p + 1).arg(total)), qPrintable(pages[p]));
+                QCOMPARE(pages[p].count(QStringLiteral("学年主任")), p + 1 == total ? 1 : 0);
+            }
+            const QString all = pages.join(QString());
+            for (int i = 0; i < count; ++i)
+                QCOMPARE(all.count(QStringLiteral("「印%1」").arg(i)), 1);
+        }
     }
 };
 
