@@ -82,14 +82,14 @@ void CheckSheetLines500(benchmark::State& state)
 }
 BENCHMARK(CheckSheetLines500)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// What the window draws: the lines and every page as a picture at 72 dpi.
+// What the window draws: the lines and every page as a picture at 90 dpi.
 void CheckSheetScreen500(benchmark::State& state)
 {
     const SheetYear y;
     for (auto _ : state) {
         const CheckSheet sheet = y.sheet();
         for (int p = 0; p < checkSheetPageCount(sheet); ++p)
-            benchmark::DoNotOptimize(checkSheetPageImage(sheet, p, 72).width());
+            benchmark::DoNotOptimize(checkSheetPageImage(sheet, p, 90).width());
     }
 }
 BENCHMARK(CheckSheetScreen500)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -21,7 +21,7 @@ namespace classdiv {
 
 namespace {
 
-constexpr double kScreenDpi = 72; // the pages on screen: the whole width of A4 in about 600 pixels
+constexpr double kScreenDpi = 90; // the pages on screen: the whole width of A4 in about 740 pixels
 
 } // namespace
 
@@ -76,7 +76,7 @@ CheckSheetWindow::CheckSheetWindow(YearModel& model, QWidget* parent) : QDialog(
     connect(&m_model, &YearModel::rulesChanged, this, &CheckSheetWindow::yearChanged);
     connect(&m_model, &YearModel::draftsChanged, this, &CheckSheetWindow::yearChanged);
     refresh();
-    resize(700, 760);
+    resize(820, 760);
 }
 
 CheckSheet CheckSheetWindow::makeSheet() const

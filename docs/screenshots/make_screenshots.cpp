@@ -294,7 +294,7 @@ void checkSheet(ConditionsWindow* form3, YearModel& model)
     form3->activateWindow();
     child<QAction>(form3, "actionCheckSheet")->trigger();
     auto* sheet = child<QWidget>(form3, "CheckSheetWindow");
-    sheet->resize(720, 740);
+    sheet->resize(820, 740);
     captureWindow(sheet, "checksheet.png");
     sheet->close();
 }
