@@ -95,6 +95,9 @@ public:
     // against the plans (typed again whenever the plans change).
     const RuleSet& rules() const { return m_rules; }
     void setRules(SpreadRules rules);
+    // The keep-apart sets of the school's record for this roster; they stay
+    // when the columns or the plans are typed again.
+    void setRecordEntries(std::vector<ApartEntry> entries);
 
     // The search's model of the year, built at the first use after the plans
     // or the rules changed; the classes (a draw, a swap) never rebuild it.

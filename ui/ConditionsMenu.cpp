@@ -1,12 +1,13 @@
 // The menu 調整 of the conditions window and its commands: evening out, the
-// chart, the class lists, the student cards, the rules, the drafts, a press by number and a
-// draft made from a result file.
+// chart, the class lists, the student cards, the check sheet, the rules, the
+// drafts, a press by number and a draft made from a result file.
 
 #include "ui/ConditionsWindow.h"
 
 #include "division/lists/ClassSwaps.h"
 #include "export/ResultRead.h"
 #include "ui/ChartWindow.h"
+#include "ui/CheckSheetWindow.h"
 #include "ui/ClassListWindow.h"
 #include "ui/Dialogs.h"
 #include "ui/DraftWindow.h"
@@ -58,6 +59,8 @@ QMenuBar* ConditionsWindow::setupMenuBar()
             &QAction::triggered, this, &ConditionsWindow::cardsTriggered);
     connect(add("actionPostedLists", QStringLiteral("新しいクラスの名簿…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N)),
             &QAction::triggered, this, &ConditionsWindow::postedListsTriggered);
+    connect(add("actionCheckSheet", QStringLiteral("確認票…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K)),
+            &QAction::triggered, this, &ConditionsWindow::checkSheetTriggered);
     adjust->addSeparator();
     connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
@@ -122,6 +125,21 @@ void ConditionsWindow::postedListsTriggered()
     auto* dialog = new PostedListsDialog(m_model, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
+}
+
+void ConditionsWindow::checkSheetTriggered()
+{
+    if (!year().hasDraw()) {
+        Dialogs::showMessage(this, Message{kNoDrawForCheckSheetMessage, QString()});
+        return;
+    }
+    if (!m_checkSheet)
+        m_checkSheet = new CheckSheetWindow(m_model, this);
+    else
+        m_checkSheet->refresh(); // the date and time, and a draft kept meanwhile
+    m_checkSheet->show();
+    m_checkSheet->raise();
+    m_checkSheet->activateWindow();
 }
 
 void ConditionsWindow::spreadColumnsTriggered()

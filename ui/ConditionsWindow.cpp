@@ -1,6 +1,7 @@
 #include "ui/ConditionsWindow.h"
 
 #include "division/lists/ClassSwaps.h"
+#include "export/CheckSheet.h"
 #include "export/ResultWorkbook.h"
 #include "import/Workbook.h"
 #include "ui/CommandButton.h"
@@ -264,6 +265,11 @@ bool ConditionsWindow::mayReplaceSwaps()
 
 void ConditionsWindow::saveResultClicked()
 {
+    // Students the school's record keeps apart, in one class: said before anything is chosen or written.
+    if (const std::optional<Message> question =
+            recordBreakQuestion(year().students(), year().rules(), year().classes(), RecordUse::SaveResult);
+        question && !Dialogs::ask(this, *question))
+        return;
     // Beside the CSV, where the conditions file is, whatever folder the program was started in.
     const QString csvPath = year().students().csvPath;
     const QString csvFolder = csvPath.isEmpty() ? QString() : QFileInfo(csvPath).absolutePath();

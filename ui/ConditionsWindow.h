@@ -25,6 +25,7 @@ class QPushButton;
 namespace classdiv {
 
 class ChartWindow;
+class CheckSheetWindow;
 class ClassListWindow;
 class DraftWindow;
 class PictureBox;
@@ -71,6 +72,7 @@ private:
     void classListsTriggered();
     void cardsTriggered();
     void postedListsTriggered();
+    void checkSheetTriggered();
     void spreadColumnsTriggered();
     void draftsTriggered();
     void pressNumberTriggered();
@@ -92,6 +94,7 @@ private:
     QAction* m_everyPress = nullptr;
     QPointer<ChartWindow> m_chart; // made at the first グラフで見る, then shown again
     QPointer<DraftWindow> m_drafts;
+    QPointer<CheckSheetWindow> m_checkSheet;
 
     PictureBox* m_picture = nullptr;
     QComboBox* m_combo = nullptr;

@@ -1,6 +1,7 @@
 #include "ui/PostedListsDialog.h"
 
 #include "common/TextFile.h"
+#include "export/CheckSheet.h"
 #include "export/ResultFile.h"
 #include "ui/Dialogs.h"
 #include "ui/PostedListsPdf.h"
@@ -112,6 +113,11 @@ void PostedListsDialog::accept()
         return;
     }
 
+    // Students the school's record keeps apart, in one class: said before the file is chosen.
+    if (const std::optional<Message> question =
+            recordBreakQuestion(students, year.rules(), year.classes(), RecordUse::PrintPostedLists);
+        question && !Dialogs::ask(this, *question))
+        return;
     const QString csvPath = students.csvPath;
     const std::optional<QString> name =
         Dialogs::chooseSaveFile(this, QStringLiteral("新しいクラスの名簿の保存"), QStringLiteral("PDF (*.pdf)"),

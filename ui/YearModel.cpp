@@ -206,6 +206,12 @@ void YearModel::setRules(SpreadRules rules)
     emit rulesChanged();
 }
 
+void YearModel::setRecordEntries(std::vector<ApartEntry> entries)
+{
+    m_year.setRecordEntries(std::move(entries));
+    emit rulesChanged();
+}
+
 SpreadAcceptOutcome YearModel::acceptSpreadColumns(const RuleTexts& texts)
 {
     SpreadAcceptOutcome outcome = classdiv::acceptSpreadColumns(m_year.students(), texts);

@@ -285,6 +285,20 @@ void drafts(ConditionsWindow* form3)
     window->close();
 }
 
+// 確認票 with two students of one class entered in the school's record as kept apart.
+void checkSheet(ConditionsWindow* form3, YearModel& model)
+{
+    const std::vector<int> rows = rosterRows(model.year().students(), model.year().classes(), 1, RosterOrder::Score);
+    const Students& students = model.year().students();
+    model.setRecordEntries({{{rows[2], rows[5]}, QStringLiteral("%1・%2 トラブル").arg(students[rows[2]].name, students[rows[5]].name)}});
+    form3->activateWindow();
+    child<QAction>(form3, "actionCheckSheet")->trigger();
+    auto* sheet = child<QWidget>(form3, "CheckSheetWindow");
+    sheet->resize(820, 740);
+    captureWindow(sheet, "checksheet.png");
+    sheet->close();
+}
+
 } // namespace
 
 // A posted list as the program prints it, for a class whose roster has its
@@ -362,6 +376,7 @@ int main(int argc, char* argv[])
     classLists(form3, *shell.model());
     spreadDialog(form3);
     drafts(form3);
+    checkSheet(form3, *shell.model());
     workbookImport(year, random);
     postedList();
     const QList<Message> messages = Dialogs::takeMessages();
