@@ -25,12 +25,14 @@ std::vector<std::pair<int, QString>> markedTogether(const SearchModel& model, co
     const evening::Problem& p = model.problem;
     std::map<std::pair<int, int>, int> marked; // (class, mark) -> students
     for (size_t s = 0; s < p.students.size(); ++s)
-        if (p.students[s].mark >= 0)
-            ++marked[{classOf[s], p.students[s].mark}];
+        p.forEachMark(static_cast<int>(s), [&](int m) { ++marked[{classOf[s], m}]; });
     std::vector<std::pair<int, QString>> rows;
     for (size_t s = 0; s < p.students.size(); ++s)
-        if (p.students[s].mark >= 0 && marked[{classOf[s], p.students[s].mark}] > 1)
-            rows.emplace_back(model.row[s], QStringLiteral("印「%1」").arg(model.marks[p.students[s].mark]));
+        p.forEachMark(static_cast<int>(s), [&](int m) {
+            if (marked[{classOf[s], m}] > 1)
+                rows.emplace_back(model.row[s], m < model.columnMarks ? QStringLiteral("印「%1」").arg(model.marks[m])
+                                                                      : QStringLiteral("離す記録「%1」").arg(model.marks[m]));
+        });
     std::sort(rows.begin(), rows.end());
     return rows;
 }

@@ -74,6 +74,14 @@ ReadConditionsOutcome Year::readConditions()
 void Year::setRules(SpreadRules rules)
 {
     m_rules = RuleSet(std::move(rules), m_students, m_workspace);
+    m_rules.recordEntries = m_recordEntries;
+    m_searchModel.reset();
+}
+
+void Year::setRecordEntries(std::vector<ApartEntry> entries)
+{
+    m_recordEntries = std::move(entries);
+    m_rules.recordEntries = m_recordEntries;
     m_searchModel.reset();
 }
 

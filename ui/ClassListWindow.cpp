@@ -225,7 +225,7 @@ void ClassListWindow::fillList(int index, const RosterColumns& columns, const Ru
     for (const MarkBreak& m : breaks.marks)
         if (m.classNumber == classNumber)
             for (int r : m.rows)
-                broken.insert({r, columns.markColumn});
+                broken.insert({r, m.record ? 0 : columns.markColumn}); // a record's entry shows on the name
     for (const FixedBreak& f : breaks.fixed)
         broken.insert({f.row, columns.fixedColumn});
     for (const TogetherBreak& t : breaks.together)

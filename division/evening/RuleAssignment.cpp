@@ -66,7 +66,7 @@ private:
         for (size_t s = 0; s < p.students.size(); ++s) {
             const Student& student = p.students[s];
             const StudentRules& bound = p.rulesOf(static_cast<int>(s));
-            if (bound.unit >= 0 || (bound.fixedClass < 0 && student.mark < 0))
+            if (bound.unit >= 0 || (bound.fixedClass < 0 && student.mark < 0))  // a student of several sets has a mark too
                 continue;
             m_units.push_back({{static_cast<int>(s)},
                                bound.fixedClass >= 0 ? std::vector<int>{bound.fixedClass} : p.groups[student.group].classes});
@@ -143,7 +143,9 @@ private:
     {
         for (int s : unit.students) {
             const Student& student = m_p.students[s];
-            if (m_room[student.group][c] <= 0 || (student.mark >= 0 && m_marked[student.mark][c]))
+            bool marked = false;
+            m_p.forEachMark(s, [&](int m) { marked = marked || m_marked[m][c]; });
+            if (m_room[student.group][c] <= 0 || marked)
                 return false;
         }
         // A fixed student goes to its class whatever the bands.
@@ -167,8 +169,7 @@ private:
             const Student& student = m_p.students[s];
             m_room[student.group][c] -= by;
             m_bound[student.group][c * m_bands + student.band] += by;
-            if (student.mark >= 0)
-                m_marked[student.mark][c] = by > 0;
+            m_p.forEachMark(s, [&](int m) { m_marked[m][c] = by > 0; });
             m_result.classOf[s] = by > 0 ? c : -1;
         }
     }
