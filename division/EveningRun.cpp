@@ -89,6 +89,10 @@ std::optional<Message> checkRulesTogether(const SearchModel& model, const Studen
         const int v = column.of(row);
         return v >= 0 ? column.values[static_cast<size_t>(v)] : QString();
     };
+    std::map<int, QStringList> entriesOf; // row -> the record's entries it is in
+    for (const ApartEntry& entry : rules.recordEntries)
+        for (int row : entry.rows)
+            entriesOf[row] << QStringLiteral("離す記録「%1」").arg(entry.label);
     for (const int row : model.row) {
         QStringList said;
         if (const QString v = text(rules.fixedColumn, row); !v.isEmpty())
@@ -97,6 +101,8 @@ std::optional<Message> checkRulesTogether(const SearchModel& model, const Studen
             said << QStringLiteral("同じクラス「%1」").arg(v);
         if (const QString v = text(rules.markColumn, row); !v.isEmpty())
             said << QStringLiteral("別クラス「%1」").arg(v);
+        if (const auto at = entriesOf.find(row); at != entriesOf.end())
+            said << at->second;
         if (!said.isEmpty())
             bound.emplace_back(row, said.join(u'、'));
     }
