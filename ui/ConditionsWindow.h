@@ -28,6 +28,7 @@ class ChartWindow;
 class ClassListWindow;
 class DraftWindow;
 class PictureBox;
+class SeparationRecordWindow;
 
 class ConditionsWindow : public QWidget {
     Q_OBJECT
@@ -75,6 +76,7 @@ private:
     void draftsTriggered();
     void pressNumberTriggered();
     void draftFromResultTriggered();
+    void separationRecordTriggered();
     // The distribution table of the draw as it now stands.
     void showTable();
     // A press replaces hand-swapped classes only when the user agrees.
@@ -92,6 +94,7 @@ private:
     QAction* m_everyPress = nullptr;
     QPointer<ChartWindow> m_chart; // made at the first グラフで見る, then shown again
     QPointer<DraftWindow> m_drafts;
+    QPointer<SeparationRecordWindow> m_record;
 
     PictureBox* m_picture = nullptr;
     QComboBox* m_combo = nullptr;

@@ -199,6 +199,12 @@ bool YearModel::undoSwap()
     return true;
 }
 
+void YearModel::setRecordEntries(std::vector<ApartEntry> entries)
+{
+    m_year.setRecordEntries(std::move(entries));
+    emit rulesChanged();
+}
+
 void YearModel::setRules(SpreadRules rules)
 {
     m_year.setRules(std::move(rules));

@@ -53,6 +53,8 @@ public:
     SpreadAcceptOutcome acceptSpreadColumns(const RuleTexts& texts);
     // New rules, rulesChanged().
     void setRules(SpreadRules rules);
+    // The separation record's entries that apply to this roster, rulesChanged().
+    void setRecordEntries(std::vector<ApartEntry> entries);
 
     // 案: the drafts beside the CSV. Each change of the classes is written as
     // 「作業中」 within a second, by a timer: the change itself only marks it.
