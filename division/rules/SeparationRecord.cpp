@@ -10,6 +10,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace classdiv {
 
@@ -17,7 +18,6 @@ namespace {
 
 const QByteArray kVersionWord = "CLASSDIV-APART";
 const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
-const QString kDateFormat = QStringLiteral("yyyy-MM-dd");
 
 QByteArray field(const QString& text)
 {
@@ -26,30 +26,48 @@ QByteArray field(const QString& text)
 
 QByteArray dateText(const QDate& date)
 {
-    return date.isValid() ? date.toString(kDateFormat).toUtf8() : QByteArray();
-}
-
-std::optional<QDate> dateOf(QStringView text, bool emptyAllowed)
-{
-    if (text.isEmpty())
-        return emptyAllowed ? std::optional<QDate>(QDate()) : std::nullopt;
-    const QDate date = QDate::fromString(text.toString(), kDateFormat);
-    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+    if (!date.isValid())
+        return QByteArray();
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", date.year(), date.month(), date.day());
+    return QByteArray(text);
 }
 
 std::optional<int> numberOf(QStringView text, int low, int high)
 {
     if (text.isEmpty() || text.size() > 9 || !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
-    const int n = text.toInt();
+    int n = 0;
+    for (const QChar c : text)
+        n = n * 10 + (c.unicode() - u'0');
     return n >= low && n <= high ? std::optional<int>(n) : std::nullopt;
+}
+
+// yyyy-MM-dd, read by hand: QDate::fromString parses its format at every call,
+// and a record holds thousands of dates.
+std::optional<QDate> dateOf(QStringView text, bool emptyAllowed)
+{
+    if (text.isEmpty())
+        return emptyAllowed ? std::optional<QDate>(QDate()) : std::nullopt;
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
+        return std::nullopt;
+    const std::optional<int> y = numberOf(text.first(4), 1, 9999), m = numberOf(text.sliced(5, 2), 1, 12),
+                             d = numberOf(text.sliced(8, 2), 1, 31);
+    if (!y || !m || !d || !QDate::isValid(*y, *m, *d))
+        return std::nullopt;
+    return QDate(*y, *m, *d);
 }
 
 // Every field of a line unescaped; nullopt when one cannot be.
 std::optional<std::vector<QString>> fieldsOf(const QList<QStringView>& raw, qsizetype from)
 {
     std::vector<QString> out;
+    out.reserve(static_cast<size_t>(raw.size()));
     for (qsizetype i = from; i < raw.size(); ++i) {
+        if (!raw[i].contains(u'\\')) { // most texts: nothing to unescape
+            out.push_back(raw[i].toString());
+            continue;
+        }
         std::optional<QString> text = unescapedField(raw[i]);
         if (!text)
             return std::nullopt;
