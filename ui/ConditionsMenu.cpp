@@ -141,6 +141,8 @@ void ConditionsWindow::spreadColumnsTriggered()
 
 void ConditionsWindow::separationRecordTriggered()
 {
+    // What other teachers entered since is read in first.
+    RecordKeeper::of(m_model).reload(this);
     if (!m_record)
         m_record = new SeparationRecordWindow(m_model, this);
     m_record->show();

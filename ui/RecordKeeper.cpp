@@ -6,11 +6,19 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 namespace classdiv {
 
 namespace {
 
 const QString kTitle = QStringLiteral("離す記録");
+
+bool sameEntries(const std::vector<ApartEntry>& a, const std::vector<ApartEntry>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const ApartEntry& x, const ApartEntry& y) { return x.rows == y.rows && x.label == y.label; });
+}
 
 } // namespace
 
@@ -41,7 +49,8 @@ void RecordKeeper::reload(QWidget* parent)
     if (m_path.isEmpty()) {
         m_read = {};
         m_match = {};
-        m_model.setRecordEntries({});
+        if (!m_model.year().rules().recordEntries.empty())
+            m_model.setRecordEntries({});
         emit changed();
         return;
     }
@@ -70,7 +79,9 @@ void RecordKeeper::apply(QWidget* parent, bool ask)
                                        "%1。識別番号の重ならない名簿なら当てはめられます。")
                             .arg(names.join(u'、')));
     }
-    m_model.setRecordEntries(m_match.applied);
+    // The same entries again change nothing: the search's model and the windows stay as they are.
+    if (!sameEntries(m_match.applied, m_model.year().rules().recordEntries))
+        m_model.setRecordEntries(m_match.applied);
     emit changed();
 }
 
