@@ -67,10 +67,14 @@ void RecordKeeper::reload(QWidget* parent)
 void RecordKeeper::apply(QWidget* parent, bool ask)
 {
     m_match = m_read.usable() ? matchRecord(m_read.record, m_model.year().students()) : RecordMatch{};
-    if (ask && !m_match.toConfirm.empty() &&
-        Dialogs::ask(parent, Message{confirmMatchesText(m_match, m_model.year().students()), kTitle}) &&
-        write(parent, RecordChange{{}, confirmationsOf(m_match)}))
-        m_match = matchRecord(m_read.record, m_model.year().students());
+    // The same list the teacher said no to is not asked again while the roster is open.
+    const QString question = m_match.toConfirm.empty() ? QString() : confirmMatchesText(m_match, m_model.year().students());
+    if (ask && !question.isEmpty() && question != m_declined) {
+        if (!Dialogs::ask(parent, Message{question, kTitle}))
+            m_declined = question;
+        else if (write(parent, RecordChange{{}, confirmationsOf(m_match)}))
+            m_match = matchRecord(m_read.record, m_model.year().students());
+    }
     if (ask && !m_match.ambiguous.empty()) {
         QStringList names;
         for (const RecordStudent& s : m_match.ambiguous)

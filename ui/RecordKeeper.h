@@ -66,6 +66,7 @@ private:
     RecordReadOutcome m_read;
     RecordMatch m_match;
     QSet<QString> m_said;
+    QString m_declined; // the question of matches last answered no
 };
 
 } // namespace classdiv
