@@ -3,10 +3,12 @@
 // school, the rest of students who left), as a roster load does; and an entry
 // added while another program holds the record's lock for 200 ms.
 
+#include "support/BenchmarkYears.h"
 #include "support/Years.h"
 
 #include "division/rules/RecordFile.h"
 #include "division/rules/RecordMatch.h"
+#include "division/lists/ClassSwaps.h"
 
 #include <benchmark/benchmark.h>
 
@@ -106,5 +108,44 @@ void AddWhileLockHeld200ms(benchmark::State& state)
     state.counters["tries"] = tries;
 }
 BENCHMARK(AddWhileLockHeld200ms)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+// 平均点をそろえる on the 500 students under every rule, beside 0 or 100 record
+// entries (pairs and threes drawn at random, overlapping the marks and each
+// other): the time of a use and the entries left together (none expected).
+void EvenOut500EveryRuleWithEntries(benchmark::State& state)
+{
+    const testing::RulesYear built = testing::rulesYear();
+    Year year = built.division.year();
+    year.setRules(built.rules);
+    testing::YearNumbers pick(11);
+    std::vector<ApartEntry> entries;
+    const int n = year.students().count();
+    for (int e = 0; e < state.range(0); ++e) {
+        std::vector<int> rows{1 + pick.below(n), 1 + pick.below(n)};
+        if (e % 5 == 0)
+            rows.push_back(1 + pick.below(n));
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        entries.push_back({rows, QStringLiteral("e%1").arg(e)});
+    }
+    year.setRecordEntries(entries);
+    ClockRandomSource random;
+    if (year.press(random).message)
+        state.SkipWithError("the year is refused");
+    const Year pressed = year;
+    size_t together = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Year use = pressed;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(use.evenOut(random));
+        state.PauseTiming();
+        const RuleBreaks breaks = findRuleBreaks(use.students(), use.classes(), use.bands(), use.rules());
+        together += std::count_if(breaks.marks.begin(), breaks.marks.end(), [](const MarkBreak& m) { return m.record; });
+        state.ResumeTiming();
+    }
+    state.counters["entries_together"] = static_cast<double>(together);
+}
+BENCHMARK(EvenOut500EveryRuleWithEntries)->Arg(0)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(12);
 
 } // namespace
