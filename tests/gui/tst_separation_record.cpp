@@ -150,6 +150,45 @@ private slots:
         QVERIFY(y2.classOf(a2) != 0);
     }
 
+    // Entered by identifier, found by the search box, ended: it stays in the file, greyed, and no longer applies.
+    void anEntryByIdentifierIsFoundAndEndedButNeverDeleted()
+    {
+        QSettings().setValue(RecordKeeper::kFileKey, recordPath());
+        ExampleWindow year;
+        QVERIFY(year.open());
+        SeparationRecordWindow* record = openRecord(year);
+        QVERIFY(record);
+        const Students& students = year.model->year().students();
+        typeInto(child<QLineEdit>(record, "recordIds"), students[3].id + QStringLiteral("、") + students[200].id);
+        typeInto(child<QLineEdit>(record, "recordReason"), QStringLiteral("保護者要望"));
+        typeInto(child<QLineEdit>(record, "recordEnteredBy"), QStringLiteral("鈴木"));
+        click(record, "addRecordEntry");
+        typeInto(child<QLineEdit>(record, "recordIds"), students[4].id + QStringLiteral(",99999"));
+        click(record, "addRecordEntry"); // an identifier not on the roster: said, nothing written
+        const QList<Message> said = Dialogs::takeMessages();
+        QCOMPARE(said.size(), 1);
+        QVERIFY(said.front().text.contains(QStringLiteral("99999")));
+        auto* table = child<QTableWidget>(record, "recordEntries");
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(year.model->year().rules().recordEntries.size(), size_t(1));
+        QVERIFY(child<QLabel>(record, "recordStatus")->text().contains(QStringLiteral("あてはまる記録 1件")));
+
+        for (const auto& [words, hidden] : {std::pair{students[200].name, false}, {QStringLiteral("トラブル"), true}, {QString(), false}}) {
+            typeInto(child<QLineEdit>(record, "recordSearch"), words);
+            QCOMPARE(table->isRowHidden(0), hidden);
+        }
+        table->selectRow(0);
+        typeInto(child<QLineEdit>(record, "recordEndReason"), QStringLiteral("関係が改善した"));
+        click(record, "endRecordEntry");
+        const RecordReadOutcome read = readSeparationRecord(recordPath());
+        QCOMPARE(read.record.entries.size(), size_t(1));
+        QCOMPARE(read.record.entries.front().ended, QDate::currentDate());
+        QCOMPARE(read.record.entries.front().endReason, QStringLiteral("関係が改善した"));
+        QVERIFY(year.model->year().rules().recordEntries.empty());
+        QCOMPARE(table->rowCount(), 1);
+        QCOMPARE(table->item(0, 0)->foreground().color(), record->palette().color(QPalette::Disabled, QPalette::Text));
+    }
+
     void aRosterWhoseIdentifiersRepeatIsMatchedByNameAndAskedOnce()
     {
         ExampleWindow year;
