@@ -183,14 +183,14 @@ bool RecordKeeper::addIdentifiers(QWidget* parent, const QStringList& ids, const
     return addRows(parent, rows, reason, enteredBy);
 }
 
-bool RecordKeeper::end(QWidget* parent, const QString& key, const QString& reason)
+bool RecordKeeper::end(QWidget* parent, const QString& key, const QDate& date, const QString& reason)
 {
     const auto at = std::find_if(m_read.record.entries.begin(), m_read.record.entries.end(),
                                  [&](const RecordEntry& e) { return e.key == key; });
     if (at == m_read.record.entries.end() || !at->open())
         return false;
     RecordEntry ended = *at;
-    ended.ended = QDate::currentDate();
+    ended.ended = date;
     ended.endReason = reason.trimmed();
     if (!write(parent, RecordChange{{ended}, {}}))
         return false;

@@ -42,8 +42,8 @@ public:
     bool addRows(QWidget* parent, const std::vector<int>& rows, const QString& reason, const QString& enteredBy);
     // A new entry by identifiers of this roster; an unknown one is said and nothing is written.
     bool addIdentifiers(QWidget* parent, const QStringList& ids, const QString& reason, const QString& enteredBy);
-    // Ends an entry today with a reason; it stays in the file.
-    bool end(QWidget* parent, const QString& key, const QString& reason);
+    // Ends an entry on a date with a reason; it stays in the file.
+    bool end(QWidget* parent, const QString& key, const QDate& date, const QString& reason);
 
     const QString& path() const { return m_path; }
     bool usable() const { return m_read.usable(); }

@@ -85,8 +85,9 @@ void SeparationRecordWindow::setupUi()
     m_add = button("addRecordEntry", QStringLiteral("記録に加える"),
                    QStringLiteral("識別番号の生徒たちを、これからずっと別々のクラスにする記録に加えます。"));
     m_endReason = box("recordEndReason", QStringLiteral("例: 関係が改善した"));
+    m_endDate = box("recordEndDate", QStringLiteral("空欄なら今日（例: 2026/3/31）"));
     m_end = button("endRecordEntry", QStringLiteral("選んだ記録を終える"),
-                   QStringLiteral("一覧で選んだ記録を今日の日付で終えます。記録はファイルに残り、灰色で表示されます。"));
+                   QStringLiteral("一覧で選んだ記録を、終えた日（空欄なら今日）で終えます。記録はファイルに残り、灰色で表示されます。"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("記録ファイル："), this));
@@ -100,6 +101,8 @@ void SeparationRecordWindow::setupUi()
     auto* end = new QHBoxLayout;
     end->addWidget(new QLabel(QStringLiteral("終える理由"), this));
     end->addWidget(m_endReason, 1);
+    end->addWidget(new QLabel(QStringLiteral("終えた日"), this));
+    end->addWidget(m_endDate);
     end->addWidget(m_end);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -206,8 +209,17 @@ void SeparationRecordWindow::endClicked()
         Dialogs::showMessage(this, Message{QStringLiteral("記録を終える理由を入れて下さい。"), QStringLiteral("離す記録")});
         return;
     }
-    if (m_keeper.end(this, chosen.first()->data(Qt::UserRole).toString(), m_endReason->text()))
+    const QString dateText = m_endDate->text().trimmed();
+    const QDate date = dateText.isEmpty() ? QDate::currentDate() : QDate::fromString(dateText, QStringLiteral("yyyy/M/d"));
+    if (!date.isValid()) {
+        Dialogs::showMessage(this, Message{QStringLiteral("終えた日「%1」が読めません。2026/3/31 のように入れて下さい。").arg(dateText),
+                                           QStringLiteral("離す記録")});
+        return;
+    }
+    if (m_keeper.end(this, chosen.first()->data(Qt::UserRole).toString(), date, m_endReason->text())) {
         m_endReason->clear();
+        m_endDate->clear();
+    }
 }
 
 } // namespace classdiv

@@ -41,6 +41,7 @@ private:
     QLineEdit* m_reason = nullptr;
     QLineEdit* m_enteredBy = nullptr;
     QLineEdit* m_endReason = nullptr;
+    QLineEdit* m_endDate = nullptr;
     QPushButton* m_choose = nullptr;
     QPushButton* m_add = nullptr;
     QPushButton* m_end = nullptr;

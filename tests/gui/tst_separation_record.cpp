@@ -179,6 +179,11 @@ private slots:
         }
         table->selectRow(0);
         typeInto(child<QLineEdit>(record, "recordEndReason"), QStringLiteral("関係が改善した"));
+        typeInto(child<QLineEdit>(record, "recordEndDate"), QStringLiteral("2026/2/30"));
+        click(record, "endRecordEntry"); // no such day: said, nothing ended
+        QCOMPARE(Dialogs::takeMessages().size(), 1);
+        QVERIFY(readSeparationRecord(recordPath()).record.entries.front().open());
+        typeInto(child<QLineEdit>(record, "recordEndDate"), QString());
         click(record, "endRecordEntry");
         const RecordReadOutcome read = readSeparationRecord(recordPath());
         QCOMPARE(read.record.entries.size(), size_t(1));
