@@ -66,7 +66,7 @@ private:
         for (size_t s = 0; s < p.students.size(); ++s) {
             const Student& student = p.students[s];
             const StudentRules& bound = p.rulesOf(static_cast<int>(s));
-            if (bound.unit >= 0 || (bound.fixedClass < 0 && student.mark < 0))  // a student of several sets has a mark too
+            if (bound.unit >= 0 || (bound.fixedClass < 0 && student.mark < 0))
                 continue;
             m_units.push_back({{static_cast<int>(s)},
                                bound.fixedClass >= 0 ? std::vector<int>{bound.fixedClass} : p.groups[student.group].classes});
