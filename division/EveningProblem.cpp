@@ -165,6 +165,38 @@ void takeShares(const Walk& walk, SearchModel& model)
     }
 }
 
+// The record's entries as keep-apart sets numbered after the column's
+// marks: a student's first set is its mark, any more go beside it.
+void addRecordSets(const Walk& walk, SearchModel& model)
+{
+    evening::Problem& p = model.problem;
+    model.columnMarks = p.markCount;
+    if (walk.rules.recordEntries.empty())
+        return;
+    std::vector<int> studentOf(static_cast<size_t>(walk.students.count()) + 1, -1);
+    for (size_t s = 0; s < model.row.size(); ++s)
+        studentOf[static_cast<size_t>(model.row[s])] = static_cast<int>(s);
+    for (const ApartEntry& entry : walk.rules.recordEntries) {
+        std::vector<int> members;
+        for (int row : entry.rows)
+            if (row >= 1 && row < static_cast<int>(studentOf.size()) && studentOf[row] >= 0)
+                members.push_back(studentOf[row]);
+        if (members.size() < 2)
+            continue;
+        const int mark = p.markCount++;
+        model.marks.push_back(entry.label);
+        for (int s : members) {
+            if (p.students[s].mark < 0) {
+                p.students[s].mark = mark;
+                continue;
+            }
+            if (p.moreMarks.empty())
+                p.moreMarks.resize(p.students.size());
+            p.moreMarks[s].push_back(mark);
+        }
+    }
+}
+
 // Every together set of two or more; a value written beside one student alone binds nobody.
 void gatherUnits(const Walk& walk, SearchModel& model)
 {
@@ -214,6 +246,7 @@ SearchModel buildSearchModel(const Students& students, const ConditionsWorkspace
     model.problem.wholeScores = students.wholeScores;
     model.problem.scoreColumns = static_cast<int>(std::min<size_t>(rules.scores.size(), kMaxScoreColumns));
     takeShares(walk, model);
+    addRecordSets(walk, model);
     gatherUnits(walk, model);
     openUnits(model);
     return model;

@@ -26,7 +26,8 @@ struct SearchModel {
     evening::Problem problem;
     std::vector<int> classNumber; // class index -> class number
     std::vector<int> row;         // student index -> student row
-    std::vector<QString> marks;   // mark index -> the mark's text
+    std::vector<QString> marks;   // mark index -> the mark's text, or a record entry's label
+    int columnMarks = 0;          // marks below this come from the mark column, the rest from the record
     std::vector<QString> units;   // together set -> its value
 };
 

@@ -25,12 +25,14 @@ std::vector<std::pair<int, QString>> markedTogether(const SearchModel& model, co
     const evening::Problem& p = model.problem;
     std::map<std::pair<int, int>, int> marked; // (class, mark) -> students
     for (size_t s = 0; s < p.students.size(); ++s)
-        if (p.students[s].mark >= 0)
-            ++marked[{classOf[s], p.students[s].mark}];
+        p.forEachMark(static_cast<int>(s), [&](int m) { ++marked[{classOf[s], m}]; });
     std::vector<std::pair<int, QString>> rows;
     for (size_t s = 0; s < p.students.size(); ++s)
-        if (p.students[s].mark >= 0 && marked[{classOf[s], p.students[s].mark}] > 1)
-            rows.emplace_back(model.row[s], QStringLiteral("印「%1」").arg(model.marks[p.students[s].mark]));
+        p.forEachMark(static_cast<int>(s), [&](int m) {
+            if (marked[{classOf[s], m}] > 1)
+                rows.emplace_back(model.row[s], m < model.columnMarks ? QStringLiteral("印「%1」").arg(model.marks[m])
+                                                                      : QStringLiteral("離す記録「%1」").arg(model.marks[m]));
+        });
     std::sort(rows.begin(), rows.end());
     return rows;
 }
@@ -87,6 +89,10 @@ std::optional<Message> checkRulesTogether(const SearchModel& model, const Studen
         const int v = column.of(row);
         return v >= 0 ? column.values[static_cast<size_t>(v)] : QString();
     };
+    std::map<int, QStringList> entriesOf; // row -> the record's entries it is in
+    for (const ApartEntry& entry : rules.recordEntries)
+        for (int row : entry.rows)
+            entriesOf[row] << QStringLiteral("離す記録「%1」").arg(entry.label);
     for (const int row : model.row) {
         QStringList said;
         if (const QString v = text(rules.fixedColumn, row); !v.isEmpty())
@@ -95,6 +101,8 @@ std::optional<Message> checkRulesTogether(const SearchModel& model, const Studen
             said << QStringLiteral("同じクラス「%1」").arg(v);
         if (const QString v = text(rules.markColumn, row); !v.isEmpty())
             said << QStringLiteral("別クラス「%1」").arg(v);
+        if (const auto at = entriesOf.find(row); at != entriesOf.end())
+            said << at->second;
         if (!said.isEmpty())
             bound.emplace_back(row, said.join(u'、'));
     }

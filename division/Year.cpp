@@ -73,15 +73,15 @@ ReadConditionsOutcome Year::readConditions()
 
 void Year::setRules(SpreadRules rules)
 {
-    std::vector<ApartEntry> record = std::move(m_rules.recordEntries);
     m_rules = RuleSet(std::move(rules), m_students, m_workspace);
-    m_rules.recordEntries = std::move(record);
+    m_rules.recordEntries = m_recordEntries;
     m_searchModel.reset();
 }
 
 void Year::setRecordEntries(std::vector<ApartEntry> entries)
 {
-    m_rules.recordEntries = std::move(entries);
+    m_recordEntries = std::move(entries);
+    m_rules.recordEntries = m_recordEntries;
     m_searchModel.reset();
 }
 

@@ -95,8 +95,8 @@ public:
     // against the plans (typed again whenever the plans change).
     const RuleSet& rules() const { return m_rules; }
     void setRules(SpreadRules rules);
-    // The keep-apart sets of the school's record for this roster; they stay
-    // when the columns or the plans are typed again.
+    // The separation record's entries that apply to this roster (rows 1 .. N),
+    // kept apart like the marks; they stay when the columns or plans change.
     void setRecordEntries(std::vector<ApartEntry> entries);
 
     // The search's model of the year, built at the first use after the plans
@@ -126,6 +126,7 @@ private:
     std::vector<int16_t> m_classes;
     DistributionTable m_distribution;
     RuleSet m_rules;
+    std::vector<ApartEntry> m_recordEntries;
     mutable std::shared_ptr<const SearchModel> m_searchModel; // shared by copies: it never changes once built
     ClassSwaps m_swaps;
     bool m_numbered = false;

@@ -12,7 +12,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 seconds=${FUZZ_SECONDS:-60}
-targets=(field_reader conditions_file numbers spread_columns workbook drafts_file)
+targets=(field_reader conditions_file numbers spread_columns workbook drafts_file separation_record)
 
 bash "$root/scripts/install-deps.sh"
 source "$root/scripts/compiler-cache.sh"

@@ -8,7 +8,7 @@
 # the import window with a workbook's second sheet chosen (form2-workbook.png),
 # the drafts window (drafts.png), a comparison of two drafts (drafts-compare.png)
 # and the first page of its PDF (drafts-compare-pdf.png), a posted list of a new class (posted-list-pdf.png)
-# and the check sheet (checksheet.png).
+# the check sheet (checksheet.png) and the separation record's window (record.png).
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,4 +29,4 @@ pdftoppm -r 60 -png -f 1 -l 1 -singlefile "$out/posted-lists.pdf" "$out/posted-l
 rm "$out/posted-lists.pdf"
 ls -l "$out"/form[1-4].png "$out"/form3-menu.png "$out"/chart.png "$out"/spreaddialog.png "$out"/classlists*.png \
   "$out"/form2-workbook.png
-ls -l "$out"/drafts.png "$out"/drafts-compare*.png "$out"/posted-list-pdf.png "$out"/checksheet.png
+ls -l "$out"/drafts.png "$out"/drafts-compare*.png "$out"/posted-list-pdf.png "$out"/checksheet.png "$out"/record.png

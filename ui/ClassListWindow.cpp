@@ -8,6 +8,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 #include "ui/PaperDialog.h"
+#include "ui/RecordKeeper.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -83,12 +85,16 @@ void ClassListWindow::setupUi()
     m_pdf->setObjectName(QStringLiteral("pdfButton"));
     m_pdf->setToolTip(QStringLiteral("会議用に、クラスごとに１ページずつ、選んだ列の名簿と人数・層別人数を「機密」の印と部数の番号つきでPDFに保存します。"));
 
+    m_addToRecord = new QPushButton(QStringLiteral("離す記録に加える"), this);
+    m_addToRecord->setObjectName(QStringLiteral("addToRecordButton"));
+    m_addToRecord->setToolTip(QStringLiteral("選んだ生徒（Ctrl を押しながら同じ名簿の２人も選べます）を、学校の離す記録に加えます。(Ctrl+R)"));
     auto* bar = new QHBoxLayout;
     bar->addWidget(new QLabel(QStringLiteral("並べ方"), this));
     bar->addWidget(m_orderBox);
     bar->addSpacing(16);
     bar->addWidget(m_swap);
     bar->addWidget(m_undo);
+    bar->addWidget(m_addToRecord);
     bar->addStretch(1);
     bar->addWidget(m_pdf);
 
@@ -118,9 +124,10 @@ void ClassListWindow::setupUi()
     connect(m_swap, &QPushButton::clicked, this, &ClassListWindow::swapClicked);
     connect(m_undo, &QPushButton::clicked, this, &ClassListWindow::undoClicked);
     connect(m_pdf, &QPushButton::clicked, this, &ClassListWindow::pdfClicked);
+    connect(m_addToRecord, &QPushButton::clicked, this, &ClassListWindow::addToRecordClicked);
     // The keys work wherever the focus is in the window, as a press of the
     // button would when it is enabled.
-    for (auto [button, key] : {std::pair{m_swap, Qt::Key_E}, std::pair{m_undo, Qt::Key_Z}}) {
+    for (auto [button, key] : {std::pair{m_swap, Qt::Key_E}, std::pair{m_undo, Qt::Key_Z}, std::pair{m_addToRecord, Qt::Key_R}}) {
         auto* action = new QAction(this);
         action->setShortcut(QKeySequence(Qt::CTRL | key));
         action->setShortcutContext(Qt::WindowShortcut);
@@ -187,7 +194,7 @@ void ClassListWindow::rebuildColumns(const std::vector<int>& classes, const QStr
         list->setObjectName(classObjectName("classList", classNumber));
         list->setHorizontalHeaderLabels(headings);
         list->setSelectionBehavior(QAbstractItemView::SelectRows);
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection); // two of one class for the record
         list->setEditTriggers(QAbstractItemView::NoEditTriggers);
         list->verticalHeader()->setVisible(false);
         list->verticalHeader()->setDefaultSectionSize(20);
@@ -225,7 +232,7 @@ void ClassListWindow::fillList(int index, const RosterColumns& columns, const Ru
     for (const MarkBreak& m : breaks.marks)
         if (m.classNumber == classNumber)
             for (int r : m.rows)
-                broken.insert({r, columns.markColumn});
+                broken.insert({r, m.record ? 0 : columns.markColumn}); // a record's entry shows on the name
     for (const FixedBreak& f : breaks.fixed)
         broken.insert({f.row, columns.fixedColumn});
     for (const TogetherBreak& t : breaks.together)
@@ -296,10 +303,49 @@ std::pair<int, int> ClassListWindow::selectedStudents() const
     int rows[2] = {0, 0};
     for (int i = 0; i < std::min<int>(2, m_chosen.size()); ++i) {
         const QList<QTableWidgetItem*> items = m_chosen[i]->selectedItems();
-        if (!items.isEmpty())
+        if (!items.isEmpty() && m_chosen[i]->selectionModel()->selectedRows().size() == 1) // a swap is of one each
             rows[i] = items.first()->data(Qt::UserRole).toInt();
     }
     return {rows[0], rows[1]};
+}
+
+std::vector<int> ClassListWindow::selectedRows() const
+{
+    std::vector<int> rows;
+    for (const QTableWidget* list : m_chosen)
+        for (const QTableWidgetItem* item : list->selectedItems())
+            if (const int row = item->data(Qt::UserRole).toInt(); row > 0 && std::find(rows.begin(), rows.end(), row) == rows.end())
+                rows.push_back(row);
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void ClassListWindow::addToRecordClicked()
+{
+    const std::vector<int> rows = selectedRows();
+    RecordKeeper& keeper = RecordKeeper::of(m_model);
+    if (rows.size() < 2 || keeper.path().isEmpty()) {
+        Dialogs::showMessage(this, Message{rows.size() < 2 ? QStringLiteral("別々にする生徒を２人以上選んで下さい。")
+                                                           : QStringLiteral("先に「調整」→「離す記録…」で記録ファイルを選んで下さい。"),
+                                           QStringLiteral("離す記録")});
+        return;
+    }
+    QStringList names;
+    for (int row : rows)
+        names << m_model.year().students()[row].name;
+    const std::optional<QString> reason = Dialogs::askText(
+        this, QStringLiteral("離す記録に加える"),
+        QStringLiteral("%1 をこれからずっと別々のクラスにします。理由（トラブル、保護者要望など）:").arg(names.join(u'・')));
+    if (!reason)
+        return;
+    QString by = QSettings().value(RecordKeeper::kEnteredByKey).toString();
+    if (by.isEmpty()) {
+        const std::optional<QString> asked = Dialogs::askText(this, QStringLiteral("離す記録に加える"), QStringLiteral("記入者（先生の名前）:"));
+        if (!asked)
+            return;
+        by = *asked;
+    }
+    keeper.addRows(this, rows, *reason, by);
 }
 
 void ClassListWindow::updateButtons()

@@ -40,10 +40,13 @@ private:
     void updateButtons();
     // The student rows selected in the two lists last chosen; 0 for none.
     std::pair<int, int> selectedStudents() const;
+    // Every student row selected in the lists chosen, ascending.
+    std::vector<int> selectedRows() const;
 
     void swapClicked();
     void undoClicked();
     void pdfClicked();
+    void addToRecordClicked();
 
     YearModel& m_model;
     RosterOrder m_order = RosterOrder::Score;
@@ -60,6 +63,7 @@ private:
     QPushButton* m_swap = nullptr;
     QPushButton* m_undo = nullptr;
     QPushButton* m_pdf = nullptr;
+    QPushButton* m_addToRecord = nullptr;
     QLabel* m_note = nullptr;
 };
 

@@ -13,6 +13,8 @@
 #include "ui/DraftWindow.h"
 #include "ui/PaperDialog.h"
 #include "ui/PostedListsDialog.h"
+#include "ui/RecordKeeper.h"
+#include "ui/SeparationRecordWindow.h"
 #include "ui/SpreadDialog.h"
 
 #include <QAction>
@@ -20,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QTimer>
 
 namespace classdiv {
 
@@ -64,6 +67,10 @@ QMenuBar* ConditionsWindow::setupMenuBar()
     adjust->addSeparator();
     connect(add("actionSpreadColumns", QStringLiteral("クラス分けの決まり…"), QKeySequence(Qt::CTRL | Qt::Key_K)),
             &QAction::triggered, this, &ConditionsWindow::spreadColumnsTriggered);
+    connect(add("actionSeparationRecord", QStringLiteral("離す記録…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R)),
+            &QAction::triggered, this, &ConditionsWindow::separationRecordTriggered);
+    // The school's record is held against the roster just loaded, once the window stands.
+    QTimer::singleShot(0, this, [this] { RecordKeeper::of(m_model).reload(this); });
     adjust->addSeparator();
     connect(add("actionDrafts", QStringLiteral("案…"), QKeySequence(Qt::CTRL | Qt::Key_D)), &QAction::triggered, this,
             &ConditionsWindow::draftsTriggered);
@@ -148,6 +155,17 @@ void ConditionsWindow::spreadColumnsTriggered()
     auto* dialog = new SpreadDialog(m_model, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
+}
+
+void ConditionsWindow::separationRecordTriggered()
+{
+    // What other teachers entered since is read in first.
+    RecordKeeper::of(m_model).reload(this);
+    if (!m_record)
+        m_record = new SeparationRecordWindow(m_model, this);
+    m_record->show();
+    m_record->raise();
+    m_record->activateWindow();
 }
 
 void ConditionsWindow::draftsTriggered()

@@ -29,6 +29,7 @@ class CheckSheetWindow;
 class ClassListWindow;
 class DraftWindow;
 class PictureBox;
+class SeparationRecordWindow;
 
 class ConditionsWindow : public QWidget {
     Q_OBJECT
@@ -77,6 +78,7 @@ private:
     void draftsTriggered();
     void pressNumberTriggered();
     void draftFromResultTriggered();
+    void separationRecordTriggered();
     // The distribution table of the draw as it now stands.
     void showTable();
     // A press replaces hand-swapped classes only when the user agrees.
@@ -95,6 +97,7 @@ private:
     QPointer<ChartWindow> m_chart; // made at the first グラフで見る, then shown again
     QPointer<DraftWindow> m_drafts;
     QPointer<CheckSheetWindow> m_checkSheet;
+    QPointer<SeparationRecordWindow> m_record;
 
     PictureBox* m_picture = nullptr;
     QComboBox* m_combo = nullptr;

@@ -149,6 +149,27 @@ std::optional<QString> Dialogs::chooseSaveFile(QWidget* parent, const QString& t
     return files.first();
 }
 
+std::optional<QString> Dialogs::chooseKeptFile(QWidget* parent, const QString& title, const QString& filter,
+                                               const QString& defaultSuffix, const QString& startFolder)
+{
+    if (state().recording)
+        return state().saveNames.isEmpty() ? std::nullopt : std::optional<QString>(state().saveNames.dequeue());
+    SaveFileDialog dialog(parent, title);
+    dialog.setObjectName(QStringLiteral("KeptFileDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true); // it is added to, never replaced
+    dialog.setNameFilter(filter);
+    dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
+        dialog.setDirectory(startFolder);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty() || dialog.selectedFiles().first().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
 bool Dialogs::ask(QWidget* parent, const Message& question)
 {
     if (state().recording) {

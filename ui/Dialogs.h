@@ -47,6 +47,12 @@ public:
     static std::optional<ResultChoice> chooseResultFile(QWidget* parent, const QString& startFolder,
                                                         bool workbookFirst);
 
+    // A file the program keeps adding to (the separation record): an existing
+    // one picked, or a new name typed, without the overwrite question. Answered
+    // in recording mode from the save dialog's queue.
+    static std::optional<QString> chooseKeptFile(QWidget* parent, const QString& title, const QString& filter,
+                                                 const QString& defaultSuffix, const QString& startFolder = QString());
+
     // A modal question with Yes and No; true for Yes.
     static bool ask(QWidget* parent, const Message& question);
 

@@ -71,6 +71,11 @@ SpreadDialog::SpreadDialog(YearModel& model, QWidget* parent) : QDialog(parent),
     layout->addWidget(explanation);
     layout->addLayout(form);
     layout->addWidget(columns);
+    // The separation record beside the columns: what of it holds this year.
+    auto* record = new QLabel(QStringLiteral("離す記録：今年あてはまる記録 %1件（調整 → 離す記録…）")
+                                  .arg(model.year().rules().recordEntries.size()), this);
+    record->setObjectName(QStringLiteral("recordCount"));
+    layout->addWidget(record);
     layout->addWidget(buttons);
     setTabOrder(m_marks, m_mix);
     setTabOrder(m_mix, m_together);

@@ -199,16 +199,16 @@ bool YearModel::undoSwap()
     return true;
 }
 
+void YearModel::setRecordEntries(std::vector<ApartEntry> entries)
+{
+    m_year.setRecordEntries(std::move(entries));
+    emit rulesChanged();
+}
+
 void YearModel::setRules(SpreadRules rules)
 {
     m_year.setRules(std::move(rules));
     // Views of the draw (the chart, the class lists) show how it meets the rules.
-    emit rulesChanged();
-}
-
-void YearModel::setRecordEntries(std::vector<ApartEntry> entries)
-{
-    m_year.setRecordEntries(std::move(entries));
     emit rulesChanged();
 }
 

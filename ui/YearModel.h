@@ -53,7 +53,7 @@ public:
     SpreadAcceptOutcome acceptSpreadColumns(const RuleTexts& texts);
     // New rules, rulesChanged().
     void setRules(SpreadRules rules);
-    // The record's keep-apart sets for this roster, rulesChanged().
+    // The separation record's entries that apply to this roster, rulesChanged().
     void setRecordEntries(std::vector<ApartEntry> entries);
 
     // 案: the drafts beside the CSV. Each change of the classes is written as

@@ -1,5 +1,6 @@
 #include "division/drafts/DraftsFile.h"
 
+#include "common/TabFields.h"
 #include "division/draw/RandomSource.h"
 
 #include <QDir>
@@ -19,44 +20,6 @@ const QByteArray kVersionLine = "CLASSDIV-DRAFTS 2";
 const QByteArray kVersion1Line = "CLASSDIV-DRAFTS 1";
 const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
 const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
-
-QString escaped(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
-std::optional<QString> unescaped(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\\') {
-            out += text[i];
-            continue;
-        }
-        if (++i == text.size())
-            return std::nullopt;
-        switch (text[i].unicode()) {
-        case '\\': out += u'\\'; break;
-        case 't': out += u'\t'; break;
-        case 'n': out += u'\n'; break;
-        case 'r': out += u'\r'; break;
-        default: return std::nullopt;
-        }
-    }
-    return out;
-}
 
 QByteArray classesField(const std::vector<int16_t>& classes)
 {
@@ -191,13 +154,13 @@ QByteArray formatDraftsFile(const DraftsContent& content)
     out += "roster\t" + QByteArray::number(n) + "\r\n";
     for (int r = 1; r <= n; ++r) {
         const RosterRow& row = roster[r];
-        out += "row\t" + QByteArray::number(r + 1) + '\t' + escaped(row.id).toUtf8() + '\t' +
-               escaped(row.name).toUtf8() + '\t' + escaped(row.group).toUtf8() + "\r\n";
+        out += "row\t" + QByteArray::number(r + 1) + '\t' + escapedField(row.id).toUtf8() + '\t' +
+               escapedField(row.name).toUtf8() + '\t' + escapedField(row.group).toUtf8() + "\r\n";
     }
     for (const Draft& draft : content.drafts)
-        out += "draft\t" + escaped(draft.name).toUtf8() + '\t' + drawFields(draft) + "\r\n";
+        out += "draft\t" + escapedField(draft.name).toUtf8() + '\t' + drawFields(draft) + "\r\n";
     for (const Draft& working : content.working)
-        out += "working\t" + escaped(working.computer).toUtf8() + '\t' + escaped(working.user).toUtf8() + '\t' +
+        out += "working\t" + escapedField(working.computer).toUtf8() + '\t' + escapedField(working.user).toUtf8() + '\t' +
                drawFields(working) + "\r\n";
     out += "end\t" + QByteArray::number(static_cast<qsizetype>(content.drafts.size())) + "\r\n";
     return out;
@@ -268,9 +231,9 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
         if (!rosterWhole) {
             std::optional<QString> id, name, group;
             if (fields.size() == 5 && kind == u"row" && wholeNumber(fields[1], 0, 100000) == rows + 2) {
-                id = unescaped(fields[2]);
-                name = unescaped(fields[3]);
-                group = unescaped(fields[4]);
+                id = unescapedField(fields[2]);
+                name = unescapedField(fields[3]);
+                group = unescapedField(fields[4]);
             }
             if (!id || !name || !group) {
                 damage(lineNumber, QStringLiteral("名簿の%1人目が読めません").arg(rows + 1));
@@ -282,7 +245,7 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
         }
         if (kind == u"draft" && fields.size() == 6) {
             Draft draft;
-            const std::optional<QString> name = unescaped(fields[1]);
+            const std::optional<QString> name = unescapedField(fields[1]);
             std::optional<QString> wrong =
                 !name || name->isEmpty() ? QStringLiteral("案の名前が読めません") : readDraw(fields, 2, n, draft);
             if (!wrong && outcome.content.drafts.size() >= static_cast<size_t>(kMaxDrafts))
@@ -301,8 +264,8 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
             outcome.content.drafts.push_back(std::move(draft));
         } else if (kind == u"working" && fields.size() == (version1 ? 5 : 7)) {
             Draft draft;
-            std::optional<QString> computer = version1 ? QString() : unescaped(fields[1]);
-            std::optional<QString> user = version1 ? QString() : unescaped(fields[2]);
+            std::optional<QString> computer = version1 ? QString() : unescapedField(fields[1]);
+            std::optional<QString> user = version1 ? QString() : unescapedField(fields[2]);
             std::optional<QString> wrong = !computer || !user ? QStringLiteral("作業中の名前が読めません")
                                                               : readDraw(fields, version1 ? 1 : 3, n, draft);
             const bool twice = computer && user &&

@@ -50,8 +50,7 @@ void BandRepair::run()
     }
     m_target = *fair;
     for (size_t s = 0; s < m_p.students.size(); ++s)
-        if (m_p.students[s].mark >= 0)
-            ++m_marked[{m_placement.m_class[s], m_p.students[s].mark}];
+        m_p.forEachMark(static_cast<int>(s), [&](int m) { ++m_marked[{m_placement.m_class[s], m}]; });
     if (reachTarget())
         return;
     bringIntoRanges();
@@ -175,11 +174,12 @@ int BandRepair::sameMarkPair(int l1, int b1, int l2)
 {
     const std::vector<int>& local = m_placement.m_local;
     for (int s : m_group.students) {
-        if (local[s] != l2 || m_p.students[s].band != b1 || !m_placement.m_free[s] || m_p.students[s].mark < 0)
+        if (local[s] != l2 || m_p.students[s].band != b1 || !m_placement.m_free[s] || m_p.students[s].mark < 0 ||
+            m_p.hasMoreMarks(s)) // a student of several sets moves only where none of them is
             continue;
         for (int t : m_group.students) {
             const int b3 = m_p.students[t].band;
-            if (local[t] == l1 && m_p.students[t].mark == m_p.students[s].mark && m_placement.m_free[t] &&
+            if (local[t] == l1 && m_p.students[t].mark == m_p.students[s].mark && m_placement.m_free[t] && !m_p.hasMoreMarks(t) &&
                 m_count[l1 * m_bands + b3] > m_target[l1 * m_bands + b3]) {
                 place(s, m_group.classes[l1]);
                 place(t, m_group.classes[l2]);
@@ -200,7 +200,7 @@ bool BandRepair::carry(int from, int to, int b)
     m_pick.clear();
     for (int s : m_group.students) {
         if (m_placement.m_local[s] == from && m_p.students[s].band == b && m_placement.m_free[s] &&
-            m_p.students[s].mark >= 0)
+            m_p.students[s].mark >= 0 && !m_p.hasMoreMarks(s))
             m_pick.push_back(s);
     }
     const size_t first = m_pick.empty() ? 0 : m_rng.below(static_cast<uint32_t>(m_pick.size()));
@@ -231,13 +231,15 @@ bool BandRepair::clearWay(int s, int to)
     if (mark < 0 || m_marked[{to, mark}] != 1)
         return false;
     int t = 0;
-    while (classOf[t] != to || m_p.students[t].mark != mark)
+    while (t < static_cast<int>(classOf.size()) && (classOf[t] != to || m_p.students[t].mark != mark))
         ++t;
-    if (!m_placement.m_free[t])
+    // The one there may hold the mark beside another: then no way is cleared.
+    if (t == static_cast<int>(classOf.size()) || !m_placement.m_free[t] || m_p.hasMoreMarks(t))
         return false;
     for (int u : m_p.groups[m_p.students[t].group].students) {
         const int markU = m_p.students[u].mark;
         if (u != s && classOf[u] == here && m_p.students[u].band == m_p.students[t].band && m_placement.m_free[u] &&
+            !m_p.hasMoreMarks(u) &&
             (markU < 0 || (markU != mark && m_marked[{to, markU}] == 0))) {
             place(s, to);
             place(t, here);
@@ -261,8 +263,9 @@ int BandRepair::randomStudent(int l, int b, int to)
 
 bool BandRepair::mayGoTo(int s, int l)
 {
-    const int mark = m_p.students[s].mark;
-    return mark < 0 || m_marked[{m_group.classes[l], mark}] == 0;
+    bool free = true;
+    m_p.forEachMark(s, [&](int m) { free = free && m_marked[{m_group.classes[l], m}] == 0; });
+    return free;
 }
 
 // Puts s, of this group or another, into the class numbered c, its mark with it.
@@ -270,10 +273,10 @@ void BandRepair::place(int s, int c)
 {
     std::vector<int>& classOf = m_placement.m_class;
     m_made.push_back({s, classOf[s]});
-    if (const int mark = m_p.students[s].mark; mark >= 0) {
-        --m_marked[{classOf[s], mark}];
-        ++m_marked[{c, mark}];
-    }
+    m_p.forEachMark(s, [&](int m) {
+        --m_marked[{classOf[s], m}];
+        ++m_marked[{c, m}];
+    });
     const std::vector<int>& own = m_p.groups[m_p.students[s].group].classes;
     classOf[s] = c;
     m_placement.m_local[s] = static_cast<int>(std::find(own.begin(), own.end(), c) - own.begin());

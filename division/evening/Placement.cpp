@@ -127,8 +127,7 @@ void Placement::recount()
         const int c = m_class[s];
         m_sum[c] += student.score;
         ++m_bandCount[bandRow(static_cast<int>(s)) + student.band];
-        if (student.mark >= 0)
-            ++m_markCount[c * m_p.markCount + student.mark];
+        m_p.forEachMark(static_cast<int>(s), [&](int m) { ++m_markCount[c * m_p.markCount + m]; });
         if (student.mix >= 0)
             ++m_valueCount[kFlagColumns][c * mixValues + student.mix];
         for (int k = 0; k < m_p.flagColumns; ++k)

@@ -128,6 +128,10 @@ private:
     std::vector<int> unitTargets(int unit) const;
     bool gatherUnit(int unit, int target, std::vector<std::pair<int, int>>& made);
     void exchangeClasses(int a, int b);
+    // The keep-apart pairs an exchange makes or ends, and its counts moved,
+    // where a student is under more than one set (PlacementMarks.cpp).
+    long morePairsChange(int a, int b, int ca, int cb) const;
+    void moveMoreMarks(int a, int b, int ca, int cb);
     // What exchanging a value va in class ca for vb in cb does to ShareLevels::value of column k.
     int64_t levelChange(int k, int values, int va, int vb, int ca, int cb) const;
     void extraChange(int a, int b, int ca, int cb, Change& out) const;
@@ -177,7 +181,9 @@ inline bool Placement::change(int a, int b, Change& out, bool keepBands) const
     }
     out.pairs = 0;
     out.mix = 0;
-    if (sa.mark != sb.mark) {
+    if (m_p.hasMoreMarks(a) || m_p.hasMoreMarks(b)) [[unlikely]] {
+        out.pairs = morePairsChange(a, b, ca, cb);
+    } else if (sa.mark != sb.mark) {
         const int marks = m_p.markCount;
         if (sa.mark >= 0)
             out.pairs += m_markCount[cb * marks + sa.mark] - (m_markCount[ca * marks + sa.mark] - 1);
@@ -291,6 +297,8 @@ inline void Placement::apply(int a, int b, const Change& ch)
         --m_markCount[cb * m_p.markCount + sb.mark];
         ++m_markCount[ca * m_p.markCount + sb.mark];
     }
+    if (!m_p.moreMarks.empty()) [[unlikely]]
+        moveMoreMarks(a, b, ca, cb);
     const auto move = [&](int k, int values, int v, int from, int to) {
         if (v < 0)
             return;

@@ -63,6 +63,21 @@ struct Problem {
         static const StudentRules none;
         return rules.empty() ? none : rules[static_cast<size_t>(s)];
     }
+    // Keep-apart sets beyond Student::mark, [student]: a student of the
+    // school's record may be under a mark and several entries at once. Empty
+    // when no student is under more than one set; marks are numbered alike.
+    std::vector<std::vector<int>> moreMarks;
+    bool hasMoreMarks(int s) const { return !moreMarks.empty() && !moreMarks[static_cast<size_t>(s)].empty(); }
+    // Every keep-apart set of s.
+    template <class F>
+    void forEachMark(int s, F f) const
+    {
+        if (students[static_cast<size_t>(s)].mark >= 0)
+            f(students[static_cast<size_t>(s)].mark);
+        if (!moreMarks.empty())
+            for (int m : moreMarks[static_cast<size_t>(s)])
+                f(m);
+    }
     // The together sets: their students, and the classes every one of their groups opens.
     std::vector<std::vector<int>> units;
     std::vector<std::vector<int>> unitClasses;

@@ -143,7 +143,9 @@ private:
     {
         for (int s : unit.students) {
             const Student& student = m_p.students[s];
-            if (m_room[student.group][c] <= 0 || (student.mark >= 0 && m_marked[student.mark][c]))
+            bool marked = false;
+            m_p.forEachMark(s, [&](int m) { marked = marked || m_marked[m][c]; });
+            if (m_room[student.group][c] <= 0 || marked)
                 return false;
         }
         // A fixed student goes to its class whatever the bands.
@@ -167,8 +169,7 @@ private:
             const Student& student = m_p.students[s];
             m_room[student.group][c] -= by;
             m_bound[student.group][c * m_bands + student.band] += by;
-            if (student.mark >= 0)
-                m_marked[student.mark][c] = by > 0;
+            m_p.forEachMark(s, [&](int m) { m_marked[m][c] = by > 0; });
             m_result.classOf[s] = by > 0 ? c : -1;
         }
     }

@@ -105,6 +105,17 @@ void findMarkBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, i
     for (const auto& [key, rows] : marked)
         if (rows.size() > 1)
             breaks.marks.push_back({key.first, key.second, rows});
+    for (const ApartEntry& entry : rules.recordEntries) {
+        std::map<int, std::vector<int>> inClass;
+        for (int r : entry.rows)
+            if (r >= 1 && r <= n && classes[r] != 0)
+                inClass[classes[r]].push_back(r);
+        for (auto& [classNumber, rows] : inClass)
+            if (rows.size() > 1) {
+                std::sort(rows.begin(), rows.end());
+                breaks.marks.push_back({classNumber, entry.label, rows, true});
+            }
+    }
 }
 
 void findFixedAndTogetherBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int n, RuleBreaks& breaks)
@@ -200,7 +211,7 @@ QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands, const S
     }
     if (!breaks.marks.empty()) {
         const MarkBreak& m = breaks.marks.front();
-        parts << QStringLiteral("別クラス印「%1」の生徒%2人が%3に%4")
+        parts << (m.record ? QStringLiteral("離す記録「%1」の生徒%2人が%3に%4") : QStringLiteral("別クラス印「%1」の生徒%2人が%3に%4"))
                      .arg(m.mark)
                      .arg(m.rows.size())
                      .arg(classLabel(m.classNumber), more(breaks.marks.size()));
@@ -295,7 +306,7 @@ RuleBreaks ClassSwaps::breaksMadeByHand(const Students& students, const std::vec
     }
     for (const MarkBreak& m : now.marks) {
         const auto before = std::find_if(drawn.marks.begin(), drawn.marks.end(), [&](const MarkBreak& d) {
-            return d.classNumber == m.classNumber && d.mark == m.mark;
+            return d.classNumber == m.classNumber && d.mark == m.mark && d.record == m.record;
         });
         const bool newcomer = before == drawn.marks.end() ||
                               !std::includes(before->rows.begin(), before->rows.end(), m.rows.begin(), m.rows.end());

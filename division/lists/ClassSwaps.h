@@ -45,11 +45,13 @@ struct BandBreak {
     bool operator==(const BandBreak&) const = default;
 };
 
-// Students sharing a non-empty mark in one class.
+// Students sharing a non-empty mark in one class, or students of one entry
+// of the school's separation record (record set, mark holds its label).
 struct MarkBreak {
     int classNumber = 0;
     QString mark;
     std::vector<int> rows; // ascending
+    bool record = false;
     bool operator==(const MarkBreak&) const = default;
 };
 

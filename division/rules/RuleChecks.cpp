@@ -217,6 +217,28 @@ std::optional<Message> checkRules(const ConditionsWorkspace& ws, const Students&
         if (!canPart(allowed))
             name(rows, QStringLiteral("別クラス「%1」：%2人を別々にできるだけのクラスがありません").arg(mark).arg(rows.size()));
     }
+    // The record's entries, like the marks; and no two of one entry in one together set.
+    for (const ApartEntry& entry : rules.recordEntries) {
+        std::vector<int> rows;
+        for (int row : entry.rows)
+            if (row >= 1 && row <= n && groupOf[row] != 0)
+                rows.push_back(row);
+        if (rows.size() < 2)
+            continue;
+        const QString rule = QStringLiteral("離す記録「%1」").arg(entry.label);
+        std::map<int, std::vector<int>> together; // together value -> rows of the entry
+        for (int row : rows)
+            if (const int value = rules.togetherColumn.of(row); value >= 0)
+                together[value].push_back(row);
+        for (const auto& [value, same] : together)
+            if (same.size() > 1)
+                name(same, rule + QStringLiteral("：同じクラス「%1」の印も付いています").arg(rules.togetherColumn.values[static_cast<size_t>(value)]));
+        std::vector<std::vector<int>> allowed;
+        for (int row : rows)
+            allowed.push_back(allowedOf[row]);
+        if (!canPart(allowed))
+            name(rows, rule + QStringLiteral("：%1人を別々にできるだけのクラスがありません").arg(rows.size()));
+    }
 
     if (conflicts.empty())
         return std::nullopt;

@@ -18,6 +18,8 @@
 #include "ui/FolderListBox.h"
 #include "ui/Layout.h"
 #include "ui/PostedListsPdf.h"
+#include "division/rules/RecordFile.h"
+#include "ui/RecordKeeper.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -30,6 +32,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QStringDecoder>
@@ -299,6 +302,29 @@ void checkSheet(ConditionsWindow* form3, YearModel& model)
     sheet->close();
 }
 
+// 離す記録: entries of three years, one ended and one of students who have left, the rest on the example year.
+void separationRecord(ConditionsWindow* form3, YearModel& model)
+{
+    const Students& s = model.year().students();
+    const auto at = [&](int row) { return RecordStudent{s[row].id, s[row].name}; };
+    const auto entry = [](int year, std::vector<RecordStudent> who, const char* reason, const char* by) {
+        return RecordEntry{newEntryKey(), std::move(who), QString::fromUtf8(reason), year, QDate(year + 1, 3, 12), QString::fromUtf8(by), {}, {}};
+    };
+    RecordChange change{{entry(2023, {{"19044", "村上　拓海"}, {"19102", "森田　健"}}, "トラブル", "佐藤"),
+                         entry(2024, {at(12), at(57)}, "保護者要望", "鈴木"), entry(2024, {at(30), at(101), at(144)}, "トラブル", "鈴木"),
+                         entry(2025, {at(7), at(88)}, "保護者要望（小学校からの引き継ぎ）", "田中")}, {}};
+    std::tie(change.entries[2].ended, change.entries[2].endReason) = std::pair(QDate(2026, 2, 20), QStringLiteral("関係が改善した"));
+    const QString path = g_year + QStringLiteral("/離す記録.txt");
+    if (writeRecordShared(path, change).status != RecordWriteOutcome::Status::Written)
+        fail("no record file");
+    QSettings().setValue(RecordKeeper::kFileKey, path);
+    RecordKeeper::of(model).reload(form3);
+    child<QAction>(form3, "actionSeparationRecord")->trigger();
+    auto* window = child<QWidget>(form3, "SeparationRecordWindow");
+    window->resize(900, 420);
+    captureWindow(window, "record.png");
+}
+
 } // namespace
 
 // A posted list as the program prints it, for a class whose roster has its
@@ -377,6 +403,7 @@ int main(int argc, char* argv[])
     spreadDialog(form3);
     drafts(form3);
     checkSheet(form3, *shell.model());
+    separationRecord(form3, *shell.model());
     workbookImport(year, random);
     postedList();
     const QList<Message> messages = Dialogs::takeMessages();

@@ -2,6 +2,7 @@
 // drafts in one drafts file at once, under its lock; what one keeps, the
 // others never erase. The lock itself: waits, stopped holders taken over.
 
+#include "support/ChildPrograms.h"
 #include "support/TestFiles.h"
 #include "support/Years.h"
 
@@ -29,43 +30,14 @@ using testing::TempFolder;
 
 const QDateTime kNoon(QDate(2027, 2, 15), QTime(12, 0, 0));
 
-// The helper beside this test program (under Wine too, where argv[0] may be a Unix path).
 QString helperPath()
 {
-    int argc = 1;
-    std::string arg0 = ::testing::internal::GetArgvs().front();
-    char* argv[] = {arg0.data(), nullptr};
-    const QString folder = QCoreApplication(argc, argv).applicationDirPath();
-#ifdef Q_OS_WIN
-    return folder + QStringLiteral("/keep_drafts.exe");
-#else
-    return folder + QStringLiteral("/keep_drafts");
-#endif
+    return testing::helperPath(QStringLiteral("keep_drafts"));
 }
 
-struct Child {
-    std::unique_ptr<QProcess> process = std::make_unique<QProcess>();
-    QByteArray out;
-    QByteArray err;
-};
-
-void start(Child& child, const QString& helper, const QStringList& args)
-{
-    child.process->start(helper, args);
-    ASSERT_TRUE(child.process->waitForStarted(30000)) << helper.toStdString();
-}
-
-// Waits for every child to end; each must end well.
-void finishAll(std::vector<Child>& children)
-{
-    for (Child& c : children) {
-        ASSERT_TRUE(c.process->waitForFinished(600000));
-        c.out += c.process->readAllStandardOutput();
-        c.err += c.process->readAllStandardError();
-        EXPECT_EQ(c.process->exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(c.process->exitCode(), 0) << c.err.toStdString();
-    }
-}
+using testing::Child;
+using testing::finishAll;
+using testing::start;
 
 QSet<QString> names(const std::vector<Draft>& drafts)
 {
@@ -125,10 +97,7 @@ TEST(SharedDrafts, AProgramKilledWhileItHoldsTheLockLosesNothingAndTheOthersTake
 
     // Killed with the lock held, the others still writing.
     Child& stopped = children[0];
-    while (!stopped.out.contains("holding")) {
-        ASSERT_TRUE(stopped.process->waitForReadyRead(120000)) << stopped.err.toStdString();
-        stopped.out += stopped.process->readAllStandardOutput();
-    }
+    testing::waitForWord(stopped, "holding");
     EXPECT_EQ(stopped.out.count("kept "), kHeldAfter);
     stopped.process->kill();
     ASSERT_TRUE(stopped.process->waitForFinished(30000));

@@ -83,7 +83,12 @@ QStringList textLines(const QString& path)
 bool ExampleWindow::open(bool readConditions, bool conditionsFile)
 {
     const QStringList files = conditionsFile ? QStringList{"nen1.csv", "nen1.csvJYOKEN.TXT"} : QStringList{"nen1.csv"};
-    if (!copyExamples(folder.path(), files) || !readExampleYear(folder.path(), table))
+    return copyExamples(folder.path(), files) && openAsItIs(readConditions);
+}
+
+bool ExampleWindow::openAsItIs(bool readConditions)
+{
+    if (!readExampleYear(folder.path(), table))
         return false;
     model = std::make_unique<YearModel>(table);
     window = std::make_unique<ConditionsWindow>(*model, Deliverable::varmesto(), random);

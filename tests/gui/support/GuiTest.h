@@ -68,6 +68,8 @@ struct ExampleWindow {
 
     // readConditions: Command3 once; without the conditions file, nen1.csv alone.
     bool open(bool readConditions = true, bool conditionsFile = true);
+    // The same on the nen1.csv (and conditions) already in the folder.
+    bool openAsItIs(bool readConditions = true);
     bool activate() const; // shortcuts reach only the active window
     void key(Qt::Key key) const { activate(); QTest::keyClick(window.get(), key, Qt::ControlModifier); } // Ctrl+key
     QList<Message> press(const QString& button) const { click(w(), button); return Dialogs::takeMessages(); }
