@@ -5,6 +5,8 @@
 // Windows build under Wine (scripts/screenshots-windows.sh); the pictures go
 // to the folder given as the only argument.
 
+#include "RosterChangesShot.h"
+
 #include "app/Shell.h"
 #include "common/TextFile.h"
 #include "conditions/SpreadColumns.h"
@@ -285,6 +287,18 @@ void drafts(ConditionsWindow* form3)
     window->close();
 }
 
+// 「名簿の変更」 over the drafts just kept, as the next run shows it once the roster changed.
+void rosterChanges(const Year& year)
+{
+    QString failure;
+    const std::unique_ptr<QWidget> window = changedRosterWindow(year, failure);
+    if (!window)
+        fail(failure);
+    window->resize(900, 420);
+    window->show();
+    captureWindow(window.get(), "roster-changes.png");
+}
+
 } // namespace
 
 // A posted list as the program prints it, for a class whose roster has its
@@ -362,6 +376,7 @@ int main(int argc, char* argv[])
     classLists(form3, *shell.model());
     spreadDialog(form3);
     drafts(form3);
+    rosterChanges(form3->year());
     workbookImport(year, random);
     postedList();
     const QList<Message> messages = Dialogs::takeMessages();
