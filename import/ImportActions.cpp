@@ -67,6 +67,8 @@ namespace {
 PreviewOutcome previewSheet(const Roster& roster, ImportWindowState& state, StudentTable& table)
 {
     PreviewOutcome outcome;
+    outcome.sheetNames = roster.sheetNames;
+    outcome.sheetName = roster.sheetName;
     const std::vector<QStringList>& rows = roster.rows;
     if (rows.empty())
         return outcome; // an empty sheet: no column count can be formed
