@@ -76,14 +76,12 @@ DraftBook::DraftBook(const Year& year, QString path)
     // The roster changed since: every draft is carried over to it. The carried
     // drafts are new to the file as it is (of the roster kept), and are written
     // to it in the roster now at the next write; the file before is set aside.
-    m_match = matchRosters(kept, m_roster);
-    if (m_match->changes.empty() && m_match->rowsByRow.empty())
-        m_match.reset(); // rows put in another order: nothing to say
-    else if (!m_match->rowsByRow.empty())
-        m_readMessage = Message{(m_readMessage ? m_readMessage->text + u'\n' : QString()) +
-                                    rowsByRowText(m_match->rowsByRow),
-                                QString()};
-    const RosterMatch match = m_match ? *m_match : matchRosters(kept, m_roster);
+    const RosterMatch match = matchRosters(kept, m_roster);
+    if (!match.rowsByRow.empty())
+        m_readMessage = Message{(m_readMessage ? m_readMessage->text + u'\n' : QString()) + rowsByRowText(match.rowsByRow),
+                                m_readMessage ? m_readMessage->title : QString()};
+    if (!match.changes.empty())
+        m_match = match; // rows only put in another order: nothing to show
     for (const Draft& draft : read.content.drafts) {
         m_kept.push_back(draft);
         m_drafts.push_back(carriedDraft(draft, match));

@@ -104,6 +104,11 @@ TEST(RosterChanges, RowsRemovedAddedAndReorderedLeaveEveryRemainingStudentInItsC
             }
         }
         EXPECT_EQ(int(unplacedRows(later.classes()).size()), unplaced);
+        // No result is saved while a student waits for a class.
+        const std::optional<Message> refusal = unplacedSaveRefusal(later.students(), later.classes());
+        EXPECT_EQ(refusal.has_value(), unplaced > 0);
+        if (refusal)
+            EXPECT_TRUE(refusal->text.contains(QStringLiteral("生徒が%1人いる").arg(unplaced))) << refusal->text.toStdString();
         // The head counts show the classes short of the students who left (a group gone whole takes its plan along).
         int gap = 0;
         for (const HeadCountGap& g : headCountGaps(later.workspace(), later.classes()))
