@@ -5,8 +5,9 @@
 // program closes or the PC stops.
 //
 // UTF-8 text, one record a line, CR LF ends a line; the first line is the
-// version. The file names the roster it was made for, row by row, so a
-// division is never put on another CSV's students:
+// version. The file names the roster it was made for, row by row, so that
+// its drafts are put on the roster's own students, and carried over by key
+// when the roster changed (division/drafts/RosterChanges.h):
 //
 //   CLASSDIV-DRAFTS 3
 //   roster <N>
