@@ -196,7 +196,12 @@ std::optional<Message> DraftBook::open(int index, Year& year) const
     const Draft& draft = row(index);
     const bool carried = std::find(draft.classes.begin() + (draft.classes.empty() ? 0 : 1), draft.classes.end(),
                                    kUnplacedClass) != draft.classes.end();
-    if (m_match || carried) {
+    // Before the conditions are read back every class would look unplanned: the refusal says so instead.
+    const ConditionsWorkspace& ws = year.workspace();
+    bool conditionsEntered = true;
+    for (int g = 1; g <= ws.groupCount() && g < int(ws.conditions.size()); ++g)
+        conditionsEntered = conditionsEntered && ws.conditions[size_t(g)].classCount >= 1;
+    if ((m_match || carried) && conditionsEntered) {
         // On a changed roster (now, or when the draft was carried over to it)
         // the kept classes go to every student still there whose group still
         // plans them; the others wait unplaced.

@@ -181,6 +181,12 @@ TEST(RosterChanges, TheRowsKnownByRowAreNamedOnceWhenSuchARosterMeetsADraftsFile
     }
     std::vector<StudentRecord> moreOf = records;
     moreOf.push_back({"4", "渡辺", "A", "40"});
+    // Opened before the conditions are read back: refused, nothing placed.
+    const Students students = testing::studentsOf(moreOf);
+    Year unplanned(students, loadGroups(students).workspace);
+    ASSERT_TRUE(DraftBook(unplanned, path).open(0, unplanned));
+    EXPECT_FALSE(unplanned.hasDraw());
+
     Year later = yearOf(moreOf, plan.ws);
     DraftBook book(later, path);
     const std::optional<Message> message = book.takeReadMessage();
