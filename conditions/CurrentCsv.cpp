@@ -2,7 +2,7 @@
 
 #include "conditions/ScoreCells.h"
 #include "import/CsvFieldReader.h"
-#include "import/ImportActions.h"
+#include "import/Roster.h"
 
 namespace classdiv {
 
@@ -61,61 +61,27 @@ std::vector<QString> columnOf(const CurrentCsv& csv, int16_t column)
 CurrentCsv readCurrentCsv(const Students& students)
 {
     CurrentCsv csv;
+    std::shared_ptr<const Roster> roster = students.roster;
+    if (!roster) {
+        // A year made without the import (a test's, a benchmark's): its file, read now.
+        RosterRead read = readRoster(students.csvPath, students.sheetName, kCsvGoneMessage);
+        if (read.message) {
+            csv.message = read.message;
+            return csv;
+        }
+        roster = std::move(read.roster);
+    }
     const int lineCount = students.count() + 1;
-    if (isWorkbookName(students.csvPath)) {
-        // The sheet read at the import, its rows as wide as its widest.
-        LoadedSheet loaded = loadSheet(students.csvPath, students.sheetName, kCsvGoneMessage);
-        if (loaded.message) {
-            csv.message = loaded.message;
-            return csv;
-        }
-        std::vector<QStringList>& rows = loaded.sheet.rows;
-        const int columns = rows.empty() ? 0 : int(rows.front().size());
-        if (int(rows.size()) != lineCount || columns < 1 || !matchesStudents(rows, students, columns)) {
-            csv.message = errorMessage(kCsvChangedMessage);
-            return csv;
-        }
-        csv.columnCount = int16_t(columns);
-        csv.rows = std::move(rows);
-        csv.phonetics = std::move(loaded.sheet.phonetics);
-        return csv;
-    }
-    const LoadedFile file = loadFile(students.csvPath, kCsvGoneMessage);
-    if (!file.text) {
-        csv.message = file.message;
-        return csv;
-    }
-    const CsvShape shape = measureCsv(*file.text);
-    const std::optional<ColumnCount> count = countColumns(shape);
-    if (file.encoding != students.encoding || shape.rows != lineCount || !count ||
-        count->columns < 1) {
+    const int columns = roster->columnCount;
+    if (int(roster->rows.size()) != lineCount || columns < 1 ||
+        (roster->format == RosterFormat::Csv && roster->encoding != students.encoding) ||
+        !matchesStudents(roster->rows, students, columns)) {
         csv.message = errorMessage(kCsvChangedMessage);
         return csv;
     }
-
-    // Rows of columnCount fields from the one stream, as the column reader
-    // takes them, so row r here is row r of the student table.
-    CsvFieldReader reader(*file.text);
-    std::vector<QStringList> rows;
-    while (!reader.atEnd()) {
-        QStringList row;
-        for (int p = 1; p <= count->columns; ++p) {
-            std::optional<QString> field = reader.readField();
-            if (!field) {
-                csv.message = errorMessage(kCsvChangedMessage);
-                return csv;
-            }
-            row.append(std::move(*field));
-        }
-        if (int(rows.size()) < lineCount)
-            rows.push_back(std::move(row));
-    }
-    if (int(rows.size()) != lineCount || !matchesStudents(rows, students, count->columns)) {
-        csv.message = errorMessage(kCsvChangedMessage);
-        return csv;
-    }
-    csv.columnCount = count->columns;
-    csv.rows = std::move(rows);
+    csv.columnCount = int16_t(columns);
+    csv.rows = roster->rows;
+    csv.phonetics = roster->phonetics;
     return csv;
 }
 

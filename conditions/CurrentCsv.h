@@ -1,7 +1,7 @@
 #pragma once
-// The CSV of the year as it stands now, read again for the rule columns the
-// teacher names (conditions/SpreadColumns.h): only when it still holds the
-// students the import read, row for row.
+// Every column of the year's roster, as the import read it once, for the rule
+// columns the teacher names (conditions/SpreadColumns.h), the papers and the
+// posted lists: only when its rows hold the students read from it, row for row.
 
 #include "common/Message.h"
 #include "conditions/SpreadFile.h"

@@ -71,6 +71,15 @@ ReadConditionsOutcome Year::readConditions()
     return outcome;
 }
 
+std::optional<Message> Year::fitHeadCounts(const std::vector<FittingCounts>& fits)
+{
+    for (const FittingCounts& fit : fits)
+        if (fit.group >= 1 && fit.group < int(m_workspace.conditions.size()))
+            m_workspace.conditions[size_t(fit.group)] = fit.offered;
+    plansChanged();
+    return writeConditionsFile(m_workspace, m_students.csvPath);
+}
+
 void Year::setRules(SpreadRules rules)
 {
     m_rules = RuleSet(std::move(rules), m_students, m_workspace);

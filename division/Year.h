@@ -11,6 +11,7 @@
 #include "common/Message.h"
 #include "conditions/ConditionsEntry.h"
 #include "conditions/ConditionsFile.h"
+#include "conditions/FittingCounts.h"
 #include "conditions/GroupTable.h"
 #include "conditions/SpreadRules.h"
 #include "division/lists/ClassSwaps.h"
@@ -67,6 +68,10 @@ public:
     SetClassCountOutcome setClassCount(int listPosition, const QString& classCountText);
     ConfirmEntryOutcome confirmEntry(ConfirmEntryInput input);
     ReadConditionsOutcome readConditions();
+    // The head counts the teacher accepted for groups whose counts no longer
+    // added up (conditions/FittingCounts.h), taken and saved to the conditions
+    // file; the message of a failed write.
+    std::optional<Message> fitHeadCounts(const std::vector<FittingCounts>& fits);
 
     // The current draw.
     bool hasDraw() const { return m_drawn; }

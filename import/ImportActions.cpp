@@ -12,11 +12,6 @@ namespace classdiv {
 
 namespace {
 
-constexpr int kMaxCount = std::numeric_limits<int16_t>::max();
-
-// NUL never occurs in a CSV; it marks a binary file that happens to decode.
-bool looksBinary(const QString& text) { return text.contains(QChar(u'\0')); }
-
 Message errorMessage(const QString& text) { return Message{text, titles::error}; }
 
 // A sheet's rows as one stream of fields, row after row, as the field reader
@@ -56,103 +51,6 @@ QString sheetText(const std::vector<QStringList>& rows)
 
 } // namespace
 
-LoadedSheet loadSheet(const QString& path, const QString& sheetName, const QString& missingText)
-{
-    LoadedSheet loaded;
-    loaded.sheet = readWorkbookFile(path, sheetName, WorkbookLimits{kStudentRows, kMaxCount});
-    const WorkbookSheet& sheet = loaded.sheet;
-    switch (sheet.status) {
-    case WorkbookStatus::Ok:
-        return loaded;
-    case WorkbookStatus::Unreadable:
-        loaded.message = errorMessage(missingText);
-        break;
-    case WorkbookStatus::FileTooLarge:
-        loaded.message = errorMessage(kFileTooLargeMessage);
-        break;
-    case WorkbookStatus::NotZip:
-        loaded.message = errorMessage(kNotZipMessage);
-        break;
-    case WorkbookStatus::NotWorkbook:
-        loaded.message = errorMessage(kNotWorkbookMessage);
-        break;
-    case WorkbookStatus::Encrypted:
-        loaded.message = errorMessage(kEncryptedWorkbookMessage);
-        break;
-    case WorkbookStatus::EncryptedOds:
-        loaded.message = errorMessage(kEncryptedOdsMessage);
-        break;
-    case WorkbookStatus::NoSheetPart:
-        loaded.message = errorMessage(kNoSheetPartMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::DocType:
-        loaded.message = errorMessage(kDocTypeMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::TooDeep:
-        loaded.message = errorMessage(kTooDeepMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::CellTooLong:
-        loaded.message = errorMessage(kCellTooLongMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::SheetTooLarge:
-        loaded.message = errorMessage(kSheetTooLargeMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::Formulas:
-        loaded.message = errorMessage(kFormulasMessage.arg(sheet.part, sheet.cells.join(QStringLiteral("、"))));
-        break;
-    case WorkbookStatus::OldExcel:
-        loaded.message = errorMessage(kOldExcelMessage);
-        break;
-    case WorkbookStatus::ZipBomb:
-        loaded.message = errorMessage(kZipBombMessage);
-        break;
-    case WorkbookStatus::Malformed:
-        loaded.message = errorMessage(kBrokenWorkbookMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::NoSheet:
-        loaded.message = errorMessage(sheet.part.isEmpty() ? kNoSheetsMessage : kNoSheetMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::TooManyRows:
-        loaded.message = errorMessage(kSheetTooManyStudentsMessage);
-        break;
-    case WorkbookStatus::TooManyCells:
-        loaded.message = errorMessage(kSheetTooWideMessage);
-        break;
-    }
-    loaded.sheet.rows.clear(); // nothing half read goes on
-    return loaded;
-}
-
-LoadedFile loadFile(const QString& path, const QString& missingText, StudentTable* rememberEncoding)
-{
-    TextFileContent content = readTextFile(path);
-    switch (content.status) {
-    case ReadStatus::Ok:
-        break;
-    case ReadStatus::NotFound:
-    case ReadStatus::Unreadable:
-        // A folder instead of a file (no file chosen) or a file that cannot
-        // be opened: either way the choice of drive and file is to be checked.
-        return {std::nullopt, errorMessage(missingText)};
-    case ReadStatus::InvalidEncoding:
-        return {std::nullopt, errorMessage(kInvalidTextMessage)};
-    case ReadStatus::TooLarge:
-        return {std::nullopt, errorMessage(kFileTooLargeMessage)};
-    }
-    if (looksBinary(content.text))
-        return {std::nullopt, errorMessage(kInvalidTextMessage)};
-    if (rememberEncoding)
-        rememberEncoding->encoding = content.encoding;
-    return {std::move(content.text), std::nullopt, content.encoding};
-}
-
-std::optional<ColumnCount> countColumns(const CsvShape& shape)
-{
-    if (shape.fields > kMaxCount || shape.rows < 1)
-        return std::nullopt;
-    return ColumnCount{int16_t(shape.fields), int16_t(roundHalfEven(double(shape.fields) / double(shape.rows)))};
-}
-
 QString joinPath(const QString& folder, const QString& name)
 {
     if (folder.isEmpty())
@@ -166,32 +64,23 @@ namespace {
 
 // The preview of a workbook: its sheet's rows stand where a CSV's records
 // stand, the files written for it are UTF-8 so that nothing it held is lost.
-PreviewOutcome previewSheet(const PreviewInput& input, ImportWindowState& state, StudentTable& table)
+PreviewOutcome previewSheet(const Roster& roster, ImportWindowState& state, StudentTable& table)
 {
     PreviewOutcome outcome;
-    state.sheetName.clear();
-    table.sheetName.clear();
-    LoadedSheet loaded = loadSheet(state.sourcePath, input.sheetName, kDriveAndFileMessage);
-    outcome.sheetNames = loaded.sheet.sheetNames;
-    outcome.sheetName = loaded.sheet.sheetName;
-    if (loaded.message) {
-        outcome.message = loaded.message;
-        return outcome;
-    }
-    const std::vector<QStringList>& rows = loaded.sheet.rows;
+    outcome.sheetNames = roster.sheetNames;
+    outcome.sheetName = roster.sheetName;
+    const std::vector<QStringList>& rows = roster.rows;
     if (rows.empty())
         return outcome; // an empty sheet: no column count can be formed
     table.encoding = TextEncoding::Utf8;
-    table.sheetName = loaded.sheet.sheetName;
-    state.sheetName = loaded.sheet.sheetName;
+    table.sheetName = roster.sheetName;
+    state.sheetName = roster.sheetName;
     state.previewText = sheetText(rows);
     table.lineCount = int16_t(rows.size());
-    const std::optional<ColumnCount> count =
-        countColumns(CsvShape{qsizetype(rows.size()) * rows.front().size(), qsizetype(rows.size())});
-    if (!count)
-        return outcome;
-    state.fieldCount = count->fields;
-    state.columnCount = count->columns;
+    if (roster.columnCount < 1 && roster.fieldCount > 0)
+        return outcome; // the field count no longer fits
+    state.fieldCount = int16_t(roster.fieldCount);
+    state.columnCount = roster.columnCount;
     outcome.columnCount = plainInteger(state.columnCount);
     outcome.shownFile = state.previewText;
     outcome.focusIdColumn = true;
@@ -212,43 +101,47 @@ PreviewOutcome preview(const PreviewInput& input, ImportWindowState& state, Stud
     state.previewText.clear();
     table.lineCount = 0;
     state.fieldCount = 0;
+    state.sheetName.clear();
+    table.sheetName.clear();
+    state.roster.reset();
+    table.roster.reset();
 
-    if (isWorkbookName(state.sourcePath))
-        return previewSheet(input, state, table);
-
-    // 3. The lines.
-    LoadedFile file = loadFile(state.sourcePath, kDriveAndFileMessage, &table);
-    if (!file.text) {
-        outcome.message = file.message;
+    // 3. The roster, read once: the column reader and every later step take it from here.
+    RosterRead read = readRoster(state.sourcePath, input.sheetName, kDriveAndFileMessage);
+    if (read.roster) {
+        outcome.sheetNames = read.roster->sheetNames;
+        outcome.sheetName = read.roster->sheetName;
+    }
+    if (read.message) {
+        outcome.message = read.message;
         return outcome;
     }
+    const Roster& roster = *read.roster;
+    state.roster = read.roster;
+    table.roster = read.roster;
+    if (roster.format != RosterFormat::Csv)
+        return previewSheet(roster, state, table);
+    table.encoding = roster.encoding;
+
     // A student is a row of the CSV: a note cell holding a line break (Alt+Enter
     // in a spreadsheet) makes two lines of the file but stays one row.
-    const QStringList lines = splitLines(*file.text);
-    const CsvShape shape = measureCsv(*file.text);
-    if (shape.rows > kStudentRows) {
-        // The table holds 500 students; a larger file is refused whole
-        // rather than cut off unnoticed.
-        outcome.message = errorMessage(kTooManyStudentsMessage);
-        return outcome;
-    }
+    const QStringList lines = splitLines(roster.text);
     if (lines.isEmpty())
         return outcome; // an empty file: no column count can be formed
     QString previewText;
-    previewText.reserve(file.text->size() + lines.size());
+    previewText.reserve(roster.text.size() + lines.size());
     for (const QString& line : lines) {
         previewText += line;
         previewText += QStringLiteral("\r\n");
     }
     state.previewText = std::move(previewText);
-    table.lineCount = int16_t(shape.rows);
+    table.lineCount = int16_t(roster.rowCount);
 
     // 4., 5.
-    const std::optional<ColumnCount> count = countColumns(shape);
-    if (!count)
+    if (roster.columnCount < 1)
         return outcome; // the field count no longer fits: ends silently
-    state.fieldCount = count->fields;
-    state.columnCount = count->columns;
+    state.fieldCount = int16_t(roster.fieldCount);
+    state.columnCount = roster.columnCount;
 
     // 6.
     outcome.columnCount = plainInteger(state.columnCount);
@@ -335,31 +228,18 @@ ReadColumnsOutcome readColumns(const ReadColumnsInput& input, ImportWindowState&
         return outcome;
     }
 
-    // 4. Without a preview there is nothing to open, and nothing is said.
-    if (state.sourcePath.isEmpty())
+    // 4. Without a preview there is nothing to read, and nothing is said. The
+    // rows are the roster's as the preview read it: the file is not opened again.
+    if (state.sourcePath.isEmpty() || !state.roster)
         return outcome;
-    if (isWorkbookName(state.sourcePath)) {
-        const LoadedSheet loaded = loadSheet(state.sourcePath, state.sheetName, kFileGoneMessage);
-        if (loaded.message) {
-            outcome.message = loaded.message;
-            return outcome;
-        }
-        SheetFieldReader reader(loaded.sheet.rows);
+    const Roster& roster = *state.roster;
+    table.roster = state.roster;
+    if (roster.format != RosterFormat::Csv) {
+        SheetFieldReader reader(roster.rows);
         readRecords(reader, input, state, table, outcome);
         return outcome;
     }
-    LoadedFile file = loadFile(state.sourcePath, kFileGoneMessage, nullptr);
-    if (!file.text) {
-        // The file changed since the preview: say so rather than do nothing.
-        outcome.message = file.message;
-        return outcome;
-    }
-    if (measureCsv(*file.text).rows > kStudentRows) {
-        outcome.message = errorMessage(kTooManyStudentsMessage);
-        return outcome;
-    }
-
-    CsvFieldReader reader(*file.text);
+    CsvFieldReader reader(roster.text);
     readRecords(reader, input, state, table, outcome);
     return outcome;
 }

@@ -13,6 +13,7 @@ Students typedStudents(const StudentTable& table)
     students.csvPath = table.csvPath;
     students.encoding = table.encoding;
     students.sheetName = table.sheetName;
+    students.roster = table.roster;
     const int n = std::min(table.studentCount(), kMaxStudents);
     students.rows.resize(static_cast<size_t>(n) + 1);
     for (int row = 1; row <= n; ++row) {

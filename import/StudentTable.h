@@ -8,10 +8,13 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <vector>
 
 namespace classdiv {
+
+struct Roster; // import/Roster.h
 
 // The four chosen columns of one row of the CSV, exactly as the field reader returned them.
 struct StudentRecord {
@@ -37,6 +40,8 @@ struct StudentTable {
     // Encoding of the CSV last previewed; the files written for it use the same.
     TextEncoding encoding = TextEncoding::Cp932;
     QString sheetName; // the sheet read when csvPath names a workbook
+    // The roster as the preview read it; the rows above were read from it.
+    std::shared_ptr<const Roster> roster;
 
     // lineCount - 1, never below 0.
     int studentCount() const { return lineCount > 1 ? lineCount - 1 : 0; }
@@ -60,6 +65,9 @@ struct Students {
     QString csvPath;
     TextEncoding encoding = TextEncoding::Cp932;
     QString sheetName; // the sheet read when csvPath names a workbook
+    // The roster the students were read from, every column of it; null for a
+    // year made without a file (tests, benchmarks).
+    std::shared_ptr<const Roster> roster;
     // Every score a whole number within 16 bits: rounding then changes
     // nothing, and running sums are plain integer sums.
     bool wholeScores = true;

@@ -7,8 +7,9 @@
 # the first page of the student cards' PDF (cards-pdf.png),
 # the import window with a workbook's second sheet chosen (form2-workbook.png),
 # the drafts window (drafts.png), a comparison of two drafts (drafts-compare.png)
-# and the first page of its PDF (drafts-compare-pdf.png), a posted list of a new class (posted-list-pdf.png)
-# the check sheet (checksheet.png) and the separation record's window (record.png).
+# and the first page of its PDF (drafts-compare-pdf.png), 名簿の変更 over those drafts once the roster changed
+# (roster-changes.png), a posted list of a new class (posted-list-pdf.png), the check sheet (checksheet.png)
+# and the separation record's window (record.png).
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,4 +30,5 @@ pdftoppm -r 60 -png -f 1 -l 1 -singlefile "$out/posted-lists.pdf" "$out/posted-l
 rm "$out/posted-lists.pdf"
 ls -l "$out"/form[1-4].png "$out"/form3-menu.png "$out"/chart.png "$out"/spreaddialog.png "$out"/classlists*.png \
   "$out"/form2-workbook.png
-ls -l "$out"/drafts.png "$out"/drafts-compare*.png "$out"/posted-list-pdf.png "$out"/checksheet.png "$out"/record.png
+ls -l "$out"/drafts.png "$out"/drafts-compare*.png "$out"/posted-list-pdf.png "$out"/checksheet.png "$out"/record.png \
+  "$out"/roster-changes.png

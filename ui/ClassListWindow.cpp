@@ -2,6 +2,7 @@
 
 #include "division/lists/ClassSwaps.h"
 #include "division/lists/FlagSplits.h"
+#include "division/lists/Unplaced.h"
 #include "division/EvenAverages.h"
 #include "export/ResultFile.h"
 #include "ui/YearModel.h"
@@ -50,8 +51,11 @@ QString brokenTip(const RosterColumns& columns, int column)
     return QStringLiteral("この成績の層がこのクラスで多すぎます");
 }
 
+// classList3, classHeader3; the students not placed: unplacedList, unplacedHeader.
 QString classObjectName(const char* prefix, int classNumber)
 {
+    if (classNumber == kUnplacedClass)
+        return QStringLiteral("unplaced") + QString::fromLatin1(prefix).mid(5);
     return QString::fromLatin1(prefix) + QString::number(classNumber);
 }
 
@@ -143,13 +147,21 @@ void ClassListWindow::setupUi()
 void ClassListWindow::refresh()
 {
     const Year& year = m_model.year();
-    const std::vector<int> classes = classesInUse(year.classes());
+    std::vector<int> classes = classesInUse(year.classes());
+    // A division not whole (a draft carried over to a changed roster): the
+    // students not placed in a column of their own, and every break shown,
+    // not only those made by hand.
+    const QString unplaced = unplacedNote(year.workspace(), year.classes());
+    if (!unplacedRows(year.classes()).empty())
+        classes.push_back(kUnplacedClass);
     const RosterColumns columns = rosterColumns(year.students(), year.rules());
     if (classes != m_classes || columns.headings != m_headings)
         rebuildColumns(classes, columns.headings);
     m_chosen.clear();
     const ClassSwaps& swaps = year.swaps();
-    const RuleBreaks breaks = swaps.breaksMadeByHand(year.students(), year.classes(), year.bands(), year.rules());
+    const RuleBreaks breaks =
+        unplaced.isEmpty() ? swaps.breaksMadeByHand(year.students(), year.classes(), year.bands(), year.rules())
+                           : findRuleBreaks(year.students(), year.classes(), year.bands(), year.rules());
     m_extraAverages = extraColumnAverages(year.rules(), year.classes());
     setUpdatesEnabled(false); // one repaint for all lists
     for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
@@ -162,6 +174,8 @@ void ClassListWindow::refresh()
     else
         m_note->setText(QStringLiteral("入れ替え%1件。").arg(swaps.count()) +
                         ruleBreakNote(breaks, year.bands(), year.students(), year.rules()));
+    if (!unplaced.isEmpty())
+        m_note->setText(unplaced + QStringLiteral("　") + ruleBreakNote(breaks, year.bands(), year.students(), year.rules()));
     if (!year.rules().flagColumns.empty()) // before the broken rules, as the score columns' figure
         m_note->setText(flagSplitNote(year.rules(), year.classes()) + QStringLiteral("　") + m_note->text());
     if (!year.rules().scores.empty()) // first, so that a long list of broken rules never hides it
@@ -251,7 +265,10 @@ void ClassListWindow::fillList(int index, const RosterColumns& columns, const Ru
     for (const ColumnAverages& column : m_extraAverages)
         extras += (extras.isEmpty() ? QStringLiteral("<br>") : QStringLiteral("　")) +
                   averageText(column, classNumber).toHtmlEscaped();
-    header->setText(QStringLiteral("<b style='font-size:12pt'>%1</b>%2<br>%3%4")
+    if (classNumber == kUnplacedClass)
+        header->setText(QStringLiteral("<b style='font-size:12pt'>%1</b><br>%2人").arg(kUnplacedLabel).arg(figures.headCount));
+    else
+        header->setText(QStringLiteral("<b style='font-size:12pt'>%1</b>%2<br>%3%4")
                         .arg(classLabel(classNumber), shortBand ? QStringLiteral("　<span style='color:#c00000'>層の不足あり</span>") : QString(),
                              figuresText(figures).toHtmlEscaped(), extras));
 

@@ -1,5 +1,7 @@
 #include "ui/ConditionsWindow.h"
 
+#include "division/lists/Unplaced.h"
+
 #include "division/lists/ClassSwaps.h"
 #include "export/CheckSheet.h"
 #include "export/ResultWorkbook.h"
@@ -213,6 +215,21 @@ void ConditionsWindow::confirmEntryClicked()
         Dialogs::showMessage(this, *outcome.writeFailure);
 }
 
+void ConditionsWindow::offerFittingCounts()
+{
+    // The roster gained or lost students since the conditions were saved.
+    const std::vector<FittingCounts> fits = fittingHeadCounts(m_model.year().workspace());
+    if (fits.empty())
+        return;
+    const Message question{fittingCountsQuestion(m_model.year().workspace(), fits), QStringLiteral("振り分け人数の確認")};
+    if (!Dialogs::ask(this, question))
+        return;
+    if (const std::optional<Message> failure = m_model.fitHeadCounts(fits))
+        Dialogs::showMessage(this, *failure);
+    if (m_combo->count() > 0)
+        groupSelected(); // the group shown with its counts as they are now
+}
+
 void ConditionsWindow::readConditionsClicked()
 {
     const ReadConditionsOutcome outcome = m_model.readConditions();
@@ -228,6 +245,7 @@ void ConditionsWindow::readConditionsClicked()
         }
         if (outcome.view)
             showPlanRows(*outcome.view);
+        offerFittingCounts();
         break;
     case ReadConditionsOutcome::Status::Missing:
         if (outcome.message)
@@ -265,6 +283,11 @@ bool ConditionsWindow::mayReplaceSwaps()
 
 void ConditionsWindow::saveResultClicked()
 {
+    // A draft carried over to a changed roster may leave students without a class.
+    if (const std::optional<Message> unplaced = unplacedSaveRefusal(year().students(), year().classes())) {
+        Dialogs::showMessage(this, *unplaced);
+        return;
+    }
     // Students the school's record keeps apart, in one class: said before anything is chosen or written.
     if (const std::optional<Message> question =
             recordBreakQuestion(year().students(), year().rules(), year().classes(), RecordUse::SaveResult);

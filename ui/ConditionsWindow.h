@@ -63,6 +63,7 @@ private:
     void setClassCountClicked(); // Command1
     void confirmEntryClicked();  // Command2
     void readConditionsClicked(); // Command3
+    void offerFittingCounts();    // after Command3: head counts that no longer add up
     void drawClassesClicked();   // Command4
     void saveResultClicked();    // Command5
 

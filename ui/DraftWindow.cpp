@@ -1,5 +1,8 @@
 #include "ui/DraftWindow.h"
 
+#include "division/drafts/RosterChangesText.h"
+#include "ui/RosterChangesWindow.h"
+
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
 #include "ui/DraftCompareWindow.h"
@@ -115,6 +118,15 @@ void DraftWindow::showEvent(QShowEvent* event)
     m_name->selectAll();
     m_name->setFocus(Qt::OtherFocusReason);
     QWidget::showEvent(event);
+    if (m_model.drafts().takeChangesNotice()) {
+        // The roster changed since the drafts were kept: what changed comes first.
+        const DraftBook& book = m_model.drafts();
+        auto* window = new RosterChangesWindow(rosterChangesTable(*book.rosterChanges()),
+                                               rosterConsequences(book, m_model.year()), this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->show();
+        window->activateWindow();
+    }
     if (const std::optional<Message> message = m_model.drafts().takeReadMessage())
         Dialogs::showMessage(this, *message);
 }

@@ -36,6 +36,7 @@ public:
     SetClassCountOutcome setClassCount(int listPosition, const QString& text) { return m_year.setClassCount(listPosition, text); }
     ConfirmEntryOutcome confirmEntry(const ConfirmEntryInput& input) { return m_year.confirmEntry(input); }
     ReadConditionsOutcome readConditions() { return m_year.readConditions(); }
+    std::optional<Message> fitHeadCounts(const std::vector<FittingCounts>& fits) { return m_year.fitHeadCounts(fits); }
 
     // Each emits drawChanged() when it made a new draw.
     DrawOutcome press(RandomSource& random);

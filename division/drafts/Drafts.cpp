@@ -1,6 +1,7 @@
 #include "division/drafts/Drafts.h"
 
 #include "division/drafts/DraftsMessages.h"
+#include "division/drafts/RosterChanges.h"
 
 #include "common/TextFile.h"
 #include "division/draw/RandomSource.h"
@@ -63,19 +64,35 @@ DraftBook::DraftBook(const Year& year, QString path)
         return;
     DraftsReadOutcome read = readDraftsFile(m_path);
     m_readMessage = draftsReadMessage(read, m_path);
-    const bool foreign = (read.status == DraftsReadOutcome::Status::Read ||
-                          read.status == DraftsReadOutcome::Status::Damaged) &&
-                         !read.content.roster.empty() && read.content.roster != m_roster;
-    if (foreign)
-        m_fileRoster = read.content.roster;
-    else
+    const std::vector<RosterRow>& kept = read.content.roster;
+    // An earlier version's file is read by row while its students are the same.
+    const bool changed = !kept.empty() && !sameRoster(kept, m_roster);
+    if (!changed) {
         m_base = read.content.drafts;
-    m_drafts = std::move(read.content.drafts);
-    m_foreign.assign(m_drafts.size(), foreign);
-    takeWorking(read.content.working, foreign);
+        m_drafts = std::move(read.content.drafts);
+        takeWorking(read.content.working);
+        return;
+    }
+    // The roster changed since: every draft is carried over to it. The carried
+    // drafts are new to the file as it is (of the roster kept), and are written
+    // to it in the roster now at the next write; the file before is set aside.
+    const RosterMatch match = matchRosters(kept, m_roster);
+    if (!match.rowsByRow.empty())
+        m_readMessage = Message{(m_readMessage ? m_readMessage->text + u'\n' : QString()) + rowsByRowText(match.rowsByRow),
+                                m_readMessage ? m_readMessage->title : QString()};
+    if (!match.changes.empty())
+        m_match = match; // rows only put in another order: nothing to show
+    for (const Draft& draft : read.content.drafts) {
+        m_kept.push_back(draft);
+        m_drafts.push_back(carriedDraft(draft, match));
+    }
+    std::vector<Draft> working;
+    for (const Draft& w : read.content.working)
+        working.push_back(carriedDraft(w, match));
+    takeWorking(working);
 }
 
-void DraftBook::takeWorking(const std::vector<Draft>& working, bool foreign)
+void DraftBook::takeWorking(const std::vector<Draft>& working)
 {
     m_others.clear();
     for (const Draft& w : working) {
@@ -83,11 +100,19 @@ void DraftBook::takeWorking(const std::vector<Draft>& working, bool foreign)
         if ((w.computer == m_computer && w.user == m_user) || (w.computer.isEmpty() && w.user.isEmpty())) {
             m_working = w;
             m_working->name = workingName(m_computer, m_user, true);
-            m_workingForeign = foreign;
-        } else if (!foreign) {
+        } else {
             m_others.push_back(w);
         }
     }
+}
+
+std::vector<CarriedCounts> DraftBook::carriedCounts(const Year& year) const
+{
+    std::vector<CarriedCounts> counts;
+    if (m_match)
+        for (const Draft& draft : m_kept)
+            counts.push_back(classdiv::carriedCounts(draft, *m_match, year.workspace()));
+    return counts;
 }
 
 void DraftBook::setOwner(QString computer, QString user)
@@ -160,22 +185,31 @@ void DraftBook::keepDraft(Draft draft)
     const int at = indexOf(draft.name);
     if (at >= 0) {
         m_drafts[static_cast<size_t>(at)] = std::move(draft);
-        m_foreign[static_cast<size_t>(at)] = false;
     } else {
         m_drafts.push_back(std::move(draft));
-        m_foreign.push_back(false);
     }
     m_dirty = true;
 }
 
 std::optional<Message> DraftBook::open(int index, Year& year) const
 {
-    const bool isDraft = index >= 0 && index < static_cast<int>(m_drafts.size());
-    const bool isOwnWorking = index == static_cast<int>(m_drafts.size() + m_others.size());
-    const bool foreign = isDraft ? m_foreign[static_cast<size_t>(index)] : isOwnWorking && m_workingForeign;
-    if (foreign)
-        return rosterMismatch(m_fileRoster, year.students());
     const Draft& draft = row(index);
+    const bool carried = std::find(draft.classes.begin() + (draft.classes.empty() ? 0 : 1), draft.classes.end(),
+                                   kUnplacedClass) != draft.classes.end();
+    // Before the conditions are read back every class would look unplanned: the refusal says so instead.
+    const ConditionsWorkspace& ws = year.workspace();
+    bool conditionsEntered = true;
+    for (int g = 1; g <= ws.groupCount() && g < int(ws.conditions.size()); ++g)
+        conditionsEntered = conditionsEntered && ws.conditions[size_t(g)].classCount >= 1;
+    if ((m_match || carried) && conditionsEntered) {
+        // On a changed roster (now, or when the draft was carried over to it)
+        // the kept classes go to every student still there whose group still
+        // plans them; the others wait unplaced.
+        std::vector<int16_t> classes = draft.classes;
+        unplaceUnplanned(year.workspace(), classes);
+        year.restoreDraw(std::move(classes), draft.swaps, draft.drawNumber);
+        return std::nullopt;
+    }
     if (std::optional<Message> unplanned = unplannedClasses(year, draft))
         return unplanned;
     year.restoreDraw(draft.classes, draft.swaps, draft.drawNumber);
@@ -204,7 +238,6 @@ void DraftBook::remove(int index)
     if (index < 0 || index >= static_cast<int>(m_drafts.size()))
         return;
     m_drafts.erase(m_drafts.begin() + index);
-    m_foreign.erase(m_foreign.begin() + index);
     m_dirty = true;
 }
 
@@ -215,7 +248,6 @@ void DraftBook::takeScreen(const Year& year, const QDateTime& now)
     m_working = screenDraft(year, kWorkingName, now);
     m_working->computer = m_computer;
     m_working->user = m_user;
-    m_workingForeign = false;
     m_screenChanged = false;
 }
 
@@ -232,10 +264,7 @@ std::optional<DraftsWrite> DraftBook::prepareWrite(const Year& year, const QDate
     takeScreen(year, now);
     // Changes from here on need a write of their own.
     m_dirty = false;
-    DraftsWrite pending{m_path, m_roster, m_base, {}, m_workingForeign ? std::nullopt : m_working, m_computer, m_user};
-    for (size_t i = 0; i < m_drafts.size(); ++i)
-        if (!m_foreign[i])
-            pending.here.push_back(m_drafts[i]);
+    DraftsWrite pending{m_path, m_roster, m_base, m_drafts, m_working, m_computer, m_user};
     return pending;
 }
 
@@ -246,19 +275,9 @@ DraftBook::Finished DraftBook::finishWrite(const DraftsWrite& pending, const Dra
     const QString file = QDir::toNativeSeparators(m_path);
     if (outcome.status == Status::Written) {
         // What changed here while the file was written is laid over what the file holds now.
-        std::vector<Draft> own;
-        for (size_t i = 0; i < m_drafts.size(); ++i)
-            if (!m_foreign[i])
-                own.push_back(m_drafts[i]);
-        std::vector<Draft> merged = mergeDrafts(pending.here, own, outcome.drafts).drafts;
-        finished.listChanged = merged != own || outcome.others != m_others;
+        std::vector<Draft> merged = mergeDrafts(pending.here, m_drafts, outcome.drafts).drafts;
+        finished.listChanged = merged != m_drafts || outcome.others != m_others;
         m_base = outcome.drafts;
-        const size_t ownCount = merged.size();
-        for (size_t i = 0; i < m_drafts.size(); ++i)
-            if (m_foreign[i])
-                merged.push_back(m_drafts[i]);
-        m_foreign.assign(merged.size(), true);
-        std::fill_n(m_foreign.begin(), ownCount, false);
         m_drafts = std::move(merged);
         m_others = outcome.others;
         if (!m_working && outcome.working) {

@@ -14,6 +14,7 @@
 #include "division/drafts/DraftFigures.h"
 #include "division/drafts/DraftsFile.h"
 #include "division/drafts/DraftsMerge.h"
+#include "division/drafts/RosterChanges.h"
 
 #include <QDateTime>
 #include <QString>
@@ -38,6 +39,17 @@ public:
     const std::vector<Draft>& drafts() const { return m_drafts; }
     // 「作業中」: the classes on screen at the last change, or the last run's until this run changes any.
     const std::optional<Draft>& working() const { return m_working; }
+    // The roster changed since the drafts were kept: its changes, and what
+    // they bring to each draft (the drafts' order); nullopt while it is the same.
+    const std::optional<RosterMatch>& rosterChanges() const { return m_match; }
+    std::vector<CarriedCounts> carriedCounts(const Year& year) const;
+    // True once, the first time it is asked, when the roster changed: 「名簿の変更」 is shown then.
+    bool takeChangesNotice()
+    {
+        const bool show = m_match.has_value() && !m_changesShown;
+        m_changesShown = true;
+        return show;
+    }
     // The 「作業中」 of other programs on the same roster, as the file last had them.
     const std::vector<Draft>& othersWorking() const { return m_others; }
     // The drafts, the others' 「作業中」, then this program's when there is one: the rows of the list.
@@ -56,9 +68,11 @@ public:
     std::optional<Message> keep(const Year& year, const QString& name, const QDateTime& now);
     // Keeps classes read from elsewhere (a result file) under a name.
     void keepDraft(Draft draft);
-    // Puts the row's classes on screen; a draft of another roster, or one
-    // whose classes are not planned for their students' groups, is refused
-    // with the rows that differ, and nothing changes.
+    // Puts the row's classes on screen. A draft whose classes are not planned
+    // for their students' groups is refused, naming them, and nothing changes;
+    // on a changed roster, or for a draft carried over to one, those students,
+    // and the new ones, are left unplaced
+    // instead. The draft itself stays as kept.
     std::optional<Message> open(int index, Year& year) const;
     std::optional<Message> rename(int index, const QString& name);
     void remove(int index);
@@ -69,7 +83,7 @@ public:
     // The next write runs even with nothing new here: it takes in what other programs kept.
     void markFileToRead() { m_dirty = true; }
     // Writes the whole file when anything changed since the last write,
-    // merged with the file as it is now. A damaged or foreign file is copied
+    // merged with the file as it is now. A damaged file, or one of the roster before a change, is copied
     // aside first; one that cannot be read is never written over. The first
     // failure gives its message; later ones are silent until a write succeeds
     // again. A lock taken over from a stopped program, and a draft renamed
@@ -93,17 +107,18 @@ public:
     static Draft screenDraft(const Year& year, const QString& name, const QDateTime& now);
 
 private:
-    void takeWorking(const std::vector<Draft>& working, bool foreign);
+    void takeWorking(const std::vector<Draft>& working);
 
     QString m_path;
     std::vector<RosterRow> m_roster;        // the year's
-    std::vector<RosterRow> m_fileRoster;    // the file's, when it differs (its drafts are refused)
+    // The roster changed since the file was written: how its students match the year's.
+    std::optional<RosterMatch> m_match;
+    std::vector<Draft> m_kept; // the drafts as the file kept them, on its roster
+    bool m_changesShown = false;
     std::vector<Draft> m_drafts;
     std::optional<Draft> m_working;
-    std::vector<bool> m_foreign; // [draft]: made on the file's other roster, not written back
     std::vector<Draft> m_base;   // the drafts of this roster as the file last had them
     std::vector<Draft> m_others; // other programs' 「作業中」
-    bool m_workingForeign = false;
     QString m_computer;
     QString m_user;
     std::optional<Message> m_readMessage;

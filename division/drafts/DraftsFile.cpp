@@ -1,7 +1,10 @@
 #include "division/drafts/DraftsFile.h"
 
 #include "common/TabFields.h"
+#include "division/drafts/DraftsFields.h"
+
 #include "division/draw/RandomSource.h"
+#include "import/Roster.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,9 +17,12 @@
 
 namespace classdiv {
 
+using namespace draftsfields;
+
 namespace {
 
-const QByteArray kVersionLine = "CLASSDIV-DRAFTS 2";
+const QByteArray kVersionLine = "CLASSDIV-DRAFTS 3";
+const QByteArray kVersion2Line = "CLASSDIV-DRAFTS 2";
 const QByteArray kVersion1Line = "CLASSDIV-DRAFTS 1";
 const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
 const QString kTimeFormat = QStringLiteral("yyyy-MM-ddTHH:mm:ss");
@@ -49,26 +55,6 @@ QByteArray drawFields(const Draft& draft)
     return draft.kept.toString(kTimeFormat).toUtf8() + '\t' + QByteArray::number(draft.drawNumber) + '\t' +
            classesField(draft.classes) + '\t' + swapsField(draft.swaps);
 }
-
-// A whole decimal number lo .. hi, nothing else.
-std::optional<long long> wholeNumber(QStringView text, long long lo, long long hi)
-{
-    if (text.isEmpty() || text.size() > 12)
-        return std::nullopt;
-    long long value = 0;
-    for (const QChar c : text) {
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c.unicode() - '0');
-    }
-    if (value < lo || value > hi)
-        return std::nullopt;
-    return value;
-}
-
-struct LineError {
-    QString reason;
-};
 
 // The fields <kept> <number> <classes> <swaps> of a draft or working line, for a roster of n students.
 std::optional<QString> readDraw(const QList<QStringView>& fields, qsizetype first, int n, Draft& draft)
@@ -117,8 +103,12 @@ std::optional<QString> readDraw(const QList<QStringView>& fields, qsizetype firs
 std::vector<RosterRow> rosterOf(const Students& students)
 {
     std::vector<RosterRow> roster(static_cast<size_t>(students.count()) + 1);
+    const std::vector<QStringList>* cells = students.roster ? &students.roster->rows : nullptr;
+    const auto cellsOf = [&](int r) { return cells && r < int(cells->size()) ? (*cells)[size_t(r)] : QStringList(); };
+    roster[0].cells = cellsOf(0);
     for (int r = 1; r <= students.count(); ++r)
-        roster[r] = {students[r].id, students[r].name, students[r].group};
+        roster[r] = {students[r].id, students[r].name, students[r].group, students[r].scoreText, cellsOf(r)};
+    assignKeys(roster);
     return roster;
 }
 
@@ -152,10 +142,12 @@ QByteArray formatDraftsFile(const DraftsContent& content)
     const int n = roster.empty() ? 0 : static_cast<int>(roster.size()) - 1;
     QByteArray out = kVersionLine + "\r\n";
     out += "roster\t" + QByteArray::number(n) + "\r\n";
+    out += "header" + cellFields(roster.empty() ? QStringList() : roster[0].cells) + "\r\n";
     for (int r = 1; r <= n; ++r) {
         const RosterRow& row = roster[r];
-        out += "row\t" + QByteArray::number(r + 1) + '\t' + escapedField(row.id).toUtf8() + '\t' +
-               escapedField(row.name).toUtf8() + '\t' + escapedField(row.group).toUtf8() + "\r\n";
+        out += "row\t" + QByteArray::number(r + 1) + '\t' + char(row.key) + '\t' + escapedField(row.id).toUtf8() + '\t' +
+               escapedField(row.name).toUtf8() + '\t' + escapedField(row.group).toUtf8() + '\t' + escapedField(row.score).toUtf8() +
+               cellFields(row.cells) + "\r\n";
     }
     for (const Draft& draft : content.drafts)
         out += "draft\t" + escapedField(draft.name).toUtf8() + '\t' + drawFields(draft) + "\r\n";
@@ -188,6 +180,8 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
     bool rosterWhole = false;
     bool ended = false;
     bool version1 = false;
+    bool version2 = false;
+    bool headerRead = false;
     int lineNumber = 0;
     for (QByteArray& raw : lines) {
         ++lineNumber;
@@ -195,7 +189,9 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
             raw.chop(1);
         if (lineNumber == 1) {
             version1 = raw == kVersion1Line;
-            if (raw != kVersionLine && !version1) {
+            version2 = raw == kVersion2Line;
+            headerRead = version1 || version2;
+            if (raw != kVersionLine && !version1 && !version2) {
                 damage(1, QStringLiteral("クラス分けの案のファイルではないか、この版では読めない形です"));
                 outcome.content = {};
                 return outcome;
@@ -225,22 +221,40 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
             }
             n = static_cast<int>(*size);
             outcome.content.roster.assign(static_cast<size_t>(n) + 1, {});
+            rosterWhole = n == 0 && headerRead;
+            continue;
+        }
+        if (!headerRead) {
+            const std::optional<QStringList> header = kind == u"header" ? cellsFrom(fields, 1) : std::nullopt;
+            if (!header) {
+                damage(lineNumber, QStringLiteral("名簿の項目名が読めません"));
+                break;
+            }
+            outcome.content.roster[0].cells = *header;
+            headerRead = true;
             rosterWhole = n == 0;
             continue;
         }
         if (!rosterWhole) {
-            std::optional<QString> id, name, group;
-            if (fields.size() == 5 && kind == u"row" && wholeNumber(fields[1], 0, 100000) == rows + 2) {
-                id = unescapedField(fields[2]);
-                name = unescapedField(fields[3]);
-                group = unescapedField(fields[4]);
+            std::optional<RosterRow> row;
+            if (fields.size() >= 5 && kind == u"row" && wholeNumber(fields[1], 0, 100000) == rows + 2) {
+                if (!version1 && !version2) {
+                    row = rowFrom(fields);
+                } else if (fields.size() == 5) {
+                    std::optional<QString> id = unescapedField(fields[2]), name = unescapedField(fields[3]),
+                                           group = unescapedField(fields[4]);
+                    if (id && name && group)
+                        row = RosterRow{*id, *name, *group};
+                }
             }
-            if (!id || !name || !group) {
+            if (!row) {
                 damage(lineNumber, QStringLiteral("名簿の%1人目が読めません").arg(rows + 1));
                 break;
             }
-            outcome.content.roster[++rows] = {*id, *name, *group};
+            outcome.content.roster[++rows] = std::move(*row);
             rosterWhole = rows == n;
+            if (rosterWhole && (version1 || version2))
+                assignKeys(outcome.content.roster); // an earlier version kept no keys
             continue;
         }
         if (kind == u"draft" && fields.size() == 6) {

@@ -5,22 +5,31 @@
 // program closes or the PC stops.
 //
 // UTF-8 text, one record a line, CR LF ends a line; the first line is the
-// version. The file names the roster it was made for, row by row, so a
-// division is never put on another CSV's students:
+// version. The file names the roster it was made for, row by row, so that
+// its drafts are put on the roster's own students, and carried over by key
+// when the roster changed (division/drafts/RosterChanges.h):
 //
-//   CLASSDIV-DRAFTS 2
+//   CLASSDIV-DRAFTS 3
 //   roster <N>
-//   row <line>  <identifier>  <name>  <group>           N lines, tab-separated
+//   header <cell> ...                                   the roster's header row
+//   row <line> <key> <identifier> <name> <group> <score> <cell> ...
+//                                                         N lines, tab-separated
 //   draft <name> <kept> <number> <classes> <swaps>        any number, names distinct
 //   working <computer> <user> <kept> <number> <classes> <swaps>
 //                                                         one per computer and user
 //   end <drafts>
 //
-// <kept> is yyyy-MM-ddTHH:mm:ss local time; <classes> N class numbers joined
+// <kept> is yyyy-MM-ddTHH:mm:ss local time; <classes> N class numbers (0: not placed) joined
 // by commas; <swaps> rowA-rowB pairs joined by commas, oldest first, or
 // empty. A tab, a line end or a backslash inside a text is written \t, \n,
 // \r, \\. A UTF-8 byte order mark before the first line is allowed.
 //
+// <key> says how the drafts know the student (division/drafts/StudentKeys.h):
+// i by identifier, n by identifier and name, r by row. The cells are the
+// roster's whole row, so that what changed in it can be told later.
+//
+// Version 2 (still read) had no header line and row lines of
+// `row <line> <identifier> <name> <group>`; its students are keyed on reading.
 // Version 1 (still read) had one working line without computer and user:
 // `working <kept> <number> <classes> <swaps>`; it is taken as this program's.
 //
@@ -28,6 +37,7 @@
 // working line, named with its computer and user, and leaves the others'
 // as they are; drafts are merged, never erased (division/drafts/DraftsMerge.h).
 
+#include "division/drafts/StudentKeys.h"
 #include "division/lists/ClassSwaps.h"
 #include "import/StudentTable.h"
 
@@ -53,22 +63,14 @@ struct Draft {
     bool operator==(const Draft&) const = default;
 };
 
-// A student row as the file names it, to check the CSV is still the same.
-struct RosterRow {
-    QString id;
-    QString name;
-    QString group;
-    bool operator==(const RosterRow&) const = default;
-};
-
 struct DraftsContent {
-    std::vector<RosterRow> roster; // [row 1 .. N], entry 0 unused
+    std::vector<RosterRow> roster; // [row 1 .. N]; entry 0 holds the header (an earlier version's: empty)
     std::vector<Draft> drafts;     // oldest first
     std::vector<Draft> working;    // one a computer and user
     bool operator==(const DraftsContent&) const = default;
 };
 
-// The roster of the year's students.
+// The roster of the year's students, keyed.
 std::vector<RosterRow> rosterOf(const Students& students);
 
 // ファイル名.csv + "AN.TXT"

@@ -112,7 +112,8 @@ DraftsWriteOutcome writeDraftsShared(const DraftsWrite& write)
         return outcome;
     }
     const bool damaged = read.status == DraftsReadOutcome::Status::Damaged;
-    const bool foreign = read.status != DraftsReadOutcome::Status::Missing && read.content.roster != write.roster;
+    const bool foreign =
+        read.status != DraftsReadOutcome::Status::Missing && !sameRoster(read.content.roster, write.roster);
     if (damaged || foreign) {
         // Kept whole under one name of its own before anything is written over it; the last such file wins.
         QFile file(write.path);
@@ -125,7 +126,7 @@ DraftsWriteOutcome writeDraftsShared(const DraftsWrite& write)
         outcome.setAside = true;
     }
 
-    // A file of another roster holds nothing of this one's.
+    // A file of the roster before a change: its drafts were carried over to this one (DraftBook).
     const DraftsContent none;
     const DraftsContent& there = foreign ? none : read.content;
     MergedDrafts merged = mergeDrafts(write.base, write.here, there.drafts);

@@ -51,35 +51,6 @@ std::optional<Message> draftsReadMessage(const DraftsReadOutcome& outcome, const
                    QString()};
 }
 
-std::optional<Message> rosterMismatch(const std::vector<RosterRow>& kept, const Students& students)
-{
-    const int keptCount = kept.empty() ? 0 : static_cast<int>(kept.size()) - 1;
-    QStringList rows;
-    constexpr int kRowsNamed = 5;
-    const auto describe = [](const QString& id, const QString& name) {
-        return name.isEmpty() ? id : id + u' ' + name;
-    };
-    for (int r = 1; r <= std::max(keptCount, students.count()) && rows.size() < kRowsNamed; ++r) {
-        const bool inFile = r <= keptCount;
-        const bool inCsv = r <= students.count();
-        if (inFile && inCsv && kept[r] == RosterRow{students[r].id, students[r].name, students[r].group})
-            continue;
-        const QString now = inCsv ? QStringLiteral("「%1」").arg(describe(students[r].id, students[r].name))
-                                  : QStringLiteral("なし");
-        const QString then = inFile ? QStringLiteral("「%1」").arg(describe(kept[r].id, kept[r].name))
-                                    : QStringLiteral("なし");
-        rows << QStringLiteral("ＣＳＶファイルの%1行目: 今は%2、案では%3").arg(r + 1).arg(now, then);
-    }
-    if (rows.isEmpty())
-        return std::nullopt;
-    return Message{QStringLiteral("この案は、今のＣＳＶファイルとは違う名簿（%1人）で作られています（今は%2人）。"
-                                  "クラス分けは変えていません。\n")
-                           .arg(keptCount)
-                           .arg(students.count()) +
-                       rows.join(u'\n'),
-                   titles::inputMistake};
-}
-
 std::optional<Message> unplannedClasses(const Year& year, const Draft& draft)
 {
     const ConditionsWorkspace& ws = year.workspace();
@@ -94,7 +65,7 @@ std::optional<Message> unplannedClasses(const Year& year, const Draft& draft)
             bool planned = false;
             for (int k = 1; k <= c.classCount && k <= kMaxPlanRows; ++k)
                 planned = planned || (number >= 1 && c.rows[k].classNumber == number);
-            if (planned || ++count > kRowsNamed)
+            if (planned || number == kUnplacedClass || ++count > kRowsNamed)
                 continue;
             const Student& s = year.students()[r];
             wrong << QStringLiteral("ＣＳＶファイルの%1行目 %2 %3: クラス「%4」はグループ「%5」のクラスではありません")

@@ -16,13 +16,10 @@ class Year;
 // duplicates; nullopt for a file read whole.
 std::optional<Message> draftsReadMessage(const DraftsReadOutcome& outcome, const QString& path);
 
-// The rows where the file's roster and the year's students differ, in the
-// words of a refusal; nullopt when they are the same.
-std::optional<Message> rosterMismatch(const std::vector<RosterRow>& kept, const Students& students);
-
 // The students whose class in the draft is none of their group's planned
 // classes (the conditions changed since, or the file was edited by hand), in
-// the words of a refusal; nullopt when every class is planned.
+// the words of a refusal; nullopt when every class is planned. A student not
+// placed yet is no refusal.
 std::optional<Message> unplannedClasses(const Year& year, const Draft& draft);
 
 } // namespace classdiv

@@ -1,6 +1,7 @@
 #include "division/lists/ClassRoster.h"
 
 #include "common/Numbers.h"
+#include "division/draw/Division.h"
 
 #include <QCollator>
 
@@ -29,7 +30,8 @@ std::vector<int> classesInUse(const std::vector<int16_t>& classes)
 {
     std::set<int> inUse;
     for (size_t r = 1; r < classes.size(); ++r)
-        inUse.insert(classes[r]);
+        if (classes[r] != kUnplacedClass)
+            inUse.insert(classes[r]);
     return {inUse.begin(), inUse.end()};
 }
 

@@ -24,7 +24,8 @@ enum class RosterOrder {
 // "１組" .. "９組" in full-width digits, "10組", "11組" and so on.
 QString classLabel(int classNumber);
 
-// The distinct classes of the draw, ascending; none without a draw.
+// The distinct classes of the draw, ascending; none without a draw. Students
+// not placed yet are in none of them.
 std::vector<int> classesInUse(const std::vector<int16_t>& classes);
 
 // The rows of the class's students; equal keys keep the CSV's order.

@@ -5,6 +5,8 @@
 // Windows build under Wine (scripts/screenshots-windows.sh); the pictures go
 // to the folder given as the only argument.
 
+#include "RosterChangesShot.h"
+
 #include "app/Shell.h"
 #include "common/TextFile.h"
 #include "conditions/SpreadColumns.h"
@@ -323,6 +325,19 @@ void separationRecord(ConditionsWindow* form3, YearModel& model)
     auto* window = child<QWidget>(form3, "SeparationRecordWindow");
     window->resize(900, 420);
     captureWindow(window, "record.png");
+    window->close();
+}
+
+// 「名簿の変更」 over the drafts just kept, as the next run shows it once the roster changed.
+void rosterChanges(const Year& year)
+{
+    QString failure;
+    const std::unique_ptr<QWidget> window = changedRosterWindow(year, failure);
+    if (!window)
+        fail(failure);
+    window->resize(900, 420);
+    window->show();
+    captureWindow(window.get(), "roster-changes.png");
 }
 
 } // namespace
@@ -404,6 +419,7 @@ int main(int argc, char* argv[])
     drafts(form3);
     checkSheet(form3, *shell.model());
     separationRecord(form3, *shell.model());
+    rosterChanges(form3->year());
     workbookImport(year, random);
     postedList();
     const QList<Message> messages = Dialogs::takeMessages();

@@ -1,8 +1,9 @@
 // Drafts: kept, written, read back and opened on random years; draw numbers
-// pressed again; result files read back; foreign, damaged and half-written
-// drafts files.
+// pressed again; result files read back; damaged and half-written drafts
+// files. A changed roster: tests/division/test_roster_changes.cpp.
 
 #include "support/TestFiles.h"
+#include "support/DraftsVersions.h"
 #include "support/Years.h"
 
 #include "division/drafts/Drafts.h"
@@ -280,59 +281,6 @@ TEST(Drafts, TwoDraftsComparedClassByClassWithEveryStudentMovedUpToTheLastRow)
     EXPECT_EQ(book.drafts()[0].name, QStringLiteral("案2"));
 }
 
-TEST(Drafts, AFileOfAnotherRosterIsRefusedNamingTheRowsAndLeftAsItWas)
-{
-    const DivisionYear made({{"A", 12, {{1, 6}, {2, 6}}}});
-    Year year = made.year();
-    ASSERT_TRUE(year.pressNumber(5).drawn);
-    TempFolder folder;
-    const QString path = folder.file("AN.TXT");
-    {
-        DraftBook book(year, path);
-        ASSERT_FALSE(book.keep(year, QStringLiteral("案1"), kNoon));
-        ASSERT_FALSE(book.write(year, kNoon));
-    }
-    const QByteArray before = testing::readBytes(path);
-
-    struct Case {
-        const char* what;
-        std::function<void(Students&)> change;
-        QString named;
-    };
-    const std::vector<Case> cases = {
-        {"a name changed", [](Students& s) { s.rows[4].name = QStringLiteral("転入生"); },
-         QStringLiteral("ＣＳＶファイルの5行目: 今は「1-4 転入生」、案では「1-4 生徒4」")},
-        {"a row gained", [](Students& s) { s.rows.push_back(s.rows.back()); },
-         QStringLiteral("ＣＳＶファイルの14行目: 今は「1-12 生徒12」、案ではなし")},
-        {"a row lost", [](Students& s) { s.rows.pop_back(); }, QStringLiteral("ＣＳＶファイルの13行目: 今はなし")},
-        {"rows reordered", [](Students& s) { std::swap(s.rows[1], s.rows[2]); }, QStringLiteral("ＣＳＶファイルの2行目")},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Students students = made.students;
-        c.change(students);
-        Year other(students, loadGroups(students).workspace);
-        DraftBook book(other, path);
-        ASSERT_EQ(book.rowCount(), 1);
-        const std::optional<Message> refusal = book.open(0, other);
-        ASSERT_TRUE(refusal);
-        EXPECT_TRUE(refusal->text.contains(c.named)) << refusal->text.toStdString();
-        EXPECT_FALSE(other.hasDraw());
-        EXPECT_EQ(testing::readBytes(path), before);
-    }
-
-    // Kept work of the other roster goes aside whole before the first write.
-    Students renamed = made.students;
-    renamed.rows[1].name = QStringLiteral("改名");
-    Year other(renamed, made.ws);
-    DraftBook book(other, path);
-    ASSERT_TRUE(other.pressNumber(9).drawn);
-    book.markChanged();
-    ASSERT_FALSE(book.write(other, kNoon));
-    EXPECT_EQ(testing::readBytes(path + ".bak"), before);
-    EXPECT_EQ(parseDraftsFile(testing::readBytes(path)).content.roster, rosterOf(renamed));
-}
-
 TEST(Drafts, ADamagedFileNamesItsLineKeepsWhatReadsAndIsCopiedAsideBeforeTheNextWrite)
 {
     const DivisionYear made({{"A", 8, {{1, 4}, {2, 4}}}});
@@ -345,7 +293,7 @@ TEST(Drafts, ADamagedFileNamesItsLineKeepsWhatReadsAndIsCopiedAsideBeforeTheNext
     const QByteArray whole = formatDraftsFile(content);
     ASSERT_EQ(parseDraftsFile(whole).status, DraftsReadOutcome::Status::Read);
     EXPECT_EQ(parseDraftsFile(whole).content, content);
-    // Lines: 1 version, 2 roster, 3..10 rows, 11..13 drafts, 14 working, 15 end.
+    // Lines: 1 version, 2 roster, 3 header, 4..11 rows, 12..14 drafts, 15 working, 16 end.
     const QList<QByteArray> lines = whole.split('\n');
     const auto replaced = [&](int line, const QByteArray& text) {
         QList<QByteArray> copy = lines;
@@ -361,14 +309,16 @@ TEST(Drafts, ADamagedFileNamesItsLineKeepsWhatReadsAndIsCopiedAsideBeforeTheNext
     };
     const std::vector<Case> cases = {
         {"another file", "name,class\r\n", 1, 0},
-        {"cut inside the roster", whole.left(whole.indexOf("row\t6")), 7, 0},
-        {"cut inside a draft", whole.left(whole.indexOf("draft\t\xe6\xa1\x88" "2") + 12), 12, 1},
-        {"cut before the end", whole.left(whole.indexOf("end\t")), 15, 3},
-        {"a bad byte", replaced(12, "draft\t\xff\xfe\r"), 12, 2},
-        {"a class that is no number", replaced(13, QByteArray(lines[12]).replace(",1,", ",x,")), 13, 2},
-        {"a wrong line", replaced(11, "hello\r"), 11, 2},
-        {"a swap outside the roster", replaced(11, lines[10].left(lines[10].size() - 1) + "1-9\r"), 11, 2},
+        {"cut inside the roster", whole.left(whole.indexOf("row\t6")), 8, 0},
+        {"cut inside a draft", whole.left(whole.indexOf("draft\t\xe6\xa1\x88" "2") + 12), 13, 1},
+        {"cut before the end", whole.left(whole.indexOf("end\t")), 16, 3},
+        {"a bad byte", replaced(13, "draft\t\xff\xfe\r"), 13, 2},
+        {"a class that is no number", replaced(14, QByteArray(lines[13]).replace(",1,", ",x,")), 14, 2},
+        {"a wrong line", replaced(12, "hello\r"), 12, 2},
+        {"a swap outside the roster", replaced(12, lines[11].left(lines[11].size() - 1) + "1-9\r"), 12, 2},
         {"a roster row", replaced(5, "row\t5\t1-3\r"), 5, 0},
+        {"a key of no kind", replaced(5, QByteArray(lines[4]).replace("\ti\t", "\tx\t")), 5, 0},
+        {"no header", replaced(3, "roster\t8\r"), 3, 0},
     };
     TempFolder folder;
     const QString path = folder.file("AN.TXT");
@@ -403,8 +353,7 @@ TEST(Drafts, OddFilesAreReadOrRefusedWithTheTruthAndTheTeachersFileIsNeverLost)
         content.drafts.push_back(DraftBook::screenDraft(year, QString::fromUtf8(name), kNoon));
     content.working = {DraftBook::screenDraft(year, QStringLiteral("作業中"), kNoon)};
     const QByteArray whole = formatDraftsFile(content);
-    QByteArray version1 = whole;
-    version1.replace("CLASSDIV-DRAFTS 2", "CLASSDIV-DRAFTS 1").replace("working\t\t\t", "working\t");
+    const QByteArray version1 = testing::earlierDraftsVersion(whole, 1);
     QByteArray twice = whole;
     twice.replace("draft\t\xe6\xa1\x88" "2", "draft\t\xe6\xa1\x88" "1");
     QByteArray manySwaps = whole;

@@ -1,5 +1,5 @@
-// A CSV file of arbitrary bytes through the field reader, the preview and the
-// column reader, as the import window runs them.
+// A CSV file of arbitrary bytes through the field reader, the roster's CSV
+// reader (at the preview) and the column reader, as the import window runs them.
 
 #include "FuzzFile.h"
 
@@ -29,6 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ImportWindowState state;
     auto table = std::make_unique<StudentTable>();
     const PreviewOutcome previewed = preview({folder, folder, "nen1.csv", "nen1.csv"}, state, *table);
+    // The roster read once: whole rows of the column count the preview proposes, or none.
+    if (state.roster && !state.roster->rows.empty()) {
+        const Roster& roster = *state.roster;
+        if (int(roster.rows.size()) != roster.rowCount || roster.rowCount > kStudentRows)
+            __builtin_trap();
+        for (const QStringList& row : roster.rows)
+            if (row.size() != roster.columnCount)
+                __builtin_trap();
+    }
     if (!previewed.columnCount)
         return 0;
     if (table->lineCount < 1 || table->lineCount > kStudentRows || state.previewText.count("\r\n") < table->lineCount)

@@ -241,9 +241,7 @@ private slots:
     void aReadingColumnIsTheDefaultAndABlankReadingIsNumberedLastAndNamed()
     {
         ExampleWindow f;
-        QVERIFY(f.open());
-        QCOMPARE(f.press("Command4"), QList<Message>());
-        const Year& year = f.model->year();
+        QVERIFY(copyExamples(f.folder.path(), {"nen1.csv", "nen1.csvJYOKEN.TXT"}));
         const QString csv = f.folder.file("nen1.csv");
         QStringList lines = textLines(csv);
         QCOMPARE(lines.size(), 241);
@@ -256,6 +254,17 @@ private slots:
             choice.readings.push_back(reading);
         }
         QVERIFY(writeBytes(csv, *encodeText(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"), TextEncoding::Cp932)));
+        // The roster is read once: the year loaded from the file with its new column.
+        ImportWindowState import;
+        QVERIFY(!preview({f.folder.path(), f.folder.path(), "nen1.csv", "nen1.csv"}, import, f.table).message);
+        QVERIFY(!readColumns({"15", "1", "3", "6", "7"}, import, f.table).message);
+        f.model = std::make_unique<YearModel>(f.table);
+        f.window = std::make_unique<ConditionsWindow>(*f.model, Deliverable::varmesto(), f.random);
+        f.window->show();
+        click(f.w(), "Command3");
+        QVERIFY(QTest::qWaitForWindowExposed(f.w()) && f.activate());
+        QCOMPARE(f.press("Command4"), QList<Message>());
+        const Year& year = f.model->year();
 
         QPointer<QDialog> dialog = openPostedLists(f);
         QVERIFY(dialog);

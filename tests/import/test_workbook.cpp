@@ -433,9 +433,12 @@ TEST(Workbook, ImportReadsTheSheetLikeACsv)
     EXPECT_EQ(ruleRows.rows.at(2).at(1), u"髙橋　𠮷子"_s);
     EXPECT_EQ(ruleRows.phonetics.at(2).at(1), u"タカハシ　𠮷子"_s) << "the furigana kept for the posted lists' readings";
 
-    // The workbook replaced by one with a password between preview and reading: said, nothing read.
+    // The workbook replaced after the preview: the sheet is not read again, the rows previewed are the ones read.
     ASSERT_TRUE(files::writeBytes(folder.file(u"nen1.xlsx"_s), QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + "xx"));
-    const ReadColumnsOutcome gone = readColumns({"4", "1", "2", "3", "4"}, state, table);
-    EXPECT_EQ(gone.message, (Message{kOldExcelMessage, titles::error}));
-    EXPECT_TRUE(table.records[1].studentId.isEmpty());
+    const ReadColumnsOutcome again = readColumns({"4", "1", "2", "3", "4"}, state, table);
+    EXPECT_EQ(again.message, std::nullopt);
+    EXPECT_EQ(table.records[2], (StudentRecord{u"2"_s, u"髙橋　𠮷子"_s, u"2"_s, u""_s}));
+    EXPECT_EQ(readCurrentCsv(typedStudents(table)).rows, ruleRows.rows);
+    // Previewed again, it is read again: now it is refused.
+    EXPECT_EQ(preview(input, state, table).message, (Message{kOldExcelMessage, titles::error}));
 }
