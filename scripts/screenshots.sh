@@ -7,7 +7,8 @@
 # the first page of the student cards' PDF (cards-pdf.png),
 # the import window with a workbook's second sheet chosen (form2-workbook.png),
 # the drafts window (drafts.png), a comparison of two drafts (drafts-compare.png)
-# and the first page of its PDF (drafts-compare-pdf.png), and a posted list of a new class (posted-list-pdf.png).
+# and the first page of its PDF (drafts-compare-pdf.png), a posted list of a new class (posted-list-pdf.png),
+# and the dialog of 最小の移動で直す (fewest-moves.png).
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

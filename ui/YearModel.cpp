@@ -193,10 +193,21 @@ SwapStatus YearModel::swap(int rowA, int rowB)
 
 bool YearModel::undoSwap()
 {
+    const int mends = m_year.mendCount();
+    const int swaps = m_year.swaps().count();
     if (!m_year.undoSwap())
         return false;
-    emit swapped();
+    if (swaps == 0 && m_year.mendCount() < mends)
+        emit drawChanged();
+    else
+        emit swapped();
     return true;
+}
+
+void YearModel::applyMoves(std::vector<int16_t> classes)
+{
+    m_year.applyMoves(std::move(classes));
+    emit drawChanged();
 }
 
 void YearModel::setRules(SpreadRules rules)

@@ -285,6 +285,30 @@ void drafts(ConditionsWindow* form3)
     window->close();
 }
 
+// 最小の移動で直す after 書女's plan moved a seat from class 6 to 5; the plan is put back after.
+void fewestMoves(ConditionsWindow* form3, YearModel& model)
+{
+    const auto plan = [&](const char* five, const char* six) {
+        ConfirmEntryInput entry{0, {}, {}, model.year().students().csvPath};
+        entry.classNumbers[1] = QStringLiteral("5");
+        entry.headCounts[1] = QString::fromLatin1(five);
+        entry.classNumbers[2] = QStringLiteral("6");
+        entry.headCounts[2] = QString::fromLatin1(six);
+        model.setClassCount(0, QStringLiteral("2"));
+        if (model.confirmEntry(entry).message)
+            fail("the plan of 書女 was refused");
+    };
+    plan("19", "17");
+    form3->activateWindow();
+    child<QAction>(form3, "actionFewestMoves")->trigger();
+    auto* dialog = child<QDialog>(form3, "FewestMovesDialog");
+    QTest::qWait(400);
+    if (!QTest::qWaitForWindowExposed(dialog) || !dialog->grab().save(g_out + "/fewest-moves.png"))
+        fail("fewest-moves.png could not be saved");
+    dialog->reject();
+    plan("18", "18");
+}
+
 } // namespace
 
 // A posted list as the program prints it, for a class whose roster has its
@@ -362,6 +386,7 @@ int main(int argc, char* argv[])
     classLists(form3, *shell.model());
     spreadDialog(form3);
     drafts(form3);
+    fewestMoves(form3, *shell.model());
     workbookImport(year, random);
     postedList();
     const QList<Message> messages = Dialogs::takeMessages();
