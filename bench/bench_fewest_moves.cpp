@@ -7,7 +7,7 @@
 //
 // Counters: moves_min / moves_max over the uses (the exact fewest is what
 // scripts/exact_moves.py prints), placed (new students given a class),
-// spread_best / spread_worst of the averages, scratch (evening out from
+// spread_best / spread_mean / spread_worst of the averages, scratch (evening out from
 // scratch on the first mend, for comparison), broken (rules broken after
 // any use: apart, together, fixed, bands, flags).
 //
@@ -72,7 +72,7 @@ void measure(benchmark::State& s, const ChangedYear& changed, const QString& nam
     uint64_t seed = 1;
     int fewest = 1 << 30, most = 0, placed = 0;
     size_t broken = 0;
-    double best = 1e9, worst = 0, scratch = -1;
+    double best = 1e9, worst = 0, scratch = -1, sum = 0;
     for (auto _ : s) {
         const FewestMovesOutcome out = findFewestMoves(year, {}, seed++);
         s.PauseTiming();
@@ -87,6 +87,7 @@ void measure(benchmark::State& s, const ChangedYear& changed, const QString& nam
         placed = static_cast<int>(out.students.size()) - out.moves;
         best = std::min(best, out.spread);
         worst = std::max(worst, out.spread);
+        sum += out.spread;
         const RuleBreaks breaks = findRuleBreaks(year.students(), out.classes, year.bands(), year.rules());
         broken = std::max(broken, breaks.marks.size() + breaks.together.size() + breaks.fixed.size() + breaks.bands.size() +
                                       breaks.flags.size());
@@ -97,6 +98,7 @@ void measure(benchmark::State& s, const ChangedYear& changed, const QString& nam
     s.counters["placed"] = placed;
     s.counters["spread_best"] = best;
     s.counters["spread_worst"] = worst;
+    s.counters["spread_mean"] = sum / static_cast<double>(s.iterations());
     s.counters["scratch"] = scratch;
     s.counters["broken"] = static_cast<double>(broken);
 }

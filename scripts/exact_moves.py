@@ -199,6 +199,7 @@ def main():
     parser.add_argument("--locked", default="", help="classes whose students stay, by commas")
     parser.add_argument("--mended", type=int, help="column of a division to measure")
     parser.add_argument("--time-limit", type=float, default=120)
+    parser.add_argument("--verbose", action="store_true", help="list the students the best division moves")
     args = parser.parse_args()
 
     model = Model(args)
@@ -236,6 +237,11 @@ def main():
         bound = getattr(second, "mip_dual_bound", None)
         print(f"best spread of unrounded averages at {fewest} moves {second.fun:.4f}"
               + ("" if second.status == 0 else f" (time limit; lower bound {bound:.4f})"))
+    if args.verbose and second.x is not None:
+        for (i, c), col in sorted(model.var.items()):
+            if second.x[col] > 0.5 and c != model.draft[i]:
+                print(f"  line {i + 2}: {model.rows[i][args.id - 1]} {model.groups[i]} band {model.band[i] + 1}"
+                      f" score {model.scores[i]:g}: {model.draft[i] or '-'} -> {c}")
     if args.mended:
         moves, spread, broken = measure(model, args.mended)
         print(f"column {args.mended}: moves {moves}, spread {spread:.4f}, rules broken {broken}")

@@ -5,10 +5,12 @@
 
 #include "division/evening/BandTarget.h"
 #include "division/evening/MendSearch.h"
+#include "division/evening/Measures.h"
 #include "division/evening/MoveFlow.h"
 #include "division/evening/Placement.h"
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
 namespace classdiv::evening {
@@ -25,6 +27,8 @@ namespace {
 
 // Tries of the flow's choices and the mending after it.
 constexpr int kAttempts = 8;
+// Starts of the evening out at the fewest moves, the best kept.
+constexpr int kEvenStarts = 3;
 
 int localOf(const Group& group, int c)
 {
@@ -98,32 +102,43 @@ public:
         const std::vector<int> held = m_class;
         Rng rng(seed);
         std::vector<int> best;
-        std::tuple<long, int64_t, long, int> bestScore{};
+        Score bestScore{};
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
-            m_class = held;
-            if (!flowGroups(rng, attempt > 0)) {
+            int fewest = 0;
+            const std::optional<Score> score = tryOnce(held, rng, attempt > 0, fewest);
+            if (!score) {
                 m_out.classOf = m_start;
                 return m_out;
             }
-            const int fewest = movesBetween(m_start, m_placed, m_class);
-            Placement placement(m_p, m_class);
-            setBandRanges(placement);
-            MendSearch search(placement, m_start, m_placed, m_held, rng.next());
-            const Key left = search.mendRules();
-            search.fewerMoves();
-            const std::tuple<long, int64_t, long, int> score{left.pairs, left.flags, left.mix,
-                                                             movesBetween(m_start, m_placed, m_class)};
-            if (best.empty() || score < bestScore) {
+            if (best.empty() || *score < bestScore) {
                 best = m_class;
-                bestScore = score;
+                bestScore = *score;
             }
-            if (std::get<0>(score) == 0 && std::get<1>(score) == 0 && std::get<2>(score) == 0 && std::get<3>(score) <= fewest)
+            if (std::get<0>(*score) == 0 && std::get<1>(*score) == 0 && std::get<2>(*score) == 0 && std::get<3>(*score) <= fewest)
                 break;
         }
-        m_class = best;
-        Placement placement(m_p, m_class);
-        setBandRanges(placement);
-        MendSearch(placement, m_start, m_placed, m_held, rng.next()).evenOut();
+        // Evening out from a few starts of that score: the exchanges that
+        // add no move reach only some of the divisions of as many moves.
+        std::vector<int> evened;
+        std::pair<double, double> evenest{};
+        for (int start = 0, tries = 0; start < kEvenStarts && tries < kAttempts; ++tries) {
+            int fewest = 0;
+            if (start > 0 && tryOnce(held, rng, true, fewest) != bestScore)
+                continue;
+            if (start++ == 0)
+                m_class = best;
+            Placement placement(m_p, m_class);
+            setBandRanges(placement);
+            MendSearch(placement, m_start, m_placed, m_held, rng.next()).evenOut();
+            const ScoreSpreads spreads = scoreSpreads(m_p, m_class);
+            const std::pair<double, double> measure{spreads.largest, spreads.mainSpread};
+            if (evened.empty() || measure.first < evenest.first - kTiny ||
+                (measure.first <= evenest.first + kTiny && measure.second < evenest.second - kTiny)) {
+                evened = m_class;
+                evenest = measure;
+            }
+        }
+        m_class = evened;
         m_out.classOf = m_class;
         m_out.moves = movesBetween(m_start, m_placed, m_class);
         if (std::vector<int> apart = marksSharing(); !apart.empty())
@@ -139,6 +154,26 @@ public:
     }
 
 private:
+    // What is left of the rules above the averages (pairs, flags, mixing), then the moves.
+    using Score = std::tuple<long, int64_t, long, int>;
+
+    // The flow from the held students, then the rules mended: its score, and
+    // in `fewest` the moves of the flow alone; none when the head counts do
+    // not take a group's students.
+    std::optional<Score> tryOnce(const std::vector<int>& held, Rng& rng, bool shuffle, int& fewest)
+    {
+        m_class = held;
+        if (!flowGroups(rng, shuffle))
+            return std::nullopt;
+        fewest = movesBetween(m_start, m_placed, m_class);
+        Placement placement(m_p, m_class);
+        setBandRanges(placement);
+        MendSearch search(placement, m_start, m_placed, m_held, rng.next());
+        const Key left = search.mendRules();
+        search.fewerMoves();
+        return Score{left.pairs, left.flags, left.mix, movesBetween(m_start, m_placed, m_class)};
+    }
+
     // The fair ranges (widened where fixed students hold a cell), and
     // further to the counts the flow could not bring into them: the
     // exchanges after keep every count where it is or closer.

@@ -8,6 +8,9 @@
 #include "division/evening/ScoreColumns.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <tuple>
@@ -24,6 +27,19 @@ constexpr int kWanderSteps = 60;
 // Random steps away from a placement the descent ends in, and how often.
 constexpr int kShakeSteps = 3;
 constexpr int kShakes = 60;
+// The annealing: its steps, how far it cools (the end's heat over the
+// start's), and the weight of the squared distances of the averages from
+// their mean beside the spread, as the search of evening out weighs them.
+constexpr long kAnnealSteps = 200'000;
+constexpr int kAnnealRounds = 3; // each from the best placement before it
+constexpr double kCooling = 1e-3;
+// A chain of exchanges that evens several classes widens the spread on its
+// way by a few points of one class's total: the start's heat lets it.
+constexpr double kStartHeat = 10;
+constexpr double kSquaresWeight = 0.02;
+// Pairs of exchanges weighed at most in a use (descendInFours): on a small
+// year every one, on a large one a bound on the time.
+constexpr long kFourBudget = 100'000;
 
 // The rules above the averages in their order: below zero when the exchange
 // mends them, zero when it leaves them, above when it breaks them.
@@ -36,6 +52,18 @@ long rulesChange(const Change& ch)
     return ch.mix;
 }
 
+// Evening out's order of a key (Key.h, better) without the deviations
+// within the fair ranges of flag and mixing counts: once the moves are
+// fixed, few exchanges remain, and the averages weigh more than how close
+// to its share a count inside its range lies.
+bool evener(const Key& a, const Key& b)
+{
+    Key x = a, y = b;
+    x.levels = y.levels = {};
+    x.mixLevel = y.mixLevel = 0;
+    return better(x, y);
+}
+
 // The same, rule by rule, to choose between exchanges that mend alike.
 std::tuple<long, int64_t, long> ruleSteps(const Change& ch) { return {ch.pairs, ch.flags, ch.mix}; }
 
@@ -43,7 +71,8 @@ std::tuple<long, int64_t, long> ruleSteps(const Change& ch) { return {ch.pairs, 
 
 MendSearch::MendSearch(Placement& placement, const std::vector<int>& start, const std::vector<char>& placed,
                        const std::vector<char>& held, uint64_t seed)
-    : m_placement(placement), m_p(placement.problem()), m_start(start), m_placed(placed), m_held(held), m_rng(seed)
+    : m_placement(placement), m_p(placement.problem()), m_start(start), m_placed(placed), m_held(held), m_rng(seed),
+      m_fourBudget(kFourBudget)
 {
 }
 
@@ -196,7 +225,7 @@ bool MendSearch::descend(const Component& component, Key& now)
                 if (cb == ca || !movable(b) || extraMoves(a, b) > 0 || !m_placement.change(a, b, ch))
                     continue;
                 const Key after = m_placement.keyAfter(component, now, ca, cb, ch);
-                if (better(after, bestKey)) {
+                if (evener(after, bestKey)) {
                     bestKey = after;
                     bestA = a;
                     bestB = b;
@@ -212,66 +241,85 @@ bool MendSearch::descend(const Component& component, Key& now)
     }
 }
 
-// Two exchanges at once where the first alone would take a band count out
-// of its range: a (band x) and b (band y) trade classes, then c and d, one
-// of each band, trade so that every count is back in its range. The best
-// such pair that adds no move and improves the key is made.
+// Two exchanges at once, the second after the first: a and b trade
+// classes, then either c and d, one of each of their bands, so that every
+// band count is back in its range (the first alone would take one out), or
+// b and c, a student of a third class, so that the three turn round. The
+// best pair with the first a and b that adds no move and improves the key is made.
 bool MendSearch::descendInFours(const Component& component, Key& now)
 {
-    struct Four {
-        int a, b, c, d;
-    };
-    std::optional<Four> best;
-    Key bestKey = now;
-    for (int a : component.movable) {
+    m_bestFour.reset();
+    m_bestFourKey = now;
+    // c of the second exchange is always away: one at home would leave it, a move more.
+    std::vector<int> awayNow;
+    for (int s : component.movable)
+        if (away(s))
+            awayNow.push_back(s);
+    for (int a : awayNow) {
         const int ca = m_placement.classOf(a);
-        if (m_placed[a] && ca == m_start[a])
+        if (!away(a) || m_fourBudget <= 0)
             continue;
-        for (int b : m_p.groups[m_p.students[a].group].students) {
+        const std::vector<int>& mates = m_p.groups[m_p.students[a].group].students;
+        for (int b : mates) {
             const int cb = m_placement.classOf(b);
             Change first;
-            if (cb == ca || !movable(b) || m_p.students[a].band == m_p.students[b].band || m_placement.change(a, b, first))
+            if (cb == ca || !movable(b) || !m_placement.change(a, b, first, false))
                 continue;
+            Change alone;
+            const bool bandsFar = m_p.students[a].band != m_p.students[b].band && !m_placement.change(a, b, alone);
             const int firstMoves = extraMoves(a, b);
-            if (!m_placement.change(a, b, first, false))
-                continue;
             m_placement.apply(a, b, first);
-            const std::vector<int>& mates = m_p.groups[m_p.students[a].group].students;
             const int ba = m_p.students[a].band, bb = m_p.students[b].band;
-            for (int c : mates) {
-                const int bc = m_p.students[c].band;
-                if (c == a || c == b || (bc != ba && bc != bb) || !movable(c) || !away(c))
+            for (int c : awayNow) {
+                const int bc = m_p.students[c].band, cc = m_placement.classOf(c);
+                if (c == a || c == b || m_p.students[c].group != m_p.students[a].group)
                     continue;
-                for (int d : mates) {
-                    Change second;
-                    if (d == a || d == b || m_p.students[d].band != (bc == ba ? bb : ba) || !movable(d) ||
-                        m_placement.classOf(d) == m_placement.classOf(c) || firstMoves + extraMoves(c, d) > 0 ||
-                        !m_placement.change(c, d, second, false))
-                        continue;
-                    m_placement.apply(c, d, second);
-                    if (m_placement.bandsOutside(a) + m_placement.bandsOutside(b) + m_placement.bandsOutside(c) +
-                            m_placement.bandsOutside(d) == 0) {
-                        const Key after = m_placement.keyOf(component);
-                        if (better(after, bestKey)) {
-                            bestKey = after;
-                            best = Four{a, b, c, d};
-                        }
-                    }
-                    undoExchange(c, d);
-                }
+                if (cc != ca && cc != cb)
+                    weighSecond(component, {a, b, b, c}, firstMoves);
+                if (!bandsFar || (bc != ba && bc != bb))
+                    continue;
+                for (int d : mates)
+                    if (d != a && d != b && m_p.students[d].band == (bc == ba ? bb : ba) && movable(d) &&
+                        m_placement.classOf(d) != cc)
+                        weighSecond(component, {a, b, c, d}, firstMoves);
             }
             undoExchange(a, b);
+            if (m_bestFour)
+                break; // the first that improves: the descent goes on from it
         }
+        if (m_bestFour)
+            break;
     }
-    if (!best)
+    if (!m_bestFour)
         return false;
-    for (const auto [x, y] : {std::pair{best->a, best->b}, std::pair{best->c, best->d}}) {
+    const std::array<int, 4> four = *m_bestFour;
+    for (const auto& [x, y] : {std::pair{four[0], four[1]}, std::pair{four[2], four[3]}}) {
         Change ch;
         m_placement.change(x, y, ch, false);
         m_placement.apply(x, y, ch);
     }
     now = m_placement.keyOf(component);
     return true;
+}
+
+// With a and b traded: c and d traded too, weighed and taken back.
+void MendSearch::weighSecond(const Component& component, const std::array<int, 4>& four, int firstMoves)
+{
+    const int c = four[2], d = four[3];
+    Change second;
+    if (firstMoves + extraMoves(c, d) > 0 || !m_placement.change(c, d, second, false))
+        return;
+    --m_fourBudget;
+    m_placement.apply(c, d, second);
+    if (m_placement.bandsOutside(four[0]) + m_placement.bandsOutside(four[1]) + m_placement.bandsOutside(c) +
+            m_placement.bandsOutside(d) == 0) {
+        const Key after = m_placement.keyOf(component);
+        if (evener(after, m_bestFourKey)) {
+            m_bestFourKey = after;
+            m_bestFour = four;
+        }
+    }
+    undoExchange(c, d);
 }
 
 void MendSearch::undoExchange(int a, int b)
@@ -306,7 +354,51 @@ void MendSearch::descendFully(const Component& component, Key& now)
 {
     do
         descend(component, now);
-    while (descendInFours(component, now));
+    while (m_fourBudget > 0 && descendInFours(component, now));
+}
+
+// Annealing over the exchanges that add no move and leave the rules as they
+// are: a wider spread is taken now and then, less and less often; `met` is
+// told of every key better than all before.
+void MendSearch::anneal(const Component& component, Key best, const std::function<void(const Key&)>& met)
+{
+    const auto energy = [&](const Key& key) { return key.spread + kSquaresWeight * key.squares / component.classes.size(); };
+    // The students away from where they started: the only ones an exchange may take without a move.
+    std::vector<int> awayNow;
+    const auto listAway = [&] {
+        awayNow.clear();
+        for (int s : component.movable)
+            if (away(s))
+                awayNow.push_back(s);
+    };
+    listAway();
+    Key now = m_placement.keyOf(component);
+    const double start = kStartHeat / component.largestClass; // in points of one class's average
+    for (long step = 0; step < kAnnealSteps && awayNow.size() > 1; ++step) {
+        const int a = awayNow[m_rng.below(static_cast<uint32_t>(awayNow.size()))];
+        // Half the time another student away, else one of a's group that a would trade places with.
+        const std::vector<int>& mates = m_p.groups[m_p.students[a].group].students;
+        const int b = m_rng.next() & 1 ? awayNow[m_rng.below(static_cast<uint32_t>(awayNow.size()))]
+                                       : mates[m_rng.below(static_cast<uint32_t>(mates.size()))];
+        if (m_p.students[b].group != m_p.students[a].group)
+            continue;
+        const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
+        Change ch;
+        if (ca == cb || !movable(b) || extraMoves(a, b) > 0 || !m_placement.change(a, b, ch) || rulesChange(ch) > 0)
+            continue;
+        const Key after = m_placement.keyAfter(component, now, ca, cb, ch);
+        const double rise = energy(after) - energy(now);
+        const double heat = start * std::pow(kCooling, static_cast<double>(step) / kAnnealSteps);
+        if (rulesChange(ch) < 0 || rise <= 0 || m_rng.unit() < std::exp(-rise / heat)) {
+            m_placement.apply(a, b, ch);
+            now = after;
+            listAway();
+            if (evener(now, best)) {
+                best = now;
+                met(best);
+            }
+        }
+    }
 }
 
 void MendSearch::evenOut()
@@ -315,7 +407,7 @@ void MendSearch::evenOut()
         if (component.classes.size() < 2 || component.movable.empty())
             continue;
         Key now = m_placement.keyOf(component);
-        descendFully(component, now);
+        descend(component, now);
         Key best = now;
         std::vector<int> bestClass;
         const auto remember = [&] {
@@ -324,11 +416,18 @@ void MendSearch::evenOut()
                 bestClass.push_back(m_placement.classOf(s));
         };
         remember();
+        for (int round = 0; round < kAnnealRounds; ++round) {
+            anneal(component, best, [&](const Key& key) {
+                best = key;
+                remember();
+            });
+            m_placement.restore(component, bestClass);
+        }
         for (int round = 0; round < kShakes; ++round) {
             shake(component, kShakeSteps);
             now = m_placement.keyOf(component);
-            descendFully(component, now);
-            if (better(now, best)) {
+            descend(component, now);
+            if (evener(now, best)) {
                 best = now;
                 remember();
             } else {
@@ -336,6 +435,7 @@ void MendSearch::evenOut()
             }
         }
         m_placement.restore(component, bestClass);
+        descendFully(component, best);
     }
 }
 

@@ -4,6 +4,9 @@
 
 #include "division/evening/Placement.h"
 
+#include <array>
+#include <functional>
+#include <optional>
 #include <vector>
 
 namespace classdiv::evening {
@@ -35,7 +38,9 @@ private:
     bool descendInFours(const Component& component, Key& now);
     void descendFully(const Component& component, Key& now);
     void undoExchange(int a, int b);
+    void weighSecond(const Component& component, const std::array<int, 4>& four, int firstMoves);
     void shake(const Component& component, int steps);
+    void anneal(const Component& component, Key best, const std::function<void(const Key&)>& met);
     std::vector<Component> components() const;
 
     Placement& m_placement;
@@ -44,6 +49,9 @@ private:
     const std::vector<char>& m_placed;
     const std::vector<char>& m_held;
     Rng m_rng;
+    long m_fourBudget;
+    std::optional<std::array<int, 4>> m_bestFour; // descendInFours: the best pair of exchanges so far
+    Key m_bestFourKey;
 };
 
 } // namespace classdiv::evening
