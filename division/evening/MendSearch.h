@@ -1,6 +1,8 @@
 #pragma once
 // The exchanges of mending (FewestMoves.h): students of one group trade
 // classes, so the head counts stay and the bands stay in their ranges.
+// MendSearch.cpp mends the rules and takes moves back; MendEvening.cpp
+// evens out at the number of moves reached.
 
 #include "division/evening/Placement.h"
 
@@ -10,6 +12,17 @@
 #include <vector>
 
 namespace classdiv::evening {
+
+// The rules above the averages in their order: below zero when the exchange
+// mends them, zero when it leaves them, above when it breaks them.
+inline long rulesChange(const Change& ch)
+{
+    if (ch.pairs != 0)
+        return ch.pairs;
+    if (ch.flags != 0)
+        return ch.flags < 0 ? -1 : 1;
+    return ch.mix;
+}
 
 class MendSearch {
 public:
@@ -49,6 +62,9 @@ private:
     const std::vector<char>& m_placed;
     const std::vector<char>& m_held;
     Rng m_rng;
+    // Pairs of exchanges weighed at most in a use (descendInFours): on a small
+    // year every one, on a large one a bound on the time.
+    static constexpr long kFourBudget = 100'000;
     long m_fourBudget;
     std::optional<std::array<int, 4>> m_bestFour; // descendInFours: the best pair of exchanges so far
     Key m_bestFourKey;
