@@ -127,9 +127,9 @@ void FewestMovesDialog::showFound()
     }
     const Year& year = m_model.year();
     const double scratch = scratchSpread(year, m_found.classes, m_seed);
-    m_moves->setText(QStringLiteral("%1人（ほかにクラスのなかった生徒 %2人を入れます）")
-                         .arg(m_found.moves)
-                         .arg(static_cast<int>(m_found.students.size()) - m_found.moves));
+    const int placed = static_cast<int>(m_found.students.size()) - m_found.moves;
+    m_moves->setText(placed > 0 ? QStringLiteral("%1人（ほかにクラスのなかった生徒 %2人を入れます）").arg(m_found.moves).arg(placed)
+                                : QStringLiteral("%1人").arg(m_found.moves));
     m_spread->setText(QStringLiteral("%1（最初から平均点をそろえると %2）").arg(spreadText(m_found.spread), spreadText(scratch)));
     m_students->setRowCount(static_cast<int>(m_found.students.size()));
     for (int i = 0; i < m_students->rowCount(); ++i) {
