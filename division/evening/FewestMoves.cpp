@@ -27,8 +27,9 @@ namespace {
 
 // Tries of the flow's choices and the mending after it.
 constexpr int kAttempts = 8;
-// Starts of the evening out at the fewest moves, the best kept.
-constexpr int kEvenStarts = 3;
+// Starts of the evening out at the fewest moves, the best kept: this work
+// over the students away times the largest group's size, 2 to 8 starts.
+constexpr long kEvenWork = 27'000;
 
 int localOf(const Group& group, int c)
 {
@@ -121,7 +122,8 @@ public:
         // add no move reach only some of the divisions of as many moves.
         std::vector<int> evened;
         std::pair<double, double> evenest{};
-        for (int start = 0, tries = 0; start < kEvenStarts && tries < kAttempts; ++tries) {
+        const int starts = evenStarts(best);
+        for (int start = 0, tries = 0; start < starts && tries < 2 * starts; ++tries) {
             int fewest = 0;
             if (start > 0 && tryOnce(held, rng, true, fewest) != bestScore)
                 continue;
@@ -154,6 +156,19 @@ public:
     }
 
 private:
+    // More starts where few students are away: each costs about their
+    // number times their groups' size, and the time a use may take is bounded.
+    int evenStarts(const std::vector<int>& classOf) const
+    {
+        long away = 0;
+        size_t largest = 1;
+        for (size_t s = 0; s < classOf.size(); ++s)
+            away += !m_placed[s] || classOf[s] != m_start[s];
+        for (const Group& group : m_p.groups)
+            largest = std::max(largest, group.students.size());
+        return static_cast<int>(std::clamp<long>(kEvenWork / std::max<long>(1, away * static_cast<long>(largest)), 2, 8));
+    }
+
     // What is left of the rules above the averages (pairs, flags, mixing), then the moves.
     using Score = std::tuple<long, int64_t, long, int>;
 

@@ -4,6 +4,7 @@
 
 #include "division/evening/MendSearch.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <functional>
@@ -21,6 +22,7 @@ constexpr int kShakes = 60;
 // start's), and the weight of the squared distances of the averages from
 // their mean beside the spread, as the search of evening out weighs them.
 constexpr long kAnnealSteps = 200'000;
+constexpr long kStepsPerExchange = 40;
 constexpr int kAnnealRounds = 3; // each from the best placement before it
 constexpr double kCooling = 1e-3;
 // A chain of exchanges that evens several classes widens the spread on its
@@ -210,7 +212,9 @@ void MendSearch::anneal(const Component& component, Key best, const std::functio
     listAway();
     Key now = m_placement.keyOf(component);
     const double start = kStartHeat / component.largestClass; // in points of one class's average
-    for (long step = 0; step < kAnnealSteps && awayNow.size() > 1; ++step) {
+    // A small year needs few steps: as many as the exchanges open to it, a few times over.
+    const long steps = std::min<long>(kAnnealSteps, kStepsPerExchange * static_cast<long>(awayNow.size() * component.movable.size()));
+    for (long step = 0; step < steps && awayNow.size() > 1; ++step) {
         const int a = awayNow[m_rng.below(static_cast<uint32_t>(awayNow.size()))];
         // Half the time another student away, else one of a's group that a would trade places with.
         const std::vector<int>& mates = m_p.groups[m_p.students[a].group].students;
@@ -224,7 +228,7 @@ void MendSearch::anneal(const Component& component, Key best, const std::functio
             continue;
         const Key after = m_placement.keyAfter(component, now, ca, cb, ch);
         const double rise = energy(after) - energy(now);
-        const double heat = start * std::pow(kCooling, static_cast<double>(step) / kAnnealSteps);
+        const double heat = start * std::pow(kCooling, static_cast<double>(step) / steps);
         if (rulesChange(ch) < 0 || rise <= 0 || m_rng.unit() < std::exp(-rise / heat)) {
             m_placement.apply(a, b, ch);
             now = after;
