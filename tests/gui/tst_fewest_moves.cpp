@@ -7,6 +7,7 @@
 #include "support/GuiTest.h"
 
 #include "division/EveningProblem.h"
+#include "division/drafts/DraftFigures.h"
 #include "division/FewestMovesYear.h"
 #include "division/lists/ClassSwaps.h"
 #include "support/Years.h"
@@ -85,6 +86,7 @@ private slots:
         QVERIFY(f.open());
         QCOMPARE(f.press("Command4"), QList<Message>());
         QVERIFY(f.model->year().hasDraw());
+        QVERIFY(!f.model->keepDraft(QStringLiteral("案A")));
         QVERIFY(planOf(f, five, other, otherCount));
         const std::vector<int16_t> drawn = f.model->year().classes();
 
@@ -111,6 +113,15 @@ private slots:
         QVERIFY(fitsThePlans(year.workspace(), year.classes()));
         const RuleBreaks breaks = findRuleBreaks(year.students(), year.classes(), year.bands(), year.rules());
         QVERIFY(breaks.bands.empty() && breaks.marks.empty() && breaks.fixed.empty() && breaks.together.empty());
+        // 案A beside the mend kept as 案B: the comparison lists exactly the students the dialog listed.
+        QVERIFY(!f.model->keepDraft(QStringLiteral("案B")));
+        const DraftBook& drafts = f.model->drafts();
+        const DraftComparison comparison =
+            compareDrafts(year, drafts.row(drafts.indexOf(QStringLiteral("案A"))), drafts.row(drafts.indexOf(QStringLiteral("案B"))));
+        std::vector<MovedStudent> compared;
+        for (const DraftComparison::Moved& m : comparison.moved)
+            compared.push_back({m.row, m.classes[0], m.classes[1]});
+        QCOMPARE(compared, shown);
 
         // Ctrl+Z in the class lists: the mend goes back whole.
         f.key(Qt::Key_L);
