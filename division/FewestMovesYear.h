@@ -49,6 +49,10 @@ std::vector<MovedStudent> studentsMoved(const std::vector<int16_t>& before, cons
 // The class as the dialog shows it: 「3組」, or 「未配置」.
 QString classText(int classNumber);
 
+// Asked before a press or evening out replaces a mended division (with no hand swaps after it).
+inline const Message kReplaceMendQuestion{
+    QStringLiteral("最小の移動で直したクラス分けは取り消されて、新しいクラス分けに置き換わります。よろしいですか？"), QString()};
+
 inline const QString kNothingToMendMessage =
     QStringLiteral("まだクラス分けをしていません。「分布表表示」を押すか案に戻してから、直して下さい。");
 

@@ -123,6 +123,12 @@ private slots:
             compared.push_back({m.row, m.classes[0], m.classes[1]});
         QCOMPARE(compared, shown);
 
+        // A press would replace the mend: it asks first, and a no keeps it.
+        const std::vector<int16_t> mended = year.classes();
+        Dialogs::queueAnswer(false);
+        QCOMPARE(f.press("Command4"), QList<Message>{kReplaceMendQuestion});
+        QCOMPARE(year.classes(), mended);
+
         // Ctrl+Z in the class lists: the mend goes back whole.
         f.key(Qt::Key_L);
         auto* lists = f.w()->findChild<QWidget*>("ClassListWindow");
