@@ -153,6 +153,7 @@ void Year::restoreDraw(std::vector<int16_t> classes, const std::vector<ClassSwap
     m_drawn = true;
     m_restored = true;
     m_swaps.restore(swaps, m_classes);
+    m_mends.clear();
     m_drawNumber = drawNumber;
     refill();
 }
@@ -196,10 +197,23 @@ SwapStatus Year::swap(int rowA, int rowB)
 
 bool Year::undoSwap()
 {
-    if (!m_swaps.undo(m_classes))
-        return false;
+    if (!m_swaps.undo(m_classes)) {
+        if (m_mends.empty())
+            return false;
+        m_classes = std::move(m_mends.back().classes);
+        m_swaps = std::move(m_mends.back().swaps);
+        m_mends.pop_back();
+    }
     refill();
     return true;
+}
+
+void Year::applyMoves(std::vector<int16_t> classes)
+{
+    m_mends.push_back({std::move(m_classes), std::move(m_swaps)});
+    m_classes = std::move(classes);
+    m_swaps = ClassSwaps();
+    refill();
 }
 
 void Year::takeDraw(std::vector<int16_t> classes)
@@ -213,6 +227,7 @@ void Year::markDrawn()
     m_drawn = true;
     m_restored = false;
     m_swaps.clear();
+    m_mends.clear();
 }
 
 void Year::refill()

@@ -111,7 +111,12 @@ public:
     // Hand swaps of the class lists; a new draw forgets them.
     const ClassSwaps& swaps() const { return m_swaps; }
     SwapStatus swap(int rowA, int rowB);
+    // Takes back the last hand swap, or else the last mend (applyMoves).
     bool undoSwap();
+    // 最小の移動で直す: the mended classes on screen. The hand swaps up to
+    // here stay behind it: undo takes the mend back whole, then them.
+    void applyMoves(std::vector<int16_t> classes);
+    int mendCount() const { return static_cast<int>(m_mends.size()); }
 
 private:
     // A new draw: the swaps belonged to the one it replaces.
@@ -137,6 +142,11 @@ private:
     bool m_numbered = false;
     uint32_t m_drawNumber = 0;
     bool m_restored = false; // the classes were put back, not pressed in this run
+    struct MendStep {
+        std::vector<int16_t> classes; // before the mend
+        ClassSwaps swaps;
+    };
+    std::vector<MendStep> m_mends; // a new draw forgets them, as it forgets the swaps
 };
 
 } // namespace classdiv

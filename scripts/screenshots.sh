@@ -8,8 +8,8 @@
 # the import window with a workbook's second sheet chosen (form2-workbook.png),
 # the drafts window (drafts.png), a comparison of two drafts (drafts-compare.png)
 # and the first page of its PDF (drafts-compare-pdf.png), 名簿の変更 over those drafts once the roster changed
-# (roster-changes.png), a posted list of a new class (posted-list-pdf.png), the check sheet (checksheet.png)
-# and the separation record's window (record.png).
+# (roster-changes.png), a posted list of a new class (posted-list-pdf.png), the check sheet (checksheet.png),
+# the separation record's window (record.png) and the dialog of 最小の移動で直す (fewest-moves.png).
 # Usage: scripts/screenshots.sh [build folder]   (default: build)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,4 +31,4 @@ rm "$out/posted-lists.pdf"
 ls -l "$out"/form[1-4].png "$out"/form3-menu.png "$out"/chart.png "$out"/spreaddialog.png "$out"/classlists*.png \
   "$out"/form2-workbook.png
 ls -l "$out"/drafts.png "$out"/drafts-compare*.png "$out"/posted-list-pdf.png "$out"/checksheet.png "$out"/record.png \
-  "$out"/roster-changes.png
+  "$out"/roster-changes.png "$out"/fewest-moves.png

@@ -380,7 +380,8 @@ void ClassListWindow::updateButtons()
     } else {
         m_swap->setToolTip(swapStatusText(status));
     }
-    const int count = year.swaps().count();
+    // A mend (最小の移動で直す) is taken back whole, as one step.
+    const int count = year.swaps().count() + year.mendCount();
     m_undo->setEnabled(count > 0);
     m_undo->setToolTip(count > 0 ? QStringLiteral("最後の入れ替えを元に戻します（あと%1件）。(Ctrl+Z)").arg(count)
                                  : QStringLiteral("元に戻す入れ替えはありません。"));

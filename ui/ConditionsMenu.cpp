@@ -11,6 +11,8 @@
 #include "ui/ClassListWindow.h"
 #include "ui/Dialogs.h"
 #include "ui/DraftWindow.h"
+#include "division/EveningProblem.h"
+#include "ui/FewestMovesDialog.h"
 #include "ui/PaperDialog.h"
 #include "ui/PostedListsDialog.h"
 #include "ui/RecordKeeper.h"
@@ -78,6 +80,19 @@ QMenuBar* ConditionsWindow::setupMenuBar()
             &QAction::triggered, this, &ConditionsWindow::pressNumberTriggered);
     connect(add("actionDraftFromResult", QStringLiteral("結果ファイルから案を作る…"), QKeySequence()),
             &QAction::triggered, this, &ConditionsWindow::draftFromResultTriggered);
+    // 最小の移動で直す: a division that no longer fits (new students, changed plans) mended.
+    connect(add("actionFewestMoves", QStringLiteral("最小の移動で直す…"), QKeySequence(Qt::CTRL | Qt::Key_M)),
+            &QAction::triggered, this, [this] {
+                if (!year().hasDraw()) {
+                    Dialogs::showMessage(this, Message{kNothingToMendMessage, QString()});
+                    return;
+                }
+                auto* dialog = new FewestMovesDialog(m_model, seedFrom(m_random), this);
+                dialog->setAttribute(Qt::WA_DeleteOnClose);
+                dialog->open();
+                if (dialog->firstRefusal())
+                    Dialogs::showMessage(dialog, *dialog->firstRefusal());
+            });
     return bar;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/ConditionsWindow.h"
 
+#include "division/FewestMovesYear.h"
 #include "division/lists/Unplaced.h"
 
 #include "division/lists/ClassSwaps.h"
@@ -278,6 +279,8 @@ void ConditionsWindow::showTable()
 bool ConditionsWindow::mayReplaceSwaps()
 {
     const int swaps = year().swaps().count();
+    if (swaps == 0 && year().mendCount() > 0)
+        return Dialogs::ask(this, kReplaceMendQuestion);
     return swaps == 0 || Dialogs::ask(this, replaceSwapsQuestion(swaps));
 }
 

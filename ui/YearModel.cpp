@@ -193,9 +193,14 @@ SwapStatus YearModel::swap(int rowA, int rowB)
 
 bool YearModel::undoSwap()
 {
+    const int mends = m_year.mendCount();
+    const int swaps = m_year.swaps().count();
     if (!m_year.undoSwap())
         return false;
-    emit swapped();
+    if (swaps == 0 && m_year.mendCount() < mends)
+        emit drawChanged();
+    else
+        emit swapped();
     return true;
 }
 
@@ -203,6 +208,12 @@ void YearModel::setRecordEntries(std::vector<ApartEntry> entries)
 {
     m_year.setRecordEntries(std::move(entries));
     emit rulesChanged();
+}
+
+void YearModel::applyMoves(std::vector<int16_t> classes)
+{
+    m_year.applyMoves(std::move(classes));
+    emit drawChanged();
 }
 
 void YearModel::setRules(SpreadRules rules)

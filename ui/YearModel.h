@@ -45,7 +45,10 @@ public:
     DrawOutcome pressNumber(uint32_t drawNumber);
     // A hand swap and its undo: swapped() when students moved.
     SwapStatus swap(int rowA, int rowB);
+    // Takes back a hand swap (swapped()), or a mend whole (drawChanged(): its classes may differ in number).
     bool undoSwap();
+    // 最小の移動で直す applied: drawChanged().
+    void applyMoves(std::vector<int16_t> classes);
 
     // クラス分けの決まり: what the dialog shows when it opens (the stored
     // choice, the CSV's columns), and its OK, which checks the boxes, reads the

@@ -82,6 +82,13 @@ public:
         const int i = m_groupBase[g] + local * m_p.bandCount + band;
         return {m_bandLo[i], m_bandHi[i]};
     }
+    // Sets that range, where no band repair does (mending keeps the counts it found).
+    void setBandRange(int g, int local, int band, int lo, int hi)
+    {
+        const int i = m_groupBase[g] + local * m_p.bandCount + band;
+        m_bandLo[i] = lo;
+        m_bandHi[i] = hi;
+    }
     // How far the band counts of s's group in s's class lie outside their ranges, summed.
     long bandsOutside(int s) const
     {

@@ -5,7 +5,7 @@
 // Windows build under Wine (scripts/screenshots-windows.sh); the pictures go
 // to the folder given as the only argument.
 
-#include "RosterChangesShot.h"
+#include "ShotSupport.h"
 
 #include "app/Shell.h"
 #include "common/TextFile.h"
@@ -48,11 +48,10 @@
 
 using namespace classdiv;
 
-namespace {
+namespace shots {
 
 QString g_out;  // the pictures
 QString g_year; // the example year, in a folder this run made
-QString g_examples; // examples/ of the source tree, with its drive on Windows
 
 [[noreturn]] void fail(const QString& what)
 {
@@ -62,19 +61,6 @@ QString g_examples; // examples/ of the source tree, with its drive on Windows
     if (!g_year.isEmpty())
         QDir(g_year).removeRecursively();
     std::exit(1);
-}
-
-template <class T = QWidget>
-T* child(const QWidget* window, const char* name)
-{
-    T* found = window->findChild<T*>(name);
-    if (!found)
-        fail(QStringLiteral("no control %1 in %2").arg(name, window->objectName()));
-    return found;
-}
-void click(const QWidget* window, const char* button)
-{
-    QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton);
 }
 
 // The screen cut to `area` and a margin, once the X server shows what Qt has drawn.
@@ -100,6 +86,19 @@ void captureWindow(QWidget* window, const QString& name)
     window->activateWindow();
     window->raise();
     capture(window->frameGeometry(), name);
+}
+
+} // namespace shots
+
+using namespace shots;
+
+namespace {
+
+QString g_examples; // examples/ of the source tree, with its drive on Windows
+
+void click(const QWidget* window, const char* button)
+{
+    QTest::mouseClick(child<QPushButton>(window, button), Qt::LeftButton);
 }
 
 // Form1, Form4, Form2 with the example year read from a folder named as a
@@ -290,56 +289,6 @@ void drafts(ConditionsWindow* form3)
     window->close();
 }
 
-// 確認票 with two students of one class entered in the school's record as kept apart.
-void checkSheet(ConditionsWindow* form3, YearModel& model)
-{
-    const std::vector<int> rows = rosterRows(model.year().students(), model.year().classes(), 1, RosterOrder::Score);
-    const Students& students = model.year().students();
-    model.setRecordEntries({{{rows[2], rows[5]}, QStringLiteral("%1・%2 トラブル").arg(students[rows[2]].name, students[rows[5]].name)}});
-    form3->activateWindow();
-    child<QAction>(form3, "actionCheckSheet")->trigger();
-    auto* sheet = child<QWidget>(form3, "CheckSheetWindow");
-    sheet->resize(820, 740);
-    captureWindow(sheet, "checksheet.png");
-    sheet->close();
-}
-
-// 離す記録: entries of three years, one ended and one of students who have left, the rest on the example year.
-void separationRecord(ConditionsWindow* form3, YearModel& model)
-{
-    const Students& s = model.year().students();
-    const auto at = [&](int row) { return RecordStudent{s[row].id, s[row].name}; };
-    const auto entry = [](int year, std::vector<RecordStudent> who, const char* reason, const char* by) {
-        return RecordEntry{newEntryKey(), std::move(who), QString::fromUtf8(reason), year, QDate(year + 1, 3, 12), QString::fromUtf8(by), {}, {}};
-    };
-    RecordChange change{{entry(2023, {{"19044", "村上　拓海"}, {"19102", "森田　健"}}, "トラブル", "佐藤"),
-                         entry(2024, {at(12), at(57)}, "保護者要望", "鈴木"), entry(2024, {at(30), at(101), at(144)}, "トラブル", "鈴木"),
-                         entry(2025, {at(7), at(88)}, "保護者要望（小学校からの引き継ぎ）", "田中")}, {}};
-    std::tie(change.entries[2].ended, change.entries[2].endReason) = std::pair(QDate(2026, 2, 20), QStringLiteral("関係が改善した"));
-    const QString path = g_year + QStringLiteral("/離す記録.txt");
-    if (writeRecordShared(path, change).status != RecordWriteOutcome::Status::Written)
-        fail("no record file");
-    QSettings().setValue(RecordKeeper::kFileKey, path);
-    RecordKeeper::of(model).reload(form3);
-    child<QAction>(form3, "actionSeparationRecord")->trigger();
-    auto* window = child<QWidget>(form3, "SeparationRecordWindow");
-    window->resize(900, 420);
-    captureWindow(window, "record.png");
-    window->close();
-}
-
-// 「名簿の変更」 over the drafts just kept, as the next run shows it once the roster changed.
-void rosterChanges(const Year& year)
-{
-    QString failure;
-    const std::unique_ptr<QWidget> window = changedRosterWindow(year, failure);
-    if (!window)
-        fail(failure);
-    window->resize(900, 420);
-    window->show();
-    captureWindow(window.get(), "roster-changes.png");
-}
-
 } // namespace
 
 // A posted list as the program prints it, for a class whose roster has its
@@ -417,9 +366,7 @@ int main(int argc, char* argv[])
     classLists(form3, *shell.model());
     spreadDialog(form3);
     drafts(form3);
-    checkSheet(form3, *shell.model());
-    separationRecord(form3, *shell.model());
-    rosterChanges(form3->year());
+    adjustMenu(form3, *shell.model());
     workbookImport(year, random);
     postedList();
     const QList<Message> messages = Dialogs::takeMessages();

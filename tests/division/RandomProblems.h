@@ -186,6 +186,7 @@ inline void everyHeadCountPlacement(const Problem& p, const std::function<void(c
         std::vector<int> order;
         for (size_t l = 0; l < group.classes.size(); ++l)
             order.insert(order.end(), group.headCounts[l], group.classes[l]);
+        std::sort(order.begin(), order.end()); // next_permutation starts from the first order
         do {
             for (size_t i = 0; i < group.students.size(); ++i)
                 classOf[group.students[i]] = order[i];
