@@ -11,6 +11,7 @@
 #include "division/evening/BandRepair.h"
 #include "division/evening/Cooling.h"
 #include "division/evening/Descent.h"
+#include "division/evening/LevelRepair.h"
 #include "division/evening/Patterns.h"
 #include "division/evening/Placement.h"
 #include "division/evening/ScoreColumns.h"
@@ -53,6 +54,10 @@ constexpr int kBoundingRounds = 1;
 // same deviations, and the best of the others may lie past a worse one.
 // The best placement kept is judged by better(), deviations first.
 constexpr double kLevelRise = 2.0;
+
+// Moves of two or three students weighed, at most, each time the flags'
+// deviations are repaired (LevelRepair.h).
+constexpr long kRepairBudget = 200'000;
 
 // Only the deviations within the ranges get worse: no count leaves its range
 // and no marked students meet.
@@ -193,6 +198,9 @@ private:
         const double finest = (m_mainScale > 0 ? m_mainScale : 1.0) / component.largestClass;
 
         Key now = m_placement.keyOf(component);
+        const bool levels = m_p.flagColumns > 0 && m_placement.levels(0).active();
+        if (levels)
+            now = repairLevels(m_placement, component, now, kRepairBudget);
         Key best = now;
         bool bestIsStart = !m_placement.movedSinceStart(movable);
         std::vector<int> bestClass(count);
@@ -254,6 +262,14 @@ private:
             }
             m_placement.restore(component, bestClass);
             now = m_placement.keyOf(component);
+            if (levels) {
+                now = repairLevels(m_placement, component, now, kRepairBudget);
+                if (better(now, best)) {
+                    best = now;
+                    bestIsStart = !m_placement.movedSinceStart(movable);
+                    remember();
+                }
+            }
         }
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
             now = polishMainSpread(m_placement, component, now, m_rng, steps / kPolishShare, m_mainScale);
