@@ -24,18 +24,22 @@ public:
     }
 
 private:
+    // Column k's values, and a student's value (-1: none); the mixing column is kFlagColumns.
+    int valuesOf(int k) const { return k == kFlagColumns ? m_p.mixCount : m_p.flagValues[k]; }
+    int valueOf(int k, int s) const { return k == kFlagColumns ? m_p.students[s].mix : m_p.rulesOf(s).flags[k]; }
+
     // One move that makes the key better, taken; false when none was found.
     bool improveOnce()
     {
         const int first = m_component.classes.front();
-        for (int k = 0; k < m_p.flagColumns; ++k) {
+        for (int k = 0; k <= kFlagColumns; ++k) {
             const ShareLevels& levels = m_placement.levels(k);
-            if (!levels.active())
+            if ((k < kFlagColumns && k >= m_p.flagColumns) || !levels.active())
                 continue;
             const int top = levels.top(levels.componentOf(first));
             if (top == 0)
                 continue;
-            const int values = m_p.flagValues[k];
+            const int values = valuesOf(k);
             for (int cls : m_component.classes)
                 for (int v = 0; v < values; ++v) {
                     const int cell = cls * values + v;
@@ -54,7 +58,7 @@ private:
     // from the column's counts first, student by student only then.
     bool closer(int k, int x, int v, bool fewer)
     {
-        const int values = m_p.flagValues[k];
+        const int values = valuesOf(k);
         for (const Group& group : m_p.groups) {
             const int classes = static_cast<int>(group.classes.size());
             const int lx = static_cast<int>(std::find(group.classes.begin(), group.classes.end(), x) - group.classes.begin());
@@ -65,7 +69,7 @@ private:
             for (int s : group.students)
                 if (m_placement.isFree(s)) {
                     const int l = static_cast<int>(std::find(group.classes.begin(), group.classes.end(), m_placement.classOf(s)) - group.classes.begin());
-                    bucket[static_cast<size_t>(l) * (values + 1) + m_p.rulesOf(s).flags[k] + 1].push_back(s);
+                    bucket[static_cast<size_t>(l) * (values + 1) + valueOf(k, s) + 1].push_back(s);
                 }
             const auto studentsOf = [&](int l, int w) -> const std::vector<int>& {
                 return bucket[static_cast<size_t>(l) * (values + 1) + w + 1];
@@ -86,7 +90,7 @@ private:
     template <class StudentsOf>
     bool closerFrom(int k, int x, int v, bool fewer, const Group& group, int vo, const StudentsOf& studentsOf)
     {
-        const int values = m_p.flagValues[k];
+        const int values = valuesOf(k);
         const int classes = static_cast<int>(group.classes.size());
         const int lx = static_cast<int>(std::find(group.classes.begin(), group.classes.end(), x) - group.classes.begin());
         for (int li = 0; li < classes; ++li) {
@@ -99,7 +103,7 @@ private:
                 if (helps(k, {{x, vo, wi}, {cin, wi, vo}}))
                     for (int out : studentsOf(lx, vo))
                         for (int in : studentsOf(li, wi))
-                            if (tryRound(out, -1, in))
+                            if (tryRound(out, -1, in) || tryPair(k, out, in))
                                 return true;
                 for (int l3 = 0; l3 < classes; ++l3) {
                     const int c3 = group.classes[l3];
@@ -131,7 +135,7 @@ private:
     bool helps(int k, std::initializer_list<Turn> turns) const
     {
         const ShareLevels& levels = m_placement.levels(k);
-        const int values = m_p.flagValues[k];
+        const int values = valuesOf(k);
         std::array<ShareLevels::Step, 6> steps;
         int made = 0;
         for (const Turn& t : turns) {
@@ -168,6 +172,50 @@ private:
             return true;
         if (third >= 0)
             exchange(out, third);
+        exchange(out, in);
+        m_now = before;
+        return false;
+    }
+
+    // out and in trade classes, which makes an earlier column worse, and
+    // two students of any group trade between the same two classes to mend
+    // it; each exchange keeps the bands.
+    bool tryPair(int k, int out, int in)
+    {
+        const int earlier = std::min(k, m_p.flagColumns);
+        std::array<bool, kFlagColumns> differ{};
+        bool any = false;
+        for (int j = 0; j < earlier; ++j)
+            any |= differ[j] = valueOf(j, out) != valueOf(j, in);
+        Change ch;
+        if (!any || m_left <= 0 || !m_placement.change(out, in, ch))
+            return false;
+        const Key before = m_now;
+        exchange(out, in);
+        const int x = m_placement.classOf(in), cin = m_placement.classOf(out);
+        for (int c : m_component.movable) {
+            if (m_placement.classOf(c) != x || c == in || !m_placement.isFree(c))
+                continue;
+            for (int d : m_p.groups[m_p.students[c].group].students) {
+                if (m_placement.classOf(d) != cin || d == out || !m_placement.isFree(d))
+                    continue;
+                bool mends = false;
+                for (int j = 0; j < earlier; ++j)
+                    mends |= differ[j] && valueOf(j, c) != valueOf(j, d);
+                if (!mends)
+                    continue;
+                if (--m_left <= 0)
+                    break;
+                if (!m_placement.change(c, d, ch))
+                    continue;
+                const Key after = m_placement.keyAfter(m_component, m_now, x, cin, ch);
+                if (better(after, before)) {
+                    m_placement.apply(c, d, ch);
+                    m_now = after;
+                    return true;
+                }
+            }
+        }
         exchange(out, in);
         m_now = before;
         return false;

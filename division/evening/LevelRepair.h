@@ -1,5 +1,5 @@
 #pragma once
-// Flag counts brought towards their least deviations by moves that no single
+// Flag (and mixing) counts brought towards their least deviations by moves that no single
 // exchange makes: two students of a group trading classes, or three of one
 // group going round three of its classes (the first to the second one's
 // class, the second to the third one's, the third to the first one's). A
@@ -11,7 +11,7 @@
 
 namespace classdiv::evening {
 
-// Tries, for each cell at the highest deviation of a flag column of the
+// Tries, for each cell at the highest deviation of a flag or the mixing column of the
 // component, the moves of two or three students that bring that count
 // closer, and keeps each that makes the key better by better() with every
 // band count within its range; until none does or `budget` moves were
