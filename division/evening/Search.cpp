@@ -197,10 +197,8 @@ private:
         // extra score columns the aim is in standard deviations.
         const double finest = (m_mainScale > 0 ? m_mainScale : 1.0) / component.largestClass;
 
-        Key now = m_placement.keyOf(component);
         const bool levels = m_p.flagColumns > 0 && m_placement.levels(0).active();
-        if (levels)
-            now = repairLevels(m_placement, component, now, kRepairBudget);
+        Key now = repaired(component, m_placement.keyOf(component), levels);
         Key best = now;
         bool bestIsStart = !m_placement.movedSinceStart(movable);
         std::vector<int> bestClass(count);
@@ -209,6 +207,7 @@ private:
                 bestClass[i] = m_placement.classOf(movable[i]);
         };
         remember();
+        const auto keep = [&] { best = now; bestIsStart = !m_placement.movedSinceStart(movable); remember(); }; // now as the best
 
         const double typical = typicalChange(component, now, finest);
         const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count),
@@ -254,22 +253,13 @@ private:
                     e = en;
                 }
                 // Only while the best is the start: another placement as good takes its place.
-                if (better(now, best) || (bestIsStart && asGood(now, best) && m_placement.movedSinceStart(movable))) {
-                    best = now;
-                    bestIsStart = !m_placement.movedSinceStart(movable);
-                    remember();
-                }
+                if (better(now, best) || (bestIsStart && asGood(now, best) && m_placement.movedSinceStart(movable)))
+                    keep();
             }
             m_placement.restore(component, bestClass);
-            now = m_placement.keyOf(component);
-            if (levels) {
-                now = repairLevels(m_placement, component, now, kRepairBudget);
-                if (better(now, best)) {
-                    best = now;
-                    bestIsStart = !m_placement.movedSinceStart(movable);
-                    remember();
-                }
-            }
+            now = repaired(component, m_placement.keyOf(component), levels);
+            if (levels && better(now, best))
+                keep();
         }
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
             now = polishMainSpread(m_placement, component, now, m_rng, steps / kPolishShare, m_mainScale);
@@ -277,6 +267,13 @@ private:
         // The descents may come back to the start; the other choice found stays.
         if (!bestIsStart && !m_placement.movedSinceStart(movable))
             m_placement.restore(component, bestClass);
+    }
+
+    // With flag columns, the flags' deviations repaired by moves of two or
+    // three students (LevelRepair.h); without, the key as it is.
+    Key repaired(const Component& component, const Key& now, bool levels)
+    {
+        return levels ? repairLevels(m_placement, component, now, kRepairBudget) : now;
     }
 
     // The turns of band counts and the transfers carry the main score alone,
