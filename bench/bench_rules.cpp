@@ -18,7 +18,8 @@
 //
 // With CLASSDIV_WRITE_YEARS=<folder> it writes the years as rules500.csv and sexes318.csv with
 // its conditions: columns 番号, 氏名, グループ, 点数, 別クラス, 同じクラス,
-// クラス指定 and the flags, for scripts/exact_spread.py --rules.
+// クラス指定, the flags and, where the year mixes a column, 混ぜる last, for
+// scripts/exact_spread.py --rules.
 
 #include "support/BenchmarkYears.h"
 #include "support/Years.h"
@@ -54,12 +55,16 @@ void writeOnce(const RulesYear& year, const QString& name)
     QString csv = QStringLiteral("番号,氏名,グループ,点数,別クラス,同じクラス,クラス指定");
     for (const FlagColumn& flag : rules.flags)
         csv += u',' + flag.name;
+    if (!rules.mixValues.empty())
+        csv += QStringLiteral(",混ぜる");
     csv += QStringLiteral("\r\n");
     for (int r = 1; r <= students.count(); ++r) {
         const Student& s = students[r];
         QStringList cells{s.id, s.name, s.group, s.scoreText, rules.marks[r], rules.together[r], rules.fixedClasses[r]};
         for (const FlagColumn& flag : rules.flags)
             cells << flag.values[r];
+        if (!rules.mixValues.empty())
+            cells << rules.mixValues[r];
         csv += cells.join(u',') + QStringLiteral("\r\n");
     }
     const QString path = QDir(folder).filePath(name);

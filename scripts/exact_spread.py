@@ -258,6 +258,8 @@ class Rules:
         self.marks = [cell(r, marks) for r in rows]
         self.fixed = [fixed_class_of(cell(r, fixed)) for r in rows]
         self.flags = [tuple(cell(r, col) for col in flags) for r in rows]
+        # Flag columns held to floor..ceiling only, with no deviation made small (--mix: the mixed column).
+        self.range_only = set()
         held = defaultdict(list)
         for i, r in enumerate(rows):
             if cell(r, together):
@@ -439,7 +441,8 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
                 if kk == k and c == number:
                     terms = [(e[0], 1) for e in entries[number] if e[5][k] == v]
                     add(terms, low, high)
-                    deviation_row(flag_dev[k], flag_cells[k], terms, low, high, share)
+                    if k not in rules.range_only:
+                        deviation_row(flag_dev[k], flag_cells[k], terms, low, high, share)
     if extras:
         blanks = [sum(1 for i, g in enumerate(year_group) if g in classes_of and extras[i][k] is None)
                   for k in range(len(scale) - 1)]
@@ -485,7 +488,8 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
         # Cut short by the time limit, the fewest found still bounds what the rules force.
         outside, proven = round(first.fun), first.status == 0
     extra = ([{c: 1.0 for c in slacks}], [0], [outside]) if slacks else ([], [], [])
-    levels = flag_levels(solve, size, flag_dev, flag_cells, extra)
+    aimed = [k for k in range(len(flag_dev)) if k not in rules.range_only]
+    levels = flag_levels(solve, size, [flag_dev[k] for k in aimed], [flag_cells[k] for k in aimed], extra)
     if levels is None:
         first = solve(np.zeros(size), *extra)
         first.averages, first.outside = None, None
@@ -675,6 +679,7 @@ def main():
     parser.add_argument("--fixed", type=int, help="column of the fixed classes")
     parser.add_argument("--flags", help="columns whose values are spread fairly, separated by commas")
     parser.add_argument("--scores", help="score columns evened beside the main one, separated by commas")
+    parser.add_argument("--mix", type=int, help="column mixed: every class within floor .. ceiling of its share of every value")
     args = parser.parse_args()
 
     year = read_year(args.csv, args.id, args.group, args.score)
@@ -704,7 +709,7 @@ def main():
 
     linked = [sorted(c) for c in components.values() if len(c) > 1]
     rules, flag_range, extras, scale = None, None, None, None
-    if args.rules or args.marks or args.together or args.fixed or args.flags or args.scores:
+    if args.rules or args.marks or args.together or args.fixed or args.flags or args.scores or args.mix:
         marks, _, together, fixed, flags, scores = (read_spread_file(args.csv + "BUNKATSU.TXT") if args.rules
                                                     else (0, 0, 0, 0, [], []))
         marks = args.marks if args.marks is not None else marks
@@ -713,7 +718,9 @@ def main():
         flags = [int(t) for t in args.flags.split(",") if t] if args.flags is not None else flags
         scores = [int(t) for t in args.scores.split(",") if t] if args.scores is not None else scores
         rows = [r for r in read_rows(args.csv)[1:] if r]
-        rules = Rules(rows, marks, together, fixed, flags)
+        rules = Rules(rows, marks, together, fixed, flags + ([args.mix] if args.mix else []))
+        if args.mix:
+            rules.range_only = {len(flags)}
         if scores:
             extras = [tuple(score_cell(r[c - 1]) for c in scores) for r in rows]
             scale = scales([[s for _, s in year]] + [[e[k] for e in extras] for k in range(len(scores))])

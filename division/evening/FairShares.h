@@ -7,6 +7,7 @@
 // takes `headCount` of the group holds between the floor and the ceiling of
 // headCount × inBand ÷ groupSize of them.
 
+#include <cstddef>
 #include <vector>
 
 namespace classdiv::evening {

@@ -56,6 +56,9 @@ public:
     int extraCount(int k, int c) const { return m_extraCount[k][c]; }
     double inverseHead(int c) const { return m_invHead[c]; }
     int head(int c) const { return m_head[c]; }
+    // The deviations of flag column k (the mixing column: kFlagColumns) and its count of cell class * values + value.
+    const ShareLevels& levels(int k) const { return m_levels[k]; }
+    int valueCount(int k, int cell) const { return m_valueCount[k][cell]; }
     // Exchanged one for one: neither fixed nor in a together set.
     bool isFree(int s) const { return m_free[s]; }
     // Whether any of these students is in another class than it started in.

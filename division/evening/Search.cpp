@@ -11,6 +11,7 @@
 #include "division/evening/BandRepair.h"
 #include "division/evening/Cooling.h"
 #include "division/evening/Descent.h"
+#include "division/evening/LevelRepair.h"
 #include "division/evening/Patterns.h"
 #include "division/evening/Placement.h"
 #include "division/evening/ScoreColumns.h"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <tuple>
 
 namespace classdiv::evening {
 
@@ -53,6 +55,15 @@ constexpr int kBoundingRounds = 1;
 // same deviations, and the best of the others may lie past a worse one.
 // The best placement kept is judged by better(), deviations first.
 constexpr double kLevelRise = 2.0;
+
+// Moves of two or three students weighed, at most, each time the flags'
+// deviations are repaired (LevelRepair.h).
+constexpr long kRepairBudget = 200'000;
+// A group with at most this many students in one of two classes may trade
+// two pairs between them at once in the annealing (Search::tryDouble), and
+// a partner there is drawn this many times at most.
+constexpr int kFewForDoubles = 6;
+constexpr int kDoubleDraws = 16;
 
 // Only the deviations within the ranges get worse: no count leaves its range
 // and no marked students meet.
@@ -192,7 +203,8 @@ private:
         // extra score columns the aim is in standard deviations.
         const double finest = (m_mainScale > 0 ? m_mainScale : 1.0) / component.largestClass;
 
-        Key now = m_placement.keyOf(component);
+        const bool levels = m_p.flagColumns > 0 && m_placement.levels(0).active();
+        Key now = repaired(component, m_placement.keyOf(component), levels);
         Key best = now;
         bool bestIsStart = !m_placement.movedSinceStart(movable);
         std::vector<int> bestClass(count);
@@ -201,6 +213,7 @@ private:
                 bestClass[i] = m_placement.classOf(movable[i]);
         };
         remember();
+        const auto keep = [&] { best = now; bestIsStart = !m_placement.movedSinceStart(movable); remember(); }; // now as the best
 
         const double typical = typicalChange(component, now, finest);
         const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count),
@@ -226,14 +239,16 @@ private:
                     const int b = m_placement.partner(a, m_rng);
                     if (b < 0 || !m_placement.isFree(b))
                         continue;
-                    const int ca = m_placement.classOf(a);
-                    const int cb = m_placement.classOf(b);
+                    const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
                     Change ch;
                     if (ca == cb || !m_placement.change(a, b, ch))
                         continue;
                     const bool keeps = ch.keepsTheRules();
-                    if (!keeps && !onlyLevelsWorse(ch))
+                    if (!keeps && !onlyLevelsWorse(ch)) {
+                        if (levels && tryDouble(component, a, b, now, e, schedule) && better(now, best))
+                            keep();
                         continue;
+                    }
                     const Key next = m_placement.keyAfter(component, now, ca, cb, ch);
                     const double en = energy(next, component, m_mainScale);
                     // An exchange that helps a higher rule is taken whatever the averages do.
@@ -246,14 +261,13 @@ private:
                     e = en;
                 }
                 // Only while the best is the start: another placement as good takes its place.
-                if (better(now, best) || (bestIsStart && asGood(now, best) && m_placement.movedSinceStart(movable))) {
-                    best = now;
-                    bestIsStart = !m_placement.movedSinceStart(movable);
-                    remember();
-                }
+                if (better(now, best) || (bestIsStart && asGood(now, best) && m_placement.movedSinceStart(movable)))
+                    keep();
             }
             m_placement.restore(component, bestClass);
-            now = m_placement.keyOf(component);
+            now = repaired(component, m_placement.keyOf(component), levels);
+            if (levels && better(now, best))
+                keep();
         }
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
             now = polishMainSpread(m_placement, component, now, m_rng, steps / kPolishShare, m_mainScale);
@@ -261,6 +275,61 @@ private:
         // The descents may come back to the start; the other choice found stays.
         if (!bestIsStart && !m_placement.movedSinceStart(movable))
             m_placement.restore(component, bestClass);
+    }
+
+    // With flag columns: a and b, of a group that sends only a few students
+    // to one of their classes, may not trade alone for the rules; a second
+    // pair of the group between the same classes, drawn at random, trades
+    // with them when the four together keep the rules and the annealing
+    // takes the change of energy. True when taken; now and e follow.
+    bool tryDouble(const Component& component, int a, int b, Key& now, double& e, const CoolingSchedule& schedule)
+    {
+        const Group& group = m_p.groups[m_p.students[a].group];
+        const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
+        int few = 0;
+        for (size_t l = 0; l < group.classes.size(); ++l)
+            few += (group.classes[l] == ca || group.classes[l] == cb) && group.headCounts[l] <= kFewForDoubles;
+        if (few == 0)
+            return false;
+        const auto drawIn = [&](int cls, int other) {
+            for (int tries = 0; tries < kDoubleDraws; ++tries)
+                if (const int s = group.students[m_rng.below(static_cast<uint32_t>(group.students.size()))];
+                    s != other && m_placement.classOf(s) == cls && m_placement.isFree(s))
+                    return s;
+            return -1;
+        };
+        const int c = drawIn(ca, a), d = drawIn(cb, b);
+        if (c < 0 || d < 0)
+            return false;
+        const long bandsBefore = m_placement.bandsOutside(a) + m_placement.bandsOutside(b);
+        Change first, second;
+        m_placement.change(a, b, first, false);
+        const Key between = m_placement.keyAfter(component, now, ca, cb, first);
+        m_placement.apply(a, b, first);
+        m_placement.change(c, d, second, false);
+        const Key after = m_placement.keyAfter(component, between, ca, cb, second);
+        const auto rules = [](const Key& k) { return std::tuple(k.pairs, k.flags, k.levels, k.mix, k.mixLevel); };
+        const double en = energy(after, component, m_mainScale);
+        if (rules(after) <= rules(now) && (rules(after) < rules(now) || schedule.takes(en - e, m_rng))) {
+            m_placement.apply(c, d, second);
+            if (m_placement.bandsOutside(a) + m_placement.bandsOutside(b) <= bandsBefore) {
+                now = after;
+                e = en;
+                return true;
+            }
+            m_placement.change(c, d, second, false);
+            m_placement.apply(c, d, second);
+        }
+        m_placement.change(a, b, first, false);
+        m_placement.apply(a, b, first);
+        return false;
+    }
+
+    // With flag columns, the flags' deviations repaired by moves of two or
+    // three students (LevelRepair.h); without, the key as it is.
+    Key repaired(const Component& component, const Key& now, bool levels)
+    {
+        return levels ? repairLevels(m_placement, component, now, kRepairBudget) : now;
     }
 
     // The turns of band counts and the transfers carry the main score alone,

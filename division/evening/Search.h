@@ -21,6 +21,8 @@
 //                       by the best spread PatternBound allows
 //   Transfers           amounts carried along paths of exchanges
 //   Descent             the last descents
+//   LevelRepair         flag counts brought to their least deviations by
+//                       moves of two or three students at once
 //   ScoreColumns        the search with extra score columns;
 //                       ScoreColumnPairs.cpp its descent over pairs
 //   Key.h               how good a placement is, and what an exchange changes

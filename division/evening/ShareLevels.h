@@ -60,6 +60,14 @@ public:
             --top;
     }
     int componentOf(int cls) const { return m_componentOf[cls]; }
+    // The highest level held in a set of linked classes, and the level of a count of a cell.
+    int top(int component) const { return m_top[component]; }
+    int level(int cell, int count) const { return levelOf(cell, count); }
+    // Whether a count lies at or above the ceiling of its cell's share: fewer would be closer.
+    bool atHigh(int cell, int count) const
+    {
+        return count > m_high[cell] || (count == m_high[cell] && m_high[cell] != m_low[cell]);
+    }
 
 private:
     int levelOf(int cell, int count) const

@@ -5,6 +5,7 @@
 #include "support/GuiTest.h"
 
 #include "division/EvenAverages.h"
+#include "division/lists/ClassRoster.h"
 #include "division/lists/ClassSummary.h"
 #include "ui/ChartView.h"
 #include "ui/ChartWindow.h"
@@ -85,6 +86,38 @@ QByteArray conditionsRaisedBy(int by)
                       : line.trimmed() + "\r\n";
     }
     return raised;
+}
+
+
+// The example's groups with 美 and 音 over classes 1-4, ten to fourteen a class, so that one pool of
+// 160 students fills four classes of 40; 書 keeps classes 5 and 6.
+QByteArray conditionsOfFourClassPool()
+{
+    const QList<QByteArray> plans{"5,18;6,18", "5,22;6,22", "1,11;2,11;3,10;4,10", "1,9;2,9;3,10;4,10",
+                                  "1,10;2,10;3,10;4,10", "1,10;2,10;3,10;4,10"};
+    QByteArray text;
+    for (const QByteArray& plan : plans) {
+        const QList<QByteArray> rows = plan.split(';');
+        text += QByteArray::number(rows.size()) + "\r\n";
+        for (int k = 0; k < 10; ++k)
+            text += (k < rows.size() ? rows[k] : QByteArray("0,0")) + "\r\n";
+    }
+    return text;
+}
+
+// A 性別 column of the teacher's choice: `boysOf4` of the 160 students of classes 1-4 are 男, and half
+// of the 80 of 書; the rest 女.
+SpreadRules sexesOverPools(const Year& year, int boysOf4)
+{
+    SpreadRules rules;
+    FlagColumn sex{QStringLiteral("性別"), {QString()}};
+    int pool = 0, other = 0;
+    for (int r = 1; r <= year.students().count(); ++r) {
+        const bool boy = year.students()[r].group.startsWith(u'書') ? other++ < 40 : pool++ < boysOf4;
+        sex.values.push_back(boy ? QStringLiteral("男") : QStringLiteral("女"));
+    }
+    rules.flags.push_back(sex);
+    return rules;
 }
 
 } // namespace
@@ -199,6 +232,75 @@ private slots:
         QTRY_VERIFY(!chartView(chart)->isEmpty());
         QVERIFY(child<QWidget>(chart, "savePictureButton")->isEnabled());
         QCOMPARE(classNumbers(chartView(chart)->year()), (std::vector<int>{11, 12, 13, 14, 15, 16}));
+    }
+
+    // The lists' note gives the largest deviation of 性別 after evening out, and names the closest split once
+    // where the totals of the pool force one class off an even split; a hand swap past the range is a break
+    // instead, and the words go.
+    void theListsNameTheClosestSplitWhereTheTotalsForceIt_data()
+    {
+        QTest::addColumn<int>("boys");
+        QTest::addColumn<QString>("largest");
+        QTest::addColumn<bool>("forced");
+        QTest::newRow("81 boys: one class of 40 holds 21") << 81 << "0.75" << true;
+        QTest::newRow("80 boys: 20 in every class") << 80 << "0.00" << false;
+        QTest::newRow("82 boys: two classes hold 21") << 82 << "0.50" << false;
+    }
+    void theListsNameTheClosestSplitWhereTheTotalsForceIt()
+    {
+        QFETCH(int, boys);
+        QFETCH(QString, largest);
+        QFETCH(bool, forced);
+        ExampleWindow f;
+        QVERIFY(f.open(false, false));
+        QVERIFY(writeBytes(conditionsFilePath(f.table.csvPath), conditionsOfFourClassPool()));
+        QCOMPARE(f.press("Command3"), QList<Message>());
+        YearModel& model = *f.model;
+        model.setRules(sexesOverPools(model.year(), boys));
+        f.key(Qt::Key_B);
+        QCOMPARE(Dialogs::takeMessages(), QList<Message>());
+        const Year& year = model.year();
+        QApplication::setActiveWindow(f.w());
+        f.key(Qt::Key_L);
+        auto* lists = f.w()->findChild<QWidget*>("ClassListWindow");
+        QVERIFY(lists);
+        QTRY_VERIFY(lists->isVisible());
+
+        // Boys by class, counted here from the column and the classes.
+        const TypedColumn& sex = year.rules().flagColumns[0];
+        const auto isBoy = [&](int r) { return sex.values[size_t(sex.of(r))] == u"男"; };
+        const auto boysIn = [&](int k) {
+            int n = 0;
+            for (int r = 1; r <= year.students().count(); ++r)
+                n += year.classOf(r) == k && isBoy(r);
+            return n;
+        };
+        int crowded = 0;
+        for (int k = 1; k <= 4; ++k) {
+            QVERIFY2(boysIn(k) == 20 || boysIn(k) == 21, qPrintable(QString::number(boysIn(k))));
+            crowded = boysIn(k) == 21 ? k : crowded;
+        }
+        const bool boysFirst = sex.values[0] == u"男";
+        const QString split = boysFirst ? QStringLiteral("21/19") : QStringLiteral("19/21");
+        const QString words = QStringLiteral("男女の数は %1 %2 がいちばん近い分け方です").arg(classLabel(crowded), split);
+        auto* note = child<QLabel>(lists, "ruleNote");
+        QTRY_VERIFY2(note->text().startsWith(QStringLiteral("散らす列のずれ 性別 ") + largest), qPrintable(note->text()));
+        QCOMPARE(note->text().contains(QStringLiteral("がいちばん近い分け方です")), forced);
+        QVERIFY2(!forced || note->text().contains(words), qPrintable(note->text()));
+        if (!forced)
+            return;
+
+        // A boy of the crowded class's group from another class takes a girl's place there: 22 is past the ceiling.
+        int girl = 0, boy = 0;
+        for (int r = 1; r <= year.students().count() && !boy; ++r)
+            if (year.classOf(r) == crowded && !isBoy(r))
+                for (int o = 1; o <= year.students().count() && !boy; ++o)
+                    if (year.classOf(o) != crowded && year.classOf(o) <= 4 && isBoy(o) && year.students()[o].group == year.students()[r].group)
+                        girl = r, boy = o;
+        QVERIFY(boy > 0);
+        QCOMPARE(model.swap(girl, boy), SwapStatus::Swapped);
+        QTRY_VERIFY2(!note->text().contains(QStringLiteral("がいちばん近い分け方です")), qPrintable(note->text()));
+        QVERIFY2(note->text().startsWith(QStringLiteral("散らす列のずれ 性別 1.75")), qPrintable(note->text()));
     }
 };
 
