@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -339,30 +338,7 @@ std::vector<int> ClassListWindow::selectedRows() const
 
 void ClassListWindow::addToRecordClicked()
 {
-    const std::vector<int> rows = selectedRows();
-    RecordKeeper& keeper = RecordKeeper::of(m_model);
-    if (rows.size() < 2 || keeper.path().isEmpty()) {
-        Dialogs::showMessage(this, Message{rows.size() < 2 ? QStringLiteral("別々にする生徒を２人以上選んで下さい。")
-                                                           : QStringLiteral("先に「調整」→「離す記録…」で記録ファイルを選んで下さい。"),
-                                           QStringLiteral("離す記録")});
-        return;
-    }
-    QStringList names;
-    for (int row : rows)
-        names << m_model.year().students()[row].name;
-    const std::optional<QString> reason = Dialogs::askText(
-        this, QStringLiteral("離す記録に加える"),
-        QStringLiteral("%1 をこれからずっと別々のクラスにします。理由（トラブル、保護者要望など）:").arg(names.join(u'・')));
-    if (!reason)
-        return;
-    QString by = QSettings().value(RecordKeeper::kEnteredByKey).toString();
-    if (by.isEmpty()) {
-        const std::optional<QString> asked = Dialogs::askText(this, QStringLiteral("離す記録に加える"), QStringLiteral("記入者（先生の名前）:"));
-        if (!asked)
-            return;
-        by = *asked;
-    }
-    keeper.addRows(this, rows, *reason, by);
+    RecordKeeper::of(m_model).addChosen(this, selectedRows());
 }
 
 void ClassListWindow::updateButtons()

@@ -121,6 +121,32 @@ bool RecordKeeper::write(QWidget* parent, const RecordChange& change)
     return true;
 }
 
+bool RecordKeeper::addChosen(QWidget* parent, const std::vector<int>& rows)
+{
+    if (rows.size() < 2 || m_path.isEmpty()) {
+        Dialogs::showMessage(parent, Message{rows.size() < 2 ? QStringLiteral("別々にする生徒を２人以上選んで下さい。")
+                                                             : QStringLiteral("先に「調整」→「離す記録…」で記録ファイルを選んで下さい。"),
+                                             QStringLiteral("離す記録")});
+        return false;
+    }
+    QStringList names;
+    for (int row : rows)
+        names << m_model.year().students()[row].name;
+    const std::optional<QString> reason = Dialogs::askText(
+        parent, QStringLiteral("離す記録に加える"),
+        QStringLiteral("%1 をこれからずっと別々のクラスにします。理由（トラブル、保護者要望など）:").arg(names.join(u'・')));
+    if (!reason)
+        return false;
+    QString by = QSettings().value(kEnteredByKey).toString();
+    if (by.isEmpty()) {
+        const std::optional<QString> asked = Dialogs::askText(parent, QStringLiteral("離す記録に加える"), QStringLiteral("記入者（先生の名前）:"));
+        if (!asked)
+            return false;
+        by = *asked;
+    }
+    return addRows(parent, rows, *reason, by);
+}
+
 bool RecordKeeper::addRows(QWidget* parent, const std::vector<int>& rows, const QString& reason, const QString& enteredBy)
 {
     const Students& students = m_model.year().students();

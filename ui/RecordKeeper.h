@@ -40,6 +40,9 @@ public:
 
     // A new entry of students of this roster (rows 1 .. N); false when not written (said why).
     bool addRows(QWidget* parent, const std::vector<int>& rows, const QString& reason, const QString& enteredBy);
+    // Students chosen in the class lists: asks the reason, and who enters it
+    // the first time, then adds them; two at least, and a record chosen.
+    bool addChosen(QWidget* parent, const std::vector<int>& rows);
     // A new entry by identifiers of this roster; an unknown one is said and nothing is written.
     bool addIdentifiers(QWidget* parent, const QStringList& ids, const QString& reason, const QString& enteredBy);
     // Ends an entry on a date with a reason; it stays in the file.
