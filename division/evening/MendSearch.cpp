@@ -135,36 +135,7 @@ void MendSearch::fewerMoves()
 
 std::vector<Component> MendSearch::components() const
 {
-    std::vector<Component> out;
-    std::vector<int> componentOf(m_p.classCount, 0);
-    for (std::vector<int>& classes : linkedClasses(m_p)) {
-        for (int c : classes)
-            componentOf[c] = static_cast<int>(out.size());
-        out.emplace_back();
-        out.back().classes = std::move(classes);
-    }
-    std::vector<double> total(out.size(), 0);
-    std::vector<long> heads(out.size(), 0);
-    for (const Group& group : m_p.groups) {
-        if (group.classes.empty())
-            continue;
-        const int k = componentOf[group.classes[0]];
-        for (int s : group.students) {
-            total[k] += m_p.students[s].score;
-            if (group.classes.size() > 1 && movable(s))
-                out[k].movable.push_back(s);
-        }
-        for (int h : group.headCounts)
-            heads[k] += h;
-    }
-    for (size_t k = 0; k < out.size(); ++k) {
-        out[k].mean = heads[k] > 0 ? total[k] / heads[k] : 0;
-        for (int c : out[k].classes)
-            out[k].largestClass = std::max(out[k].largestClass, m_placement.head(c));
-        if (m_p.scoreColumns > 0)
-            setExtraMeans(m_p, out[k]);
-    }
-    return out;
+    return componentsOf(m_p, m_placement, [this](int s) { return movable(s); });
 }
 
 } // namespace classdiv::evening

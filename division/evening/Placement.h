@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <limits>
 #include <utility>
+#include <functional>
 #include <vector>
 
 namespace classdiv::evening {
@@ -378,5 +379,11 @@ inline int Placement::partner(int a, Rng& rng) const
     const int at = m_place[a] + ((rng.next() & 1) ? step : -step);
     return at >= 0 && at < static_cast<int>(size) ? group.students[at] : -1;
 }
+
+// The sets of linked classes, each with its students that may move (a group
+// with a choice, and `movable`), the average its head counts fix, its largest
+// class and its score columns' averages. The search and the mend start here.
+std::vector<Component> componentsOf(const Problem& problem, const Placement& placement,
+                                    const std::function<bool(int)>& movable);
 
 } // namespace classdiv::evening

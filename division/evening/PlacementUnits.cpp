@@ -4,6 +4,9 @@
 
 #include "division/evening/Placement.h"
 
+#include "division/evening/Measures.h"
+#include "division/evening/ScoreColumns.h"
+
 #include <algorithm>
 
 namespace classdiv::evening {
@@ -49,6 +52,41 @@ void Placement::undo(const UnitMove& move)
         change(e->first, e->second, back); // the state before it kept every range, so it is allowed
         apply(e->first, e->second, back);
     }
+}
+
+std::vector<Component> componentsOf(const Problem& problem, const Placement& placement,
+                                    const std::function<bool(int)>& movable)
+{
+    std::vector<Component> out;
+    std::vector<int> componentOf(problem.classCount, 0);
+    for (std::vector<int>& classes : linkedClasses(problem)) {
+        for (int c : classes)
+            componentOf[c] = static_cast<int>(out.size());
+        out.emplace_back();
+        out.back().classes = std::move(classes);
+    }
+    std::vector<double> total(out.size(), 0);
+    std::vector<long> heads(out.size(), 0);
+    for (const Group& group : problem.groups) {
+        if (group.classes.empty())
+            continue;
+        const int k = componentOf[group.classes[0]];
+        for (int s : group.students) {
+            total[k] += problem.students[s].score;
+            if (group.classes.size() > 1 && movable(s))
+                out[k].movable.push_back(s);
+        }
+        for (int h : group.headCounts)
+            heads[k] += h;
+    }
+    for (size_t k = 0; k < out.size(); ++k) {
+        out[k].mean = heads[k] > 0 ? total[k] / heads[k] : 0;
+        for (int c : out[k].classes)
+            out[k].largestClass = std::max(out[k].largestClass, placement.head(c));
+        if (problem.scoreColumns > 0)
+            setExtraMeans(problem, out[k]);
+    }
+    return out;
 }
 
 } // namespace classdiv::evening

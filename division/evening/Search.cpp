@@ -113,34 +113,7 @@ public:
 private:
     void buildComponents()
     {
-        std::vector<int> componentOf(m_p.classCount, 0);
-        for (std::vector<int>& classes : linkedClasses(m_p)) {
-            for (int c : classes)
-                componentOf[c] = static_cast<int>(m_components.size());
-            m_components.emplace_back();
-            m_components.back().classes = std::move(classes);
-        }
-        std::vector<double> total(m_components.size(), 0);
-        std::vector<long> heads(m_components.size(), 0);
-        for (const Group& group : m_p.groups) {
-            if (group.classes.empty())
-                continue;
-            const int k = componentOf[group.classes[0]];
-            for (int s : group.students) {
-                total[k] += m_p.students[s].score;
-                if (group.classes.size() > 1 && m_p.rulesOf(s).fixedClass < 0)
-                    m_components[k].movable.push_back(s);
-            }
-            for (int h : group.headCounts)
-                heads[k] += h;
-        }
-        for (size_t k = 0; k < m_components.size(); ++k) {
-            m_components[k].mean = heads[k] > 0 ? total[k] / heads[k] : 0;
-            for (int c : m_components[k].classes)
-                m_components[k].largestClass = std::max(m_components[k].largestClass, m_placement.head(c));
-            if (m_p.scoreColumns > 0)
-                setExtraMeans(m_p, m_components[k]);
-        }
+        m_components = componentsOf(m_p, m_placement, [this](int s) { return m_p.rulesOf(s).fixedClass < 0; });
     }
 
     // With score columns and several sets of linked classes, the set whose
