@@ -1,6 +1,6 @@
 #pragma once
 // Rounding as the distribution table's running totals do it. The standard
-// library only: the evening-out search (division/evening/) rounds its class
+// library only: the evening-out search (search/) rounds its class
 // totals the same way and includes nothing else of the program.
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "division/EveningProblem.h"
 
-#include "division/evening/Search.h"
+#include "search/Search.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,5 +1,5 @@
 #pragma once
-// The search's plain model of the year (division/evening/Search.h), built
+// The search's plain model of the year (search/Search.h), built
 // from the year's parts: the students, the plans, the score bands and the
 // typed rules. The year (division/Year.h) keeps one model until its plans or
 // rules change; division/EvenAverages.h offers the same figures of a year.
@@ -8,7 +8,7 @@
 #include "conditions/GroupTable.h"
 #include "division/draw/DistributionTable.h"
 #include "division/draw/RandomSource.h"
-#include "division/evening/Search.h"
+#include "search/Search.h"
 #include "division/rules/RuleSet.h"
 #include "import/StudentTable.h"
 

@@ -1,7 +1,7 @@
 #include "division/EveningRun.h"
 
-#include "division/evening/RuleAssignment.h"
-#include "division/evening/Search.h"
+#include "search/RuleAssignment.h"
+#include "search/Search.h"
 #include "division/rules/RuleChecks.h"
 
 #include <QStringList>

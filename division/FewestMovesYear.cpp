@@ -1,7 +1,7 @@
 #include "division/FewestMovesYear.h"
 
 #include "division/EvenAverages.h"
-#include "division/evening/FewestMoves.h"
+#include "search/FewestMoves.h"
 #include "division/rules/RuleChecks.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 // 最小の移動で直す for a year: the classes on screen (some students new and
 // unplaced, some in a class the plans no longer open) mended by the search
-// of division/evening/FewestMoves.h, with the year's plans, bands and rules;
+// of search/FewestMoves.h, with the year's plans, bands and rules;
 // what the dialog shows before anything changes.
 
 #include "common/Message.h"

@@ -3,7 +3,7 @@
 
 - Layers: a file includes files of its own layer or of a layer below it only
   (the table LAYERS, lowest first; tests, benchmarks and scripts stand above all).
-- The search (division/evening/) includes nothing but itself, the standard
+- The search (search/) includes nothing but itself, the standard
   library and common/Rounding.h: no Qt.
 - No circle of units: a unit is a header with its source (X.h, X.cpp); it
   depends on every unit whose header one of its files includes.
@@ -19,7 +19,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 LAYERS = [  # lowest first; a folder's files, not its subfolders
     ('common',),
-    ('division/evening',),
+    ('search',),
     ('import',),
     ('conditions',),
     ('division/draw',),
@@ -32,7 +32,7 @@ LAYERS = [  # lowest first; a folder's files, not its subfolders
     ('app',),
 ]
 FREE = ('tests', 'bench', 'scripts', 'docs')  # above every layer
-SEARCH = 'division/evening'
+SEARCH = 'search'
 SEARCH_MAY_INCLUDE = {'common/Rounding.h'}
 MAX_LINES = 400
 MAX_FUNCTION_LINES = 80

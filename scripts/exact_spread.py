@@ -10,7 +10,7 @@ classes, the smallest possible largest-minus-smallest average under the same
 rules as the program: students stay in their group's classes, every
 (group, class) head count as planned, and every (group, class, score band)
 count between the floor and the ceiling of head count x band size / group
-size (division/evening/FairShares.h). A student's band is the first stratum of the
+size (search/FairShares.h). A student's band is the first stratum of the
 distribution table that holds its unrounded score (bandOfScore in
 division/draw/DistributionTable.cpp). The averages are unrounded: score total /
 head count. Without rule options, marks and mixing are not modelled.
@@ -123,7 +123,7 @@ def band(s, b):
 
 
 def fair_range(head, in_band, size):
-    """Floor and ceiling of head x in_band / size, as division/evening/FairShares.h."""
+    """Floor and ceiling of head x in_band / size, as search/FairShares.h."""
     return head * in_band // size, -(-head * in_band // size)
 
 

@@ -21,7 +21,7 @@ class Year;
 // What the drafts window shows of a draft, beside its name, time and number.
 struct DraftFigures {
     double spread = 0;        // of the class averages (division/EvenAverages.h averageSpread)
-    double bandDeviation = 0; // the largest |count - fair share| of a score band (division/evening/FairShares.h)
+    double bandDeviation = 0; // the largest |count - fair share| of a score band (search/FairShares.h)
     std::optional<double> mixingDeviation; // when a mixing column is set
     // Each flag column's largest |count - fair share| (division/lists/FlagSplits.h), in their order.
     std::vector<double> flagDeviations;

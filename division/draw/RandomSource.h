@@ -1,7 +1,7 @@
 #pragma once
 // Where the draw takes its random numbers from.
 
-#include "division/evening/Xoshiro256.h"
+#include "search/Xoshiro256.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 #include "common/Numbers.h"
 #include "conditions/GroupTable.h"
 #include "division/lists/ClassRoster.h"
-#include "division/evening/FairShares.h"
+#include "search/FairShares.h"
 #include "division/rules/RuleSet.h"
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 #include "common/Message.h"
 #include "conditions/SpreadRules.h"
 #include "division/draw/DistributionTable.h"
-#include "division/evening/FairShares.h"
+#include "search/FairShares.h"
 #include "division/rules/RuleSet.h"
 #include "import/StudentTable.h"
 
@@ -33,7 +33,7 @@ QString swapStatusText(SwapStatus status);
 SwapStatus checkSwap(const Students& students, const std::vector<int16_t>& classes, int rowA, int rowB);
 
 // A score band of one group in one class whose count has left its fair
-// range (division/evening/FairShares.h).
+// range (search/FairShares.h).
 struct BandBreak {
     QString group;
     int classNumber = 0;

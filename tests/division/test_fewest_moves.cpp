@@ -3,13 +3,13 @@
 // plans, names the rule and the students it cannot keep, and is taken back
 // whole by undo.
 
-#include "RandomProblems.h"
+#include "tests/search/RandomProblems.h"
 #include "support/Years.h"
 
 #include "division/EvenAverages.h"
 #include "division/FewestMovesYear.h"
-#include "division/evening/FairShares.h"
-#include "division/evening/FewestMoves.h"
+#include "search/FairShares.h"
+#include "search/FewestMoves.h"
 
 #include <gtest/gtest.h>
 

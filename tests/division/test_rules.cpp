@@ -7,7 +7,7 @@
 
 #include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
-#include "division/evening/RuleAssignment.h"
+#include "search/RuleAssignment.h"
 #include "division/rules/RuleChecks.h" // fixedClassOf
 #include "division/Year.h"
 

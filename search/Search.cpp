@@ -1,0 +1,356 @@
+// The search of evening out, set by set of linked classes: the fair bands
+// repaired first (BandRepair), then rounds of simulated annealing over
+// exchanges inside a group (Cooling.h), each round starting again from the
+// best placement found, then the turns of band counts over several classes
+// (Patterns), the transfers along paths of exchanges (Transfers) and the
+// descents (Descent); with extra score columns, their own polish and descents
+// (ScoreColumns). The list of every part is in Search.h.
+
+#include "search/Search.h"
+
+#include "search/BandRepair.h"
+#include "search/Cooling.h"
+#include "search/Descent.h"
+#include "search/LevelRepair.h"
+#include "search/Patterns.h"
+#include "search/Placement.h"
+#include "search/ScoreColumns.h"
+#include "search/Transfers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+#include <tuple>
+
+namespace classdiv::evening {
+
+namespace {
+
+// The spread decides; a little of the classes' squared distance from their
+// mean guides the annealing across exchanges that leave the spread as it is,
+// never enough to outweigh a real narrowing.
+constexpr double kSquaresWeight = 0.02;
+// Random exchanges measured to learn how much a typical one changes things.
+constexpr int kSampledExchanges = 400;
+// With extra score columns the main score's own spread comes next after the
+// largest normalised spread; a tenth of it in the energy leads the annealing
+// towards placements where the main score is even too, while a real
+// narrowing of the largest spread still outweighs it.
+constexpr double kMainWeight = 0.1;
+// The largest spread moves only with the column that holds it; the mean of
+// every column's spread leads the annealing to narrow the others too, so
+// that the next column to become the largest is already low.
+constexpr double kColumnsWeight = 0.5;
+// The round that then narrows the main score's own spread alone is this
+// share of an annealing round: the largest normalised spread it may not
+// widen leaves few exchanges open, and the time must stay within reach.
+constexpr long kPolishShare = 2;
+// Searches again of the set of linked classes that bounds the year's largest
+// normalised spread.
+constexpr int kBoundingRounds = 1;
+
+// The deviations of flag and mixing counts within their ranges may get
+// worse for a while in the annealing, as if by this many typical changes:
+// single exchanges that keep them reach only some of the placements of the
+// same deviations, and the best of the others may lie past a worse one.
+// The best placement kept is judged by better(), deviations first.
+constexpr double kLevelRise = 2.0;
+
+// Moves of two or three students weighed, at most, each time the flags'
+// deviations are repaired (LevelRepair.h).
+constexpr long kRepairBudget = 200'000;
+// A group with at most this many students in one of two classes may trade
+// two pairs between them at once in the annealing (Search::tryDouble), and
+// a partner there is drawn this many times at most.
+constexpr int kFewForDoubles = 6;
+constexpr int kDoubleDraws = 16;
+
+// Only the deviations within the ranges get worse: no count leaves its range
+// and no marked students meet.
+bool onlyLevelsWorse(const Change& ch)
+{
+    return ch.pairs == 0 && ch.flags == 0 && ch.mix == 0;
+}
+
+double energy(const Key& key, const Component& component)
+{
+    return key.spread + kSquaresWeight * key.squares / static_cast<double>(component.classes.size());
+}
+
+// mainScale is 0 without extra columns, where key.main is 0 too.
+double energy(const Key& key, const Component& component, double mainScale)
+{
+    return mainScale == 0 ? energy(key, component)
+                          : energy(key, component) + kMainWeight * key.main * mainScale + kColumnsWeight * key.columns;
+}
+
+class Search {
+public:
+    Search(const Problem& problem, std::vector<int>& classOf, uint64_t seed)
+        : m_p(problem), m_placement(problem, classOf), m_rng(seed),
+          m_mainScale(problem.scoreColumns > 0 ? scoreScales(problem)[0] : 0.0)
+    {
+        buildComponents();
+    }
+
+    void run(const Effort& effort)
+    {
+        m_brokenUnits = m_placement.placeRules();
+        for (size_t g = 0; g < m_p.groups.size(); ++g) {
+            if (m_p.groups[g].classes.size() > 1)
+                repairBands(m_placement, static_cast<int>(g), m_rng);
+        }
+        m_placement.recount();
+        for (Component& component : m_components) {
+            if (component.classes.size() < 2 || component.movable.empty())
+                continue;
+            searchComponent(component, effort);
+        }
+        if (m_p.scoreColumns > 0)
+            searchBoundingAgain(effort);
+    }
+
+private:
+    void buildComponents()
+    {
+        m_components = componentsOf(m_p, m_placement, [this](int s) { return m_p.rulesOf(s).fixedClass < 0; });
+    }
+
+    // With score columns and several sets of linked classes, the set whose
+    // largest normalised spread is the year's gets another search, a round
+    // starting warm from its best: the others' narrower spreads do not count.
+    void searchBoundingAgain(const Effort& effort)
+    {
+        Effort one = effort;
+        one.rounds = 1;
+        for (int again = 0; again < kBoundingRounds; ++again) {
+            Component* bounding = nullptr;
+            double widest = -1;
+            int searched = 0;
+            for (Component& component : m_components) {
+                if (component.classes.size() < 2 || component.movable.empty())
+                    continue;
+                ++searched;
+                if (const double spread = m_placement.keyOf(component).spread; spread > widest) {
+                    widest = spread;
+                    bounding = &component;
+                }
+            }
+            if (searched < 2)
+                return;
+            searchComponent(*bounding, one);
+        }
+    }
+
+    // The mean change of energy of a random exchange.
+    double typicalChange(const Component& component, const Key& now, double finest)
+    {
+        const uint32_t count = static_cast<uint32_t>(component.movable.size());
+        double typical = 0;
+        int sampled = 0;
+        for (int i = 0; i < kSampledExchanges; ++i) {
+            const int a = component.movable[m_rng.below(count)];
+            const int b = m_placement.partner(a, m_rng);
+            Change ch;
+            if (b < 0 || !m_placement.isFree(a) || !m_placement.isFree(b) ||
+                m_placement.classOf(a) == m_placement.classOf(b) || !m_placement.change(a, b, ch))
+                continue;
+            const Key after = m_placement.keyAfter(component, now, m_placement.classOf(a), m_placement.classOf(b), ch);
+            typical += std::abs(energy(after, component, m_mainScale) - energy(now, component, m_mainScale));
+            ++sampled;
+        }
+        return sampled > 0 ? typical / sampled : finest;
+    }
+
+    // Rounds of annealing, each starting again from the best placement found;
+    // then the descents. Marked students sharing a class, flag and mixing
+    // counts outside their fair range never grow, and any exchange that
+    // reduces them is taken. A placement other than the start that is just
+    // as good is kept over the start, so that using evening out again shows
+    // another choice when there is one.
+    void searchComponent(const Component& component, const Effort& effort)
+    {
+        const std::vector<int>& movable = component.movable;
+        const uint32_t count = static_cast<uint32_t>(movable.size());
+        // Averages move in steps of a point over a class's head count; with
+        // extra score columns the aim is in standard deviations.
+        const double finest = (m_mainScale > 0 ? m_mainScale : 1.0) / component.largestClass;
+
+        const bool levels = m_p.flagColumns > 0 && m_placement.levels(0).active();
+        Key now = repaired(component, m_placement.keyOf(component), levels);
+        Key best = now;
+        bool bestIsStart = !m_placement.movedSinceStart(movable);
+        std::vector<int> bestClass(count);
+        const auto remember = [&] {
+            for (uint32_t i = 0; i < count; ++i)
+                bestClass[i] = m_placement.classOf(movable[i]);
+        };
+        remember();
+        const auto keep = [&] { best = now; bestIsStart = !m_placement.movedSinceStart(movable); remember(); }; // now as the best
+
+        const double typical = typicalChange(component, now, finest);
+        const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count),
+                                      effort.leastPerRound, effort.iterationsPerRound);
+        Placement::UnitMove unitMove;
+        for (int round = 0; round < effort.rounds; ++round) {
+            CoolingSchedule schedule(round, typical, finest, steps);
+            double e = energy(now, component, m_mainScale);
+            for (long step = 0; step < steps; ++step, schedule.cool()) {
+                const int a = movable[m_rng.below(count)];
+                if (!m_placement.isFree(a)) { // a member of a together set: the set moves
+                    if (!m_placement.moveUnit(m_p.rulesOf(a).unit, component, now, m_rng, unitMove))
+                        continue;
+                    const double en = energy(unitMove.after, component, m_mainScale);
+                    if (!unitMove.rules.keepsTheRules() ||
+                        (unitMove.rules.onlyAverages() && !schedule.takes(en - e, m_rng))) {
+                        m_placement.undo(unitMove);
+                        continue;
+                    }
+                    now = unitMove.after;
+                    e = en;
+                } else {
+                    const int b = m_placement.partner(a, m_rng);
+                    if (b < 0 || !m_placement.isFree(b))
+                        continue;
+                    const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
+                    Change ch;
+                    if (ca == cb || !m_placement.change(a, b, ch))
+                        continue;
+                    const bool keeps = ch.keepsTheRules();
+                    if (!keeps && !onlyLevelsWorse(ch)) {
+                        if (levels && tryDouble(component, a, b, now, e, schedule) && better(now, best))
+                            keep();
+                        continue;
+                    }
+                    const Key next = m_placement.keyAfter(component, now, ca, cb, ch);
+                    const double en = energy(next, component, m_mainScale);
+                    // An exchange that helps a higher rule is taken whatever the averages do.
+                    if (ch.onlyAverages() && !schedule.takes(en - e, m_rng))
+                        continue;
+                    if (!keeps && !schedule.takes(en - e + kLevelRise * typical, m_rng))
+                        continue;
+                    m_placement.apply(a, b, ch);
+                    now = next;
+                    e = en;
+                }
+                // Only while the best is the start: another placement as good takes its place.
+                if (better(now, best) || (bestIsStart && asGood(now, best) && m_placement.movedSinceStart(movable)))
+                    keep();
+            }
+            m_placement.restore(component, bestClass);
+            now = repaired(component, m_placement.keyOf(component), levels);
+            if (levels && better(now, best))
+                keep();
+        }
+        if (m_p.scoreColumns > 0 && m_mainScale > 0)
+            now = polishMainSpread(m_placement, component, now, m_rng, steps / kPolishShare, m_mainScale);
+        finishComponent(component, now);
+        // The descents may come back to the start; the other choice found stays.
+        if (!bestIsStart && !m_placement.movedSinceStart(movable))
+            m_placement.restore(component, bestClass);
+    }
+
+    // With flag columns: a and b, of a group that sends only a few students
+    // to one of their classes, may not trade alone for the rules; a second
+    // pair of the group between the same classes, drawn at random, trades
+    // with them when the four together keep the rules and the annealing
+    // takes the change of energy. True when taken; now and e follow.
+    bool tryDouble(const Component& component, int a, int b, Key& now, double& e, const CoolingSchedule& schedule)
+    {
+        const Group& group = m_p.groups[m_p.students[a].group];
+        const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
+        int few = 0;
+        for (size_t l = 0; l < group.classes.size(); ++l)
+            few += (group.classes[l] == ca || group.classes[l] == cb) && group.headCounts[l] <= kFewForDoubles;
+        if (few == 0)
+            return false;
+        const auto drawIn = [&](int cls, int other) {
+            for (int tries = 0; tries < kDoubleDraws; ++tries)
+                if (const int s = group.students[m_rng.below(static_cast<uint32_t>(group.students.size()))];
+                    s != other && m_placement.classOf(s) == cls && m_placement.isFree(s))
+                    return s;
+            return -1;
+        };
+        const int c = drawIn(ca, a), d = drawIn(cb, b);
+        if (c < 0 || d < 0)
+            return false;
+        const long bandsBefore = m_placement.bandsOutside(a) + m_placement.bandsOutside(b);
+        Change first, second;
+        m_placement.change(a, b, first, false);
+        const Key between = m_placement.keyAfter(component, now, ca, cb, first);
+        m_placement.apply(a, b, first);
+        m_placement.change(c, d, second, false);
+        const Key after = m_placement.keyAfter(component, between, ca, cb, second);
+        const auto rules = [](const Key& k) { return std::tuple(k.pairs, k.flags, k.levels, k.mix, k.mixLevel); };
+        const double en = energy(after, component, m_mainScale);
+        if (rules(after) <= rules(now) && (rules(after) < rules(now) || schedule.takes(en - e, m_rng))) {
+            m_placement.apply(c, d, second);
+            if (m_placement.bandsOutside(a) + m_placement.bandsOutside(b) <= bandsBefore) {
+                now = after;
+                e = en;
+                return true;
+            }
+            m_placement.change(c, d, second, false);
+            m_placement.apply(c, d, second);
+        }
+        m_placement.change(a, b, first, false);
+        m_placement.apply(a, b, first);
+        return false;
+    }
+
+    // With flag columns, the flags' deviations repaired by moves of two or
+    // three students (LevelRepair.h); without, the key as it is.
+    Key repaired(const Component& component, const Key& now, bool levels)
+    {
+        return levels ? repairLevels(m_placement, component, now, kRepairBudget) : now;
+    }
+
+    // The turns of band counts and the transfers carry the main score alone,
+    // and the shown totals are the main score's: with extra score columns
+    // the descent over every column ends the search instead.
+    void finishComponent(const Component& component, Key now)
+    {
+        if (m_p.scoreColumns > 0) {
+            descendOnScores(m_placement, component, now);
+            descendOnExchangePairs(m_placement, component, m_placement.keyOf(component));
+            return;
+        }
+        turnBandPattern(m_placement, component, now);
+        transferAlongPaths(m_placement, component, now);
+        descendOnAverages(m_placement, component, now);
+        if (!m_p.wholeScores)
+            descendOnShownTotals(m_placement, component, m_rng);
+    }
+
+    const Problem& m_p;
+    Placement m_placement;
+    Rng m_rng;
+    double m_mainScale; // 1 / the main score's standard deviation; 0 without extra columns
+    std::vector<Component> m_components;
+    std::vector<int> m_brokenUnits; // together sets that could not be gathered
+};
+
+// Several columns at once leave fewer exchanges that narrow them all: a
+// small year needs four times the steps a student to come as close to its
+// best (the example year: 0.008 instead of 0.012 on average); the most a
+// round takes stays as it is, so that a year of 500 keeps its time.
+constexpr int kScoreColumnsEffort = 4;
+
+Effort withScoreColumns(Effort effort)
+{
+    effort.iterationsPerStudent *= kScoreColumnsEffort;
+    effort.leastPerRound = std::min(effort.leastPerRound * kScoreColumnsEffort, effort.iterationsPerRound);
+    return effort;
+}
+
+} // namespace
+
+void evenOut(const Problem& problem, std::vector<int>& classOf, uint64_t seed, const Effort& effort)
+{
+    if (classOf.size() != problem.students.size())
+        throw std::logic_error("evenOut: one class per student");
+    Search search(problem, classOf, seed);
+    search.run(problem.scoreColumns > 0 ? withScoreColumns(effort) : effort);
+}
+
+} // namespace classdiv::evening
