@@ -188,21 +188,23 @@ TEST(ScoreColumns, CellsHoldANumberOnlyWhereTheMainScoreWouldReadOne)
 
 TEST(ScoreColumns, DialogTakesColumnsWithNumbersAndRefusesOneWithFewerThanHalf)
 {
-    // Column 6: a 50 m time, one student absent; column 7: mostly blank; column 8: full-width digits.
-    const QString year = u"番号,旧組,氏名,グループ,点数,50m走,英語,数学\r\n11,1,山田,音,70,8.1,,８０\r\n"
-                         u"12,2,佐藤,音,60,欠席,55,７０\r\n13,1,鈴木,美,50,7.5,,60\r\n14,2,田中,美,40,9.0,,５０\r\n"_s;
+    // Column 6: a 50 m time, one student absent; column 7: mostly blank; column 8: full-width digits;
+    // column 9: numbers for exactly half the students, which is enough.
+    const QString year = u"番号,旧組,氏名,グループ,点数,50m走,英語,数学,理科\r\n11,1,山田,音,70,8.1,,８０,\r\n"
+                         u"12,2,佐藤,音,60,欠席,55,７０,61\r\n13,1,鈴木,美,50,7.5,,60,\r\n14,2,田中,美,40,9.0,,５０,43\r\n"_s;
     const auto boxes = [](const QString& scores) { return RuleTexts{{}, {}, {}, {}, {}, scores}; };
     {
-        Imported taken(year, {"8", "1", "3", "4", "5"});
-        const SpreadAcceptOutcome outcome = acceptSpreadColumns(taken.students(), boxes(u"6"_s));
+        Imported taken(year, {"9", "1", "3", "4", "5"});
+        const SpreadAcceptOutcome outcome = acceptSpreadColumns(taken.students(), boxes(u"6,9"_s));
         ASSERT_TRUE(outcome.rules);
-        ASSERT_EQ(outcome.rules->scores.size(), 1u);
+        ASSERT_EQ(outcome.rules->scores.size(), 2u);
         const ScoreColumn& time = outcome.rules->scores[0];
         EXPECT_EQ(time.name, u"50m走"_s);
         EXPECT_EQ(time.values, (std::vector<std::optional<double>>{{}, 8.1, {}, 7.5, 9.0}));
-        EXPECT_EQ(taken.stored(), "\r\n\r\n\r\n\r\n\r\n6\r\n");
+        EXPECT_EQ(outcome.rules->scores[1].values, (std::vector<std::optional<double>>{{}, {}, 61, {}, 43}));
+        EXPECT_EQ(taken.stored(), "\r\n\r\n\r\n\r\n\r\n6,9\r\n");
         EXPECT_EQ(loadSpreadRules(taken.students()), *outcome.rules);
-        EXPECT_EQ(openSpreadColumns(taken.students()).texts.scores, u"6"_s);
+        EXPECT_EQ(openSpreadColumns(taken.students()).texts.scores, u"6,9"_s);
     }
     const struct {
         QString box;
@@ -210,11 +212,11 @@ TEST(ScoreColumns, DialogTakesColumnsWithNumbersAndRefusesOneWithFewerThanHalf)
     } refused[] = {
         {u"6,7"_s, u"「ほかにそろえる点数の列」の7列目「英語」は、数の入っている生徒が4人中1人で"_s},
         {u"8"_s, u"「ほかにそろえる点数の列」の8列目「数学」は、数の入っている生徒が4人中1人で"_s},
-        {u"6,7,8,5"_s, u"「ほかにそろえる点数の列」には、1から8までの列の番号を半角の数字で、コンマで区切って3つまで"_s},
+        {u"6,7,8,5"_s, u"「ほかにそろえる点数の列」には、1から9までの列の番号を半角の数字で、コンマで区切って3つまで"_s},
         {u"6,6"_s, u"「ほかにそろえる点数の列」に同じ列（6列目）が2回入力されています。"_s},
     };
     for (const auto& r : refused) {
-        Imported kept(year, {"8", "1", "3", "4", "5"});
+        Imported kept(year, {"9", "1", "3", "4", "5"});
         const SpreadAcceptOutcome outcome = acceptSpreadColumns(kept.students(), boxes(r.box));
         ASSERT_TRUE(outcome.message) << qPrintable(r.box);
         EXPECT_TRUE(outcome.message->text.startsWith(r.refusalStart)) << qPrintable(outcome.message->text);

@@ -192,6 +192,30 @@ TEST(SharedDrafts, KeptRenamedAndDeletedDraftsOfTwoProgramsMergeAndNoneIsErased)
     EXPECT_EQ(yearB.classes(), yearA.classes());
 }
 
+// Two books of one program (the same computer and user) opened before either writes: the
+// 「作業中」 the first writes is the second's own once it writes, not another program's.
+TEST(SharedDrafts, ThisProgramsWorkingDraftFoundAtAWriteIsItsOwn)
+{
+    const DivisionYear made({{"A", 8, {{1, 4}, {2, 4}}}});
+    TempFolder folder;
+    const QString path = folder.file("AN.TXT");
+    Year year = made.year();
+    ASSERT_TRUE(year.pressNumber(1).drawn);
+    DraftBook first(year, path), second(year, path);
+    for (DraftBook* book : {&first, &second})
+        book->setOwner("PC-A", "sato");
+    first.markChanged();
+    ASSERT_FALSE(first.write(year, kNoon));
+    ASSERT_FALSE(second.working());
+    ASSERT_FALSE(second.keep(year, QStringLiteral("案1"), kNoon));
+    ASSERT_FALSE(second.write(year, kNoon));
+    ASSERT_TRUE(second.working());
+    EXPECT_EQ(second.working()->name, QStringLiteral("作業中"));
+    EXPECT_EQ(second.working()->classes, year.classes());
+    EXPECT_TRUE(second.othersWorking().empty());
+    EXPECT_EQ(second.rowCount(), 2);
+}
+
 TEST(SharedDrafts, ALockIsWaitedForAndOneLeftByAStoppedProgramIsTakenOverWithItsHolderNamed)
 {
     TempFolder folder;

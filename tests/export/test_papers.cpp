@@ -8,6 +8,8 @@
 #include "export/StudentCards.h"
 #include "export/TextFit.h"
 
+#include "division/drafts/Drafts.h"
+
 #include "support/Years.h"
 
 #include <gtest/gtest.h>
@@ -42,11 +44,32 @@ TEST(PaperHeader, EveryPageOfCopyKSaysKAndCountsItsOwnPages)
     EXPECT_EQ(pageHeaders({u8("  "), printed, 1}, 1).front().draft, u8("案：（名前なし）"));
 }
 
+TEST(PaperHeader, TheDraftNamedIsTheLatestKeptOneOfTheClassesOnScreen)
+{
+    const testing::DivisionYear made({{u8("A"), 12, {{1, 6}, {2, 6}}}});
+    Year year = made.year();
+    DraftBook drafts(year);
+    const QDateTime now(QDate(2027, 3, 1), QTime(9, 5));
+    EXPECT_EQ(draftNameOnScreen(drafts, year), u8("作業中")); // nothing pressed
+    ASSERT_TRUE(year.pressNumber(5).drawn);
+    EXPECT_EQ(draftNameOnScreen(drafts, year), u8("作業中")); // pressed, not kept
+    ASSERT_FALSE(drafts.keep(year, u8("案A"), now));
+    ASSERT_FALSE(drafts.keep(year, u8("案B"), now));
+    EXPECT_EQ(draftNameOnScreen(drafts, year), u8("案B")); // the same classes kept twice
+    ASSERT_TRUE(year.pressNumber(6).drawn);
+    ASSERT_NE(year.classes(), drafts.drafts().front().classes);
+    EXPECT_EQ(draftNameOnScreen(drafts, year), u8("作業中"));
+    ASSERT_FALSE(drafts.keep(year, u8("案C"), now));
+    EXPECT_EQ(draftNameOnScreen(drafts, year), u8("案C"));
+}
+
 TEST(TextFit, HalfWidthIsHalfAnEmAndTextsAreCutOrWrappedByIt)
 {
     EXPECT_EQ(textEms(u8("AB12")), 2.0);
     EXPECT_EQ(textEms(u8("山田　花子")), 5.0);
     EXPECT_EQ(textEms(u8("ﾔﾏﾀﾞ")), 2.0);
+    EXPECT_EQ(textEms(u8(" ~｡ﾟ")), 2.0);   // the ends of the half-width ranges
+    EXPECT_EQ(textEms(u8("\x7f｠")), 2.0); // and the characters just past them
     EXPECT_EQ(textEms(u8("𠮷")), 1.0); // one character, though two UTF-16 units
     EXPECT_EQ(elidedToEms(u8("あいうえお"), 5), u8("あいうえお"));
     EXPECT_EQ(elidedToEms(u8("あいうえおか"), 5), u8("あいうえ…"));
