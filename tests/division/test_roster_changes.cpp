@@ -9,6 +9,7 @@
 
 #include "conditions/FittingCounts.h"
 #include "division/drafts/Drafts.h"
+#include "division/drafts/RosterChangesText.h"
 #include "division/lists/Unplaced.h"
 
 #include <QDateTime>
@@ -230,6 +231,26 @@ TEST(RosterChanges, WhatChangedIsNamedByTheColumn)
         EXPECT_EQ(match.changes[0].kind, StudentChange::Kind::Changed);
         EXPECT_EQ(match.changes[0].what, c.said);
     }
+}
+
+TEST(RosterChanges, TheTableNamesEachStudentByItsLineInTheCsvItIsIn)
+{
+    const QStringList header{"番号", "氏名", "組", "点"};
+    const auto row = [](const char* id, const char* name, const char* group, const char* score) {
+        return RosterRow{id, name, group, score, {id, name, group, score}};
+    };
+    std::vector<RosterRow> kept{RosterRow{{}, {}, {}, {}, header}, row("7", "秋山", "A", "60"), row("8", "石井", "B", "55")};
+    std::vector<RosterRow> now{RosterRow{{}, {}, {}, {}, header}, row("9", "上野", "A", "70"), row("7", "秋山", "B", "60")};
+    assignKeys(kept);
+    assignKeys(now);
+    const TextTable table = rosterChangesTable(matchRosters(kept, now));
+    EXPECT_EQ(table.headings, (QStringList{"変更", "行", "識別番号", "氏名", "グループ", "変わったこと"}));
+    const std::vector<QStringList> expected{
+        {"転出（削除）", "（前は3）", "8", "石井", "B", ""}, // line 3 of the CSV the drafts were kept with
+        {"転入（追加）", "2", "9", "上野", "A", ""},
+        {"変更", "3", "7", "秋山", "B", "グループ A→B"},
+    };
+    EXPECT_EQ(table.rows, expected);
 }
 
 TEST(RosterChanges, AnEarlierDraftsFileMigratesByRowWhileItsStudentsAreTheSameAndByIdentifierOnceTheyChange)
