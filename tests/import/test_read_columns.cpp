@@ -155,6 +155,26 @@ TEST(ReadColumns, TakesTheRowsThePreviewReadWhateverBecameOfTheFileSince)
     }
 }
 
+// The roster keeps rows of the column count the preview shows: fields past the
+// last row's are not a row, and fields that do not fill whole rows give none.
+TEST(ReadColumns, TheRosterHoldsWholeRowsOfTheColumnCountOnly)
+{
+    const struct {
+        QString text;
+        std::vector<QStringList> rows;
+    } cases[] = {
+        {u"a,b\r\nc,d\r\n"_s, {{u"a"_s, u"b"_s}, {u"c"_s, u"d"_s}}},
+        {u"a,b\r\nc,d\r\ne,f,g\r\n"_s, {{u"a"_s, u"b"_s}, {u"c"_s, u"d"_s}, {u"e"_s, u"f"_s}}},
+        {u"a,b\r\nc\r\nd,e\r\n"_s, {}},
+    };
+    for (const auto& c : cases) {
+        Previewed file(c.text);
+        ASSERT_TRUE(file.table.roster);
+        EXPECT_EQ(file.table.roster->columnCount, 2);
+        EXPECT_EQ(file.table.roster->rows, c.rows) << qPrintable(c.text);
+    }
+}
+
 TEST(ReadColumns, StopsAtTheLastRowOfTheTable)
 {
     // 501 lines of two fields; with a count of 1 the 1002 rows would run past

@@ -95,13 +95,15 @@ TEST(Workbook, XlsxCellsReadAsTheSpreadsheetShowsThem)
     }
 }
 
-// Excel's furigana of a name comes beside its cell, each run in place of the characters it covers;
+// Excel's furigana of a name comes beside its cell, each run in place of the characters it covers
+// (a run over characters already covered, reversed or past the text is left out);
 // a sheet with none has no furigana at all.
 TEST(Workbook, XlsxFuriganaKeptBesideTheCells)
 {
     const WorkbookSheet named = readXlsxSheet(
         uR"(<row><c t="s"><v>2</v></c><c t="s"><v>0</v></c></row><row><c><v>1</v></c><c t="s"><v>1</v></c>
-            <c t="inlineStr"><is><t>小野　ゆき</t><rPh sb="0" eb="2"><t>おの</t></rPh><rPh sb="9" eb="12"><t>x</t></rPh></is></c></row>)"_s);
+            <c t="inlineStr"><is><t>小野　ゆき</t><rPh sb="0" eb="2"><t>おの</t></rPh><rPh sb="1" eb="3"><t>y</t></rPh>
+            <rPh sb="4" eb="3"><t>z</t></rPh><rPh sb="9" eb="12"><t>x</t></rPh></is></c></row>)"_s);
     ASSERT_EQ(named.status, WorkbookStatus::Ok);
     EXPECT_EQ(named.rows[1], (QStringList{u"1"_s, u"髙橋　𠮷子"_s, u"小野　ゆき"_s}));
     EXPECT_EQ(named.phonetics, (std::vector<QStringList>{{u""_s, u"ヤマダ　タロウ"_s, u""_s},
