@@ -1,6 +1,7 @@
 #include "conditions/SpreadColumns.h"
 #include "import/ImportActions.h"
 #include "import/Workbook.h"
+#include "import/WorkbookXml.h"
 #include "import/ZipArchive.h"
 
 #include "support/TestFiles.h"
@@ -292,6 +293,21 @@ TEST(Workbook, BadFilesAreRefusedWithTheirReason)
         const WorkbookSheet sheet = readWorkbook(c.bytes, c.wanted);
         EXPECT_EQ(sheet.status, c.status);
         EXPECT_TRUE(sheet.rows.empty());
+    }
+}
+
+// Elements nested as deep as a part may go are read; one level more is refused.
+TEST(Workbook, NestingToTheMostIsReadAndOneLevelMoreRefused)
+{
+    // worksheet, sheetData and row hold the nested elements: three levels already.
+    using workbook::kMaxDepth;
+    for (const auto& [levels, status] : {std::pair{kMaxDepth - 3, WorkbookStatus::Ok}, std::pair{kMaxDepth - 2, WorkbookStatus::TooDeep}}) {
+        const QString nested = u"<x>"_s.repeated(levels) + u"</x>"_s.repeated(levels);
+        const WorkbookSheet sheet = readWorkbook(files::makeXlsx(
+            {{u"名簿"_s, u"worksheets/sheet1.xml"_s}},
+            {{u"xl/worksheets/sheet1.xml"_s, files::sheetXml(u"<row><c><v>1</v></c>"_s + nested + u"</row>"_s).toUtf8()}}));
+        EXPECT_EQ(sheet.status, status) << levels;
+        EXPECT_EQ(sheet.rows, status == WorkbookStatus::Ok ? std::vector<QStringList>{{u"1"_s}} : std::vector<QStringList>{});
     }
 }
 
