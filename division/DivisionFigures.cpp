@@ -19,12 +19,13 @@ double bandDeviation(const Students& students, const ScoreBands& bands, const st
 }
 
 DivisionFigures figuresOf(const Year& year, const std::vector<int16_t>& classes, const ScoreBands& bands,
-                          float yearAverage)
+                          float yearAverage, SpreadOfAverages spread)
 {
     const RuleSet& rules = year.rules();
     DivisionFigures figures;
     figures.classes = everyClassFigures(year.students(), classes, bands, yearAverage);
-    figures.averageSpread = averageSpread(year, classes);
+    if (spread == SpreadOfAverages::Counted)
+        figures.averageSpread = averageSpread(year, classes);
     figures.bandDeviation = bandDeviation(year.students(), year.bands(), classes);
     if (rules.mixColumn.set())
         figures.mixingDeviation = mixingDeviation(rules, classes);
@@ -43,15 +44,15 @@ ClassFigures DivisionFigures::of(int classNumber) const
     return at == classes.end() ? ClassFigures{} : at->second;
 }
 
-DivisionFigures divisionFigures(const Year& year)
+DivisionFigures divisionFigures(const Year& year, SpreadOfAverages spread)
 {
     const DistributionTable& table = year.distribution();
-    return figuresOf(year, year.classes(), table.bands, table.overallAverage);
+    return figuresOf(year, year.classes(), table.bands, table.overallAverage, spread);
 }
 
-DivisionFigures divisionFigures(const Year& year, const std::vector<int16_t>& classes)
+DivisionFigures divisionFigures(const Year& year, const std::vector<int16_t>& classes, SpreadOfAverages spread)
 {
-    return figuresOf(year, classes, year.bands(), year.bands().overallAverage);
+    return figuresOf(year, classes, year.bands(), year.bands().overallAverage, spread);
 }
 
 } // namespace classdiv

@@ -26,8 +26,9 @@ struct DivisionFigures {
     // a class row (division/lists/ClassRoster.h); kUnplacedClass holds the
     // students not placed.
     std::map<int, ClassFigures> classes;
-    // Largest minus smallest average of linked classes (division/EvenAverages.h averageSpread).
-    double averageSpread = 0;
+    // Largest minus smallest average of linked classes (division/EvenAverages.h
+    // averageSpread); counted only when asked for.
+    std::optional<double> averageSpread;
     // The largest |count - fair share| of a score band of a group in a class (search/FairShares.h).
     double bandDeviation = 0;
     std::optional<double> mixingDeviation; // when a mixing column is set
@@ -41,9 +42,15 @@ struct DivisionFigures {
     ClassFigures of(int classNumber) const;
 };
 
+// The spread of averages is read from the search's model of the year, which
+// a year not yet evened out has not built (a press's time): the class lists
+// and the chart, which do not show it, leave it out.
+enum class SpreadOfAverages : bool { Left, Counted };
+
 // The figures of the year's classes on screen, counted as its distribution table counts.
-DivisionFigures divisionFigures(const Year& year);
+DivisionFigures divisionFigures(const Year& year, SpreadOfAverages spread);
 // Of other classes of the year (a draft's), counted by the year's score bands.
-DivisionFigures divisionFigures(const Year& year, const std::vector<int16_t>& classes);
+DivisionFigures divisionFigures(const Year& year, const std::vector<int16_t>& classes,
+                                SpreadOfAverages spread = SpreadOfAverages::Counted);
 
 } // namespace classdiv

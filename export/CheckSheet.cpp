@@ -258,7 +258,7 @@ CheckSheet checkSheet(const Year& year, const CheckSheetSource& source)
     const RuleSet& rules = year.rules();
     const std::vector<int16_t>& classes = year.classes();
     const RuleBreaks breaks = findRuleBreaks(students, classes, year.bands(), rules);
-    const DivisionFigures figures = divisionFigures(year);
+    const DivisionFigures figures = divisionFigures(year, SpreadOfAverages::Counted);
 
     CheckSheet sheet;
     headCountLines(year, classes, sheet.lines);
@@ -274,7 +274,7 @@ CheckSheet checkSheet(const Year& year, const CheckSheetSource& source)
     sheet.verdict = sheet.broken > 0 ? kNotPublishable : kEveryRuleHeld;
 
     sheet.figures << QStringLiteral("平均点の開き（つながったクラスの平均点の最大と最小の差）: %1点")
-                         .arg(QString::number(figures.averageSpread, 'f', 2));
+                         .arg(QString::number(figures.averageSpread.value_or(0), 'f', 2));
     if (figures.scoreSpreads)
         sheet.figures << QStringLiteral("ほかにそろえる点数の列の平均の最大差（標準偏差を1として）: %1")
                              .arg(QString::number(figures.scoreSpreads->largest, 'f', 3));

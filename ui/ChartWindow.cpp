@@ -73,7 +73,7 @@ void ChartWindow::refresh()
         m_savePicture->setEnabled(false);
         return;
     }
-    const DivisionFigures figures = divisionFigures(shown);
+    const DivisionFigures figures = divisionFigures(shown, SpreadOfAverages::Left);
     YearSummary year = summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().mixValues,
                                      figures.classes);
     const std::optional<double> deviation = year.mixValues.isEmpty() ? std::nullopt : figures.mixingDeviation;

@@ -161,7 +161,7 @@ void ClassListWindow::refresh()
     const RuleBreaks breaks =
         unplaced.isEmpty() ? swaps.breaksMadeByHand(year.students(), year.classes(), year.bands(), year.rules())
                            : findRuleBreaks(year.students(), year.classes(), year.bands(), year.rules());
-    m_figures = divisionFigures(year);
+    m_figures = divisionFigures(year, SpreadOfAverages::Left);
     setUpdatesEnabled(false); // one repaint for all lists
     for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
         fillList(i, columns, breaks);

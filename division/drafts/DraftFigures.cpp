@@ -57,7 +57,7 @@ DraftFigures draftFigures(const Year& year, const Draft& draft)
 {
     const DivisionFigures division = divisionFigures(year, draft.classes);
     DraftFigures figures;
-    figures.spread = division.averageSpread;
+    figures.spread = division.averageSpread.value_or(0);
     figures.bandDeviation = division.bandDeviation;
     figures.mixingDeviation = division.mixingDeviation;
     for (const FlagSplit& split : division.flags)
@@ -83,7 +83,8 @@ DraftComparison compareDrafts(const Year& year, const Draft& a, const Draft& b)
 
     const std::array<const Draft*, 2> drafts{&a, &b};
     // Counted as the distribution table counts a class row, for any class number.
-    const std::array<DivisionFigures, 2> divisions{divisionFigures(year, a.classes), divisionFigures(year, b.classes)};
+    const std::array<DivisionFigures, 2> divisions{divisionFigures(year, a.classes, SpreadOfAverages::Left),
+                                                   divisionFigures(year, b.classes, SpreadOfAverages::Left)};
     std::map<int, size_t> position;
     for (const int c : classesOfEither(a, b)) {
         DraftComparison::ClassFigures figures;

@@ -70,7 +70,9 @@ TEST(DivisionFigures, AreTheFiguresWorkedOutByHand)
         for (const auto& [number, difference] : c.differences)
             EXPECT_FLOAT_EQ(figures.of(number).difference, difference) << "class " << number;
         EXPECT_EQ(figures.of(7).headCount, 0) << "a class with nobody";
-        EXPECT_NEAR(figures.averageSpread, c.spread, 1e-9);
+        ASSERT_TRUE(figures.averageSpread);
+        EXPECT_NEAR(*figures.averageSpread, c.spread, 1e-9);
+        EXPECT_FALSE(divisionFigures(year, c.classes, SpreadOfAverages::Left).averageSpread);
         ASSERT_TRUE(figures.mixingDeviation);
         EXPECT_NEAR(*figures.mixingDeviation, c.mixing, 1e-9);
         ASSERT_EQ(figures.flags.size(), 1u);
@@ -98,7 +100,7 @@ TEST(DivisionFigures, AYearWithoutRulesHasOnlyTheFiguresOfItsClasses)
     const DivisionFigures figures = divisionFigures(made.year(), {0, 1, 2, 2, 1});
     EXPECT_EQ(figures.of(1).headCount, 2);
     EXPECT_FLOAT_EQ(figures.of(1).average, 65.0f);
-    EXPECT_NEAR(figures.averageSpread, 0.0, 1e-9);
+    EXPECT_NEAR(figures.averageSpread.value_or(-1), 0.0, 1e-9);
     EXPECT_FALSE(figures.mixingDeviation);
     EXPECT_TRUE(figures.flags.empty());
     EXPECT_TRUE(figures.extraAverages.empty());
