@@ -116,7 +116,7 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
         throw std::logic_error("the year is refused");
     const Year pressed = year;
     const double before = averageSpread(pressed);
-    const double mixBefore = mixingDeviation(pressed);
+    const double mixBefore = mixingDeviation(pressed.rules(), pressed.classes());
     double after = 0, worst = 0, mixAfter = 0, shownAfter = 0, shownWorst = 0;
     for (auto _ : s) {
         s.PauseTiming();
@@ -131,7 +131,7 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
         const double shown = shownSpread(use);
         shownAfter += shown;
         shownWorst = std::max(shownWorst, shown);
-        mixAfter = std::max(mixAfter, mixingDeviation(use));
+        mixAfter = std::max(mixAfter, mixingDeviation(use.rules(), use.classes()));
         s.ResumeTiming();
     }
     s.counters["spread_before"] = before;

@@ -12,21 +12,6 @@ EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t
     return evenClasses(year.searchModel(), year.students(), classes, seed);
 }
 
-double mixingDeviation(const Year& year)
-{
-    return mixingDeviation(year, year.classes());
-}
-
-double mixingDeviation(const Year& year, const std::vector<int16_t>& classes)
-{
-    return mixingDeviation(year.rules(), classes);
-}
-
-double flagDeviation(const Year& year, const std::vector<int16_t>& classes)
-{
-    return flagDeviation(year.rules(), classes);
-}
-
 double averageSpread(const Year& year, const std::vector<int16_t>& classes)
 {
     return averageSpread(year.searchModel(), classes);

@@ -2,8 +2,9 @@
 // 平均点をそろえる and the figures of evening out, for a year: the year's
 // own parts (its students, plans, bands and typed rules) passed on to the
 // search's model (division/EveningProblem.h, kept by the year until its plans
-// or rules change) and to the typed rules' fair shares
-// (division/rules/RuleSet.h). Students move only between the classes of
+// or rules change). The mixing and flag columns' deviations are the typed
+// rules' own (division/rules/RuleSet.h); division/DivisionFigures.h holds
+// every figure of a division together. Students move only between the classes of
 // their own group; every (group, class) head count stays as planned and
 // every score band stays fairly shared. The search follows the teacher's
 // rules (conditions/SpreadRules.h) in their order of priority.
@@ -24,24 +25,6 @@ std::optional<Message> checkRulesTogether(const Year& year);
 // Evens out `classes`, a draw of the year that fits its plans, by the year's
 // rules (checked before: division/rules/RuleChecks.h). All randomness comes from seed.
 EvenResult evenClasses(const Year& year, std::vector<int16_t>& classes, uint64_t seed);
-
-// How far the year's classes are from an even mix of the mixing column, in
-// students; 0 when no mixing column is set.
-//
-// Students whose groups open exactly the same set of classes form a pool.
-// Within a pool of P students, a class that takes H of them has the fair
-// share H * n / P of a value held by n of the pool's students; a class's fair
-// share of a value is the sum over the pools it takes students from. With
-// every group open to every class this is head count * n / year size. The
-// deviation is the largest |count - fair share| over every class of the plans
-// and every non-empty value of the column (empty cells are no value).
-// Read from the typed rules: no model of the search is built.
-double mixingDeviation(const Year& year);
-double mixingDeviation(const Year& year, const std::vector<int16_t>& classes);
-
-// The largest |count - fair share| of a flag column's value in a class, over
-// every flag column of the year's rules; 0 when none is set.
-double flagDeviation(const Year& year, const std::vector<int16_t>& classes);
 
 // The spread the evening out narrows: within each set of classes linked by
 // shared groups, the largest minus the smallest average (score total / head

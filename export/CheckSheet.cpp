@@ -1,9 +1,8 @@
 #include "export/CheckSheet.h"
 
-#include "division/EvenAverages.h"
+#include "division/DivisionFigures.h"
 #include "division/lists/ClassRoster.h"
 #include "division/lists/ClassSwaps.h"
-#include "division/lists/FlagSplits.h"
 #include "division/Year.h"
 
 #include <QCryptographicHash>
@@ -163,10 +162,9 @@ void togetherAndFixedLines(const Students& students, const RuleSet& rules, const
     }
 }
 
-void flagLines(const RuleSet& rules, const std::vector<int16_t>& classes, const RuleBreaks& breaks,
+void flagLines(const RuleSet& rules, const std::vector<FlagSplit>& splits, const RuleBreaks& breaks,
                std::vector<CheckLine>& lines)
 {
-    const std::vector<FlagSplit> splits = flagSplits(rules, classes);
     for (size_t k = 0; k < splits.size() && k < rules.flags.size(); ++k) {
         QStringList off;
         for (const FlagBreak& f : breaks.flags)
@@ -181,10 +179,9 @@ void flagLines(const RuleSet& rules, const std::vector<int16_t>& classes, const 
     }
 }
 
-void mixingLine(const RuleSet& rules, const std::vector<int16_t>& classes, std::vector<CheckLine>& lines)
+void mixingLine(const RuleSet& rules, const std::vector<int16_t>& classes, double deviation,
+                std::vector<CheckLine>& lines)
 {
-    if (!rules.mixColumn.set())
-        return;
     const FairShares fair = fairShares(rules, rules.mixColumn);
     const std::vector<int> count = shareCounts(rules, rules.mixColumn, fair, classes);
     QStringList off;
@@ -197,7 +194,7 @@ void mixingLine(const RuleSet& rules, const std::vector<int16_t>& classes, std::
                            .arg(count[i])
                            .arg(share(fair.share[i]));
         }
-    QString detail = QStringLiteral("いちばん大きいずれ %1").arg(QString::number(mixingDeviation(rules, classes), 'f', 2));
+    QString detail = QStringLiteral("いちばん大きいずれ %1").arg(QString::number(deviation, 'f', 2));
     if (!off.isEmpty())
         detail = off.join(u'・') + QStringLiteral("　") + detail;
     lines.push_back({CheckKind::Mixing, QStringLiteral("均等に混ぜる列"), detail, !off.isEmpty()});
@@ -261,6 +258,7 @@ CheckSheet checkSheet(const Year& year, const CheckSheetSource& source)
     const RuleSet& rules = year.rules();
     const std::vector<int16_t>& classes = year.classes();
     const RuleBreaks breaks = findRuleBreaks(students, classes, year.bands(), rules);
+    const DivisionFigures figures = divisionFigures(year, SpreadOfAverages::Counted);
 
     CheckSheet sheet;
     headCountLines(year, classes, sheet.lines);
@@ -268,17 +266,18 @@ CheckSheet checkSheet(const Year& year, const CheckSheetSource& source)
     markLines(students, rules, classes, breaks, sheet.lines);
     recordLines(students, rules, classes, sheet.lines);
     togetherAndFixedLines(students, rules, classes, breaks, sheet.lines);
-    flagLines(rules, classes, breaks, sheet.lines);
-    mixingLine(rules, classes, sheet.lines);
+    flagLines(rules, figures.flags, breaks, sheet.lines);
+    if (figures.mixingDeviation)
+        mixingLine(rules, classes, *figures.mixingDeviation, sheet.lines);
     std::stable_partition(sheet.lines.begin(), sheet.lines.end(), [](const CheckLine& l) { return l.broken; });
     sheet.broken = static_cast<int>(std::count_if(sheet.lines.begin(), sheet.lines.end(), [](const CheckLine& l) { return l.broken; }));
     sheet.verdict = sheet.broken > 0 ? kNotPublishable : kEveryRuleHeld;
 
     sheet.figures << QStringLiteral("平均点の開き（つながったクラスの平均点の最大と最小の差）: %1点")
-                         .arg(QString::number(averageSpread(year, classes), 'f', 2));
-    if (!rules.scores.empty())
+                         .arg(QString::number(figures.averageSpread.value_or(0), 'f', 2));
+    if (figures.scoreSpreads)
         sheet.figures << QStringLiteral("ほかにそろえる点数の列の平均の最大差（標準偏差を1として）: %1")
-                             .arg(QString::number(scoreColumnSpreads(year, classes).largest, 'f', 3));
+                             .arg(QString::number(figures.scoreSpreads->largest, 'f', 3));
     sheet.source << QStringLiteral("名簿ファイル: %1").arg(QDir::toNativeSeparators(source.rosterPath))
                  << QStringLiteral("ファイルの指紋: %1").arg(source.fingerprint)
                  << QStringLiteral("案: %1").arg(source.draftName)

@@ -8,8 +8,8 @@
 // fingerprint, the draft's name and when the sheet was made.
 //
 // The checks are the ones the class lists and the drafts already judge by
-// (division/lists/ClassSwaps.h findRuleBreaks, division/lists/FlagSplits.h,
-// division/rules/RuleSet.h's fair shares, division/EvenAverages.h), so the
+// (division/lists/ClassSwaps.h findRuleBreaks, division/rules/RuleSet.h's
+// fair shares) and the figures they read (division/DivisionFigures.h), so the
 // sheet never calls held what the lists mark red. Broken lines come first;
 // a sheet with any says kNotPublishable.
 

@@ -1,5 +1,8 @@
 #include "search/Measures.h"
 
+#include "search/ClassAverages.h"
+#include "search/FairShares.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -12,7 +15,8 @@ namespace {
 // 1 / a standard deviation; 0 for a column that does not spread at all.
 double inverse(double sd) { return sd > kTiny ? 1.0 / sd : 0.0; }
 
-// The students of each value of flag column k in each class, at class * values + value.
+} // namespace
+
 std::vector<int> flagCounts(const Problem& problem, const std::vector<int>& classOf, int k)
 {
     const int values = problem.flagValues[k];
@@ -23,7 +27,14 @@ std::vector<int> flagCounts(const Problem& problem, const std::vector<int>& clas
     return count;
 }
 
-} // namespace
+std::vector<int> mixCounts(const Problem& problem, const std::vector<int>& classOf)
+{
+    std::vector<int> count(static_cast<size_t>(problem.classCount) * problem.mixCount, 0);
+    for (size_t s = 0; s < problem.students.size(); ++s)
+        if (classOf[s] >= 0 && problem.students[s].mix >= 0)
+            ++count[static_cast<size_t>(classOf[s]) * problem.mixCount + problem.students[s].mix];
+    return count;
+}
 
 
 std::vector<std::vector<int>> linkedClasses(const Problem& problem)
@@ -78,36 +89,6 @@ double averageSpread(const Problem& problem, const std::vector<int>& classOf)
     return spread;
 }
 
-double mixingDeviation(const Problem& problem, const std::vector<int>& classOf)
-{
-    if (problem.mixCount == 0)
-        return 0;
-    std::vector<int> count(static_cast<size_t>(problem.classCount) * problem.mixCount, 0);
-    for (size_t s = 0; s < problem.students.size(); ++s) {
-        if (classOf[s] >= 0 && problem.students[s].mix >= 0)
-            ++count[static_cast<size_t>(classOf[s]) * problem.mixCount + problem.students[s].mix];
-    }
-    double deviation = 0;
-    for (size_t i = 0; i < count.size(); ++i)
-        deviation = std::max(deviation, std::abs(count[i] - problem.mixShare[i]));
-    return deviation;
-}
-
-double flagDeviation(const Problem& problem, const std::vector<int>& classOf)
-{
-    double deviation = 0;
-    for (int k = 0; k < problem.flagColumns; ++k) {
-        const int values = problem.flagValues[k];
-        std::vector<int> count(static_cast<size_t>(problem.classCount) * values, 0);
-        for (size_t s = 0; s < problem.students.size(); ++s)
-            if (classOf[s] >= 0 && problem.rulesOf(s).flags[k] >= 0)
-                ++count[static_cast<size_t>(classOf[s]) * values + problem.rulesOf(s).flags[k]];
-        for (size_t i = 0; i < count.size(); ++i)
-            deviation = std::max(deviation, std::abs(count[i] - problem.flagShare[k][i]));
-    }
-    return deviation;
-}
-
 namespace {
 
 ShareSpread spreadOf(const std::vector<int>& count, const std::vector<double>& share)
@@ -135,11 +116,7 @@ std::array<ShareSpread, kFlagColumns> flagSpreads(const Problem& problem, const 
 
 ShareSpread mixingSpread(const Problem& problem, const std::vector<int>& classOf)
 {
-    std::vector<int> count(static_cast<size_t>(problem.classCount) * problem.mixCount, 0);
-    for (size_t s = 0; s < problem.students.size(); ++s)
-        if (classOf[s] >= 0 && problem.students[s].mix >= 0)
-            ++count[static_cast<size_t>(classOf[s]) * problem.mixCount + problem.students[s].mix];
-    return spreadOf(count, problem.mixShare);
+    return spreadOf(mixCounts(problem, classOf), problem.mixShare);
 }
 
 std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::vector<int>& classOf)
@@ -148,9 +125,8 @@ std::array<long, kFlagColumns> flagsOutside(const Problem& problem, const std::v
     for (int k = 0; k < problem.flagColumns; ++k) {
         const std::vector<int> count = flagCounts(problem, classOf, k);
         for (size_t i = 0; i < count.size(); ++i) {
-            const double share = problem.flagShare[k][i];
-            outside[k] += std::max(0L, static_cast<long>(std::floor(share + kTiny)) - count[i]) +
-                          std::max(0L, count[i] - static_cast<long>(std::ceil(share - kTiny)));
+            const FairRange fair = fairRange(problem.flagShare[k][i]);
+            outside[k] += std::max(0, fair.low - count[i]) + std::max(0, count[i] - fair.high);
         }
     }
     return outside;
@@ -184,28 +160,23 @@ std::array<double, kScoreColumns + 1> scoreScales(const Problem& problem)
 ScoreSpreads scoreSpreads(const Problem& problem, const std::vector<int>& classOf)
 {
     const int columns = problem.scoreColumns + 1;
-    std::vector<double> sum(static_cast<size_t>(problem.classCount) * columns, 0);
-    std::vector<int> count(sum.size(), 0);
+    std::vector<ClassAverages> averages(static_cast<size_t>(columns), ClassAverages(static_cast<size_t>(problem.classCount)));
     for (size_t s = 0; s < problem.students.size(); ++s) {
         const int c = classOf[s];
         if (c < 0)
             continue;
-        sum[static_cast<size_t>(c) * columns] += problem.students[s].score;
-        ++count[static_cast<size_t>(c) * columns];
-        for (int k = 0; k < problem.scoreColumns; ++k) {
-            sum[static_cast<size_t>(c) * columns + k + 1] += problem.extras[s][k].value;
-            count[static_cast<size_t>(c) * columns + k + 1] += problem.extras[s][k].counted;
-        }
+        averages[0].add(static_cast<size_t>(c), problem.students[s].score);
+        for (int k = 0; k < problem.scoreColumns; ++k)
+            if (problem.extras[s][k].counted)
+                averages[static_cast<size_t>(k) + 1].add(static_cast<size_t>(c), problem.extras[s][k].value);
     }
     const std::array<double, kScoreColumns + 1> scale = scoreScales(problem);
     ScoreSpreads spreads;
     for (const std::vector<int>& component : linkedClasses(problem)) {
         for (int k = 0; k < columns; ++k) {
             AverageRange range;
-            for (int c : component) {
-                const size_t i = static_cast<size_t>(c) * columns + k;
-                range.add(count[i] > 0 ? sum[i] / count[i] : std::numeric_limits<double>::quiet_NaN());
-            }
+            for (int c : component)
+                range.add(averages[static_cast<size_t>(k)].of(static_cast<size_t>(c)));
             spreads.normalised[k] = std::max(spreads.normalised[k], range.width() * scale[k]);
             if (k == 0)
                 spreads.mainSpread = std::max(spreads.mainSpread, range.width());

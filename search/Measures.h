@@ -37,11 +37,13 @@ std::vector<std::vector<int>> linkedClasses(const Problem& problem);
 // the largest of these; 0 when no classes are linked.
 double averageSpread(const Problem& problem, const std::vector<int>& classOf);
 
-// Largest |count - fair share| of a mixing value in a class.
-double mixingDeviation(const Problem& problem, const std::vector<int>& classOf);
-
-// Largest |count - fair share| of a flag value in a class, over every flag column.
-double flagDeviation(const Problem& problem, const std::vector<int>& classOf);
+// The students of each mixing value, and of each value of flag column k, in
+// each class: [class * values + value], beside problem.mixShare and
+// problem.flagShare[k]. Their largest deviation from the shares is
+// FairShares.h largestDeviation; the program shows it from the typed rules
+// (division/rules/RuleSet.h mixingDeviation), which give the same shares.
+std::vector<int> mixCounts(const Problem& problem, const std::vector<int>& classOf);
+std::vector<int> flagCounts(const Problem& problem, const std::vector<int>& classOf, int k);
 
 // A column's largest |count - fair share| over its values and classes, and
 // the (class, value) cells at it: the aim of a flag or mixing column within

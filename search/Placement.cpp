@@ -1,5 +1,7 @@
 #include "search/Placement.h"
 
+#include "search/FairShares.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -18,10 +20,6 @@ int localIndex(const Group& group, int cls)
     }
     throw std::logic_error("evenOut: a student outside the classes of its group");
 }
-
-// For a mixing count: the floor and the ceiling of its fair share.
-int shareFloor(double share) { return static_cast<int>(std::floor(share + kTiny)); }
-int shareCeil(double share) { return static_cast<int>(std::ceil(share - kTiny)); }
 
 
 } // namespace
@@ -84,8 +82,9 @@ Placement::Placement(const Problem& problem, std::vector<int>& classOf)
         m_valueLo[k].assign(share.size(), 0);
         m_valueHi[k].assign(share.size(), 0);
         for (size_t i = 0; i < share.size(); ++i) {
-            m_valueLo[k][i] = shareFloor(share[i]);
-            m_valueHi[k][i] = shareCeil(share[i]);
+            const FairRange range = fairRange(share[i]);
+            m_valueLo[k][i] = range.low;
+            m_valueHi[k][i] = range.high;
         }
     }
     buildLevels();

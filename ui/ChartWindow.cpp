@@ -2,8 +2,7 @@
 
 #include "common/TextFile.h"
 #include "division/lists/ClassSummary.h"
-#include "division/lists/FlagSplits.h"
-#include "division/EvenAverages.h"
+#include "division/DivisionFigures.h"
 #include "ui/ChartView.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
@@ -66,13 +65,21 @@ void ChartWindow::refresh()
     const Year& shown = m_model.year();
     // Drawn is the year's word, not whether the summary found classes to show.
     const bool drawn = shown.hasDraw();
-    YearSummary year = summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().mixValues);
-    std::optional<double> deviation;
-    if (drawn && !year.mixValues.isEmpty())
-        deviation = mixingDeviation(shown);
-    m_charts->setExtraScores(extraColumnAverages(shown.rules(), drawn ? shown.classes() : std::vector<int16_t>{}));
-    m_charts->setFlagNote(drawn && !shown.rules().flagColumns.empty() ? flagSplitNote(shown.rules(), shown.classes()) : QString());
-    m_charts->setYear(std::move(year), drawn, deviation);
+    if (!drawn) {
+        m_charts->setExtraScores({});
+        m_charts->setFlagNote(QString());
+        m_charts->setYear(summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().mixValues),
+                          false, std::nullopt);
+        m_savePicture->setEnabled(false);
+        return;
+    }
+    const DivisionFigures figures = divisionFigures(shown, SpreadOfAverages::Left);
+    YearSummary year = summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().mixValues,
+                                     figures.classes);
+    const std::optional<double> deviation = year.mixValues.isEmpty() ? std::nullopt : figures.mixingDeviation;
+    m_charts->setExtraScores(figures.extraAverages);
+    m_charts->setFlagNote(figures.flags.empty() ? QString() : flagSplitNote(shown.rules(), figures.flags));
+    m_charts->setYear(std::move(year), true, deviation);
     m_savePicture->setEnabled(drawn);
 }
 

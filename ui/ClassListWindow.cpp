@@ -3,7 +3,7 @@
 #include "division/lists/ClassSwaps.h"
 #include "division/lists/FlagSplits.h"
 #include "division/lists/Unplaced.h"
-#include "division/EvenAverages.h"
+#include "division/DivisionFigures.h"
 #include "export/ResultFile.h"
 #include "ui/YearModel.h"
 #include "ui/Dialogs.h"
@@ -161,7 +161,7 @@ void ClassListWindow::refresh()
     const RuleBreaks breaks =
         unplaced.isEmpty() ? swaps.breaksMadeByHand(year.students(), year.classes(), year.bands(), year.rules())
                            : findRuleBreaks(year.students(), year.classes(), year.bands(), year.rules());
-    m_extraAverages = extraColumnAverages(year.rules(), year.classes());
+    m_figures = divisionFigures(year, SpreadOfAverages::Left);
     setUpdatesEnabled(false); // one repaint for all lists
     for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
         fillList(i, columns, breaks);
@@ -176,9 +176,9 @@ void ClassListWindow::refresh()
     if (!unplaced.isEmpty())
         m_note->setText(unplaced + QStringLiteral("　") + ruleBreakNote(breaks, year.bands(), year.students(), year.rules()));
     if (!year.rules().flagColumns.empty()) // before the broken rules, as the score columns' figure
-        m_note->setText(flagSplitNote(year.rules(), year.classes()) + QStringLiteral("　") + m_note->text());
+        m_note->setText(flagSplitNote(year.rules(), m_figures.flags) + QStringLiteral("　") + m_note->text());
     if (!year.rules().scores.empty()) // first, so that a long list of broken rules never hides it
-        m_note->setText(largestSpreadText(scoreColumnSpreads(year, year.classes()).largest) + QStringLiteral("　") +
+        m_note->setText(largestSpreadText(m_figures.scoreSpreads->largest) + QStringLiteral("　") +
                         m_note->text());
     updateButtons();
 }
@@ -258,10 +258,10 @@ void ClassListWindow::fillList(int index, const RosterColumns& columns, const Ru
                     ruleText(year.rules().flags[static_cast<size_t>(f.column)].values, r) == f.value)
                     broken.insert({r, columns.flagColumns[static_cast<size_t>(f.column)]});
 
-    const ClassFigures figures = classFigures(students, year.classes(), year.distribution(), classNumber);
+    const ClassFigures figures = m_figures.of(classNumber);
     QLabel* header = m_headers[static_cast<size_t>(index)];
     QString extras;
-    for (const ColumnAverages& column : m_extraAverages)
+    for (const ColumnAverages& column : m_figures.extraAverages)
         extras += (extras.isEmpty() ? QStringLiteral("<br>") : QStringLiteral("　")) +
                   averageText(column, classNumber).toHtmlEscaped();
     if (classNumber == kUnplacedClass)

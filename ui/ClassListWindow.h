@@ -5,7 +5,7 @@
 
 #include "division/lists/ClassRoster.h"
 #include "division/lists/ClassSwaps.h"
-#include "division/lists/ScoreAverages.h"
+#include "division/DivisionFigures.h"
 
 #include <QList>
 #include <QWidget>
@@ -52,7 +52,7 @@ private:
     RosterOrder m_order = RosterOrder::Score;
     std::vector<int> m_classes;
     QStringList m_headings;
-    std::vector<ColumnAverages> m_extraAverages; // the extra score columns of the draw shown
+    DivisionFigures m_figures; // of the classes shown
     std::vector<QTableWidget*> m_lists;
     std::vector<QLabel*> m_headers;
     QList<QTableWidget*> m_chosen; // lists with a selection, the latest last; at most two

@@ -1,9 +1,7 @@
 #include "division/drafts/DraftFigures.h"
 
-#include "division/EvenAverages.h"
-#include "division/lists/ClassRoster.h"
+#include "division/DivisionFigures.h"
 #include "division/lists/ClassSwaps.h"
-#include "division/lists/FlagSplits.h"
 #include "division/Year.h"
 
 #include <algorithm>
@@ -13,15 +11,6 @@
 namespace classdiv {
 
 namespace {
-
-// The largest |count - fair share| of a score band of a group in a class.
-double bandDeviation(const Students& students, const ScoreBands& bands, const std::vector<int16_t>& classes)
-{
-    double deviation = 0;
-    for (const BandCell& cell : bandCells(students, classes, bands))
-        deviation = std::max(deviation, std::abs(cell.count - cell.fair.share));
-    return deviation;
-}
 
 int breakCount(const RuleBreaks& breaks)
 {
@@ -66,17 +55,16 @@ int movedStudents(const std::vector<int16_t>& a, const std::vector<int16_t>& b)
 
 DraftFigures draftFigures(const Year& year, const Draft& draft)
 {
-    const RuleSet& rules = year.rules();
+    const DivisionFigures division = divisionFigures(year, draft.classes);
     DraftFigures figures;
-    figures.spread = averageSpread(year, draft.classes);
-    figures.bandDeviation = bandDeviation(year.students(), year.bands(), draft.classes);
-    if (rules.mixColumn.set())
-        figures.mixingDeviation = mixingDeviation(rules, draft.classes);
-    for (const FlagSplit& split : flagSplits(rules, draft.classes))
+    figures.spread = division.averageSpread.value_or(0);
+    figures.bandDeviation = division.bandDeviation;
+    figures.mixingDeviation = division.mixingDeviation;
+    for (const FlagSplit& split : division.flags)
         figures.flagDeviations.push_back(split.largest);
-    if (!rules.scores.empty())
-        figures.scoreSpread = scoreColumnSpreads(year, draft.classes).largest;
-    figures.rulesBroken = breakCount(findRuleBreaks(year.students(), draft.classes, year.bands(), rules));
+    if (division.scoreSpreads)
+        figures.scoreSpread = division.scoreSpreads->largest;
+    figures.rulesBroken = breakCount(findRuleBreaks(year.students(), draft.classes, year.bands(), year.rules()));
     figures.swaps = static_cast<int>(draft.swaps.size());
     figures.moved = year.hasDraw() ? movedStudents(draft.classes, year.classes()) : 0;
     return figures;
@@ -88,21 +76,21 @@ DraftComparison compareDrafts(const Year& year, const Draft& a, const Draft& b)
     const RuleSet& rules = year.rules();
     DraftComparison comparison;
     comparison.names = {a.name, b.name};
-    DistributionTable table;
-    fillDistributionTable(students, year.bands(), a.classes, table);
-    comparison.yearAverage = table.overallAverage;
+    comparison.yearAverage = year.bands().overallAverage; // as the distribution table shows it
     for (int s = 1; s <= kBandCount; ++s)
         comparison.bandLabels[s] = stratumText(s, year.bands());
     const std::vector<std::vector<int>> flagPlace = flagPlaces(rules, comparison.flagValues);
 
     const std::array<const Draft*, 2> drafts{&a, &b};
+    // Counted as the distribution table counts a class row, for any class number.
+    const std::array<DivisionFigures, 2> divisions{divisionFigures(year, a.classes, SpreadOfAverages::Left),
+                                                   divisionFigures(year, b.classes, SpreadOfAverages::Left)};
     std::map<int, size_t> position;
     for (const int c : classesOfEither(a, b)) {
         DraftComparison::ClassFigures figures;
         figures.classNumber = c;
         for (int d = 0; d < 2; ++d) {
-            // Counted as the distribution table counts a class row, for any class number.
-            const ClassFigures counted = classFigures(students, drafts[d]->classes, table, c);
+            const ClassFigures counted = divisions[static_cast<size_t>(d)].of(c);
             figures.headCount[d] = counted.headCount;
             figures.average[d] = counted.average;
             figures.difference[d] = counted.difference;

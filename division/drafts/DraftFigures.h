@@ -1,8 +1,8 @@
 #pragma once
 // The figures of a draft (案) beside its name, and two drafts side by side.
-// They come from the functions the class lists and the chart use, read from
-// the year's typed rules and its kept model of the search, so a draft and the
-// windows never judge the same classes apart, and a hand swap builds nothing again.
+// They are read from the figures of its division (division/DivisionFigures.h),
+// which the class lists and the chart read too, so a draft and the windows
+// never judge the same classes apart, and a hand swap builds nothing again.
 
 #include "division/draw/DistributionTable.h"
 #include "division/drafts/DraftsFile.h"
@@ -20,14 +20,12 @@ class Year;
 
 // What the drafts window shows of a draft, beside its name, time and number.
 struct DraftFigures {
-    double spread = 0;        // of the class averages (division/EvenAverages.h averageSpread)
-    double bandDeviation = 0; // the largest |count - fair share| of a score band (search/FairShares.h)
+    // The figures of its division (division/DivisionFigures.h) the list shows.
+    double spread = 0;        // of the class averages
+    double bandDeviation = 0; // the largest |count - fair share| of a score band
     std::optional<double> mixingDeviation; // when a mixing column is set
-    // Each flag column's largest |count - fair share| (division/lists/FlagSplits.h), in their order.
-    std::vector<double> flagDeviations;
-    // The largest normalised spread of the evened score columns, when extra
-    // ones are set (division/EvenAverages.h scoreColumnSpreads).
-    std::optional<double> scoreSpread;
+    std::vector<double> flagDeviations;    // each flag column's largest |count - fair share|, in their order
+    std::optional<double> scoreSpread;     // the largest normalised spread, when extra score columns are set
     int rulesBroken = 0; // cells the class lists mark as broken (division/lists/ClassSwaps.h findRuleBreaks)
     int swaps = 0;       // hand swaps since the press
     int moved = 0;       // students in another class than on screen now

@@ -6,6 +6,7 @@
 #include <QCollator>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace classdiv {
@@ -60,28 +61,36 @@ std::vector<int> rosterRows(const Students& students, const std::vector<int16_t>
     return rows;
 }
 
-ClassFigures classFigures(const Students& students, const std::vector<int16_t>& classes,
-                          const DistributionTable& distribution, int classNumber)
+std::map<int, ClassFigures> everyClassFigures(const Students& students, const std::vector<int16_t>& classes,
+                                              const ScoreBands& bands, float yearAverage)
 {
     // The same steps as the table's class rows: a running sum rounded at
     // every student in file order, an average rounded to one decimal.
-    ClassFigures figures;
-    double total = 0;
+    std::map<int, ClassFigures> figures;
+    std::map<int, double> total;
     for (int r = 1; r <= students.count(); ++r) {
-        if (classAt(classes, r) != classNumber)
-            continue;
+        const int classNumber = classAt(classes, r);
+        ClassFigures& f = figures[classNumber];
         const double score = students[r].score;
-        total = roundHalfEven(total + score);
-        ++figures.headCount;
-        const auto in = strataOfScore(score, distribution.bands);
+        total[classNumber] = roundHalfEven(total[classNumber] + score);
+        ++f.headCount;
+        const auto in = strataOfScore(score, bands);
         for (int b = 1; b <= kBandCount; ++b)
-            figures.bandCounts[b] += in[b];
+            f.bandCounts[b] += in[b];
     }
-    if (figures.headCount > 0) {
-        figures.average = roundOneDecimal(static_cast<float>(total / figures.headCount));
-        figures.difference = roundOneDecimal(figures.average - distribution.overallAverage);
+    for (auto& [classNumber, f] : figures) {
+        f.average = roundOneDecimal(static_cast<float>(total[classNumber] / f.headCount));
+        f.difference = roundOneDecimal(f.average - yearAverage);
     }
     return figures;
+}
+
+ClassFigures classFigures(const Students& students, const std::vector<int16_t>& classes,
+                          const DistributionTable& distribution, int classNumber)
+{
+    const std::map<int, ClassFigures> every = everyClassFigures(students, classes, distribution.bands, distribution.overallAverage);
+    const auto at = every.find(classNumber);
+    return at == every.end() ? ClassFigures{} : at->second;
 }
 
 QString figuresText(const ClassFigures& figures)

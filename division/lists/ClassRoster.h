@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <map>
 #include <vector>
 
 namespace classdiv {
@@ -41,7 +42,13 @@ struct ClassFigures {
 };
 
 // Computed as the distribution table computes a class row, for any class
-// (a class above 10 has no row there but still has a list).
+// (a class above 10 has no row there but still has a list): every class
+// number that has students in one pass, kUnplacedClass for the students not
+// placed, the difference from the year's average as the table shows it.
+// division/DivisionFigures.h holds them with the other figures of a division.
+std::map<int, ClassFigures> everyClassFigures(const Students& students, const std::vector<int16_t>& classes,
+                                              const ScoreBands& bands, float yearAverage);
+// One class's of them; zeros for a class with no students.
 ClassFigures classFigures(const Students& students, const std::vector<int16_t>& classes,
                           const DistributionTable& distribution, int classNumber);
 // "40人　平均 62.3　平均差 0.5"

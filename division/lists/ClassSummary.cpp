@@ -43,6 +43,16 @@ BoxFigures boxFigures(const std::vector<double>& ascending)
 YearSummary summarizeYear(const Students& students, const std::vector<int16_t>& classes,
                           const DistributionTable& distribution, const std::vector<QString>& mixValues)
 {
+    if (classes.empty())
+        return {};
+    return summarizeYear(students, classes, distribution, mixValues,
+                         everyClassFigures(students, classes, distribution.bands, distribution.overallAverage));
+}
+
+YearSummary summarizeYear(const Students& students, const std::vector<int16_t>& classes,
+                          const DistributionTable& distribution, const std::vector<QString>& mixValues,
+                          const std::map<int, ClassFigures>& figures)
+{
     YearSummary summary;
     if (classes.empty())
         return summary;
@@ -81,7 +91,8 @@ YearSummary summarizeYear(const Students& students, const std::vector<int16_t>& 
         c.label = classLabel(k);
         std::sort(c.scores.begin(), c.scores.end());
         c.box = boxFigures(c.scores);
-        c.bandCounts = classFigures(students, classes, distribution, k).bandCounts;
+        if (const auto counted = figures.find(k); counted != figures.end())
+            c.bandCounts = counted->second.bandCounts;
         summary.classes.push_back(std::move(c));
     }
 

@@ -4,12 +4,14 @@
 // and its counts of each value of the mixing column (the old class).
 
 #include "division/draw/DistributionTable.h"
+#include "division/lists/ClassRoster.h"
 #include "import/StudentTable.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <map>
 #include <vector>
 
 namespace classdiv {
@@ -54,5 +56,9 @@ inline const QString kEmptyMixValue = QStringLiteral("（空欄）");
 // row 1 .. N (entry 0 unused); empty when no mixing column is set.
 YearSummary summarizeYear(const Students& students, const std::vector<int16_t>& classes,
                           const DistributionTable& distribution, const std::vector<QString>& mixValues);
+// The same with each class's figures counted already (division/DivisionFigures.h).
+YearSummary summarizeYear(const Students& students, const std::vector<int16_t>& classes,
+                          const DistributionTable& distribution, const std::vector<QString>& mixValues,
+                          const std::map<int, ClassFigures>& figures);
 
 } // namespace classdiv

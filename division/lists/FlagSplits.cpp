@@ -1,6 +1,7 @@
 #include "division/lists/FlagSplits.h"
 
 #include "division/lists/ClassRoster.h"
+#include "search/FairShares.h"
 
 #include <QStringList>
 
@@ -107,11 +108,10 @@ std::vector<FlagSplit> flagSplits(const RuleSet& rules, const std::vector<int16_
         if (column.set()) {
             const FairShares fair = fairShares(rules, column);
             const std::vector<int> count = shareCounts(rules, column, fair, classes);
+            split.largest = evening::largestDeviation(count, fair.share);
             bool within = true;
-            for (size_t i = 0; i < count.size(); ++i) {
-                split.largest = std::max(split.largest, std::abs(count[i] - fair.share[i]));
+            for (size_t i = 0; i < count.size(); ++i)
                 within = within && withinShare(count[i], fair.share[i]);
-            }
             if (within && split.largest > 0.5 + kTolerance && k < rules.flags.size() && totalsForce(rules, column, fair, split.largest))
                 split.closest = closestText(rules, k, fair, count, split.largest);
         }
@@ -120,9 +120,8 @@ std::vector<FlagSplit> flagSplits(const RuleSet& rules, const std::vector<int16_
     return splits;
 }
 
-QString flagSplitNote(const RuleSet& rules, const std::vector<int16_t>& classes)
+QString flagSplitNote(const RuleSet& rules, const std::vector<FlagSplit>& splits)
 {
-    const std::vector<FlagSplit> splits = flagSplits(rules, classes);
     if (splits.empty())
         return {};
     QStringList figures, closest;

@@ -22,8 +22,8 @@ struct FlagSplit {
 // One for each flag column, in their order.
 std::vector<FlagSplit> flagSplits(const RuleSet& rules, const std::vector<int16_t>& classes);
 
-// 「散らす列のずれ 性別 0.13・リーダー 0.50」 and the closest splits after it;
-// empty without flag columns.
-QString flagSplitNote(const RuleSet& rules, const std::vector<int16_t>& classes);
+// 「散らす列のずれ 性別 0.13・リーダー 0.50」 and the closest splits after it,
+// of the splits of a division (division/DivisionFigures.h); empty without flag columns.
+QString flagSplitNote(const RuleSet& rules, const std::vector<FlagSplit>& splits);
 
 } // namespace classdiv

@@ -1,6 +1,7 @@
 #include "division/lists/ScoreAverages.h"
 
 #include "common/Numbers.h"
+#include "search/ClassAverages.h"
 
 #include <algorithm>
 
@@ -8,32 +9,29 @@ namespace classdiv {
 
 std::vector<ColumnAverages> extraColumnAverages(const SpreadRules& rules, const std::vector<int16_t>& classes)
 {
-    std::vector<ColumnAverages> out;
+    std::vector<ColumnAverages> columns;
     if (classes.size() < 2)
-        return out;
+        return columns;
     const int highest = *std::max_element(classes.begin() + 1, classes.end());
+    const size_t classCount = static_cast<size_t>(std::max(highest, 0)) + 1;
     for (const ScoreColumn& column : rules.scores) {
-        std::vector<double> sum(std::max(highest, 0) + 1, 0.0);
-        std::vector<int> count(sum.size(), 0);
-        double total = 0;
-        int counted = 0;
+        evening::ClassAverages averages(classCount);
+        evening::ClassAverages year(1);
         for (size_t row = 1; row < classes.size() && row < column.values.size(); ++row) {
             if (!column.values[row] || classes[row] < 1)
                 continue;
-            sum[static_cast<size_t>(classes[row])] += *column.values[row];
-            ++count[static_cast<size_t>(classes[row])];
-            total += *column.values[row];
-            ++counted;
+            averages.add(static_cast<size_t>(classes[row]), *column.values[row]);
+            year.add(0, *column.values[row]);
         }
-        ColumnAverages averages{column.name, std::vector<std::optional<double>>(sum.size()), std::nullopt};
-        for (size_t c = 1; c < sum.size(); ++c)
-            if (count[c] > 0)
-                averages.classAverage[c] = sum[c] / count[c];
-        if (counted > 0)
-            averages.yearAverage = total / counted;
-        out.push_back(std::move(averages));
+        ColumnAverages out{column.name, std::vector<std::optional<double>>(classCount), std::nullopt};
+        for (size_t c = 1; c < classCount; ++c)
+            if (averages.counted(c))
+                out.classAverage[c] = averages.of(c);
+        if (year.counted(0))
+            out.yearAverage = year.of(0);
+        columns.push_back(std::move(out));
     }
-    return out;
+    return columns;
 }
 
 QString largestSpreadText(double largestNormalisedSpread)

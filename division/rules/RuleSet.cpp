@@ -1,5 +1,7 @@
 #include "division/rules/RuleSet.h"
 
+#include "search/FairShares.h"
+
 #include <QHash>
 
 #include <algorithm>
@@ -9,9 +11,6 @@
 namespace classdiv {
 
 namespace {
-
-// Shares are fractions of whole counts: room for the rounding of the division.
-constexpr double kShareTolerance = 1e-9;
 
 TypedColumn typed(const std::vector<QString>& column, int rows)
 {
@@ -168,7 +167,7 @@ FairShares fairShares(const RuleSet& rules, const TypedColumn& column)
 
 bool withinShare(int count, double share)
 {
-    return count >= std::floor(share + kShareTolerance) && count <= std::ceil(share - kShareTolerance);
+    return evening::fairRange(share).holds(count);
 }
 
 std::vector<int> shareCounts(const RuleSet& rules, const TypedColumn& column, const FairShares& fair,
@@ -195,11 +194,7 @@ double shareDeviation(const RuleSet& rules, const TypedColumn& column, const std
     if (!column.set())
         return 0;
     const FairShares fair = fairShares(rules, column);
-    const std::vector<int> count = shareCounts(rules, column, fair, classes);
-    double deviation = 0;
-    for (size_t i = 0; i < count.size(); ++i)
-        deviation = std::max(deviation, std::abs(count[i] - fair.share[i]));
-    return deviation;
+    return evening::largestDeviation(shareCounts(rules, column, fair, classes), fair.share);
 }
 
 double mixingDeviation(const RuleSet& rules, const std::vector<int16_t>& classes)

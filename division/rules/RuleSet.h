@@ -113,7 +113,7 @@ struct FairShares {
 FairShares fairShares(const RuleSet& rules, const TypedColumn& column);
 
 // A count held to a fair share: between its floor and its ceiling, with room
-// for the rounding of the division.
+// for the rounding of the division (search/FairShares.h fairRange).
 bool withinShare(int count, double share);
 
 // How many students of each value each class of fair holds [position * values + value].

@@ -259,13 +259,13 @@ TEST(EvenAverages, MixesTheOldClassesAtLeastAsWellAsAPress)
     ExampleYear example;
     Year& year = *example.year;
     ScriptedRandom random = testing::plentyOfNumbers(8);
-    EXPECT_EQ(mixingDeviation(year), 0.0);
+    EXPECT_EQ(mixingDeviation(year.rules(), year.classes()), 0.0);
     year.setRules({{}, example.oldClass});
     for (int run = 0; run < 5; ++run) {
         ASSERT_FALSE(year.press(random).message);
-        EXPECT_GT(mixingDeviation(year), 1.0); // a press leaves the old classes unevenly spread
+        EXPECT_GT(mixingDeviation(year.rules(), year.classes()), 1.0); // a press leaves the old classes unevenly spread
         EXPECT_FALSE(year.evenOut(random).message);
-        EXPECT_LE(mixingDeviation(year), 1.0);
+        EXPECT_LE(mixingDeviation(year.rules(), year.classes()), 1.0);
         EXPECT_LE(averageSpread(year), 0.025 + 0.3);
         EXPECT_TRUE(fairBands(year));
     }

@@ -12,6 +12,8 @@
 #include "division/lists/ClassSwaps.h"
 #include "division/Year.h"
 #include "import/CsvFieldReader.h"
+#include "search/FairShares.h"
+#include "search/Measures.h"
 
 #include <gtest/gtest.h>
 
@@ -131,8 +133,14 @@ TEST(RuleSet, TheSearchAndTheListsJudgeFlagSharesByTheSamePools)
                 EXPECT_EQ(outside[k] == 0, !listed) << "column " << k << " step " << step;
                 (outside[k] == 0 ? fair : unfair) += 1;
             }
-            EXPECT_EQ(mixingDeviation(year), evening::mixingDeviation(model.problem, classOf));
-            EXPECT_EQ(flagDeviation(year, year.classes()), evening::flagDeviation(model.problem, classOf));
+            // The search's counts against its shares: the deviations the program shows of the typed rules.
+            const evening::Problem& p = model.problem;
+            EXPECT_EQ(mixingDeviation(year.rules(), year.classes()),
+                      evening::largestDeviation(evening::mixCounts(p, classOf), p.mixShare));
+            double flagged = 0;
+            for (int k = 0; k < p.flagColumns; ++k)
+                flagged = std::max(flagged, evening::largestDeviation(evening::flagCounts(p, classOf, k), p.flagShare[k]));
+            EXPECT_EQ(flagDeviation(year.rules(), year.classes()), flagged);
             const int a = 1 + pick.below(n), b = 1 + pick.below(n);
             year.swap(a, b); // refused between groups or within a class: then the classes stay
         }
@@ -213,7 +221,7 @@ TEST(RuleSet, AHandSwapBuildsNoModelOfTheSearch)
 
     const auto everyFigure = [&] {
         const Draft screen = DraftBook::screenDraft(year, QStringLiteral("作業中"), QDateTime());
-        const double figures = mixingDeviation(year) + flagDeviation(year, year.classes()) + averageSpread(year) +
+        const double figures = mixingDeviation(year.rules(), year.classes()) + flagDeviation(year.rules(), year.classes()) + averageSpread(year) +
                                scoreColumnSpreads(year, year.classes()).largest + draftFigures(year, screen).spread;
         const RuleBreaks breaks = year.swaps().breaksMadeByHand(year.students(), year.classes(), year.bands(), year.rules());
         return figures + double(breaks.marks.size() + compareDrafts(year, screen, screen).classes.size());
@@ -244,7 +252,7 @@ TEST(RuleSet, AHandSwapBuildsNoModelOfTheSearch)
         // The pools follow the plans: as a year typed afresh on them has them.
         Year fresh(year.students(), year.workspace());
         fresh.setRules(rules);
-        EXPECT_EQ(mixingDeviation(year), mixingDeviation(fresh, year.classes()));
+        EXPECT_EQ(mixingDeviation(year.rules(), year.classes()), mixingDeviation(fresh.rules(), year.classes()));
         EXPECT_EQ(findRuleBreaks(year.students(), year.classes(), year.bands(), year.rules()).flags,
                   findRuleBreaks(fresh.students(), year.classes(), fresh.bands(), fresh.rules()).flags);
     }

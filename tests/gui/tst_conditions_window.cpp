@@ -409,7 +409,7 @@ private slots:
         const YearSummary mixed = summarizeYear(year.students(), year.classes(), recount(year), rules.mixValues);
         QCOMPARE(mixed.mixValues, (QStringList{"1", "2", "3", "4", "5", "6"}));
         QTRY_COMPARE(chartLines(chart), expectedLines(mixed));
-        const double deviation = mixingDeviation(year);
+        const double deviation = mixingDeviation(year.rules(), year.classes());
         QCOMPARE(chartView(chart)->mixingDeviation(), std::optional<double>(deviation));
         f.window->model().setRules({});
         QTRY_VERIFY(chartView(chart)->year().mixValues.isEmpty() && !chartView(chart)->mixingDeviation());
