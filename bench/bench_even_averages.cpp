@@ -21,6 +21,7 @@
 
 #include "conditions/ConditionsFile.h"
 #include "division/EvenAverages.h"
+#include "files/YearFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -82,7 +83,7 @@ void writeYear(const QString& folder, const QString& name, const DivisionYear& y
     }
     const QString path = QDir(folder).filePath(name);
     QFile file(path);
-    QFile conditions(conditionsFilePath(path));
+    QFile conditions(YearFiles(path).conditionsPath());
     if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !conditions.open(QIODevice::WriteOnly)
         || conditions.write(formatConditionsFile(year.ws)) < 0)
         throw std::runtime_error("cannot write the years");

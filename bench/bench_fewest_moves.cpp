@@ -24,6 +24,7 @@
 #include "division/EvenAverages.h"
 #include "division/FewestMovesYear.h"
 #include "division/lists/ClassSwaps.h"
+#include "files/YearFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -59,7 +60,7 @@ void write(const ChangedYear& changed, const std::vector<int16_t>& mended, const
     }
     const QString path = QDir(folder).filePath(name);
     QFile file(path);
-    QFile conditions(conditionsFilePath(path));
+    QFile conditions(YearFiles(path).conditionsPath());
     const QByteArray bytes = "\xEF\xBB\xBF" + csv.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !conditions.open(QIODevice::WriteOnly) ||
         conditions.write(formatConditionsFile(changed.ws)) < 0)

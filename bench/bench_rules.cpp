@@ -28,6 +28,7 @@
 #include "conditions/SpreadColumns.h"
 #include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
+#include "files/YearFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -69,7 +70,7 @@ void writeOnce(const RulesYear& year, const QString& name)
     }
     const QString path = QDir(folder).filePath(name);
     QFile file(path);
-    QFile conditions(conditionsFilePath(path));
+    QFile conditions(YearFiles(path).conditionsPath());
     const QByteArray bytes = "\xEF\xBB\xBF" + csv.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !conditions.open(QIODevice::WriteOnly) ||
         conditions.write(formatConditionsFile(year.division.ws)) < 0)
@@ -155,7 +156,7 @@ BENCHMARK(BM_Year456EveryRule)->Unit(benchmark::kMillisecond)->Iterations(24);
 void BM_ExampleYearRules(benchmark::State& s)
 {
     ExampleYear example;
-    const SpreadRules rules = loadSpreadRules(example.year->students());
+    const SpreadRules rules = storedSpreadRules(example.year->students(), YearFiles(example.year->students().csvPath).readRules());
     measureUses(s, *example.year, rules, true);
 }
 BENCHMARK(BM_ExampleYearRules)->Unit(benchmark::kMillisecond)->Iterations(24);

@@ -30,6 +30,7 @@
 #include "conditions/SpreadColumns.h"
 #include "division/lists/ClassSwaps.h"
 #include "division/EvenAverages.h"
+#include "files/YearFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -164,7 +165,7 @@ void writeOnce(const ScoredYear& year, const QString& name)
     }
     const QString path = QDir(folder).filePath(name + QStringLiteral(".csv"));
     QFile file(path);
-    QFile conditions(conditionsFilePath(path));
+    QFile conditions(YearFiles(path).conditionsPath());
     const QByteArray bytes = "\xEF\xBB\xBF" + csv.toUtf8();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !conditions.open(QIODevice::WriteOnly) ||
         conditions.write(formatConditionsFile(year.division.ws)) < 0)
@@ -252,7 +253,7 @@ BENCHMARK(BM_Crossed240)->Arg(2)->Unit(benchmark::kMillisecond);
 void BM_ExampleYear(benchmark::State& s)
 {
     ExampleYear example;
-    evenOutWith(s, *example.year, loadSpreadRules(example.year->students()));
+    evenOutWith(s, *example.year, storedSpreadRules(example.year->students(), YearFiles(example.year->students().csvPath).readRules()));
 }
 BENCHMARK(BM_ExampleYear)->Unit(benchmark::kMillisecond);
 

@@ -12,6 +12,7 @@
 #include "ui/ConditionsWindow.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
+#include "files/YearFiles.h"
 
 #include <benchmark/benchmark.h>
 
@@ -74,7 +75,7 @@ struct OpenWindow {
             table.records[r] = {QString::number(r), QStringLiteral("生徒%1").arg(r), QStringLiteral("G%1").arg(r % 5),
                                 QString::number((r * 37) % 101)};
         const QByteArray group = "10\r\n1,10\r\n2,10\r\n3,10\r\n4,10\r\n5,10\r\n6,10\r\n7,10\r\n8,10\r\n9,10\r\n10,10\r\n";
-        return writeFile(conditionsFilePath(table.csvPath), group.repeated(5)) && show();
+        return writeFile(YearFiles(table.csvPath).conditionsPath(), group.repeated(5)) && show();
     }
     bool show()
     {

@@ -104,9 +104,6 @@ ConfirmEntryOutcome confirmEntry(ConditionsWorkspace& ws, const ConfirmEntryInpu
         if (zeros != 0 || ws.headTotal != ws.groupSize[group])
             outcome.message = Message{kEntryMessage, titles::inputMistake};
     }
-
-    // Every confirmation saves, so the file always matches what the window holds.
-    outcome.writeFailure = writeConditionsFile(ws, input.csvPath);
     return outcome;
 }
 

@@ -2,7 +2,6 @@
 // Entry and check of one group's conditions, and what the window then shows.
 
 #include "common/Message.h"
-#include "common/TextFile.h"
 #include "conditions/GroupTable.h"
 #include "conditions/PlanRowsView.h"
 
@@ -31,17 +30,19 @@ struct SetClassCountOutcome {
 };
 SetClassCountOutcome setClassCount(ConditionsWorkspace& ws, int listPosition, const QString& classCountText);
 
-// Confirming a group: store rows 1..ClassCount, check them, write the conditions file.
+// Confirming a group: store rows 1..ClassCount and check them. Every
+// confirmation is then saved (files/YearFiles.h), whatever the check said, so
+// that the file always matches what the window holds.
 struct ConfirmEntryInput {
     int listPosition = -1;
     std::array<QString, kMaxPlanRows + 1> classNumbers; // box texts [1..10]
     std::array<QString, kMaxPlanRows + 1> headCounts;
-    QString csvPath;                                    // names the conditions file
 };
 struct ConfirmEntryOutcome {
     std::optional<Message> message;      // the entry message, when the check failed
-    // The conditions file could not be written (another program writing it
-    // included), or the note of a stopped program's lock taken over.
+    // Set by the save that follows: the conditions file could not be written
+    // (another program writing it included), or the note of a stopped
+    // program's lock taken over.
     std::optional<Message> writeFailure;
 };
 ConfirmEntryOutcome confirmEntry(ConditionsWorkspace& ws, const ConfirmEntryInput& input);

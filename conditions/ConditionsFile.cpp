@@ -1,10 +1,7 @@
 #include "conditions/ConditionsFile.h"
 
-#include "common/FileLock.h"
 #include "common/Numbers.h"
 #include "import/CsvFieldReader.h"
-
-#include <QDir>
 
 namespace classdiv {
 
@@ -29,11 +26,6 @@ std::optional<int16_t> nextNumber(CsvFieldReader& reader)
 
 } // namespace
 
-QString conditionsFilePath(const QString& csvPath)
-{
-    return csvPath + QStringLiteral("JYOKEN.TXT");
-}
-
 QByteArray formatConditionsFile(const ConditionsWorkspace& ws)
 {
     // Only digits, signs and commas: the same bytes in every code page, and
@@ -53,38 +45,12 @@ QByteArray formatConditionsFile(const ConditionsWorkspace& ws)
     return bytes;
 }
 
-std::optional<Message> writeConditionsFile(const ConditionsWorkspace& ws, const QString& csvPath)
-{
-    const QString path = conditionsFilePath(csvPath);
-    const LockedWriteOutcome written = writeFileLocked(path, formatConditionsFile(ws));
-    if (written.status == LockedWriteOutcome::Status::Written)
-        return written.takenOver ? std::optional(lockTakenOverNote(path, *written.takenOver)) : std::nullopt;
-    if (written.status == LockedWriteOutcome::Status::Busy)
-        return lockBusyMessage(path, written.holder);
-    return Message{QStringLiteral("条件ファイル %1 を保存できませんでした。"
-                                  "フォルダに書き込みできるか、ディスクに空きがあるかを確認してください。"
-                                  "入力した条件は画面に残っています。")
-                       .arg(QDir::toNativeSeparators(path)),
-                   titles::error};
-}
-
-ReadConditionsOutcome readConditions(ConditionsWorkspace& ws, const QString& csvPath)
+ReadConditionsOutcome parseConditions(ConditionsWorkspace& ws, const QString& text)
 {
     ReadConditionsOutcome outcome;
-    const TextFileContent content = readTextFile(conditionsFilePath(csvPath));
-    if (content.status == ReadStatus::NotFound) {
-        outcome.status = ReadConditionsOutcome::Status::Missing;
-        outcome.message = Message{kMissingConditionsMessage, QString()};
-        return outcome;
-    }
-    if (content.status != ReadStatus::Ok) {
-        outcome.status = ReadConditionsOutcome::Status::Failed;
-        return outcome;
-    }
-
     // Values go into the workspace as they are read: a file that ends early
     // leaves the groups before the break read, as the window expects.
-    CsvFieldReader reader(content.text);
+    CsvFieldReader reader(text);
     for (int g = 1; g <= ws.groupCount(); ++g) {
         GroupCondition& condition = ws.conditions[g];
         const std::optional<int16_t> classCount = nextNumber(reader);

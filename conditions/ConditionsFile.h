@@ -1,5 +1,6 @@
 #pragma once
-// The conditions file beside the CSV: 11 lines per group, CR LF.
+// The conditions file beside the CSV (its name, and its reading and writing:
+// files/YearFiles.h): 11 lines per group, CR LF.
 
 #include "common/Message.h"
 #include "common/TextFile.h"
@@ -13,16 +14,8 @@
 
 namespace classdiv {
 
-// csvPath followed directly by "JYOKEN.TXT".
-QString conditionsFilePath(const QString& csvPath);
-
 // The whole file's bytes for the groups 1 .. groupCount().
 QByteArray formatConditionsFile(const ConditionsWorkspace& ws);
-
-// Writes the file under its lock (common/FileLock.h); on failure a message
-// titled "エラー発生" and nothing changed on disk. A lock taken over from a
-// stopped program gives its note, the file written.
-std::optional<Message> writeConditionsFile(const ConditionsWorkspace& ws, const QString& csvPath);
 
 struct ReadConditionsOutcome {
     enum class Status {
@@ -35,8 +28,9 @@ struct ReadConditionsOutcome {
     std::optional<PlanRowsView> view; // group 1 as shown after a read (zeros shown as 0)
 };
 
-// 前回条件の読み込み: the conditions file read back into the workspace.
-ReadConditionsOutcome readConditions(ConditionsWorkspace& ws, const QString& csvPath);
+// 前回条件の読み込み: the text of the conditions file read back into the
+// workspace (Read or Failed; a missing file is the reader's to tell).
+ReadConditionsOutcome parseConditions(ConditionsWorkspace& ws, const QString& text);
 
 inline const QString kMissingConditionsMessage = QStringLiteral("条件ファイル ファイル名.csvJYOKEN.TXT がありません。");
 

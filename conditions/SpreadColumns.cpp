@@ -1,8 +1,6 @@
 #include "conditions/SpreadColumns.h"
 
-#include "common/FileLock.h"
 #include "common/Numbers.h"
-#include "common/TextFile.h"
 #include "conditions/ScoreCells.h"
 #include "import/ImportActions.h"
 
@@ -14,8 +12,6 @@
 namespace classdiv {
 
 namespace {
-
-Message errorMessage(const QString& text) { return Message{text, titles::error}; }
 
 const QString kDamagedFileMessage = QStringLiteral(
     "列の設定ファイル %1 が壊れているため、使いませんでした。\n"
@@ -38,10 +34,6 @@ const QString kFewNumbersMessage = QStringLiteral(
     "空欄や「欠席」などは平均から外しますが、半分以上の生徒に半角の数字が必要です。");
 const QString kRepeatedFlagColumnMessage =
     QStringLiteral("「%1」に同じ列（%2列目）が2回入力されています。別の列を入力してください。");
-const QString kWriteFailedMessage = QStringLiteral(
-    "列の設定ファイル %1 を保存できませんでした。"
-    "フォルダに書き込みできるか、ディスクに空きがあるかを確認してください。\n"
-    "列の設定は変わっていません。");
 
 // Every column the choice names, with the box that names it, in the boxes' order.
 std::vector<std::pair<RuleBox, int16_t>> namedColumns(const SpreadChoice& choice)
@@ -128,16 +120,14 @@ std::optional<QString> fewNumbers(const CurrentCsv& csv, const SpreadChoice& cho
 
 } // namespace
 
-SpreadDialogView openSpreadColumns(const Students& students)
+SpreadDialogView openSpreadColumns(const Students& students, const StoredChoice& stored)
 {
     SpreadDialogView view;
-    const QString path = spreadFilePath(students.csvPath);
-    const std::optional<QByteArray> bytes = readSpreadFile(students.csvPath);
     std::optional<SpreadChoice> choice;
-    if (bytes) {
-        choice = parseSpreadFile(*bytes);
+    if (stored.bytes) {
+        choice = parseSpreadFile(*stored.bytes);
         if (!choice)
-            view.message = Message{kDamagedFileMessage.arg(QDir::toNativeSeparators(path)), QString()};
+            view.message = Message{kDamagedFileMessage.arg(QDir::toNativeSeparators(stored.path)), QString()};
     }
 
     const CurrentCsv csv = readCurrentCsv(students);
@@ -217,23 +207,13 @@ SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleText
             return refuse(*few, RuleBox::Scores);
     }
 
-    const QString path = spreadFilePath(students.csvPath);
-    const LockedWriteOutcome written = writeFileLocked(path, formatSpreadFile(choice));
-    if (written.status == LockedWriteOutcome::Status::Busy) {
-        outcome.message = lockBusyMessage(path, written.holder);
-        return outcome;
-    }
-    if (written.status != LockedWriteOutcome::Status::Written) {
-        outcome.message = errorMessage(kWriteFailedMessage.arg(QDir::toNativeSeparators(path)));
-        return outcome;
-    }
     outcome.rules = spreadRulesFrom(csv, choice);
+    outcome.choice = std::move(choice);
     return outcome;
 }
 
-SpreadRules loadSpreadRules(const Students& students)
+SpreadRules storedSpreadRules(const Students& students, const std::optional<QByteArray>& bytes)
 {
-    const std::optional<QByteArray> bytes = readSpreadFile(students.csvPath);
     const std::optional<SpreadChoice> choice = bytes ? parseSpreadFile(*bytes) : std::nullopt;
     if (!choice || *choice == SpreadChoice{})
         return {};

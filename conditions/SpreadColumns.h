@@ -4,8 +4,9 @@
 // together, a class each student must go to, and up to four columns whose
 // values are spread fairly.
 //
-// The choice is kept in a file beside the CSV (conditions/SpreadFile.h) and
-// read from the CSV as it stands now (conditions/CurrentCsv.h).
+// The choice is kept in a file beside the CSV (conditions/SpreadFile.h, read
+// and written by files/YearFiles.h) and read from the CSV as it stands now
+// (conditions/CurrentCsv.h).
 
 #include "common/Message.h"
 #include "conditions/CurrentCsv.h"
@@ -37,19 +38,28 @@ struct SpreadDialogView {
     QString columnsHint; // the CSV's item names with their column numbers
     std::optional<Message> message; // the stored choice or the CSV could not be used
 };
-SpreadDialogView openSpreadColumns(const Students& students);
+// The rules file as it was found: its path (for the messages) and its
+// bytes, nullopt when there is none.
+struct StoredChoice {
+    QString path;
+    std::optional<QByteArray> bytes;
+};
+SpreadDialogView openSpreadColumns(const Students& students, const StoredChoice& stored);
 
-// OK in the dialog: checks every box, reads the columns, writes the file.
+// OK in the dialog: checks every box and reads the columns; the choice is
+// then to be stored, and the rules taken once it is.
 struct SpreadAcceptOutcome {
     std::optional<Message> message;   // set: the dialog stays open and nothing changed
     std::optional<RuleBox> focus;     // the box the message is about
     std::optional<SpreadRules> rules; // set: accepted, the window takes these rules
+    SpreadChoice choice;              // with rules: what the rules file is to hold
 };
 SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleTexts& texts);
 
-// The stored choice applied when the conditions window loads; no rules,
-// silently, when there is none or it cannot be used (the dialog tells why).
-SpreadRules loadSpreadRules(const Students& students);
+// The stored choice (the rules file's bytes) applied when the conditions
+// window loads; no rules, silently, when there is none or it cannot be used
+// (the dialog tells why).
+SpreadRules storedSpreadRules(const Students& students, const std::optional<QByteArray>& bytes);
 
 inline const QString kMarksColumnLabel = QStringLiteral("別のクラスにする印の列");
 inline const QString kMixColumnLabel = QStringLiteral("均等に混ぜる列");

@@ -2,7 +2,6 @@
 
 #include "common/Numbers.h"
 
-#include <QFile>
 #include <QList>
 #include <QStringList>
 
@@ -42,11 +41,6 @@ QString columnsText(const std::vector<int16_t>& columns)
     for (int16_t column : columns)
         texts << columnText(column);
     return texts.join(u',');
-}
-
-QString spreadFilePath(const QString& csvPath)
-{
-    return csvPath + QStringLiteral("BUNKATSU.TXT");
 }
 
 QByteArray formatSpreadFile(const SpreadChoice& choice)
@@ -93,16 +87,6 @@ std::optional<SpreadChoice> parseSpreadFile(const QByteArray& bytes)
         choice.scoreColumns = columns[5];
     }
     return choice;
-}
-
-std::optional<QByteArray> readSpreadFile(const QString& csvPath)
-{
-    QFile file(spreadFilePath(csvPath));
-    if (!file.exists())
-        return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("?");
-    return file.read(128);
 }
 
 } // namespace classdiv

@@ -4,8 +4,8 @@
 // and read back.
 //
 // The choice is kept beside the CSV in the file named by csvPath followed
-// directly by "BUNKATSU.TXT" (nen1.csv -> nen1.csvBUNKATSU.TXT). Its bytes,
-// exactly:
+// directly by "BUNKATSU.TXT" (nen1.csv -> nen1.csvBUNKATSU.TXT; the name and
+// the reading and writing of it: files/YearFiles.h). Its bytes, exactly:
 //
 //     <marks column>CR LF
 //     <mixing column>CR LF
@@ -49,17 +49,9 @@ struct SpreadChoice {
     bool operator==(const SpreadChoice&) const = default;
 };
 
-// csvPath followed directly by "BUNKATSU.TXT".
-QString spreadFilePath(const QString& csvPath);
-
 QByteArray formatSpreadFile(const SpreadChoice& choice);
 // nullopt: not a file this program wrote (the format above).
 std::optional<SpreadChoice> parseSpreadFile(const QByteArray& bytes);
-
-// The bytes of the file beside the CSV at csvPath; nullopt when there is
-// none. A file that cannot be read, or is far longer than any choice, comes
-// back as bytes no parse takes.
-std::optional<QByteArray> readSpreadFile(const QString& csvPath);
 
 // A column as the file and the dialog write it: its number, nothing when not set.
 QString columnText(int16_t column);

@@ -29,8 +29,7 @@ Year::Year(const StudentTable& table) : m_students(typedStudents(table))
     m_loaded = loadedFrom(load);
     m_workspace = std::move(load.workspace);
     m_bands = scoreBands(m_students);
-    // The columns chosen in an earlier run; the dialog tells why when they cannot be used.
-    setRules(loadSpreadRules(m_students));
+    setRules({});
 }
 
 Year::Year(Students students, ConditionsWorkspace workspace)
@@ -56,28 +55,26 @@ SetClassCountOutcome Year::setClassCount(int listPosition, const QString& classC
     return outcome;
 }
 
-ConfirmEntryOutcome Year::confirmEntry(ConfirmEntryInput input)
+ConfirmEntryOutcome Year::confirmEntry(const ConfirmEntryInput& input)
 {
-    input.csvPath = m_students.csvPath;
     ConfirmEntryOutcome outcome = classdiv::confirmEntry(m_workspace, input);
     plansChanged();
     return outcome;
 }
 
-ReadConditionsOutcome Year::readConditions()
+ReadConditionsOutcome Year::readConditions(const QString& text)
 {
-    ReadConditionsOutcome outcome = classdiv::readConditions(m_workspace, m_students.csvPath);
+    ReadConditionsOutcome outcome = parseConditions(m_workspace, text);
     plansChanged();
     return outcome;
 }
 
-std::optional<Message> Year::fitHeadCounts(const std::vector<FittingCounts>& fits)
+void Year::fitHeadCounts(const std::vector<FittingCounts>& fits)
 {
     for (const FittingCounts& fit : fits)
         if (fit.group >= 1 && fit.group < int(m_workspace.conditions.size()))
             m_workspace.conditions[size_t(fit.group)] = fit.offered;
     plansChanged();
-    return writeConditionsFile(m_workspace, m_students.csvPath);
 }
 
 void Year::setRules(SpreadRules rules)

@@ -7,6 +7,9 @@
 // Windows read it and pass on the teacher's commands. Every command returns
 // what the window is to show, as the actions of the core do; the distribution
 // table is filled once for every change of the draw.
+//
+// The year reads and writes no file: the files beside the roster are read
+// and saved by files/YearFiles.h, which hands the year what it read.
 
 #include "common/Message.h"
 #include "conditions/ConditionsEntry.h"
@@ -43,9 +46,9 @@ struct EvenOutcome {
 class Year {
 public:
     // The load step of the conditions window: the students typed, the groups
-    // found and ranked, the rules chosen in an earlier run read back. A year
-    // that does not fit the tables is refused: loaded().refusal says why, and
-    // the year then has no students.
+    // found and ranked, no rules yet (the ones chosen in an earlier run come
+    // from YearFiles::loadRules). A year that does not fit the tables is
+    // refused: loaded().refusal says why, and the year then has no students.
     explicit Year(const StudentTable& table);
     // A year whose groups and conditions are already made (benchmarks, tests).
     Year(Students students, ConditionsWorkspace workspace);
@@ -66,12 +69,13 @@ public:
     // The conditions, group by group (the group list's positions).
     SelectGroupOutcome selectGroup(int listPosition) const;
     SetClassCountOutcome setClassCount(int listPosition, const QString& classCountText);
-    ConfirmEntryOutcome confirmEntry(ConfirmEntryInput input);
-    ReadConditionsOutcome readConditions();
+    // The entry of a group, checked and stored (saving it is YearFiles's).
+    ConfirmEntryOutcome confirmEntry(const ConfirmEntryInput& input);
+    // The conditions file's text read into the groups (YearFiles::loadConditions).
+    ReadConditionsOutcome readConditions(const QString& text);
     // The head counts the teacher accepted for groups whose counts no longer
-    // added up (conditions/FittingCounts.h), taken and saved to the conditions
-    // file; the message of a failed write.
-    std::optional<Message> fitHeadCounts(const std::vector<FittingCounts>& fits);
+    // added up (conditions/FittingCounts.h), taken.
+    void fitHeadCounts(const std::vector<FittingCounts>& fits);
 
     // The current draw.
     bool hasDraw() const { return m_drawn; }

@@ -126,16 +126,6 @@ Message unwritableTextMessage(const Students& students, int row)
                    titles::error};
 }
 
-Message writeFailedMessage(const QString& path)
-{
-    return Message{QStringLiteral("結果のファイルを保存できませんでした。\n%1\n"
-                                  "保存先のフォルダーに書き込めるか、同じ名前のファイルが他のソフトで開かれていないか、"
-                                  "ディスクに空きがあるかを確かめて下さい。\n"
-                                  "同じ名前のファイルがあった場合、その中身は変わっていません。")
-                       .arg(QDir::toNativeSeparators(path)),
-                   titles::error};
-}
-
 ResultFileContent formatResultFile(const Students& students, const std::vector<int16_t>& classes,
                                    const DistributionTable& distribution)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // The saved result: students in input order with their new class, then the table.
 
+#include "common/FileMessages.h"
 #include "common/Message.h"
 #include "division/draw/DistributionTable.h"
 #include "import/StudentTable.h"
@@ -31,9 +32,5 @@ std::optional<Message> saveResult(const Students& students, const std::vector<in
 // The message of a student row (0 = item names) whose identifier, name or
 // group cannot be written in the roster's encoding; nothing was saved.
 Message unwritableTextMessage(const Students& students, int row);
-
-// The message of a file that could not be written (the folder, a file in
-// use, a full disk); every file the program saves says the same.
-Message writeFailedMessage(const QString& path);
 
 } // namespace classdiv

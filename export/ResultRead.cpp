@@ -1,5 +1,7 @@
 #include "export/ResultRead.h"
 
+#include "common/FileKinds.h"
+#include "common/FileMessages.h"
 #include "common/Numbers.h"
 #include "common/TextFile.h"
 #include "division/Year.h"
@@ -20,7 +22,7 @@ namespace {
 
 QString unreadableText(const QString& path)
 {
-    return QStringLiteral("結果のファイルを読めません。\n%1").arg(QDir::toNativeSeparators(path));
+    return readFailedMessage(path, fileNames::result).text;
 }
 
 } // namespace
@@ -120,83 +122,104 @@ qsizetype found(const std::vector<int>& rowOf)
     return std::count_if(rowOf.begin() + 1, rowOf.end(), [](int i) { return i >= 0; });
 }
 
+// Where each student's row is: in place, or, for rows only put in another
+// order (sorted by a column in a spreadsheet), wherever it is found, when
+// more students are found so.
+struct RowMatch {
+    std::vector<int> rowOf;
+    bool reordered = false;
+};
+
+RowMatch matchRows(const Students& students, const std::vector<QStringList>& rows)
+{
+    RowMatch match{rowsInPlace(students, rows), false};
+    if (found(match.rowOf) < students.count()) {
+        std::vector<int> anywhere = rowsAnywhere(students, rows);
+        if (found(anywhere) > found(match.rowOf))
+            match = {std::move(anywhere), true};
+    }
+    return match;
+}
+
+// The class of a student's row when it is one of its group's plan; nullopt else.
+std::optional<int16_t> plannedClass(const ConditionsWorkspace& ws, const std::map<QString, int>& groupOf,
+                                    const QString& group, const QString& cell)
+{
+    bool ok = false;
+    const int c = cell.trimmed().toInt(&ok);
+    const auto g = groupOf.find(group);
+    if (!ok || c < 1 || g == groupOf.end())
+        return std::nullopt;
+    const GroupCondition& condition = ws.conditions[static_cast<size_t>(g->second)];
+    for (int k = 1; k <= condition.classCount && k <= kMaxPlanRows; ++k)
+        if (condition.rows[k].classNumber == c)
+            return static_cast<int16_t>(c);
+    return std::nullopt;
+}
+
+// The classes of the rows found, and why the others cannot be taken ("%1行目 ...").
+struct TakenRows {
+    Draft draft;
+    QStringList wrong;
+    int wrongCount = 0;
+};
+
+TakenRows takeRows(const Year& year, const std::vector<QStringList>& rows, const RowMatch& match)
+{
+    const Students& students = year.students();
+    std::map<QString, int> groupOf;
+    for (int g = 1; g < static_cast<int>(year.workspace().groupName.size()); ++g)
+        groupOf[year.workspace().groupName[g]] = g;
+    TakenRows taken;
+    taken.draft.classes.assign(static_cast<size_t>(students.count()) + 1, 0);
+    for (int r = 1; r <= students.count(); ++r) {
+        const Student& student = students[r];
+        const int at = match.rowOf[size_t(r)];
+        const QStringList cells = at >= 0 ? rows[size_t(at)] : r < int(rows.size()) ? rows[size_t(r)] : QStringList();
+        QString reason;
+        if (cells.size() < 3 || (match.reordered && at < 0)) {
+            reason = QStringLiteral("結果のファイルにこの行がありません");
+        } else if (at < 0) {
+            reason = QStringLiteral("結果のファイルでは「%1 %2」").arg(cells[1], cells[2]);
+        } else if (const std::optional<int16_t> c = plannedClass(year.workspace(), groupOf, student.group, cells[0])) {
+            taken.draft.classes[r] = *c;
+        } else {
+            reason = QStringLiteral("クラス「%1」はグループ「%2」のクラスではありません").arg(cells[0], student.group);
+        }
+        if (!reason.isEmpty() && ++taken.wrongCount <= kResultRowsNamed)
+            taken.wrong << QStringLiteral("%1行目 %2 %3: %4").arg(r + 1).arg(student.id, student.name, reason);
+    }
+    return taken;
+}
+
 } // namespace
 
 ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStringList>& rows, const QString& name)
 {
-    const Students& students = year.students();
-    const ConditionsWorkspace& ws = year.workspace();
-    std::map<QString, int> groupOf;
-    for (int g = 1; g < static_cast<int>(ws.groupName.size()); ++g)
-        groupOf[ws.groupName[g]] = g;
-
     if (rows.empty() || rows.front().isEmpty() || rows.front().front() != QStringLiteral("新組"))
         return {std::nullopt, Message{QStringLiteral("このファイルは、このソフトで保存した結果のファイルではありません"
                                                      "（１行目の最初が「新組」ではありません）。案は作っていません。"),
                                       titles::inputMistake}};
 
-    // Rows are taken in place; rows only put in another order (sorted by a
-    // column in a spreadsheet) are matched to the roster's students instead,
-    // when every student is found so, each in a row of its own.
-    std::vector<int> rowOf = rowsInPlace(students, rows);
-    bool reordered = false;
-    QString heading = QStringLiteral("結果のファイルが、今のＣＳＶファイルと条件に合いません。案は作っていません。\n");
-    if (found(rowOf) < students.count()) {
-        std::vector<int> anywhere = rowsAnywhere(students, rows);
-        if (found(anywhere) > found(rowOf)) {
-            reordered = true;
-            rowOf = std::move(anywhere);
-            heading = QStringLiteral("結果のファイルの行は名簿と順番が違います。並べ替えてあっても読めますが、"
-                                     "次の生徒の行（識別番号・氏名・グループ・成績の合う行）が見つかりません。"
-                                     "案は作っていません。\n");
-        }
+    const RowMatch match = matchRows(year.students(), rows);
+    TakenRows taken = takeRows(year, rows, match);
+    if (taken.wrongCount == 0) {
+        taken.draft.name = name;
+        ResultDraftOutcome outcome{std::move(taken.draft), std::nullopt};
+        if (match.reordered)
+            outcome.note = Message{QStringLiteral("結果のファイルの行は名簿と順番が違っていたので、識別番号・氏名・"
+                                                  "グループ・成績で名簿の生徒と合わせて読みました（どの生徒の行もありました）。"),
+                                   QString()};
+        return outcome;
     }
-
-    Draft draft;
-    draft.name = name;
-    draft.classes.assign(static_cast<size_t>(students.count()) + 1, 0);
-    QStringList wrong;
-    int wrongCount = 0;
-    for (int r = 1; r <= students.count(); ++r) {
-        const Student& student = students[r];
-        const int at = rowOf[size_t(r)];
-        const QStringList cells = at >= 0 ? rows[size_t(at)] : r < int(rows.size()) ? rows[size_t(r)] : QStringList();
-        QString reason;
-        if (cells.size() < 3 || (reordered && at < 0)) {
-            reason = QStringLiteral("結果のファイルにこの行がありません");
-        } else if (at < 0) {
-            reason = QStringLiteral("結果のファイルでは「%1 %2」").arg(cells[1], cells[2]);
-        } else {
-            bool ok = false;
-            const int c = cells[0].trimmed().toInt(&ok);
-            const auto g = groupOf.find(student.group);
-            bool planned = false;
-            if (ok && g != groupOf.end()) {
-                const GroupCondition& condition = ws.conditions[static_cast<size_t>(g->second)];
-                for (int k = 1; k <= condition.classCount && k <= kMaxPlanRows; ++k)
-                    planned = planned || (c >= 1 && condition.rows[k].classNumber == c);
-            }
-            if (planned)
-                draft.classes[r] = static_cast<int16_t>(c);
-            else
-                reason = QStringLiteral("クラス「%1」はグループ「%2」のクラスではありません").arg(cells[0], student.group);
-        }
-        if (reason.isEmpty())
-            continue;
-        if (++wrongCount <= kResultRowsNamed)
-            wrong << QStringLiteral("%1行目 %2 %3: %4").arg(r + 1).arg(student.id, student.name, reason);
-    }
-    if (wrongCount == 0) {
-        ResultDraftOutcome taken{std::move(draft), std::nullopt};
-        if (reordered)
-            taken.note = Message{QStringLiteral("結果のファイルの行は名簿と順番が違っていたので、識別番号・氏名・"
-                                                "グループ・成績で名簿の生徒と合わせて読みました（どの生徒の行もありました）。"),
-                                 QString()};
-        return taken;
-    }
-    if (wrongCount > kResultRowsNamed)
-        wrong << QStringLiteral("ほか%1人").arg(wrongCount - kResultRowsNamed);
-    return {std::nullopt, Message{heading + wrong.join(u'\n'), titles::inputMistake}};
+    if (taken.wrongCount > kResultRowsNamed)
+        taken.wrong << QStringLiteral("ほか%1人").arg(taken.wrongCount - kResultRowsNamed);
+    const QString heading =
+        match.reordered ? QStringLiteral("結果のファイルの行は名簿と順番が違います。並べ替えてあっても読めますが、"
+                                         "次の生徒の行（識別番号・氏名・グループ・成績の合う行）が見つかりません。"
+                                         "案は作っていません。\n")
+                        : QStringLiteral("結果のファイルが、今のＣＳＶファイルと条件に合いません。案は作っていません。\n");
+    return {std::nullopt, Message{heading + taken.wrong.join(u'\n'), titles::inputMistake}};
 }
 
 } // namespace classdiv

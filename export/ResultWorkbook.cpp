@@ -1,5 +1,6 @@
 #include "export/ResultWorkbook.h"
 
+#include "common/FileKinds.h"
 #include "common/Numbers.h"
 #include "common/TextFile.h"
 #include "export/ResultFile.h"
@@ -246,9 +247,10 @@ std::optional<Message> writeResultWorkbook(const std::vector<ResultSheet>& sheet
 
 ResultTarget resultTarget(const QString& chosenName, ResultFormat chosenFilter)
 {
-    if (chosenName.endsWith(QLatin1String(".xlsx"), Qt::CaseInsensitive))
+    const FileKind kind = fileKindOf(chosenName);
+    if (kind == FileKind::Xlsx)
         return {chosenName, ResultFormat::Workbook};
-    if (chosenName.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive) || chosenFilter == ResultFormat::Csv)
+    if (kind == FileKind::Csv || chosenFilter == ResultFormat::Csv)
         return {chosenName, ResultFormat::Csv};
     return {chosenName + QStringLiteral(".xlsx"), ResultFormat::Workbook};
 }

@@ -1,5 +1,6 @@
 #include "import/Roster.h"
 
+#include "common/FileKinds.h"
 #include "import/CsvFieldReader.h"
 #include "import/RosterFiles.h"
 #include "import/Workbook.h"
@@ -124,7 +125,7 @@ const RosterReader& rosterReaderFor(const QString& path)
     static const WorkbookRosterReader ods(RosterFormat::Ods);
     if (!isWorkbookName(path))
         return csv;
-    return path.endsWith(QStringLiteral(".ods"), Qt::CaseInsensitive) ? ods : xlsx;
+    return fileKindOf(path) == FileKind::Ods ? ods : xlsx;
 }
 
 RosterRead readRoster(const QString& path, const QString& sheetName, const QString& missingText)

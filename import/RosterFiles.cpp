@@ -16,71 +16,61 @@ bool looksBinary(const QString& text) { return text.contains(QChar(u'\0')); }
 
 Message errorMessage(const QString& text) { return Message{text, titles::error}; }
 
+// What the teacher is told of a sheet that could not be read (any status but Ok).
+QString sheetProblemText(const WorkbookSheet& sheet, const QString& missingText)
+{
+    switch (sheet.status) {
+    case WorkbookStatus::Ok:
+        break;
+    case WorkbookStatus::Unreadable:
+        return missingText;
+    case WorkbookStatus::FileTooLarge:
+        return kFileTooLargeMessage;
+    case WorkbookStatus::NotZip:
+        return kNotZipMessage;
+    case WorkbookStatus::NotWorkbook:
+        return kNotWorkbookMessage;
+    case WorkbookStatus::Encrypted:
+        return kEncryptedWorkbookMessage;
+    case WorkbookStatus::EncryptedOds:
+        return kEncryptedOdsMessage;
+    case WorkbookStatus::NoSheetPart:
+        return kNoSheetPartMessage.arg(sheet.part);
+    case WorkbookStatus::DocType:
+        return kDocTypeMessage.arg(sheet.part);
+    case WorkbookStatus::TooDeep:
+        return kTooDeepMessage.arg(sheet.part);
+    case WorkbookStatus::CellTooLong:
+        return kCellTooLongMessage.arg(sheet.part);
+    case WorkbookStatus::SheetTooLarge:
+        return kSheetTooLargeMessage.arg(sheet.part);
+    case WorkbookStatus::Formulas:
+        return kFormulasMessage.arg(sheet.part, sheet.cells.join(QStringLiteral("、")));
+    case WorkbookStatus::OldExcel:
+        return kOldExcelMessage;
+    case WorkbookStatus::ZipBomb:
+        return kZipBombMessage;
+    case WorkbookStatus::Malformed:
+        return kBrokenWorkbookMessage.arg(sheet.part);
+    case WorkbookStatus::NoSheet:
+        return sheet.part.isEmpty() ? kNoSheetsMessage : kNoSheetMessage.arg(sheet.part);
+    case WorkbookStatus::TooManyRows:
+        return kSheetTooManyStudentsMessage;
+    case WorkbookStatus::TooManyCells:
+        return kSheetTooWideMessage;
+    }
+    return missingText;
+}
+
 } // namespace
 
 LoadedSheet loadSheet(const QString& path, const QString& sheetName, const QString& missingText)
 {
     LoadedSheet loaded;
     loaded.sheet = readWorkbookFile(path, sheetName, WorkbookLimits{kStudentRows, kMaxCount});
-    const WorkbookSheet& sheet = loaded.sheet;
-    switch (sheet.status) {
-    case WorkbookStatus::Ok:
+    if (loaded.sheet.status == WorkbookStatus::Ok)
         return loaded;
-    case WorkbookStatus::Unreadable:
-        loaded.message = errorMessage(missingText);
-        break;
-    case WorkbookStatus::FileTooLarge:
-        loaded.message = errorMessage(kFileTooLargeMessage);
-        break;
-    case WorkbookStatus::NotZip:
-        loaded.message = errorMessage(kNotZipMessage);
-        break;
-    case WorkbookStatus::NotWorkbook:
-        loaded.message = errorMessage(kNotWorkbookMessage);
-        break;
-    case WorkbookStatus::Encrypted:
-        loaded.message = errorMessage(kEncryptedWorkbookMessage);
-        break;
-    case WorkbookStatus::EncryptedOds:
-        loaded.message = errorMessage(kEncryptedOdsMessage);
-        break;
-    case WorkbookStatus::NoSheetPart:
-        loaded.message = errorMessage(kNoSheetPartMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::DocType:
-        loaded.message = errorMessage(kDocTypeMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::TooDeep:
-        loaded.message = errorMessage(kTooDeepMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::CellTooLong:
-        loaded.message = errorMessage(kCellTooLongMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::SheetTooLarge:
-        loaded.message = errorMessage(kSheetTooLargeMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::Formulas:
-        loaded.message = errorMessage(kFormulasMessage.arg(sheet.part, sheet.cells.join(QStringLiteral("、"))));
-        break;
-    case WorkbookStatus::OldExcel:
-        loaded.message = errorMessage(kOldExcelMessage);
-        break;
-    case WorkbookStatus::ZipBomb:
-        loaded.message = errorMessage(kZipBombMessage);
-        break;
-    case WorkbookStatus::Malformed:
-        loaded.message = errorMessage(kBrokenWorkbookMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::NoSheet:
-        loaded.message = errorMessage(sheet.part.isEmpty() ? kNoSheetsMessage : kNoSheetMessage.arg(sheet.part));
-        break;
-    case WorkbookStatus::TooManyRows:
-        loaded.message = errorMessage(kSheetTooManyStudentsMessage);
-        break;
-    case WorkbookStatus::TooManyCells:
-        loaded.message = errorMessage(kSheetTooWideMessage);
-        break;
-    }
+    loaded.message = errorMessage(sheetProblemText(loaded.sheet, missingText));
     loaded.sheet.rows.clear(); // nothing half read goes on
     return loaded;
 }

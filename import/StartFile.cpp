@@ -1,6 +1,6 @@
 #include "import/StartFile.h"
 
-#include "import/Workbook.h"
+#include "common/FileKinds.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,8 +25,7 @@ std::variant<StartFile, Message> checkStartFile(const QString& argument, const Q
     if (info.isDir())
         return Message{kStartFileFolderMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
     // The same test as the file list's patterns, so the file is in its list.
-    if (!info.isFile() ||
-        !(info.fileName().endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive) || isWorkbookName(info.fileName())))
+    if (!info.isFile() || !isRosterName(info.fileName()))
         return Message{kStartFileNotCsvMessage.arg(QDir::toNativeSeparators(absolute)), QString()};
     return StartFile{info.absolutePath(), info.fileName()};
 }

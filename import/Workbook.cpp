@@ -96,14 +96,6 @@ QString serialDate(double serial, bool from1904)
     return QStringLiteral("%1/%2/%3").arg(date.year()).arg(date.month()).arg(date.day());
 }
 
-bool isWorkbookName(const QString& fileName)
-{
-    for (const char* suffix : {".xlsx", ".xlsm", ".ods", ".xls"})
-        if (fileName.endsWith(QLatin1String(suffix), Qt::CaseInsensitive))
-            return true;
-    return false;
-}
-
 WorkbookSheet readWorkbook(const QByteArray& bytes, const QString& sheetName, const WorkbookLimits& limits)
 {
     if (bytes.startsWith(kOleMagic)) {

@@ -19,10 +19,6 @@ WorkbookSheet readWorkbook(const QByteArray& bytes, const QString& sheetName = Q
 WorkbookSheet readWorkbookFile(const QString& path, const QString& sheetName = QString(),
                                const WorkbookLimits& limits = {});
 
-// Whether a file name is a workbook's (.xlsx, .xlsm, .ods, .xls), which the
-// import reads with readWorkbook rather than as a CSV.
-bool isWorkbookName(const QString& fileName);
-
 // The General format's text of a number: at most 15 significant digits, no
 // trailing zeros (150.00000000000003 gives 150).
 QString generalNumber(double value);

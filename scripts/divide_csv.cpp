@@ -11,6 +11,7 @@
 #include "export/ResultFile.h"
 #include "export/ResultWorkbook.h"
 #include "import/ImportActions.h"
+#include "files/YearFiles.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -62,8 +63,10 @@ int main(int argc, char* argv[])
     Year year(*table);
     if (year.loaded().refusal)
         return refuse(year.loaded().refusal->text);
-    if (year.readConditions().status != ReadConditionsOutcome::Status::Read)
-        return refuse(QStringLiteral("the conditions file %1 was not read").arg(conditionsFilePath(table->csvPath)));
+    const YearFiles files(table->csvPath);
+    files.loadRules(year);
+    if (files.loadConditions(year).status != ReadConditionsOutcome::Status::Read)
+        return refuse(QStringLiteral("the conditions file %1 was not read").arg(files.conditionsPath()));
 
     SeededRandomSource random(args[6].toULongLong());
     if (const DrawOutcome press = year.press(random); press.message)

@@ -1,6 +1,6 @@
 #include "ui/ChartWindow.h"
 
-#include "common/TextFile.h"
+#include "files/SaveFile.h"
 #include "division/lists/ClassSummary.h"
 #include "division/DivisionFigures.h"
 #include "ui/ChartView.h"
@@ -10,7 +10,6 @@
 #include "ui/YearModel.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QPushButton>
@@ -93,12 +92,10 @@ void ChartWindow::saveClicked()
     QBuffer buffer(&png);
     const bool encoded = buffer.open(QIODevice::WriteOnly) && m_charts->grab().toImage().save(&buffer, "PNG");
     // Written whole through a temporary file, or not at all.
-    if (encoded && writeFileAtomically(*name, png) == WriteStatus::Ok)
-        return;
-    Dialogs::showMessage(this, Message{QStringLiteral("グラフの画像を保存できませんでした。\n%1\n"
-                                                      "保存先のフォルダに書き込めるか、空き容量があるかを確かめてください。")
-                                           .arg(QDir::toNativeSeparators(*name)),
-                                       titles::error});
+    const std::optional<Message> failed =
+        encoded ? saveWholeFile(*name, png, fileNames::image) : writeFailedMessage(*name, fileNames::image);
+    if (failed)
+        Dialogs::showMessage(this, *failed);
 }
 
 } // namespace classdiv

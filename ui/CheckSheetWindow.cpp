@@ -1,6 +1,6 @@
 #include "ui/CheckSheetWindow.h"
 
-#include "common/TextFile.h"
+#include "files/SaveFile.h"
 #include "export/PaperHeader.h"
 #include "export/ResultFile.h"
 #include "ui/CheckSheetPaper.h"
@@ -140,8 +140,8 @@ void CheckSheetWindow::saveClicked()
         return;
     // The time printed is the time of saving.
     refresh();
-    if (writeFileAtomically(*name, checkSheetPdf(m_sheet)) != WriteStatus::Ok)
-        Dialogs::showMessage(this, writeFailedMessage(*name));
+    if (const std::optional<Message> failed = saveWholeFile(*name, checkSheetPdf(m_sheet), fileNames::pdf))
+        Dialogs::showMessage(this, *failed);
 }
 
 } // namespace classdiv

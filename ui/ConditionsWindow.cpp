@@ -6,7 +6,7 @@
 #include "division/lists/ClassSwaps.h"
 #include "export/CheckSheet.h"
 #include "export/ResultWorkbook.h"
-#include "import/Workbook.h"
+#include "common/FileKinds.h"
 #include "ui/CommandButton.h"
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"

@@ -1,5 +1,7 @@
 #include "ui/CsvFileListBox.h"
 
+#include "common/FileKinds.h"
+
 #include <QDir>
 
 namespace classdiv {
@@ -28,8 +30,7 @@ void CsvFileListBox::setFolder(const QString& folder)
     QDir dir(folder);
     // Without QDir::CaseSensitive the name filter ignores case, so A.CSV is listed too.
     // Workbooks are read directly; an old .xls is listed so that choosing it says how to save it anew.
-    dir.setNameFilters({QStringLiteral("*.csv"), QStringLiteral("*.xlsx"), QStringLiteral("*.xlsm"),
-                        QStringLiteral("*.ods"), QStringLiteral("*.xls")});
+    dir.setNameFilters(rosterNamePatterns());
     dir.setFilter(QDir::Files);
     dir.setSorting(QDir::Name | QDir::IgnoreCase);
     addItems(dir.entryList());

@@ -1,11 +1,10 @@
 #include "ui/DraftCompareWindow.h"
 
-#include "common/TextFile.h"
+#include "files/SaveFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 
 #include <QBuffer>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -190,12 +189,8 @@ void DraftCompareWindow::saveClicked()
                                                                 QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
     if (!name)
         return;
-    if (writeFileAtomically(*name, draftComparisonPdf(m_comparison)) == WriteStatus::Ok)
-        return;
-    Dialogs::showMessage(this, Message{QStringLiteral("案の比較のPDFを保存できませんでした。\n%1\n"
-                                                      "保存先のフォルダに書き込めるか、空き容量があるかを確かめてください。")
-                                           .arg(QDir::toNativeSeparators(*name)),
-                                       titles::error});
+    if (const std::optional<Message> failed = saveWholeFile(*name, draftComparisonPdf(m_comparison), fileNames::pdf))
+        Dialogs::showMessage(this, *failed);
 }
 
 } // namespace classdiv

@@ -1,6 +1,6 @@
 #include "ui/PaperDialog.h"
 
-#include "common/TextFile.h"
+#include "files/SaveFile.h"
 #include "export/ResultFile.h"
 #include "export/RosterSheets.h"
 #include "ui/CardsPdf.h"
@@ -171,8 +171,8 @@ void PaperDialog::accept()
         return;
     // Made in memory and written through a temporary file beside the target:
     // nothing of the paper is ever left in a temporary folder or half written.
-    if (writeFileAtomically(*name, pdf(QDateTime::currentDateTime())) != WriteStatus::Ok) {
-        Dialogs::showMessage(this, writeFailedMessage(*name));
+    if (const std::optional<Message> failed = saveWholeFile(*name, pdf(QDateTime::currentDateTime()), fileNames::pdf)) {
+        Dialogs::showMessage(this, *failed);
         return;
     }
     QDialog::accept();

@@ -1,6 +1,6 @@
 #include "ui/PostedListsDialog.h"
 
-#include "common/TextFile.h"
+#include "files/SaveFile.h"
 #include "export/CheckSheet.h"
 #include "export/ResultFile.h"
 #include "ui/Dialogs.h"
@@ -133,9 +133,10 @@ void PostedListsDialog::accept()
     // Built in memory and written through a temporary file beside the target:
     // no copy of the lists is ever left anywhere else.
     const QByteArray pdf = postedListsPdf(postedPages(students, year.classes(), numbers));
-    for (const auto& [path, bytes] : {std::pair{*name, pdf}, std::pair{numbersPath, *table.bytes}}) {
-        if (writeFileAtomically(path, bytes) != WriteStatus::Ok) {
-            Dialogs::showMessage(this, writeFailedMessage(path));
+    for (const auto& [path, bytes, what] :
+         {std::tuple{*name, pdf, fileNames::pdf}, std::tuple{numbersPath, *table.bytes, fileNames::numbers}}) {
+        if (const std::optional<Message> failed = saveWholeFile(path, bytes, what)) {
+            Dialogs::showMessage(this, *failed);
             return;
         }
     }

@@ -1,13 +1,12 @@
 #include "ui/RosterChangesWindow.h"
 
-#include "common/TextFile.h"
+#include "files/SaveFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 
 #include <QAction>
 #include <QBuffer>
 #include <QDateTime>
-#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -158,12 +157,9 @@ void RosterChangesWindow::saveClicked()
                                                                 QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
     if (!name)
         return;
-    if (writeFileAtomically(*name, rosterChangesPdf(m_changes, m_consequences)) == WriteStatus::Ok)
-        return;
-    Dialogs::showMessage(this, Message{QStringLiteral("名簿の変更のPDFを保存できませんでした。\n%1\n"
-                                                      "保存先のフォルダに書き込めるか、空き容量があるかを確かめてください。")
-                                           .arg(QDir::toNativeSeparators(*name)),
-                                       titles::error});
+    if (const std::optional<Message> failed =
+            saveWholeFile(*name, rosterChangesPdf(m_changes, m_consequences), fileNames::pdf))
+        Dialogs::showMessage(this, *failed);
 }
 
 } // namespace classdiv

@@ -10,9 +10,11 @@
 namespace classdiv {
 
 YearModel::YearModel(const StudentTable& table, QObject* parent)
-    : QObject(parent), m_year(table), m_drafts(std::make_unique<DraftBook>(m_year)),
-      m_presence(presencePathFor(table.csvPath))
+    : QObject(parent), m_files(table.csvPath), m_year(table),
+      m_drafts(std::make_unique<DraftBook>(m_year, m_files.draftsPath())), m_presence(presencePathFor(table.csvPath))
 {
+    // The columns chosen in an earlier run; the dialog tells why when they cannot be used.
+    m_files.loadRules(m_year);
     // Every press draws from a number the drafts can show and Ctrl+N can repeat.
     m_year.drawFromNumbers(true);
     m_writer.setMaxThreadCount(1);
@@ -31,6 +33,19 @@ YearModel::YearModel(const StudentTable& table, QObject* parent)
         connect(&m_presenceTimer, &QTimer::timeout, this, &YearModel::keepPresence);
         m_presenceTimer.start();
     }
+}
+
+ConfirmEntryOutcome YearModel::confirmEntry(const ConfirmEntryInput& input)
+{
+    ConfirmEntryOutcome outcome = m_year.confirmEntry(input);
+    outcome.writeFailure = m_files.saveConditions(m_year).message;
+    return outcome;
+}
+
+std::optional<Message> YearModel::fitHeadCounts(const std::vector<FittingCounts>& fits)
+{
+    m_year.fitHeadCounts(fits);
+    return m_files.saveConditions(m_year).message;
 }
 
 void YearModel::classesChanged()
@@ -225,7 +240,7 @@ void YearModel::setRules(SpreadRules rules)
 
 SpreadAcceptOutcome YearModel::acceptSpreadColumns(const RuleTexts& texts)
 {
-    SpreadAcceptOutcome outcome = classdiv::acceptSpreadColumns(m_year.students(), texts);
+    SpreadAcceptOutcome outcome = m_files.acceptRules(m_year.students(), texts);
     if (outcome.rules)
         setRules(*outcome.rules);
     return outcome;

@@ -12,6 +12,7 @@
 #include "division/EvenAverages.h"
 #include "division/lists/AttendanceNumbers.h"
 #include "export/PostedLists.h"
+#include "files/YearFiles.h"
 #include "division/lists/ClassRoster.h"
 #include "division/Year.h"
 
@@ -30,13 +31,17 @@ public:
     ~YearModel() override; // writes what is unwritten
 
     const Year& year() const { return m_year; }
+    // The files beside the roster: the year's conditions, rules and drafts are read and saved through them.
+    const YearFiles& files() const { return m_files; }
 
     // The conditions entry changes no draw, so it says nothing.
     SelectGroupOutcome selectGroup(int listPosition) const { return m_year.selectGroup(listPosition); }
     SetClassCountOutcome setClassCount(int listPosition, const QString& text) { return m_year.setClassCount(listPosition, text); }
-    ConfirmEntryOutcome confirmEntry(const ConfirmEntryInput& input) { return m_year.confirmEntry(input); }
-    ReadConditionsOutcome readConditions() { return m_year.readConditions(); }
-    std::optional<Message> fitHeadCounts(const std::vector<FittingCounts>& fits) { return m_year.fitHeadCounts(fits); }
+    // Every confirmation is saved, so the file always matches the window.
+    ConfirmEntryOutcome confirmEntry(const ConfirmEntryInput& input);
+    ReadConditionsOutcome readConditions() { return m_files.loadConditions(m_year); }
+    // The head counts taken and saved; the message of a failed save.
+    std::optional<Message> fitHeadCounts(const std::vector<FittingCounts>& fits);
 
     // Each emits drawChanged() when it made a new draw.
     DrawOutcome press(RandomSource& random);
@@ -53,7 +58,7 @@ public:
     // クラス分けの決まり: what the dialog shows when it opens (the stored
     // choice, the CSV's columns), and its OK, which checks the boxes, reads the
     // columns, writes the rule file and takes the rules. rulesChanged() then.
-    SpreadDialogView spreadView() const { return openSpreadColumns(m_year.students()); }
+    SpreadDialogView spreadView() const { return m_files.openRules(m_year.students()); }
     SpreadAcceptOutcome acceptSpreadColumns(const RuleTexts& texts);
     // New rules, rulesChanged().
     void setRules(SpreadRules rules);
@@ -118,6 +123,7 @@ private:
     void writeFinished(const DraftsWrite& pending, const DraftsWriteOutcome& outcome);
     void keepPresence();
 
+    YearFiles m_files;
     Year m_year;
     RosterOrder m_rosterOrder = RosterOrder::Score;
     std::optional<NumberingChoice> m_numbering;

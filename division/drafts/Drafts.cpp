@@ -3,6 +3,7 @@
 #include "division/drafts/DraftsMessages.h"
 #include "division/drafts/RosterChanges.h"
 
+#include "common/FileMessages.h"
 #include "common/TextFile.h"
 #include "division/draw/RandomSource.h"
 #include "division/Year.h"
@@ -50,16 +51,12 @@ std::optional<uint32_t> drawNumberFromText(const QString& text)
     return number;
 }
 
-DraftBook::DraftBook(const Year& year) : DraftBook(year, draftsFilePath(year.students().csvPath)) {}
-
 DraftBook::DraftBook(const Year& year, QString path)
     : m_path(std::move(path)), m_roster(rosterOf(year.students()))
 {
     const LockHolder me = thisProgram();
     m_computer = me.computer;
     m_user = me.user;
-    if (year.students().csvPath.isEmpty() && m_path == draftsFilePath(QString()))
-        m_path.clear(); // a year of no file keeps its drafts in memory only
     if (m_path.isEmpty())
         return;
     DraftsReadOutcome read = readDraftsFile(m_path);
@@ -311,11 +308,8 @@ DraftBook::Finished DraftBook::finishWrite(const DraftsWrite& pending, const Dra
                                    titles::error};
         break;
     default:
-        finished.message = Message{QStringLiteral("クラス分けの案を保存できません。\n%1\n"
-                                                  "フォルダーに書き込めるか、ディスクに空きがあるかを確かめて下さい。"
-                                                  "作業はこのまま続けられますが、終了すると画面の案は残りません。")
-                                       .arg(file),
-                                   titles::error};
+        finished.message = writeFailedMessage(m_path, fileNames::drafts,
+                                              QStringLiteral("作業はこのまま続けられますが、終了すると画面の案は残りません。"));
     }
     return finished;
 }

@@ -28,8 +28,9 @@ class Year;
 
 class DraftBook {
 public:
-    // Reads the drafts file beside the year's CSV; nothing on screen changes.
-    explicit DraftBook(const Year& year);
+    // Reads the drafts file at path (files/YearFiles.h names it beside the
+    // roster); nothing on screen changes. An empty path keeps the drafts in
+    // memory only (a year of no file).
     DraftBook(const Year& year, QString path);
 
     const QString& path() const { return m_path; }

@@ -112,11 +112,6 @@ std::vector<RosterRow> rosterOf(const Students& students)
     return roster;
 }
 
-QString draftsFilePath(const QString& csvPath)
-{
-    return csvPath + QStringLiteral("AN.TXT");
-}
-
 QString freeDraftName(const std::vector<Draft>& drafts, const QString& name)
 {
     const auto used = [&](const QString& n) {
@@ -158,160 +153,220 @@ QByteArray formatDraftsFile(const DraftsContent& content)
     return out;
 }
 
+namespace {
+
+// The reading of a drafts file, line after line: what was read so far and
+// the first damage found.
+class DraftsReader {
+public:
+    // false: not a drafts file of any version, and nothing more is read.
+    bool readVersion(const QByteArray& line);
+    // false: nothing after this line can be read.
+    bool readLine(int lineNumber, const QByteArray& raw);
+    // The outcome after lastLine, the number of the last line read.
+    DraftsReadOutcome finish(int lastLine, bool complete);
+    DraftsReadOutcome refused() { return std::move(m_outcome); }
+
+private:
+    void damage(int line, const QString& reason);
+    // The roster's size, header and rows; false: the roster cannot be read on.
+    bool readRoster(int lineNumber, const QList<QStringView>& fields);
+    bool readRow(int lineNumber, const QList<QStringView>& fields);
+    void readDraft(int lineNumber, const QList<QStringView>& fields);
+    void readWorking(int lineNumber, const QList<QStringView>& fields);
+
+    DraftsReadOutcome m_outcome;
+    int m_n = -1;   // the roster's size once read
+    int m_rows = 0; // roster rows read
+    bool m_rosterWhole = false;
+    bool m_ended = false;
+    bool m_version1 = false;
+    bool m_version2 = false;
+    bool m_headerRead = false;
+};
+
+void DraftsReader::damage(int line, const QString& reason)
+{
+    if (m_outcome.status == DraftsReadOutcome::Status::Damaged)
+        return;
+    m_outcome.status = DraftsReadOutcome::Status::Damaged;
+    m_outcome.line = line;
+    m_outcome.reason = reason;
+}
+
+bool DraftsReader::readVersion(const QByteArray& line)
+{
+    m_outcome.status = DraftsReadOutcome::Status::Read;
+    m_version1 = line == kVersion1Line;
+    m_version2 = line == kVersion2Line;
+    m_headerRead = m_version1 || m_version2; // earlier versions had no header line
+    if (line == kVersionLine || m_version1 || m_version2)
+        return true;
+    damage(1, QStringLiteral("クラス分けの案のファイルではないか、この版では読めない形です"));
+    m_outcome.content = {};
+    return false;
+}
+
+bool DraftsReader::readLine(int lineNumber, const QByteArray& raw)
+{
+    if (m_ended) {
+        damage(lineNumber, QStringLiteral("終わりの行のあとに続きがあります"));
+        return false;
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(raw);
+    if (decoder.hasError()) {
+        damage(lineNumber, QStringLiteral("読めない文字があります"));
+        return m_rosterWhole;
+    }
+    const QList<QStringView> fields = QStringView(text).split(u'\t');
+    const QStringView kind = fields[0];
+    if (!m_rosterWhole)
+        return readRoster(lineNumber, fields);
+    if (kind == u"draft" && fields.size() == 6) {
+        readDraft(lineNumber, fields);
+    } else if (kind == u"working" && fields.size() == (m_version1 ? 5 : 7)) {
+        readWorking(lineNumber, fields);
+    } else if (kind == u"end" && fields.size() == 2) {
+        m_ended = true;
+        if (wholeNumber(fields[1], 0, std::numeric_limits<int>::max()) !=
+            static_cast<long long>(m_outcome.content.drafts.size()))
+            damage(lineNumber, QStringLiteral("案の数が合いません"));
+    } else {
+        damage(lineNumber, QStringLiteral("この行は読めません"));
+    }
+    return true;
+}
+
+bool DraftsReader::readRoster(int lineNumber, const QList<QStringView>& fields)
+{
+    const QStringView kind = fields[0];
+    if (m_n < 0) {
+        const auto size = fields.size() == 2 && kind == u"roster" ? wholeNumber(fields[1], 0, kMaxStudents) : std::nullopt;
+        if (!size) {
+            damage(lineNumber, QStringLiteral("名簿の人数が読めません"));
+            return false;
+        }
+        m_n = static_cast<int>(*size);
+        m_outcome.content.roster.assign(static_cast<size_t>(m_n) + 1, {});
+        m_rosterWhole = m_n == 0 && m_headerRead;
+        return true;
+    }
+    if (!m_headerRead) {
+        const std::optional<QStringList> header = kind == u"header" ? cellsFrom(fields, 1) : std::nullopt;
+        if (!header) {
+            damage(lineNumber, QStringLiteral("名簿の項目名が読めません"));
+            return false;
+        }
+        m_outcome.content.roster[0].cells = *header;
+        m_headerRead = true;
+        m_rosterWhole = m_n == 0;
+        return true;
+    }
+    return readRow(lineNumber, fields);
+}
+
+bool DraftsReader::readRow(int lineNumber, const QList<QStringView>& fields)
+{
+    std::optional<RosterRow> row;
+    if (fields.size() >= 5 && fields[0] == u"row" && wholeNumber(fields[1], 0, 100000) == m_rows + 2) {
+        if (!m_version1 && !m_version2) {
+            row = rowFrom(fields);
+        } else if (fields.size() == 5) {
+            std::optional<QString> id = unescapedField(fields[2]), name = unescapedField(fields[3]),
+                                   group = unescapedField(fields[4]);
+            if (id && name && group)
+                row = RosterRow{*id, *name, *group};
+        }
+    }
+    if (!row) {
+        damage(lineNumber, QStringLiteral("名簿の%1人目が読めません").arg(m_rows + 1));
+        return false;
+    }
+    m_outcome.content.roster[++m_rows] = std::move(*row);
+    m_rosterWhole = m_rows == m_n;
+    if (m_rosterWhole && (m_version1 || m_version2))
+        assignKeys(m_outcome.content.roster); // an earlier version kept no keys
+    return true;
+}
+
+void DraftsReader::readDraft(int lineNumber, const QList<QStringView>& fields)
+{
+    std::vector<Draft>& drafts = m_outcome.content.drafts;
+    Draft draft;
+    const std::optional<QString> name = unescapedField(fields[1]);
+    std::optional<QString> wrong = !name || name->isEmpty() ? QStringLiteral("案の名前が読めません") : readDraw(fields, 2, m_n, draft);
+    if (!wrong && drafts.size() >= static_cast<size_t>(kMaxDrafts))
+        wrong = QStringLiteral("案が多すぎます（%1まで）").arg(kMaxDrafts);
+    if (wrong) {
+        damage(lineNumber, *wrong);
+        return;
+    }
+    draft.name = *name;
+    // A name twice (a file put together by hand): the later one is kept under a name of its own.
+    if (std::any_of(drafts.begin(), drafts.end(), [&](const Draft& d) { return d.name == draft.name; })) {
+        draft.name = freeDraftName(drafts, *name);
+        m_outcome.renamed.emplace_back(*name, draft.name);
+    }
+    drafts.push_back(std::move(draft));
+}
+
+void DraftsReader::readWorking(int lineNumber, const QList<QStringView>& fields)
+{
+    std::vector<Draft>& working = m_outcome.content.working;
+    Draft draft;
+    std::optional<QString> computer = m_version1 ? QString() : unescapedField(fields[1]);
+    std::optional<QString> user = m_version1 ? QString() : unescapedField(fields[2]);
+    std::optional<QString> wrong = !computer || !user ? QStringLiteral("作業中の名前が読めません")
+                                                      : readDraw(fields, m_version1 ? 1 : 3, m_n, draft);
+    const bool twice = computer && user && std::any_of(working.begin(), working.end(), [&](const Draft& w) {
+                           return w.computer == *computer && w.user == *user;
+                       });
+    if (!wrong && (twice || working.size() >= static_cast<size_t>(kMaxDrafts)))
+        wrong = QStringLiteral("同じプログラムの作業中が２つあります");
+    if (wrong) {
+        damage(lineNumber, *wrong);
+        return;
+    }
+    draft.computer = *computer;
+    draft.user = *user;
+    draft.name = workingName(draft.computer, draft.user, false);
+    working.push_back(std::move(draft));
+}
+
+DraftsReadOutcome DraftsReader::finish(int lastLine, bool complete)
+{
+    if (!m_rosterWhole) {
+        m_outcome.content = {};
+        if (m_outcome.status != DraftsReadOutcome::Status::Damaged)
+            damage(lastLine + 1, QStringLiteral("名簿の途中で切れています"));
+    } else if (!m_ended || !complete) {
+        damage(lastLine + (complete ? 1 : 0), QStringLiteral("途中で切れています"));
+    }
+    return std::move(m_outcome);
+}
+
+} // namespace
+
 DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
 {
-    DraftsReadOutcome outcome;
-    outcome.status = DraftsReadOutcome::Status::Read;
-    const auto damage = [&](int line, const QString& reason) {
-        if (outcome.status != DraftsReadOutcome::Status::Damaged) {
-            outcome.status = DraftsReadOutcome::Status::Damaged;
-            outcome.line = line;
-            outcome.reason = reason;
-        }
-    };
-
     QList<QByteArray> lines = (bytes.startsWith(kUtf8Bom) ? bytes.mid(kUtf8Bom.size()) : bytes).split('\n');
     // The last line end leaves an empty piece after it; a file cut short has none.
     const bool complete = lines.size() > 1 && lines.last().isEmpty();
     if (complete)
         lines.removeLast();
-    int n = -1;   // the roster's size once read
-    int rows = 0; // roster rows read
-    bool rosterWhole = false;
-    bool ended = false;
-    bool version1 = false;
-    bool version2 = false;
-    bool headerRead = false;
+    DraftsReader reader;
     int lineNumber = 0;
     for (QByteArray& raw : lines) {
         ++lineNumber;
         if (raw.endsWith('\r'))
             raw.chop(1);
-        if (lineNumber == 1) {
-            version1 = raw == kVersion1Line;
-            version2 = raw == kVersion2Line;
-            headerRead = version1 || version2;
-            if (raw != kVersionLine && !version1 && !version2) {
-                damage(1, QStringLiteral("クラス分けの案のファイルではないか、この版では読めない形です"));
-                outcome.content = {};
-                return outcome;
-            }
-            continue;
-        }
-        if (ended) {
-            damage(lineNumber, QStringLiteral("終わりの行のあとに続きがあります"));
+        if (lineNumber == 1 && !reader.readVersion(raw))
+            return reader.refused();
+        if (lineNumber > 1 && !reader.readLine(lineNumber, raw))
             break;
-        }
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = decoder(raw);
-        if (decoder.hasError()) {
-            damage(lineNumber, QStringLiteral("読めない文字があります"));
-            if (!rosterWhole)
-                break;
-            continue;
-        }
-        const QList<QStringView> fields = QStringView(text).split(u'\t');
-        const QStringView kind = fields[0];
-        if (n < 0) {
-            const auto size = fields.size() == 2 && kind == u"roster" ? wholeNumber(fields[1], 0, kMaxStudents)
-                                                                       : std::nullopt;
-            if (!size) {
-                damage(lineNumber, QStringLiteral("名簿の人数が読めません"));
-                break;
-            }
-            n = static_cast<int>(*size);
-            outcome.content.roster.assign(static_cast<size_t>(n) + 1, {});
-            rosterWhole = n == 0 && headerRead;
-            continue;
-        }
-        if (!headerRead) {
-            const std::optional<QStringList> header = kind == u"header" ? cellsFrom(fields, 1) : std::nullopt;
-            if (!header) {
-                damage(lineNumber, QStringLiteral("名簿の項目名が読めません"));
-                break;
-            }
-            outcome.content.roster[0].cells = *header;
-            headerRead = true;
-            rosterWhole = n == 0;
-            continue;
-        }
-        if (!rosterWhole) {
-            std::optional<RosterRow> row;
-            if (fields.size() >= 5 && kind == u"row" && wholeNumber(fields[1], 0, 100000) == rows + 2) {
-                if (!version1 && !version2) {
-                    row = rowFrom(fields);
-                } else if (fields.size() == 5) {
-                    std::optional<QString> id = unescapedField(fields[2]), name = unescapedField(fields[3]),
-                                           group = unescapedField(fields[4]);
-                    if (id && name && group)
-                        row = RosterRow{*id, *name, *group};
-                }
-            }
-            if (!row) {
-                damage(lineNumber, QStringLiteral("名簿の%1人目が読めません").arg(rows + 1));
-                break;
-            }
-            outcome.content.roster[++rows] = std::move(*row);
-            rosterWhole = rows == n;
-            if (rosterWhole && (version1 || version2))
-                assignKeys(outcome.content.roster); // an earlier version kept no keys
-            continue;
-        }
-        if (kind == u"draft" && fields.size() == 6) {
-            Draft draft;
-            const std::optional<QString> name = unescapedField(fields[1]);
-            std::optional<QString> wrong =
-                !name || name->isEmpty() ? QStringLiteral("案の名前が読めません") : readDraw(fields, 2, n, draft);
-            if (!wrong && outcome.content.drafts.size() >= static_cast<size_t>(kMaxDrafts))
-                wrong = QStringLiteral("案が多すぎます（%1まで）").arg(kMaxDrafts);
-            if (wrong) {
-                damage(lineNumber, *wrong);
-                continue;
-            }
-            draft.name = *name;
-            // A name twice (a file put together by hand): the later one is kept under a name of its own.
-            if (std::any_of(outcome.content.drafts.begin(), outcome.content.drafts.end(),
-                            [&](const Draft& d) { return d.name == draft.name; })) {
-                draft.name = freeDraftName(outcome.content.drafts, *name);
-                outcome.renamed.emplace_back(*name, draft.name);
-            }
-            outcome.content.drafts.push_back(std::move(draft));
-        } else if (kind == u"working" && fields.size() == (version1 ? 5 : 7)) {
-            Draft draft;
-            std::optional<QString> computer = version1 ? QString() : unescapedField(fields[1]);
-            std::optional<QString> user = version1 ? QString() : unescapedField(fields[2]);
-            std::optional<QString> wrong = !computer || !user ? QStringLiteral("作業中の名前が読めません")
-                                                              : readDraw(fields, version1 ? 1 : 3, n, draft);
-            const bool twice = computer && user &&
-                               std::any_of(outcome.content.working.begin(), outcome.content.working.end(),
-                                           [&](const Draft& w) { return w.computer == *computer && w.user == *user; });
-            if (!wrong && (twice || outcome.content.working.size() >= static_cast<size_t>(kMaxDrafts)))
-                wrong = QStringLiteral("同じプログラムの作業中が２つあります");
-            if (wrong) {
-                damage(lineNumber, *wrong);
-                continue;
-            }
-            draft.computer = *computer;
-            draft.user = *user;
-            draft.name = workingName(draft.computer, draft.user, false);
-            outcome.content.working.push_back(std::move(draft));
-        } else if (kind == u"end" && fields.size() == 2) {
-            ended = true;
-            if (wholeNumber(fields[1], 0, std::numeric_limits<int>::max()) !=
-                static_cast<long long>(outcome.content.drafts.size()))
-                damage(lineNumber, QStringLiteral("案の数が合いません"));
-        } else {
-            damage(lineNumber, QStringLiteral("この行は読めません"));
-        }
     }
-    if (!rosterWhole) {
-        outcome.content = {};
-        if (outcome.status != DraftsReadOutcome::Status::Damaged)
-            damage(lineNumber + 1, QStringLiteral("名簿の途中で切れています"));
-    } else if (!ended || !complete) {
-        damage(lineNumber + (complete ? 1 : 0), QStringLiteral("途中で切れています"));
-    }
-    return outcome;
+    return reader.finish(lineNumber, complete);
 }
 
 DraftsReadOutcome readDraftsFile(const QString& path)

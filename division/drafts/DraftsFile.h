@@ -1,6 +1,6 @@
 #pragma once
 // The drafts file beside the CSV (ファイル名.csv + "AN.TXT", like the
-// conditions and the rules files): the kept divisions of the year and the
+// conditions and the rules files; the name: files/YearFiles.h): the kept divisions of the year and the
 // division last on screen (「作業中」), so that nothing is lost when the
 // program closes or the PC stops.
 //
@@ -72,9 +72,6 @@ struct DraftsContent {
 
 // The roster of the year's students, keyed.
 std::vector<RosterRow> rosterOf(const Students& students);
-
-// ファイル名.csv + "AN.TXT"
-QString draftsFilePath(const QString& csvPath);
 
 QByteArray formatDraftsFile(const DraftsContent& content);
 

@@ -92,6 +92,38 @@ MergedDrafts mergeDrafts(const std::vector<Draft>& base, const std::vector<Draft
     return merged;
 }
 
+namespace {
+
+// A damaged file, or one of another roster, kept whole under one name of its
+// own before anything is written over it; the last such file wins.
+bool setAside(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.read(kMaxDraftsBytes + 1);
+    return file.error() == QFileDevice::NoError &&
+           writeFileAtomically(path + QStringLiteral(".bak"), bytes) == WriteStatus::Ok;
+}
+
+// The 「作業中」 of the file: the other programs' go to outcome.others, and
+// this program's own, when it wrote none now, is returned.
+std::optional<Draft> takeWorking(const DraftsWrite& write, const std::vector<Draft>& there, DraftsWriteOutcome& outcome)
+{
+    std::optional<Draft> own = write.working;
+    for (const Draft& w : there) {
+        // A version 1 file's 「作業中」 was this program's own.
+        const bool mine = sameProgram(w, write.computer, write.user) || (w.computer.isEmpty() && w.user.isEmpty());
+        if (!mine)
+            outcome.others.push_back(w);
+        else if (!own)
+            own = w;
+    }
+    return own;
+}
+
+} // namespace
+
 DraftsWriteOutcome writeDraftsShared(const DraftsWrite& write)
 {
     DraftsWriteOutcome outcome;
@@ -115,13 +147,7 @@ DraftsWriteOutcome writeDraftsShared(const DraftsWrite& write)
     const bool foreign =
         read.status != DraftsReadOutcome::Status::Missing && !sameRoster(read.content.roster, write.roster);
     if (damaged || foreign) {
-        // Kept whole under one name of its own before anything is written over it; the last such file wins.
-        QFile file(write.path);
-        if (!file.open(QIODevice::ReadOnly))
-            return outcome;
-        const QByteArray bytes = file.read(kMaxDraftsBytes + 1);
-        if (file.error() != QFileDevice::NoError ||
-            writeFileAtomically(write.path + QStringLiteral(".bak"), bytes) != WriteStatus::Ok)
+        if (!setAside(write.path))
             return outcome;
         outcome.setAside = true;
     }
@@ -131,15 +157,7 @@ DraftsWriteOutcome writeDraftsShared(const DraftsWrite& write)
     const DraftsContent& there = foreign ? none : read.content;
     MergedDrafts merged = mergeDrafts(write.base, write.here, there.drafts);
     DraftsContent content{write.roster, std::move(merged.drafts), {}};
-    std::optional<Draft> own = write.working;
-    for (const Draft& w : there.working) {
-        // A version 1 file's 「作業中」 was this program's own.
-        const bool mine = sameProgram(w, write.computer, write.user) || (w.computer.isEmpty() && w.user.isEmpty());
-        if (!mine)
-            outcome.others.push_back(w);
-        else if (!own)
-            own = w;
-    }
+    std::optional<Draft> own = takeWorking(write, there.working, outcome);
     content.working = outcome.others;
     if (own) {
         own->computer = write.computer;

@@ -1,5 +1,6 @@
 #include "division/drafts/DraftsMessages.h"
 
+#include "common/FileMessages.h"
 #include "division/Year.h"
 
 #include <QDir>
@@ -22,7 +23,7 @@ std::optional<Message> draftsReadMessage(const DraftsReadOutcome& outcome, const
     case DraftsReadOutcome::Status::Read:
         break;
     case DraftsReadOutcome::Status::Unreadable:
-        return Message{QStringLiteral("クラス分けの案のファイルを開けません。\n%1\n").arg(file) + untouched, titles::error};
+        return readFailedMessage(path, fileNames::drafts, untouched);
     case DraftsReadOutcome::Status::TooLarge:
         return Message{QStringLiteral("クラス分けの案のファイルが大きすぎるので読みません（%1MBまで）。\n%2\n")
                                .arg(kMaxDraftsBytes / (1024 * 1024))

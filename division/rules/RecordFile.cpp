@@ -1,5 +1,6 @@
 #include "division/rules/RecordFile.h"
 
+#include "common/FileMessages.h"
 #include "common/TextFile.h"
 
 #include <QDir>
@@ -40,7 +41,6 @@ RecordWriteOutcome writeRecordShared(const QString& path, const RecordChange& ch
 
 std::optional<QString> recordWriteProblemText(const QString& path, const RecordWriteOutcome& outcome)
 {
-    const QString file = QDir::toNativeSeparators(path);
     switch (outcome.status) {
     case RecordWriteOutcome::Status::Written:
         return std::nullopt;
@@ -56,9 +56,7 @@ std::optional<QString> recordWriteProblemText(const QString& path, const RecordW
     case RecordWriteOutcome::Status::Failed:
         break;
     }
-    return QStringLiteral("離す記録のファイル「%1」に書き込めませんでした。記録は書き込まれていません。"
-                          "フォルダーに書き込めるか確かめて下さい。")
-        .arg(file);
+    return writeFailedMessage(path, fileNames::record, QStringLiteral("記録は書き込まれていません。")).text;
 }
 
 } // namespace classdiv

@@ -1,5 +1,6 @@
 #include "division/rules/SeparationRecord.h"
 
+#include "common/FileMessages.h"
 #include "common/TabFields.h"
 
 #include <QDateTime>
@@ -258,7 +259,7 @@ std::optional<QString> recordProblemText(const QString& path, const RecordReadOu
     case RecordReadOutcome::Status::Newer:
         return QStringLiteral("離す記録のファイル「%1」は、新しい版のプログラムで作られていて読めません。").arg(file) + keep;
     case RecordReadOutcome::Status::Unreadable:
-        return QStringLiteral("離す記録のファイル「%1」を開けません。").arg(file) + keep;
+        return readFailedMessage(path, fileNames::record, keep).text;
     case RecordReadOutcome::Status::TooLarge:
         return QStringLiteral("離す記録のファイル「%1」は大きすぎて（16MBより大きい）読めません。").arg(file) + keep;
     case RecordReadOutcome::Status::FolderGone:

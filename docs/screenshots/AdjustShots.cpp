@@ -77,7 +77,7 @@ void rosterChanges(const Year& year)
 void fewestMoves(ConditionsWindow* form3, YearModel& model)
 {
     const auto plan = [&](const char* five, const char* six) {
-        ConfirmEntryInput entry{0, {}, {}, model.year().students().csvPath};
+        ConfirmEntryInput entry{0, {}, {}};
         entry.classNumbers[1] = QStringLiteral("5");
         entry.headCounts[1] = QString::fromLatin1(five);
         entry.classNumbers[2] = QStringLiteral("6");

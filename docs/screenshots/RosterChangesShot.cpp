@@ -4,6 +4,7 @@
 #include "division/Year.h"
 #include "import/Roster.h"
 #include "ui/RosterChangesWindow.h"
+#include "files/YearFiles.h"
 
 #include <QTest>
 
@@ -12,7 +13,7 @@ namespace classdiv {
 std::unique_ptr<QWidget> changedRosterWindow(const Year& year, QString& failure)
 {
     // The drafts reach their file within a second of being kept.
-    const QString path = draftsFilePath(year.students().csvPath);
+    const QString path = YearFiles(year.students().csvPath).draftsPath();
     if (!QTest::qWaitFor([&] { return readDraftsFile(path).content.drafts.size() == 3; }, 5000)) {
         failure = QStringLiteral("the drafts were not written");
         return nullptr;

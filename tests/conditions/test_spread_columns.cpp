@@ -4,6 +4,7 @@
 #include "import/ImportActions.h"
 #include "support/FullDisk.h"
 #include "support/TestFiles.h"
+#include "files/YearFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,8 @@ struct Imported {
     testing::TempFolder folder;
     std::unique_ptr<StudentTable> table = std::make_unique<StudentTable>();
     QString csv() const { return folder.file(u"nen1.csv"_s); }
-    QByteArray stored() const { return readBytes(spreadFilePath(csv())); }
+    YearFiles files() const { return YearFiles(csv()); }
+    QByteArray stored() const { return readBytes(files().rulesPath()); }
     Students students() const { return typedStudents(*table); }
     explicit Imported(const QString& text = kYear, const ReadColumnsInput& boxes = {"5", "1", "3", "4", "5"})
     {
@@ -89,13 +91,13 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
     for (const auto& c : cases) {
         SCOPED_TRACE(qPrintable(c.boxes.marks + u'|' + c.boxes.mix + u'|' + c.boxes.together + u'|' + c.boxes.fixed + u'|' + c.boxes.flags));
         Imported year;
-        const SpreadAcceptOutcome outcome = acceptSpreadColumns(year.students(), c.boxes);
+        const SpreadAcceptOutcome outcome = year.files().acceptRules(year.students(), c.boxes);
         EXPECT_EQ(year.stored(), c.stored);
         EXPECT_EQ(outcome.message ? outcome.message->text : QString(), c.refusal);
         EXPECT_EQ(outcome.focus, c.focus);
         EXPECT_EQ(outcome.rules, c.stored.isEmpty() ? std::nullopt : std::optional(c.read));
-        EXPECT_EQ(loadSpreadRules(year.students()), outcome.rules.value_or(SpreadRules{}));
-        const SpreadDialogView view = openSpreadColumns(year.students());
+        EXPECT_EQ(storedSpreadRules(year.students(), year.files().readRules()), outcome.rules.value_or(SpreadRules{}));
+        const SpreadDialogView view = year.files().openRules(year.students());
         const RuleTexts shown{c.boxes.marks.trimmed(), c.boxes.mix.trimmed(), c.boxes.together, c.boxes.fixed,
                               c.boxes.flags.isEmpty() ? QString() : u"3,1"_s};
         EXPECT_EQ(view.texts, c.stored.isEmpty() ? RuleTexts{} : shown);
@@ -104,17 +106,17 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
     // A damaged file, or one naming a column the CSV lacks: said when the dialog opens, never applied.
     for (const QByteArray ignored : {"3\r\n9\r\n", "3,2\r\n", "\r\n\r\n\r\n\r\n2,7\r\n"}) {
         Imported stale;
-        ASSERT_TRUE(writeBytes(spreadFilePath(stale.csv()), ignored));
-        const SpreadDialogView view = openSpreadColumns(stale.students());
+        ASSERT_TRUE(writeBytes(stale.files().rulesPath(), ignored));
+        const SpreadDialogView view = stale.files().openRules(stale.students());
         EXPECT_TRUE(view.message && view.texts == RuleTexts{}) << ignored.toStdString();
-        EXPECT_EQ(loadSpreadRules(stale.students()), SpreadRules{});
+        EXPECT_EQ(storedSpreadRules(stale.students(), stale.files().readRules()), SpreadRules{});
     }
     if (!testing::FullDisk::kAvailable)
         return;
     Imported year;
-    ASSERT_TRUE(writeBytes(spreadFilePath(year.csv()), "1\r\n2\r\n"));
+    ASSERT_TRUE(writeBytes(year.files().rulesPath(), "1\r\n2\r\n"));
     const testing::FullDisk full(3);
-    EXPECT_EQ(acceptSpreadColumns(year.students(), RuleTexts{"3", {}, {}, {}, {}}).message->title, titles::error);
+    EXPECT_EQ(year.files().acceptRules(year.students(), RuleTexts{"3", {}, {}, {}, {}}).message->title, titles::error);
     EXPECT_EQ(year.stored(), "1\r\n2\r\n") << "a failed write keeps the earlier choice";
 }
 
@@ -141,7 +143,7 @@ TEST(SpreadColumns, TakeTheRowsTheImportReadWhateverBecameOfTheFileSince)
         EXPECT_EQ(csv.message, std::nullopt) << c.name;
         EXPECT_EQ(csv.rows.size(), 5u) << c.name;
         EXPECT_EQ(columnOf(csv, 2), mixing) << c.name;
-        EXPECT_TRUE(acceptSpreadColumns(year.students(), RuleTexts{"2", {}, {}, {}, {}}).rules.has_value()) << c.name;
+        EXPECT_TRUE(year.files().acceptRules(year.students(), RuleTexts{"2", {}, {}, {}, {}}).rules.has_value()) << c.name;
     }
     // Fields that run on past the last line's row, unchanged since they were read: still the same students.
     Imported drifting(u"a,b\r\n1,2\r\n3,4\r\n5,6\r\n7,8,9,10\r\n"_s, {"2", "1", "2", "1", "2"});
@@ -195,7 +197,7 @@ TEST(ScoreColumns, DialogTakesColumnsWithNumbersAndRefusesOneWithFewerThanHalf)
     const auto boxes = [](const QString& scores) { return RuleTexts{{}, {}, {}, {}, {}, scores}; };
     {
         Imported taken(year, {"9", "1", "3", "4", "5"});
-        const SpreadAcceptOutcome outcome = acceptSpreadColumns(taken.students(), boxes(u"6,9"_s));
+        const SpreadAcceptOutcome outcome = taken.files().acceptRules(taken.students(), boxes(u"6,9"_s));
         ASSERT_TRUE(outcome.rules);
         ASSERT_EQ(outcome.rules->scores.size(), 2u);
         const ScoreColumn& time = outcome.rules->scores[0];
@@ -203,8 +205,8 @@ TEST(ScoreColumns, DialogTakesColumnsWithNumbersAndRefusesOneWithFewerThanHalf)
         EXPECT_EQ(time.values, (std::vector<std::optional<double>>{{}, 8.1, {}, 7.5, 9.0}));
         EXPECT_EQ(outcome.rules->scores[1].values, (std::vector<std::optional<double>>{{}, {}, 61, {}, 43}));
         EXPECT_EQ(taken.stored(), "\r\n\r\n\r\n\r\n\r\n6,9\r\n");
-        EXPECT_EQ(loadSpreadRules(taken.students()), *outcome.rules);
-        EXPECT_EQ(openSpreadColumns(taken.students()).texts.scores, u"6,9"_s);
+        EXPECT_EQ(storedSpreadRules(taken.students(), taken.files().readRules()), *outcome.rules);
+        EXPECT_EQ(taken.files().openRules(taken.students()).texts.scores, u"6,9"_s);
     }
     const struct {
         QString box;
@@ -217,11 +219,11 @@ TEST(ScoreColumns, DialogTakesColumnsWithNumbersAndRefusesOneWithFewerThanHalf)
     };
     for (const auto& r : refused) {
         Imported kept(year, {"9", "1", "3", "4", "5"});
-        const SpreadAcceptOutcome outcome = acceptSpreadColumns(kept.students(), boxes(r.box));
+        const SpreadAcceptOutcome outcome = kept.files().acceptRules(kept.students(), boxes(r.box));
         ASSERT_TRUE(outcome.message) << qPrintable(r.box);
         EXPECT_TRUE(outcome.message->text.startsWith(r.refusalStart)) << qPrintable(outcome.message->text);
         EXPECT_EQ(outcome.focus, RuleBox::Scores);
-        EXPECT_FALSE(QFile::exists(spreadFilePath(kept.csv()))) << "nothing written";
+        EXPECT_FALSE(QFile::exists(kept.files().rulesPath())) << "nothing written";
     }
 }
 

@@ -78,7 +78,7 @@ std::vector<Case> cases()
          }},
         {"example with its rules", [] {
              ExampleYear example;
-             example.year->setRules(loadSpreadRules(example.year->students()));
+             YearFiles(example.year->students().csvPath).loadRules(*example.year);
              return *example.year;
          }},
     };

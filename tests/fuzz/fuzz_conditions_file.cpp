@@ -7,6 +7,8 @@
 #include "conditions/ConditionsFile.h"
 #include "division/draw/Division.h"
 #include "support/Years.h"
+#include "division/Year.h"
+#include "files/YearFiles.h"
 
 #include <map>
 
@@ -30,16 +32,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const Students students = year();
     static const ConditionsWorkspace loaded = loadGroups(students).workspace;
     static const QString csv = fuzz::scratchFolder() + QStringLiteral("/nen1.csv");
-    fuzz::writeInput(conditionsFilePath(csv), data, size);
-    ConditionsWorkspace ws = loaded;
-    if (readConditions(ws, csv).status != ReadConditionsOutcome::Status::Read)
+    const YearFiles files(csv);
+    fuzz::writeInput(files.conditionsPath(), data, size);
+    Year year(students, loaded);
+    if (files.loadConditions(year).status != ReadConditionsOutcome::Status::Read)
         return 0;
 
-    if (writeConditionsFile(ws, csv))
+    if (files.saveConditions(year).status != SaveOutcome::Status::Saved)
         __builtin_trap();
-    ConditionsWorkspace again = loaded;
-    if (readConditions(again, csv).status != ReadConditionsOutcome::Status::Read || again.conditions != ws.conditions)
+    Year again(students, loaded);
+    if (files.loadConditions(again).status != ReadConditionsOutcome::Status::Read ||
+        again.workspace().conditions != year.workspace().conditions)
         __builtin_trap();
+    ConditionsWorkspace ws = year.workspace();
 
     DivisionState state;
     std::vector<int16_t> classes;

@@ -3,6 +3,7 @@
 // クラス名簿 with hand swaps, undo and the PDF, the 別クラス・混合の列 dialog and its rules when saved.
 
 #include "support/GuiTest.h"
+#include "files/YearFiles.h"
 
 #include "conditions/ConditionsFile.h"
 #include "conditions/SpreadColumns.h"
@@ -161,7 +162,7 @@ private slots:
         ExampleWindow f;
         QVERIFY(f.open(false, false));
         QWidget* w = f.w();
-        const QString file = conditionsFilePath(f.table.csvPath);
+        const QString file = YearFiles(f.table.csvPath).conditionsPath();
         QCOMPARE(combo(w)->currentIndex(), -1); // loaded with no group chosen and no message
         QByteArray expected; // 11 lines a group, CR LF
         for (const auto& [group, rows] : kYearConditions) {
@@ -188,7 +189,7 @@ private slots:
         // is shown; chosen again in the list, the row is empty.
         QVERIFY(writeBytes(file, expected.replace(0, 20, "3\r\n5,18\r\n7,0\r\n6,18\r\n")));
         ExampleWindow other; // the year again, with the file written above
-        QVERIFY(other.open(false) && writeBytes(conditionsFilePath(other.table.csvPath), readBytes(file)));
+        QVERIFY(other.open(false) && writeBytes(YearFiles(other.table.csvPath).conditionsPath(), readBytes(file)));
         QWidget* second = other.w();
         click(second, "Command3");
         QCOMPARE(Dialogs::takeMessages(), QList<Message>());
@@ -256,7 +257,7 @@ private slots:
             QCOMPARE(planRows(f.w()).size(), 10);
         }
         if (press == "Command2") // written whether or not the check passed
-            QVERIFY(QFile::exists(conditionsFilePath(f.table.csvPath)));
+            QVERIFY(QFile::exists(YearFiles(f.table.csvPath).conditionsPath()));
         if (press == "Command4")
             QVERIFY(child<PictureBox>(f.w(), "Picture1")->items().empty());
     }
@@ -514,7 +515,7 @@ private slots:
             QPointer<QDialog> dialog = lists->findChild<QDialog*>("MeetingSheetDialog");
             QVERIFY(dialog);
             click(dialog, "okButton");
-            QCOMPARE(Dialogs::takeMessages(), name == pdf ? QList<Message>() : QList<Message>{writeFailedMessage(refused)});
+            QCOMPARE(Dialogs::takeMessages(), name == pdf ? QList<Message>() : QList<Message>{writeFailedMessage(refused, fileNames::pdf)});
             if (name == refused) // a failed write keeps the dialog open for another place
                 dialog->reject();
             QTRY_VERIFY(!dialog);
@@ -565,7 +566,7 @@ private slots:
             const QList<Message> shown = Dialogs::takeMessages();
             QCOMPARE(shown.isEmpty() ? QString() : shown.first().text, message);
             QTRY_COMPARE(dialog.isNull(), message.isEmpty());
-            QCOMPARE(readBytes(spreadFilePath(f.table.csvPath)), stored);
+            QCOMPARE(readBytes(YearFiles(f.table.csvPath).rulesPath()), stored);
             if (stored.size() < 10)
                 QVERIFY(f.window->year().rules() == SpreadRules{});
             if (dialog)
@@ -650,7 +651,7 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_VERIFY(dialog.isNull());
         QCOMPARE(Dialogs::takeMessages(), QList<Message>());
-        QCOMPARE(readBytes(spreadFilePath(f.table.csvPath)), QByteArray("\r\n\r\n\r\n\r\n\r\n13,14\r\n"));
+        QCOMPARE(readBytes(YearFiles(f.table.csvPath).rulesPath()), QByteArray("\r\n\r\n\r\n\r\n\r\n13,14\r\n"));
 
         f.key(Qt::Key_B);
         QCOMPARE(Dialogs::takeMessages(), QList<Message>());

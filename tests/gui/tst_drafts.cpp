@@ -4,6 +4,7 @@
 // back; two drafts compared.
 
 #include "support/GuiTest.h"
+#include "files/YearFiles.h"
 
 #include "division/drafts/Drafts.h"
 #include "ui/DraftWindow.h"
@@ -181,7 +182,7 @@ private slots:
         ConditionsWindow* w = f.window.get();
         QCOMPARE(f.press("Command4"), QList<Message>());
         // Another teacher's program on the same roster keeps a draft of its own press, and its 作業中.
-        const QString path = draftsFilePath(w->year().students().csvPath);
+        const QString path = YearFiles(w->year().students().csvPath).draftsPath();
         Year other = w->year();
         QVERIFY(other.pressNumber(5).drawn);
         DraftBook book(other, path);
@@ -225,7 +226,7 @@ private slots:
         const QString pressed = QString::fromLatin1(program.readLine()).trimmed();
         QVERIFY(pressed.count(u',') == 239);
         // Written within a second of the press; killed right then.
-        const QString path = draftsFilePath(folder.file("nen1.csv"));
+        const QString path = YearFiles(folder.file("nen1.csv")).draftsPath();
         const auto working = [&] {
             const DraftsReadOutcome read = readDraftsFile(path);
             if (read.content.working.empty())

@@ -50,7 +50,7 @@ std::vector<MovedStudent> listed(QDialog* dialog)
 // 書女 (the first group, 18 in class 5 and 18 in class 6) planned anew, as the conditions entry confirms it.
 bool planOf(const ExampleWindow& f, const QString& five, const QString& other, const QString& otherCount)
 {
-    ConfirmEntryInput entry{0, {}, {}, f.table.csvPath};
+    ConfirmEntryInput entry{0, {}, {}};
     entry.classNumbers[1] = QStringLiteral("5");
     entry.headCounts[1] = five;
     entry.classNumbers[2] = other;

@@ -271,7 +271,7 @@ private slots:
         const QString refused = f.folder.file("missing/kaigi.pdf");
         Dialogs::queueSaveFileName(refused);
         key(Qt::Key_Return);
-        QCOMPARE(Dialogs::takeMessages(), QList<Message>{writeFailedMessage(refused)});
+        QCOMPARE(Dialogs::takeMessages(), QList<Message>{writeFailedMessage(refused, fileNames::pdf)});
         QVERIFY(dialog && dialog->isVisible());
         const QString sheets = f.folder.file("kaigi.pdf");
         Dialogs::queueSaveFileName(sheets);

@@ -3,6 +3,7 @@
 // through the real windows, the saved file checked against the CSV it came from.
 
 #include "support/GuiTest.h"
+#include "files/YearFiles.h"
 
 #include "app/Shell.h"
 #include "common/FileLock.h"
@@ -398,7 +399,7 @@ private slots:
         const std::vector<int16_t> swapped = shown.classes();
         m_shell.reset();
         QCOMPARE(QFile::exists(presence), shared); // this program's own mark goes with it
-        const DraftsReadOutcome drafts = readDraftsFile(draftsFilePath(year + QStringLiteral("/nen1.csv")));
+        const DraftsReadOutcome drafts = readDraftsFile(YearFiles(year + QStringLiteral("/nen1.csv")).draftsPath());
         QCOMPARE(drafts.content.working.size(), size_t(1));
         QCOMPARE(drafts.content.working.front().classes, swapped);
     }

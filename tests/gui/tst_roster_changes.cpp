@@ -5,6 +5,7 @@
 // lists the 5 changes and the class lists hold the 3 new students unplaced.
 
 #include "support/GuiTest.h"
+#include "files/YearFiles.h"
 
 #include "division/drafts/Drafts.h"
 #include "division/lists/Unplaced.h"
@@ -81,7 +82,7 @@ private slots:
         const Year& year = next.window->year();
         QVERIFY(fittingHeadCounts(year.workspace()).empty());
         QCOMPARE(checkPress(year.workspace(), year.students()), std::nullopt);
-        const QByteArray conditions = readBytes(conditionsFilePath(csv));
+        const QByteArray conditions = readBytes(YearFiles(csv).conditionsPath());
         QCOMPARE(conditions, formatConditionsFile(year.workspace())); // saved as confirmed
 
         // 案の一覧: 「名簿の変更」 first, with the five students.

@@ -3,6 +3,7 @@
 // A draw of classes numbered above the table's ten rows is still a draw to the chart.
 
 #include "support/GuiTest.h"
+#include "files/YearFiles.h"
 
 #include "division/EvenAverages.h"
 #include "division/lists/ClassRoster.h"
@@ -218,7 +219,7 @@ private slots:
     {
         ExampleWindow f;
         QVERIFY(f.open(false, false));
-        QVERIFY(writeBytes(conditionsFilePath(f.table.csvPath), conditionsRaisedBy(10)));
+        QVERIFY(writeBytes(YearFiles(f.table.csvPath).conditionsPath(), conditionsRaisedBy(10)));
         QCOMPARE(f.press("Command3"), QList<Message>());
         ChartWindow* chart = openChart(f);
         QVERIFY(chart);
@@ -253,7 +254,7 @@ private slots:
         QFETCH(bool, forced);
         ExampleWindow f;
         QVERIFY(f.open(false, false));
-        QVERIFY(writeBytes(conditionsFilePath(f.table.csvPath), conditionsOfFourClassPool()));
+        QVERIFY(writeBytes(YearFiles(f.table.csvPath).conditionsPath(), conditionsOfFourClassPool()));
         QCOMPARE(f.press("Command3"), QList<Message>());
         YearModel& model = *f.model;
         model.setRules(sexesOverPools(model.year(), boys));

@@ -10,6 +10,7 @@
 #include "conditions/ConditionsFile.h"
 #include "conditions/GroupTable.h"
 #include "conditions/SpreadRules.h"
+#include "files/YearFiles.h"
 #include "support/TestFiles.h"
 
 #include <algorithm>
@@ -140,7 +141,7 @@ struct ExampleYear {
             oldClass.push_back(other->records[e].name);
         year = std::make_unique<Year>(*table);
         year->setRules({}); // the columns chosen beside the example are each test's own choice
-        if (year->readConditions().status != ReadConditionsOutcome::Status::Read)
+        if (YearFiles(table->csvPath).loadConditions(*year).status != ReadConditionsOutcome::Status::Read)
             throw std::runtime_error("the example conditions do not read");
     }
 };

@@ -78,9 +78,9 @@ inline ConditionsWorkspace workspaceOfSizes(const std::vector<std::pair<QString,
 // (class number, head count) box texts of plan rows 1, 2, ...
 using Rows = std::vector<std::pair<const char*, const char*>>;
 
-inline ConfirmEntryInput entryOf(int listPosition, const Rows& rows, const QString& csvPath)
+inline ConfirmEntryInput entryOf(int listPosition, const Rows& rows)
 {
-    ConfirmEntryInput input{listPosition, {}, {}, csvPath};
+    ConfirmEntryInput input{listPosition, {}, {}};
     for (size_t i = 0; i < rows.size(); ++i) {
         input.classNumbers[i + 1] = QString::fromUtf8(rows[i].first);
         input.headCounts[i + 1] = QString::fromUtf8(rows[i].second);
