@@ -9,6 +9,7 @@
 
 #include "common/Message.h"
 #include "conditions/CurrentCsv.h"
+#include "conditions/RuleKinds.h"
 #include "conditions/SpreadFile.h"
 #include "conditions/SpreadRules.h"
 #include "import/StudentTable.h"
@@ -19,8 +20,7 @@
 
 namespace classdiv {
 
-// The dialog's boxes, in their Tab order, and their texts.
-enum class RuleBox { Marks, Mix, Together, Fixed, Flags, Scores };
+// The texts of the dialog's boxes (conditions/RuleKinds.h RuleBox).
 struct RuleTexts {
     QString marks = {};
     QString mix = {};
@@ -50,12 +50,5 @@ SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleText
 // The stored choice applied when the conditions window loads; no rules,
 // silently, when there is none or it cannot be used (the dialog tells why).
 SpreadRules loadSpreadRules(const Students& students);
-
-inline const QString kMarksColumnLabel = QStringLiteral("別のクラスにする印の列");
-inline const QString kMixColumnLabel = QStringLiteral("均等に混ぜる列");
-inline const QString kTogetherColumnLabel = QStringLiteral("同じクラスにする印の列");
-inline const QString kFixedColumnLabel = QStringLiteral("クラスを指定する列");
-inline const QString kFlagColumnsLabel = QStringLiteral("均等に散らす列");
-inline const QString kScoreColumnsLabel = QStringLiteral("ほかにそろえる点数の列");
 
 } // namespace classdiv
