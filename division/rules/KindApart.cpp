@@ -71,18 +71,9 @@ public:
         breaks.marks.insert(breaks.marks.end(), found.begin(), found.end());
     }
 
-    // A class the draw had broken already counts when the swaps brought another student into it.
     void madeByHand(const RuleBreaks& now, const RuleBreaks& drawn, RuleBreaks& made) const override
     {
-        for (const MarkBreak& m : now.marks) {
-            if (m.record)
-                continue;
-            const auto before = std::find_if(drawn.marks.begin(), drawn.marks.end(), [&](const MarkBreak& d) {
-                return !d.record && d.classNumber == m.classNumber && d.value == m.value;
-            });
-            if (before == drawn.marks.end() || !std::includes(before->rows.begin(), before->rows.end(), m.rows.begin(), m.rows.end()))
-                made.marks.push_back(m);
-        }
+        markBreaksMade(now, drawn, false, made);
     }
 
     // A class of its own for each student of a mark, among the classes its
@@ -106,8 +97,7 @@ public:
 
     QStringList rulesOf(const RuleSet& rules, int row) const override
     {
-        const QString mark = rules.markColumn.textOf(row);
-        return mark.isEmpty() ? QStringList() : QStringList{QStringLiteral("別クラス「%1」").arg(mark)};
+        return cellRule(rules.markColumn, row, QStringLiteral("別クラス「%1」"));
     }
 };
 

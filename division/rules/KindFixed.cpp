@@ -46,9 +46,7 @@ public:
 
     void madeByHand(const RuleBreaks& now, const RuleBreaks& drawn, RuleBreaks& made) const override
     {
-        for (const FixedBreak& f : now.fixed)
-            if (std::find(drawn.fixed.begin(), drawn.fixed.end(), f) == drawn.fixed.end())
-                made.fixed.push_back(f);
+        breaksNotDrawn(now.fixed, drawn.fixed, made.fixed);
     }
 
     // One of the group's classes, and no more students fixed to it than it takes.
@@ -70,8 +68,7 @@ public:
 
     QStringList rulesOf(const RuleSet& rules, int row) const override
     {
-        const QString cell = rules.fixedColumn.textOf(row);
-        return cell.isEmpty() ? QStringList() : QStringList{QStringLiteral("クラス指定「%1」").arg(cell)};
+        return cellRule(rules.fixedColumn, row, QStringLiteral("クラス指定「%1」"));
     }
 };
 

@@ -8,7 +8,7 @@ namespace classdiv {
 
 namespace {
 
-class MixKind final : public RuleKindUnit {
+class MixKind final : public SpreadKind {
 public:
     RuleKind kind() const override { return RuleKind::Mix; }
 
@@ -21,12 +21,6 @@ public:
         p.mixCount = values.count();
         p.mixShare = searchShares(rules, rules.mixColumn, model, values);
     }
-
-    bool keeps(const SearchModel&, const std::vector<int>&) const override { return true; }
-    void findBreaks(const RuleSet&, const std::vector<int16_t>&, int, RuleBreaks&) const override {}
-    void madeByHand(const RuleBreaks&, const RuleBreaks&, RuleBreaks&) const override {}
-    void findConflicts(const PlanView&, RuleConflicts&) const override {}
-    QStringList rulesOf(const RuleSet&, int) const override { return {}; }
 };
 
 } // namespace

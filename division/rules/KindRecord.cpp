@@ -105,15 +105,7 @@ public:
 
     void madeByHand(const RuleBreaks& now, const RuleBreaks& drawn, RuleBreaks& made) const override
     {
-        for (const MarkBreak& m : now.marks) {
-            if (!m.record)
-                continue;
-            const auto before = std::find_if(drawn.marks.begin(), drawn.marks.end(), [&](const MarkBreak& d) {
-                return d.record && d.classNumber == m.classNumber && d.value == m.value;
-            });
-            if (before == drawn.marks.end() || !std::includes(before->rows.begin(), before->rows.end(), m.rows.begin(), m.rows.end()))
-                made.marks.push_back(m);
-        }
+        markBreaksMade(now, drawn, true, made);
     }
 
     void findConflicts(const PlanView& plans, RuleConflicts& conflicts) const override

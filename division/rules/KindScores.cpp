@@ -21,7 +21,7 @@ std::array<evening::ExtraScore, evening::kScoreColumns> extraScoresOf(const Spre
     return extra;
 }
 
-class ScoresKind final : public RuleKindUnit {
+class ScoresKind final : public SpreadKind {
 public:
     RuleKind kind() const override { return RuleKind::Scores; }
 
@@ -34,12 +34,6 @@ public:
         for (const int row : model.row)
             p.extras.push_back(extraScoresOf(rules, row));
     }
-
-    bool keeps(const SearchModel&, const std::vector<int>&) const override { return true; }
-    void findBreaks(const RuleSet&, const std::vector<int16_t>&, int, RuleBreaks&) const override {}
-    void madeByHand(const RuleBreaks&, const RuleBreaks&, RuleBreaks&) const override {}
-    void findConflicts(const PlanView&, RuleConflicts&) const override {}
-    QStringList rulesOf(const RuleSet&, int) const override { return {}; }
 };
 
 } // namespace

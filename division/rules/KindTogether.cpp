@@ -127,9 +127,7 @@ public:
 
     void madeByHand(const RuleBreaks& now, const RuleBreaks& drawn, RuleBreaks& made) const override
     {
-        for (const TogetherBreak& t : now.together)
-            if (std::find(drawn.together.begin(), drawn.together.end(), t) == drawn.together.end())
-                made.together.push_back(t);
+        breaksNotDrawn(now.together, drawn.together, made.together);
     }
 
     void findConflicts(const PlanView& plans, RuleConflicts& conflicts) const override
@@ -142,8 +140,7 @@ public:
 
     QStringList rulesOf(const RuleSet& rules, int row) const override
     {
-        const QString value = rules.togetherColumn.textOf(row);
-        return value.isEmpty() ? QStringList() : QStringList{QStringLiteral("同じクラス「%1」").arg(value)};
+        return cellRule(rules.togetherColumn, row, QStringLiteral("同じクラス「%1」"));
     }
 };
 

@@ -92,6 +92,25 @@ bool marksShareClass(const SearchModel& model, const std::vector<int>& classOf, 
     return shared;
 }
 
+QStringList cellRule(const TypedColumn& column, int row, const QString& words)
+{
+    const QString text = column.textOf(row);
+    return text.isEmpty() ? QStringList() : QStringList{words.arg(text)};
+}
+
+void markBreaksMade(const RuleBreaks& now, const RuleBreaks& drawn, bool record, RuleBreaks& made)
+{
+    for (const MarkBreak& m : now.marks) {
+        if (m.record != record)
+            continue;
+        const auto before = std::find_if(drawn.marks.begin(), drawn.marks.end(), [&](const MarkBreak& d) {
+            return d.record == record && d.classNumber == m.classNumber && d.value == m.value;
+        });
+        if (before == drawn.marks.end() || !std::includes(before->rows.begin(), before->rows.end(), m.rows.begin(), m.rows.end()))
+            made.marks.push_back(m);
+    }
+}
+
 bool canPart(const std::vector<std::vector<int>>& allowed)
 {
     std::map<int, int> holder; // class -> index into allowed

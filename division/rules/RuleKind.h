@@ -21,6 +21,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -75,12 +76,36 @@ public:
     virtual QStringList rulesOf(const RuleSet& rules, int row) const = 0;
 };
 
+// A spread evened as far as it goes (mixing, the score columns): measured
+// by the figures, always kept, never broken, never refused.
+class SpreadKind : public RuleKindUnit {
+public:
+    bool keeps(const SearchModel&, const std::vector<int>&) const override { return true; }
+    void findBreaks(const RuleSet&, const std::vector<int16_t>&, int, RuleBreaks&) const override {}
+    void madeByHand(const RuleBreaks&, const RuleBreaks&, RuleBreaks&) const override {}
+    void findConflicts(const PlanView&, RuleConflicts&) const override {}
+    QStringList rulesOf(const RuleSet&, int) const override { return {}; }
+};
+
 // Every kind's unit, in the order of the table.
 const std::array<const RuleKindUnit*, kRuleKindCount>& ruleKindUnits();
 const RuleKindUnit& ruleKindUnit(RuleKind kind);
 
 // Whether two students of the marks first .. last - 1 share a class.
 bool marksShareClass(const SearchModel& model, const std::vector<int>& classOf, int first, int last);
+// The rule a row's cell sets, in words ("同じクラス「T」" from the words "同じクラス「%1」"); none for an empty cell.
+QStringList cellRule(const TypedColumn& column, int row, const QString& words);
+// Of the breaks now, those the draw did not have.
+template <class Break>
+void breaksNotDrawn(const std::vector<Break>& now, const std::vector<Break>& drawn, std::vector<Break>& made)
+{
+    for (const Break& b : now)
+        if (std::find(drawn.begin(), drawn.end(), b) == drawn.end())
+            made.push_back(b);
+}
+// The mark breaks (of the column, or of the record) the swaps made: a class
+// the draw had broken already counts when they brought another student into it.
+void markBreaksMade(const RuleBreaks& now, const RuleBreaks& drawn, bool record, RuleBreaks& made);
 // Whether the students can each have a class of their own among the classes
 // allowed to them.
 bool canPart(const std::vector<std::vector<int>>& allowed);
