@@ -53,21 +53,7 @@ std::vector<std::pair<RuleBox, int16_t>> namedColumns(const SpreadChoice& choice
 
 QString labelOf(RuleBox box)
 {
-    switch (box) {
-    case RuleBox::Marks:
-        return kMarksColumnLabel;
-    case RuleBox::Mix:
-        return kMixColumnLabel;
-    case RuleBox::Together:
-        return kTogetherColumnLabel;
-    case RuleBox::Fixed:
-        return kFixedColumnLabel;
-    case RuleBox::Flags:
-        return kFlagColumnsLabel;
-    case RuleBox::Scores:
-        return kScoreColumnsLabel;
-    }
-    return {};
+    return ruleKindOf(box).label;
 }
 
 RuleTexts textsOf(const SpreadChoice& choice)
@@ -115,6 +101,54 @@ std::optional<QString> fewNumbers(const CurrentCsv& csv, const SpreadChoice& cho
         if (2 * numbers < students)
             return kFewNumbersMessage.arg(kScoreColumnsLabel).arg(column).arg(csv.rows[0][column - 1]).arg(students).arg(numbers);
     }
+    return std::nullopt;
+}
+
+struct BoxRefusal {
+    QString text;
+    RuleBox box;
+};
+
+// A column serves one rule only: the first box that names a column named before.
+std::optional<BoxRefusal> repeatedColumn(const SpreadChoice& choice)
+{
+    const auto named = namedColumns(choice);
+    for (size_t i = 0; i < named.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (named[j].second != named[i].second)
+                continue;
+            if (named[i].first == named[j].first)
+                return BoxRefusal{kRepeatedFlagColumnMessage.arg(labelOf(named[i].first)).arg(named[i].second), named[i].first};
+            return BoxRefusal{kSameColumnMessage.arg(labelOf(named[j].first), labelOf(named[i].first)), named[i].first};
+        }
+    }
+    return std::nullopt;
+}
+
+// Every box read into the choice; the first box that fails is named, and the focus goes to it.
+std::optional<BoxRefusal> readBoxes(const CurrentCsv& csv, const RuleTexts& texts, SpreadChoice& choice)
+{
+    for (const auto& [box, text, column] :
+         {std::tuple{RuleBox::Marks, &texts.marks, &choice.marksColumn}, std::tuple{RuleBox::Mix, &texts.mix, &choice.mixColumn},
+          std::tuple{RuleBox::Together, &texts.together, &choice.togetherColumn},
+          std::tuple{RuleBox::Fixed, &texts.fixed, &choice.fixedColumn}}) {
+        const std::optional<int16_t> value = columnFromBox(*text, csv.columnCount);
+        if (!value)
+            return BoxRefusal{kBadColumnMessage.arg(labelOf(box)).arg(csv.columnCount), box};
+        *column = *value;
+    }
+    const std::optional<std::vector<int16_t>> flags = columnsFromBox(texts.flags, csv.columnCount, kMaxFlagColumns);
+    if (!flags)
+        return BoxRefusal{kBadFlagColumnsMessage.arg(kFlagColumnsLabel).arg(csv.columnCount), RuleBox::Flags};
+    choice.flagColumns = *flags;
+    const std::optional<std::vector<int16_t>> scores = columnsFromBox(texts.scores, csv.columnCount, kMaxScoreColumns);
+    if (!scores)
+        return BoxRefusal{kBadScoreColumnsMessage.arg(kScoreColumnsLabel).arg(csv.columnCount), RuleBox::Scores};
+    choice.scoreColumns = *scores;
+    if (std::optional<BoxRefusal> repeated = repeatedColumn(choice))
+        return repeated;
+    if (const std::optional<QString> few = fewNumbers(csv, choice))
+        return BoxRefusal{*few, RuleBox::Scores};
     return std::nullopt;
 }
 
@@ -169,42 +203,11 @@ SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleText
             outcome.message = csv.message;
             return outcome;
         }
-        const auto refuse = [&](const QString& text, RuleBox box) {
-            outcome.message = Message{text, titles::reenter};
-            outcome.focus = box;
+        if (const std::optional<BoxRefusal> refusal = readBoxes(csv, texts, choice)) {
+            outcome.message = Message{refusal->text, titles::reenter};
+            outcome.focus = refusal->box;
             return outcome;
-        };
-        // The first box that fails is named, and the focus goes to it.
-        for (const auto& [box, text, column] :
-             {std::tuple{RuleBox::Marks, &texts.marks, &choice.marksColumn}, std::tuple{RuleBox::Mix, &texts.mix, &choice.mixColumn},
-              std::tuple{RuleBox::Together, &texts.together, &choice.togetherColumn},
-              std::tuple{RuleBox::Fixed, &texts.fixed, &choice.fixedColumn}}) {
-            const std::optional<int16_t> value = columnFromBox(*text, csv.columnCount);
-            if (!value)
-                return refuse(kBadColumnMessage.arg(labelOf(box)).arg(csv.columnCount), box);
-            *column = *value;
         }
-        const std::optional<std::vector<int16_t>> flags = columnsFromBox(texts.flags, csv.columnCount, kMaxFlagColumns);
-        if (!flags)
-            return refuse(kBadFlagColumnsMessage.arg(kFlagColumnsLabel).arg(csv.columnCount), RuleBox::Flags);
-        choice.flagColumns = *flags;
-        const std::optional<std::vector<int16_t>> scores = columnsFromBox(texts.scores, csv.columnCount, kMaxScoreColumns);
-        if (!scores)
-            return refuse(kBadScoreColumnsMessage.arg(kScoreColumnsLabel).arg(csv.columnCount), RuleBox::Scores);
-        choice.scoreColumns = *scores;
-        // A column serves one rule only.
-        const auto named = namedColumns(choice);
-        for (size_t i = 0; i < named.size(); ++i) {
-            for (size_t j = 0; j < i; ++j) {
-                if (named[j].second != named[i].second)
-                    continue;
-                if (named[i].first == named[j].first)
-                    return refuse(kRepeatedFlagColumnMessage.arg(labelOf(named[i].first)).arg(named[i].second), named[i].first);
-                return refuse(kSameColumnMessage.arg(labelOf(named[j].first), labelOf(named[i].first)), named[i].first);
-            }
-        }
-        if (const std::optional<QString> few = fewNumbers(csv, choice))
-            return refuse(*few, RuleBox::Scores);
     }
 
     outcome.rules = spreadRulesFrom(csv, choice);

@@ -10,6 +10,7 @@
 
 #include "common/Message.h"
 #include "conditions/CurrentCsv.h"
+#include "conditions/RuleKinds.h"
 #include "conditions/SpreadFile.h"
 #include "conditions/SpreadRules.h"
 #include "import/StudentTable.h"
@@ -20,8 +21,7 @@
 
 namespace classdiv {
 
-// The dialog's boxes, in their Tab order, and their texts.
-enum class RuleBox { Marks, Mix, Together, Fixed, Flags, Scores };
+// The texts of the dialog's boxes (conditions/RuleKinds.h RuleBox).
 struct RuleTexts {
     QString marks = {};
     QString mix = {};
@@ -60,12 +60,5 @@ SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleText
 // window loads; no rules, silently, when there is none or it cannot be used
 // (the dialog tells why).
 SpreadRules storedSpreadRules(const Students& students, const std::optional<QByteArray>& bytes);
-
-inline const QString kMarksColumnLabel = QStringLiteral("別のクラスにする印の列");
-inline const QString kMixColumnLabel = QStringLiteral("均等に混ぜる列");
-inline const QString kTogetherColumnLabel = QStringLiteral("同じクラスにする印の列");
-inline const QString kFixedColumnLabel = QStringLiteral("クラスを指定する列");
-inline const QString kFlagColumnsLabel = QStringLiteral("均等に散らす列");
-inline const QString kScoreColumnsLabel = QStringLiteral("ほかにそろえる点数の列");
 
 } // namespace classdiv

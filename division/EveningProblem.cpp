@@ -1,5 +1,6 @@
 #include "division/EveningProblem.h"
 
+#include "division/rules/RuleKind.h"
 #include "search/Search.h"
 
 #include <algorithm>
@@ -15,47 +16,12 @@ namespace {
 
 std::atomic<long> problemsBuilt{0};
 
-// The search numbers the values of a column in the order it meets them,
-// group by group: the typed column's indices renumbered so.
-class Renumbered {
-public:
-    explicit Renumbered(const TypedColumn& column) : m_column(column), m_index(column.values.size(), -1) {}
-    int of(int row)
-    {
-        const int v = m_column.of(row);
-        if (v < 0)
-            return -1;
-        if (m_index[static_cast<size_t>(v)] < 0) {
-            m_index[static_cast<size_t>(v)] = static_cast<int>(m_order.size());
-            m_order.push_back(v);
-        }
-        return m_index[static_cast<size_t>(v)];
-    }
-    int count() const { return static_cast<int>(m_order.size()); }
-    int typedIndex(int v) const { return m_order[static_cast<size_t>(v)]; } // search index -> typed index
-    const QString& text(int v) const { return m_column.values[static_cast<size_t>(typedIndex(v))]; }
-
-private:
-    const TypedColumn& m_column;
-    std::vector<int> m_index;
-    std::vector<int> m_order;
-};
-
 struct Walk {
     const Students& students;
     const ConditionsWorkspace& ws;
     const ScoreBands& bands;
-    const RuleSet& rules;
     std::map<int, int> classIndex; // class number -> index
-    Renumbered marks, mix, units;
-    std::vector<Renumbered> flags;
 
-    Walk(const Students& s, const ConditionsWorkspace& w, const ScoreBands& b, const RuleSet& r)
-        : students(s), ws(w), bands(b), rules(r), marks(r.markColumn), mix(r.mixColumn), units(r.togetherColumn)
-    {
-        for (size_t k = 0; k < r.flagColumns.size() && k < size_t(kMaxFlagColumns); ++k)
-            flags.emplace_back(r.flagColumns[k]);
-    }
     int groups() const
     {
         return std::min<int>(ws.groupCount(), static_cast<int>(std::min(ws.conditions.size(), ws.groupStudents.size())) - 1);
@@ -76,20 +42,8 @@ void numberClasses(Walk& walk, SearchModel& model)
     model.problem.classCount = static_cast<int>(model.classNumber.size());
 }
 
-// A student's numbers in the extra score columns.
-std::array<evening::ExtraScore, evening::kScoreColumns> extraScoresOf(const SpreadRules& rules, int row)
-{
-    std::array<evening::ExtraScore, evening::kScoreColumns> extra{};
-    for (size_t k = 0; k < rules.scores.size() && k < extra.size(); ++k) {
-        const std::vector<std::optional<double>>& values = rules.scores[k].values;
-        if (row >= 0 && row < static_cast<int>(values.size()) && values[static_cast<size_t>(row)])
-            extra[k] = {*values[static_cast<size_t>(row)], 1};
-    }
-    return extra;
-}
-
-// One student of group g (0-based in the problem) with its part in the rules.
-void addStudent(Walk& walk, SearchModel& model, evening::Group& group, int row)
+// One student of a group; its part in the rules is the rule kinds' (division/rules/RuleKind.h).
+void addStudent(const Walk& walk, SearchModel& model, evening::Group& group, int row)
 {
     evening::Problem& p = model.problem;
     evening::Student student;
@@ -97,20 +51,7 @@ void addStudent(Walk& walk, SearchModel& model, evening::Group& group, int row)
     student.score = walk.students[row].score;
     student.order = row;
     student.band = bandOfScore(student.score, walk.bands) - 1;
-    student.mark = walk.marks.of(row);
-    student.mix = walk.mix.of(row);
-    evening::StudentRules bound;
-    bound.unit = walk.units.of(row);
-    // A fixed class outside the group's classes is refused before the search.
-    const std::optional<int> fixed = walk.rules.fixedClassAt(row);
-    const auto at = fixed ? walk.classIndex.find(*fixed) : walk.classIndex.end();
-    if (at != walk.classIndex.end() && std::find(group.classes.begin(), group.classes.end(), at->second) != group.classes.end())
-        bound.fixedClass = at->second;
-    for (size_t k = 0; k < walk.flags.size(); ++k)
-        bound.flags[k] = walk.flags[k].of(row);
-    p.rules.push_back(bound);
-    if (!walk.rules.scores.empty())
-        p.extras.push_back(extraScoresOf(walk.rules, row));
+    p.rules.push_back({});
     group.students.push_back(static_cast<int>(p.students.size()));
     p.students.push_back(student);
     model.row.push_back(row);
@@ -135,103 +76,6 @@ void addGroups(Walk& walk, SearchModel& model)
     }
 }
 
-// The pools' fair shares of the typed rules, in the search's numbering of classes and values.
-std::vector<double> sharesOf(const SearchModel& model, const FairShares& fair, const Renumbered& values)
-{
-    const int count = values.count();
-    std::vector<double> share(static_cast<size_t>(model.problem.classCount) * count, 0.0);
-    for (int c = 0; c < model.problem.classCount; ++c) {
-        const auto at = std::lower_bound(fair.classes.begin(), fair.classes.end(), model.classNumber[c]);
-        if (at == fair.classes.end() || *at != model.classNumber[c])
-            continue;
-        for (int v = 0; v < count; ++v)
-            share[static_cast<size_t>(c) * count + v] = fair.at(static_cast<int>(at - fair.classes.begin()), values.typedIndex(v));
-    }
-    return share;
-}
-
-void takeShares(const Walk& walk, SearchModel& model)
-{
-    evening::Problem& p = model.problem;
-    for (int v = 0; v < walk.marks.count(); ++v)
-        model.marks.push_back(walk.marks.text(v));
-    p.markCount = walk.marks.count();
-    p.mixCount = walk.mix.count();
-    p.mixShare = sharesOf(model, fairShares(walk.rules, walk.rules.mixColumn), walk.mix);
-    p.flagColumns = static_cast<int>(walk.flags.size());
-    for (int k = 0; k < p.flagColumns; ++k) {
-        p.flagValues[k] = walk.flags[k].count();
-        p.flagShare[k] = sharesOf(model, fairShares(walk.rules, walk.rules.flagColumns[k]), walk.flags[k]);
-    }
-}
-
-// The record's entries as keep-apart sets numbered after the column's
-// marks: a student's first set is its mark, any more go beside it.
-void addRecordSets(const Walk& walk, SearchModel& model)
-{
-    evening::Problem& p = model.problem;
-    model.columnMarks = p.markCount;
-    if (walk.rules.recordEntries.empty())
-        return;
-    std::vector<int> studentOf(static_cast<size_t>(walk.students.count()) + 1, -1);
-    for (size_t s = 0; s < model.row.size(); ++s)
-        studentOf[static_cast<size_t>(model.row[s])] = static_cast<int>(s);
-    for (const ApartEntry& entry : walk.rules.recordEntries) {
-        std::vector<int> members;
-        for (int row : entry.rows)
-            if (row >= 1 && row < static_cast<int>(studentOf.size()) && studentOf[row] >= 0)
-                members.push_back(studentOf[row]);
-        if (members.size() < 2)
-            continue;
-        const int mark = p.markCount++;
-        model.marks.push_back(entry.label);
-        for (int s : members) {
-            if (p.students[s].mark < 0) {
-                p.students[s].mark = mark;
-                continue;
-            }
-            if (p.moreMarks.empty())
-                p.moreMarks.resize(p.students.size());
-            p.moreMarks[s].push_back(mark);
-        }
-    }
-}
-
-// Every together set of two or more; a value written beside one student alone binds nobody.
-void gatherUnits(const Walk& walk, SearchModel& model)
-{
-    evening::Problem& p = model.problem;
-    std::vector<std::vector<int>> sets(static_cast<size_t>(walk.units.count()));
-    for (size_t s = 0; s < p.students.size(); ++s)
-        if (p.rules[s].unit >= 0)
-            sets[p.rules[s].unit].push_back(static_cast<int>(s));
-    for (size_t u = 0; u < sets.size(); ++u) {
-        for (int m : sets[u])
-            p.rules[m].unit = sets[u].size() > 1 ? static_cast<int>(p.units.size()) : -1;
-        if (sets[u].size() > 1) {
-            p.units.push_back(sets[u]);
-            model.units.push_back(walk.units.text(static_cast<int>(u)));
-        }
-    }
-}
-
-// The classes every group of a together set opens; a set holding a fixed
-// student goes only to that student's class.
-void openUnits(SearchModel& model)
-{
-    evening::Problem& p = model.problem;
-    for (const std::vector<int>& members : p.units) {
-        std::vector<int> shared = p.groups[p.students[members.front()].group].classes;
-        for (int m : members)
-            std::erase_if(shared, [&](int c) {
-                const std::vector<int>& own = p.groups[p.students[m].group].classes;
-                const int fixed = p.rules[m].fixedClass;
-                return std::find(own.begin(), own.end(), c) == own.end() || (fixed >= 0 && c != fixed);
-            });
-        p.unitClasses.push_back(shared);
-    }
-}
-
 } // namespace
 
 SearchModel buildSearchModel(const Students& students, const ConditionsWorkspace& ws, const ScoreBands& bands,
@@ -239,16 +83,13 @@ SearchModel buildSearchModel(const Students& students, const ConditionsWorkspace
 {
     ++problemsBuilt;
     SearchModel model;
-    Walk walk(students, ws, bands, rules);
+    Walk walk{students, ws, bands, {}};
     numberClasses(walk, model);
     addGroups(walk, model);
     model.problem.bandCount = kBandCount;
     model.problem.wholeScores = students.wholeScores;
-    model.problem.scoreColumns = static_cast<int>(std::min<size_t>(rules.scores.size(), kMaxScoreColumns));
-    takeShares(walk, model);
-    addRecordSets(walk, model);
-    gatherUnits(walk, model);
-    openUnits(model);
+    for (const RuleKindUnit* kind : ruleKindUnits())
+        kind->keepInSearch(rules, model);
     return model;
 }
 

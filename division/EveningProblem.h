@@ -10,6 +10,7 @@
 #include "division/draw/RandomSource.h"
 #include "search/Search.h"
 #include "division/rules/RuleSet.h"
+#include "division/rules/SearchModel.h"
 #include "import/StudentTable.h"
 
 #include <QString>
@@ -20,16 +21,6 @@
 #include <vector>
 
 namespace classdiv {
-
-// The year as the search sees it, and the way back to the student rows.
-struct SearchModel {
-    evening::Problem problem;
-    std::vector<int> classNumber; // class index -> class number
-    std::vector<int> row;         // student index -> student row
-    std::vector<QString> marks;   // mark index -> the mark's text, or a record entry's label
-    int columnMarks = 0;          // marks below this come from the mark column, the rest from the record
-    std::vector<QString> units;   // together set -> its value
-};
 
 // Built from whatever the tables hold: the figures may be asked of plans no press has checked.
 SearchModel buildSearchModel(const Students& students, const ConditionsWorkspace& ws, const ScoreBands& bands,

@@ -3,6 +3,7 @@
 #include "search/RuleAssignment.h"
 #include "search/Search.h"
 #include "division/rules/RuleChecks.h"
+#include "division/rules/RuleKind.h"
 
 #include <QStringList>
 
@@ -85,24 +86,10 @@ std::optional<Message> checkRulesTogether(const SearchModel& model, const Studen
     if (assignment.found || !assignment.complete)
         return std::nullopt;
     std::vector<std::pair<int, QString>> bound;
-    const auto text = [](const TypedColumn& column, int row) {
-        const int v = column.of(row);
-        return v >= 0 ? column.values[static_cast<size_t>(v)] : QString();
-    };
-    std::map<int, QStringList> entriesOf; // row -> the record's entries it is in
-    for (const ApartEntry& entry : rules.recordEntries)
-        for (int row : entry.rows)
-            entriesOf[row] << QStringLiteral("離す記録「%1」").arg(entry.label);
     for (const int row : model.row) {
         QStringList said;
-        if (const QString v = text(rules.fixedColumn, row); !v.isEmpty())
-            said << QStringLiteral("クラス指定「%1」").arg(v);
-        if (const QString v = text(rules.togetherColumn, row); !v.isEmpty())
-            said << QStringLiteral("同じクラス「%1」").arg(v);
-        if (const QString v = text(rules.markColumn, row); !v.isEmpty())
-            said << QStringLiteral("別クラス「%1」").arg(v);
-        if (const auto at = entriesOf.find(row); at != entriesOf.end())
-            said << at->second;
+        for (const RuleKindUnit* kind : ruleKindUnits())
+            said << kind->rulesOf(rules, row);
         if (!said.isEmpty())
             bound.emplace_back(row, said.join(u'、'));
     }

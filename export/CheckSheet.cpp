@@ -3,6 +3,8 @@
 #include "division/DivisionFigures.h"
 #include "division/lists/ClassRoster.h"
 #include "division/lists/ClassSwaps.h"
+#include "division/lists/FlagSplits.h"
+#include "division/rules/RuleKind.h"
 #include "division/Year.h"
 
 #include <QCryptographicHash>
@@ -42,16 +44,6 @@ QString placed(const Students& students, const std::vector<int16_t>& classes, co
 QString share(double value)
 {
     return QString::number(value, 'f', 1);
-}
-
-// Every student row holding each value of a typed column, in the order of the values.
-std::vector<std::vector<int>> rowsOfValues(const TypedColumn& column, int n)
-{
-    std::vector<std::vector<int>> rows(static_cast<size_t>(column.count()));
-    for (int r = 1; r <= n; ++r)
-        if (const int v = column.of(r); v >= 0)
-            rows[static_cast<size_t>(v)].push_back(r);
-    return rows;
 }
 
 // The planned head count of every group in every class against the classes.
@@ -105,7 +97,7 @@ void bandLines(const Year& year, const std::vector<int16_t>& classes, const Rule
 void markLines(const Students& students, const RuleSet& rules, const std::vector<int16_t>& classes,
                const RuleBreaks& breaks, std::vector<CheckLine>& lines)
 {
-    const std::vector<std::vector<int>> sets = rowsOfValues(rules.markColumn, students.count());
+    const std::vector<std::vector<int>> sets = rules.markColumn.sets();
     for (size_t v = 0; v < sets.size(); ++v) {
         const QString& mark = rules.markColumn.values[v];
         QStringList together;
@@ -139,7 +131,7 @@ void recordLines(const Students& students, const RuleSet& rules, const std::vect
 void togetherAndFixedLines(const Students& students, const RuleSet& rules, const std::vector<int16_t>& classes,
                            const RuleBreaks& breaks, std::vector<CheckLine>& lines)
 {
-    const std::vector<std::vector<int>> sets = rowsOfValues(rules.togetherColumn, students.count());
+    const std::vector<std::vector<int>> sets = rules.togetherColumn.sets();
     for (size_t v = 0; v < sets.size(); ++v) {
         const QString& value = rules.togetherColumn.values[v];
         const bool broken = std::any_of(breaks.together.begin(), breaks.together.end(),
@@ -169,7 +161,7 @@ void flagLines(const RuleSet& rules, const std::vector<FlagSplit>& splits, const
         QStringList off;
         for (const FlagBreak& f : breaks.flags)
             if (f.column == static_cast<int>(k))
-                off << QStringLiteral("%1「%2」%3人（目安 %4人）").arg(classLabel(f.classNumber), f.value).arg(f.count).arg(share(f.share));
+                off << QStringLiteral("%1「%2」%3人（目安 %4人）").arg(classLabel(f.classNumber), f.text).arg(f.count).arg(share(f.share));
         QString detail = QStringLiteral("いちばん大きいずれ %1").arg(QString::number(splits[k].largest, 'f', 2));
         if (!off.isEmpty())
             detail = off.join(u'・') + QStringLiteral("　") + detail;
@@ -204,19 +196,11 @@ void mixingLine(const RuleSet& rules, const std::vector<int16_t>& classes, doubl
 
 std::vector<RecordBreak> recordBreaks(const RuleSet& rules, const std::vector<int16_t>& classes)
 {
+    RuleBreaks found;
+    ruleKindUnit(RuleKind::Record).findBreaks(rules, classes, static_cast<int>(classes.size()) - 1, found);
     std::vector<RecordBreak> breaks;
-    for (size_t e = 0; e < rules.recordEntries.size(); ++e) {
-        std::map<int, std::vector<int>> byClass;
-        for (const int r : rules.recordEntries[e].rows)
-            if (const int c = classAt(classes, r); c != 0)
-                byClass[c].push_back(r);
-        for (auto& [c, rows] : byClass) {
-            std::sort(rows.begin(), rows.end());
-            rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-            if (rows.size() > 1)
-                breaks.push_back({static_cast<int>(e), c, rows});
-        }
-    }
+    for (const MarkBreak& m : found.marks)
+        breaks.push_back({m.value, m.classNumber, m.rows});
     return breaks;
 }
 

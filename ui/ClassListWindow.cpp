@@ -255,7 +255,7 @@ void ClassListWindow::fillList(int index, const RosterColumns& columns, const Ru
         if (f.classNumber == classNumber)
             for (int r = 1; r <= students.count(); ++r)
                 if (year.classes()[static_cast<size_t>(r)] == classNumber &&
-                    ruleText(year.rules().flags[static_cast<size_t>(f.column)].values, r) == f.value)
+                    year.rules().flagColumns[static_cast<size_t>(f.column)].of(r) == f.value)
                     broken.insert({r, columns.flagColumns[static_cast<size_t>(f.column)]});
 
     const ClassFigures figures = m_figures.of(classNumber);

@@ -4,6 +4,7 @@
 #include "conditions/GroupTable.h"
 #include "division/lists/ClassRoster.h"
 #include "search/FairShares.h"
+#include "division/rules/RuleKind.h"
 #include "division/rules/RuleSet.h"
 
 #include <algorithm>
@@ -89,74 +90,6 @@ std::vector<BandCell> bandCells(const Students& students, const std::vector<int1
     return cells;
 }
 
-namespace {
-
-QString textOf(const TypedColumn& column, int value)
-{
-    return column.values[static_cast<size_t>(value)];
-}
-
-void findMarkBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int n, RuleBreaks& breaks)
-{
-    std::map<std::pair<int, QString>, std::vector<int>> marked;
-    for (int r = 1; r <= n; ++r)
-        if (const int mark = rules.markColumn.of(r); mark >= 0 && classes[r] != 0)
-            marked[{classes[r], textOf(rules.markColumn, mark)}].push_back(r);
-    for (const auto& [key, rows] : marked)
-        if (rows.size() > 1)
-            breaks.marks.push_back({key.first, key.second, rows});
-    for (const ApartEntry& entry : rules.recordEntries) {
-        std::map<int, std::vector<int>> inClass;
-        for (int r : entry.rows)
-            if (r >= 1 && r <= n && classes[r] != 0)
-                inClass[classes[r]].push_back(r);
-        for (auto& [classNumber, rows] : inClass)
-            if (rows.size() > 1) {
-                std::sort(rows.begin(), rows.end());
-                breaks.marks.push_back({classNumber, entry.label, rows, true});
-            }
-    }
-}
-
-void findFixedAndTogetherBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int n, RuleBreaks& breaks)
-{
-    std::map<QString, std::vector<int>> sets;
-    for (int r = 1; r <= n; ++r) {
-        const std::optional<int> fixed = rules.fixedClassAt(r);
-        if (fixed && *fixed != classes[r])
-            breaks.fixed.push_back({r, *fixed});
-        if (const int value = rules.togetherColumn.of(r); value >= 0)
-            sets[textOf(rules.togetherColumn, value)].push_back(r);
-    }
-    for (const auto& set : sets) {
-        const std::vector<int>& rows = set.second;
-        if (std::any_of(rows.begin(), rows.end(), [&](int r) { return classes[r] != classes[rows.front()]; }))
-            breaks.together.push_back({set.first, rows});
-    }
-}
-
-// Flag values against the fair shares of the pools (division/rules/RuleSet.h):
-// what the search promises, judged alike.
-void findFlagBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int n, RuleBreaks& breaks)
-{
-    for (size_t k = 0; k < rules.flagColumns.size(); ++k) {
-        const TypedColumn& column = rules.flagColumns[k];
-        const FairShares fair = fairShares(rules, column);
-        std::map<std::pair<int, QString>, std::pair<int, double>> cells; // (class, value) -> count, share
-        for (size_t c = 0; c < fair.classes.size(); ++c)
-            for (int v = 0; v < fair.values; ++v)
-                cells[{fair.classes[c], textOf(column, v)}].second = fair.at(static_cast<int>(c), v);
-        for (int r = 1; r <= n; ++r)
-            if (const int v = column.of(r); v >= 0 && classes[r] != 0)
-                ++cells[{classes[r], textOf(column, v)}].first;
-        for (const auto& [where, cell] : cells)
-            if (!withinShare(cell.first, cell.second))
-                breaks.flags.push_back({static_cast<int>(k), where.second, where.first, cell.first, cell.second});
-    }
-}
-
-} // namespace
-
 RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
                           const RuleSet& rules)
 {
@@ -167,9 +100,8 @@ RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& 
             breaks.bands.push_back({cell.group, cell.classNumber, cell.band, cell.count, cell.fair.share, cell.fair.low, cell.fair.high});
     std::stable_sort(breaks.bands.begin(), breaks.bands.end(),
                      [](const BandBreak& a, const BandBreak& b) { return a.classNumber < b.classNumber; });
-    findMarkBreaks(rules, classes, n, breaks);
-    findFixedAndTogetherBreaks(rules, classes, n, breaks);
-    findFlagBreaks(rules, classes, n, breaks);
+    for (const RuleKindUnit* kind : ruleKindUnits())
+        kind->findBreaks(rules, classes, n, breaks);
     return breaks;
 }
 
@@ -230,7 +162,7 @@ QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands, const S
         const FlagBreak& f = breaks.flags.front();
         const QString column = f.column < static_cast<int>(rules.flags.size()) ? rules.flags[f.column].name : QString();
         parts << QStringLiteral("%1「%2」が%3に%4人（目安%5人）%6")
-                     .arg(column, f.value, classLabel(f.classNumber))
+                     .arg(column, f.text, classLabel(f.classNumber))
                      .arg(f.count)
                      .arg(QString::number(f.share, 'f', 1), more(breaks.flags.size()));
     }
@@ -304,28 +236,8 @@ RuleBreaks ClassSwaps::breaksMadeByHand(const Students& students, const std::vec
         if (before == drawn.bands.end() || std::abs(b.count - b.share) > std::abs(before->count - before->share))
             made.bands.push_back(b);
     }
-    for (const MarkBreak& m : now.marks) {
-        const auto before = std::find_if(drawn.marks.begin(), drawn.marks.end(), [&](const MarkBreak& d) {
-            return d.classNumber == m.classNumber && d.mark == m.mark && d.record == m.record;
-        });
-        const bool newcomer = before == drawn.marks.end() ||
-                              !std::includes(before->rows.begin(), before->rows.end(), m.rows.begin(), m.rows.end());
-        if (newcomer)
-            made.marks.push_back(m);
-    }
-    for (const FixedBreak& f : now.fixed)
-        if (std::find(drawn.fixed.begin(), drawn.fixed.end(), f) == drawn.fixed.end())
-            made.fixed.push_back(f);
-    for (const TogetherBreak& t : now.together)
-        if (std::find(drawn.together.begin(), drawn.together.end(), t) == drawn.together.end())
-            made.together.push_back(t);
-    for (const FlagBreak& f : now.flags) {
-        const auto before = std::find_if(drawn.flags.begin(), drawn.flags.end(), [&](const FlagBreak& d) {
-            return d.column == f.column && d.value == f.value && d.classNumber == f.classNumber;
-        });
-        if (before == drawn.flags.end() || std::abs(f.count - f.share) > std::abs(before->count - before->share))
-            made.flags.push_back(f);
-    }
+    for (const RuleKindUnit* kind : ruleKindUnits())
+        kind->madeByHand(now, drawn, made);
     return made;
 }
 

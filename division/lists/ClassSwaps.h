@@ -8,6 +8,7 @@
 #include "conditions/SpreadRules.h"
 #include "division/draw/DistributionTable.h"
 #include "search/FairShares.h"
+#include "division/rules/RuleBreaks.h"
 #include "division/rules/RuleSet.h"
 #include "import/StudentTable.h"
 
@@ -31,64 +32,6 @@ QString swapStatusText(SwapStatus status);
 
 // `classes` is the draw, one class per student row; empty without a draw.
 SwapStatus checkSwap(const Students& students, const std::vector<int16_t>& classes, int rowA, int rowB);
-
-// A score band of one group in one class whose count has left its fair
-// range (search/FairShares.h).
-struct BandBreak {
-    QString group;
-    int classNumber = 0;
-    int band = 0; // 1 .. kBandCount, the strata of the distribution table
-    int count = 0;
-    double share = 0; // head count × band size ÷ group size
-    int low = 0;      // its floor and ceiling, the fair range
-    int high = 0;
-    bool operator==(const BandBreak&) const = default;
-};
-
-// Students sharing a non-empty mark in one class, or students of one entry
-// of the school's separation record (record set, mark holds its label).
-struct MarkBreak {
-    int classNumber = 0;
-    QString mark;
-    std::vector<int> rows; // ascending
-    bool record = false;
-    bool operator==(const MarkBreak&) const = default;
-};
-
-// A student outside the class the fixed-class column names.
-struct FixedBreak {
-    int row = 0;
-    int fixedClass = 0;
-    bool operator==(const FixedBreak&) const = default;
-};
-
-// A together set spread over more than one class.
-struct TogetherBreak {
-    QString value;
-    std::vector<int> rows; // ascending
-    bool operator==(const TogetherBreak&) const = default;
-};
-
-// A value of a flag column in one class outside floor .. ceiling of its fair
-// share (students whose groups open the same classes sharing it by head count).
-struct FlagBreak {
-    int column = 0; // index into the rules' flag columns
-    QString value;
-    int classNumber = 0;
-    int count = 0;
-    double share = 0;
-    bool operator==(const FlagBreak&) const = default;
-};
-
-struct RuleBreaks {
-    std::vector<BandBreak> bands;
-    std::vector<MarkBreak> marks;
-    std::vector<FixedBreak> fixed;
-    std::vector<TogetherBreak> together;
-    std::vector<FlagBreak> flags;
-    bool empty() const { return bands.empty() && marks.empty() && fixed.empty() && together.empty() && flags.empty(); }
-    bool operator==(const RuleBreaks&) const = default;
-};
 
 // Every broken cell with the classes given per row (1 .. N, entry 0 unused).
 RuleBreaks findRuleBreaks(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,

@@ -3,6 +3,9 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+#include <optional>
+
 namespace classdiv {
 
 namespace {
@@ -36,75 +39,119 @@ QString entryLabel(const RecordEntry& entry)
     return names.join(u'・') + (reason.isEmpty() ? QString() : QStringLiteral("（%1）").arg(reason));
 }
 
-RecordMatch matchRecord(const SeparationRecord& record, const Students& students)
-{
-    RecordMatch match;
-    const int n = students.count();
+namespace {
+
+// The roster looked up by identifier, and by name with the blanks dropped.
+struct RosterIndex {
     QHash<QString, int> byId;
     QHash<QString, int> byName; // kAmbiguous for a name twice
-    byId.reserve(n);
-    byName.reserve(n);
+    bool idsRepeat = false;     // then the record's students are found by name
+};
+
+RosterIndex indexRoster(const Students& students)
+{
+    RosterIndex index;
+    const int n = students.count();
+    index.byId.reserve(n);
+    index.byName.reserve(n);
     for (int row = 1; row <= n; ++row) {
         const QString& id = students[row].id;
-        if (!id.isEmpty() && !match.byName && byId.contains(id))
-            match.byName = true;
-        byId.insert(id, row);
+        if (!id.isEmpty() && !index.idsRepeat && index.byId.contains(id))
+            index.idsRepeat = true;
+        index.byId.insert(id, row);
         const QString name = plainName(students[row].name);
         if (!name.isEmpty()) {
-            auto at = byName.find(name);
-            if (at == byName.end())
-                byName.insert(name, row);
+            auto at = index.byName.find(name);
+            if (at == index.byName.end())
+                index.byName.insert(name, row);
             else
                 *at = kAmbiguous;
         }
     }
-    QSet<QString> confirmed;
-    confirmed.reserve(static_cast<qsizetype>(record.confirmations.size()));
-    for (const RecordConfirmation& c : record.confirmations)
-        confirmed.insert(pairKey(c.recorded, c.roster));
+    return index;
+}
 
+// One entry's students found in the roster; the questions it waits on go to the match.
+struct EntryMatcher {
+    const Students& students;
+    const RosterIndex& index;
+    QSet<QString> confirmed;
     QSet<QString> listed; // students asked about or named as ambiguous, each once
+    RecordMatch& match;
+
+    int rowOf(const RecordStudent& s) const
+    {
+        if (match.byName) {
+            const QString name = plainName(s.name);
+            return name.isEmpty() ? kAbsent : index.byName.value(name, kAbsent);
+        }
+        const auto at = index.byId.constFind(s.id);
+        return !s.id.isEmpty() && at != index.byId.constEnd() ? *at : kAbsent;
+    }
+
+    // The row of a student sure to be the recorded one; kAbsent for none, kAmbiguous while a question waits.
+    int sureRow(const RecordStudent& s)
+    {
+        const int row = rowOf(s);
+        if (row == kAbsent)
+            return kAbsent; // left the school, or not in this year
+        const QString name = plainName(s.name);
+        if (row == kAmbiguous) {
+            if (!listed.contains(u'?' + name)) {
+                listed.insert(u'?' + name);
+                match.ambiguous.push_back(s);
+            }
+            return kAmbiguous;
+        }
+        const RecordStudent there{students[row].id, students[row].name};
+        const bool sure = !match.byName && plainName(there.name) == name;
+        if (!sure && !confirmed.contains(pairKey(s, there))) {
+            if (const QString key = pairKey(s, there); !listed.contains(key)) {
+                listed.insert(key);
+                match.toConfirm.push_back({s, row, there});
+            }
+            return kAmbiguous;
+        }
+        return row;
+    }
+
+    // The entry's rows, ascending; nullopt while a question waits.
+    std::optional<std::vector<int>> rowsOf(const RecordEntry& entry)
+    {
+        std::vector<int> rows;
+        bool waiting = false;
+        for (const RecordStudent& s : entry.students) {
+            const int row = sureRow(s);
+            waiting = waiting || row == kAmbiguous;
+            if (row >= 1 && std::find(rows.begin(), rows.end(), row) == rows.end())
+                rows.push_back(row);
+        }
+        if (waiting)
+            return std::nullopt;
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+};
+
+} // namespace
+
+RecordMatch matchRecord(const SeparationRecord& record, const Students& students)
+{
+    RecordMatch match;
+    const RosterIndex index = indexRoster(students);
+    match.byName = index.idsRepeat;
+    EntryMatcher matcher{students, index, {}, {}, match};
+    matcher.confirmed.reserve(static_cast<qsizetype>(record.confirmations.size()));
+    for (const RecordConfirmation& c : record.confirmations)
+        matcher.confirmed.insert(pairKey(c.recorded, c.roster));
     for (size_t e = 0; e < record.entries.size(); ++e) {
         const RecordEntry& entry = record.entries[e];
         if (!entry.open())
             continue;
-        std::vector<int> rows;
-        bool waiting = false;
-        for (const RecordStudent& s : entry.students) {
-            const QString name = plainName(s.name);
-            int row = kAbsent;
-            if (match.byName) {
-                row = name.isEmpty() ? kAbsent : byName.value(name, kAbsent);
-            } else if (const auto at = byId.constFind(s.id); !s.id.isEmpty() && at != byId.constEnd()) {
-                row = *at;
-            }
-            if (row == kAbsent)
-                continue; // left the school, or not in this year
-            if (row == kAmbiguous) {
-                waiting = true;
-                if (!listed.contains(u'?' + name)) {
-                    listed.insert(u'?' + name);
-                    match.ambiguous.push_back(s);
-                }
-                continue;
-            }
-            const RecordStudent there{students[row].id, students[row].name};
-            const bool sure = !match.byName && plainName(there.name) == name;
-            if (!sure && !confirmed.contains(pairKey(s, there))) {
-                waiting = true;
-                if (const QString key = pairKey(s, there); !listed.contains(key)) {
-                    listed.insert(key);
-                    match.toConfirm.push_back({s, row, there});
-                }
-                continue;
-            }
-            if (std::find(rows.begin(), rows.end(), row) == rows.end())
-                rows.push_back(row);
-        }
-        if (waiting || rows.size() < 2)
+        std::optional<std::vector<int>> rows = matcher.rowsOf(entry);
+        if (!rows || rows->size() < 2)
             continue;
-        std::sort(rows.begin(), rows.end());
-        match.applied.push_back({std::move(rows), entryLabel(entry)});
+        match.applied.push_back({std::move(*rows), entryLabel(entry)});
         match.appliedEntries.push_back(static_cast<int>(e));
     }
     return match;

@@ -38,6 +38,17 @@ struct TypedColumn {
     int of(int row) const { return row >= 0 && row < static_cast<int>(index.size()) ? index[static_cast<size_t>(row)] : -1; }
     int count() const { return static_cast<int>(values.size()); }
     bool set() const { return !index.empty(); }
+    // The text of the value a row holds; empty for none.
+    QString textOf(int row) const { return of(row) >= 0 ? values[static_cast<size_t>(of(row))] : QString(); }
+    // The rows holding each value, in the order of the values, each ascending.
+    std::vector<std::vector<int>> sets() const
+    {
+        std::vector<std::vector<int>> rows(values.size());
+        for (size_t row = 1; row < index.size(); ++row)
+            if (index[row] >= 0)
+                rows[static_cast<size_t>(index[row])].push_back(static_cast<int>(row));
+        return rows;
+    }
 };
 
 // A fixed class that names no whole number ("三組", "1-2").

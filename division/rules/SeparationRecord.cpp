@@ -133,6 +133,62 @@ QByteArray formatSeparationRecord(const SeparationRecord& record)
     return out;
 }
 
+namespace {
+
+// The line of the first byte that is not UTF-8, or a NUL.
+int firstBadLine(QByteArrayView body)
+{
+    int line = 0;
+    for (const QByteArray& piece : body.toByteArray().split('\n')) {
+        ++line;
+        QStringDecoder one(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString decoded = one.decode(piece);
+        if (decoded.contains(QChar(0)) || one.hasError())
+            break;
+    }
+    return line;
+}
+
+// The version the first line names; nullopt when it is not this program's first line.
+std::optional<int> versionOf(QStringView line)
+{
+    const QList<QStringView> words = line.split(u' ');
+    if (words.size() != 2 || words[0] != QLatin1String(kVersionWord))
+        return std::nullopt;
+    return numberOf(words[1], 1, 999999);
+}
+
+// A line after the first: an entry, a confirmation or the end; why it cannot be read.
+std::optional<QString> readBodyLine(QStringView line, int number, SeparationRecord& record, bool& ended)
+{
+    const QList<QStringView> raw = line.split(u'\t');
+    const std::optional<std::vector<QString>> fields = fieldsOf(raw, 1);
+    if (!fields)
+        return QStringLiteral("%1行目が読めません").arg(number);
+    if (raw[0] == u"entry") {
+        std::optional<RecordEntry> entry = entryOf(*fields);
+        if (!entry)
+            return QStringLiteral("%1行目の記録が読めません").arg(number);
+        if (record.entries.size() >= size_t(kMaxRecordEntries))
+            return QStringLiteral("記録が多すぎます（%1件まで）").arg(kMaxRecordEntries);
+        record.entries.push_back(std::move(*entry));
+    } else if (raw[0] == u"confirm" && fields->size() == 4) {
+        if (record.confirmations.size() >= size_t(kMaxRecordConfirmations))
+            return QStringLiteral("確かめた組み合わせが多すぎます");
+        record.confirmations.push_back({{(*fields)[0], (*fields)[1]}, {(*fields)[2], (*fields)[3]}});
+    } else if (raw[0] == u"end" && fields->size() == 2) {
+        if (numberOf((*fields)[0], 0, kMaxRecordEntries) != int(record.entries.size()) ||
+            numberOf((*fields)[1], 0, kMaxRecordConfirmations) != int(record.confirmations.size()))
+            return QStringLiteral("%1行目：記録の数が合いません").arg(number);
+        ended = true;
+    } else {
+        return QStringLiteral("%1行目が読めません").arg(number);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 RecordReadOutcome parseSeparationRecord(const QByteArray& bytes)
 {
     RecordReadOutcome outcome;
@@ -154,15 +210,7 @@ RecordReadOutcome parseSeparationRecord(const QByteArray& bytes)
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(body);
     if (decoder.hasError() || text.contains(QChar(0))) {
-        // Named by the line of the first bad byte.
-        int line = 0;
-        for (const QByteArray& piece : body.toByteArray().split('\n')) {
-            ++line;
-            QStringDecoder one(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            const QString decoded = one.decode(piece);
-            if (decoded.contains(QChar(0)) || one.hasError())
-                break;
-        }
+        const int line = firstBadLine(body);
         return damage(line, QStringLiteral("%1行目に読めない文字があります").arg(line));
     }
     const QList<QStringView> lines = QStringView(text).split(u'\n');
@@ -180,38 +228,17 @@ RecordReadOutcome parseSeparationRecord(const QByteArray& bytes)
         if (line.size() > kMaxRecordLine)
             return damage(number, QStringLiteral("%1行目が長すぎます").arg(number));
         if (number == 1) {
-            const QList<QStringView> words = line.split(u' ');
-            if (words.size() != 2 || words[0] != QLatin1String(kVersionWord) || !numberOf(words[1], 1, 999999))
+            const std::optional<int> version = versionOf(line);
+            if (!version)
                 return damage(1, QStringLiteral("離す記録のファイルではありません"));
-            if (*numberOf(words[1], 1, 999999) > kRecordVersion) {
+            if (*version > kRecordVersion) {
                 outcome.status = RecordReadOutcome::Status::Newer;
                 return outcome;
             }
             continue;
         }
-        const QList<QStringView> raw = line.split(u'\t');
-        const std::optional<std::vector<QString>> fields = fieldsOf(raw, 1);
-        if (!fields)
-            return damage(number, QStringLiteral("%1行目が読めません").arg(number));
-        if (raw[0] == u"entry") {
-            std::optional<RecordEntry> entry = entryOf(*fields);
-            if (!entry)
-                return damage(number, QStringLiteral("%1行目の記録が読めません").arg(number));
-            if (outcome.record.entries.size() >= size_t(kMaxRecordEntries))
-                return damage(number, QStringLiteral("記録が多すぎます（%1件まで）").arg(kMaxRecordEntries));
-            outcome.record.entries.push_back(std::move(*entry));
-        } else if (raw[0] == u"confirm" && fields->size() == 4) {
-            if (outcome.record.confirmations.size() >= size_t(kMaxRecordConfirmations))
-                return damage(number, QStringLiteral("確かめた組み合わせが多すぎます"));
-            outcome.record.confirmations.push_back({{(*fields)[0], (*fields)[1]}, {(*fields)[2], (*fields)[3]}});
-        } else if (raw[0] == u"end" && fields->size() == 2) {
-            if (numberOf((*fields)[0], 0, kMaxRecordEntries) != int(outcome.record.entries.size()) ||
-                numberOf((*fields)[1], 0, kMaxRecordConfirmations) != int(outcome.record.confirmations.size()))
-                return damage(number, QStringLiteral("%1行目：記録の数が合いません").arg(number));
-            ended = true;
-        } else {
-            return damage(number, QStringLiteral("%1行目が読めません").arg(number));
-        }
+        if (const std::optional<QString> fault = readBodyLine(line, number, outcome.record, ended))
+            return damage(number, *fault);
     }
     if (!ended)
         return damage(number, QStringLiteral("途中で切れています"));
