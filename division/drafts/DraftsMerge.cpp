@@ -92,6 +92,22 @@ MergedDrafts mergeDrafts(const std::vector<Draft>& base, const std::vector<Draft
     return merged;
 }
 
+namespace {
+
+// The drafts file kept whole under one name of its own before anything is
+// written over it; the last such file wins. False when it could not be.
+bool setAside(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.read(kMaxDraftsBytes + 1);
+    return file.error() == QFileDevice::NoError &&
+           writeFileAtomically(path + QStringLiteral(".bak"), bytes) == WriteStatus::Ok;
+}
+
+} // namespace
+
 DraftsWriteOutcome writeDraftsShared(const DraftsWrite& write)
 {
     DraftsWriteOutcome outcome;
@@ -115,13 +131,7 @@ DraftsWriteOutcome writeDraftsShared(const DraftsWrite& write)
     const bool foreign =
         read.status != DraftsReadOutcome::Status::Missing && !sameRoster(read.content.roster, write.roster);
     if (damaged || foreign) {
-        // Kept whole under one name of its own before anything is written over it; the last such file wins.
-        QFile file(write.path);
-        if (!file.open(QIODevice::ReadOnly))
-            return outcome;
-        const QByteArray bytes = file.read(kMaxDraftsBytes + 1);
-        if (file.error() != QFileDevice::NoError ||
-            writeFileAtomically(write.path + QStringLiteral(".bak"), bytes) != WriteStatus::Ok)
+        if (!setAside(write.path))
             return outcome;
         outcome.setAside = true;
     }
