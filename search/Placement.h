@@ -72,17 +72,17 @@ public:
     // leave it (keepBands false) when the move as a whole keeps it.
     bool change(int a, int b, Change& out, bool keepBands = true) const
     {
-        const int ca = m_seats.classOf(a), cb = m_seats.classOf(b);
-        if (keepBands && !m_bands.keepRanges(a, b, m_seats.local(a), m_seats.local(b)))
+        const Exchange x(m_p, m_seats, a, b);
+        if (keepBands && !m_bands.keepRanges(x, m_seats))
             return false;
-        out.pairs = m_marks.change(a, b, ca, cb);
-        m_values.change(a, b, ca, cb, out);
-        m_sums.change(a, b, ca, cb, out);
+        out.pairs = m_marks.change(x);
+        m_values.change(x, out);
+        m_sums.change(x, out);
         return true;
     }
     // Whether the class of `out` keeps its band counts within their fair
     // ranges when `in`, of the same group, takes its place.
-    bool bandsAllow(int in, int out) const { return m_bands.allow(in, out, m_seats.local(out)); }
+    bool bandsAllow(int in, int out) const { return m_bands.allow(in, out, m_seats); }
     // The range the search keeps a band count of group g in its local'th
     // class within: the fair range, widened where fixed students hold it.
     std::pair<int, int> bandRange(int g, int local, int band) const { return m_bands.range(g, local, band); }
@@ -99,11 +99,11 @@ public:
     }
     void apply(int a, int b, const Change& ch)
     {
-        const int ca = m_seats.classOf(a), cb = m_seats.classOf(b);
-        m_bands.exchange(a, b, m_seats.local(a), m_seats.local(b));
-        m_marks.exchange(a, b, ca, cb);
-        m_values.exchange(a, b, ca, cb);
-        m_sums.exchange(a, b, ca, cb, ch);
+        const Exchange x(m_p, m_seats, a, b);
+        m_bands.exchange(x, m_seats);
+        m_marks.exchange(x);
+        m_values.exchange(x);
+        m_sums.exchange(x, ch);
         m_seats.exchange(a, b);
     }
     // Puts the component's movable students back into the given classes.

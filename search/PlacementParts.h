@@ -1,9 +1,9 @@
 #pragma once
 // The parts of the search's Placement (Placement.h), each keeping one kind of
-// count. A part knows the problem and a narrow view of the placement: the
-// seats (where every student sits, read only) when it counts from scratch,
-// and each exchange as it is made (a leaves class ca for cb, b the other way).
-// It never sees the placement or another part.
+// count. A part knows the problem and a narrow view of the placement
+// (Seats.h): the seats (where every student sits, read only) when it counts
+// from scratch, and each exchange as it is made. It never sees the placement
+// or another part.
 //   BandCounts   the band counts of each group's classes and the ranges kept (Placement.cpp)
 //   MarkCounts   the marked students of each class (PlacementMarks.cpp)
 //   ValueCounts  the values of the flag columns and of the mixing column, and
@@ -35,32 +35,33 @@ public:
     void recount(const Seats& seats);
     // Where the band counts of s's class (local in its group) start.
     int row(int s, int local) const { return m_bandBase[s] + local * m_p.bandCount; }
-    // Whether exchanging a and b (of one group, in their local classes) keeps every band count in its range.
-    bool keepRanges(int a, int b, int localA, int localB) const
+    // Whether the exchange keeps every band count in its range.
+    bool keepRanges(const Exchange& x, const Seats& seats) const
     {
-        const int ba = m_p.students[a].band, bb = m_p.students[b].band;
+        const int ba = x.sa.band, bb = x.sb.band;
         if (ba == bb)
             return true;
-        const int la = row(a, localA), lb = row(b, localB);
+        const int la = row(x.a, seats.local(x.a)), lb = row(x.b, seats.local(x.b));
         return !(m_count[la + ba] <= m_lo[la + ba] || m_count[la + bb] >= m_hi[la + bb] || m_count[lb + bb] <= m_lo[lb + bb] ||
                  m_count[lb + ba] >= m_hi[lb + ba]);
     }
-    // Whether `in` may take the place of `out` (local in its group), as far as the ranges go.
-    bool allow(int in, int out, int localOut) const
+    // Whether `in` may take the place of `out`, as far as the ranges go.
+    bool allow(int in, int out, const Seats& seats) const
     {
         const int bandIn = m_p.students[in].band;
         const int bandOut = m_p.students[out].band;
         if (bandIn == bandOut)
             return true;
-        const int r = row(out, localOut);
+        const int r = row(out, seats.local(out));
         return m_count[r + bandOut] > m_lo[r + bandOut] && m_count[r + bandIn] < m_hi[r + bandIn];
     }
-    void exchange(int a, int b, int localA, int localB)
+    // Before the seats change.
+    void exchange(const Exchange& x, const Seats& seats)
     {
-        const int ba = m_p.students[a].band, bb = m_p.students[b].band;
+        const int ba = x.sa.band, bb = x.sb.band;
         if (ba == bb)
             return;
-        const int la = row(a, localA), lb = row(b, localB);
+        const int la = row(x.a, seats.local(x.a)), lb = row(x.b, seats.local(x.b));
         --m_count[la + ba];
         ++m_count[la + bb];
         --m_count[lb + bb];
@@ -101,11 +102,12 @@ public:
 
     void recount(const Seats& seats);
     // The keep-apart pairs an exchange makes, less those it ends.
-    long change(int a, int b, int ca, int cb) const
+    long change(const Exchange& x) const
     {
-        if (m_p.hasMoreMarks(a) || m_p.hasMoreMarks(b)) [[unlikely]]
-            return morePairsChange(a, b, ca, cb);
-        const int ma = m_p.students[a].mark, mb = m_p.students[b].mark;
+        const int ca = x.ca, cb = x.cb;
+        if (m_p.hasMoreMarks(x.a) || m_p.hasMoreMarks(x.b)) [[unlikely]]
+            return morePairsChange(x.a, x.b, ca, cb);
+        const int ma = x.sa.mark, mb = x.sb.mark;
         long pairs = 0;
         if (ma != mb) {
             const int marks = m_p.markCount;
@@ -116,9 +118,10 @@ public:
         }
         return pairs;
     }
-    void exchange(int a, int b, int ca, int cb)
+    void exchange(const Exchange& x)
     {
-        const int ma = m_p.students[a].mark, mb = m_p.students[b].mark;
+        const int ca = x.ca, cb = x.cb;
+        const int ma = x.sa.mark, mb = x.sb.mark;
         if (ma >= 0) {
             --m_count[ca * m_p.markCount + ma];
             ++m_count[cb * m_p.markCount + ma];
@@ -128,7 +131,7 @@ public:
             ++m_count[ca * m_p.markCount + mb];
         }
         if (!m_p.moreMarks.empty()) [[unlikely]]
-            moveMoreMarks(a, b, ca, cb);
+            moveMoreMarks(x.a, x.b, ca, cb);
     }
     // The keep-apart pairs in class c.
     long pairsIn(int c) const;
@@ -152,9 +155,9 @@ public:
     void recount(const Seats& seats);
     const ShareLevels& levels(int k) const { return m_levels[k]; }
     int count(int k, int cell) const { return m_count[k][cell]; }
-    // What exchanging a and b does to the flags, their levels and the mixing column.
-    void change(int a, int b, int ca, int cb, Change& out) const;
-    void exchange(int a, int b, int ca, int cb);
+    // What the exchange does to the flags, their levels and the mixing column.
+    void change(const Exchange& x, Change& out) const;
+    void exchange(const Exchange& x);
     // The counts of column k (values of it) in class c outside their ranges, summed.
     long outsideOf(int k, int c, int values) const
     {
@@ -209,24 +212,24 @@ public:
     double inverseHead(int c) const { return m_invHead[c]; }
     int head(int c) const { return m_head[c]; }
 
-    // The averages of ca and cb after exchanging a and b.
-    void change(int a, int b, int ca, int cb, Change& out) const
+    // The averages of the two classes after the exchange.
+    void change(const Exchange& x, Change& out) const
     {
-        const double d = m_p.students[b].score - m_p.students[a].score;
-        out.averageA = (m_sum[ca] + d) * m_invHead[ca];
-        out.averageB = (m_sum[cb] - d) * m_invHead[cb];
+        const double d = x.sb.score - x.sa.score;
+        out.averageA = (m_sum[x.ca] + d) * m_invHead[x.ca];
+        out.averageB = (m_sum[x.cb] - d) * m_invHead[x.cb];
         if (m_p.scoreColumns > 0) [[unlikely]]
-            extraChange(a, b, ca, cb, out);
+            extraChange(x.a, x.b, x.ca, x.cb, out);
     }
-    void exchange(int a, int b, int ca, int cb, const Change& ch)
+    void exchange(const Exchange& x, const Change& ch)
     {
-        const double d = m_p.students[b].score - m_p.students[a].score;
-        m_sum[ca] += d;
-        m_sum[cb] -= d;
-        m_average[ca] = ch.averageA;
-        m_average[cb] = ch.averageB;
+        const double d = x.sb.score - x.sa.score;
+        m_sum[x.ca] += d;
+        m_sum[x.cb] -= d;
+        m_average[x.ca] = ch.averageA;
+        m_average[x.cb] = ch.averageB;
         if (m_p.scoreColumns > 0) [[unlikely]]
-            extraApply(a, b, ca, cb);
+            extraApply(x.a, x.b, x.ca, x.cb);
     }
     // The spread and squares of a key whose rules are counted.
     void completeKey(const Component& component, Key& key) const;
@@ -295,8 +298,9 @@ inline void ClassSums::extraApply(int a, int b, int ca, int cb)
     }
 }
 
-inline void ValueCounts::change(int a, int b, int ca, int cb, Change& out) const
+inline void ValueCounts::change(const Exchange& x, Change& out) const
 {
+    const int a = x.a, b = x.b, ca = x.ca, cb = x.cb;
     out.flags = 0;
     out.levels = {};
     out.mixLevel = 0;
@@ -308,7 +312,7 @@ inline void ValueCounts::change(int a, int b, int ca, int cb, Change& out) const
             out.levels[k / 2] += levelChange(k, m_p.flagValues[k], fa, fb, ca, cb) << (k % 2 == 0 ? 32 : 0);
         }
     }
-    const int ma = m_p.students[a].mix, mb = m_p.students[b].mix;
+    const int ma = x.sa.mix, mb = x.sb.mix;
     if (ma != mb) {
         out.mix = moved(kFlagColumns, m_p.mixCount, ma, mb, ca, cb);
         if (m_levels[kFlagColumns].active())
@@ -330,10 +334,11 @@ inline void ValueCounts::move(int k, int values, int v, int from, int to)
     ++count[in];
 }
 
-inline void ValueCounts::exchange(int a, int b, int ca, int cb)
+inline void ValueCounts::exchange(const Exchange& x)
 {
-    move(kFlagColumns, m_p.mixCount, m_p.students[a].mix, ca, cb);
-    move(kFlagColumns, m_p.mixCount, m_p.students[b].mix, cb, ca);
+    const int a = x.a, b = x.b, ca = x.ca, cb = x.cb;
+    move(kFlagColumns, m_p.mixCount, x.sa.mix, ca, cb);
+    move(kFlagColumns, m_p.mixCount, x.sb.mix, cb, ca);
     for (int k = 0; k < m_p.flagColumns; ++k) {
         move(k, m_p.flagValues[k], m_p.rules[a].flags[k], ca, cb);
         move(k, m_p.flagValues[k], m_p.rules[b].flags[k], cb, ca);

@@ -1,7 +1,7 @@
 #pragma once
 // The narrow view the parts of the search's Placement (PlacementParts.h)
-// count from: where every student sits. And the set of linked classes whose
-// key the parts make up together.
+// count from: where every student sits, and each exchange as it is made.
+// And the set of linked classes whose key the parts make up together.
 
 #include "search/Problem.h"
 
@@ -52,6 +52,20 @@ private:
     const Problem& m_p;
     std::vector<int>& m_class;
     std::vector<int> m_local;
+};
+
+// An exchange of two students of one group, as the parts are told of it: a
+// leaves class ca for cb, b the other way; the students are looked up once.
+struct Exchange {
+    Exchange(const Problem& p, const Seats& seats, int first, int second)
+        : a(first), b(second), ca(seats.classOf(first)), cb(seats.classOf(second)), sa(p.students[first]),
+          sb(p.students[second])
+    {
+    }
+    const int a, b;
+    const int ca, cb;
+    const Student& sa;
+    const Student& sb;
 };
 
 } // namespace classdiv::evening
