@@ -111,7 +111,7 @@ public:
 
     // A random exchange partner for a: anyone of its group, or, half the
     // time, a student a few ranks away, whose score is close. -1: none.
-    int partner(int a, Rng& rng) const
+    CLASSDIV_ALWAYS_INLINE int partner(int a, Rng& rng) const
     {
         // Close partners make the fine steps at the end, and across a band
         // boundary they are the cheapest way to change a class's band counts.

@@ -298,7 +298,7 @@ inline void ClassSums::extraApply(int a, int b, int ca, int cb)
     }
 }
 
-inline void ValueCounts::change(const Exchange& x, Change& out) const
+CLASSDIV_ALWAYS_INLINE void ValueCounts::change(const Exchange& x, Change& out) const
 {
     const int a = x.a, b = x.b, ca = x.ca, cb = x.cb;
     out.flags = 0;
@@ -334,7 +334,7 @@ inline void ValueCounts::move(int k, int values, int v, int from, int to)
     ++count[in];
 }
 
-inline void ValueCounts::exchange(const Exchange& x)
+CLASSDIV_ALWAYS_INLINE void ValueCounts::exchange(const Exchange& x)
 {
     const int a = x.a, b = x.b, ca = x.ca, cb = x.cb;
     move(kFlagColumns, m_p.mixCount, x.sa.mix, ca, cb);
