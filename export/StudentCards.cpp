@@ -119,24 +119,82 @@ std::vector<int> cardRows(const Students& students, const std::vector<int16_t>& 
     return rows;
 }
 
+namespace {
+
+// The colour column's values in their natural order: each its place in the palette.
+QStringList colourValues(const Students& students, const PaperColumns& columns, int colour)
+{
+    QStringList colours;
+    if (colour < 0)
+        return colours;
+    for (int r = 1; r <= students.count(); ++r) {
+        const QString value = columns.cell(colour, r).trimmed();
+        if (!value.isEmpty() && !colours.contains(value))
+            colours << value;
+    }
+    const QCollator collator = naturalOrder();
+    std::sort(colours.begin(), colours.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
+    return colours;
+}
+
+// A card's own parts: its new class, heading, band and name.
+StudentCard cardFrame(const Student& s, int row, int cls, const ScoreBands& bands, bool groupShown)
+{
+    const double headingWidth = CardGeometry::textWidth - CardGeometry::classWidth - CardGeometry::markWidth;
+    StudentCard card;
+    card.row = row;
+    card.newClass = cls > 0 ? classLabel(cls) : QStringLiteral("－");
+    card.heading = sized(groupShown ? s.id + kGap + s.group : s.id, headingWidth, 9, 6);
+    card.band = bandOfScore(s.score, bands);
+    card.bandMark = circled(card.band);
+    card.name = sized(s.name.isEmpty() ? s.id : s.name, CardGeometry::textWidth, 14, 7);
+    return card;
+}
+
+// Short fields (the marks and flags) first, then those longer than a line:
+// a long note that overflows the card never hides a mark. fieldOf: the column of each.
+QStringList cardFields(const PaperColumns& columns, const std::vector<int>& fieldColumns, int row, std::vector<int>& fieldOf)
+{
+    QStringList fields;
+    for (const bool longer : {false, true})
+        for (const int c : fieldColumns) {
+            const QString value = columns.cell(c, row).trimmed();
+            const QString field = columns.columns[static_cast<size_t>(c)].heading + QStringLiteral("：") + value;
+            if (value.isEmpty() || (textWidth(field, kFieldSizes[0]) > CardGeometry::textWidth) != longer)
+                continue;
+            fields << field;
+            fieldOf.push_back(c);
+        }
+    return fields;
+}
+
+// The notes: who and which column, then the whole text, wrapped to the page.
+std::vector<QStringList> notePages(const std::vector<CardNote>& notes)
+{
+    const int perPage = static_cast<int>(
+        std::floor((CardGeometry::pageHeight - CardGeometry::noteTop - 15) / CardGeometry::noteLine)) - 2;
+    const double ems = CardGeometry::noteWidth / (CardGeometry::notePoints * kMillimetresPerPoint);
+    QStringList lines;
+    for (const CardNote& note : notes) {
+        lines << QStringLiteral("■ ") + note.who + QStringLiteral("（") + note.heading + QStringLiteral("）");
+        for (const QString& line : wrappedToEms(note.text, ems - 2))
+            lines << QStringLiteral("　　") + line;
+    }
+    std::vector<QStringList> pages;
+    for (qsizetype first = 0; first < lines.size(); first += perPage)
+        pages.push_back(lines.mid(first, perPage));
+    return pages;
+}
+
+} // namespace
+
 CardSheets studentCards(const Students& students, const std::vector<int16_t>& classes, const ScoreBands& bands,
                         const QStringList& groupOrder, const PaperColumns& columns, const CardChoice& choice)
 {
     CardSheets sheets;
     for (int b = 1; b <= kBandCount; ++b)
         sheets.bandLegend += (b > 1 ? kGap : QString()) + circled(b) + stratumText(b, bands);
-
-    // The colour column's values in their natural order: each its place in the palette.
-    QStringList colours;
-    if (choice.colour >= 0) {
-        for (int r = 1; r <= students.count(); ++r) {
-            const QString value = columns.cell(choice.colour, r).trimmed();
-            if (!value.isEmpty() && !colours.contains(value))
-                colours << value;
-        }
-        const QCollator collator = naturalOrder();
-        std::sort(colours.begin(), colours.end(), [&](const QString& a, const QString& b) { return collator.compare(a, b) < 0; });
-    }
+    const QStringList colours = colourValues(students, columns, choice.colour);
     const bool byColour = choice.order == CardOrder::OldClass && choice.colour >= 0;
     const auto pageTitle = [&](int row) {
         if (!byColour)
@@ -149,39 +207,19 @@ CardSheets studentCards(const Students& students, const std::vector<int16_t>& cl
     for (const int c : choice.columns)
         if (c >= 0 && c < columns.count() && c != columns.identifier && c != columns.name && c != columns.group)
             fieldColumns.push_back(c);
+    const bool groupShown = columns.group < 0 ||
+                            std::find(choice.columns.begin(), choice.columns.end(), columns.group) != choice.columns.end();
 
-    const double headingWidth = CardGeometry::textWidth - CardGeometry::classWidth - CardGeometry::markWidth;
     for (const int row : cardRows(students, classes, groupOrder, columns, choice)) {
         const QString title = pageTitle(row);
         if (sheets.pages.empty() || sheets.pages.back().title != title ||
             static_cast<int>(sheets.pages.back().cards.size()) == CardGeometry::perPage)
             sheets.pages.push_back({title, {}});
-
-        StudentCard card;
-        card.row = row;
         const Student& s = students[row];
-        card.newClass = classAt(classes, row) > 0 ? classLabel(classAt(classes, row)) : QStringLiteral("－");
-        const bool groupShown = columns.group < 0 ||
-                                std::find(choice.columns.begin(), choice.columns.end(), columns.group) != choice.columns.end();
-        card.heading = sized(groupShown ? s.id + kGap + s.group : s.id, headingWidth, 9, 6);
-        card.band = bandOfScore(s.score, bands);
-        card.bandMark = circled(card.band);
-        card.name = sized(s.name.isEmpty() ? s.id : s.name, CardGeometry::textWidth, 14, 7);
-
-        // Short fields (the marks and flags) first, then those longer than a
-        // line: a long note that overflows the card never hides a mark.
-        QStringList fields;
+        StudentCard card = cardFrame(s, row, classAt(classes, row), bands, groupShown);
         std::vector<int> fieldOf;
-        for (const bool longer : {false, true})
-            for (const int c : fieldColumns) {
-                const QString value = columns.cell(c, row).trimmed();
-                const QString field = columns.columns[static_cast<size_t>(c)].heading + QStringLiteral("：") + value;
-                if (value.isEmpty() || (textWidth(field, kFieldSizes[0]) > CardGeometry::textWidth) != longer)
-                    continue;
-                fields << field;
-                fieldOf.push_back(c);
-            }
-        const FieldLayout layout = layOutFields(fields, CardGeometry::textWidth, CardGeometry::fieldsHeight);
+        const FieldLayout layout = layOutFields(cardFields(columns, fieldColumns, row, fieldOf), CardGeometry::textWidth,
+                                                CardGeometry::fieldsHeight);
         card.fields = layout.lines;
         card.fieldPoints = layout.points;
         for (const int f : layout.cut) {
@@ -194,19 +232,7 @@ CardSheets studentCards(const Students& students, const std::vector<int16_t>& cl
         card.colourValue = value;
         sheets.pages.back().cards.push_back(std::move(card));
     }
-
-    // The notes: who and which column, then the whole text, wrapped to the page.
-    const int perPage = static_cast<int>(
-        std::floor((CardGeometry::pageHeight - CardGeometry::noteTop - 15) / CardGeometry::noteLine)) - 2;
-    const double ems = CardGeometry::noteWidth / (CardGeometry::notePoints * kMillimetresPerPoint);
-    QStringList lines;
-    for (const CardNote& note : sheets.notes) {
-        lines << QStringLiteral("■ ") + note.who + QStringLiteral("（") + note.heading + QStringLiteral("）");
-        for (const QString& line : wrappedToEms(note.text, ems - 2))
-            lines << QStringLiteral("　　") + line;
-    }
-    for (qsizetype first = 0; first < lines.size(); first += perPage)
-        sheets.notePages.push_back(lines.mid(first, perPage));
+    sheets.notePages = notePages(sheets.notes);
     return sheets;
 }
 

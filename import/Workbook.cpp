@@ -49,6 +49,15 @@ QString cellReference(qint64 row, qint64 column)
     return letters + QString::number(row + 1);
 }
 
+WorkbookSheet refusedForFormulas(const QString& sheet, const QStringList& names, const FormulaCells& formulas)
+{
+    WorkbookSheet refused = failed(WorkbookStatus::Formulas, sheet, names);
+    refused.cells = formulas.named;
+    if (formulas.count > FormulaCells::kNamed)
+        refused.cells.append(QStringLiteral("ほか%1個").arg(formulas.count - FormulaCells::kNamed));
+    return refused;
+}
+
 WorkbookSheet laidOut(const Grid& grid, const QStringList& names, qsizetype index)
 {
     WorkbookSheet sheet;

@@ -13,8 +13,6 @@ namespace {
 constexpr QStringView kTableNs = u"urn:oasis:names:tc:opendocument:xmlns:table:1.0";
 constexpr QStringView kOfficeNs = u"urn:oasis:names:tc:opendocument:xmlns:office:1.0";
 constexpr QStringView kTextNs = u"urn:oasis:names:tc:opendocument:xmlns:text:1.0";
-// Formulas without their last value named in the refusal; more are counted.
-constexpr int kFormulaCellsNamed = 5;
 
 // The text of a <text:p> or <text:h> added to text: spans followed,
 // <text:s> as its spaces, tabs and line breaks as themselves, notes left
@@ -111,6 +109,31 @@ bool encryptedOds(ZipArchive& zip)
     return false;
 }
 
+// The cells of one table row that hold text, by column; its formulas without a value noted.
+std::vector<std::pair<qint64, QString>> readOdsRow(PartXml& content, qint64 row, FormulaCells& formulas)
+{
+    QXmlStreamReader& xml = content.xml();
+    std::vector<std::pair<qint64, QString>> cells;
+    qint64 column = 0;
+    while (content.nextStartElement()) {
+        if (xml.namespaceUri() != kTableNs || (xml.name() != u"table-cell" && xml.name() != u"covered-table-cell")) {
+            content.skipElement();
+            continue;
+        }
+        const qint64 span = std::max<qint64>(
+            1, xml.attributes().value(kTableNs.toString(), QStringLiteral("number-columns-repeated")).toLongLong());
+        const OdsCell cell = odsCellText(content);
+        if (cell.uncachedFormula)
+            formulas.add(row, column);
+        // An empty run (LibreOffice ends every row with one as wide as the sheet) only moves on.
+        if (!cell.text.isEmpty())
+            for (qint64 c = 0; c < span && column + c < kMaxColumns + 1; ++c)
+                cells.emplace_back(column + c, cell.text);
+        column += std::min<qint64>(span, kMaxColumns + 1);
+    }
+    return cells;
+}
+
 } // namespace
 
 WorkbookSheet readOds(ZipArchive& zip, const QString& wanted, const WorkbookLimits& limits)
@@ -118,8 +141,7 @@ WorkbookSheet readOds(ZipArchive& zip, const QString& wanted, const WorkbookLimi
     const QString contentPart = QStringLiteral("content.xml");
     QStringList names;
     Grid grid(limits);
-    QStringList formulaCells;
-    int formulaCount = 0;
+    FormulaCells formulas;
     PartXml content(zip, contentPart);
     QXmlStreamReader& xml = content.xml();
     bool reading = false;
@@ -143,27 +165,7 @@ WorkbookSheet readOds(ZipArchive& zip, const QString& wanted, const WorkbookLimi
         } else if (reading && xml.name() == u"table-row") {
             const qint64 repeated = std::max<qint64>(
                 1, xml.attributes().value(kTableNs.toString(), QStringLiteral("number-rows-repeated")).toLongLong());
-            std::vector<std::pair<qint64, QString>> cells;
-            qint64 column = 0;
-            while (content.nextStartElement()) {
-                if (xml.namespaceUri() != kTableNs ||
-                    (xml.name() != u"table-cell" && xml.name() != u"covered-table-cell")) {
-                    content.skipElement();
-                    continue;
-                }
-                const qint64 span = std::max<qint64>(
-                    1, xml.attributes()
-                           .value(kTableNs.toString(), QStringLiteral("number-columns-repeated"))
-                           .toLongLong());
-                const OdsCell cell = odsCellText(content);
-                if (cell.uncachedFormula && ++formulaCount <= kFormulaCellsNamed)
-                    formulaCells.append(cellReference(row, column));
-                // An empty run (LibreOffice ends every row with one as wide as the sheet) only moves on.
-                if (!cell.text.isEmpty())
-                    for (qint64 c = 0; c < span && column + c < kMaxColumns + 1; ++c)
-                        cells.emplace_back(column + c, cell.text);
-                column += std::min<qint64>(span, kMaxColumns + 1);
-            }
+            const std::vector<std::pair<qint64, QString>> cells = readOdsRow(content, row, formulas);
             // Rows are repeated only as far as they hold something; an empty run only moves on.
             for (qint64 r = 0; r < repeated && !cells.empty(); ++r)
                 for (const auto& [c, text] : cells)
@@ -184,13 +186,8 @@ WorkbookSheet readOds(ZipArchive& zip, const QString& wanted, const WorkbookLimi
     const qsizetype index = wanted.isEmpty() ? (names.isEmpty() ? -1 : 0) : names.indexOf(wanted);
     if (index < 0)
         return failed(WorkbookStatus::NoSheet, wanted, names);
-    if (formulaCount > 0) {
-        WorkbookSheet refused = failed(WorkbookStatus::Formulas, names[index], names);
-        refused.cells = formulaCells;
-        if (formulaCount > kFormulaCellsNamed)
-            refused.cells.append(QStringLiteral("ほか%1個").arg(formulaCount - kFormulaCellsNamed));
-        return refused;
-    }
+    if (formulas.count > 0)
+        return refusedForFormulas(names[index], names, formulas);
     return laidOut(grid, names, index);
 }
 

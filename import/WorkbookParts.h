@@ -129,6 +129,20 @@ PartOutcome readPart(ZipArchive& zip, const QString& name);
 WorkbookSheet failed(WorkbookStatus status, const QString& part = QString(), QStringList names = {});
 // The A1 reference of a 0-based row and column.
 QString cellReference(qint64 row, qint64 column);
+// Formulas written without their last value (by a script, or with manual
+// calculation): the first few named by their cells, all counted.
+struct FormulaCells {
+    static constexpr int kNamed = 5;
+    QStringList named;
+    int count = 0;
+    void add(qint64 row, qint64 column)
+    {
+        if (++count <= kNamed)
+            named.append(cellReference(row, column));
+    }
+};
+// The refusal of the sheet named for such formulas.
+WorkbookSheet refusedForFormulas(const QString& sheet, const QStringList& names, const FormulaCells& formulas);
 // The sheet names[index], its cells laid out from the grid read of it.
 WorkbookSheet laidOut(const Grid& grid, const QStringList& names, qsizetype index);
 

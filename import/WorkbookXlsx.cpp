@@ -10,9 +10,6 @@ namespace classdiv::workbook {
 
 namespace {
 
-// Formulas without their last value named in the refusal; more are counted.
-constexpr int kFormulaCellsNamed = 5;
-
 struct XlsxContext {
     Styles styles;
     bool from1904 = false;
@@ -47,9 +44,71 @@ std::optional<QString> cellText(const XlsxContext& context, const QString& type,
 
 struct SheetRead {
     WorkbookStatus status = WorkbookStatus::Ok; // Malformed also for a cell that makes no sense
-    QStringList formulaCells;                   // formulas without a value, the first few
-    int formulaCount = 0;
+    FormulaCells formulas;                      // without a value
 };
+
+// One <c> of a worksheet into the grid, its furigana into `readings`; row
+// and column follow it. False when reading stops: the cell makes no sense
+// (read.status says so), the XML is broken, or the grid reached a limit.
+bool readCell(PartXml& part, const XlsxContext& context, Grid& grid, Grid& readings, qint64& row, qint64& column,
+              SheetRead& read)
+{
+    QXmlStreamReader& xml = part.xml();
+    const auto attributes = xml.attributes();
+    if (row < 0)
+        row = 0;
+    const auto reference = attributes.value(QLatin1String("r"));
+    if (reference.isEmpty()) {
+        ++column;
+    } else {
+        const auto position = cellPosition(reference);
+        if (!position) {
+            read.status = WorkbookStatus::Malformed;
+            return false;
+        }
+        row = position->first;
+        column = position->second;
+    }
+    const QString type = attributes.value(QLatin1String("t")).toString();
+    const int style = attributes.hasAttribute(QLatin1String("s")) ? attributes.value(QLatin1String("s")).toInt() : -1;
+    std::optional<QString> value;
+    QString inlineText;
+    QString reading;
+    bool formula = false;
+    while (part.nextStartElement()) {
+        if (xml.name() == u"v") {
+            value = part.elementText();
+        } else if (xml.name() == u"is") {
+            inlineText = stringItem(part, &reading).value_or(QString());
+        } else {
+            formula = formula || xml.name() == u"f";
+            part.skipElement();
+        }
+    }
+    if (xml.hasError())
+        return false;
+    // A formula keeps its last value in <v>; one written without it
+    // (by a script, or with manual calculation) has no value to show.
+    if (formula && !value) {
+        read.formulas.add(row, column);
+        return true;
+    }
+    if (type == u"s") {
+        bool ok = false;
+        const int index = value.value_or(QString()).trimmed().toInt(&ok);
+        if (!ok || index < 0) {
+            read.status = WorkbookStatus::Malformed;
+            return false;
+        }
+        return grid.setShared(row, column, index) && readings.setShared(row, column, index);
+    }
+    const std::optional<QString> text = cellText(context, type, style, value.value_or(QString()), inlineText);
+    if (!text) {
+        read.status = WorkbookStatus::Malformed;
+        return false;
+    }
+    return grid.set(row, column, *text) && readings.set(row, column, reading);
+}
 
 // The cells of a worksheet part into the grid, and their furigana into
 // `readings`; reading stops at the grid's first limit.
@@ -67,65 +126,8 @@ SheetRead readWorksheet(PartXml& part, const XlsxContext& context, Grid& grid, G
             const qint64 r = xml.attributes().value(QLatin1String("r")).toLongLong(&ok);
             row = ok && r >= 1 ? r - 1 : row + 1;
             column = -1;
-        } else if (xml.name() == u"c") {
-            const auto attributes = xml.attributes();
-            if (row < 0)
-                row = 0;
-            const auto reference = attributes.value(QLatin1String("r"));
-            if (reference.isEmpty()) {
-                ++column;
-            } else {
-                const auto position = cellPosition(reference);
-                if (!position) {
-                    read.status = WorkbookStatus::Malformed;
-                    return read;
-                }
-                row = position->first;
-                column = position->second;
-            }
-            const QString type = attributes.value(QLatin1String("t")).toString();
-            const int style = attributes.hasAttribute(QLatin1String("s")) ? attributes.value(QLatin1String("s")).toInt() : -1;
-            std::optional<QString> value;
-            QString inlineText;
-            QString reading;
-            bool formula = false;
-            while (part.nextStartElement()) {
-                if (xml.name() == u"v") {
-                    value = part.elementText();
-                } else if (xml.name() == u"is") {
-                    inlineText = stringItem(part, &reading).value_or(QString());
-                } else {
-                    formula = formula || xml.name() == u"f";
-                    part.skipElement();
-                }
-            }
-            if (xml.hasError())
-                return read;
-            // A formula keeps its last value in <v>; one written without it
-            // (by a script, or with manual calculation) has no value to show.
-            if (formula && !value) {
-                if (++read.formulaCount <= kFormulaCellsNamed)
-                    read.formulaCells.append(cellReference(row, column));
-                continue;
-            }
-            if (type == u"s") {
-                bool ok = false;
-                const int index = value.value_or(QString()).trimmed().toInt(&ok);
-                if (!ok || index < 0) {
-                    read.status = WorkbookStatus::Malformed;
-                    return read;
-                }
-                if (!grid.setShared(row, column, index) || !readings.setShared(row, column, index))
-                    return read;
-                continue;
-            }
-            const std::optional<QString> text = cellText(context, type, style, value.value_or(QString()), inlineText);
-            if (!text) {
-                read.status = WorkbookStatus::Malformed;
-                return read;
-            }
-            if (!grid.set(row, column, *text) || !readings.set(row, column, reading))
-                return read;
+        } else if (xml.name() == u"c" && !readCell(part, context, grid, readings, row, column, read)) {
+            return read;
         }
     }
     return read;
@@ -153,11 +155,16 @@ void readWorkbookPart(PartXml& part, QStringList& names, QStringList& ids, XlsxC
     }
 }
 
-} // namespace
+// Where the sheet wanted and the parts it needs are, and which of the names it is.
+struct SheetParts {
+    QString sheet, strings, styles;
+    qsizetype index = -1;
+};
 
-WorkbookSheet readXlsx(ZipArchive& zip, const QString& wanted, const WorkbookLimits& limits)
+// The workbook part the package leads to, its sheets and date system; a refusal, if any.
+std::optional<WorkbookSheet> readWorkbook(ZipArchive& zip, QString& workbookPart, QStringList& names, QStringList& ids,
+                                          XlsxContext& context)
 {
-    QString workbookPart = QStringLiteral("xl/workbook.xml");
     {
         PartXml rootRels(zip, QStringLiteral("_rels/.rels"));
         const auto relationships = readRelationships(rootRels, QString());
@@ -168,89 +175,115 @@ WorkbookSheet readXlsx(ZipArchive& zip, const QString& wanted, const WorkbookLim
             if (relationship.type == u"officeDocument")
                 workbookPart = relationship.target;
     }
-    XlsxContext context;
-    QStringList names;
-    QStringList ids;
-    {
-        PartXml workbook(zip, workbookPart);
-        readWorkbookPart(workbook, names, ids, context);
-        const WorkbookStatus status = workbook.outcome();
-        if (status == WorkbookStatus::NoSheet)
-            return failed(WorkbookStatus::NotWorkbook);
-        if (status != WorkbookStatus::Ok)
-            return failed(status, workbookPart);
-    }
+    PartXml workbook(zip, workbookPart);
+    readWorkbookPart(workbook, names, ids, context);
+    const WorkbookStatus status = workbook.outcome();
+    if (status == WorkbookStatus::NoSheet)
+        return failed(WorkbookStatus::NotWorkbook);
+    if (status != WorkbookStatus::Ok)
+        return failed(status, workbookPart);
+    return std::nullopt;
+}
 
+// The parts of the sheet wanted, found by the workbook's relationships and
+// reserved within the budget together, before any of them is inflated; a refusal, if any.
+std::optional<WorkbookSheet> findSheetParts(ZipArchive& zip, const QString& workbookPart, const QString& wanted,
+                                            const QStringList& names, const QStringList& ids, SheetParts& parts)
+{
     const QString relsPart = relsOf(workbookPart);
     PartXml rels(zip, relsPart);
     const auto relationships = readRelationships(rels, folderOf(workbookPart));
     if (const WorkbookStatus status = rels.outcome(); status != WorkbookStatus::Ok)
         return failed(status == WorkbookStatus::NoSheet ? WorkbookStatus::Malformed : status, relsPart, names);
 
-    const qsizetype index = wanted.isEmpty() ? (names.isEmpty() ? -1 : 0) : names.indexOf(wanted);
-    if (index < 0)
+    parts.index = wanted.isEmpty() ? (names.isEmpty() ? -1 : 0) : names.indexOf(wanted);
+    if (parts.index < 0)
         return failed(WorkbookStatus::NoSheet, wanted, names);
-    const QString sheetPart = relationships.value(ids[index]).target;
-    if (sheetPart.isEmpty() || !zip.contains(sheetPart))
-        return failed(WorkbookStatus::NoSheetPart, names[index], names);
-
-    QString stringsPart;
-    QString stylesPart;
+    parts.sheet = relationships.value(ids[parts.index]).target;
+    if (parts.sheet.isEmpty() || !zip.contains(parts.sheet))
+        return failed(WorkbookStatus::NoSheetPart, names[parts.index], names);
     for (const Relationship& relationship : relationships) {
         // A dangling reference to a part nothing needs is passed over.
         if (relationship.type == u"sharedStrings" && zip.contains(relationship.target))
-            stringsPart = relationship.target;
+            parts.strings = relationship.target;
         else if (relationship.type == u"styles" && zip.contains(relationship.target))
-            stylesPart = relationship.target;
+            parts.styles = relationship.target;
     }
-    // The three parts together within the budget before any of them is inflated.
-    if (const ZipStatus status = zip.reserve({sheetPart, stringsPart, stylesPart}); status != ZipStatus::Ok)
+    if (const ZipStatus status = zip.reserve({parts.sheet, parts.strings, parts.styles}); status != ZipStatus::Ok)
         return failed(status == ZipStatus::TooLarge ? WorkbookStatus::ZipBomb
                       : status == ZipStatus::Encrypted ? WorkbookStatus::Encrypted
                                                        : WorkbookStatus::Malformed,
-                      sheetPart, names);
-    if (!stylesPart.isEmpty()) {
-        PartXml styles(zip, stylesPart);
+                      parts.sheet, names);
+    return std::nullopt;
+}
+
+// The sheet's cells into the grids; a refusal, if any, formulas without a value among them.
+std::optional<WorkbookSheet> readSheetCells(ZipArchive& zip, const SheetParts& parts, const XlsxContext& context,
+                                            const QStringList& names, Grid& grid, Grid& readings)
+{
+    PartXml sheet(zip, parts.sheet);
+    const SheetRead read = readWorksheet(sheet, context, grid, readings);
+    const QString& name = names[parts.index];
+    if (grid.status() != WorkbookStatus::Ok)
+        return failed(grid.status(), name, names);
+    if (read.status != WorkbookStatus::Ok)
+        return failed(read.status, parts.sheet, names);
+    if (const WorkbookStatus status = sheet.outcome(); status != WorkbookStatus::Ok)
+        return failed(status, status == WorkbookStatus::CellTooLong ? name : parts.sheet, names);
+    if (read.formulas.count > 0)
+        return refusedForFormulas(name, names, read.formulas);
+    return std::nullopt;
+}
+
+// The shared strings the sheet uses into the grids; a refusal, if any.
+std::optional<WorkbookSheet> resolveShared(ZipArchive& zip, const SheetParts& parts, const QStringList& names, Grid& grid,
+                                           Grid& readings)
+{
+    const std::vector<int> indices = grid.sharedIndices();
+    if (indices.empty())
+        return std::nullopt;
+    if (parts.strings.isEmpty())
+        return failed(WorkbookStatus::Malformed, parts.sheet, names);
+    PartXml strings(zip, parts.strings);
+    qsizetype itemCount = 0;
+    QStringList sharedReadings;
+    const QStringList texts = readSharedStrings(strings, indices, itemCount, &sharedReadings);
+    if (const WorkbookStatus status = strings.outcome(); status != WorkbookStatus::Ok)
+        return failed(status, status == WorkbookStatus::CellTooLong ? names[parts.index] : parts.strings, names);
+    if (indices.back() >= itemCount)
+        return failed(WorkbookStatus::Malformed, parts.sheet, names);
+    if (!grid.resolve(indices, texts))
+        return failed(grid.status(), names[parts.index], names);
+    readings.resolve(indices, sharedReadings);
+    return std::nullopt;
+}
+
+} // namespace
+
+WorkbookSheet readXlsx(ZipArchive& zip, const QString& wanted, const WorkbookLimits& limits)
+{
+    QString workbookPart = QStringLiteral("xl/workbook.xml");
+    XlsxContext context;
+    QStringList names;
+    QStringList ids;
+    if (std::optional<WorkbookSheet> refused = readWorkbook(zip, workbookPart, names, ids, context))
+        return *refused;
+    SheetParts parts;
+    if (std::optional<WorkbookSheet> refused = findSheetParts(zip, workbookPart, wanted, names, ids, parts))
+        return *refused;
+    if (!parts.styles.isEmpty()) {
+        PartXml styles(zip, parts.styles);
         context.styles = readStyles(styles);
         if (const WorkbookStatus status = styles.outcome(); status != WorkbookStatus::Ok)
-            return failed(status, stylesPart, names);
+            return failed(status, parts.styles, names);
     }
-
     Grid grid(limits);
     Grid readings(limits);
-    PartXml sheet(zip, sheetPart);
-    const SheetRead read = readWorksheet(sheet, context, grid, readings);
-    if (grid.status() != WorkbookStatus::Ok)
-        return failed(grid.status(), names[index], names);
-    if (read.status != WorkbookStatus::Ok)
-        return failed(read.status, sheetPart, names);
-    if (const WorkbookStatus status = sheet.outcome(); status != WorkbookStatus::Ok)
-        return failed(status, status == WorkbookStatus::CellTooLong ? names[index] : sheetPart, names);
-    if (read.formulaCount > 0) {
-        WorkbookSheet refused = failed(WorkbookStatus::Formulas, names[index], names);
-        refused.cells = read.formulaCells;
-        if (read.formulaCount > kFormulaCellsNamed)
-            refused.cells.append(QStringLiteral("ほか%1個").arg(read.formulaCount - kFormulaCellsNamed));
-        return refused;
-    }
-
-    const std::vector<int> indices = grid.sharedIndices();
-    if (!indices.empty()) {
-        if (stringsPart.isEmpty())
-            return failed(WorkbookStatus::Malformed, sheetPart, names);
-        PartXml strings(zip, stringsPart);
-        qsizetype itemCount = 0;
-        QStringList sharedReadings;
-        const QStringList texts = readSharedStrings(strings, indices, itemCount, &sharedReadings);
-        if (const WorkbookStatus status = strings.outcome(); status != WorkbookStatus::Ok)
-            return failed(status, status == WorkbookStatus::CellTooLong ? names[index] : stringsPart, names);
-        if (indices.back() >= itemCount)
-            return failed(WorkbookStatus::Malformed, sheetPart, names);
-        if (!grid.resolve(indices, texts))
-            return failed(grid.status(), names[index], names);
-        readings.resolve(indices, sharedReadings);
-    }
-    WorkbookSheet result = laidOut(grid, names, index);
+    if (std::optional<WorkbookSheet> refused = readSheetCells(zip, parts, context, names, grid, readings))
+        return *refused;
+    if (std::optional<WorkbookSheet> refused = resolveShared(zip, parts, names, grid, readings))
+        return *refused;
+    WorkbookSheet result = laidOut(grid, names, parts.index);
     layOutReadings(readings, result);
     return result;
 }

@@ -37,6 +37,31 @@ bool fits(const QByteArray& b, qint64 at, qint64 length)
 
 } // namespace
 
+namespace {
+
+// Where the end record starts: it sits last, followed only by its comment; -1: nowhere.
+qsizetype endRecord(const QByteArray& b)
+{
+    const qsizetype lowest = std::max<qsizetype>(0, b.size() - kEndSize - kMaxComment);
+    for (qsizetype at = b.size() - kEndSize; at >= lowest; --at) {
+        if (le32(b, at) == kEndSignature && at + kEndSize + le16(b, at + 20) == b.size())
+            return at;
+    }
+    return -1;
+}
+
+// Whether the bytes of two entries (local header to data end) overlap.
+bool overlapping(std::vector<std::pair<qint64, qint64>> spans)
+{
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 1; i < spans.size(); ++i)
+        if (spans[i].first < spans[i - 1].second)
+            return true;
+    return false;
+}
+
+} // namespace
+
 ZipArchive::ZipArchive(QByteArray bytes) : m_bytes(std::move(bytes)) { m_status = readDirectory(); }
 
 ZipArchive::~ZipArchive() = default;
@@ -46,15 +71,7 @@ ZipStatus ZipArchive::readDirectory()
     const QByteArray& b = m_bytes;
     if (b.size() < kEndSize)
         return ZipStatus::NotZip;
-    // The end record sits last, followed only by its comment.
-    qsizetype end = -1;
-    const qsizetype lowest = std::max<qsizetype>(0, b.size() - kEndSize - kMaxComment);
-    for (qsizetype at = b.size() - kEndSize; at >= lowest; --at) {
-        if (le32(b, at) == kEndSignature && at + kEndSize + le16(b, at + 20) == b.size()) {
-            end = at;
-            break;
-        }
-    }
+    const qsizetype end = endRecord(b);
     if (end < 0)
         return b.startsWith("PK") ? ZipStatus::Malformed : ZipStatus::NotZip;
 
@@ -105,11 +122,7 @@ ZipStatus ZipArchive::readDirectory()
         m_entries.push_back(std::move(entry));
         at = next;
     }
-    std::sort(spans.begin(), spans.end());
-    for (size_t i = 1; i < spans.size(); ++i)
-        if (spans[i].first < spans[i - 1].second)
-            return ZipStatus::Malformed;
-    return ZipStatus::Ok;
+    return overlapping(std::move(spans)) ? ZipStatus::Malformed : ZipStatus::Ok;
 }
 
 const ZipArchive::Entry* ZipArchive::find(const QString& name) const

@@ -20,7 +20,7 @@ void repairBands(Placement& placement, int g, Rng& rng)
 
 BandRepair::BandRepair(Placement& placement, int g, Rng& rng)
     : m_placement(placement), m_p(placement.problem()), m_group(m_p.groups[g]), m_rng(rng),
-      m_classes(static_cast<int>(m_group.classes.size())), m_bands(m_p.bandCount), m_base(placement.m_groupBase[g]),
+      m_classes(static_cast<int>(m_group.classes.size())), m_bands(m_p.bandCount), m_g(g),
       m_inBand(m_bands, 0), m_count(m_classes * m_bands, 0)
 {
     for (int s : m_group.students)
@@ -34,10 +34,10 @@ void BandRepair::run()
 {
     std::vector<int> fixedHeld(m_classes * m_bands, 0), held(m_classes * m_bands, 0);
     for (int s : m_group.students) {
-        const int i = m_placement.m_local[s] * m_bands + m_p.students[s].band;
+        const int i = m_placement.local(s) * m_bands + m_p.students[s].band;
         ++m_count[i];
         fixedHeld[i] += m_p.rulesOf(s).fixedClass >= 0;
-        held[i] += !m_placement.m_free[s];
+        held[i] += !m_placement.isFree(s);
     }
     m_bounds = widened(fixedHeld);
     m_reachable = widened(held);
@@ -45,12 +45,11 @@ void BandRepair::run()
     if (!fair)
         return keepCounts();
     for (int i = 0; i < m_classes * m_bands; ++i) {
-        m_placement.m_bandLo[m_base + i] = m_bounds.lo[i];
-        m_placement.m_bandHi[m_base + i] = m_bounds.hi[i];
+        m_placement.setBandRange(m_g, i / m_bands, i % m_bands, m_bounds.lo[i], m_bounds.hi[i]);
     }
     m_target = *fair;
     for (size_t s = 0; s < m_p.students.size(); ++s)
-        m_p.forEachMark(static_cast<int>(s), [&](int m) { ++m_marked[{m_placement.m_class[s], m}]; });
+        m_p.forEachMark(static_cast<int>(s), [&](int m) { ++m_marked[{m_placement.classOf(static_cast<int>(s)), m}]; });
     if (reachTarget())
         return;
     bringIntoRanges();
@@ -69,8 +68,8 @@ BandBounds BandRepair::widened(const std::vector<int>& held) const
 void BandRepair::keepCounts()
 {
     for (int i = 0; i < m_classes * m_bands; ++i) {
-        m_placement.m_bandLo[m_base + i] = std::min(m_bounds.lo[i], m_count[i]);
-        m_placement.m_bandHi[m_base + i] = std::max(m_bounds.hi[i], m_count[i]);
+        m_placement.setBandRange(m_g, i / m_bands, i % m_bands, std::min(m_bounds.lo[i], m_count[i]),
+                                 std::max(m_bounds.hi[i], m_count[i]));
     }
 }
 
@@ -78,12 +77,12 @@ void BandRepair::keepCounts()
 // shut the way another order finds: then the group starts again.
 bool BandRepair::reachTarget()
 {
-    const std::vector<int> startClass = m_placement.m_class, startLocal = m_placement.m_local, startCount = m_count;
+    const Seats::Saved start = m_placement.seats().save();
+    const std::vector<int> startCount = m_count;
     const std::map<std::pair<int, int>, int> startMarked = m_marked;
     for (int attempt = 0; attempt < kRepairAttempts; ++attempt) {
         if (attempt > 0) {
-            m_placement.m_class = startClass;
-            m_placement.m_local = startLocal;
+            m_placement.seats().load(start);
             m_count = startCount;
             m_marked = startMarked;
         }
@@ -172,14 +171,14 @@ void BandRepair::countExchange(int l1, int b1, int l2, int b3)
 // too many of back. That band, or -1.
 int BandRepair::sameMarkPair(int l1, int b1, int l2)
 {
-    const std::vector<int>& local = m_placement.m_local;
+    const Seats& seats = m_placement.seats();
     for (int s : m_group.students) {
-        if (local[s] != l2 || m_p.students[s].band != b1 || !m_placement.m_free[s] || m_p.students[s].mark < 0 ||
+        if (seats.local(s) != l2 || m_p.students[s].band != b1 || !m_placement.isFree(s) || m_p.students[s].mark < 0 ||
             m_p.hasMoreMarks(s)) // a student of several sets moves only where none of them is
             continue;
         for (int t : m_group.students) {
             const int b3 = m_p.students[t].band;
-            if (local[t] == l1 && m_p.students[t].mark == m_p.students[s].mark && m_placement.m_free[t] && !m_p.hasMoreMarks(t) &&
+            if (seats.local(t) == l1 && m_p.students[t].mark == m_p.students[s].mark && m_placement.isFree(t) && !m_p.hasMoreMarks(t) &&
                 m_count[l1 * m_bands + b3] > m_target[l1 * m_bands + b3]) {
                 place(s, m_group.classes[l1]);
                 place(t, m_group.classes[l2]);
@@ -199,7 +198,7 @@ bool BandRepair::carry(int from, int to, int b)
         return place(s, m_group.classes[to]), true;
     m_pick.clear();
     for (int s : m_group.students) {
-        if (m_placement.m_local[s] == from && m_p.students[s].band == b && m_placement.m_free[s] &&
+        if (m_placement.local(s) == from && m_p.students[s].band == b && m_placement.isFree(s) &&
             m_p.students[s].mark >= 0 && !m_p.hasMoreMarks(s))
             m_pick.push_back(s);
     }
@@ -225,7 +224,7 @@ bool BandRepair::carry(int from, int to, int b)
 // so that no band count of its group changes.
 bool BandRepair::clearWay(int s, int to)
 {
-    const std::vector<int>& classOf = m_placement.m_class;
+    const std::vector<int>& classOf = m_placement.seats().classes();
     const int mark = m_p.students[s].mark;
     const int here = classOf[s];
     if (mark < 0 || m_marked[{to, mark}] != 1)
@@ -234,11 +233,11 @@ bool BandRepair::clearWay(int s, int to)
     while (t < static_cast<int>(classOf.size()) && (classOf[t] != to || m_p.students[t].mark != mark))
         ++t;
     // The one there may hold the mark beside another: then no way is cleared.
-    if (t == static_cast<int>(classOf.size()) || !m_placement.m_free[t] || m_p.hasMoreMarks(t))
+    if (t == static_cast<int>(classOf.size()) || !m_placement.isFree(t) || m_p.hasMoreMarks(t))
         return false;
     for (int u : m_p.groups[m_p.students[t].group].students) {
         const int markU = m_p.students[u].mark;
-        if (u != s && classOf[u] == here && m_p.students[u].band == m_p.students[t].band && m_placement.m_free[u] &&
+        if (u != s && classOf[u] == here && m_p.students[u].band == m_p.students[t].band && m_placement.isFree(u) &&
             !m_p.hasMoreMarks(u) &&
             (markU < 0 || (markU != mark && m_marked[{to, markU}] == 0))) {
             place(s, to);
@@ -255,7 +254,7 @@ int BandRepair::randomStudent(int l, int b, int to)
 {
     m_pick.clear();
     for (int s : m_group.students) {
-        if (m_placement.m_local[s] == l && m_p.students[s].band == b && m_placement.m_free[s] && mayGoTo(s, to))
+        if (m_placement.local(s) == l && m_p.students[s].band == b && m_placement.isFree(s) && mayGoTo(s, to))
             m_pick.push_back(s);
     }
     return m_pick.empty() ? -1 : m_pick[m_rng.below(static_cast<uint32_t>(m_pick.size()))];
@@ -271,15 +270,13 @@ bool BandRepair::mayGoTo(int s, int l)
 // Puts s, of this group or another, into the class numbered c, its mark with it.
 void BandRepair::place(int s, int c)
 {
-    std::vector<int>& classOf = m_placement.m_class;
-    m_made.push_back({s, classOf[s]});
+    Seats& seats = m_placement.seats();
+    m_made.push_back({s, seats.classOf(s)});
     m_p.forEachMark(s, [&](int m) {
-        --m_marked[{classOf[s], m}];
+        --m_marked[{seats.classOf(s), m}];
         ++m_marked[{c, m}];
     });
-    const std::vector<int>& own = m_p.groups[m_p.students[s].group].classes;
-    classOf[s] = c;
-    m_placement.m_local[s] = static_cast<int>(std::find(own.begin(), own.end(), c) - own.begin());
+    seats.seat(s, c);
 }
 
 void BandRepair::takeBack()

@@ -59,7 +59,7 @@ private:
     Rng& m_rng;
     const int m_classes;
     const int m_bands;
-    const int m_base; // where the group's band ranges start in the placement
+    const int m_g; // the group, whose band ranges it sets in the placement
     std::vector<int> m_inBand; // [band]: the group's students in it
     // [local * bands + band]: the counts now, and those the exchanges aim at.
     std::vector<int> m_count, m_target;

@@ -179,66 +179,74 @@ void descendOnAverages(Placement& placement, const Component& component, Key now
     descend(placement, component, scoring, kStepsOnAverages);
 }
 
+namespace {
+
+// The scoring of the descent on the shown totals: the exact key first, then
+// the spread of the averages that the rounded totals show.
+struct ShownScoring {
+    Placement& placement;
+    const Component& component;
+    ShownTotals totals;
+    double slack;
+    Key plain; // of the exact averages; its marks, flags and mixing go into the shown key too
+    double ceiling; // the exact spread reached, which the shown totals may not widen
+    Key current;
+
+    double average(int c) const { return totals.total(c) * placement.inverseHead(c); }
+    Key now() const { return current; }
+    // Scores further apart than this cannot narrow the spread, whatever the rounding.
+    bool allows(int a, int b) const
+    {
+        return std::abs(totals.score(b) - totals.score(a)) <= kBothClasses * current.spread * component.largestClass + slack;
+    }
+    // The rules of `rules`, the spread and squares of the shown totals.
+    Key keyWith(const Key& rules, int ca, double ta, int cb, double tb) const
+    {
+        Key k = rules;
+        k.spread = 0;
+        k.squares = 0;
+        double high = -std::numeric_limits<double>::infinity();
+        double low = std::numeric_limits<double>::infinity();
+        for (int c : component.classes) {
+            const double a = (c == ca ? ta : c == cb ? tb : totals.total(c)) * placement.inverseHead(c);
+            high = std::max(high, a);
+            low = std::min(low, a);
+            k.squares += (a - component.mean) * (a - component.mean);
+        }
+        k.spread = high - low;
+        return k;
+    }
+    Move judge(int a, int b, const Change& ch) const
+    {
+        const int ca = placement.classOf(a), cb = placement.classOf(b);
+        // The exact averages come first: the shown ones only choose among
+        // placements whose exact spread is no wider, and the rules above
+        // the averages are the exact key's own.
+        const Key exact = placement.keyAfter(component, plain, ca, cb, ch);
+        if (exact.spread > ceiling + kTiny) {
+            Move never{a, b, ch, current};
+            never.key.pairs = std::numeric_limits<long>::max();
+            return never;
+        }
+        Move move{a, b, ch, {}, totals.totalOf(ca, a, b), totals.totalOf(cb, b, a)};
+        move.key = keyWith(exact, ca, move.totalA, cb, move.totalB);
+        return move;
+    }
+    void take(const Move& move)
+    {
+        const int ca = placement.classOf(move.a), cb = placement.classOf(move.b);
+        plain = placement.keyAfter(component, plain, ca, cb, move.change);
+        placement.apply(move.a, move.b, move.change);
+        totals.exchanged(move.a, ca, move.b, cb, move.totalA, move.totalB);
+        current = keyWith(plain, -1, 0, -1, 0);
+    }
+};
+
+} // namespace
+
 void descendOnShownTotals(Placement& placement, const Component& component, Rng& rng)
 {
-    struct Scoring {
-        Placement& placement;
-        const Component& component;
-        ShownTotals totals;
-        double slack;
-        Key plain; // of the exact averages; its marks, flags and mixing go into the shown key too
-        double ceiling; // the exact spread reached, which the shown totals may not widen
-        Key current;
-
-        double average(int c) const { return totals.total(c) * placement.inverseHead(c); }
-        Key now() const { return current; }
-        // Scores further apart than this cannot narrow the spread, whatever the rounding.
-        bool allows(int a, int b) const
-        {
-            return std::abs(totals.score(b) - totals.score(a)) <= kBothClasses * current.spread * component.largestClass + slack;
-        }
-        // The rules of `rules`, the spread and squares of the shown totals.
-        Key keyWith(const Key& rules, int ca, double ta, int cb, double tb) const
-        {
-            Key k = rules;
-            k.spread = 0;
-            k.squares = 0;
-            double high = -std::numeric_limits<double>::infinity();
-            double low = std::numeric_limits<double>::infinity();
-            for (int c : component.classes) {
-                const double a = (c == ca ? ta : c == cb ? tb : totals.total(c)) * placement.inverseHead(c);
-                high = std::max(high, a);
-                low = std::min(low, a);
-                k.squares += (a - component.mean) * (a - component.mean);
-            }
-            k.spread = high - low;
-            return k;
-        }
-        Move judge(int a, int b, const Change& ch) const
-        {
-            const int ca = placement.classOf(a), cb = placement.classOf(b);
-            // The exact averages come first: the shown ones only choose among
-            // placements whose exact spread is no wider, and the rules above
-            // the averages are the exact key's own.
-            const Key exact = placement.keyAfter(component, plain, ca, cb, ch);
-            if (exact.spread > ceiling + kTiny) {
-                Move never{a, b, ch, current};
-                never.key.pairs = std::numeric_limits<long>::max();
-                return never;
-            }
-            Move move{a, b, ch, {}, totals.totalOf(ca, a, b), totals.totalOf(cb, b, a)};
-            move.key = keyWith(exact, ca, move.totalA, cb, move.totalB);
-            return move;
-        }
-        void take(const Move& move)
-        {
-            const int ca = placement.classOf(move.a), cb = placement.classOf(move.b);
-            plain = placement.keyAfter(component, plain, ca, cb, move.change);
-            placement.apply(move.a, move.b, move.change);
-            totals.exchanged(move.a, ca, move.b, cb, move.totalA, move.totalB);
-            current = keyWith(plain, -1, 0, -1, 0);
-        }
-    } scoring{placement, component, ShownTotals(placement, component), 0, placement.keyOf(component), 0, {}};
+    ShownScoring scoring{placement, component, ShownTotals(placement, component), 0, placement.keyOf(component), 0, {}};
     scoring.ceiling = scoring.plain.spread;
     scoring.slack = scoring.totals.roundingSlack(component);
     scoring.current = scoring.keyWith(scoring.plain, -1, 0, -1, 0);

@@ -93,54 +93,15 @@ public:
 
     Mend run(uint64_t seed)
     {
-        if (!hold()) {
-            m_out.classOf = m_start;
-            return m_out;
-        }
-        // The flow is exact for the head counts and bands; which of equal
-        // students stay, and the mending of the rules after, are choices:
-        // a few tries, the best kept, unless one reaches the flow's count.
+        if (!hold())
+            return unchanged();
         const std::vector<int> held = m_class;
         Rng rng(seed);
-        std::vector<int> best;
         Score bestScore{};
-        for (int attempt = 0; attempt < kAttempts; ++attempt) {
-            int fewest = 0;
-            const std::optional<Score> score = tryOnce(held, rng, attempt > 0, fewest);
-            if (!score) {
-                m_out.classOf = m_start;
-                return m_out;
-            }
-            if (best.empty() || *score < bestScore) {
-                best = m_class;
-                bestScore = *score;
-            }
-            if (std::get<0>(*score) == 0 && std::get<1>(*score) == 0 && std::get<2>(*score) == 0 && std::get<3>(*score) <= fewest)
-                break;
-        }
-        // Evening out from a few starts of that score: the exchanges that
-        // add no move reach only some of the divisions of as many moves.
-        std::vector<int> evened;
-        std::pair<double, double> evenest{};
-        const int starts = evenStarts(best);
-        for (int start = 0, tries = 0; start < starts && tries < 2 * starts; ++tries) {
-            int fewest = 0;
-            if (start > 0 && tryOnce(held, rng, true, fewest) != bestScore)
-                continue;
-            if (start++ == 0)
-                m_class = best;
-            Placement placement(m_p, m_class);
-            setBandRanges(placement);
-            MendSearch(placement, m_start, m_placed, m_held, rng.next()).evenOut();
-            const ScoreSpreads spreads = scoreSpreads(m_p, m_class);
-            const std::pair<double, double> measure{spreads.largest, spreads.mainSpread};
-            if (evened.empty() || measure.first < evenest.first - kTiny ||
-                (measure.first <= evenest.first + kTiny && measure.second < evenest.second - kTiny)) {
-                evened = m_class;
-                evenest = measure;
-            }
-        }
-        m_class = evened;
+        const std::optional<std::vector<int>> best = fewestOfAttempts(held, rng, bestScore);
+        if (!best)
+            return unchanged();
+        m_class = evenedFromStarts(held, rng, *best, bestScore);
         m_out.classOf = m_class;
         m_out.moves = movesBetween(m_start, m_placed, m_class);
         if (std::vector<int> apart = marksSharing(); !apart.empty())
@@ -171,6 +132,62 @@ private:
 
     // What is left of the rules above the averages (pairs, flags, mixing), then the moves.
     using Score = std::tuple<long, int64_t, long, int>;
+
+    Mend unchanged()
+    {
+        m_out.classOf = m_start;
+        return m_out;
+    }
+
+    // The flow is exact for the head counts and bands; which of equal
+    // students stay, and the mending of the rules after, are choices: a few
+    // tries, the best kept, unless one reaches the flow's count. None when
+    // the head counts do not take a group's students.
+    std::optional<std::vector<int>> fewestOfAttempts(const std::vector<int>& held, Rng& rng, Score& bestScore)
+    {
+        std::vector<int> best;
+        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            int fewest = 0;
+            const std::optional<Score> score = tryOnce(held, rng, attempt > 0, fewest);
+            if (!score)
+                return std::nullopt;
+            if (best.empty() || *score < bestScore) {
+                best = m_class;
+                bestScore = *score;
+            }
+            if (std::get<0>(*score) == 0 && std::get<1>(*score) == 0 && std::get<2>(*score) == 0 && std::get<3>(*score) <= fewest)
+                break;
+        }
+        return best;
+    }
+
+    // Evening out from a few starts of the best score: the exchanges that
+    // add no move reach only some of the divisions of as many moves.
+    std::vector<int> evenedFromStarts(const std::vector<int>& held, Rng& rng, const std::vector<int>& best,
+                                      const Score& bestScore)
+    {
+        std::vector<int> evened;
+        std::pair<double, double> evenest{};
+        const int starts = evenStarts(best);
+        for (int start = 0, tries = 0; start < starts && tries < 2 * starts; ++tries) {
+            int fewest = 0;
+            if (start > 0 && tryOnce(held, rng, true, fewest) != bestScore)
+                continue;
+            if (start++ == 0)
+                m_class = best;
+            Placement placement(m_p, m_class);
+            setBandRanges(placement);
+            MendSearch(placement, m_start, m_placed, m_held, rng.next()).evenOut();
+            const ScoreSpreads spreads = scoreSpreads(m_p, m_class);
+            const std::pair<double, double> measure{spreads.largest, spreads.mainSpread};
+            if (evened.empty() || measure.first < evenest.first - kTiny ||
+                (measure.first <= evenest.first + kTiny && measure.second < evenest.second - kTiny)) {
+                evened = m_class;
+                evenest = measure;
+            }
+        }
+        return evened;
+    }
 
     // The flow from the held students, then the rules mended: its score, and
     // in `fewest` the moves of the flow alone; none when the head counts do
@@ -335,22 +352,7 @@ private:
             std::for_each(stayers.begin(), stayers.end(), mix);
             std::for_each(pool.begin(), pool.end(), mix);
         }
-        for (int i = 0; i < classes * bands; ++i) {
-            for (size_t k = 0; k < stayers[i].size(); ++k) {
-                if (static_cast<int>(k) < flow.stay[i])
-                    m_class[stayers[i][k]] = group.classes[i / bands];
-                else
-                    pool[i % bands].push_back(stayers[i][k]);
-            }
-        }
-        for (int i = 0; i < classes * bands; ++i) {
-            std::vector<int>& from = pool[i % bands];
-            for (int k = flow.stay[i]; k < flow.placed[i] && !from.empty(); ++k) {
-                m_class[from.back()] = group.classes[i / bands];
-                from.pop_back();
-            }
-        }
-        return std::all_of(pool.begin(), pool.end(), [](const std::vector<int>& left) { return left.empty(); }) &&
+        return placeByFlow(flow, group.classes, stayers, pool, m_class) &&
                std::all_of(group.students.begin(), group.students.end(), [&](int s) { return m_class[s] >= 0; });
     }
 

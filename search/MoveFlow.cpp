@@ -132,4 +132,26 @@ BandFlow solveBandFlow(const BandFlowInput& in)
     return out;
 }
 
+bool placeByFlow(const BandFlow& flow, const std::vector<int>& classes, std::vector<std::vector<int>>& stayers,
+                 std::vector<std::vector<int>>& pool, std::vector<int>& classOf)
+{
+    const int cells = static_cast<int>(stayers.size()), bands = static_cast<int>(pool.size());
+    for (int i = 0; i < cells; ++i) {
+        for (size_t k = 0; k < stayers[i].size(); ++k) {
+            if (static_cast<int>(k) < flow.stay[i])
+                classOf[stayers[i][k]] = classes[i / bands];
+            else
+                pool[i % bands].push_back(stayers[i][k]);
+        }
+    }
+    for (int i = 0; i < cells; ++i) {
+        std::vector<int>& from = pool[i % bands];
+        for (int k = flow.stay[i]; k < flow.placed[i] && !from.empty(); ++k) {
+            classOf[from.back()] = classes[i / bands];
+            from.pop_back();
+        }
+    }
+    return std::all_of(pool.begin(), pool.end(), [](const std::vector<int>& left) { return left.empty(); });
+}
+
 } // namespace classdiv::evening

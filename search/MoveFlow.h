@@ -26,4 +26,11 @@ struct BandFlow {
 
 BandFlow solveBandFlow(const BandFlowInput& input);
 
+// The flow made into students: of each cell's students who may stay
+// (stayers[class * bands + band]), the first the flow lets stay do, the rest
+// join the pool of their band, from which each cell takes the rest of its
+// count; `classes` are the classes' numbers. False when the pool keeps a student.
+bool placeByFlow(const BandFlow& flow, const std::vector<int>& classes, std::vector<std::vector<int>>& stayers,
+                 std::vector<std::vector<int>>& pool, std::vector<int>& classOf);
+
 } // namespace classdiv::evening

@@ -235,17 +235,26 @@ Key applyCycle(Placement& placement, const Component& component, const std::vect
     return key;
 }
 
-} // namespace
-
-void turnBandPattern(Placement& placement, const Component& component, Key& now)
+// The best turn that keeps the bound and does not undo the one before
+// (bestTurns sorted the best of them first); none: empty.
+std::vector<Turn> sidewaysTurn(const std::vector<Weighed>& found, const PatternBound& bound, double current,
+                               const std::vector<CountChange>& last)
 {
-    const Problem& p = placement.problem();
-    PatternBound bound(placement, component);
-    if (!bound.usable())
-        return; // too many linked classes to weigh every set of them
+    for (size_t i = 0; i < std::min(kPairedTurns, found.size()); ++i) {
+        std::vector<CountChange> back = changesOf(found[i].turn, bound);
+        for (CountChange& c : back)
+            c.by = -c.by;
+        if (found[i].bound <= current + kTiny && !sameChanges(back, last))
+            return {found[i].turn};
+    }
+    return {};
+}
+
+// The turns that lead to the lowest bound, in their order; the bound takes them.
+std::vector<Turn> chooseTurns(const Problem& p, PatternBound& bound, TurnSearch& search)
+{
     const double start = bound.best();
     std::vector<Turn> turns;
-    TurnSearch search(placement, bound);
     std::vector<Weighed> found;
     size_t kept = 0; // the turns that lead to the lowest bound
     int sideways = 0;
@@ -258,15 +267,7 @@ void turnBandPattern(Placement& placement, const Component& component, Key& now)
         }
         std::vector<Turn> chosen = bestTurns(found, bound, current);
         if (chosen.empty() && sideways < kSidewaysTurns) {
-            // The best turn that keeps the bound and does not undo the one
-            // before (bestTurns sorted the best of them first).
-            for (size_t i = 0; i < std::min(kPairedTurns, found.size()) && chosen.empty(); ++i) {
-                std::vector<CountChange> back = changesOf(found[i].turn, bound);
-                for (CountChange& c : back)
-                    c.by = -c.by;
-                if (found[i].bound <= current + kTiny && !sameChanges(back, last))
-                    chosen = {found[i].turn};
-            }
+            chosen = sidewaysTurn(found, bound, current, last);
             ++sideways;
         }
         if (chosen.empty())
@@ -285,6 +286,18 @@ void turnBandPattern(Placement& placement, const Component& component, Key& now)
         }
     }
     turns.resize(kept);
+    return turns;
+}
+
+} // namespace
+
+void turnBandPattern(Placement& placement, const Component& component, Key& now)
+{
+    PatternBound bound(placement, component);
+    if (!bound.usable())
+        return; // too many linked classes to weigh every set of them
+    TurnSearch search(placement, bound);
+    const std::vector<Turn> turns = chooseTurns(placement.problem(), bound, search);
     if (turns.empty())
         return;
 

@@ -37,27 +37,53 @@ int nearest(const Problem& p, const std::vector<int>& classOf, int s, int c, May
     return best;
 }
 
-} // namespace
-
-std::vector<int> Placement::placeRules()
-{
-    m_unitPlaced.assign(m_p.units.size(), 0);
-    const Assignment assignment = assignRuleStudents(m_p, m_class);
-    if (assignment.found) {
-        // Each student under a rule changes places with one of its group in
-        // its class that is free of rules, or that is bound elsewhere anyway.
-        const std::vector<int>& target = assignment.classOf;
-        for (size_t s = 0; s < m_p.students.size(); ++s) {
-            const int c = target[s];
-            if (c < 0 || m_class[s] == c)
-                continue;
-            const int partner = nearest(m_p, m_class, static_cast<int>(s), c, [&](int t) { return target[t] != c; });
-            if (partner >= 0)
-                exchangeClasses(static_cast<int>(s), partner);
-        }
-        return {};
+// Moves seats only, before anything is counted.
+class RuleSeating {
+public:
+    RuleSeating(const Problem& problem, Seats& seats)
+        : m_p(problem), m_seats(seats), m_class(seats.classes()), m_unitPlaced(problem.units.size(), 0)
+    {
     }
+    // The sets it could not gather.
+    std::vector<int> run();
 
+private:
+    std::vector<int> placeAssigned(const std::vector<int>& target);
+    std::vector<int> placeOneByOne();
+    // The classes a together set may go to, the likeliest first, and its
+    // gathering there by exchanges with free students (none made when it fails).
+    std::vector<int> unitTargets(int unit) const;
+    bool gatherUnit(int unit, int target, std::vector<std::pair<int, int>>& made);
+
+    const Problem& m_p;
+    Seats& m_seats;
+    const std::vector<int>& m_class;
+    std::vector<char> m_unitPlaced; // the sets already in their classes
+};
+
+std::vector<int> RuleSeating::run()
+{
+    const Assignment assignment = assignRuleStudents(m_p, m_class);
+    return assignment.found ? placeAssigned(assignment.classOf) : placeOneByOne();
+}
+
+std::vector<int> RuleSeating::placeAssigned(const std::vector<int>& target)
+{
+    // Each student under a rule changes places with one of its group in
+    // its class that is free of rules, or that is bound elsewhere anyway.
+    for (size_t s = 0; s < m_p.students.size(); ++s) {
+        const int c = target[s];
+        if (c < 0 || m_class[s] == c)
+            continue;
+        const int partner = nearest(m_p, m_class, static_cast<int>(s), c, [&](int t) { return target[t] != c; });
+        if (partner >= 0)
+            m_seats.exchange(static_cast<int>(s), partner);
+    }
+    return {};
+}
+
+std::vector<int> RuleSeating::placeOneByOne()
+{
     // Beyond the search's budget: fixed students first, then each set where
     // it finds room; the sets left apart are named afterwards.
     for (size_t s = 0; s < m_p.students.size(); ++s) {
@@ -66,7 +92,7 @@ std::vector<int> Placement::placeRules()
             continue;
         const int partner = nearest(m_p, m_class, static_cast<int>(s), c, [&](int t) { return m_p.rulesOf(t).fixedClass < 0; });
         if (partner >= 0)
-            exchangeClasses(static_cast<int>(s), partner);
+            m_seats.exchange(static_cast<int>(s), partner);
     }
     std::vector<int> broken;
     std::vector<std::pair<int, int>> made;
@@ -79,7 +105,7 @@ std::vector<int> Placement::placeRules()
     return broken;
 }
 
-std::vector<int> Placement::unitTargets(int unit) const
+std::vector<int> RuleSeating::unitTargets(int unit) const
 {
     // Where most of the set already is comes first: the fewest exchanges.
     const std::vector<int>& members = m_p.units[unit];
@@ -98,7 +124,7 @@ std::vector<int> Placement::unitTargets(int unit) const
     return targets;
 }
 
-bool Placement::gatherUnit(int unit, int target, std::vector<std::pair<int, int>>& made)
+bool RuleSeating::gatherUnit(int unit, int target, std::vector<std::pair<int, int>>& made)
 {
     made.clear();
     std::vector<char> taken(m_p.students.size(), 0);
@@ -115,8 +141,15 @@ bool Placement::gatherUnit(int unit, int target, std::vector<std::pair<int, int>
         made.emplace_back(m, partner);
     }
     for (const auto& [m, partner] : made)
-        exchangeClasses(m, partner);
+        m_seats.exchange(m, partner);
     return true;
+}
+
+} // namespace
+
+std::vector<int> Placement::placeRules()
+{
+    return RuleSeating(m_p, m_seats).run();
 }
 
 } // namespace classdiv::evening

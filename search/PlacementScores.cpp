@@ -1,9 +1,10 @@
-// Placement with score columns evened beside the main one: the class sums
-// of every column, and the key over every column, each class average
-// measured in standard deviations of its column. Without extra columns none
-// of this runs.
+// The class sums and averages of every score column, and the part of a key
+// they decide: the spread of the averages and their squared distances from
+// the mean. With score columns evened beside the main one, the key is over
+// every column, each class average measured in standard deviations of its
+// column; without extra columns that part never runs.
 
-#include "search/Placement.h"
+#include "search/PlacementParts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +12,29 @@
 
 namespace classdiv::evening {
 
-void Placement::recountExtras()
+ClassSums::ClassSums(const Problem& problem)
+    : m_p(problem), m_head(problem.classCount, 0), m_invHead(problem.classCount, 0), m_scale(scoreScales(problem))
+{
+    for (const Group& group : m_p.groups)
+        for (size_t l = 0; l < group.classes.size(); ++l)
+            m_head[group.classes[l]] += group.headCounts[l];
+    for (int c = 0; c < m_p.classCount; ++c)
+        m_invHead[c] = m_head[c] > 0 ? 1.0 / m_head[c] : 0;
+}
+
+void ClassSums::recount(const Seats& seats)
+{
+    m_sum.assign(m_p.classCount, 0);
+    for (size_t s = 0; s < m_p.students.size(); ++s)
+        m_sum[seats.classOf(static_cast<int>(s))] += m_p.students[s].score;
+    m_average.assign(m_p.classCount, 0);
+    for (int c = 0; c < m_p.classCount; ++c)
+        m_average[c] = m_sum[c] * m_invHead[c];
+    if (m_p.scoreColumns > 0)
+        recountExtras(seats);
+}
+
+void ClassSums::recountExtras(const Seats& seats)
 {
     for (int k = 0; k < m_p.scoreColumns; ++k) {
         m_extraSum[k].assign(m_p.classCount, 0);
@@ -20,8 +43,9 @@ void Placement::recountExtras()
     }
     for (size_t s = 0; s < m_p.students.size(); ++s)
         for (int k = 0; k < m_p.scoreColumns; ++k) {
-            m_extraSum[k][m_class[s]] += m_p.extras[s][k].value;
-            m_extraCount[k][m_class[s]] += m_p.extras[s][k].counted;
+            const int c = seats.classOf(static_cast<int>(s));
+            m_extraSum[k][c] += m_p.extras[s][k].value;
+            m_extraCount[k][c] += m_p.extras[s][k].counted;
         }
     for (int k = 0; k < m_p.scoreColumns; ++k)
         for (int c = 0; c < m_p.classCount; ++c)
@@ -29,7 +53,23 @@ void Placement::recountExtras()
                 m_extraAverage[k][c] = m_extraSum[k][c] / m_extraCount[k][c];
 }
 
-Key Placement::scoresKey(const Component& component, const Key& rules, int ca, int cb, const Change* ch) const
+void ClassSums::completeKey(const Component& component, Key& key) const
+{
+    if (m_p.scoreColumns > 0) {
+        key = scoresKey(component, key, -1, -1, nullptr);
+        return;
+    }
+    double high = -std::numeric_limits<double>::infinity();
+    double low = std::numeric_limits<double>::infinity();
+    for (int c : component.classes) {
+        high = std::max(high, m_average[c]);
+        low = std::min(low, m_average[c]);
+        key.squares += (m_average[c] - component.mean) * (m_average[c] - component.mean);
+    }
+    key.spread = high - low;
+}
+
+Key ClassSums::scoresKey(const Component& component, const Key& rules, int ca, int cb, const Change* ch) const
 {
     Key key = rules;
     key.spread = key.main = key.squares = 0;
@@ -61,13 +101,6 @@ Key Placement::scoresKey(const Component& component, const Key& rules, int ca, i
     }
     key.columns /= m_p.scoreColumns + 1;
     return key;
-}
-
-Key Placement::scoresKeyAfter(const Component& component, const Key& now, int ca, int cb, const Change& ch) const
-{
-    Key rules = now;
-    addRules(rules, ch);
-    return scoresKey(component, rules, ca, cb, &ch);
 }
 
 } // namespace classdiv::evening

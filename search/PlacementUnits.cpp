@@ -15,8 +15,8 @@ bool Placement::moveUnit(int unit, const Component& component, const Key& now, R
 {
     const std::vector<int>& members = m_p.units[unit];
     const std::vector<int>& classes = m_p.unitClasses[unit];
-    const int from = m_class[members.front()];
-    if (classes.size() < 2 || std::any_of(members.begin(), members.end(), [&](int m) { return m_class[m] != from; }))
+    const int from = classOf(members.front());
+    if (classes.size() < 2 || std::any_of(members.begin(), members.end(), [&](int m) { return classOf(m) != from; }))
         return false; // a set that could not be gathered stays where it is
     int to = classes[rng.below(static_cast<uint32_t>(classes.size() - 1))];
     if (to == from)
@@ -29,7 +29,7 @@ bool Placement::moveUnit(int unit, const Component& component, const Key& now, R
     for (int m : members) {
         candidates.clear();
         for (int t : m_p.groups[m_p.students[m].group].students)
-            if (m_class[t] == to && m_free[t])
+            if (classOf(t) == to && isFree(t))
                 candidates.push_back(t);
         Change ch;
         const int partner = candidates.empty() ? -1 : candidates[rng.below(static_cast<uint32_t>(candidates.size()))];

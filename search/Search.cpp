@@ -162,6 +162,21 @@ private:
         return sampled > 0 ? typical / sampled : finest;
     }
 
+    // A component's annealing between its steps: the key now and its energy,
+    // the best placement found and whether it is still the start.
+    struct Annealing {
+        Annealing(const Component& of, bool withLevels) : component(of), levels(withLevels) {}
+        const Component& component;
+        bool levels;        // the flags' deviations are repaired and weighed
+        double typical = 0; // the mean change of energy of an exchange
+        Key now;
+        double e = 0;
+        Key best;
+        bool bestIsStart = true;
+        std::vector<int> bestClass;
+        Placement::UnitMove unitMove;
+    };
+
     // Rounds of annealing, each starting again from the best placement found;
     // then the descents. Marked students sharing a class, flag and mixing
     // counts outside their fair range never grow, and any exchange that
@@ -170,84 +185,104 @@ private:
     // another choice when there is one.
     void searchComponent(const Component& component, const Effort& effort)
     {
-        const std::vector<int>& movable = component.movable;
-        const uint32_t count = static_cast<uint32_t>(movable.size());
+        const uint32_t count = static_cast<uint32_t>(component.movable.size());
         // Averages move in steps of a point over a class's head count; with
         // extra score columns the aim is in standard deviations.
         const double finest = (m_mainScale > 0 ? m_mainScale : 1.0) / component.largestClass;
 
         const bool levels = m_p.flagColumns > 0 && m_placement.levels(0).active();
-        Key now = repaired(component, m_placement.keyOf(component), levels);
-        Key best = now;
-        bool bestIsStart = !m_placement.movedSinceStart(movable);
-        std::vector<int> bestClass(count);
-        const auto remember = [&] {
-            for (uint32_t i = 0; i < count; ++i)
-                bestClass[i] = m_placement.classOf(movable[i]);
-        };
-        remember();
-        const auto keep = [&] { best = now; bestIsStart = !m_placement.movedSinceStart(movable); remember(); }; // now as the best
-
-        const double typical = typicalChange(component, now, finest);
+        Annealing run(component, levels);
+        run.now = repaired(component, m_placement.keyOf(component), levels);
+        run.bestClass.resize(count);
+        keep(run);
+        run.typical = typicalChange(component, run.now, finest);
         const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count),
                                       effort.leastPerRound, effort.iterationsPerRound);
-        Placement::UnitMove unitMove;
         for (int round = 0; round < effort.rounds; ++round) {
-            CoolingSchedule schedule(round, typical, finest, steps);
-            double e = energy(now, component, m_mainScale);
-            for (long step = 0; step < steps; ++step, schedule.cool()) {
-                const int a = movable[m_rng.below(count)];
-                if (!m_placement.isFree(a)) { // a member of a together set: the set moves
-                    if (!m_placement.moveUnit(m_p.rulesOf(a).unit, component, now, m_rng, unitMove))
-                        continue;
-                    const double en = energy(unitMove.after, component, m_mainScale);
-                    if (!unitMove.rules.keepsTheRules() ||
-                        (unitMove.rules.onlyAverages() && !schedule.takes(en - e, m_rng))) {
-                        m_placement.undo(unitMove);
-                        continue;
-                    }
-                    now = unitMove.after;
-                    e = en;
-                } else {
-                    const int b = m_placement.partner(a, m_rng);
-                    if (b < 0 || !m_placement.isFree(b))
-                        continue;
-                    const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
-                    Change ch;
-                    if (ca == cb || !m_placement.change(a, b, ch))
-                        continue;
-                    const bool keeps = ch.keepsTheRules();
-                    if (!keeps && !onlyLevelsWorse(ch)) {
-                        if (levels && tryDouble(component, a, b, now, e, schedule) && better(now, best))
-                            keep();
-                        continue;
-                    }
-                    const Key next = m_placement.keyAfter(component, now, ca, cb, ch);
-                    const double en = energy(next, component, m_mainScale);
-                    // An exchange that helps a higher rule is taken whatever the averages do.
-                    if (ch.onlyAverages() && !schedule.takes(en - e, m_rng))
-                        continue;
-                    if (!keeps && !schedule.takes(en - e + kLevelRise * typical, m_rng))
-                        continue;
-                    m_placement.apply(a, b, ch);
-                    now = next;
-                    e = en;
-                }
-                // Only while the best is the start: another placement as good takes its place.
-                if (better(now, best) || (bestIsStart && asGood(now, best) && m_placement.movedSinceStart(movable)))
-                    keep();
-            }
-            m_placement.restore(component, bestClass);
-            now = repaired(component, m_placement.keyOf(component), levels);
-            if (levels && better(now, best))
-                keep();
+            annealRound(run, round, finest, steps);
+            m_placement.restore(component, run.bestClass);
+            run.now = repaired(component, m_placement.keyOf(component), levels);
+            if (levels && better(run.now, run.best))
+                keep(run);
         }
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
-            now = polishMainSpread(m_placement, component, now, m_rng, steps / kPolishShare, m_mainScale);
-        finishComponent(component, now);
+            run.now = polishMainSpread(m_placement, component, run.now, m_rng, steps / kPolishShare, m_mainScale);
+        finishComponent(component, run.now);
         // The descents may come back to the start; the other choice found stays.
-        if (!bestIsStart && !m_placement.movedSinceStart(movable))
-            m_placement.restore(component, bestClass);
+        if (!run.bestIsStart && !m_placement.movedSinceStart(component.movable))
+            m_placement.restore(component, run.bestClass);
+    }
+
+    // The placement now as the best.
+    void keep(Annealing& run) const
+    {
+        run.best = run.now;
+        run.bestIsStart = !m_placement.movedSinceStart(run.component.movable);
+        for (size_t i = 0; i < run.bestClass.size(); ++i)
+            run.bestClass[i] = m_placement.classOf(run.component.movable[i]);
+    }
+
+    void annealRound(Annealing& run, int round, double finest, long steps)
+    {
+        const std::vector<int>& movable = run.component.movable;
+        const uint32_t count = static_cast<uint32_t>(movable.size());
+        CoolingSchedule schedule(round, run.typical, finest, steps);
+        run.e = energy(run.now, run.component, m_mainScale);
+        for (long step = 0; step < steps; ++step, schedule.cool()) {
+            const int a = movable[m_rng.below(count)];
+            // A member of a together set: the set moves.
+            if (!(m_placement.isFree(a) ? exchangeStep(run, a, schedule) : unitStep(run, a, schedule)))
+                continue;
+            // Only while the best is the start: another placement as good takes its place.
+            if (better(run.now, run.best) ||
+                (run.bestIsStart && asGood(run.now, run.best) && m_placement.movedSinceStart(movable)))
+                keep(run);
+        }
+    }
+
+    // The together set of a moved whole into another class; true when it moved.
+    bool unitStep(Annealing& run, int a, const CoolingSchedule& schedule)
+    {
+        Placement::UnitMove& move = run.unitMove;
+        if (!m_placement.moveUnit(m_p.rulesOf(a).unit, run.component, run.now, m_rng, move))
+            return false;
+        const double en = energy(move.after, run.component, m_mainScale);
+        if (!move.rules.keepsTheRules() || (move.rules.onlyAverages() && !schedule.takes(en - run.e, m_rng))) {
+            m_placement.undo(move);
+            return false;
+        }
+        run.now = move.after;
+        run.e = en;
+        return true;
+    }
+
+    // a exchanged with a partner of its group; true when exchanged.
+    bool exchangeStep(Annealing& run, int a, const CoolingSchedule& schedule)
+    {
+        const int b = m_placement.partner(a, m_rng);
+        if (b < 0 || !m_placement.isFree(b))
+            return false;
+        const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
+        Change ch;
+        if (ca == cb || !m_placement.change(a, b, ch))
+            return false;
+        const bool keeps = ch.keepsTheRules();
+        if (!keeps && !onlyLevelsWorse(ch)) {
+            if (run.levels && tryDouble(run.component, a, b, run.now, run.e, schedule) && better(run.now, run.best))
+                keep(run);
+            return false;
+        }
+        const Key next = m_placement.keyAfter(run.component, run.now, ca, cb, ch);
+        const double en = energy(next, run.component, m_mainScale);
+        // An exchange that helps a higher rule is taken whatever the averages do.
+        if (ch.onlyAverages() && !schedule.takes(en - run.e, m_rng))
+            return false;
+        if (!keeps && !schedule.takes(en - run.e + kLevelRise * run.typical, m_rng))
+            return false;
+        m_placement.apply(a, b, ch);
+        run.now = next;
+        run.e = en;
+        return true;
     }
 
     // With flag columns: a and b, of a group that sends only a few students

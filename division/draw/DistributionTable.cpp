@@ -138,6 +138,34 @@ ScoreBands scoreBands(const Students& students)
     return bands;
 }
 
+namespace {
+
+// The class averages of the class totals and head counts, and their differences from the year's.
+void fillClassAverages(DistributionTable& distribution)
+{
+    for (int k = 1; k <= kClassRows; ++k) {
+        if (distribution.classHeadCount[k] == 0)
+            continue; // the difference of the last fill with students stays
+        distribution.classAverage[k] = roundOneDecimal(static_cast<float>(
+            static_cast<double>(distribution.classScoreTotal[k]) / distribution.classHeadCount[k]));
+        distribution.classAverageDifference[k] =
+            roundOneDecimal(distribution.classAverage[k] - distribution.overallAverage);
+    }
+}
+
+// Labels and headings.
+void fillHeadings(const ScoreBands& bands, DistributionTable& distribution)
+{
+    distribution.classLabels = classLabelTexts();
+    for (int k = 1; k <= 5; ++k)
+        distribution.columnHeadings[k] = QString::number(bands.boundaryPoints[k]) + u'点';
+    distribution.columnHeadings[6] = QStringLiteral("人数");
+    distribution.columnHeadings[7] = QStringLiteral("平均");
+    distribution.columnHeadings[8] = QStringLiteral("平均差");
+}
+
+} // namespace
+
 void fillDistributionTable(const Students& students, const ScoreBands& bands, const std::vector<int16_t>& classes,
                            DistributionTable& distribution)
 {
@@ -173,14 +201,7 @@ void fillDistributionTable(const Students& students, const ScoreBands& bands, co
                                                 : clampedWhole<int32_t>(double(distribution.classScoreTotal[k]) + score);
         ++distribution.classHeadCount[k];
     }
-    for (int k = 1; k <= kClassRows; ++k) {
-        if (distribution.classHeadCount[k] == 0)
-            continue; // the difference of the last fill with students stays
-        distribution.classAverage[k] = roundOneDecimal(static_cast<float>(
-            static_cast<double>(distribution.classScoreTotal[k]) / distribution.classHeadCount[k]));
-        distribution.classAverageDifference[k] =
-            roundOneDecimal(distribution.classAverage[k] - distribution.overallAverage);
-    }
+    fillClassAverages(distribution);
 
     // Stratum counts, and the whole year's row.
     for (int s = 1; s <= kBandCount; ++s) {
@@ -194,13 +215,7 @@ void fillDistributionTable(const Students& students, const ScoreBands& bands, co
             distribution.stratumCounts[k][s] = static_cast<int16_t>(counts[k][s]);
     }
 
-    // Labels and headings.
-    distribution.classLabels = classLabelTexts();
-    for (int k = 1; k <= 5; ++k)
-        distribution.columnHeadings[k] = QString::number(bands.boundaryPoints[k]) + u'点';
-    distribution.columnHeadings[6] = QStringLiteral("人数");
-    distribution.columnHeadings[7] = QStringLiteral("平均");
-    distribution.columnHeadings[8] = QStringLiteral("平均差");
+    fillHeadings(bands, distribution);
 }
 
 std::vector<TableItem> distributionTableItems(const DistributionTable& distribution, int studentCount, bool hasDraw)
