@@ -48,7 +48,7 @@ TEST(PaperHeader, TheDraftNamedIsTheLatestKeptOneOfTheClassesOnScreen)
 {
     const testing::DivisionYear made({{u8("A"), 12, {{1, 6}, {2, 6}}}});
     Year year = made.year();
-    DraftBook drafts(year);
+    DraftBook drafts(year, QString()); // a year of no roster file keeps its drafts in memory only
     const QDateTime now(QDate(2027, 3, 1), QTime(9, 5));
     EXPECT_EQ(draftNameOnScreen(drafts, year), u8("作業中")); // nothing pressed
     ASSERT_TRUE(year.pressNumber(5).drawn);
