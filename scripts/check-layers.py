@@ -28,6 +28,7 @@ LAYERS = [  # lowest first; a folder's files, not its subfolders
     ('division',),
     ('division/drafts',),
     ('export',),
+    ('session',),
     ('ui',),
     ('app',),
 ]
