@@ -53,8 +53,11 @@ void SatelliteWindows::present(Satellite kind, QObject* window, bool made)
     // The check sheet shown again takes the date and time, and a draft kept meanwhile.
     if (kind == Satellite::CheckSheet && !made)
         static_cast<CheckSheetWindow*>(widget)->refresh();
-    // A dialog is modal, but open() returns at once; it goes when it closes.
-    if (auto* dialog = qobject_cast<QDialog*>(widget)) {
+    // The menu's dialogs are modal, but open() returns at once; each goes when it closes.
+    // (The check sheet is a dialog too, shown beside the conditions window.)
+    const bool modal = kind == Satellite::Cards || kind == Satellite::PostedLists || kind == Satellite::Rules ||
+                       kind == Satellite::FewestMoves;
+    if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && modal) {
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
         return;

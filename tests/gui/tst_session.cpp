@@ -76,6 +76,7 @@ private slots:
             QVERIFY(!f.session->window(kind));
             QObject* first = f.session->show(kind);
             QVERIFY(first);
+            QVERIFY(!qobject_cast<QWidget*>(first)->isModal()); // it stands beside the conditions window
             QCOMPARE(f.session->show(kind), first);
             QCOMPARE(f.session->window(kind), first);
             Dialogs::takeMessages();
