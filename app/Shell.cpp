@@ -4,8 +4,8 @@
 #include "ui/Dialogs.h"
 #include "ui/ExplanationWindow.h"
 #include "ui/ImportWindow.h"
+#include "ui/SatelliteWindows.h"
 #include "ui/StartWindow.h"
-#include "ui/YearModel.h"
 
 namespace classdiv {
 
@@ -32,10 +32,15 @@ Shell::~Shell()
 {
     // The windows watch the year: they go first. The year then writes what is unwritten of its drafts.
     delete m_current.data();
-    m_model.reset();
+    m_session.reset();
 }
 
 QWidget* Shell::currentWindow() const { return m_current.data(); }
+
+YearModel* Shell::model() const
+{
+    return m_session ? &m_session->model() : nullptr;
+}
 
 void Shell::start()
 {
@@ -79,7 +84,7 @@ ImportWindow* Shell::loadImportWindow()
     connect(window, &ImportWindow::goOnRequested, this, [this]() {
         switchTo(loadConditionsWindow());
         // Another program on the same roster is named; this one never silently wins or waits.
-        if (const std::optional<Message> shared = m_model->takeSharedNote())
+        if (const std::optional<Message> shared = m_session->model().takeSharedNote())
             Dialogs::showMessage(currentWindow(), *shared);
     });
     connect(window, &ImportWindow::closedByUser, this, [this]() { endOnce(m_ending); });
@@ -90,9 +95,10 @@ QWidget* Shell::loadConditionsWindow()
 {
     // Constructing the window is its load step: the year and its group table
     // are made now, while the import window still stands.
-    m_model = std::make_unique<YearModel>(m_students);
-    auto* window = new ConditionsWindow(*m_model, m_deliverable, m_random);
-    m_modelWindow = window;
+    m_session = std::make_unique<YearSession>(m_students, m_random);
+    auto* window = new ConditionsWindow(*m_session, m_deliverable);
+    SatelliteWindows::install(*m_session, window);
+    m_sessionWindow = window;
     connect(window, &ConditionsWindow::closedByUser, this, [this]() { endOnce(m_ending); });
     return window;
 }
@@ -104,10 +110,10 @@ void Shell::switchTo(QWidget* next)
     if (QWidget* current = m_current.data()) {
         current->hide();
         current->deleteLater();
-        // Leaving the conditions window lets its year go, after the window:
+        // Leaving the conditions window ends its session, after the window:
         // deferred deletions run in the order they were asked for.
-        if (current == m_modelWindow && m_model)
-            m_model.release()->deleteLater();
+        if (current == m_sessionWindow && m_session)
+            m_session.release()->deleteLater();
     }
     m_current = next;
     next->show();

@@ -1,7 +1,7 @@
 #pragma once
 // The window chain: load the next window, unload the current one, show the
-// next. The shell owns the year of the run (made when the conditions window
-// loads) and holds the random source; it hands both to the windows.
+// next. The shell owns the session of the year (made when the conditions
+// window loads), which holds the year and the random source the shell is given.
 
 #include "division/draw/RandomSource.h"
 #include "import/StartFile.h"
@@ -18,6 +18,7 @@ namespace classdiv {
 
 class ImportWindow;
 class YearModel;
+class YearSession;
 
 class Shell : public QObject {
     Q_OBJECT
@@ -38,9 +39,10 @@ public:
     // The import window's table, which the conditions window's year is made from.
     StudentTable& students() { return m_students; }
     const Deliverable& deliverable() const { return m_deliverable; }
-    // The year the conditions window shows, from its load until the shell
-    // leaves that window or ends; null before.
-    YearModel* model() const { return m_model.get(); }
+    // The session of the year the conditions window shows, from its load
+    // until the shell leaves that window or ends; null before.
+    YearSession* session() const { return m_session.get(); }
+    YearModel* model() const;
 
 private:
     void startAtFile(const StartFile& file);
@@ -55,8 +57,8 @@ private:
     Deliverable m_deliverable;
     RandomSource& m_random;
     StudentTable m_students;
-    std::unique_ptr<YearModel> m_model;
-    QPointer<QWidget> m_modelWindow; // the window the year was made for
+    std::unique_ptr<YearSession> m_session;
+    QPointer<QWidget> m_sessionWindow; // the window the session was made for
     QPointer<QWidget> m_current;
     bool m_ending = false;
 };

@@ -9,10 +9,12 @@
 
 #include "conditions/ConditionsFile.h"
 #include "import/ImportActions.h"
+#include "ui/ClassListWindow.h"
 #include "ui/ConditionsWindow.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 #include "files/YearFiles.h"
+#include "ui/SatelliteWindows.h"
 
 #include <benchmark/benchmark.h>
 
@@ -52,7 +54,8 @@ struct OpenWindow {
     QTemporaryDir folder{QDir::tempPath() + QStringLiteral("/classdiv-bench-XXXXXX")};
     StudentTable table;
     ClockRandomSource random;
-    std::unique_ptr<YearModel> model; // made before the window and let go after it, as the shell does
+    std::unique_ptr<YearSession> session; // made before the window and let go after it, as the shell does
+    YearModel* model = nullptr;
     std::unique_ptr<ConditionsWindow> window;
 
     // The example year of 240 students in 6 groups over 6 classes.
@@ -80,8 +83,10 @@ struct OpenWindow {
     bool show()
     {
         window.reset();
-        model = std::make_unique<YearModel>(table);
-        window = std::make_unique<ConditionsWindow>(*model, Deliverable::varmesto(), random);
+        session = std::make_unique<YearSession>(table, random);
+        model = &session->model();
+        window = std::make_unique<ConditionsWindow>(*session, Deliverable::varmesto());
+        SatelliteWindows::install(*session, window.get());
         window->show();
         button("Command3")->click();
         button("Command4")->click();
@@ -175,6 +180,36 @@ void SwapWithTheListsOpenFor500(benchmark::State& state)
     }
 }
 BENCHMARK(SwapWithTheListsOpenFor500)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The class lists' own answer to a hand swap for 500 students in 10 classes,
+// the lists alone over the year: the swap, the lists brought up to date and
+// what changed painted, as the screen would show it.
+void SwapRefreshOfTheListsFor500(benchmark::State& state)
+{
+    OpenWindow w;
+    if (!w.openFiveHundred())
+        return state.SkipWithError("the year of 500 does not open");
+    w.window.reset(); // the conditions window's own table is not timed
+    ClassListWindow lists(*w.model, nullptr);
+    lists.show();
+    if (!QTest::qWaitForWindowExposed(&lists))
+        return state.SkipWithError("the class lists do not open");
+    int a = 0, b = 0; // two students of one group in different classes
+    const Year& year = w.model->year();
+    for (int r = 2; r <= 500 && !b; ++r)
+        if (year.students()[r].group == year.students()[1].group && year.classOf(r) != year.classOf(1))
+            a = 1, b = r;
+    if (!b)
+        return state.SkipWithError("no swap to make");
+    for (auto _ : state) {
+        const double start = threadCpuSeconds();
+        if (w.model->swap(a, b) != SwapStatus::Swapped)
+            return state.SkipWithError("the swap was refused");
+        QCoreApplication::processEvents(); // the repaint the swap asked for
+        state.SetIterationTime(threadCpuSeconds() - start);
+    }
+}
+BENCHMARK(SwapRefreshOfTheListsFor500)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Ctrl+D with 50 drafts of 500 students kept: the window made, its 51 rows' figures, laid out and painted once.
 void OpenDraftWindowWith50Drafts(benchmark::State& state)

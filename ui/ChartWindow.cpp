@@ -7,7 +7,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 #include "ui/QueuedRefresh.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QBuffer>
 #include <QHBoxLayout>
@@ -42,8 +42,9 @@ ChartWindow::ChartWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt
     // Redrawn once the press has shown its table: presses in quick
     // succession then cost one redraw. A new draw, new rules and a hand swap
     // each change the figures of the classes.
-    for (auto change : {&YearModel::drawChanged, &YearModel::rulesChanged, &YearModel::swapped})
-        connect(&m_model, change, this, &ChartWindow::queueRefresh);
+    connect(&m_model, &YearModel::drawChanged, this, &ChartWindow::queueRefresh);
+    connect(&m_model, &YearModel::rulesChanged, this, &ChartWindow::queueRefresh);
+    connect(&m_model, &YearModel::swapped, this, &ChartWindow::queueRefresh);
     resize(960, 660); // fits a 1024 x 768 screen
 }
 

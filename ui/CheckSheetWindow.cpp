@@ -6,7 +6,7 @@
 #include "ui/CheckSheetPaper.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>

@@ -5,7 +5,8 @@
 #include "division/lists/Unplaced.h"
 #include "division/DivisionFigures.h"
 #include "export/ResultFile.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
+#include "ui/ClassListColumns.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 #include "ui/PaperDialog.h"
@@ -28,35 +29,7 @@ namespace classdiv {
 
 namespace {
 
-// Column widths in pixels: name, group, score, then each rule's column.
-constexpr int kColumnWidths[] = {104, 64, 44, 56};
 const QColor kBrokenCell(255, 196, 196);
-
-int columnWidth(int column)
-{
-    return kColumnWidths[std::min<size_t>(column, std::size(kColumnWidths) - 1)];
-}
-
-QString brokenTip(const RosterColumns& columns, int column)
-{
-    if (column == columns.markColumn)
-        return QStringLiteral("同じ別クラス印の生徒がこのクラスにいます");
-    if (column == columns.fixedColumn)
-        return QStringLiteral("指定と違うクラスにいます");
-    if (column == columns.togetherColumn)
-        return QStringLiteral("同じクラスにする生徒が別のクラスにいます");
-    if (std::find(columns.flagColumns.begin(), columns.flagColumns.end(), column) != columns.flagColumns.end())
-        return QStringLiteral("この印の生徒がこのクラスで目安から外れています");
-    return QStringLiteral("この成績の層がこのクラスで多すぎます");
-}
-
-// classList3, classHeader3; the students not placed: unplacedList, unplacedHeader.
-QString classObjectName(const char* prefix, int classNumber)
-{
-    if (classNumber == kUnplacedClass)
-        return QStringLiteral("unplaced") + QString::fromLatin1(prefix).mid(5);
-    return QString::fromLatin1(prefix) + QString::number(classNumber);
-}
 
 } // namespace
 
@@ -64,9 +37,12 @@ ClassListWindow::ClassListWindow(YearModel& model, QWidget* parent) : QWidget(pa
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setupUi();
-    // The lists, their marks of broken rules and the averages follow every change of the classes or the rules.
-    for (auto change : {&YearModel::drawChanged, &YearModel::rulesChanged, &YearModel::swapped})
-        connect(&m_model, change, this, &ClassListWindow::refresh);
+    // The lists, their marks of broken rules and the averages follow every
+    // change of the classes or the rules; a hand swap fills again only the
+    // lists it changed.
+    connect(&m_model, &YearModel::drawChanged, this, &ClassListWindow::refresh);
+    connect(&m_model, &YearModel::rulesChanged, this, &ClassListWindow::refresh);
+    connect(&m_model, &YearModel::swapped, this, &ClassListWindow::swapped);
     refresh();
 }
 
@@ -145,6 +121,16 @@ void ClassListWindow::setupUi()
 
 void ClassListWindow::refresh()
 {
+    refill(std::nullopt);
+}
+
+void ClassListWindow::swapped(int classA, int classB)
+{
+    refill(std::pair{classA, classB});
+}
+
+void ClassListWindow::refill(std::optional<std::pair<int, int>> swappedClasses)
+{
     const Year& year = m_model.year();
     std::vector<int> classes = classesInUse(year.classes());
     // A division not whole (a draft carried over to a changed roster): the
@@ -154,18 +140,42 @@ void ClassListWindow::refresh()
     if (!unplacedRows(year.classes()).empty())
         classes.push_back(kUnplacedClass);
     const RosterColumns columns = rosterColumns(year.students(), year.rules());
-    if (classes != m_classes || columns.headings != m_headings)
+    if (classes != m_classes || columns.headings != m_headings) {
         rebuildColumns(classes, columns.headings);
+        swappedClasses.reset();
+    }
     m_chosen.clear();
-    const ClassSwaps& swaps = year.swaps();
     const RuleBreaks breaks =
-        unplaced.isEmpty() ? swaps.breaksMadeByHand(year.students(), year.classes(), year.bands(), year.rules())
+        unplaced.isEmpty() ? year.swaps().breaksMadeByHand(year.students(), year.classes(), year.bands(), year.rules())
                            : findRuleBreaks(year.students(), year.classes(), year.bands(), year.rules());
     m_figures = divisionFigures(year, SpreadOfAverages::Left);
-    setUpdatesEnabled(false); // one repaint for all lists
-    for (int i = 0; i < static_cast<int>(m_lists.size()); ++i)
-        fillList(i, columns, breaks);
-    setUpdatesEnabled(true);
+    // One repaint for all lists; after a swap only the lists filled again are repainted.
+    if (!swappedClasses)
+        setUpdatesEnabled(false);
+    for (int i = 0; i < static_cast<int>(m_lists.size()); ++i) {
+        const int classNumber = m_classes[static_cast<size_t>(i)];
+        ClassListLook look = classListLook(year, classNumber, columns, breaks, m_figures);
+        // A swap leaves the other classes' rows as they were; their marks may still change.
+        const bool same = swappedClasses && classNumber != swappedClasses->first &&
+                          classNumber != swappedClasses->second && look == m_looks[static_cast<size_t>(i)];
+        if (same) {
+            const QSignalBlocker blocker(m_lists[static_cast<size_t>(i)]);
+            m_lists[static_cast<size_t>(i)]->clearSelection();
+            continue;
+        }
+        m_looks[static_cast<size_t>(i)] = std::move(look);
+        fillList(i, columns);
+    }
+    if (!swappedClasses)
+        setUpdatesEnabled(true);
+    showNote(breaks, unplaced);
+    updateButtons();
+}
+
+void ClassListWindow::showNote(const RuleBreaks& breaks, const QString& unplaced)
+{
+    const Year& year = m_model.year();
+    const ClassSwaps& swaps = year.swaps();
     if (swaps.count() == 0)
         m_note->setText(QStringLiteral("２つのクラスから同じグループの生徒を１人ずつ選んで「入れ替え」を押します。"));
     else if (breaks.empty())
@@ -180,7 +190,6 @@ void ClassListWindow::refresh()
     if (!year.rules().scores.empty()) // first, so that a long list of broken rules never hides it
         m_note->setText(largestSpreadText(m_figures.scoreSpreads->largest) + QStringLiteral("　") +
                         m_note->text());
-    updateButtons();
 }
 
 void ClassListWindow::rebuildColumns(const std::vector<int>& classes, const QStringList& headings)
@@ -191,12 +200,13 @@ void ClassListWindow::rebuildColumns(const std::vector<int>& classes, const QStr
     }
     m_lists.clear();
     m_headers.clear();
+    m_looks.assign(classes.size(), ClassListLook());
     m_classes = classes;
     m_headings = headings;
 
     int width = 0;
     for (int c = 0; c < headings.size(); ++c)
-        width += columnWidth(c);
+        width += classListColumnWidth(c);
     for (const int classNumber : m_classes) {
         auto* column = new QWidget(m_listArea);
         auto* stack = new QVBoxLayout(column);
@@ -212,7 +222,7 @@ void ClassListWindow::rebuildColumns(const std::vector<int>& classes, const QStr
         list->verticalHeader()->setVisible(false);
         list->verticalHeader()->setDefaultSectionSize(20);
         for (int c = 0; c < headings.size(); ++c)
-            list->horizontalHeader()->resizeSection(c, columnWidth(c));
+            list->horizontalHeader()->resizeSection(c, classListColumnWidth(c));
         list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         list->setFixedWidth(width + list->verticalScrollBar()->sizeHint().width() + 2 * list->frameWidth());
         stack->addWidget(header);
@@ -225,51 +235,13 @@ void ClassListWindow::rebuildColumns(const std::vector<int>& classes, const QStr
     m_listRow->addStretch(1);
 }
 
-void ClassListWindow::fillList(int index, const RosterColumns& columns, const RuleBreaks& breaks)
+void ClassListWindow::fillList(int index, const RosterColumns& columns)
 {
     const Year& year = m_model.year();
     const Students& students = year.students();
     const int classNumber = m_classes[static_cast<size_t>(index)];
-
-    // The cells to mark: scores of an over-full band, marks shared in one class.
-    std::set<std::pair<int, int>> broken; // (row, column)
-    bool shortBand = false;
-    for (const BandBreak& b : breaks.bands) {
-        if (b.classNumber != classNumber)
-            continue;
-        const std::vector<int> rows = rowsOfBreak(students, year.classes(), year.bands(), b);
-        shortBand = shortBand || rows.empty();
-        for (int r : rows)
-            broken.insert({r, columns.scoreColumn});
-    }
-    for (const MarkBreak& m : breaks.marks)
-        if (m.classNumber == classNumber)
-            for (int r : m.rows)
-                broken.insert({r, m.record ? 0 : columns.markColumn}); // a record's entry shows on the name
-    for (const FixedBreak& f : breaks.fixed)
-        broken.insert({f.row, columns.fixedColumn});
-    for (const TogetherBreak& t : breaks.together)
-        for (int r : t.rows)
-            broken.insert({r, columns.togetherColumn});
-    for (const FlagBreak& f : breaks.flags)
-        if (f.classNumber == classNumber)
-            for (int r = 1; r <= students.count(); ++r)
-                if (year.classes()[static_cast<size_t>(r)] == classNumber &&
-                    year.rules().flagColumns[static_cast<size_t>(f.column)].of(r) == f.value)
-                    broken.insert({r, columns.flagColumns[static_cast<size_t>(f.column)]});
-
-    const ClassFigures figures = m_figures.of(classNumber);
-    QLabel* header = m_headers[static_cast<size_t>(index)];
-    QString extras;
-    for (const ColumnAverages& column : m_figures.extraAverages)
-        extras += (extras.isEmpty() ? QStringLiteral("<br>") : QStringLiteral("　")) +
-                  averageText(column, classNumber).toHtmlEscaped();
-    if (classNumber == kUnplacedClass)
-        header->setText(QStringLiteral("<b style='font-size:12pt'>%1</b><br>%2人").arg(kUnplacedLabel).arg(figures.headCount));
-    else
-        header->setText(QStringLiteral("<b style='font-size:12pt'>%1</b>%2<br>%3%4")
-                        .arg(classLabel(classNumber), shortBand ? QStringLiteral("　<span style='color:#c00000'>層の不足あり</span>") : QString(),
-                             figuresText(figures).toHtmlEscaped(), extras));
+    const std::set<std::pair<int, int>>& broken = m_looks[static_cast<size_t>(index)].broken;
+    m_headers[static_cast<size_t>(index)]->setText(m_looks[static_cast<size_t>(index)].header);
 
     QTableWidget* list = m_lists[static_cast<size_t>(index)];
     const QSignalBlocker blocker(list);

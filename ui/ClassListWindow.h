@@ -6,10 +6,13 @@
 #include "division/lists/ClassRoster.h"
 #include "division/lists/ClassSwaps.h"
 #include "division/DivisionFigures.h"
+#include "ui/ClassListColumns.h"
 
 #include <QList>
 #include <QWidget>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 class QComboBox;
@@ -31,11 +34,16 @@ public:
     // Shows the classes as they now stand: after a press, a swap, an undo,
     // or new columns of marks.
     void refresh();
+    // A hand swap or its undo between the two classes: their lists filled
+    // again, the others only where their marks or figures changed.
+    void swapped(int classA, int classB);
 
 private:
+    void refill(std::optional<std::pair<int, int>> swappedClasses);
+    void showNote(const RuleBreaks& breaks, const QString& unplaced);
     void setupUi();
     void rebuildColumns(const std::vector<int>& classes, const QStringList& headings);
-    void fillList(int index, const RosterColumns& columns, const RuleBreaks& breaks);
+    void fillList(int index, const RosterColumns& columns);
     void listSelectionChanged(QTableWidget* list);
     void updateButtons();
     // The student rows selected in the two lists last chosen; 0 for none.
@@ -55,6 +63,7 @@ private:
     DivisionFigures m_figures; // of the classes shown
     std::vector<QTableWidget*> m_lists;
     std::vector<QLabel*> m_headers;
+    std::vector<ClassListLook> m_looks; // as each list shows it
     QList<QTableWidget*> m_chosen; // lists with a selection, the latest last; at most two
 
     QWidget* m_listArea = nullptr;

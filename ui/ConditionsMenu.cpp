@@ -5,19 +5,11 @@
 #include "ui/ConditionsWindow.h"
 
 #include "division/lists/ClassSwaps.h"
-#include "export/ResultRead.h"
-#include "ui/ChartWindow.h"
-#include "ui/CheckSheetWindow.h"
-#include "ui/ClassListWindow.h"
+#include "export/CheckSheet.h"
 #include "ui/Dialogs.h"
-#include "ui/DraftWindow.h"
-#include "division/EveningProblem.h"
 #include "ui/FewestMovesDialog.h"
 #include "ui/PaperDialog.h"
-#include "ui/PostedListsDialog.h"
 #include "ui/RecordKeeper.h"
-#include "ui/SeparationRecordWindow.h"
-#include "ui/SpreadDialog.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -87,10 +79,8 @@ QMenuBar* ConditionsWindow::setupMenuBar()
                     Dialogs::showMessage(this, Message{kNothingToMendMessage, QString()});
                     return;
                 }
-                auto* dialog = new FewestMovesDialog(m_model, seedFrom(m_random), this);
-                dialog->setAttribute(Qt::WA_DeleteOnClose);
-                dialog->open();
-                if (dialog->firstRefusal())
+                auto* dialog = qobject_cast<FewestMovesDialog*>(m_session.show(Satellite::FewestMoves));
+                if (dialog && dialog->firstRefusal())
                     Dialogs::showMessage(dialog, *dialog->firstRefusal());
             });
     return bar;
@@ -100,17 +90,13 @@ void ConditionsWindow::evenAveragesTriggered()
 {
     if (!mayReplaceSwaps())
         return;
-    if (const std::optional<Message> message = m_model.evenOut(m_random).message)
+    if (const std::optional<Message> message = m_session.evenOut().message)
         Dialogs::showMessage(this, *message);
 }
 
 void ConditionsWindow::chartTriggered()
 {
-    if (!m_chart)
-        m_chart = new ChartWindow(m_model, this);
-    m_chart->show();
-    m_chart->raise();
-    m_chart->activateWindow();
+    m_session.show(Satellite::Chart);
 }
 
 void ConditionsWindow::classListsTriggered()
@@ -119,11 +105,7 @@ void ConditionsWindow::classListsTriggered()
         Dialogs::showMessage(this, Message{kNoDrawForListsMessage, QString()});
         return;
     }
-    if (!m_classLists)
-        m_classLists = new ClassListWindow(m_model, this);
-    m_classLists->show();
-    m_classLists->raise();
-    m_classLists->activateWindow();
+    m_session.show(Satellite::ClassLists);
 }
 
 void ConditionsWindow::cardsTriggered()
@@ -132,9 +114,7 @@ void ConditionsWindow::cardsTriggered()
         Dialogs::showMessage(this, Message{kNoDrawForCardsMessage, QString()});
         return;
     }
-    auto* dialog = new PaperDialog(PaperDialog::Kind::Cards, m_model, RosterOrder::Score, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
+    m_session.show(Satellite::Cards);
 }
 
 void ConditionsWindow::postedListsTriggered()
@@ -143,10 +123,8 @@ void ConditionsWindow::postedListsTriggered()
         Dialogs::showMessage(this, Message{kNoDrawForListsMessage, QString()});
         return;
     }
-    // Modal, but open() returns at once; the dialog writes its files when accepted.
-    auto* dialog = new PostedListsDialog(m_model, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
+    // Modal; the dialog writes its files when accepted.
+    m_session.show(Satellite::PostedLists);
 }
 
 void ConditionsWindow::checkSheetTriggered()
@@ -155,41 +133,25 @@ void ConditionsWindow::checkSheetTriggered()
         Dialogs::showMessage(this, Message{kNoDrawForCheckSheetMessage, QString()});
         return;
     }
-    if (!m_checkSheet)
-        m_checkSheet = new CheckSheetWindow(m_model, this);
-    else
-        m_checkSheet->refresh(); // the date and time, and a draft kept meanwhile
-    m_checkSheet->show();
-    m_checkSheet->raise();
-    m_checkSheet->activateWindow();
+    m_session.show(Satellite::CheckSheet);
 }
 
 void ConditionsWindow::spreadColumnsTriggered()
 {
-    // Modal, but open() returns at once; the year takes the rules when the dialog's OK is accepted.
-    auto* dialog = new SpreadDialog(m_model, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
+    // Modal; the year takes the rules when the dialog's OK is accepted.
+    m_session.show(Satellite::Rules);
 }
 
 void ConditionsWindow::separationRecordTriggered()
 {
     // What other teachers entered since is read in first.
     RecordKeeper::of(m_model).reload(this);
-    if (!m_record)
-        m_record = new SeparationRecordWindow(m_model, this);
-    m_record->show();
-    m_record->raise();
-    m_record->activateWindow();
+    m_session.show(Satellite::SeparationRecord);
 }
 
 void ConditionsWindow::draftsTriggered()
 {
-    if (!m_drafts)
-        m_drafts = new DraftWindow(m_model, this);
-    m_drafts->show();
-    m_drafts->raise();
-    m_drafts->activateWindow();
+    m_session.show(Satellite::Drafts);
 }
 
 void ConditionsWindow::pressNumberTriggered()
@@ -219,23 +181,13 @@ void ConditionsWindow::draftFromResultTriggered()
                                 csvPath.isEmpty() ? QString() : QFileInfo(csvPath).absolutePath());
     if (!path)
         return;
-    const ResultRows rows = readResultRows(*path);
-    if (rows.failure) {
-        Dialogs::showMessage(this, *rows.failure);
-        return;
-    }
-    // Named after the file; a name in use gets a number.
-    QString name = QFileInfo(*path).completeBaseName();
-    for (int i = 2; m_model.drafts().indexOf(name) >= 0; ++i)
-        name = QFileInfo(*path).completeBaseName() + QStringLiteral("（%1）").arg(i);
-    ResultDraftOutcome outcome = draftFromResultRows(year(), rows.rows, name);
+    ResultDraftOutcome outcome = m_session.draftFromResult(*path);
     if (outcome.refusal) {
         Dialogs::showMessage(this, *outcome.refusal);
         return;
     }
     if (!mayReplaceSwaps())
         return;
-    outcome.draft->kept = QDateTime::currentDateTime();
     m_model.keepAndOpen(std::move(*outcome.draft));
     if (outcome.note)
         Dialogs::showMessage(this, *outcome.note);

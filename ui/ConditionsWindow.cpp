@@ -38,9 +38,8 @@ constexpr int kClientHeight = 6810;
 
 } // namespace
 
-ConditionsWindow::ConditionsWindow(YearModel& model, const Deliverable& deliverable, RandomSource& random,
-                                   QWidget* parent)
-    : QWidget(parent), m_model(model), m_random(random)
+ConditionsWindow::ConditionsWindow(YearSession& session, const Deliverable& deliverable, QWidget* parent)
+    : QWidget(parent), m_session(session), m_model(session.model())
 {
     setupUi(deliverable);
     load();
@@ -263,8 +262,8 @@ void ConditionsWindow::drawClassesClicked()
     if (!mayReplaceSwaps())
         return;
     // The table is shown when the year says its draw changed; a message comes after it.
-    const std::optional<Message> message = m_everyPress->isChecked() ? m_model.evenOut(m_random, true).message
-                                                                     : m_model.press(m_random).message;
+    const std::optional<Message> message = m_everyPress->isChecked() ? m_session.evenOut(true).message
+                                                                     : m_session.press().message;
     if (message)
         Dialogs::showMessage(this, *message);
 }

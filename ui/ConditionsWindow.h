@@ -2,13 +2,12 @@
 // Form3, the conditions window: group list, plan rows, the distribution
 // table and the save button, and the menu 調整 (ConditionsMenu.cpp). The
 // window only reads its boxes, calls the action of the button and shows what
-// the action returns. The year it shows is the shell's, handed to it with the
-// random source of the presses.
+// the action returns. The year it shows is the session's, which the shell
+// hands to it; the windows its menu opens are the session's too.
 
 #include "conditions/ConditionsEntry.h"
-#include "division/draw/RandomSource.h"
 #include "ui/Deliverable.h"
-#include "ui/YearModel.h"
+#include "session/YearSession.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -24,25 +23,21 @@ class QPushButton;
 
 namespace classdiv {
 
-class ChartWindow;
-class CheckSheetWindow;
-class ClassListWindow;
-class DraftWindow;
 class PictureBox;
-class SeparationRecordWindow;
 
 class ConditionsWindow : public QWidget {
     Q_OBJECT
 public:
     // Constructing the window is its load step: it shows the year just made
-    // from the student table. The model outlives the window.
-    ConditionsWindow(YearModel& model, const Deliverable& deliverable, RandomSource& random, QWidget* parent = nullptr);
+    // from the student table. The session outlives the window.
+    ConditionsWindow(YearSession& session, const Deliverable& deliverable, QWidget* parent = nullptr);
 
     // Plan row k (1..10): class number box Text1(k), head count box Text2(k).
     QLineEdit* classNumberBox(int k) const { return m_classNumbers.at(k); }
     QLineEdit* headCountBox(int k) const { return m_headCounts.at(k); }
 
     // The year this window was handed; the chart and the class lists watch it too.
+    YearSession& session() { return m_session; }
     YearModel& model() { return m_model; }
     const Year& year() const { return m_model.year(); }
     // The area of the designed size that holds every control, below the menu bar.
@@ -89,16 +84,11 @@ private:
     void showRows(int visibleRows);
     void applyFocus(ConditionsFocus focus);
 
+    YearSession& m_session;
     YearModel& m_model;
-    RandomSource& m_random;
-    QPointer<ClassListWindow> m_classLists;
 
     QWidget* m_client = nullptr;
     QAction* m_everyPress = nullptr;
-    QPointer<ChartWindow> m_chart; // made at the first グラフで見る, then shown again
-    QPointer<DraftWindow> m_drafts;
-    QPointer<CheckSheetWindow> m_checkSheet;
-    QPointer<SeparationRecordWindow> m_record;
 
     PictureBox* m_picture = nullptr;
     QComboBox* m_combo = nullptr;

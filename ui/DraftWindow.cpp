@@ -8,7 +8,7 @@
 #include "ui/DraftCompareWindow.h"
 #include "ui/Layout.h"
 #include "ui/QueuedRefresh.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -104,8 +104,9 @@ DraftWindow::DraftWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt
     });
     // The figures follow the screen (今と違う生徒) and the list; one redraw for a run of changes.
     const auto queue = [this] { queueRefreshOnce(this, m_refreshQueued, [this] { refresh(); }); };
-    for (auto change : {&YearModel::drawChanged, &YearModel::swapped, &YearModel::rulesChanged, &YearModel::draftsChanged})
+    for (auto change : {&YearModel::drawChanged, &YearModel::rulesChanged, &YearModel::draftsChanged})
         connect(&m_model, change, this, queue);
+    connect(&m_model, &YearModel::swapped, this, queue);
     resize(900, 420);
 }
 

@@ -6,7 +6,7 @@
 #include "ui/CardsPdf.h"
 #include "ui/Dialogs.h"
 #include "ui/RosterPdf.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -5,7 +5,7 @@
 #include "export/ResultFile.h"
 #include "ui/Dialogs.h"
 #include "ui/PostedListsPdf.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QCheckBox>
 #include <QComboBox>

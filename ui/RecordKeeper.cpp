@@ -2,7 +2,7 @@
 
 #include "division/rules/RecordFile.h"
 #include "ui/Dialogs.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QSettings>
 

@@ -4,7 +4,7 @@
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
 #include "ui/RecordKeeper.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "ui/SpreadDialog.h"
 
 #include "ui/Dialogs.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

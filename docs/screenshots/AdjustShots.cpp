@@ -8,7 +8,7 @@
 #include "division/rules/RecordFile.h"
 #include "ui/ConditionsWindow.h"
 #include "ui/RecordKeeper.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QAction>
 #include <QDialog>

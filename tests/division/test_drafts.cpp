@@ -454,6 +454,31 @@ TEST(Drafts, AFolderThatCannotBeWrittenIsNamedOnceAndTheDraftsStay)
     EXPECT_FALSE(book.dirty());
 }
 
+TEST(Drafts, ANameInUseGetsTheFirstFreeNumber)
+{
+    const struct {
+        const char* what;
+        QStringList kept;
+        QString wanted;
+        QString given;
+    } cases[] = {
+        {"no drafts", {}, "kekka", "kekka"},
+        {"the name free", {"案1", "kekka（2）"}, "kekka", "kekka"},
+        {"the name kept", {"kekka"}, "kekka", "kekka（2）"},
+        {"numbers kept too", {"kekka", "kekka（2）", "kekka（3）"}, "kekka", "kekka（4）"},
+        {"a gap taken first", {"kekka（3）", "kekka"}, "kekka", "kekka（2）"},
+        {"letters' case counts", {"Kekka"}, "kekka", "kekka"},
+        {"a numbered name numbered again", {"kekka（2）"}, "kekka（2）", "kekka（2）（2）"},
+        {"half-width brackets are another name", {"kekka", "kekka(2)"}, "kekka", "kekka（2）"},
+    };
+    for (const auto& c : cases) {
+        std::vector<Draft> drafts;
+        for (const QString& name : c.kept)
+            drafts.push_back(Draft{name, {}, 0, {}, {}, {}, {}});
+        EXPECT_EQ(freeDraftName(drafts, c.wanted).toStdString(), c.given.toStdString()) << c.what;
+    }
+}
+
 // The child of the crash test: writes one of two drafts files over and over until it is killed.
 TEST(DraftsCrash, ChildWritesUntilKilled)
 {

@@ -272,8 +272,8 @@ private slots:
         TempFolder folder;
         table.csvPath = folder.file("many.csv");
         ClockRandomSource random;
-        YearModel model(table);
-        ConditionsWindow window(model, Deliverable::varmesto(), random);
+        YearSession session(table, random);
+        ConditionsWindow window(session, Deliverable::varmesto());
         const QList<Message> shown = Dialogs::takeMessages();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown.first().title, QStringLiteral("エラー発生"));

@@ -30,7 +30,7 @@ QString classesText(const Year& year)
 
 // A conditions window on a year of its own, as the shell holds them: the window goes before the year.
 struct ConditionsRun {
-    std::unique_ptr<YearModel> model;
+    std::unique_ptr<YearSession> session;
     std::unique_ptr<ConditionsWindow> window;
     ConditionsWindow* get() const { return window.get(); }
     ConditionsWindow* operator->() const { return window.get(); }
@@ -42,8 +42,9 @@ ConditionsRun startOn(const QString& folder, StudentTable& table, RandomSource& 
 {
     if (!readExampleYear(folder, table))
         return {};
-    ConditionsRun run{std::make_unique<YearModel>(table), nullptr};
-    run.window = std::make_unique<ConditionsWindow>(*run.model, Deliverable::varmesto(), random);
+    ConditionsRun run{std::make_unique<YearSession>(table, random), nullptr};
+    run.window = std::make_unique<ConditionsWindow>(*run.session, Deliverable::varmesto());
+    SatelliteWindows::install(*run.session, run.window.get());
     ConditionsWindow* window = run.get();
     window->show();
     click(window, "Command3");

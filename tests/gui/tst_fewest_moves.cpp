@@ -13,7 +13,7 @@
 #include "support/Years.h"
 #include "ui/ClassListWindow.h"
 #include "ui/FewestMovesDialog.h"
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 using namespace classdiv;
 using namespace classdiv::testing;

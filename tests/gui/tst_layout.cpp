@@ -148,7 +148,7 @@ struct WindowUnderTest {
     std::vector<ExpectedControl> table;
     QString caption;
     QSize clientTwips;
-    std::unique_ptr<YearModel> model = nullptr; // the conditions window's year, let go after the window
+    std::unique_ptr<YearSession> session = nullptr; // the conditions window's year, let go after the window
     ~WindowUnderTest() { window.reset(); }
 };
 
@@ -173,9 +173,9 @@ WindowUnderTest makeWindow(const QString& form, const Deliverable& deliverable)
         return {std::make_unique<ImportWindow>(students, deliverable), importTable(deliverable), "データ読み込み", {8655, 6795}};
     if (students.lineCount == 0 && !(copyExamples(folder.path(), {"nen1.csv"}) && readExampleYear(folder.path(), students)))
         qFatal("the example year could not be read");
-    auto model = std::make_unique<YearModel>(students);
-    auto window = std::make_unique<ConditionsWindow>(*model, deliverable, random);
-    return {std::move(window), conditionsTable(), "条件入力・ファイル書き出し", {9015, 6810}, std::move(model)};
+    auto session = std::make_unique<YearSession>(students, random);
+    auto window = std::make_unique<ConditionsWindow>(*session, deliverable);
+    return {std::move(window), conditionsTable(), "条件入力・ファイル書き出し", {9015, 6810}, std::move(session)};
 }
 
 } // namespace

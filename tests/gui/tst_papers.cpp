@@ -195,8 +195,7 @@ private slots:
         lines[1].replace(QStringLiteral("工藤　里奈,女,美,"), name + QStringLiteral(",女,") + note + u',');
         QVERIFY(writeBytes(f.folder.file("nen1.csv"), *encodeText(lines.join("\r\n") + "\r\n", TextEncoding::Cp932)));
         QVERIFY(readExampleYear(f.folder.path(), f.table));
-        f.model = std::make_unique<YearModel>(f.table);
-        f.window = std::make_unique<ConditionsWindow>(*f.model, Deliverable::varmesto(), f.random);
+        f.makeWindow();
         f.window->show();
         click(f.w(), "Command3");
         QVERIFY(QTest::qWaitForWindowExposed(f.w()) && f.activate());

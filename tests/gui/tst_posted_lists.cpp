@@ -258,8 +258,7 @@ private slots:
         ImportWindowState import;
         QVERIFY(!preview({f.folder.path(), f.folder.path(), "nen1.csv", "nen1.csv"}, import, f.table).message);
         QVERIFY(!readColumns({"15", "1", "3", "6", "7"}, import, f.table).message);
-        f.model = std::make_unique<YearModel>(f.table);
-        f.window = std::make_unique<ConditionsWindow>(*f.model, Deliverable::varmesto(), f.random);
+        f.makeWindow();
         f.window->show();
         click(f.w(), "Command3");
         QVERIFY(QTest::qWaitForWindowExposed(f.w()) && f.activate());

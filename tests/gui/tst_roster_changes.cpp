@@ -70,8 +70,7 @@ private slots:
         QVERIFY(!preview({f.folder.path(), f.folder.path(), "nen1.csv", "nen1.csv"}, import, next.table).message);
         QVERIFY(!readColumns({"14", "1", "3", "6", "7"}, import, next.table).message);
         QCOMPARE(next.table.studentCount(), 241);
-        next.model = std::make_unique<YearModel>(next.table);
-        next.window = std::make_unique<ConditionsWindow>(*next.model, Deliverable::varmesto(), next.random);
+        next.makeWindow();
         next.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(next.w()) && next.activate());
         Dialogs::queueAnswer(true);

@@ -90,12 +90,20 @@ bool ExampleWindow::openAsItIs(bool readConditions)
 {
     if (!readExampleYear(folder.path(), table))
         return false;
-    model = std::make_unique<YearModel>(table);
-    window = std::make_unique<ConditionsWindow>(*model, Deliverable::varmesto(), random);
+    makeWindow();
     window->show();
     if (readConditions)
         click(window.get(), "Command3");
     return QTest::qWaitForWindowExposed(window.get()) && activate();
+}
+
+void ExampleWindow::makeWindow()
+{
+    end();
+    session = std::make_unique<YearSession>(table, random);
+    model = &session->model();
+    window = std::make_unique<ConditionsWindow>(*session, Deliverable::varmesto());
+    SatelliteWindows::install(*session, window.get());
 }
 
 bool ExampleWindow::activate() const

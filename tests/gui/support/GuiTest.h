@@ -10,6 +10,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ImportWindow.h"
 #include "ui/PictureBox.h"
+#include "ui/SatelliteWindows.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -63,8 +64,12 @@ struct ExampleWindow {
     TempFolder folder;
     StudentTable table;
     ClockRandomSource random;
-    std::unique_ptr<YearModel> model; // as the shell holds it: made before the window, let go after it
+    std::unique_ptr<YearSession> session; // as the shell holds it: made before the window, let go after it
+    YearModel* model = nullptr;           // the session's
     std::unique_ptr<ConditionsWindow> window;
+
+    // A session on the table and its conditions window, as the shell makes them; not shown yet.
+    void makeWindow();
 
     // readConditions: Command3 once; without the conditions file, nen1.csv alone.
     bool open(bool readConditions = true, bool conditionsFile = true);
@@ -75,7 +80,7 @@ struct ExampleWindow {
     QList<Message> press(const QString& button) const { click(w(), button); return Dialogs::takeMessages(); }
     QWidget* w() const { return window.get(); }
     // The program ends: the window goes, then the year writes its drafts.
-    void end() { window.reset(); model.reset(); }
+    void end() { window.reset(); session.reset(); model = nullptr; }
 };
 
 } // namespace classdiv::testing

@@ -3,8 +3,8 @@
 // every window that watches it what changed: the draw, the rules, a hand
 // swap, the drafts. Windows read the year and pass on the teacher's commands
 // through here, the rule file's too; none of them reaches into another for
-// data. The shell makes it when the conditions window loads and hands it to
-// every window.
+// data. The session (session/YearSession.h) holds it from the conditions
+// window's load until the teacher leaves that window.
 
 #include "common/FileLock.h"
 #include "conditions/SpreadColumns.h"
@@ -107,8 +107,9 @@ signals:
     void drawChanged();
     // The teacher's rules changed, whether or not there is a draw.
     void rulesChanged();
-    // Students moved by hand between two classes, or the last such move undone.
-    void swapped();
+    // Students moved by hand between two classes, or the last such move
+    // undone: the two classes whose students changed, and nothing else did.
+    void swapped(int classA, int classB);
     // The drafts list changed (kept, renamed, deleted).
     void draftsChanged();
     // The drafts file could not be written (said once until a write succeeds

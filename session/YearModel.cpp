@@ -1,4 +1,4 @@
-#include "ui/YearModel.h"
+#include "session/YearModel.h"
 
 #include <QFileInfo>
 
@@ -202,7 +202,7 @@ SwapStatus YearModel::swap(int rowA, int rowB)
 {
     const SwapStatus status = m_year.swap(rowA, rowB);
     if (status == SwapStatus::Swapped)
-        emit swapped();
+        emit swapped(m_year.classOf(rowA), m_year.classOf(rowB));
     return status;
 }
 
@@ -210,12 +210,13 @@ bool YearModel::undoSwap()
 {
     const int mends = m_year.mendCount();
     const int swaps = m_year.swaps().count();
+    const ClassSwaps::Pair last = swaps > 0 ? m_year.swaps().history().back() : ClassSwaps::Pair{};
     if (!m_year.undoSwap())
         return false;
     if (swaps == 0 && m_year.mendCount() < mends)
         emit drawChanged();
     else
-        emit swapped();
+        emit swapped(m_year.classOf(last.rowA), m_year.classOf(last.rowB));
     return true;
 }
 

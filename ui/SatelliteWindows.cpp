@@ -1,0 +1,70 @@
+#include "ui/SatelliteWindows.h"
+
+#include "ui/ChartWindow.h"
+#include "ui/CheckSheetWindow.h"
+#include "ui/ClassListWindow.h"
+#include "ui/DraftWindow.h"
+#include "ui/FewestMovesDialog.h"
+#include "ui/PaperDialog.h"
+#include "ui/PostedListsDialog.h"
+#include "ui/SeparationRecordWindow.h"
+#include "ui/SpreadDialog.h"
+
+namespace classdiv {
+
+void SatelliteWindows::install(YearSession& session, QWidget* host)
+{
+    session.setFactory(std::make_unique<SatelliteWindows>(host));
+}
+
+QObject* SatelliteWindows::make(Satellite kind, YearSession& session)
+{
+    if (!m_host)
+        return nullptr;
+    YearModel& model = session.model();
+    switch (kind) {
+    case Satellite::Chart:
+        return new ChartWindow(model, m_host);
+    case Satellite::ClassLists:
+        return new ClassListWindow(model, m_host);
+    case Satellite::Drafts:
+        return new DraftWindow(model, m_host);
+    case Satellite::CheckSheet:
+        return new CheckSheetWindow(model, m_host);
+    case Satellite::SeparationRecord:
+        return new SeparationRecordWindow(model, m_host);
+    case Satellite::Cards:
+        return new PaperDialog(PaperDialog::Kind::Cards, model, RosterOrder::Score, m_host);
+    case Satellite::PostedLists:
+        return new PostedListsDialog(model, m_host);
+    case Satellite::Rules:
+        return new SpreadDialog(model, m_host);
+    case Satellite::FewestMoves:
+        return new FewestMovesDialog(model, session.mendSeed(), m_host);
+    }
+    return nullptr;
+}
+
+void SatelliteWindows::present(Satellite kind, QObject* window, bool made)
+{
+    auto* widget = qobject_cast<QWidget*>(window);
+    if (!widget)
+        return;
+    // The check sheet shown again takes the date and time, and a draft kept meanwhile.
+    if (kind == Satellite::CheckSheet && !made)
+        static_cast<CheckSheetWindow*>(widget)->refresh();
+    // The menu's dialogs are modal, but open() returns at once; each goes when it closes.
+    // (The check sheet is a dialog too, shown beside the conditions window.)
+    const bool modal = kind == Satellite::Cards || kind == Satellite::PostedLists || kind == Satellite::Rules ||
+                       kind == Satellite::FewestMoves;
+    if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && modal) {
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->open();
+        return;
+    }
+    widget->show();
+    widget->raise();
+    widget->activateWindow();
+}
+
+} // namespace classdiv
