@@ -227,5 +227,34 @@ TEST(ScoreColumns, DialogTakesColumnsWithNumbersAndRefusesOneWithFewerThanHalf)
     }
 }
 
+// A chosen column the CSV does not have (a choice kept from a wider file) sets no rule; the last column does.
+TEST(SpreadColumns, RulesTakeOnlyTheColumnsTheCsvHas)
+{
+    CurrentCsv csv;
+    csv.columnCount = 3;
+    csv.rows = {{u"番号"_s, u"部活"_s, u"英語"_s}, {u"1"_s, u"野球"_s, u"70"_s}, {u"2"_s, u""_s, u"65"_s}};
+    const struct {
+        std::vector<int16_t> flags, scores;
+        std::vector<QString> flagNames, scoreNames;
+    } cases[] = {
+        {{2}, {3}, {u"部活"_s}, {u"英語"_s}},
+        {{3, 4}, {2, 4}, {u"英語"_s}, {u"部活"_s}},
+        {{40}, {}, {}, {}},
+    };
+    for (const auto& c : cases) {
+        const SpreadRules rules = spreadRulesFrom(csv, SpreadChoice{0, 0, 0, 0, c.flags, c.scores});
+        std::vector<QString> flagNames, scoreNames;
+        for (const FlagColumn& flag : rules.flags)
+            flagNames.push_back(flag.name);
+        for (const ScoreColumn& score : rules.scores)
+            scoreNames.push_back(score.name);
+        EXPECT_EQ(flagNames, c.flagNames);
+        EXPECT_EQ(scoreNames, c.scoreNames);
+    }
+    const SpreadRules last = spreadRulesFrom(csv, SpreadChoice{0, 0, 0, 0, {}, {3}});
+    ASSERT_EQ(last.scores.size(), 1u);
+    EXPECT_EQ(last.scores[0].values, (std::vector<std::optional<double>>{std::nullopt, 70, 65}));
+}
+
 } // namespace
 } // namespace classdiv

@@ -361,6 +361,9 @@ TEST(Drafts, OddFilesAreReadOrRefusedWithTheTruthAndTheTeachersFileIsNeverLost)
     for (int i = 1; i <= kMaxDraftSwaps; ++i)
         swaps += ",1-2";
     manySwaps.replace(manySwaps.indexOf("\r\nworking"), 0, swaps); // the last draft's swaps, one too many
+    QByteArray rosterKey = whole, rosterFields = whole;
+    rosterKey.replace("\r\nroster\t", "\r\nrosters\t");
+    rosterFields.replace("\r\nroster\t8\r\n", "\r\nroster\t8\t8\r\n");
 
     using S = DraftsReadOutcome::Status;
     struct Case {
@@ -379,6 +382,9 @@ TEST(Drafts, OddFilesAreReadOrRefusedWithTheTruthAndTheTeachersFileIsNeverLost)
         {"too many swaps in one draft", manySwaps, S::Damaged, 1, true, QStringLiteral("読めた2件の案は使えます"), true},
         {"nothing readable", "CLASSDIV-DRAFTS 2\r\nroster\tx\r\n", S::Damaged, 0, false,
          QStringLiteral("読めた案はありません"), true},
+        {"the roster's count under another key", rosterKey, S::Damaged, 0, false, QStringLiteral("読めた案はありません"), true},
+        {"the roster's count with a field more", rosterFields, S::Damaged, 0, false, QStringLiteral("読めた案はありません"),
+         true},
         {"larger than any drafts file", QByteArray(kMaxDraftsBytes + 1, 'x'), S::TooLarge, 0, false,
          QStringLiteral("このファイルは変えずにそのまま残します"), false},
     };

@@ -232,6 +232,9 @@ TEST(FewestMovesYear, MendsTheYearOrNamesTheRule)
         EXPECT_GE(out.moves, dropped);
         EXPECT_EQ(static_cast<int>(out.students.size()) - moves, c.unplaced);
     }
+    // How the list of moved students names where each came from.
+    EXPECT_EQ(classText(kUnplacedClass), QStringLiteral("未配置"));
+    EXPECT_EQ(classText(3), QStringLiteral("3組"));
 }
 
 // A mend is one step of undo, behind the hand swaps made after it and before the ones made before it.

@@ -361,5 +361,29 @@ TEST(Rules, ASecondUseGivesAnotherChoiceOrSaysThereIsNone)
     EXPECT_TRUE(none.message->text.contains(QStringLiteral("別の分け方は見つかりませんでした")));
 }
 
+// A refusal lists the first twenty students and counts the rest, only when there is a rest.
+TEST(Rules, RefusalsListTwentyStudentsAndCountTheOthers)
+{
+    std::vector<testing::Placed> placed;
+    for (int i = 1; i <= 22; ++i)
+        placed.push_back({1, {QStringLiteral("id%1").arg(i), QStringLiteral("生徒%1").arg(i), QStringLiteral("A"), QStringLiteral("50")}});
+    const Students students = testing::placedYear(placed).students;
+    const struct {
+        int broken;
+        int listed;
+        const char* rest; // the last line, or nullptr
+    } cases[] = {{1, 1, nullptr}, {20, 20, nullptr}, {21, 20, "ほか1人"}, {22, 20, "ほか2人"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.broken);
+        std::vector<std::pair<int, QString>> rows;
+        for (int row = 1; row <= c.broken; ++row)
+            rows.emplace_back(row, QStringLiteral("別クラス「m」"));
+        const QStringList lines = studentLines(students, rows).split(u'\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), c.listed + (c.rest ? 1 : 0));
+        EXPECT_EQ(lines.front(), QStringLiteral("2行目　id1　生徒1　（別クラス「m」）"));
+        EXPECT_EQ(lines.back(), c.rest ? QString::fromUtf8(c.rest) : QStringLiteral("%1行目　id%2　生徒%2　（別クラス「m」）").arg(c.listed + 1).arg(c.listed));
+    }
+}
+
 } // namespace
 } // namespace classdiv

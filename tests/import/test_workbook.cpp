@@ -382,6 +382,11 @@ TEST(ZipArchive, ReadsWhatSpreadsheetProgramsWriteAndRefusesTheRest)
         {"an encrypted part", patched(directory + 8, 1), ZipStatus::Ok, ZipStatus::Encrypted},
         {"a broken local signature", patched(0, 0), ZipStatus::Malformed, ZipStatus::Malformed},
         {"an unknown method", patched(directory + 10, 9), ZipStatus::Ok, ZipStatus::Malformed},
+        // The count of entries is checked before the directory is read: the most passes on to the directory.
+        {"10000 entries declared", patched(end + 8, 10000, patched(end + 10, 10000)), ZipStatus::Malformed,
+         ZipStatus::Malformed},
+        {"10001 entries declared", patched(end + 8, 10001, patched(end + 10, 10001)), ZipStatus::TooLarge,
+         ZipStatus::TooLarge},
     };
     for (const auto& c : cases) {
         ZipArchive zip(c.bytes);
