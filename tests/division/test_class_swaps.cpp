@@ -78,8 +78,12 @@ TEST(ClassSwaps, RandomSwapsKeepHeadCountsAndUndoReturnsTheDraw)
             EXPECT_EQ(headCounts(students, classes), heads);
         }
         ASSERT_EQ(swaps.count(), done);
-        for (int r = 0; r <= n + 1; ++r)
+        ClassSwaps kept; // the swaps as a drafts file brings them back, with the classes that hold them
+        kept.restore(swaps.history(), classes);
+        for (int r = 0; r <= n + 1; ++r) {
             EXPECT_EQ(swaps.movedByHand(classes, r), r >= 1 && r <= n && classes[r] != drawn[r]) << r;
+            EXPECT_EQ(kept.movedByHand(classes, r), swaps.movedByHand(classes, r)) << r;
+        }
 
         DistributionTable recount = y.distribution;
         fillDistributionTable(students, bands, classes, recount);
