@@ -125,6 +125,14 @@ TEST(Drafts, ADrawNumberGivesTheSameClassesOnEveryPlatform)
         testing::ScriptedRandom random(numbers);
         EXPECT_EQ(freshDrawNumber(random), expected);
     }
+    // A typed number: digits of either width with blanks around; 0 names no draw.
+    const std::vector<std::pair<QString, std::optional<uint32_t>>> typed = {
+        {QStringLiteral(" 42　"), 42u}, {QStringLiteral("１２３"), 123u}, {QStringLiteral("999999999"), kLargestDrawNumber},
+        {QStringLiteral("0"), std::nullopt}, {QStringLiteral("000"), std::nullopt}, {QStringLiteral("1000000000"), std::nullopt},
+        {QStringLiteral("4 2"), std::nullopt}, {QStringLiteral("-1"), std::nullopt}, {QString(), std::nullopt},
+    };
+    for (const auto& [text, number] : typed)
+        EXPECT_EQ(drawNumberFromText(text), number) << qPrintable(text);
 }
 
 TEST(Drafts, AResultFileReadBackGivesItsClassesAndEveryRowThatDoesNotMatchIsNamed)
