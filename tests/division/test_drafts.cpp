@@ -372,6 +372,11 @@ TEST(Drafts, OddFilesAreReadOrRefusedWithTheTruthAndTheTeachersFileIsNeverLost)
     QByteArray rosterKey = whole, rosterFields = whole;
     rosterKey.replace("\r\nroster\t", "\r\nrosters\t");
     rosterFields.replace("\r\nroster\t8\r\n", "\r\nroster\t8\t8\r\n");
+    QByteArray letterInNumber = whole; // the first draft's draw number, fourth of its fields
+    qsizetype tab = letterInNumber.indexOf("\r\ndraft\t");
+    for (int field = 0; field < 4; ++field)
+        tab = letterInNumber.indexOf('\t', tab + 1);
+    letterInNumber.insert(tab, 'a');
 
     using S = DraftsReadOutcome::Status;
     struct Case {
@@ -393,6 +398,7 @@ TEST(Drafts, OddFilesAreReadOrRefusedWithTheTruthAndTheTeachersFileIsNeverLost)
         {"the roster's count under another key", rosterKey, S::Damaged, 0, false, QStringLiteral("読めた案はありません"), true},
         {"the roster's count with a field more", rosterFields, S::Damaged, 0, false, QStringLiteral("読めた案はありません"),
          true},
+        {"a letter in a draft's number", letterInNumber, S::Damaged, 1, true, QStringLiteral("読めた2件の案は使えます"), true},
         {"larger than any drafts file", QByteArray(kMaxDraftsBytes + 1, 'x'), S::TooLarge, 0, false,
          QStringLiteral("このファイルは変えずにそのまま残します"), false},
     };
