@@ -29,9 +29,9 @@ struct SheetYear {
     SheetYear()
     {
         const int n = made.division.students.count();
-        made.rules.mixValues.assign(size_t(n) + 1, QString());
+        made.rules.cells[RuleBox::Mix].assign(size_t(n) + 1, QString());
         for (int r = 1; r <= n; ++r)
-            made.rules.mixValues[size_t(r)] = QString::number(1 + (r * 7) % 12); // the old class
+            made.rules.cells[RuleBox::Mix][size_t(r)] = QString::number(1 + (r * 7) % 12); // the old class
         year.setRules(made.rules);
         testing::YearNumbers numbers(36);
         std::vector<ApartEntry> record;

@@ -142,7 +142,7 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
         s.counters["shown_after"] = shownAfter / static_cast<double>(s.iterations());
         s.counters["shown_worst"] = shownWorst;
     }
-    if (!rules.mixValues.empty()) {
+    if (!rules.cells[RuleBox::Mix].empty()) {
         s.counters["mix_before"] = mixBefore;
         s.counters["mix_worst"] = mixAfter;
     }
@@ -158,7 +158,9 @@ BENCHMARK(BM_ExampleYear)->Unit(benchmark::kMillisecond);
 void BM_ExampleYearMixingOldClass(benchmark::State& s)
 {
     ExampleYear example;
-    run(s, *example.year, SpreadRules{{}, example.oldClass});
+    SpreadRules mixing;
+    mixing.cells[RuleBox::Mix] = example.oldClass;
+    run(s, *example.year, mixing);
 }
 BENCHMARK(BM_ExampleYearMixingOldClass)->Unit(benchmark::kMillisecond);
 
@@ -198,14 +200,14 @@ void BM_FullYear500WithRules(benchmark::State& s)
     const DivisionYear year = fullYear();
     const int n = year.students.count();
     SpreadRules rules;
-    rules.marks.assign(n + 1, QString());
-    rules.mixValues.assign(n + 1, QString());
+    rules.cells[RuleBox::Marks].assign(n + 1, QString());
+    rules.cells[RuleBox::Mix].assign(n + 1, QString());
     YearNumbers numbers(500);
     for (int e = 1; e <= n; ++e)
-        rules.mixValues[e] = QString::number(1 + numbers.below(12));
+        rules.cells[RuleBox::Mix][e] = QString::number(1 + numbers.below(12));
     for (int m = 0; m < 35; ++m) {
         for (int i = 0; i < (m < 30 ? 2 : 3); ++i)
-            rules.marks[1 + numbers.below(n)] = QStringLiteral("印%1").arg(m);
+            rules.cells[RuleBox::Marks][1 + numbers.below(n)] = QStringLiteral("印%1").arg(m);
     }
     run(s, year.year(), rules);
 }

@@ -47,14 +47,14 @@ void write(const ChangedYear& changed, const std::vector<int16_t>& mended, const
     QDir().mkpath(folder);
     const SpreadRules& rules = changed.rules;
     QString csv = QStringLiteral("番号,氏名,グループ,点数,別クラス,同じクラス,クラス指定,案,直した組");
-    for (const FlagColumn& flag : rules.flags)
+    for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
         csv += u',' + flag.name;
     csv += QStringLiteral("\r\n");
     for (int r = 1; r <= changed.students.count(); ++r) {
         const Student& s = changed.students[r];
-        QStringList cells{s.id, s.name, s.group, s.scoreText, rules.marks[r], rules.together[r], rules.fixedClasses[r],
+        QStringList cells{s.id, s.name, s.group, s.scoreText, rules.cells[RuleBox::Marks][r], rules.cells[RuleBox::Together][r], rules.cells[RuleBox::Fixed][r],
                           QString::number(changed.draft[size_t(r)]), QString::number(mended[size_t(r)])};
-        for (const FlagColumn& flag : rules.flags)
+        for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
             cells << flag.values[r];
         csv += cells.join(u',') + QStringLiteral("\r\n");
     }

@@ -29,10 +29,10 @@ struct PapersYear {
     {
         const int n = year.division.students.count();
         classes.assign(size_t(n) + 1, 0);
-        year.rules.mixValues.assign(size_t(n) + 1, QString());
+        year.rules.cells[RuleBox::Mix].assign(size_t(n) + 1, QString());
         for (int r = 1; r <= n; ++r) {
             classes[size_t(r)] = int16_t(1 + r % 12);
-            year.rules.mixValues[size_t(r)] = QString::number(1 + (r * 7) % 12); // the old class
+            year.rules.cells[RuleBox::Mix][size_t(r)] = QString::number(1 + (r * 7) % 12); // the old class
         }
         CurrentCsv none;
         none.message = Message{};

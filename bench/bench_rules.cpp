@@ -54,18 +54,18 @@ void writeOnce(const RulesYear& year, const QString& name)
     const Students& students = year.division.students;
     const SpreadRules& rules = year.rules;
     QString csv = QStringLiteral("番号,氏名,グループ,点数,別クラス,同じクラス,クラス指定");
-    for (const FlagColumn& flag : rules.flags)
+    for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
         csv += u',' + flag.name;
-    if (!rules.mixValues.empty())
+    if (!rules.cells[RuleBox::Mix].empty())
         csv += QStringLiteral(",混ぜる");
     csv += QStringLiteral("\r\n");
     for (int r = 1; r <= students.count(); ++r) {
         const Student& s = students[r];
-        QStringList cells{s.id, s.name, s.group, s.scoreText, rules.marks[r], rules.together[r], rules.fixedClasses[r]};
-        for (const FlagColumn& flag : rules.flags)
+        QStringList cells{s.id, s.name, s.group, s.scoreText, rules.cells[RuleBox::Marks][r], rules.cells[RuleBox::Together][r], rules.cells[RuleBox::Fixed][r]};
+        for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
             cells << flag.values[r];
-        if (!rules.mixValues.empty())
-            cells << rules.mixValues[r];
+        if (!rules.cells[RuleBox::Mix].empty())
+            cells << rules.cells[RuleBox::Mix][r];
         csv += cells.join(u',') + QStringLiteral("\r\n");
     }
     const QString path = QDir(folder).filePath(name);
@@ -87,7 +87,7 @@ void measureUses(benchmark::State& s, Year year, const SpreadRules& rules, bool 
     const Year pressed = year;
     double after = 0, worst = 0;
     size_t broken = 0, flagsOff = 0, bandsOff = 0;
-    std::vector<double> flagWorst(rules.flags.size(), 0.0), flagBest(rules.flags.size(), 1e9);
+    std::vector<double> flagWorst(rules.columns[RuleBox::Flags].size(), 0.0), flagBest(rules.columns[RuleBox::Flags].size(), 1e9);
     for (auto _ : s) {
         s.PauseTiming();
         Year use = pressed; // every use starts from the same draw
@@ -103,7 +103,7 @@ void measureUses(benchmark::State& s, Year year, const SpreadRules& rules, bool 
         flagsOff = std::max(flagsOff, breaks.flags.size());
         bandsOff = std::max(bandsOff, breaks.bands.size());
         for (size_t k = 0; withRules && k < flagWorst.size(); ++k) {
-            const double d = shareDeviation(use.rules(), use.rules().flagColumns[k], use.classes());
+            const double d = shareDeviation(use.rules(), use.rules().typed[RuleBox::Flags][k], use.classes());
             flagWorst[k] = std::max(flagWorst[k], d);
             flagBest[k] = std::min(flagBest[k], d);
         }

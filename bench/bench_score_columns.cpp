@@ -75,7 +75,7 @@ void addScoreColumns(ScoredYear& year, double mainMean, double mainPerSubject, u
         maths.values[r] = std::clamp(std::round(roughlyNormal(numbers, 60 + lead, 14)), 0.0, 100.0);
         english.values[r] = std::clamp(std::round(roughlyNormal(numbers, 60 + lead, 14)), 0.0, 100.0);
     }
-    year.rules.scores = {time, maths, english};
+    year.rules.numbers[RuleBox::Scores] = {time, maths, english};
 }
 
 ScoredYear halvesYear()
@@ -128,7 +128,7 @@ ScoredYear crossedScoredYear()
 {
     ScoredYear year{crossedYear(), {}};
     addScoreColumns(year, 65, 0.5, 2402);
-    year.rules.scores.pop_back();
+    year.rules.numbers[RuleBox::Scores].pop_back();
     return year;
 }
 
@@ -143,23 +143,23 @@ void writeOnce(const ScoredYear& year, const QString& name)
     QDir().mkpath(folder);
     const Students& students = year.division.students;
     const SpreadRules& rules = year.rules;
-    const bool ruled = !rules.marks.empty();
+    const bool ruled = !rules.cells[RuleBox::Marks].empty();
     QStringList head{"番号", "氏名", "グループ", "点数"};
-    for (const ScoreColumn& column : rules.scores)
+    for (const ScoreColumn& column : rules.numbers[RuleBox::Scores])
         head << column.name;
     if (ruled)
         head << "別クラス" << "同じクラス" << "クラス指定";
-    for (const FlagColumn& flag : rules.flags)
+    for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
         head << flag.name;
     QString csv = head.join(u',') + QStringLiteral("\r\n");
     for (int r = 1; r <= students.count(); ++r) {
         const Student& s = students[r];
         QStringList cells{s.id, s.name, s.group, s.scoreText};
-        for (const ScoreColumn& column : rules.scores)
+        for (const ScoreColumn& column : rules.numbers[RuleBox::Scores])
             cells << cellText(column.values[r]);
         if (ruled)
-            cells << rules.marks[r] << rules.together[r] << rules.fixedClasses[r];
-        for (const FlagColumn& flag : rules.flags)
+            cells << rules.cells[RuleBox::Marks][r] << rules.cells[RuleBox::Together][r] << rules.cells[RuleBox::Fixed][r];
+        for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
             cells << flag.values[r];
         csv += cells.join(u',') + QStringLiteral("\r\n");
     }
@@ -175,7 +175,7 @@ void writeOnce(const ScoredYear& year, const QString& name)
 // The main score's spread when the same draw is evened on it alone, a few uses.
 double mainSpreadAlone(const Year& pressed, SpreadRules rules, ClockRandomSource& random)
 {
-    rules.scores.clear();
+    rules.numbers[RuleBox::Scores].clear();
     double sum = 0;
     constexpr int kUses = 5;
     for (int i = 0; i < kUses; ++i) {
@@ -224,7 +224,7 @@ void evenOutWith(benchmark::State& s, const ScoredYear& built, const QString& na
 {
     writeOnce(built, name);
     SpreadRules rules = built.rules;
-    rules.scores.resize(static_cast<size_t>(extraColumns));
+    rules.numbers[RuleBox::Scores].resize(static_cast<size_t>(extraColumns));
     evenOutWith(s, built.division.year(), rules);
 }
 

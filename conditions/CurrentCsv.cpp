@@ -87,17 +87,23 @@ CurrentCsv readCurrentCsv(const Students& students)
 
 SpreadRules spreadRulesFrom(const CurrentCsv& csv, const SpreadChoice& choice)
 {
-    SpreadRules rules{columnOf(csv, choice.marksColumn), columnOf(csv, choice.mixColumn),
-                      columnOf(csv, choice.togetherColumn), columnOf(csv, choice.fixedColumn), {}};
-    for (int16_t column : choice.flagColumns)
-        if (column >= 1 && column <= csv.columnCount)
-            rules.flags.push_back({csv.rows[0][column - 1], columnOf(csv, column)});
-    for (int16_t column : choice.scoreColumns)
-        if (column >= 1 && column <= csv.columnCount) {
+    SpreadRules rules;
+    for (const RuleBox box : allRuleBoxes()) {
+        const BoxShape& shape = ruleKindOf(box).shape;
+        for (int16_t column : choice[box]) {
+            if (column < 1 || column > csv.columnCount)
+                continue;
             std::vector<QString> cells = columnOf(csv, column);
-            cells[0] = csv.rows[0][column - 1];
-            rules.scores.push_back(scoreColumnFrom(cells));
+            if (shape.cells == CellsAs::Numbers) {
+                cells[0] = csv.rows[0][column - 1];
+                rules.numbers[box].push_back(scoreColumnFrom(cells));
+            } else if (shape.most > 1) {
+                rules.columns[box].push_back({csv.rows[0][column - 1], std::move(cells)});
+            } else {
+                rules.cells[box] = std::move(cells);
+            }
         }
+    }
     return rules;
 }
 

@@ -6,8 +6,7 @@
 
 #include <QDir>
 
-#include <array>
-#include <tuple>
+#include <algorithm>
 
 namespace classdiv {
 
@@ -23,11 +22,8 @@ const QString kSameColumnMessage =
     QStringLiteral("「%1」と「%2」に同じ列は指定できません。別の列を入力してください。");
 const QString kBadColumnMessage = QStringLiteral(
     "「%1」には、1から%2までの列の番号を半角の数字で入力してください。\n使わないときは空欄にします。");
-const QString kBadFlagColumnsMessage = QStringLiteral(
-    "「%1」には、1から%2までの列の番号を半角の数字で、コンマで区切って4つまで入力してください。\n"
-    "使わないときは空欄にします。");
-const QString kBadScoreColumnsMessage = QStringLiteral(
-    "「%1」には、1から%2までの列の番号を半角の数字で、コンマで区切って3つまで入力してください。\n"
+const QString kBadColumnsMessage = QStringLiteral(
+    "「%1」には、1から%2までの列の番号を半角の数字で、コンマで区切って%3つまで入力してください。\n"
     "使わないときは空欄にします。");
 const QString kFewNumbersMessage = QStringLiteral(
     "「%1」の%2列目「%3」は、数の入っている生徒が%4人中%5人で、半分に足りないため、そろえられません。\n"
@@ -39,15 +35,9 @@ const QString kRepeatedFlagColumnMessage =
 std::vector<std::pair<RuleBox, int16_t>> namedColumns(const SpreadChoice& choice)
 {
     std::vector<std::pair<RuleBox, int16_t>> named;
-    for (const auto& [box, column] : {std::pair{RuleBox::Marks, choice.marksColumn}, std::pair{RuleBox::Mix, choice.mixColumn},
-                                      std::pair{RuleBox::Together, choice.togetherColumn},
-                                      std::pair{RuleBox::Fixed, choice.fixedColumn}})
-        if (column > 0)
+    for (const RuleBox box : allRuleBoxes())
+        for (int16_t column : choice[box])
             named.emplace_back(box, column);
-    for (int16_t column : choice.flagColumns)
-        named.emplace_back(RuleBox::Flags, column);
-    for (int16_t column : choice.scoreColumns)
-        named.emplace_back(RuleBox::Scores, column);
     return named;
 }
 
@@ -58,8 +48,10 @@ QString labelOf(RuleBox box)
 
 RuleTexts textsOf(const SpreadChoice& choice)
 {
-    return {columnText(choice.marksColumn), columnText(choice.mixColumn), columnText(choice.togetherColumn),
-            columnText(choice.fixedColumn), columnsText(choice.flagColumns), columnsText(choice.scoreColumns)};
+    RuleTexts texts;
+    for (const RuleBox box : allRuleBoxes())
+        texts[box] = columnsText(choice[box]);
+    return texts;
 }
 
 // A box of the dialog read as the import window reads its column numbers:
@@ -74,9 +66,9 @@ std::optional<int16_t> columnFromBox(const QString& text, int columnCount)
     return column;
 }
 
-// The flag box and the score box: column numbers separated by commas
-// (half-width or Japanese) or blanks; nullopt when one is no column of the
-// CSV or there are more than `most`.
+// A box of several columns: their numbers separated by commas (half-width
+// or Japanese) or blanks; nullopt when one is no column of the CSV or there
+// are more than `most`.
 std::optional<std::vector<int16_t>> columnsFromBox(const QString& text, int columnCount, size_t most)
 {
     std::vector<int16_t> columns;
@@ -91,23 +83,39 @@ std::optional<std::vector<int16_t>> columnsFromBox(const QString& text, int colu
     return columns;
 }
 
-// The refusal of the first score column where fewer than half the students have a number.
-std::optional<QString> fewNumbers(const CurrentCsv& csv, const SpreadChoice& choice)
+// A box read into its columns; nullopt when it names no column of the CSV (or too many).
+std::optional<std::vector<int16_t>> boxColumns(RuleBox box, const QString& text, int columnCount)
 {
-    const int students = static_cast<int>(csv.rows.size()) - 1;
-    for (int16_t column : choice.scoreColumns) {
-        std::vector<QString> cells = columnOf(csv, column);
-        const int numbers = studentsWithNumber(scoreColumnFrom(cells));
-        if (2 * numbers < students)
-            return kFewNumbersMessage.arg(kScoreColumnsLabel).arg(column).arg(csv.rows[0][column - 1]).arg(students).arg(numbers);
-    }
-    return std::nullopt;
+    const int most = ruleKindOf(box).shape.most;
+    if (most > 1)
+        return columnsFromBox(text, columnCount, static_cast<size_t>(most));
+    const std::optional<int16_t> column = columnFromBox(text, columnCount);
+    if (!column)
+        return std::nullopt;
+    return *column > 0 ? std::vector<int16_t>{*column} : std::vector<int16_t>{};
 }
 
 struct BoxRefusal {
     QString text;
     RuleBox box;
 };
+
+// The refusal of the first column of numbers where fewer than half the students have one.
+std::optional<BoxRefusal> fewNumbers(const CurrentCsv& csv, const SpreadChoice& choice)
+{
+    const int students = static_cast<int>(csv.rows.size()) - 1;
+    for (const RuleBox box : allRuleBoxes()) {
+        if (ruleKindOf(box).shape.cells != CellsAs::Numbers)
+            continue;
+        for (int16_t column : choice[box]) {
+            const int numbers = studentsWithNumber(scoreColumnFrom(columnOf(csv, column)));
+            if (2 * numbers < students)
+                return BoxRefusal{
+                    kFewNumbersMessage.arg(labelOf(box)).arg(column).arg(csv.rows[0][column - 1]).arg(students).arg(numbers), box};
+        }
+    }
+    return std::nullopt;
+}
 
 // A column serves one rule only: the first box that names a column named before.
 std::optional<BoxRefusal> repeatedColumn(const SpreadChoice& choice)
@@ -128,28 +136,19 @@ std::optional<BoxRefusal> repeatedColumn(const SpreadChoice& choice)
 // Every box read into the choice; the first box that fails is named, and the focus goes to it.
 std::optional<BoxRefusal> readBoxes(const CurrentCsv& csv, const RuleTexts& texts, SpreadChoice& choice)
 {
-    for (const auto& [box, text, column] :
-         {std::tuple{RuleBox::Marks, &texts.marks, &choice.marksColumn}, std::tuple{RuleBox::Mix, &texts.mix, &choice.mixColumn},
-          std::tuple{RuleBox::Together, &texts.together, &choice.togetherColumn},
-          std::tuple{RuleBox::Fixed, &texts.fixed, &choice.fixedColumn}}) {
-        const std::optional<int16_t> value = columnFromBox(*text, csv.columnCount);
-        if (!value)
-            return BoxRefusal{kBadColumnMessage.arg(labelOf(box)).arg(csv.columnCount), box};
-        *column = *value;
+    for (const RuleBox box : allRuleBoxes()) {
+        const std::optional<std::vector<int16_t>> columns = boxColumns(box, texts[box], csv.columnCount);
+        if (!columns) {
+            const int most = ruleKindOf(box).shape.most;
+            const QString text = most > 1 ? kBadColumnsMessage.arg(labelOf(box)).arg(csv.columnCount).arg(most)
+                                          : kBadColumnMessage.arg(labelOf(box)).arg(csv.columnCount);
+            return BoxRefusal{text, box};
+        }
+        choice[box] = *columns;
     }
-    const std::optional<std::vector<int16_t>> flags = columnsFromBox(texts.flags, csv.columnCount, kMaxFlagColumns);
-    if (!flags)
-        return BoxRefusal{kBadFlagColumnsMessage.arg(kFlagColumnsLabel).arg(csv.columnCount), RuleBox::Flags};
-    choice.flagColumns = *flags;
-    const std::optional<std::vector<int16_t>> scores = columnsFromBox(texts.scores, csv.columnCount, kMaxScoreColumns);
-    if (!scores)
-        return BoxRefusal{kBadScoreColumnsMessage.arg(kScoreColumnsLabel).arg(csv.columnCount), RuleBox::Scores};
-    choice.scoreColumns = *scores;
     if (std::optional<BoxRefusal> repeated = repeatedColumn(choice))
         return repeated;
-    if (const std::optional<QString> few = fewNumbers(csv, choice))
-        return BoxRefusal{*few, RuleBox::Scores};
-    return std::nullopt;
+    return fewNumbers(csv, choice);
 }
 
 } // namespace
@@ -193,8 +192,7 @@ SpreadDialogView openSpreadColumns(const Students& students, const StoredChoice&
 SpreadAcceptOutcome acceptSpreadColumns(const Students& students, const RuleTexts& texts)
 {
     SpreadAcceptOutcome outcome;
-    const bool anySet =
-        !(texts.marks + texts.mix + texts.together + texts.fixed + texts.flags + texts.scores).trimmed().isEmpty();
+    const bool anySet = std::any_of(texts.begin(), texts.end(), [](const QString& text) { return !text.trimmed().isEmpty(); });
     CurrentCsv csv;
     SpreadChoice choice;
     if (anySet) {

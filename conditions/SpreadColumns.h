@@ -1,8 +1,9 @@
 #pragma once
-// The columns of the CSV that hold the teacher's rules (conditions/SpreadRules.h):
+// The columns of the CSV that hold the teacher's rules (conditions/SpreadRules.h),
+// a box of the dialog for each kind the table names (conditions/RuleKinds.h):
 // marks to keep apart, a column to mix (the old class), values to keep
-// together, a class each student must go to, and up to four columns whose
-// values are spread fairly.
+// together, a class each student must go to, up to four columns whose values
+// are spread fairly and up to three score columns evened out.
 //
 // The choice is kept in a file beside the CSV (conditions/SpreadFile.h, read
 // and written by files/YearFiles.h) and read from the CSV as it stands now
@@ -21,16 +22,8 @@
 
 namespace classdiv {
 
-// The texts of the dialog's boxes (conditions/RuleKinds.h RuleBox).
-struct RuleTexts {
-    QString marks = {};
-    QString mix = {};
-    QString together = {};
-    QString fixed = {};
-    QString flags = {}; // column numbers separated by commas
-    QString scores = {}; // column numbers separated by commas
-    bool operator==(const RuleTexts&) const = default;
-};
+// The texts of the dialog's boxes; a box of several columns separates them by commas.
+using RuleTexts = PerBox<QString>;
 
 // What the dialog shows when it opens.
 struct SpreadDialogView {

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QStringList>
 
-#include <array>
+#include <algorithm>
 
 namespace classdiv {
 
@@ -31,6 +31,23 @@ std::optional<int16_t> parseColumnLine(QByteArrayView line)
     return int16_t(value);
 }
 
+// The box whose columns a line of the file (from 1) keeps; every box has a line of its own.
+RuleBox boxOfLine(int line)
+{
+    for (const RuleKindRow& row : ruleKinds())
+        if (row.box && row.fileLine == line)
+            return *row.box;
+    return RuleBox::Marks;
+}
+
+// How many lines a file whose last set line is `lastSet` has: files of
+// earlier versions ended after the second line or after the fifth, and every
+// line after those came alone.
+int linesToWrite(int lastSet)
+{
+    return lastSet <= 2 ? 2 : lastSet <= 5 ? 5 : lastSet;
+}
+
 } // namespace
 
 QString columnText(int16_t column) { return column > 0 ? plainInteger(column) : QString(); }
@@ -45,46 +62,40 @@ QString columnsText(const std::vector<int16_t>& columns)
 
 QByteArray formatSpreadFile(const SpreadChoice& choice)
 {
-    QByteArray bytes = columnText(choice.marksColumn).toLatin1() + kLineEnd + columnText(choice.mixColumn).toLatin1() + kLineEnd;
-    // Only the two lines of earlier versions while the later rules are not used.
-    const bool scores = !choice.scoreColumns.empty();
-    if (choice.togetherColumn > 0 || choice.fixedColumn > 0 || !choice.flagColumns.empty() || scores)
-        bytes += columnText(choice.togetherColumn).toLatin1() + kLineEnd + columnText(choice.fixedColumn).toLatin1() +
-                 kLineEnd + columnsText(choice.flagColumns).toLatin1() + kLineEnd;
-    if (scores)
-        bytes += columnsText(choice.scoreColumns).toLatin1() + kLineEnd;
+    int lastSet = 0;
+    for (const RuleBox box : allRuleBoxes())
+        if (!choice[box].empty())
+            lastSet = std::max(lastSet, ruleKindOf(box).fileLine);
+    QByteArray bytes;
+    for (int line = 1; line <= linesToWrite(lastSet); ++line)
+        bytes += columnsText(choice[boxOfLine(line)]).toLatin1() + kLineEnd;
     return bytes;
 }
 
 std::optional<SpreadChoice> parseSpreadFile(const QByteArray& bytes)
 {
     const QList<QByteArray> lines = bytes.split('\n');
-    // Two, five or six lines each ended by CR LF leave three, six or seven pieces, the last empty.
-    if ((lines.size() != 3 && lines.size() != 6 && lines.size() != 7) || !lines.last().isEmpty())
+    // Each line ended by CR LF leaves one piece more, the last empty.
+    const int count = static_cast<int>(lines.size()) - 1;
+    if (count > kRuleBoxCount || linesToWrite(count) != count || !lines.last().isEmpty())
         return std::nullopt;
-    std::array<std::vector<int16_t>, 6> columns;
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+    SpreadChoice choice;
+    for (int i = 0; i < count; ++i) {
         if (!lines[i].endsWith('\r'))
             return std::nullopt;
-        const QByteArrayView line = QByteArrayView(lines[i]).chopped(1);
-        const bool list = i >= 4;
-        const QList<QByteArray> items = list ? line.toByteArray().split(',') : QList<QByteArray>{line.toByteArray()};
-        if (items.size() > (i == 5 ? kMaxScoreColumns : kMaxFlagColumns))
+        const QByteArray line = lines[i].chopped(1);
+        const RuleBox box = boxOfLine(i + 1);
+        const BoxShape& shape = ruleKindOf(box).shape;
+        const QList<QByteArray> items = shape.most > 1 ? line.split(',') : QList<QByteArray>{line};
+        if (items.size() > shape.most)
             return std::nullopt;
         for (const QByteArray& item : items) {
             const std::optional<int16_t> column = parseColumnLine(item);
-            if (!column || (list && items.size() > 1 && *column == 0))
+            if (!column || (items.size() > 1 && *column == 0))
                 return std::nullopt;
-            if (*column > 0 || !list)
-                columns[size_t(i)].push_back(*column);
+            if (*column > 0)
+                choice[box].push_back(*column);
         }
-    }
-    SpreadChoice choice{columns[0][0], columns[1][0]};
-    if (lines.size() >= 6) {
-        choice.togetherColumn = columns[2][0];
-        choice.fixedColumn = columns[3][0];
-        choice.flagColumns = columns[4];
-        choice.scoreColumns = columns[5];
     }
     return choice;
 }

@@ -20,13 +20,17 @@
 //
 //     <score column>,<score column>...CR LF   (at most three)
 //
+// A box of the dialog keeps its columns on the line the table of rule kinds
+// gives it (conditions/RuleKinds.h); a line after the sixth is written when
+// its box or a later one is set.
+//
 // Each column is a decimal number 1..32767 without sign, blanks or leading
 // zeros, or nothing when that column is not set; so a file with none set is
 // just CR LF CR LF, and a file of an earlier version, which had the first two
 // lines only (or the five lines of a later one), reads as before. ASCII only, no byte order mark. Anything else
 // is a damaged file: it is ignored and the dialog says so.
 
-#include "conditions/SpreadRules.h"
+#include "conditions/RuleKinds.h"
 
 #include <QByteArray>
 #include <QString>
@@ -37,17 +41,10 @@
 
 namespace classdiv {
 
-// Column numbers counted from 1; 0 = not set.
-struct SpreadChoice {
-    int16_t marksColumn = 0;
-    int16_t mixColumn = 0;
-    int16_t togetherColumn = 0;
-    int16_t fixedColumn = 0;
-    std::vector<int16_t> flagColumns = {}; // in order of priority, at most kMaxFlagColumns
-    std::vector<int16_t> scoreColumns = {}; // evened beside the main score, at most kMaxScoreColumns
-
-    bool operator==(const SpreadChoice&) const = default;
-};
+// The columns each box names, counted from 1, in the box's order (of
+// priority, for the flag columns); none when the box is not set, at most its
+// shape's `most`.
+using SpreadChoice = PerBox<std::vector<int16_t>>;
 
 QByteArray formatSpreadFile(const SpreadChoice& choice);
 // nullopt: not a file this program wrote (the format above).

@@ -1,5 +1,6 @@
 #pragma once
-// The teacher's rules, each read from a column of the CSV beside the four:
+// The teacher's rules, each read from a column of the CSV beside the four
+// (the boxes of the table of rule kinds, conditions/RuleKinds.h):
 // marks that keep students apart, values that keep them together, a class a
 // student must go to, columns whose values are spread fairly over the
 // classes (leaders, piano players, students who need care), and a column (the
@@ -8,24 +9,24 @@
 // broken), the fair score bands, the flag columns in their order, mixing and
 // last the averages; a rule lower in the list never makes a higher one worse.
 
+#include "conditions/RuleKinds.h"
+
 #include <QString>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
 namespace classdiv {
 
-inline constexpr int kMaxFlagColumns = 4;
-
-// A column whose every non-empty value is spread over the classes in its fair share.
+// A column of several of a box (a flag column): its every non-empty value
+// spread over the classes in its fair share.
 struct FlagColumn {
     QString name;                // the CSV's item name of the column
     std::vector<QString> values; // [row]
 
     bool operator==(const FlagColumn&) const = default;
 };
-
-inline constexpr int kMaxScoreColumns = 3;
 
 // A score evened out beside the main one (a 50 m time, one subject): the
 // number of each student's cell, nothing for a blank or a cell without a
@@ -38,24 +39,25 @@ struct ScoreColumn {
     bool operator==(const ScoreColumn&) const = default;
 };
 
-// Indexed by student row 1..N (index 0 unused). An empty vector means the
-// column is not set.
+// The columns of every box of the dialog (conditions/RuleKinds.h), each box
+// in the place its shape gives it: a box of one column in `cells`, a box of
+// several columns of text in `columns`, a box of numbers in `numbers`; the
+// other places of a box stay empty. Cells are indexed by student row 1..N
+// (index 0 unused); an empty vector means the box is not set.
 struct SpreadRules {
-    std::vector<QString> marks = {};     // students sharing a non-empty mark go to different classes
-    std::vector<QString> mixValues = {}; // every new class takes its share of every value (old class)
-    std::vector<QString> together = {};  // students sharing a non-empty value go to the same class
-    std::vector<QString> fixedClasses = {}; // the class number a student must go to, as the CSV writes it
-    std::vector<FlagColumn> flags = {};     // in order of priority, at most kMaxFlagColumns
-    std::vector<ScoreColumn> scores = {};   // evened with the main score, at most kMaxScoreColumns
+    PerBox<std::vector<QString>> cells = {};        // marks, the mixing column, together, the fixed classes
+    PerBox<std::vector<FlagColumn>> columns = {};   // the flag columns, in order of priority
+    PerBox<std::vector<ScoreColumn>> numbers = {};  // the score columns evened with the main score
 
     bool operator==(const SpreadRules&) const = default;
     bool any() const
     {
-        return !marks.empty() || !mixValues.empty() || !together.empty() || !fixedClasses.empty() || !flags.empty() ||
-               !scores.empty();
+        const auto set = [](const auto& perBox) {
+            return std::any_of(perBox.begin(), perBox.end(), [](const auto& box) { return !box.empty(); });
+        };
+        return set(cells) || set(columns) || set(numbers);
     }
 };
-
 // The cell of a column for a student row, its blanks at either end dropped; empty when the column is not set.
 inline QString ruleText(const std::vector<QString>& column, int row)
 {

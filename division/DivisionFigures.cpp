@@ -27,11 +27,11 @@ DivisionFigures figuresOf(const Year& year, const std::vector<int16_t>& classes,
     if (spread == SpreadOfAverages::Counted)
         figures.averageSpread = averageSpread(year, classes);
     figures.bandDeviation = bandDeviation(year.students(), year.bands(), classes);
-    if (rules.mixColumn.set())
+    if (rules.column(RuleBox::Mix).set())
         figures.mixingDeviation = mixingDeviation(rules, classes);
     figures.flags = flagSplits(rules, classes);
     figures.extraAverages = extraColumnAverages(rules, classes);
-    if (!rules.scores.empty())
+    if (!rules.numbers[RuleBox::Scores].empty())
         figures.scoreSpreads = scoreColumnSpreads(year, classes);
     return figures;
 }

@@ -97,9 +97,9 @@ void bandLines(const Year& year, const std::vector<int16_t>& classes, const Rule
 void markLines(const Students& students, const RuleSet& rules, const std::vector<int16_t>& classes,
                const RuleBreaks& breaks, std::vector<CheckLine>& lines)
 {
-    const std::vector<std::vector<int>> sets = rules.markColumn.sets();
+    const std::vector<std::vector<int>> sets = rules.column(RuleBox::Marks).sets();
     for (size_t v = 0; v < sets.size(); ++v) {
-        const QString& mark = rules.markColumn.values[v];
+        const QString& mark = rules.column(RuleBox::Marks).values[v];
         QStringList together;
         for (const MarkBreak& m : breaks.marks)
             if (m.mark == mark)
@@ -131,9 +131,9 @@ void recordLines(const Students& students, const RuleSet& rules, const std::vect
 void togetherAndFixedLines(const Students& students, const RuleSet& rules, const std::vector<int16_t>& classes,
                            const RuleBreaks& breaks, std::vector<CheckLine>& lines)
 {
-    const std::vector<std::vector<int>> sets = rules.togetherColumn.sets();
+    const std::vector<std::vector<int>> sets = rules.column(RuleBox::Together).sets();
     for (size_t v = 0; v < sets.size(); ++v) {
-        const QString& value = rules.togetherColumn.values[v];
+        const QString& value = rules.column(RuleBox::Together).values[v];
         const bool broken = std::any_of(breaks.together.begin(), breaks.together.end(),
                                         [&](const TogetherBreak& t) { return t.value == value; });
         lines.push_back({CheckKind::Together, QStringLiteral("同じクラスの印「%1」").arg(value),
@@ -147,7 +147,7 @@ void togetherAndFixedLines(const Students& students, const RuleSet& rules, const
             continue;
         const bool broken = std::any_of(breaks.fixed.begin(), breaks.fixed.end(), [&](const FixedBreak& f) { return f.row == r; });
         const QString wanted = *fixed == kUnreadableClass
-                                   ? QStringLiteral("「%1」（クラスの番号として読めません）").arg(ruleText(rules.fixedClasses, r))
+                                   ? QStringLiteral("「%1」（クラスの番号として読めません）").arg(ruleText(rules.cells[RuleBox::Fixed], r))
                                    : classLabel(*fixed);
         lines.push_back({CheckKind::Fixed, QStringLiteral("クラス指定 %1").arg(nameOf(students, r)),
                          QStringLiteral("%1の指定、いま %2").arg(wanted, classLabel(classAt(classes, r))), broken});
@@ -157,7 +157,7 @@ void togetherAndFixedLines(const Students& students, const RuleSet& rules, const
 void flagLines(const RuleSet& rules, const std::vector<FlagSplit>& splits, const RuleBreaks& breaks,
                std::vector<CheckLine>& lines)
 {
-    for (size_t k = 0; k < splits.size() && k < rules.flags.size(); ++k) {
+    for (size_t k = 0; k < splits.size() && k < rules.columns[RuleBox::Flags].size(); ++k) {
         QStringList off;
         for (const FlagBreak& f : breaks.flags)
             if (f.column == static_cast<int>(k))
@@ -167,22 +167,22 @@ void flagLines(const RuleSet& rules, const std::vector<FlagSplit>& splits, const
             detail = off.join(u'・') + QStringLiteral("　") + detail;
         else if (!splits[k].closest.isEmpty())
             detail += QStringLiteral("　") + splits[k].closest;
-        lines.push_back({CheckKind::Flags, QStringLiteral("均等に散らす列「%1」").arg(rules.flags[k].name), detail, !off.isEmpty()});
+        lines.push_back({CheckKind::Flags, QStringLiteral("均等に散らす列「%1」").arg(rules.columns[RuleBox::Flags][k].name), detail, !off.isEmpty()});
     }
 }
 
 void mixingLine(const RuleSet& rules, const std::vector<int16_t>& classes, double deviation,
                 std::vector<CheckLine>& lines)
 {
-    const FairShares fair = fairShares(rules, rules.mixColumn);
-    const std::vector<int> count = shareCounts(rules, rules.mixColumn, fair, classes);
+    const FairShares fair = fairShares(rules, rules.column(RuleBox::Mix));
+    const std::vector<int> count = shareCounts(rules, rules.column(RuleBox::Mix), fair, classes);
     QStringList off;
     for (size_t c = 0; c < fair.classes.size(); ++c)
         for (int v = 0; v < fair.values; ++v) {
             const size_t i = c * static_cast<size_t>(fair.values) + static_cast<size_t>(v);
             if (!withinShare(count[i], fair.share[i]))
                 off << QStringLiteral("%1「%2」%3人（目安 %4人）")
-                           .arg(classLabel(fair.classes[c]), rules.mixColumn.values[static_cast<size_t>(v)])
+                           .arg(classLabel(fair.classes[c]), rules.column(RuleBox::Mix).values[static_cast<size_t>(v)])
                            .arg(count[i])
                            .arg(share(fair.share[i]));
         }

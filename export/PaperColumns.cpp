@@ -48,13 +48,13 @@ std::vector<RuleColumn> ruleColumns(const SpreadRules& rules)
         if (!cells.empty())
             found.push_back({heading, cells, false, mix});
     };
-    add(rules.marks, QStringLiteral("別クラス印"));
-    add(rules.mixValues, QStringLiteral("混合"), true);
-    add(rules.together, QStringLiteral("同じクラス"));
-    add(rules.fixedClasses, QStringLiteral("クラス指定"));
-    for (const FlagColumn& flag : rules.flags)
+    add(rules.cells[RuleBox::Marks], QStringLiteral("別クラス印"));
+    add(rules.cells[RuleBox::Mix], QStringLiteral("混合"), true);
+    add(rules.cells[RuleBox::Together], QStringLiteral("同じクラス"));
+    add(rules.cells[RuleBox::Fixed], QStringLiteral("クラス指定"));
+    for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
         add(flag.values, flag.name.isEmpty() ? QStringLiteral("印") : flag.name);
-    for (const ScoreColumn& score : rules.scores) {
+    for (const ScoreColumn& score : rules.numbers[RuleBox::Scores]) {
         RuleColumn column{score.name.isEmpty() ? QStringLiteral("点数") : score.name, {}, true, false};
         column.cells.resize(score.values.size());
         for (size_t r = 1; r < score.values.size(); ++r)

@@ -68,13 +68,13 @@ void ChartWindow::refresh()
     if (!drawn) {
         m_charts->setExtraScores({});
         m_charts->setFlagNote(QString());
-        m_charts->setYear(summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().mixValues),
+        m_charts->setYear(summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().cells[RuleBox::Mix]),
                           false, std::nullopt);
         m_savePicture->setEnabled(false);
         return;
     }
     const DivisionFigures figures = divisionFigures(shown, SpreadOfAverages::Left);
-    YearSummary year = summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().mixValues,
+    YearSummary year = summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().cells[RuleBox::Mix],
                                      figures.classes);
     const std::optional<double> deviation = year.mixValues.isEmpty() ? std::nullopt : figures.mixingDeviation;
     m_charts->setExtraScores(figures.extraAverages);

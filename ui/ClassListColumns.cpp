@@ -40,7 +40,7 @@ bool markBroken(const Year& year, int classNumber, const RosterColumns& columns,
         if (f.classNumber == classNumber)
             for (int r = 1; r <= students.count(); ++r)
                 if (year.classes()[static_cast<size_t>(r)] == classNumber &&
-                    year.rules().flagColumns[static_cast<size_t>(f.column)].of(r) == f.value)
+                    year.rules().typed[RuleBox::Flags][static_cast<size_t>(f.column)].of(r) == f.value)
                     broken.insert({r, columns.flagColumns[static_cast<size_t>(f.column)]});
     return shortBand;
 }

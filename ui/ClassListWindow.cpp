@@ -185,9 +185,9 @@ void ClassListWindow::showNote(const RuleBreaks& breaks, const QString& unplaced
                         ruleBreakNote(breaks, year.bands(), year.students(), year.rules()));
     if (!unplaced.isEmpty())
         m_note->setText(unplaced + QStringLiteral("　") + ruleBreakNote(breaks, year.bands(), year.students(), year.rules()));
-    if (!year.rules().flagColumns.empty()) // before the broken rules, as the score columns' figure
+    if (!year.rules().typed[RuleBox::Flags].empty()) // before the broken rules, as the score columns' figure
         m_note->setText(flagSplitNote(year.rules(), m_figures.flags) + QStringLiteral("　") + m_note->text());
-    if (!year.rules().scores.empty()) // first, so that a long list of broken rules never hides it
+    if (!year.rules().numbers[RuleBox::Scores].empty()) // first, so that a long list of broken rules never hides it
         m_note->setText(largestSpreadText(m_figures.scoreSpreads->largest) + QStringLiteral("　") +
                         m_note->text());
 }

@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <array>
 
 namespace classdiv {
 
@@ -30,33 +29,19 @@ SpreadDialog::SpreadDialog(YearModel& model, QWidget* parent) : QDialog(parent),
                                    this);
 
     auto* form = new QFormLayout;
-    auto addRow = [&](const char* name, const QString& label, const QString& text, const QString& note, int digits) {
-        auto* box = new QLineEdit(text, this);
-        box->setObjectName(QLatin1String(name));
-        box->setToolTip(note);
+    for (const RuleBox kind : allRuleBoxes()) {
+        const RuleKindRow& row = ruleKindOf(kind);
+        auto* box = new QLineEdit(view.texts[kind], this);
+        box->setObjectName(QLatin1String(row.shape.objectName));
+        box->setToolTip(row.shape.note);
+        const int digits = row.shape.most > 1 ? 14 : 5; // room for a list of columns, or for one number
         box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(digits, u'0')) + 16);
-        auto* row = new QHBoxLayout;
-        row->addWidget(box);
-        row->addWidget(new QLabel(note, this), 1);
-        form->addRow(label, row);
-        return box;
-    };
-    m_marks = addRow("marksColumn", kMarksColumnLabel, view.texts.marks,
-                     QStringLiteral("同じ印（例えば A）を書いた生徒どうしを、別々のクラスにします。"), 5);
-    m_mix = addRow("mixColumn", kMixColumnLabel, view.texts.mix,
-                   QStringLiteral("例えば旧組の列。値ごとの人数を、どのクラスにも同じくらいずつ分けます。"), 5);
-    m_together = addRow("togetherColumn", kTogetherColumnLabel, view.texts.together,
-                        QStringLiteral("同じ印を書いた生徒どうしを、同じクラスにします。"), 5);
-    m_fixed = addRow("fixedColumn", kFixedColumnLabel, view.texts.fixed,
-                     QStringLiteral("クラスの番号を書いた生徒を、そのクラスにします。"), 5);
-    m_flags = addRow("flagColumns", kFlagColumnsLabel, view.texts.flags,
-                     QStringLiteral("例えばリーダーやピアノの列。4つまでコンマで区切り、大事な順に。\n"
-                                    "印ごとの人数を、どのクラスにも同じくらいずつ分けます。"),
-                     14);
-    m_scores = addRow("scoreColumns", kScoreColumnsLabel, view.texts.scores,
-                      QStringLiteral("例えば50m走や数学の列。3つまでコンマで区切ります。\n"
-                                     "成績といっしょに、クラスの平均がそろうようにします。"),
-                      14);
+        auto* line = new QHBoxLayout;
+        line->addWidget(box);
+        line->addWidget(new QLabel(row.shape.note, this), 1);
+        form->addRow(row.label, line);
+        m_boxes[kind] = box;
+    }
 
     auto* columns = new QLabel(view.columnsHint.isEmpty() ? QString() : QStringLiteral("列: ") + view.columnsHint, this);
     columns->setObjectName(QStringLiteral("columnsHint"));
@@ -77,23 +62,22 @@ SpreadDialog::SpreadDialog(YearModel& model, QWidget* parent) : QDialog(parent),
     record->setObjectName(QStringLiteral("recordCount"));
     layout->addWidget(record);
     layout->addWidget(buttons);
-    setTabOrder(m_marks, m_mix);
-    setTabOrder(m_mix, m_together);
-    setTabOrder(m_together, m_fixed);
-    setTabOrder(m_fixed, m_flags);
-    setTabOrder(m_flags, m_scores);
-    setTabOrder(m_scores, buttons);
-    m_marks->setFocus(Qt::OtherFocusReason);
+    for (size_t b = 1; b < m_boxes.size(); ++b)
+        setTabOrder(m_boxes[b - 1], m_boxes[b]);
+    setTabOrder(m_boxes.back(), buttons);
+    m_boxes.front()->setFocus(Qt::OtherFocusReason);
 }
 
 void SpreadDialog::accept()
 {
-    const SpreadAcceptOutcome outcome = m_model.acceptSpreadColumns(
-        {m_marks->text(), m_mix->text(), m_together->text(), m_fixed->text(), m_flags->text(), m_scores->text()});
+    RuleTexts texts;
+    for (const RuleBox box : allRuleBoxes())
+        texts[box] = m_boxes[box]->text();
+    const SpreadAcceptOutcome outcome = m_model.acceptSpreadColumns(texts);
     if (outcome.message) {
         Dialogs::showMessage(this, *outcome.message);
         if (outcome.focus) {
-            QLineEdit* box = std::array{m_marks, m_mix, m_together, m_fixed, m_flags, m_scores}[size_t(*outcome.focus)];
+            QLineEdit* box = m_boxes[*outcome.focus];
             box->setFocus(Qt::OtherFocusReason);
             box->selectAll();
         }

@@ -1,10 +1,14 @@
 #pragma once
 // クラス分けの決まり: the teacher names the CSV columns of the rules evening
-// out follows: marks to keep apart, a column to mix (the old class), values
-// to keep together, a class to go to, and columns spread fairly. The checks,
+// out follows, a box for each kind the table of rule kinds gives one
+// (conditions/RuleKinds.h): marks to keep apart, a column to mix (the old
+// class), values to keep together, a class to go to, columns spread fairly
+// and score columns evened out. The checks,
 // the reading and the file are the core's, reached through the year: the
 // dialog only shows its boxes, passes their texts on and shows the outcome,
 // staying open while a value is refused.
+
+#include "conditions/RuleKinds.h"
 
 #include <QDialog>
 
@@ -26,12 +30,7 @@ public:
 
 private:
     YearModel& m_model;
-    QLineEdit* m_marks = nullptr;
-    QLineEdit* m_mix = nullptr;
-    QLineEdit* m_together = nullptr;
-    QLineEdit* m_fixed = nullptr;
-    QLineEdit* m_flags = nullptr;
-    QLineEdit* m_scores = nullptr;
+    PerBox<QLineEdit*> m_boxes{}; // a box for every kind the table of rule kinds gives one
 };
 
 } // namespace classdiv

@@ -21,12 +21,12 @@ int breakCount(const RuleBreaks& breaks)
 // Every value of every flag column, in order of first appearance: its place among the comparison's flag values.
 std::vector<std::vector<int>> flagPlaces(const RuleSet& rules, QStringList& names)
 {
-    std::vector<std::vector<int>> place(rules.flagColumns.size());
-    for (size_t k = 0; k < rules.flagColumns.size(); ++k) {
-        const TypedColumn& column = rules.flagColumns[k];
+    std::vector<std::vector<int>> place(rules.typed[RuleBox::Flags].size());
+    for (size_t k = 0; k < rules.typed[RuleBox::Flags].size(); ++k) {
+        const TypedColumn& column = rules.typed[RuleBox::Flags][k];
         for (const QString& value : column.values) {
             place[k].push_back(static_cast<int>(names.size()));
-            names << rules.flags[k].name + QStringLiteral("「") + value + QStringLiteral("」");
+            names << rules.columns[RuleBox::Flags][k].name + QStringLiteral("「") + value + QStringLiteral("」");
         }
     }
     return place;
@@ -100,9 +100,9 @@ DraftComparison compareDrafts(const Year& year, const Draft& a, const Draft& b)
         position[c] = comparison.classes.size();
         comparison.classes.push_back(std::move(figures));
     }
-    for (size_t k = 0; k < rules.flagColumns.size(); ++k)
+    for (size_t k = 0; k < rules.typed[RuleBox::Flags].size(); ++k)
         for (int r = 1; r <= students.count(); ++r)
-            if (const int v = rules.flagColumns[k].of(r); v >= 0)
+            if (const int v = rules.typed[RuleBox::Flags][k].of(r); v >= 0)
                 for (int d = 0; d < 2; ++d)
                     if (const auto at = position.find(classAt(drafts[d]->classes, r)); at != position.end())
                         ++comparison.classes[at->second].flags[d][static_cast<size_t>(flagPlace[k][static_cast<size_t>(v)])];

@@ -119,11 +119,11 @@ RosterColumns rosterColumns(const Students& students, const SpreadRules& rules)
         columns.headings << heading;
         return static_cast<int>(columns.headings.size()) - 1;
     };
-    columns.markColumn = add(!rules.marks.empty(), QStringLiteral("別クラス印"));
-    columns.mixColumn = add(!rules.mixValues.empty(), QStringLiteral("混合"));
-    columns.togetherColumn = add(!rules.together.empty(), QStringLiteral("同じクラス"));
-    columns.fixedColumn = add(!rules.fixedClasses.empty(), QStringLiteral("クラス指定"));
-    for (const FlagColumn& flag : rules.flags)
+    columns.markColumn = add(!rules.cells[RuleBox::Marks].empty(), QStringLiteral("別クラス印"));
+    columns.mixColumn = add(!rules.cells[RuleBox::Mix].empty(), QStringLiteral("混合"));
+    columns.togetherColumn = add(!rules.cells[RuleBox::Together].empty(), QStringLiteral("同じクラス"));
+    columns.fixedColumn = add(!rules.cells[RuleBox::Fixed].empty(), QStringLiteral("クラス指定"));
+    for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
         columns.flagColumns.push_back(add(true, flag.name.isEmpty() ? QStringLiteral("印") : flag.name));
     return columns;
 }
@@ -132,10 +132,10 @@ QStringList rosterCells(const Students& students, const SpreadRules& rules, cons
 {
     const Student& s = students[row];
     QStringList cells{columns.identifierForName ? s.id : s.name, s.group, s.scoreText};
-    for (const auto* column : {&rules.marks, &rules.mixValues, &rules.together, &rules.fixedClasses})
+    for (const auto* column : {&rules.cells[RuleBox::Marks], &rules.cells[RuleBox::Mix], &rules.cells[RuleBox::Together], &rules.cells[RuleBox::Fixed]})
         if (!column->empty())
             cells << cellOf(*column, row);
-    for (const FlagColumn& flag : rules.flags)
+    for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
         cells << cellOf(flag.values, row);
     return cells;
 }

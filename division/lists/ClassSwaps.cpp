@@ -160,7 +160,7 @@ QString ruleBreakNote(const RuleBreaks& breaks, const ScoreBands& bands, const S
     }
     if (!breaks.flags.empty()) {
         const FlagBreak& f = breaks.flags.front();
-        const QString column = f.column < static_cast<int>(rules.flags.size()) ? rules.flags[f.column].name : QString();
+        const QString column = f.column < static_cast<int>(rules.columns[RuleBox::Flags].size()) ? rules.columns[RuleBox::Flags][f.column].name : QString();
         parts << QStringLiteral("%1「%2」が%3に%4人（目安%5人）%6")
                      .arg(column, f.text, classLabel(f.classNumber))
                      .arg(f.count)

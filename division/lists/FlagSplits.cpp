@@ -81,7 +81,7 @@ bool totalsForce(const RuleSet& rules, const TypedColumn& column, const FairShar
 
 QString closestText(const RuleSet& rules, size_t k, const FairShares& fair, const std::vector<int>& count, double largest)
 {
-    const QString name = rules.flags[k].name == QStringLiteral("性別") ? QStringLiteral("男女") : rules.flags[k].name;
+    const QString name = rules.columns[RuleBox::Flags][k].name == QStringLiteral("性別") ? QStringLiteral("男女") : rules.columns[RuleBox::Flags][k].name;
     for (size_t at = 0; at < fair.classes.size(); ++at) {
         bool there = false;
         QStringList counts;
@@ -102,8 +102,8 @@ QString closestText(const RuleSet& rules, size_t k, const FairShares& fair, cons
 std::vector<FlagSplit> flagSplits(const RuleSet& rules, const std::vector<int16_t>& classes)
 {
     std::vector<FlagSplit> splits;
-    for (size_t k = 0; k < rules.flagColumns.size(); ++k) {
-        const TypedColumn& column = rules.flagColumns[k];
+    for (size_t k = 0; k < rules.typed[RuleBox::Flags].size(); ++k) {
+        const TypedColumn& column = rules.typed[RuleBox::Flags][k];
         FlagSplit split;
         if (column.set()) {
             const FairShares fair = fairShares(rules, column);
@@ -112,7 +112,7 @@ std::vector<FlagSplit> flagSplits(const RuleSet& rules, const std::vector<int16_
             bool within = true;
             for (size_t i = 0; i < count.size(); ++i)
                 within = within && withinShare(count[i], fair.share[i]);
-            if (within && split.largest > 0.5 + kTolerance && k < rules.flags.size() && totalsForce(rules, column, fair, split.largest))
+            if (within && split.largest > 0.5 + kTolerance && k < rules.columns[RuleBox::Flags].size() && totalsForce(rules, column, fair, split.largest))
                 split.closest = closestText(rules, k, fair, count, split.largest);
         }
         splits.push_back(split);
@@ -126,7 +126,7 @@ QString flagSplitNote(const RuleSet& rules, const std::vector<FlagSplit>& splits
         return {};
     QStringList figures, closest;
     for (size_t k = 0; k < splits.size(); ++k) {
-        figures << QStringLiteral("%1 %2").arg(k < rules.flags.size() ? rules.flags[k].name : QString(),
+        figures << QStringLiteral("%1 %2").arg(k < rules.columns[RuleBox::Flags].size() ? rules.columns[RuleBox::Flags][k].name : QString(),
                                                QString::number(splits[k].largest, 'f', 2));
         if (!splits[k].closest.isEmpty())
             closest << splits[k].closest;

@@ -14,7 +14,7 @@ std::vector<ColumnAverages> extraColumnAverages(const SpreadRules& rules, const 
         return columns;
     const int highest = *std::max_element(classes.begin() + 1, classes.end());
     const size_t classCount = static_cast<size_t>(std::max(highest, 0)) + 1;
-    for (const ScoreColumn& column : rules.scores) {
+    for (const ScoreColumn& column : rules.numbers[RuleBox::Scores]) {
         evening::ClassAverages averages(classCount);
         evening::ClassAverages year(1);
         for (size_t row = 1; row < classes.size() && row < column.values.size(); ++row) {

@@ -11,7 +11,7 @@ namespace {
 // One mark for everybody, more than the classes: said on its own, before any other rule.
 std::optional<Message> sameMarkForAll(const PlanView& plans)
 {
-    const TypedColumn& marks = plans.rules.markColumn;
+    const TypedColumn& marks = plans.rules.column(RuleBox::Marks);
     if (!marks.set() || plans.n < 2 || marks.of(1) < 0)
         return std::nullopt;
     for (int row = 2; row <= plans.n; ++row)
@@ -39,11 +39,11 @@ public:
     void keepInSearch(const RuleSet& rules, SearchModel& model) const override
     {
         evening::Problem& p = model.problem;
-        const SearchValues marks = searchValues(rules.markColumn, model);
+        const SearchValues marks = searchValues(rules.column(RuleBox::Marks), model);
         for (size_t s = 0; s < p.students.size(); ++s)
             p.students[s].mark = marks.ofStudent[s];
         for (int v = 0; v < marks.count(); ++v)
-            model.marks.push_back(rules.markColumn.values[static_cast<size_t>(marks.typedIndex[v])]);
+            model.marks.push_back(rules.column(RuleBox::Marks).values[static_cast<size_t>(marks.typedIndex[v])]);
         p.markCount = marks.count();
         model.columnMarks = p.markCount;
     }
@@ -55,7 +55,7 @@ public:
 
     void findBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int students, RuleBreaks& breaks) const override
     {
-        const TypedColumn& marks = rules.markColumn;
+        const TypedColumn& marks = rules.column(RuleBox::Marks);
         std::map<std::pair<int, int>, std::vector<int>> marked; // (class, mark) -> rows
         for (int r = 1; r <= students; ++r)
             if (const int mark = marks.of(r); mark >= 0 && classes[r] != 0)
@@ -84,26 +84,27 @@ public:
             conflicts.refusal = std::move(refusal);
             return;
         }
-        const std::vector<std::vector<int>> sets = plans.rules.markColumn.sets();
+        const std::vector<std::vector<int>> sets = plans.rules.column(RuleBox::Marks).sets();
         for (size_t v = 0; v < sets.size(); ++v) {
             std::vector<std::vector<int>> allowed;
             for (int row : sets[v])
                 allowed.push_back(plans.allowedOf[static_cast<size_t>(row)]);
             if (!canPart(allowed))
                 conflicts.name(sets[v], QStringLiteral("別クラス「%1」：%2人を別々にできるだけのクラスがありません")
-                                            .arg(plans.rules.markColumn.values[v]).arg(sets[v].size()));
+                                            .arg(plans.rules.column(RuleBox::Marks).values[v]).arg(sets[v].size()));
         }
     }
 
     QStringList rulesOf(const RuleSet& rules, int row) const override
     {
-        return cellRule(rules.markColumn, row, QStringLiteral("別クラス「%1」"));
+        return cellRule(rules.column(RuleBox::Marks), row, QStringLiteral("別クラス「%1」"));
     }
 };
 
 } // namespace
 
-const RuleKindUnit& apartKind()
+template <>
+const RuleKindUnit& unitOf<RuleKind::Apart>()
 {
     static const ApartKind unit;
     return unit;

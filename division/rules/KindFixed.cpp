@@ -56,7 +56,7 @@ public:
             const std::optional<int> fixed = plans.rules.fixedClassAt(row);
             if (fixed && plans.fixedTo[static_cast<size_t>(row)] == 0)
                 conflicts.name({row}, QStringLiteral("クラス指定「%1」：このグループのクラスではありません")
-                                          .arg(plans.rules.fixedColumn.textOf(row)));
+                                          .arg(plans.rules.column(RuleBox::Fixed).textOf(row)));
         }
         for (const auto& [where, rows] : plans.fixedIn) {
             const int head = plans.headCountOf(where.first, where.second);
@@ -68,13 +68,14 @@ public:
 
     QStringList rulesOf(const RuleSet& rules, int row) const override
     {
-        return cellRule(rules.fixedColumn, row, QStringLiteral("クラス指定「%1」"));
+        return cellRule(rules.column(RuleBox::Fixed), row, QStringLiteral("クラス指定「%1」"));
     }
 };
 
 } // namespace
 
-const RuleKindUnit& fixedKind()
+template <>
+const RuleKindUnit& unitOf<RuleKind::Fixed>()
 {
     static const FixedKind unit;
     return unit;

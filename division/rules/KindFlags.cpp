@@ -15,7 +15,7 @@ namespace {
 // The cells of one column outside their fair share, by class and then in the order of the values' text.
 void columnBreaks(const RuleSet& rules, int k, const std::vector<int16_t>& classes, int students, RuleBreaks& breaks)
 {
-    const TypedColumn& column = rules.flagColumns[static_cast<size_t>(k)];
+    const TypedColumn& column = rules.typed[RuleBox::Flags][static_cast<size_t>(k)];
     const FairShares fair = fairShares(rules, column);
     struct Cell {
         int value = 0;
@@ -44,9 +44,9 @@ public:
     void keepInSearch(const RuleSet& rules, SearchModel& model) const override
     {
         evening::Problem& p = model.problem;
-        p.flagColumns = static_cast<int>(std::min<size_t>(rules.flagColumns.size(), evening::kFlagColumns));
+        p.flagColumns = static_cast<int>(std::min<size_t>(rules.typed[RuleBox::Flags].size(), evening::kFlagColumns));
         for (int k = 0; k < p.flagColumns; ++k) {
-            const TypedColumn& column = rules.flagColumns[static_cast<size_t>(k)];
+            const TypedColumn& column = rules.typed[RuleBox::Flags][static_cast<size_t>(k)];
             const SearchValues values = searchValues(column, model);
             for (size_t s = 0; s < p.students.size(); ++s)
                 p.rules[s].flags[static_cast<size_t>(k)] = values.ofStudent[s];
@@ -63,7 +63,7 @@ public:
 
     void findBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int students, RuleBreaks& breaks) const override
     {
-        for (size_t k = 0; k < rules.flagColumns.size(); ++k)
+        for (size_t k = 0; k < rules.typed[RuleBox::Flags].size(); ++k)
             columnBreaks(rules, static_cast<int>(k), classes, students, breaks);
     }
 
@@ -86,7 +86,8 @@ public:
 
 } // namespace
 
-const RuleKindUnit& flagsKind()
+template <>
+const RuleKindUnit& unitOf<RuleKind::Flags>()
 {
     static const FlagsKind unit;
     return unit;

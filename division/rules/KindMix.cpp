@@ -15,17 +15,18 @@ public:
     void keepInSearch(const RuleSet& rules, SearchModel& model) const override
     {
         evening::Problem& p = model.problem;
-        const SearchValues values = searchValues(rules.mixColumn, model);
+        const SearchValues values = searchValues(rules.column(RuleBox::Mix), model);
         for (size_t s = 0; s < p.students.size(); ++s)
             p.students[s].mix = values.ofStudent[s];
         p.mixCount = values.count();
-        p.mixShare = searchShares(rules, rules.mixColumn, model, values);
+        p.mixShare = searchShares(rules, rules.column(RuleBox::Mix), model, values);
     }
 };
 
 } // namespace
 
-const RuleKindUnit& mixKind()
+template <>
+const RuleKindUnit& unitOf<RuleKind::Mix>()
 {
     static const MixKind unit;
     return unit;

@@ -26,7 +26,7 @@ void entryConflicts(const PlanView& plans, const ApartEntry& entry, RuleConflict
     if (rows.size() < 2)
         return;
     const QString rule = QStringLiteral("離す記録「%1」").arg(entry.label);
-    const TypedColumn& together = plans.rules.togetherColumn;
+    const TypedColumn& together = plans.rules.column(RuleBox::Together);
     std::map<int, std::vector<int>> inSet; // together value -> rows of the entry
     for (int row : rows)
         if (const int value = together.of(row); value >= 0)
@@ -126,7 +126,8 @@ public:
 
 } // namespace
 
-const RuleKindUnit& recordKind()
+template <>
+const RuleKindUnit& unitOf<RuleKind::Record>()
 {
     static const RecordKind unit;
     return unit;

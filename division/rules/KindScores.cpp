@@ -13,8 +13,8 @@ namespace {
 std::array<evening::ExtraScore, evening::kScoreColumns> extraScoresOf(const SpreadRules& rules, int row)
 {
     std::array<evening::ExtraScore, evening::kScoreColumns> extra{};
-    for (size_t k = 0; k < rules.scores.size() && k < extra.size(); ++k) {
-        const std::vector<std::optional<double>>& values = rules.scores[k].values;
+    for (size_t k = 0; k < rules.numbers[RuleBox::Scores].size() && k < extra.size(); ++k) {
+        const std::vector<std::optional<double>>& values = rules.numbers[RuleBox::Scores][k].values;
         if (row >= 0 && row < static_cast<int>(values.size()) && values[static_cast<size_t>(row)])
             extra[k] = {*values[static_cast<size_t>(row)], 1};
     }
@@ -28,8 +28,8 @@ public:
     void keepInSearch(const RuleSet& rules, SearchModel& model) const override
     {
         evening::Problem& p = model.problem;
-        p.scoreColumns = static_cast<int>(std::min<size_t>(rules.scores.size(), evening::kScoreColumns));
-        if (rules.scores.empty())
+        p.scoreColumns = static_cast<int>(std::min<size_t>(rules.numbers[RuleBox::Scores].size(), evening::kScoreColumns));
+        if (rules.numbers[RuleBox::Scores].empty())
             return;
         for (const int row : model.row)
             p.extras.push_back(extraScoresOf(rules, row));
@@ -38,7 +38,8 @@ public:
 
 } // namespace
 
-const RuleKindUnit& scoresKind()
+template <>
+const RuleKindUnit& unitOf<RuleKind::Scores>()
 {
     static const ScoresKind unit;
     return unit;

@@ -13,7 +13,7 @@ namespace {
 void gatherUnits(const RuleSet& rules, SearchModel& model)
 {
     evening::Problem& p = model.problem;
-    const SearchValues values = searchValues(rules.togetherColumn, model);
+    const SearchValues values = searchValues(rules.column(RuleBox::Together), model);
     std::vector<std::vector<int>> sets(static_cast<size_t>(values.count()));
     for (size_t s = 0; s < p.students.size(); ++s)
         if (values.ofStudent[s] >= 0)
@@ -23,7 +23,7 @@ void gatherUnits(const RuleSet& rules, SearchModel& model)
             p.rules[static_cast<size_t>(m)].unit = sets[u].size() > 1 ? static_cast<int>(p.units.size()) : -1;
         if (sets[u].size() > 1) {
             p.units.push_back(sets[u]);
-            model.units.push_back(rules.togetherColumn.values[static_cast<size_t>(values.typedIndex[u])]);
+            model.units.push_back(rules.column(RuleBox::Together).values[static_cast<size_t>(values.typedIndex[u])]);
         }
     }
 }
@@ -74,7 +74,7 @@ std::optional<QString> setConflict(const PlanView& plans, const std::vector<int>
         std::erase_if(shared, [&](int c) { return !plans.opens(row, c); });
         if (const int fixed = plans.fixedTo[static_cast<size_t>(row)]; fixed != 0)
             fixedClasses.insert(fixed);
-        const int mark = plans.rules.markColumn.of(row);
+        const int mark = plans.rules.column(RuleBox::Marks).of(row);
         markedTwice = markedTwice || (mark >= 0 && !marks.insert(mark).second);
     }
     if (shared.empty())
@@ -110,7 +110,7 @@ public:
 
     void findBreaks(const RuleSet& rules, const std::vector<int16_t>& classes, int students, RuleBreaks& breaks) const override
     {
-        const std::vector<std::vector<int>> sets = rules.togetherColumn.sets();
+        const std::vector<std::vector<int>> sets = rules.column(RuleBox::Together).sets();
         std::vector<TogetherBreak> found;
         for (size_t v = 0; v < sets.size(); ++v) {
             std::vector<int> rows;
@@ -118,7 +118,7 @@ public:
                 if (r <= students)
                     rows.push_back(r);
             if (!rows.empty() && std::any_of(rows.begin(), rows.end(), [&](int r) { return classes[r] != classes[rows.front()]; }))
-                found.push_back({rules.togetherColumn.values[v], rows, static_cast<int>(v)});
+                found.push_back({rules.column(RuleBox::Together).values[v], rows, static_cast<int>(v)});
         }
         // In the order of their text, as the lists name them.
         std::sort(found.begin(), found.end(), [](const TogetherBreak& a, const TogetherBreak& b) { return a.value < b.value; });
@@ -132,21 +132,22 @@ public:
 
     void findConflicts(const PlanView& plans, RuleConflicts& conflicts) const override
     {
-        const std::vector<std::vector<int>> sets = plans.rules.togetherColumn.sets();
+        const std::vector<std::vector<int>> sets = plans.rules.column(RuleBox::Together).sets();
         for (size_t v = 0; v < sets.size(); ++v)
             if (const std::optional<QString> why = setConflict(plans, sets[v]))
-                conflicts.name(sets[v], QStringLiteral("同じクラス「%1」").arg(plans.rules.togetherColumn.values[v]) + *why);
+                conflicts.name(sets[v], QStringLiteral("同じクラス「%1」").arg(plans.rules.column(RuleBox::Together).values[v]) + *why);
     }
 
     QStringList rulesOf(const RuleSet& rules, int row) const override
     {
-        return cellRule(rules.togetherColumn, row, QStringLiteral("同じクラス「%1」"));
+        return cellRule(rules.column(RuleBox::Together), row, QStringLiteral("同じクラス「%1」"));
     }
 };
 
 } // namespace
 
-const RuleKindUnit& togetherKind()
+template <>
+const RuleKindUnit& unitOf<RuleKind::Together>()
 {
     static const TogetherKind unit;
     return unit;

@@ -3,22 +3,24 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <utility>
 
 namespace classdiv {
 
-// The units (division/rules/Kind*.cpp).
-const RuleKindUnit& fixedKind();
-const RuleKindUnit& togetherKind();
-const RuleKindUnit& apartKind();
-const RuleKindUnit& recordKind();
-const RuleKindUnit& flagsKind();
-const RuleKindUnit& mixKind();
-const RuleKindUnit& scoresKind();
+namespace {
+
+// The unit of every kind, in the order of RuleKind.
+template <size_t... k>
+std::array<const RuleKindUnit*, kRuleKindCount> everyUnit(std::index_sequence<k...>)
+{
+    return {&unitOf<static_cast<RuleKind>(k)>()...};
+}
+
+} // namespace
 
 const std::array<const RuleKindUnit*, kRuleKindCount>& ruleKindUnits()
 {
-    static const std::array<const RuleKindUnit*, kRuleKindCount> units{
-        &fixedKind(), &togetherKind(), &apartKind(), &recordKind(), &flagsKind(), &mixKind(), &scoresKind()};
+    static const std::array<const RuleKindUnit*, kRuleKindCount> units = everyUnit(std::make_index_sequence<kRuleKindCount>());
     return units;
 }
 
@@ -43,7 +45,7 @@ PlanView::PlanView(const ConditionsWorkspace& workspace, const RuleSet& typed, i
     }
     for (int row = 1; row <= n; ++row)
         allowedOf[row] = fixedTo[row] != 0 ? std::vector<int>{fixedTo[row]} : classesOf(groupOf[row]);
-    for (const std::vector<int>& rows : rules.togetherColumn.sets()) {
+    for (const std::vector<int>& rows : rules.column(RuleBox::Together).sets()) {
         std::vector<int> shared = allowedOf[rows.front()];
         for (int row : rows)
             std::erase_if(shared, [&](int c) { return std::find(allowedOf[row].begin(), allowedOf[row].end(), c) == allowedOf[row].end(); });

@@ -7,9 +7,10 @@
 // and, for the check before a press and the class lists, which rules no
 // placement can meet and which breaks the hand swaps made.
 //
-// Adding a kind: its row in conditions/RuleKinds.*, its column in the typed
-// rules (division/rules/RuleSet.*), a unit here, its line in ruleKindUnits
-// (RuleKind.cpp), and the search's part where the kind constrains it.
+// Adding a kind: its row in conditions/RuleKinds.*, a unit here (which
+// defines unitOf for its kind), and the search's part where the kind
+// constrains it. The columns of its box are read, kept and typed by the
+// table (conditions/SpreadRules.h, division/rules/RuleSet.h).
 
 #include "common/Message.h"
 #include "conditions/GroupTable.h"
@@ -86,6 +87,11 @@ public:
     void findConflicts(const PlanView&, RuleConflicts&) const override {}
     QStringList rulesOf(const RuleSet&, int) const override { return {}; }
 };
+
+// The unit of a kind: its Kind<Name>.cpp defines it. The list of every unit
+// is made from RuleKind, so a new unit is listed by defining this.
+template <RuleKind kind>
+const RuleKindUnit& unitOf();
 
 // Every kind's unit, in the order of the table.
 const std::array<const RuleKindUnit*, kRuleKindCount>& ruleKindUnits();

@@ -12,7 +12,7 @@ namespace classdiv {
 
 namespace {
 
-TypedColumn typed(const std::vector<QString>& column, int rows)
+TypedColumn typedColumn(const std::vector<QString>& column, int rows)
 {
     TypedColumn out;
     if (column.empty())
@@ -38,17 +38,17 @@ RuleSet typedColumns(SpreadRules text, int rows)
 {
     RuleSet rules;
     static_cast<SpreadRules&>(rules) = std::move(text);
-    rules.markColumn = typed(rules.marks, rows);
-    rules.mixColumn = typed(rules.mixValues, rows);
-    rules.togetherColumn = typed(rules.together, rows);
-    rules.fixedColumn = typed(rules.fixedClasses, rows);
-    for (const FlagColumn& column : rules.flags)
-        rules.flagColumns.push_back(typed(column.values, rows));
-    if (rules.fixedColumn.set()) {
+    for (const RuleBox box : allRuleBoxes()) {
+        if (!rules.cells[box].empty())
+            rules.typed[box].push_back(typedColumn(rules.cells[box], rows));
+        for (const FlagColumn& column : rules.columns[box])
+            rules.typed[box].push_back(typedColumn(column.values, rows));
+    }
+    if (const TypedColumn& fixed = rules.column(RuleBox::Fixed); fixed.set()) {
         rules.fixedClass.assign(static_cast<size_t>(rows) + 1, std::nullopt);
         for (int row = 1; row <= rows; ++row)
-            if (const int v = rules.fixedColumn.of(row); v >= 0)
-                rules.fixedClass[static_cast<size_t>(row)] = classdiv::fixedClassOf(rules.fixedColumn.values[v]);
+            if (const int v = fixed.of(row); v >= 0)
+                rules.fixedClass[static_cast<size_t>(row)] = classdiv::fixedClassOf(fixed.values[v]);
     }
     rules.poolOf.assign(static_cast<size_t>(rows) + 1, -1);
     return rules;
@@ -199,13 +199,13 @@ double shareDeviation(const RuleSet& rules, const TypedColumn& column, const std
 
 double mixingDeviation(const RuleSet& rules, const std::vector<int16_t>& classes)
 {
-    return shareDeviation(rules, rules.mixColumn, classes);
+    return shareDeviation(rules, rules.column(RuleBox::Mix), classes);
 }
 
 double flagDeviation(const RuleSet& rules, const std::vector<int16_t>& classes)
 {
     double deviation = 0;
-    for (const TypedColumn& column : rules.flagColumns)
+    for (const TypedColumn& column : rules.typed[RuleBox::Flags])
         deviation = std::max(deviation, shareDeviation(rules, column, classes));
     return deviation;
 }

@@ -88,12 +88,16 @@ public:
 
     const SpreadRules& text() const { return *this; }
 
-    // The columns typed (the texts keep their SpreadRules names: marks, mixValues, ...).
-    TypedColumn markColumn;
-    TypedColumn mixColumn;
-    TypedColumn togetherColumn;
-    std::vector<TypedColumn> flagColumns; // in the order of the rules' flag columns
-    TypedColumn fixedColumn;              // the fixed-class cells as read, for messages
+    // The columns of every box of text typed, in the box's order: one for a
+    // box of one column, one a column for a box of several; none for a box not set.
+    PerBox<std::vector<TypedColumn>> typed;
+    // The typed column of a box of one column; not set when the box is not.
+    const TypedColumn& column(RuleBox box) const
+    {
+        static const TypedColumn unset;
+        return typed[box].empty() ? unset : typed[box].front();
+    }
+
     // [row]: the fixed class, nullopt for none, kUnreadableClass for a text that names none.
     std::vector<std::optional<int>> fixedClass;
 

@@ -17,6 +17,14 @@ using namespace Qt::StringLiterals;
 using testing::readBytes;
 using testing::writeBytes;
 
+// The columns of each box in the boxes' order, the boxes after the last given unset.
+SpreadChoice choiceOf(std::initializer_list<std::vector<int16_t>> boxes)
+{
+    SpreadChoice choice;
+    std::copy(boxes.begin(), boxes.end(), choice.begin());
+    return choice;
+}
+
 // Five columns; rows 1..4 of the students.
 const QString kYear = u"番号,旧組,氏名,グループ,点数\r\n11,1,山田,音,70\r\n12,2,佐藤,音,60\r\n"
                       u"13,1,鈴木,美,50\r\n14,2,田中,\"美\",40\r\n"_s;
@@ -40,13 +48,13 @@ struct Imported {
 
 TEST(SpreadFile, ReadsOnlyWhatItWrites)
 {
-    const SpreadChoice all{1, 2, 3, 4, {5, 32767, 6, 7}};
-    for (const SpreadChoice& choice : {SpreadChoice{}, SpreadChoice{8, 2}, SpreadChoice{0, 32767}, SpreadChoice{10, 0},
-                                       SpreadChoice{0, 0, 9}, SpreadChoice{0, 0, 0, 0, {11}}, all})
+    const SpreadChoice all = choiceOf({{1}, {2}, {3}, {4}, {5, 32767, 6, 7}});
+    for (const SpreadChoice& choice : {SpreadChoice{}, choiceOf({{8}, {2}}), choiceOf({{}, {32767}}), choiceOf({{10}}),
+                                       choiceOf({{}, {}, {9}}), choiceOf({{}, {}, {}, {}, {11}}), all})
         EXPECT_EQ(parseSpreadFile(formatSpreadFile(choice)), choice) << formatSpreadFile(choice).toStdString();
-    EXPECT_EQ(formatSpreadFile({8, 0}), "8\r\n\r\n"); // as earlier versions wrote it, while the later rules are unused
-    EXPECT_EQ(formatSpreadFile({8, 2, 0, 10, {11, 12}}), "8\r\n2\r\n\r\n10\r\n11,12\r\n");
-    EXPECT_EQ(parseSpreadFile("\r\n12\r\n\r\n\r\n\r\n"), (SpreadChoice{0, 12})); // the later rules all unused
+    EXPECT_EQ(formatSpreadFile(choiceOf({{8}})), "8\r\n\r\n"); // as earlier versions wrote it, while the later rules are unused
+    EXPECT_EQ(formatSpreadFile(choiceOf({{8}, {2}, {}, {10}, {11, 12}})), "8\r\n2\r\n\r\n10\r\n11,12\r\n");
+    EXPECT_EQ(parseSpreadFile("\r\n12\r\n\r\n\r\n\r\n"), choiceOf({{}, {12}})); // the later rules all unused
     for (const char* damaged : {"", "8\r\n", "8\r\n2", "8\n2\n", "8\r\n2\r\n\r\n", "08\r\n\r\n", "-1\r\n\r\n",
                                 " 8\r\n\r\n", "32768\r\n\r\n", "8a\r\n\r\n", "\xEF\xBB\xBF" "8\r\n\r\n", "\xEF\xBC\x98\r\n\r\n",
                                 "1\r\n2\r\n3\r\n4\r\n", "1\r\n2\r\n3\r\n4\r\n5,,6\r\n", "1\r\n2\r\n3\r\n4\r\n5,6,7,8,9\r\n",
@@ -64,6 +72,11 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
     const QString badMarks = bad.arg(u"別のクラスにする印の列"_s), badMix = bad.arg(u"均等に混ぜる列"_s);
     const QString badFlags = u"「均等に散らす列」には、1から5までの列の番号を半角の数字で、コンマで区切って4つまで入力してください。\n"
                              u"使わないときは空欄にします。"_s;
+    // The flag columns of the one case that sets them: 3 and 1.
+    const auto withFlags = [&](SpreadRules read) {
+        read.columns[RuleBox::Flags] = {{u"氏名"_s, names}, {u"番号"_s, ids}};
+        return read;
+    };
     const struct {
         RuleTexts boxes;
         QByteArray stored; // empty: refused, nothing written
@@ -76,8 +89,7 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
         {{}, "\r\n\r\n", {}},
         {{"", "1"}, "\r\n1\r\n", {none, ids}},
         {{"", "5"}, "\r\n5\r\n", {none, scores}}, // the CSV's last column
-        {{"", "", "4", "2", u"3、 1"_s}, "\r\n\r\n4\r\n2\r\n3,1\r\n",
-         {none, none, groups, oldClasses, {{u"氏名"_s, names}, {u"番号"_s, ids}}}},
+        {{"", "", "4", "2", u"3、 1"_s}, "\r\n\r\n4\r\n2\r\n3,1\r\n", withFlags({none, none, groups, oldClasses})},
         {{"", "6"}, {}, {}, badMix, RuleBox::Mix},
         {{"0", ""}, {}, {}, badMarks, RuleBox::Marks},
         {{u"５"_s, ""}, {}, {}, badMarks, RuleBox::Marks},
@@ -89,7 +101,7 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
         {{"", "", "", "", "3,3"}, {}, {}, u"「均等に散らす列」に同じ列（3列目）が2回入力されています。別の列を入力してください。"_s, RuleBox::Flags},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(qPrintable(c.boxes.marks + u'|' + c.boxes.mix + u'|' + c.boxes.together + u'|' + c.boxes.fixed + u'|' + c.boxes.flags));
+        SCOPED_TRACE(qPrintable(QStringList(c.boxes.begin(), c.boxes.end()).join(u'|')));
         Imported year;
         const SpreadAcceptOutcome outcome = year.files().acceptRules(year.students(), c.boxes);
         EXPECT_EQ(year.stored(), c.stored);
@@ -98,8 +110,8 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
         EXPECT_EQ(outcome.rules, c.stored.isEmpty() ? std::nullopt : std::optional(c.read));
         EXPECT_EQ(storedSpreadRules(year.students(), year.files().readRules()), outcome.rules.value_or(SpreadRules{}));
         const SpreadDialogView view = year.files().openRules(year.students());
-        const RuleTexts shown{c.boxes.marks.trimmed(), c.boxes.mix.trimmed(), c.boxes.together, c.boxes.fixed,
-                              c.boxes.flags.isEmpty() ? QString() : u"3,1"_s};
+        const RuleTexts shown{c.boxes[RuleBox::Marks].trimmed(), c.boxes[RuleBox::Mix].trimmed(), c.boxes[RuleBox::Together],
+                              c.boxes[RuleBox::Fixed], c.boxes[RuleBox::Flags].isEmpty() ? QString() : u"3,1"_s};
         EXPECT_EQ(view.texts, c.stored.isEmpty() ? RuleTexts{} : shown);
         EXPECT_EQ(view.columnsHint, u"1\u00A0番号　2\u00A0旧組　3\u00A0氏名　4\u00A0グループ　5\u00A0点数"_s);
     }
@@ -118,6 +130,47 @@ TEST(SpreadColumns, AcceptReadsTheChosenColumnsAndStoresTheChoiceForTheDialogAnd
     const testing::FullDisk full(3);
     EXPECT_EQ(year.files().acceptRules(year.students(), RuleTexts{"3", {}, {}, {}, {}}).message->title, titles::error);
     EXPECT_EQ(year.stored(), "1\r\n2\r\n") << "a failed write keeps the earlier choice";
+}
+
+// Every box of the table, alone and full: its columns on its own line of the
+// file and nowhere else, read back into the box, shown again in it, and read
+// from the CSV into the place its shape gives.
+TEST(SpreadColumns, EveryBoxOfTheTableRoundTripsThroughTheFileAndTheDialog)
+{
+    const std::vector<int16_t> numeric{1, 2, 5, 3, 4}; // the numbers' columns first
+    for (const RuleKindRow& row : ruleKinds()) {
+        if (!row.box)
+            continue;
+        const RuleBox box = *row.box;
+        SCOPED_TRACE(row.label.toStdString());
+        const std::vector<int16_t> columns(numeric.begin(), numeric.begin() + row.shape.most);
+        SpreadChoice choice;
+        choice[box] = columns;
+        const QList<QByteArray> lines = formatSpreadFile(choice).split('\n');
+        ASSERT_GE(lines.size(), row.fileLine + 1);
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+            EXPECT_EQ(lines[i], i + 1 == row.fileLine ? columnsText(columns).toLatin1() + '\r' : QByteArray("\r")) << i;
+        EXPECT_EQ(parseSpreadFile(formatSpreadFile(choice)), choice);
+
+        Imported year;
+        RuleTexts texts;
+        texts[box] = columnsText(columns).replace(u',', u"、"_s);
+        const SpreadAcceptOutcome outcome = year.files().acceptRules(year.students(), texts);
+        ASSERT_TRUE(outcome.rules) << (outcome.message ? outcome.message->text.toStdString() : "");
+        EXPECT_EQ(outcome.choice, choice);
+        EXPECT_EQ(year.stored(), formatSpreadFile(choice));
+        const SpreadDialogView view = year.files().openRules(year.students());
+        EXPECT_EQ(view.texts[box], columnsText(columns));
+        const size_t read = row.shape.cells == CellsAs::Numbers ? outcome.rules->numbers[box].size()
+                            : row.shape.most > 1               ? outcome.rules->columns[box].size()
+                                                               : size_t(!outcome.rules->cells[box].empty());
+        EXPECT_EQ(read, columns.size());
+        EXPECT_TRUE(outcome.rules->any());
+
+        // A column the CSV lacks is refused, with the focus on the box.
+        texts[box] = u"9"_s;
+        EXPECT_EQ(year.files().acceptRules(year.students(), texts).focus, box);
+    }
 }
 
 // The roster is read once: the rule columns are taken from the rows the
@@ -162,13 +215,13 @@ using namespace Qt::StringLiterals;
 // typed numbers with blanks left out, and a column of too few numbers refused.
 TEST(ScoreColumnsFile, SixthLineRoundTripsAndEarlierFilesReadAsBefore)
 {
-    const SpreadChoice scores{0, 0, 0, 0, {}, {10, 8}};
-    const SpreadChoice every{1, 2, 3, 4, {5, 6}, {32767, 7, 9}};
+    const SpreadChoice scores = choiceOf({{}, {}, {}, {}, {}, {10, 8}});
+    const SpreadChoice every = choiceOf({{1}, {2}, {3}, {4}, {5, 6}, {32767, 7, 9}});
     EXPECT_EQ(formatSpreadFile(scores), "\r\n\r\n\r\n\r\n\r\n10,8\r\n");
     for (const SpreadChoice& choice : {scores, every})
         EXPECT_EQ(parseSpreadFile(formatSpreadFile(choice)), choice);
-    EXPECT_EQ(parseSpreadFile("8\r\n2\r\n\r\n\r\n\r\n\r\n"), (SpreadChoice{8, 2})); // an empty sixth line sets nothing
-    EXPECT_EQ(formatSpreadFile(SpreadChoice{8, 2}), "8\r\n2\r\n") << "no score column: the file of before";
+    EXPECT_EQ(parseSpreadFile("8\r\n2\r\n\r\n\r\n\r\n\r\n"), choiceOf({{8}, {2}})); // an empty sixth line sets nothing
+    EXPECT_EQ(formatSpreadFile(choiceOf({{8}, {2}})), "8\r\n2\r\n") << "no score column: the file of before";
     for (const char* damaged : {"\r\n\r\n\r\n\r\n\r\n1,2,3,4\r\n", "\r\n\r\n\r\n\r\n\r\n1,,2\r\n", "\r\n\r\n\r\n\r\n\r\n1\r\n\r\n",
                                 "\r\n\r\n\r\n\r\n\r\n07\r\n"})
         EXPECT_EQ(parseSpreadFile(QByteArray(damaged)), std::nullopt) << damaged;
@@ -194,19 +247,23 @@ TEST(ScoreColumns, DialogTakesColumnsWithNumbersAndRefusesOneWithFewerThanHalf)
     // column 9: numbers for exactly half the students, which is enough.
     const QString year = u"番号,旧組,氏名,グループ,点数,50m走,英語,数学,理科\r\n11,1,山田,音,70,8.1,,８０,\r\n"
                          u"12,2,佐藤,音,60,欠席,55,７０,61\r\n13,1,鈴木,美,50,7.5,,60,\r\n14,2,田中,美,40,9.0,,５０,43\r\n"_s;
-    const auto boxes = [](const QString& scores) { return RuleTexts{{}, {}, {}, {}, {}, scores}; };
+    const auto boxes = [](const QString& scores) {
+        RuleTexts texts;
+        texts[RuleBox::Scores] = scores;
+        return texts;
+    };
     {
         Imported taken(year, {"9", "1", "3", "4", "5"});
         const SpreadAcceptOutcome outcome = taken.files().acceptRules(taken.students(), boxes(u"6,9"_s));
         ASSERT_TRUE(outcome.rules);
-        ASSERT_EQ(outcome.rules->scores.size(), 2u);
-        const ScoreColumn& time = outcome.rules->scores[0];
+        ASSERT_EQ(outcome.rules->numbers[RuleBox::Scores].size(), 2u);
+        const ScoreColumn& time = outcome.rules->numbers[RuleBox::Scores][0];
         EXPECT_EQ(time.name, u"50m走"_s);
         EXPECT_EQ(time.values, (std::vector<std::optional<double>>{{}, 8.1, {}, 7.5, 9.0}));
-        EXPECT_EQ(outcome.rules->scores[1].values, (std::vector<std::optional<double>>{{}, {}, 61, {}, 43}));
+        EXPECT_EQ(outcome.rules->numbers[RuleBox::Scores][1].values, (std::vector<std::optional<double>>{{}, {}, 61, {}, 43}));
         EXPECT_EQ(taken.stored(), "\r\n\r\n\r\n\r\n\r\n6,9\r\n");
         EXPECT_EQ(storedSpreadRules(taken.students(), taken.files().readRules()), *outcome.rules);
-        EXPECT_EQ(taken.files().openRules(taken.students()).texts.scores, u"6,9"_s);
+        EXPECT_EQ(taken.files().openRules(taken.students()).texts[RuleBox::Scores], u"6,9"_s);
     }
     const struct {
         QString box;

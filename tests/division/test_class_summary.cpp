@@ -122,9 +122,9 @@ TEST(ClassSummary, RosterColumnsShowEachRuleUnderItsHeading)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.headings.join(u',').toStdString());
-        SpreadRules rules{c.marks, c.mix, c.together, c.fixed, {}};
+        SpreadRules rules{{c.marks, c.mix, c.together, c.fixed}};
         for (int k = 0; k < c.flags; ++k)
-            rules.flags.push_back({k == 0 ? QStringLiteral("リーダー") : QString(), cells});
+            rules.columns[RuleBox::Flags].push_back({k == 0 ? QStringLiteral("リーダー") : QString(), cells});
         const RosterColumns columns = rosterColumns(students, rules);
         EXPECT_EQ(columns.headings.mid(3), c.headings);
         const QStringList row = rosterCells(students, rules, columns, 2);
@@ -146,7 +146,7 @@ TEST(ScoreAverages, AClassWithNobodyCountedInAColumnHasNoAverage)
     const std::optional<double> none;
     SpreadRules rules;
     // Rows 1 .. 6: class 2 has only a blank cell, row 6 has no class yet.
-    rules.scores.push_back({QStringLiteral("50m走"), {none, 8.0, 7.0, none, 9.0, 6.5, 5.0}});
+    rules.numbers[RuleBox::Scores].push_back({QStringLiteral("50m走"), {none, 8.0, 7.0, none, 9.0, 6.5, 5.0}});
     const std::vector<int16_t> classes{0, 1, 1, 2, 3, 3, 0};
     const std::vector<ColumnAverages> averages = extraColumnAverages(rules, classes);
     ASSERT_EQ(averages.size(), 1u);

@@ -121,9 +121,9 @@ TEST(ClassSwaps, BreaksTheSwapsMakeAreFoundAndNoted)
     std::vector<int16_t>& classes = year.classes;
     const ScoreBands bands = scoreBands(students);
     SpreadRules rules;
-    rules.marks.assign(41, QString());
-    rules.marks[39] = rules.marks[4] = QStringLiteral("A");
-    rules.marks[5] = rules.marks[7] = QStringLiteral("C"); // together in class 1 from the draw on
+    rules.cells[RuleBox::Marks].assign(41, QString());
+    rules.cells[RuleBox::Marks][39] = rules.cells[RuleBox::Marks][4] = QStringLiteral("A");
+    rules.cells[RuleBox::Marks][5] = rules.cells[RuleBox::Marks][7] = QStringLiteral("C"); // together in class 1 from the draw on
     ASSERT_EQ(findRuleBreaks(students, classes, bands, rules).marks.size(), 1u);
     ASSERT_TRUE(findRuleBreaks(students, classes, bands, rules).bands.empty());
 
@@ -166,16 +166,16 @@ TEST(ClassSwaps, BrokenFixedTogetherAndFlagsAreFound)
     std::vector<int16_t>& classes = year.classes;
     const ScoreBands bands = scoreBands(students);
     SpreadRules rules;
-    rules.fixedClasses.assign(41, QString());
-    rules.fixedClasses[1] = QStringLiteral("1");
-    rules.together.assign(41, QString());
-    rules.together[2] = rules.together[4] = QStringLiteral("T");
-    rules.flags.push_back({QStringLiteral("リーダー"), std::vector<QString>(41)});
+    rules.cells[RuleBox::Fixed].assign(41, QString());
+    rules.cells[RuleBox::Fixed][1] = QStringLiteral("1");
+    rules.cells[RuleBox::Together].assign(41, QString());
+    rules.cells[RuleBox::Together][2] = rules.cells[RuleBox::Together][4] = QStringLiteral("T");
+    rules.columns[RuleBox::Flags].push_back({QStringLiteral("リーダー"), std::vector<QString>(41)});
     for (int r : {1, 2, 3, 4})
-        rules.flags[0].values[r] = QStringLiteral("○");
-    rules.flags.push_back({QStringLiteral("ピアノ"), std::vector<QString>(41)}); // all in class 1 from the draw on
+        rules.columns[RuleBox::Flags][0].values[r] = QStringLiteral("○");
+    rules.columns[RuleBox::Flags].push_back({QStringLiteral("ピアノ"), std::vector<QString>(41)}); // all in class 1 from the draw on
     for (int r : {5, 7, 9, 11})
-        rules.flags[1].values[r] = QStringLiteral("○");
+        rules.columns[RuleBox::Flags][1].values[r] = QStringLiteral("○");
     const RuleBreaks drawn = findRuleBreaks(students, classes, bands, rules);
     ASSERT_EQ(drawn.flags.size(), 2u);
     ASSERT_TRUE(drawn.fixed.empty() && drawn.together.empty() && drawn.bands.empty());

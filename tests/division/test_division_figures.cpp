@@ -27,9 +27,9 @@ Year smallYear()
     const DivisionYear made({{"A", 6, {{1, 3}, {2, 3}}}}, false, {{90, 80, 70, 60, 50, 40}});
     Year year = made.year();
     SpreadRules rules;
-    rules.mixValues = {QString(), "1", "1", "1", "2", "2", "2"};
-    rules.flags.push_back({QStringLiteral("性別"), {QString(), "m", "f", "m", "f", "m", "f"}});
-    rules.scores.push_back({QStringLiteral("50m走"), {std::nullopt, 7.0, std::nullopt, std::nullopt, 9.0, 8.0, std::nullopt}});
+    rules.cells[RuleBox::Mix] = {QString(), "1", "1", "1", "2", "2", "2"};
+    rules.columns[RuleBox::Flags].push_back({QStringLiteral("性別"), {QString(), "m", "f", "m", "f", "m", "f"}});
+    rules.numbers[RuleBox::Scores].push_back({QStringLiteral("50m走"), {std::nullopt, 7.0, std::nullopt, std::nullopt, 9.0, 8.0, std::nullopt}});
     year.setRules(rules);
     return year;
 }

@@ -208,7 +208,7 @@ TEST(Drafts, TheScoreColumnsFigureIsOfTheDraftsOwnClassesAndShownOnlyWhenSuchCol
     const double seconds[] = {7.0, 7.2, 7.4, 7.6, 7.8, 8.0, 8.2, 8.4, 8.6, 8.8, 9.0, 9.2};
     for (int r = 1; r <= 12; ++r)
         time.values.push_back(r == 2 || r == 11 ? std::nullopt : std::optional<double>(seconds[r - 1]));
-    rules.scores.push_back(time);
+    rules.numbers[RuleBox::Scores].push_back(time);
     year.setRules(rules);
 
     const Draft split{.name = QStringLiteral("前後"), .classes = {0, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2}};
@@ -239,7 +239,7 @@ TEST(Drafts, TwoDraftsComparedClassByClassWithEveryStudentMovedUpToTheLastRow)
     const DivisionYear made({{"A", 6, {{1, 3}, {2, 3}}}}, false, {{90, 80, 70, 60, 50, 40}});
     Year year = made.year();
     SpreadRules rules;
-    rules.flags.push_back({QStringLiteral("ピアノ"), {QString(), QStringLiteral("○"), {}, {}, {}, {}, QStringLiteral("○")}});
+    rules.columns[RuleBox::Flags].push_back({QStringLiteral("ピアノ"), {QString(), QStringLiteral("○"), {}, {}, {}, {}, QStringLiteral("○")}});
     year.setRules(rules);
     const Draft a{.name = QStringLiteral("案A"), .classes = {0, 1, 1, 1, 2, 2, 2}};
     const Draft b{.name = QStringLiteral("案B"), .classes = {0, 1, 1, 2, 2, 2, 1}}; // rows 3 and 6 change places

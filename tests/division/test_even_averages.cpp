@@ -208,9 +208,9 @@ TEST(EvenAverages, KeepsMarkedStudentsApartAndNamesWhomThePlansCannot)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         SpreadRules rules;
-        rules.marks.assign(n + 1, QString());
+        rules.cells[RuleBox::Marks].assign(n + 1, QString());
         for (const auto& [row, mark] : c.marks)
-            rules.marks[row] = mark;
+            rules.cells[RuleBox::Marks][row] = mark;
         year.setRules(rules);
         const std::vector<int16_t> before = year.classes();
         ScriptedRandom random = testing::plentyOfNumbers(5);
@@ -236,7 +236,7 @@ TEST(EvenAverages, KeepsMarkedStudentsApartAndNamesWhomThePlansCannot)
 
     // One mark for everybody cannot be met: refused, nothing changes.
     SpreadRules everybody;
-    everybody.marks.assign(n + 1, QStringLiteral("同"));
+    everybody.cells[RuleBox::Marks].assign(n + 1, QStringLiteral("同"));
     year.setRules(everybody);
     const std::vector<int16_t> before = year.classes();
     ScriptedRandom random = testing::plentyOfNumbers(6);
@@ -248,7 +248,9 @@ TEST(EvenAverages, KeepsMarkedStudentsApartAndNamesWhomThePlansCannot)
 
     // ...unless there are as many classes as students.
     Year three = DivisionYear({{QStringLiteral("A"), 3, {{1, 1}, {2, 1}, {3, 1}}}}).year();
-    three.setRules({{QString(), "同", "同", "同"}, {}});
+    SpreadRules marked;
+    marked.cells[RuleBox::Marks] = {QString(), "同", "同", "同"};
+    three.setRules(marked);
     EXPECT_FALSE(three.evenOut(random, true).message);
     const std::vector<int16_t> classes = three.classes();
     EXPECT_EQ(std::set<int16_t>(classes.begin() + 1, classes.end()).size(), 3u);
@@ -260,7 +262,9 @@ TEST(EvenAverages, MixesTheOldClassesAtLeastAsWellAsAPress)
     Year& year = *example.year;
     ScriptedRandom random = testing::plentyOfNumbers(8);
     EXPECT_EQ(mixingDeviation(year.rules(), year.classes()), 0.0);
-    year.setRules({{}, example.oldClass});
+    SpreadRules mixing;
+    mixing.cells[RuleBox::Mix] = example.oldClass;
+    year.setRules(mixing);
     for (int run = 0; run < 5; ++run) {
         ASSERT_FALSE(year.press(random).message);
         EXPECT_GT(mixingDeviation(year.rules(), year.classes()), 1.0); // a press leaves the old classes unevenly spread

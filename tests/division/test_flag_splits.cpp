@@ -48,7 +48,7 @@ TEST(FlagSplits, TheClosestSplitIsNamedOnlyWhereTheTotalsForceIt)
         FlagColumn sex{QStringLiteral("性別"), {QString()}};
         for (const QChar letter : c.sexes)
             sex.values.push_back(letter == u'm' ? QStringLiteral("男") : QStringLiteral("女"));
-        rules.flags.push_back(sex);
+        rules.columns[RuleBox::Flags].push_back(sex);
         year.setRules(rules);
         const std::vector<FlagSplit> splits = flagSplits(year.rules(), c.classes);
         ASSERT_EQ(splits.size(), 1u);

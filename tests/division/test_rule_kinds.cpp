@@ -34,15 +34,15 @@ SpreadRules everyKind()
             out[static_cast<size_t>(row)] = QString::fromUtf8(text);
         return out;
     };
-    rules.marks = column({{1, "A"}, {2, " A"}});
-    rules.together = column({{3, "T"}, {4, "T"}});
-    rules.fixedClasses = column({{5, "２組"}});
-    rules.flags = {{QStringLiteral("係"), column({{1, "○"}, {3, "○"}, {5, "○"}, {7, "○"}})}};
-    rules.mixValues = column({{1, "1"}, {2, "1"}, {3, "2"}, {4, "2"}, {5, "1"}, {6, "2"}, {7, "1"}, {8, "2"}});
+    rules.cells[RuleBox::Marks] = column({{1, "A"}, {2, " A"}});
+    rules.cells[RuleBox::Together] = column({{3, "T"}, {4, "T"}});
+    rules.cells[RuleBox::Fixed] = column({{5, "２組"}});
+    rules.columns[RuleBox::Flags] = {{QStringLiteral("係"), column({{1, "○"}, {3, "○"}, {5, "○"}, {7, "○"}})}};
+    rules.cells[RuleBox::Mix] = column({{1, "1"}, {2, "1"}, {3, "2"}, {4, "2"}, {5, "1"}, {6, "2"}, {7, "1"}, {8, "2"}});
     ScoreColumn run{QStringLiteral("50m"), std::vector<std::optional<double>>(kStudents + 1)};
     for (int r = 1; r <= kStudents; ++r)
         run.values[static_cast<size_t>(r)] = 7.0 + r * 0.1;
-    rules.scores = {run};
+    rules.numbers[RuleBox::Scores] = {run};
     return rules;
 }
 
@@ -90,11 +90,11 @@ TEST(RuleKinds, EveryKindAnswersItsQuestionsAlike)
         std::vector<int> refused;      // the students the check before the search names
     } cases[] = {
         {RuleKind::Fixed, {0, 1, 2, 1, 1, 1, 2, 2, 2}, {5},
-         [](SpreadRules& r, auto&) { r.fixedClasses[5] = QStringLiteral("3"); }, {5}},
+         [](SpreadRules& r, auto&) { r.cells[RuleBox::Fixed][5] = QStringLiteral("3"); }, {5}},
         {RuleKind::Together, {0, 1, 2, 1, 2, 2, 1, 1, 2}, {3, 4},
-         [](SpreadRules& r, auto&) { r.fixedClasses[3] = QStringLiteral("1"); r.fixedClasses[4] = QStringLiteral("2"); }, {3, 4}},
+         [](SpreadRules& r, auto&) { r.cells[RuleBox::Fixed][3] = QStringLiteral("1"); r.cells[RuleBox::Fixed][4] = QStringLiteral("2"); }, {3, 4}},
         {RuleKind::Apart, {0, 1, 1, 1, 1, 2, 2, 2, 2}, {1, 2},
-         [](SpreadRules& r, auto&) { r.marks[6] = QStringLiteral("A"); }, {1, 2, 6}},
+         [](SpreadRules& r, auto&) { r.cells[RuleBox::Marks][6] = QStringLiteral("A"); }, {1, 2, 6}},
         {RuleKind::Record, {0, 1, 2, 1, 1, 2, 2, 1, 2}, {6, 8},
          [](SpreadRules&, auto& entries) { entries.front().rows = {1, 6, 8}; }, {1, 6, 8}},
         {RuleKind::Flags, {0, 1, 2, 1, 1, 2, 2, 1, 2}, {1, 2}, {}, {}},
@@ -147,14 +147,14 @@ TEST(RuleKinds, EveryKindAnswersItsQuestionsAlike)
 TEST(RuleKinds, TheTableGivesEveryBoxOneKindAndOneLine)
 {
     std::set<int> lines;
-    for (const RuleBox box : {RuleBox::Marks, RuleBox::Mix, RuleBox::Together, RuleBox::Fixed, RuleBox::Flags, RuleBox::Scores}) {
+    for (const RuleBox box : allRuleBoxes()) {
         const RuleKindRow& row = ruleKindOf(box);
         EXPECT_EQ(row.box, box);
         EXPECT_EQ(ruleKind(row.kind).kind, row.kind);
         EXPECT_EQ(row.fileLine, static_cast<int>(box) + 1); // the boxes' Tab order is the file's
         lines.insert(row.fileLine);
     }
-    EXPECT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines.size(), size_t(kRuleBoxCount));
 }
 
 } // namespace

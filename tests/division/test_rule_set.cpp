@@ -62,9 +62,9 @@ TEST(RuleSet, AMarkPaddedWithBlanksIsOneMarkAndACellOfBlanksIsNone)
         const DivisionYear made({{"G", 4, {{1, 2}, {2, 2}}}}, false, {{80, 70, 60, 50}});
         Year year = made.year();
         SpreadRules rules;
-        rules.marks.assign(5, QString());
-        rules.marks[1] = c.first;
-        rules.marks[3] = c.second;
+        rules.cells[RuleBox::Marks].assign(5, QString());
+        rules.cells[RuleBox::Marks][1] = c.first;
+        rules.cells[RuleBox::Marks][3] = c.second;
         year.setRules(rules);
         EXPECT_EQ(year.searchModel().problem.markCount, c.marks);
         const bool oneMark = c.marks == 1;
@@ -109,13 +109,13 @@ TEST(RuleSet, TheSearchAndTheListsJudgeFlagSharesByTheSamePools)
         YearNumbers pick(seed * 7919);
         const int n = made.students.count();
         SpreadRules rules;
-        rules.mixValues.assign(n + 1, QString());
+        rules.cells[RuleBox::Mix].assign(n + 1, QString());
         for (int row = 1; row <= n; ++row)
-            rules.mixValues[row] = pick.below(3) ? QString::number(1 + pick.below(4)) + (pick.below(4) ? "" : " ") : QString();
+            rules.cells[RuleBox::Mix][row] = pick.below(3) ? QString::number(1 + pick.below(4)) + (pick.below(4) ? "" : " ") : QString();
         for (int k = 0; k < 1 + pick.below(3); ++k) {
-            rules.flags.push_back({QStringLiteral("印%1").arg(k), std::vector<QString>(n + 1)});
+            rules.columns[RuleBox::Flags].push_back({QStringLiteral("印%1").arg(k), std::vector<QString>(n + 1)});
             for (int row = 1; row <= n; ++row)
-                rules.flags.back().values[row] = randomCell(pick);
+                rules.columns[RuleBox::Flags].back().values[row] = randomCell(pick);
         }
         year.setRules(rules);
         testing::ScriptedRandom random = testing::plentyOfNumbers(seed);
@@ -127,7 +127,7 @@ TEST(RuleSet, TheSearchAndTheListsJudgeFlagSharesByTheSamePools)
             const std::vector<int> classOf = presentClasses(model, year.classes());
             const std::array<long, evening::kFlagColumns> outside = evening::flagsOutside(model.problem, classOf);
             const RuleBreaks breaks = findRuleBreaks(year.students(), year.classes(), year.bands(), year.rules());
-            for (size_t k = 0; k < rules.flags.size(); ++k) {
+            for (size_t k = 0; k < rules.columns[RuleBox::Flags].size(); ++k) {
                 const bool listed = std::any_of(breaks.flags.begin(), breaks.flags.end(),
                                                 [&](const FlagBreak& f) { return f.column == int(k); });
                 EXPECT_EQ(outside[k] == 0, !listed) << "column " << k << " step " << step;
@@ -156,9 +156,9 @@ TEST(RuleSet, ClassesNumberedAboveTheTablesRowsHaveTheirFigures)
     const DivisionYear made({{"A", 9, {{11, 3}, {12, 3}, {13, 3}}}, {"B", 6, {{12, 3}, {13, 3}}}});
     Year year = made.year();
     SpreadRules rules;
-    rules.flags.push_back({QStringLiteral("リーダー"), std::vector<QString>(16)});
+    rules.columns[RuleBox::Flags].push_back({QStringLiteral("リーダー"), std::vector<QString>(16)});
     for (int row : {1, 4, 7, 10})
-        rules.flags[0].values[row] = QStringLiteral("○");
+        rules.columns[RuleBox::Flags][0].values[row] = QStringLiteral("○");
     year.setRules(rules);
     ASSERT_TRUE(year.pressNumber(5).drawn);
     ASSERT_TRUE(year.hasDraw());
@@ -204,16 +204,16 @@ TEST(RuleSet, AHandSwapBuildsNoModelOfTheSearch)
     const DivisionYear made({{"A", 20, {{1, 10}, {2, 10}}}, {"B", 20, {{1, 10}, {2, 10}}}});
     Year year = made.year();
     SpreadRules rules;
-    rules.mixValues.assign(41, QString());
-    rules.marks.assign(41, QString());
-    rules.flags.push_back({QStringLiteral("ピアノ"), std::vector<QString>(41)});
-    rules.scores.push_back({QStringLiteral("50m走"), std::vector<std::optional<double>>(41)});
+    rules.cells[RuleBox::Mix].assign(41, QString());
+    rules.cells[RuleBox::Marks].assign(41, QString());
+    rules.columns[RuleBox::Flags].push_back({QStringLiteral("ピアノ"), std::vector<QString>(41)});
+    rules.numbers[RuleBox::Scores].push_back({QStringLiteral("50m走"), std::vector<std::optional<double>>(41)});
     for (int row = 1; row <= 40; ++row) {
-        rules.mixValues[row] = QString::number(row % 4);
-        rules.flags[0].values[row] = row % 5 == 0 ? QStringLiteral("○") : QString();
-        rules.scores[0].values[row] = 7.0 + row % 7 * 0.2;
+        rules.cells[RuleBox::Mix][row] = QString::number(row % 4);
+        rules.columns[RuleBox::Flags][0].values[row] = row % 5 == 0 ? QStringLiteral("○") : QString();
+        rules.numbers[RuleBox::Scores][0].values[row] = 7.0 + row % 7 * 0.2;
     }
-    rules.marks[3] = rules.marks[8] = QStringLiteral("X");
+    rules.cells[RuleBox::Marks][3] = rules.cells[RuleBox::Marks][8] = QStringLiteral("X");
     year.setRules(rules);
     testing::ScriptedRandom random = testing::plentyOfNumbers(3);
     ASSERT_TRUE(year.evenOut(random, true).drawn);

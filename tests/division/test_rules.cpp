@@ -33,11 +33,11 @@ bool meetsTheRules(const Year& year, const std::vector<int16_t>& classes)
     std::map<QString, std::set<int>> together;
     std::map<std::pair<QString, int>, int> apart;
     for (int row = 1; row <= n; ++row) {
-        if (const std::optional<int> fixed = fixedClassOf(ruleText(rules.fixedClasses, row)); fixed && *fixed != classes[row])
+        if (const std::optional<int> fixed = fixedClassOf(ruleText(rules.cells[RuleBox::Fixed], row)); fixed && *fixed != classes[row])
             return false;
-        if (const QString value = ruleText(rules.together, row); !value.isEmpty())
+        if (const QString value = ruleText(rules.cells[RuleBox::Together], row); !value.isEmpty())
             together[value].insert(classes[row]);
-        if (const QString mark = ruleText(rules.marks, row); !mark.isEmpty() && ++apart[{mark, classes[row]}] > 1)
+        if (const QString mark = ruleText(rules.cells[RuleBox::Marks], row); !mark.isEmpty() && ++apart[{mark, classes[row]}] > 1)
             return false;
     }
     for (const auto& [value, inClasses] : together)
@@ -54,12 +54,12 @@ std::vector<int> apartAndFlags(const Year& year, const std::vector<int16_t>& cla
     const int n = year.students().count();
     std::map<std::pair<QString, int>, int> marked;
     for (int row = 1; row <= n; ++row)
-        if (const QString mark = ruleText(year.rules().marks, row); !mark.isEmpty())
+        if (const QString mark = ruleText(year.rules().cells[RuleBox::Marks], row); !mark.isEmpty())
             ++marked[{mark, classes[row]}];
     std::vector<int> outside{0};
     for (const auto& [where, count] : marked)
         outside[0] += count * (count - 1) / 2;
-    for (const FlagColumn& column : year.rules().flags) {
+    for (const FlagColumn& column : year.rules().columns[RuleBox::Flags]) {
         std::map<std::pair<int, QString>, int> count;
         std::map<QString, int> holders;
         std::map<int, int> heads;
@@ -90,14 +90,14 @@ SpreadRules randomRules(const DivisionYear& built, uint64_t seed, bool fixedAndT
     YearNumbers pick(seed * 104729);
     const int n = built.students.count();
     SpreadRules rules;
-    rules.marks.assign(n + 1, QString());
-    rules.together.assign(n + 1, QString());
-    rules.fixedClasses.assign(n + 1, QString());
+    rules.cells[RuleBox::Marks].assign(n + 1, QString());
+    rules.cells[RuleBox::Together].assign(n + 1, QString());
+    rules.cells[RuleBox::Fixed].assign(n + 1, QString());
     for (int k = 0; k < 1 + pick.below(3); ++k) {
-        rules.flags.push_back({QStringLiteral("印%1").arg(k), std::vector<QString>(n + 1)});
+        rules.columns[RuleBox::Flags].push_back({QStringLiteral("印%1").arg(k), std::vector<QString>(n + 1)});
         for (int row = 1; row <= n; ++row)
             if (pick.below(5) == 0)
-                rules.flags.back().values[row] = pick.below(3) ? QStringLiteral("○") : QStringLiteral("◎");
+                rules.columns[RuleBox::Flags].back().values[row] = pick.below(3) ? QStringLiteral("○") : QStringLiteral("◎");
     }
     std::vector<char> used(n + 1, 0);
     const auto freeRowOf = [&](int g) {
@@ -111,20 +111,20 @@ SpreadRules randomRules(const DivisionYear& built, uint64_t seed, bool fixedAndT
     for (int m = 0; m < 3 + n / 12; ++m) // marks on pairs of students
         for (int i = 0, g = 1 + pick.below(groups); i < 2; ++i, g = 1 + pick.below(groups))
             if (const int row = freeRowOf(g))
-                rules.marks[row] = QStringLiteral("m%1").arg(m);
+                rules.cells[RuleBox::Marks][row] = QStringLiteral("m%1").arg(m);
     if (!fixedAndTogether)
         return rules;
     for (int f = 0; f < 3; ++f) {
         const int g = 1 + pick.below(groups);
         const GroupCondition& c = built.ws.conditions[g];
         if (const int row = freeRowOf(g))
-            rules.fixedClasses[row] = QString::number(c.rows[1 + pick.below(c.classCount)].classNumber);
+            rules.cells[RuleBox::Fixed][row] = QString::number(c.rows[1 + pick.below(c.classCount)].classNumber);
     }
     for (int t = 0; t < 3 + n / 16; ++t) {
         const int g = 1 + pick.below(groups);
         const int a = freeRowOf(g), b = freeRowOf(g);
         if (a && b)
-            rules.together[a] = rules.together[b] = QStringLiteral("t%1").arg(t);
+            rules.cells[RuleBox::Together][a] = rules.cells[RuleBox::Together][b] = QStringLiteral("t%1").arg(t);
     }
     return rules;
 }
@@ -195,16 +195,16 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
         groups[1].plan = {{classes - 1, seats}, {classes, seats}}; // with three classes the groups share class 2 only
         const DivisionYear built(groups);
         SpreadRules rules;
-        rules.marks.assign(n + 1, QString());
-        rules.together.assign(n + 1, QString());
-        rules.fixedClasses.assign(n + 1, QString());
+        rules.cells[RuleBox::Marks].assign(n + 1, QString());
+        rules.cells[RuleBox::Together].assign(n + 1, QString());
+        rules.cells[RuleBox::Fixed].assign(n + 1, QString());
         for (int row = 1; row <= n; ++row) {
             if (pick.below(4) == 0)
-                rules.marks[row] = QString(QChar(u'a' + pick.below(2)));
+                rules.cells[RuleBox::Marks][row] = QString(QChar(u'a' + pick.below(2)));
             if (pick.below(4) == 0)
-                rules.together[row] = QString(QChar(u'x' + pick.below(2)));
+                rules.cells[RuleBox::Together][row] = QString(QChar(u'x' + pick.below(2)));
             if (pick.below(6) == 0)
-                rules.fixedClasses[row] = QString::number(1 + pick.below(3));
+                rules.cells[RuleBox::Fixed][row] = QString::number(1 + pick.below(3));
         }
         Year year = built.year();
         year.setRules(rules);
@@ -242,7 +242,7 @@ TEST(Rules, ChecksRefuseExactlyWhatNoPlacementMeets)
         if (const QString text = outcome.message.value_or(Message{}).text; text.contains(QStringLiteral("全部をいっしょに"))) {
             ++together;
             for (int row = 1; row <= n; ++row) {
-                const bool bound = !rules.marks[row].isEmpty() || !rules.together[row].isEmpty() || !rules.fixedClasses[row].isEmpty();
+                const bool bound = !rules.cells[RuleBox::Marks][row].isEmpty() || !rules.cells[RuleBox::Together][row].isEmpty() || !rules.cells[RuleBox::Fixed][row].isEmpty();
                 EXPECT_EQ(text.contains(QStringLiteral("%1行目　%2").arg(row + 1).arg(year.students()[row].id)), bound) << row;
             }
         }
@@ -308,7 +308,7 @@ TEST(Rules, RefusalsNameTheRuleAndItsStudents)
     };
     for (const auto& c : cases) {
         SpreadRules rules;
-        for (auto [cells, column] : {std::pair{&c.fixed, &rules.fixedClasses}, {&c.together, &rules.together}, {&c.marks, &rules.marks}}) {
+        for (auto [cells, column] : {std::pair{&c.fixed, &rules.cells[RuleBox::Fixed]}, {&c.together, &rules.cells[RuleBox::Together]}, {&c.marks, &rules.cells[RuleBox::Marks]}}) {
             column->assign(11, QString());
             for (const Cell& cell : *cells)
                 (*column)[row(cell.group, cell.w)] = QString::fromUtf16(cell.text);
@@ -352,7 +352,9 @@ TEST(Rules, ASecondUseGivesAnotherChoiceOrSaysThereIsNone)
 
     // One group of two over two classes, one of them fixed: there is no other placement.
     Year two = DivisionYear({{QStringLiteral("A"), 2, {{1, 1}, {2, 1}}}}).year();
-    two.setRules({{}, {}, {}, {QString(), QStringLiteral("1")}});
+    SpreadRules fixed;
+    fixed.cells[RuleBox::Fixed] = {QString(), QStringLiteral("1")};
+    two.setRules(fixed);
     ASSERT_TRUE(two.evenOut(random).drawn);
     const std::vector<int16_t> only = two.classes();
     const EvenOutcome none = two.evenOut(random);

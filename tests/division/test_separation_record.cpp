@@ -177,7 +177,7 @@ bool keepsEveryoneApart(const Year& year, const std::vector<int16_t>& classes)
 {
     std::set<std::pair<QString, int>> seen;
     for (int row = 1; row <= year.students().count(); ++row)
-        if (const QString mark = ruleText(year.rules().marks, row); !mark.isEmpty() && !seen.insert({mark, classes[row]}).second)
+        if (const QString mark = ruleText(year.rules().cells[RuleBox::Marks], row); !mark.isEmpty() && !seen.insert({mark, classes[row]}).second)
             return false;
     for (const ApartEntry& e : year.rules().recordEntries) {
         std::set<int> in;
@@ -217,10 +217,10 @@ TEST(RecordRules, ChecksRefuseExactlyWhatNoPlacementKeepsApart)
                                                  {"B", 2 * seats, {{2, seats}, {3, seats}}}};
         const DivisionYear built(groups);
         SpreadRules rules;
-        rules.marks.assign(n + 1, QString());
+        rules.cells[RuleBox::Marks].assign(n + 1, QString());
         for (int row = 1; row <= n; ++row)
             if (pick.below(5) == 0)
-                rules.marks[row] = QString(QChar(u'a' + pick.below(2)));
+                rules.cells[RuleBox::Marks][row] = QString(QChar(u'a' + pick.below(2)));
         Year year = built.year();
         year.setRules(rules);
         year.setRecordEntries(randomEntries(pick, n, 1 + pick.below(4)));
@@ -277,9 +277,9 @@ TEST(RecordRules, RandomYearsKeepEveryEntryApartAndTheListsSeeAHandSwapBreakOne)
         const DivisionYear built(groups);
         const int n = built.students.count();
         SpreadRules rules;
-        rules.marks.assign(n + 1, QString());
+        rules.cells[RuleBox::Marks].assign(n + 1, QString());
         for (int m = 0; m < n / 10; ++m)
-            rules.marks[1 + pick.below(n)] = QStringLiteral("m%1").arg(m / 2);
+            rules.cells[RuleBox::Marks][1 + pick.below(n)] = QStringLiteral("m%1").arg(m / 2);
         Year year = built.year();
         year.setRules(rules);
         year.setRecordEntries(randomEntries(pick, n, n / 6));

@@ -42,7 +42,7 @@ SpreadRules withScoreColumns(SpreadRules rules, const Students& students)
         if (r % 11 != 0) // a few blank cells
             second.values[static_cast<size_t>(r)] = 7.0 + (r * 13 % 17) / 10.0;
     }
-    rules.scores = {first, second};
+    rules.numbers[RuleBox::Scores] = {first, second};
     return rules;
 }
 

@@ -28,9 +28,9 @@ Year sixStudents(const std::vector<int16_t>& classes, const std::function<void(S
     const testing::DivisionYear made({{u8("A"), 6, {{1, 3}, {2, 3}}}});
     Year year = made.year();
     SpreadRules text;
-    text.marks.assign(7, QString());
-    text.together.assign(7, QString());
-    text.fixedClasses.assign(7, QString());
+    text.cells[RuleBox::Marks].assign(7, QString());
+    text.cells[RuleBox::Together].assign(7, QString());
+    text.cells[RuleBox::Fixed].assign(7, QString());
     if (rules)
         rules(text);
     year.setRules(text);
@@ -65,11 +65,11 @@ TEST(CheckSheet, EachRuleHeldOrBrokenWithTheBrokenFirst)
     } cases[] = {
         {"every kind of rule held", kAlternating,
          [](SpreadRules& r) {
-             r.marks[1] = r.marks[2] = u8("A");
-             r.together[1] = r.together[3] = u8("X");
-             r.fixedClasses[5] = u8("１");
-             r.flags = {flag({1, 2})};
-             r.mixValues = {QString(), u8("a"), u8("a"), u8("a"), u8("a"), u8("b"), u8("b")};
+             r.cells[RuleBox::Marks][1] = r.cells[RuleBox::Marks][2] = u8("A");
+             r.cells[RuleBox::Together][1] = r.cells[RuleBox::Together][3] = u8("X");
+             r.cells[RuleBox::Fixed][5] = u8("１");
+             r.columns[RuleBox::Flags] = {flag({1, 2})};
+             r.cells[RuleBox::Mix] = {QString(), u8("a"), u8("a"), u8("a"), u8("a"), u8("b"), u8("b")};
          },
          {{{3, 4}, u8("生徒3・生徒4 トラブル")}},
          {{K::HeadCounts, false}, {K::Bands, false}, {K::Marks, false}, {K::Record, false}, {K::Together, false},
@@ -83,24 +83,24 @@ TEST(CheckSheet, EachRuleHeldOrBrokenWithTheBrokenFirst)
          {{K::Record, true}, {K::HeadCounts, false}, {K::Bands, false}}, "１組に 生徒1・生徒5"},
         {"a mark shared in a class, another apart", kAlternating,
          [](SpreadRules& r) {
-             r.marks[1] = r.marks[6] = u8("C");
-             r.marks[2] = r.marks[4] = u8("B");
+             r.cells[RuleBox::Marks][1] = r.cells[RuleBox::Marks][6] = u8("C");
+             r.cells[RuleBox::Marks][2] = r.cells[RuleBox::Marks][4] = u8("B");
          },
          {}, {{K::Marks, true}, {K::HeadCounts, false}, {K::Bands, false}, {K::Marks, false}}, "２組に 生徒2・生徒4"},
-        {"a together set split", kAlternating, [](SpreadRules& r) { r.together[1] = r.together[2] = u8("Y"); }, {},
+        {"a together set split", kAlternating, [](SpreadRules& r) { r.cells[RuleBox::Together][1] = r.cells[RuleBox::Together][2] = u8("Y"); }, {},
          {{K::Together, true}, {K::HeadCounts, false}, {K::Bands, false}}, "生徒1 １組・生徒2 ２組"},
         {"fixed classes kept, missed and unreadable", kAlternating,
          [](SpreadRules& r) {
-             r.fixedClasses[1] = u8("1");
-             r.fixedClasses[2] = u8("1組");
-             r.fixedClasses[3] = u8("三組");
+             r.cells[RuleBox::Fixed][1] = u8("1");
+             r.cells[RuleBox::Fixed][2] = u8("1組");
+             r.cells[RuleBox::Fixed][3] = u8("三組");
          },
          {}, {{K::Fixed, true}, {K::Fixed, true}, {K::HeadCounts, false}, {K::Bands, false}, {K::Fixed, false}},
          "１組の指定、いま ２組"},
-        {"a flag column over its share", kAlternating, [](SpreadRules& r) { r.flags = {flag({1, 3})}; }, {},
+        {"a flag column over its share", kAlternating, [](SpreadRules& r) { r.columns[RuleBox::Flags] = {flag({1, 3})}; }, {},
          {{K::Flags, true}, {K::HeadCounts, false}, {K::Bands, false}}, "１組「○」2人（目安 1.0人）"},
         {"a mixing column over its share", kAlternating,
-         [](SpreadRules& r) { r.mixValues = {QString(), u8("a"), u8("b"), u8("a"), u8("b"), u8("a"), u8("b")}; }, {},
+         [](SpreadRules& r) { r.cells[RuleBox::Mix] = {QString(), u8("a"), u8("b"), u8("a"), u8("b"), u8("a"), u8("b")}; }, {},
          {{K::Mixing, true}, {K::HeadCounts, false}, {K::Bands, false}}, "１組「a」3人（目安 1.5人）"},
         {"head counts off the plan", {1, 1, 2, 1, 1, 2}, {}, {},
          {{K::HeadCounts, true}, {K::Bands, false}}, "１組 4人（条件 3人）・２組 2人（条件 3人）"},

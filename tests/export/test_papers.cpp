@@ -105,13 +105,13 @@ Roster roster(const std::vector<std::tuple<int, const char*, const char*, const 
     r.csv.columnCount = 7;
     r.csv.rows.push_back({u8("番号"), u8("旧組"), u8("氏名"), u8("グループ"), u8("点数"), u8("別クラス"), u8("備考")});
     std::vector<StudentRecord> records;
-    r.rules.marks.push_back(QString());
+    r.rules.cells[RuleBox::Marks].push_back(QString());
     int id = 100;
     for (const auto& [newClass, old, name, group, score, mark, note] : rows) {
         const QString number = QString::number(++id);
         r.csv.rows.push_back({number, u8(old), u8(name), u8(group), u8(score), u8(mark), u8(note)});
         records.push_back({number, u8(name), u8(group), u8(score)});
-        r.rules.marks.push_back(u8(mark));
+        r.rules.cells[RuleBox::Marks].push_back(u8(mark));
         r.classes.push_back(int16_t(newClass));
     }
     r.students = testing::studentsOf(records, {u8("番号"), u8("氏名"), u8("グループ"), u8("点数")});

@@ -5,6 +5,8 @@
 
 #include "conditions/SpreadColumns.h"
 
+#include <algorithm>
+
 using namespace classdiv;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -17,7 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray rest = bytes.mid(written.size());
     const bool unusedLaterLines = written.size() < bytes.size() && bytes.startsWith(written) &&
                                   (rest == "\r\n\r\n\r\n" || rest == "\r\n" || rest == "\r\n\r\n\r\n\r\n");
-    if (choice->marksColumn < 0 || choice->mixColumn < 0 || (written != bytes && !unusedLaterLines) ||
+    const bool unsetAsZero = std::any_of(choice->begin(), choice->end(), [](const std::vector<int16_t>& columns) {
+        return std::find_if(columns.begin(), columns.end(), [](int16_t column) { return column < 1; }) != columns.end();
+    });
+    if (unsetAsZero || (written != bytes && !unusedLaterLines) ||
         parseSpreadFile(written) != choice)
         __builtin_trap();
     return 0;

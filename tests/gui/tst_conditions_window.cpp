@@ -402,12 +402,13 @@ private slots:
         QTRY_COMPARE(chartLines(chart), expectedLines(summarizeYear(year.students(), year.classes(), recount(year), {})));
 
         // Old classes to mix: a third chart and the deviation; gone again without them.
-        SpreadRules rules{{}, {QString()}};
+        SpreadRules rules;
+    rules.cells[RuleBox::Mix] = {QString()};
         const QStringList csv = textLines(f.folder.file("nen1.csv"));
         for (int r = 1; r <= 240; ++r)
-            rules.mixValues.push_back(csv[r].section(u',', 1, 1));
+            rules.cells[RuleBox::Mix].push_back(csv[r].section(u',', 1, 1));
         f.window->model().setRules(rules);
-        const YearSummary mixed = summarizeYear(year.students(), year.classes(), recount(year), rules.mixValues);
+        const YearSummary mixed = summarizeYear(year.students(), year.classes(), recount(year), rules.cells[RuleBox::Mix]);
         QCOMPARE(mixed.mixValues, (QStringList{"1", "2", "3", "4", "5", "6"}));
         QTRY_COMPARE(chartLines(chart), expectedLines(mixed));
         const double deviation = mixingDeviation(year.rules(), year.classes());
@@ -574,9 +575,9 @@ private slots:
             QTRY_VERIFY(dialog.isNull());
         }
         const SpreadRules& rules = f.window->year().rules();
-        QCOMPARE(rules.mixValues.at(1), QStringLiteral("1")); // 旧組 of student 1
-        QCOMPARE(rules.flags.size(), size_t(2));
-        QCOMPARE(rules.flags[1].name, QStringLiteral("ピアノ"));
+        QCOMPARE(rules.cells[RuleBox::Mix].at(1), QStringLiteral("1")); // 旧組 of student 1
+        QCOMPARE(rules.columns[RuleBox::Flags].size(), size_t(2));
+        QCOMPARE(rules.columns[RuleBox::Flags][1].name, QStringLiteral("ピアノ"));
 
         QPointer<QDialog> dialog = openSpreadDialog(f);
         QVERIFY(dialog);
@@ -606,7 +607,7 @@ private slots:
                 const QString newClass = output[r].section(u',', 0, 0);
                 QCOMPARE(newClass, QString::number(f.window->year().classOf(r)));
                 const QStringList in = input[r].split(u',');
-                QCOMPARE(rules.marks.at(r), in[7]);
+                QCOMPARE(rules.cells[RuleBox::Marks].at(r), in[7]);
                 if (!in[9].isEmpty())
                     QCOMPARE(newClass, in[9]);
                 if (!in[7].isEmpty())

@@ -42,10 +42,11 @@ std::pair<int, int> sameClassPair(const Year& year)
 // The example's 旧組 (column 2) as the mixing column.
 SpreadRules oldClassesToMix(const ExampleWindow& f)
 {
-    SpreadRules rules{{}, {QString()}};
+    SpreadRules rules;
+    rules.cells[RuleBox::Mix] = {QString()};
     const QStringList csv = textLines(f.folder.file("nen1.csv"));
     for (int r = 1; r < csv.size(); ++r)
-        rules.mixValues.push_back(csv[r].section(u',', 1, 1));
+        rules.cells[RuleBox::Mix].push_back(csv[r].section(u',', 1, 1));
     return rules;
 }
 
@@ -117,7 +118,7 @@ SpreadRules sexesOverPools(const Year& year, int boysOf4)
         const bool boy = year.students()[r].group.startsWith(u'書') ? other++ < 40 : pool++ < boysOf4;
         sex.values.push_back(boy ? QStringLiteral("男") : QStringLiteral("女"));
     }
-    rules.flags.push_back(sex);
+    rules.columns[RuleBox::Flags].push_back(sex);
     return rules;
 }
 
@@ -182,7 +183,7 @@ private slots:
             QVERIFY(model.acceptSpreadColumns({QStringLiteral("８")}).message);
         QCOMPARE((QList<int>{int(draw.count()), int(rules.count()), int(swapped.count())}), told);
         if (command.startsWith("rule columns")) // the year took exactly what the dialog's OK gave
-            QCOMPARE(model.year().rules().marks.empty(), command.endsWith("refused"));
+            QCOMPARE(model.year().rules().cells[RuleBox::Marks].empty(), command.endsWith("refused"));
     }
 
     // A hand swap changes the chart's figures of the classes; the model the search builds of the year
@@ -199,7 +200,7 @@ private slots:
         QVERIFY(chart);
         QTRY_VERIFY(chartView(chart)->mixingDeviation().has_value());
         const Year& year = model.year();
-        const auto [a, b] = swapPair(year, &rules.mixValues);
+        const auto [a, b] = swapPair(year, &rules.cells[RuleBox::Mix]);
         QVERIFY(a > 0);
 
         const std::vector<std::vector<int>> drawn = mixCounts(chartView(chart)->year());
@@ -209,7 +210,7 @@ private slots:
         const long built = searchProblemsBuilt() - before;
         QCOMPARE(built, 0L);
         QCOMPARE(mixCounts(chartView(chart)->year()),
-                 mixCounts(summarizeYear(year.students(), year.classes(), recount(year), rules.mixValues)));
+                 mixCounts(summarizeYear(year.students(), year.classes(), recount(year), rules.cells[RuleBox::Mix])));
         QCOMPARE(chartView(chart)->mixingDeviation(), std::optional<double>(mixingDeviation(year.rules(), year.classes())));
     }
 
@@ -268,7 +269,7 @@ private slots:
         QTRY_VERIFY(lists->isVisible());
 
         // Boys by class, counted here from the column and the classes.
-        const TypedColumn& sex = year.rules().flagColumns[0];
+        const TypedColumn& sex = year.rules().typed[RuleBox::Flags][0];
         const auto isBoy = [&](int r) { return sex.values[size_t(sex.of(r))] == u"男"; };
         const auto boysIn = [&](int k) {
             int n = 0;

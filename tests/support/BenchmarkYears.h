@@ -198,9 +198,9 @@ inline std::vector<int> shuffledRows(YearNumbers& numbers, int n)
 // Marks, together and fixed classes blank for rows 1..n.
 inline void blankRules(SpreadRules& rules, int n)
 {
-    rules.marks.assign(n + 1, QString());
-    rules.together.assign(n + 1, QString());
-    rules.fixedClasses.assign(n + 1, QString());
+    rules.cells[RuleBox::Marks].assign(n + 1, QString());
+    rules.cells[RuleBox::Together].assign(n + 1, QString());
+    rules.cells[RuleBox::Fixed].assign(n + 1, QString());
 }
 
 // Every group over all six classes, head counts as even as its size allows;
@@ -230,12 +230,12 @@ inline RulesYear rulesYear()
     size_t next = 0;
     for (int pair = 0; pair < 30; ++pair)
         for (int i = 0; i < 2; ++i)
-            rules.marks[order[next++]] = QStringLiteral("離%1").arg(pair);
+            rules.cells[RuleBox::Marks][order[next++]] = QStringLiteral("離%1").arg(pair);
     for (int pair = 0; pair < 20; ++pair)
         for (int i = 0; i < 2; ++i)
-            rules.together[order[next++]] = QStringLiteral("同%1").arg(pair);
+            rules.cells[RuleBox::Together][order[next++]] = QStringLiteral("同%1").arg(pair);
     for (int i = 0; i < 15; ++i)
-        rules.fixedClasses[order[next++]] = QString::number(1 + numbers.below(6));
+        rules.cells[RuleBox::Fixed][order[next++]] = QString::number(1 + numbers.below(6));
     for (const int holders : {10, 25, 40}) {
         FlagColumn flag{QStringLiteral("印%1").arg(holders), std::vector<QString>(n + 1)};
         for (int i = 0; i < holders;) {
@@ -245,7 +245,7 @@ inline RulesYear rulesYear()
                 ++i;
             }
         }
-        rules.flags.push_back(std::move(flag));
+        rules.columns[RuleBox::Flags].push_back(std::move(flag));
     }
     return year;
 }
@@ -273,13 +273,13 @@ inline RulesYear sexesYear()
     size_t next = 0;
     for (int pair = 0; pair < 8; ++pair)
         for (int i = 0; i < 2; ++i)
-            rules.marks[order[next++]] = QStringLiteral("離%1").arg(pair);
-    rules.flags.push_back(std::move(sex));
+            rules.cells[RuleBox::Marks][order[next++]] = QStringLiteral("離%1").arg(pair);
+    rules.columns[RuleBox::Flags].push_back(std::move(sex));
     for (const auto& [name, holders] : {std::pair{QStringLiteral("リーダー"), 16}, std::pair{QStringLiteral("支援"), 10}}) {
         FlagColumn flag{name, std::vector<QString>(n + 1)};
         for (int i = 0; i < holders; ++i)
             flag.values[order[next++]] = QStringLiteral("○");
-        rules.flags.push_back(std::move(flag));
+        rules.columns[RuleBox::Flags].push_back(std::move(flag));
     }
     return year;
 }
@@ -300,14 +300,14 @@ inline RulesYear coursesRulesYear()
     std::vector<int> order = shuffledRows(numbers, n);
     SpreadRules& rules = year.rules;
     blankRules(rules, n);
-    rules.mixValues.assign(n + 1, QString());
+    rules.cells[RuleBox::Mix].assign(n + 1, QString());
     FlagColumn sex{QStringLiteral("性別"), std::vector<QString>(n + 1)};
     FlagColumn leader{QStringLiteral("リーダー"), std::vector<QString>(n + 1)};
     for (int r = 1; r <= n; ++r) {
         const QString& group = students[r].group;
         sex.values[r] = group.endsWith(u'女') || (!group.endsWith(u'男') && numbers.below(2) == 0) ? QStringLiteral("女")
                                                                                                   : QStringLiteral("男");
-        rules.mixValues[r] = QString::number(1 + numbers.below(12));
+        rules.cells[RuleBox::Mix][r] = QString::number(1 + numbers.below(12));
     }
     std::vector<int> large; // rows of the four large groups, shuffled
     for (int r : order)
@@ -316,23 +316,23 @@ inline RulesYear coursesRulesYear()
     size_t next = 0;
     for (int pair = 0; pair < 20; ++pair)
         for (int i = 0; i < 2; ++i)
-            rules.marks[large[next++]] = QStringLiteral("離%1").arg(pair);
+            rules.cells[RuleBox::Marks][large[next++]] = QStringLiteral("離%1").arg(pair);
     for (int pair = 0; pair < 10; ++pair) {
         const int first = large[next++];
         size_t mate = next;
         while (students[large[mate]].group != students[first].group)
             ++mate;
         std::swap(large[mate], large[next]);
-        rules.together[first] = rules.together[large[next++]] = QStringLiteral("同%1").arg(pair);
+        rules.cells[RuleBox::Together][first] = rules.cells[RuleBox::Together][large[next++]] = QStringLiteral("同%1").arg(pair);
     }
     for (int i = 0; i < 8; ++i) {
         const std::vector<int>& open = classes.at(students[large[next]].group);
-        rules.fixedClasses[large[next++]] = QString::number(open[numbers.below(static_cast<int>(open.size()))]);
+        rules.cells[RuleBox::Fixed][large[next++]] = QString::number(open[numbers.below(static_cast<int>(open.size()))]);
     }
     for (int i = 0; i < 30; ++i)
         leader.values[large[next++]] = QStringLiteral("○");
-    rules.flags.push_back(std::move(sex));
-    rules.flags.push_back(std::move(leader));
+    rules.columns[RuleBox::Flags].push_back(std::move(sex));
+    rules.columns[RuleBox::Flags].push_back(std::move(leader));
     return year;
 }
 

@@ -69,10 +69,10 @@ inline ChangedYear changedYear(const RulesYear& base, const std::vector<int>& re
     ChangedYear out;
     out.draft.push_back(0);
     blankRules(out.rules, 0);
-    out.rules.marks.clear(), out.rules.together.clear(), out.rules.fixedClasses.clear();
-    for (const FlagColumn& flag : r.flags)
-        out.rules.flags.push_back({flag.name, {QString()}});
-    out.rules.marks.push_back({}), out.rules.together.push_back({}), out.rules.fixedClasses.push_back({});
+    out.rules.cells[RuleBox::Marks].clear(), out.rules.cells[RuleBox::Together].clear(), out.rules.cells[RuleBox::Fixed].clear();
+    for (const FlagColumn& flag : r.columns[RuleBox::Flags])
+        out.rules.columns[RuleBox::Flags].push_back({flag.name, {QString()}});
+    out.rules.cells[RuleBox::Marks].push_back({}), out.rules.cells[RuleBox::Together].push_back({}), out.rules.cells[RuleBox::Fixed].push_back({});
     const auto cell = [](const std::vector<QString>& column, int row) { return ruleText(column, row); };
     for (int row = 1; row <= old.count(); ++row) {
         if (std::find(removed.begin(), removed.end(), row) != removed.end())
@@ -83,17 +83,17 @@ inline ChangedYear changedYear(const RulesYear& base, const std::vector<int>& re
                 record.group = group;
         records.push_back(record);
         out.draft.push_back(draft[static_cast<size_t>(row)]);
-        out.rules.marks.push_back(cell(r.marks, row));
-        out.rules.together.push_back(cell(r.together, row));
-        out.rules.fixedClasses.push_back(cell(r.fixedClasses, row));
-        for (size_t k = 0; k < r.flags.size(); ++k)
-            out.rules.flags[k].values.push_back(cell(r.flags[k].values, row));
+        out.rules.cells[RuleBox::Marks].push_back(cell(r.cells[RuleBox::Marks], row));
+        out.rules.cells[RuleBox::Together].push_back(cell(r.cells[RuleBox::Together], row));
+        out.rules.cells[RuleBox::Fixed].push_back(cell(r.cells[RuleBox::Fixed], row));
+        for (size_t k = 0; k < r.columns[RuleBox::Flags].size(); ++k)
+            out.rules.columns[RuleBox::Flags][k].values.push_back(cell(r.columns[RuleBox::Flags][k].values, row));
     }
     for (const StudentRecord& record : added) {
         records.push_back(record);
         out.draft.push_back(kUnplacedClass);
-        out.rules.marks.push_back({}), out.rules.together.push_back({}), out.rules.fixedClasses.push_back({});
-        for (FlagColumn& flag : out.rules.flags)
+        out.rules.cells[RuleBox::Marks].push_back({}), out.rules.cells[RuleBox::Together].push_back({}), out.rules.cells[RuleBox::Fixed].push_back({});
+        for (FlagColumn& flag : out.rules.columns[RuleBox::Flags])
             flag.values.push_back({});
     }
     out.students = studentsOf(records);
@@ -125,9 +125,9 @@ inline ChangedYear changedRulesYear()
     const Students& s = base.division.students;
     const auto freeRowOf = [&](const QString& group, int skip) {
         for (int row = s.count(); row >= 1; --row) {
-            bool ruled = !ruleText(base.rules.marks, row).isEmpty() || !ruleText(base.rules.together, row).isEmpty() ||
-                         !ruleText(base.rules.fixedClasses, row).isEmpty();
-            for (const FlagColumn& flag : base.rules.flags)
+            bool ruled = !ruleText(base.rules.cells[RuleBox::Marks], row).isEmpty() || !ruleText(base.rules.cells[RuleBox::Together], row).isEmpty() ||
+                         !ruleText(base.rules.cells[RuleBox::Fixed], row).isEmpty();
+            for (const FlagColumn& flag : base.rules.columns[RuleBox::Flags])
                 ruled = ruled || !ruleText(flag.values, row).isEmpty();
             if (s[row].group == group && !ruled && skip-- == 0)
                 return row;
@@ -163,10 +163,10 @@ inline ChangedYear fewerClassesYear()
     size_t next = 0;
     for (int pair = 0; pair < 8; ++pair)
         for (int i = 0; i < 2; ++i)
-            base.rules.marks[order[next++]] = QStringLiteral("離%1").arg(pair);
+            base.rules.cells[RuleBox::Marks][order[next++]] = QStringLiteral("離%1").arg(pair);
     for (int i = 0; i < 18; ++i)
         leader.values[order[next++]] = QStringLiteral("○");
-    base.rules.flags = {sex, leader};
+    base.rules.columns[RuleBox::Flags] = {sex, leader};
     std::vector<std::pair<int, int>> eight;
     for (int k = 1; k <= 8; ++k)
         eight.emplace_back(k, 35);
