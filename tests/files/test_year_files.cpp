@@ -181,8 +181,9 @@ TEST(YearFiles, TheDraftsAreReadFromBesideTheRosterAndSavedThereOnly)
         for (const Draft& d : book.drafts())
             names << d.name;
         EXPECT_EQ(names, c.read) << c.name;
-        ASSERT_FALSE(book.keep(year, u"新しい案"_s, noon)) << c.name;
-        EXPECT_FALSE(YearFiles::saveDrafts(book, year, noon)) << c.name;
+        ASSERT_TRUE(year.pressNumber(4).drawn) << c.name;
+        ASSERT_FALSE(book.keep(year, u"新しい案"_s, noon.addSecs(60))) << c.name;
+        EXPECT_FALSE(YearFiles::saveDrafts(book, year, noon.addSecs(60))) << c.name;
         names.clear();
         for (const Draft& d : readDraftsFile(files.draftsPath()).content.drafts)
             names << d.name;
