@@ -9,6 +9,7 @@
 #include "support/Years.h"
 
 #include "division/drafts/Drafts.h"
+#include "files/SharedDrafts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -39,7 +40,7 @@ struct Fixture {
     testing::DivisionYear made = fiveHundred();
     Year year = made.year();
     QTemporaryDir folder{QDir::tempPath() + QStringLiteral("/classdiv-bench-XXXXXX")};
-    DraftBook book{year, folder.filePath("big.csvAN.TXT")};
+    DraftBook book = loadDraftBook(year, folder.filePath("big.csvAN.TXT"));
 
     explicit Fixture(int drafts)
     {
@@ -49,7 +50,7 @@ struct Fixture {
         }
         year.pressNumber(1000);
         book.markChanged();
-        book.write(year, kNow);
+        saveDraftBook(book, year, kNow);
     }
 };
 
@@ -58,7 +59,7 @@ void KeepDraft500(benchmark::State& state)
     Fixture f(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         f.book.keep(f.year, QStringLiteral("案X"), kNow);
-        f.book.write(f.year, kNow);
+        saveDraftBook(f.book, f.year, kNow);
     }
 }
 BENCHMARK(KeepDraft500)->Arg(1)->Arg(50)->Unit(benchmark::kMillisecond);
@@ -92,7 +93,7 @@ void WriteWorking500(benchmark::State& state)
     Fixture f(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         f.book.markChanged();
-        f.book.write(f.year, kNow);
+        saveDraftBook(f.book, f.year, kNow);
     }
 }
 BENCHMARK(WriteWorking500)->ArgName("drafts")->Arg(0)->Arg(50)->Unit(benchmark::kMicrosecond);

@@ -6,7 +6,7 @@
 #include "support/BenchmarkYears.h"
 #include "support/Years.h"
 
-#include "division/rules/RecordFile.h"
+#include "files/SharedRecord.h"
 #include "division/rules/RecordMatch.h"
 #include "division/lists/ClassSwaps.h"
 

@@ -9,6 +9,7 @@
 #include "support/Years.h"
 
 #include "division/drafts/Drafts.h"
+#include "files/SharedDrafts.h"
 #include "division/drafts/RosterChangesText.h"
 #include "division/Year.h"
 #include "import/Roster.h"
@@ -72,13 +73,13 @@ void OpenDraftOnChangedRoster500(benchmark::State& state)
     QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/classdiv-bench-XXXXXX"));
     const QString path = folder.filePath("big.csvAN.TXT");
     {
-        DraftBook book(year, path);
+        DraftBook book = loadDraftBook(year, path);
         for (int d = 1; d <= 5; ++d) {
             year.pressNumber(uint32_t(d));
             book.keep(year, QStringLiteral("案%1").arg(d), kNow);
         }
         book.markChanged();
-        book.write(year, kNow);
+        saveDraftBook(book, year, kNow);
     }
 
     // 3 removed, 2 added, 1 moved to another group, the rows reversed.
@@ -93,7 +94,7 @@ void OpenDraftOnChangedRoster500(benchmark::State& state)
 
     size_t changes = 0;
     for (auto _ : state) {
-        DraftBook book(later, path);
+        DraftBook book = loadDraftBook(later, path);
         const QStringList words = rosterConsequences(book, later);
         const TextTable table = rosterChangesTable(*book.rosterChanges());
         book.open(0, later);

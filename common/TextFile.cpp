@@ -9,6 +9,8 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 namespace classdiv {
 
@@ -106,22 +108,55 @@ TextFileContent readTextFile(const QString& path)
     return content;
 }
 
-WriteStatus writeFileAtomically(const QString& path, const QByteArray& bytes)
+namespace {
+
+// Windows renames nothing over a file another program has open at that
+// moment (a colleague's program reading the drafts, a virus scanner, the
+// indexer; under Wine any open handle at all), where POSIX replaces it at
+// once. The rename is tried again for a short while there, so that a reader
+// of a few milliseconds does not make a save fail and wait for the next
+// change; everywhere else one try decides.
+#ifdef Q_OS_WIN
+constexpr int kReplaceTries = 40;
+#else
+constexpr int kReplaceTries = 1;
+#endif
+constexpr auto kReplacePause = std::chrono::milliseconds(25);
+
+enum class Commit { Done, Failed, NotReplaced };
+
+Commit writeOnce(const QString& path, const QByteArray& bytes)
 {
-    if (path.isEmpty())
-        return WriteStatus::Failed;
     QSaveFile file(path);
     // Only a complete, committed file replaces the target.
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
-        return WriteStatus::Failed;
+        return Commit::Failed;
     // commit() does not notice a flush that fails when it closes the file (a
     // full disk cuts a small file short), so flush and check first.
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
-        return WriteStatus::Failed;
+        return Commit::Failed;
     }
-    return file.commit() ? WriteStatus::Ok : WriteStatus::Failed;
+    if (file.commit())
+        return Commit::Done;
+    return file.error() == QFileDevice::RenameError ? Commit::NotReplaced : Commit::Failed;
+}
+
+} // namespace
+
+WriteStatus writeFileAtomically(const QString& path, const QByteArray& bytes)
+{
+    if (path.isEmpty())
+        return WriteStatus::Failed;
+    for (int tries = 1;; ++tries) {
+        const Commit commit = writeOnce(path, bytes);
+        if (commit == Commit::Done)
+            return WriteStatus::Ok;
+        if (commit == Commit::Failed || tries >= kReplaceTries)
+            return WriteStatus::Failed;
+        std::this_thread::sleep_for(kReplacePause);
+    }
 }
 
 } // namespace classdiv

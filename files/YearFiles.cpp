@@ -3,6 +3,7 @@
 #include "common/FileLock.h"
 #include "common/FileMessages.h"
 #include "common/TextFile.h"
+#include "files/SharedDrafts.h"
 #include "division/Year.h"
 
 #include <QFile>
@@ -31,6 +32,16 @@ QString YearFiles::rulesPath() const
 QString YearFiles::draftsPath() const
 {
     return m_rosterPath.isEmpty() ? QString() : m_rosterPath + QStringLiteral("AN.TXT");
+}
+
+DraftBook YearFiles::loadDrafts(const Year& year) const
+{
+    return loadDraftBook(year, draftsPath());
+}
+
+std::optional<Message> YearFiles::saveDrafts(DraftBook& book, const Year& year, const QDateTime& now)
+{
+    return saveDraftBook(book, year, now);
 }
 
 ReadConditionsOutcome YearFiles::loadConditions(Year& year) const

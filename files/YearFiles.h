@@ -8,16 +8,20 @@
 //   AN.TXT        the kept divisions and the one on screen (division/drafts/DraftsFile.h)
 //
 // The formats keep one reader and one writer each in their own layer; here
-// they meet the disk. The Year reads no file itself: it is handed what was
-// read, and what it holds is saved from here. Every write goes through a
+// they meet the disk. The Year and the drafts book read no file themselves:
+// they are handed what was read, and what they hold is saved from here (the
+// drafts through files/SharedDrafts.h, merged with other programs' on a
+// shared folder). Every write goes through a
 // temporary file and a rename under the file's lock (common/FileLock.h), and
 // a failed one says the program's one message (common/FileMessages.h).
 
 #include "common/Message.h"
 #include "conditions/ConditionsFile.h"
 #include "conditions/SpreadColumns.h"
+#include "division/drafts/Drafts.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -47,6 +51,12 @@ public:
     QString rulesPath() const;
     // Empty for a year of no roster file: its drafts stay in memory.
     QString draftsPath() const;
+
+    // The year's drafts book, as the drafts file holds them now.
+    DraftBook loadDrafts(const Year& year) const;
+    // Writes the drafts now when anything is unwritten; the write's message.
+    // (The session writes on a thread of its own: files/SharedDrafts.h.)
+    static std::optional<Message> saveDrafts(DraftBook& book, const Year& year, const QDateTime& now);
 
     // 前回条件の読み込み: the conditions file read into the year's groups. A
     // file that stops part way leaves the groups read before it.

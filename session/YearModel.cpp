@@ -6,12 +6,13 @@
 
 #include "export/ResultFile.h"
 #include "export/ResultWorkbook.h"
+#include "files/SharedDrafts.h"
 
 namespace classdiv {
 
 YearModel::YearModel(const StudentTable& table, QObject* parent)
     : QObject(parent), m_files(table.csvPath), m_year(table),
-      m_drafts(std::make_unique<DraftBook>(m_year, m_files.draftsPath())), m_presence(presencePathFor(table.csvPath))
+      m_drafts(std::make_unique<DraftBook>(m_files.loadDrafts(m_year))), m_presence(presencePathFor(table.csvPath))
 {
     // The columns chosen in an earlier run; the dialog tells why when they cannot be used.
     m_files.loadRules(m_year);
@@ -57,7 +58,7 @@ void YearModel::classesChanged()
 YearModel::~YearModel()
 {
     m_writer.waitForDone();
-    m_drafts->write(m_year, QDateTime::currentDateTime());
+    YearFiles::saveDrafts(*m_drafts, m_year, QDateTime::currentDateTime());
     m_presence.release();
 }
 
@@ -96,7 +97,7 @@ void YearModel::writeDrafts()
         return;
     m_writing = true;
     m_writer.start([this, pending = std::move(*pending)] {
-        DraftsWriteOutcome outcome = DraftBook::performWrite(pending);
+        DraftsWriteOutcome outcome = writeDraftsShared(pending);
         QMetaObject::invokeMethod(
             this, [this, pending, outcome = std::move(outcome)] { writeFinished(pending, outcome); },
             Qt::QueuedConnection);

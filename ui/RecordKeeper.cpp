@@ -1,6 +1,6 @@
 #include "ui/RecordKeeper.h"
 
-#include "division/rules/RecordFile.h"
+#include "files/SharedRecord.h"
 #include "ui/Dialogs.h"
 #include "session/YearModel.h"
 

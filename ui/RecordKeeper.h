@@ -3,7 +3,7 @@
 // once (remembered like the other settings), read when a roster is loaded
 // and whenever it changes, held against the roster, and its entries that
 // apply handed to the year as keep-apart rules. Every write goes through the
-// locked read-merge-write of division/rules/RecordFile.h. A record that
+// locked read-merge-write of files/SharedRecord.h. A record that
 // cannot be used is named once, never written over, and the year goes on
 // without it.
 //

@@ -4,13 +4,10 @@
 #include "division/drafts/RosterChanges.h"
 
 #include "common/FileMessages.h"
-#include "common/TextFile.h"
 #include "division/draw/RandomSource.h"
 #include "division/Year.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 
 #include <QStringList>
 
@@ -51,7 +48,7 @@ std::optional<uint32_t> drawNumberFromText(const QString& text)
     return number;
 }
 
-DraftBook::DraftBook(const Year& year, QString path)
+DraftBook::DraftBook(const Year& year, QString path, DraftsReadOutcome read)
     : m_path(std::move(path)), m_roster(rosterOf(year.students()))
 {
     const LockHolder me = thisProgram();
@@ -59,7 +56,6 @@ DraftBook::DraftBook(const Year& year, QString path)
     m_user = me.user;
     if (m_path.isEmpty())
         return;
-    DraftsReadOutcome read = readDraftsFile(m_path);
     m_readMessage = draftsReadMessage(read, m_path);
     const std::vector<RosterRow>& kept = read.content.roster;
     // An earlier version's file is read by row while its students are the same.
@@ -246,12 +242,6 @@ void DraftBook::takeScreen(const Year& year, const QDateTime& now)
     m_working->computer = m_computer;
     m_working->user = m_user;
     m_screenChanged = false;
-}
-
-std::optional<Message> DraftBook::write(const Year& year, const QDateTime& now)
-{
-    const std::optional<DraftsWrite> pending = prepareWrite(year, now);
-    return pending ? finishWrite(*pending, performWrite(*pending)).message : std::nullopt;
 }
 
 std::optional<DraftsWrite> DraftBook::prepareWrite(const Year& year, const QDateTime& now)

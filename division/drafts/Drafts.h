@@ -1,11 +1,13 @@
 #pragma once
 // 案: divisions kept under a name, to come back to on another day, and the
 // division last on screen (「作業中」), kept in the drafts file beside the CSV
-// (division/drafts/DraftsFile.h). The book reads the file when the year is
-// loaded and changes no classes then; each write takes the file's lock,
-// reads it again and merges what other programs on the same roster did
-// (division/drafts/DraftsMerge.h), then writes the whole file through a
-// temporary file and a rename.
+// (division/drafts/DraftsFile.h). The book is what the file held when the
+// year was loaded, and what changed here since; it touches no disk. The
+// file is read, and written, by files/SharedDrafts.h: each write takes the
+// file's lock, reads it again and merges what other programs on the same
+// roster did (division/drafts/DraftsMerge.h), then writes the whole file
+// through a temporary file and a rename. The book makes each write's request
+// and takes back its outcome.
 //
 // The figures of a draft and the comparison of two: division/drafts/DraftFigures.h.
 
@@ -28,10 +30,11 @@ class Year;
 
 class DraftBook {
 public:
-    // Reads the drafts file at path (files/YearFiles.h names it beside the
-    // roster); nothing on screen changes. An empty path keeps the drafts in
-    // memory only (a year of no file).
-    DraftBook(const Year& year, QString path);
+    // The drafts of the file at path as read (files/SharedDrafts.h reads it;
+    // files/YearFiles.h names it beside the roster); nothing on screen
+    // changes. The path names the file in messages and in each write's
+    // request. An empty path keeps the drafts in memory only (a year of no file).
+    explicit DraftBook(const Year& year, QString path = {}, DraftsReadOutcome read = {});
 
     const QString& path() const { return m_path; }
     // What reading the file found wrong, once: shown when the drafts window first opens.
@@ -83,18 +86,14 @@ public:
     bool dirty() const { return m_dirty; }
     // The next write runs even with nothing new here: it takes in what other programs kept.
     void markFileToRead() { m_dirty = true; }
-    // Writes the whole file when anything changed since the last write,
-    // merged with the file as it is now. A damaged file, or one of the roster before a change, is copied
-    // aside first; one that cannot be read is never written over. The first
-    // failure gives its message; later ones are silent until a write succeeds
-    // again. A lock taken over from a stopped program, and a draft renamed
-    // for a name another program used meanwhile, are said too.
-    std::optional<Message> write(const Year& year, const QDateTime& now);
-
-    // The same in three steps, so the disk can be left to another thread:
-    // the snapshot made here, written there, the outcome taken back here.
+    // A write of the whole file in three steps, so the disk can be left to
+    // another thread: the request made here (nullopt when nothing changed
+    // since the last write, or the book has no file), written by
+    // files/SharedDrafts.h, the outcome taken back here. The first failure
+    // gives its message; later ones are silent until a write succeeds again.
+    // A lock taken over from a stopped program, and a draft renamed for a
+    // name another program used meanwhile, are said too.
     std::optional<DraftsWrite> prepareWrite(const Year& year, const QDateTime& now);
-    static DraftsWriteOutcome performWrite(const DraftsWrite& pending) { return writeDraftsShared(pending); }
     struct Finished {
         std::optional<Message> message;
         bool listChanged = false; // drafts came from, or were renamed for, another program

@@ -6,9 +6,6 @@
 #include "division/draw/RandomSource.h"
 #include "import/Roster.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringList>
 
@@ -367,25 +364,6 @@ DraftsReadOutcome parseDraftsFile(const QByteArray& bytes)
             break;
     }
     return reader.finish(lineNumber, complete);
-}
-
-DraftsReadOutcome readDraftsFile(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return {};
-    DraftsReadOutcome refused;
-    refused.status = info.isFile() && info.size() > kMaxDraftsBytes ? DraftsReadOutcome::Status::TooLarge
-                                                                    : DraftsReadOutcome::Status::Unreadable;
-    QFile file(path);
-    if (!info.isFile() || info.size() > kMaxDraftsBytes || !file.open(QIODevice::ReadOnly))
-        return refused;
-    const QByteArray bytes = file.read(kMaxDraftsBytes + 1);
-    if (bytes.size() > kMaxDraftsBytes)
-        refused.status = DraftsReadOutcome::Status::TooLarge;
-    if (file.error() != QFileDevice::NoError || bytes.size() > kMaxDraftsBytes)
-        return refused;
-    return parseDraftsFile(bytes);
 }
 
 } // namespace classdiv

@@ -105,7 +105,7 @@ struct DraftsReadOutcome {
 
 // Reads what can be read: a draft line that is wrong is skipped, the others
 // stay; a roster that is wrong leaves no drafts (they could not be checked).
+// The file itself is read by files/SharedDrafts.h.
 DraftsReadOutcome parseDraftsFile(const QByteArray& bytes);
-DraftsReadOutcome readDraftsFile(const QString& path);
 
 } // namespace classdiv

@@ -3,7 +3,8 @@
 // folder, or two windows on one PC): each write takes the file's lock
 // (common/FileLock.h), reads the file again, merges what the other programs
 // did since this one last read it, and writes the whole file, so that no
-// program erases another's drafts.
+// program erases another's drafts. Here are the merge and what one write
+// asks and finds; the write itself is files/SharedDrafts.h.
 //
 // A draft is known by its classes, swaps, draw number and the time it was
 // kept, which never change once kept; its name may. Against the drafts as
@@ -66,9 +67,5 @@ struct DraftsWriteOutcome {
     std::optional<LockHolder> holder; // Busy: who held the lock
     std::optional<LockHolder> takenOver; // the lock of a stopped program was taken over
 };
-
-// Lock, read, merge, write, unlock. Touches nothing but the files: it runs on
-// the writer thread.
-DraftsWriteOutcome writeDraftsShared(const DraftsWrite& write);
 
 } // namespace classdiv

@@ -5,8 +5,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QUuid>
 
@@ -244,33 +242,6 @@ RecordReadOutcome parseSeparationRecord(const QByteArray& bytes)
         return damage(number, QStringLiteral("途中で切れています"));
     outcome.status = RecordReadOutcome::Status::Read;
     return outcome;
-}
-
-RecordReadOutcome readSeparationRecord(const QString& path)
-{
-    RecordReadOutcome outcome;
-    const QFileInfo info(path);
-    if (!info.dir().exists()) {
-        outcome.status = RecordReadOutcome::Status::FolderGone;
-        return outcome;
-    }
-    if (!info.exists())
-        return outcome; // Missing
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        outcome.status = RecordReadOutcome::Status::Unreadable;
-        return outcome;
-    }
-    if (file.size() > kMaxRecordBytes) {
-        outcome.status = RecordReadOutcome::Status::TooLarge;
-        return outcome;
-    }
-    const QByteArray bytes = file.read(kMaxRecordBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        outcome.status = RecordReadOutcome::Status::Unreadable;
-        return outcome;
-    }
-    return parseSeparationRecord(bytes);
 }
 
 std::optional<QString> recordProblemText(const QString& path, const RecordReadOutcome& read)

@@ -102,8 +102,8 @@ struct RecordReadOutcome {
 
 // A record is used whole or not at all: a damaged line makes the whole file
 // unusable, so that no entry is silently dropped and no write loses it.
+// The file itself is read by files/SharedRecord.h.
 RecordReadOutcome parseSeparationRecord(const QByteArray& bytes);
-RecordReadOutcome readSeparationRecord(const QString& path);
 
 // The message for a record that cannot be used; nullopt for a usable one.
 std::optional<QString> recordProblemText(const QString& path, const RecordReadOutcome& read);

@@ -5,7 +5,7 @@
 
 #include "conditions/ConditionsEntry.h"
 #include "division/lists/ClassRoster.h"
-#include "division/rules/RecordFile.h"
+#include "files/SharedRecord.h"
 #include "ui/ConditionsWindow.h"
 #include "ui/RecordKeeper.h"
 #include "session/YearModel.h"

@@ -4,6 +4,7 @@
 #include "division/Year.h"
 #include "import/Roster.h"
 #include "ui/RosterChangesWindow.h"
+#include "files/SharedDrafts.h"
 #include "files/YearFiles.h"
 
 #include <QTest>
@@ -49,7 +50,7 @@ std::unique_ptr<QWidget> changedRosterWindow(const Year& year, QString& failure)
             if (year.workspace().groupName[size_t(b)] == ws.groupName[size_t(g)])
                 ws.conditions[size_t(g)] = year.workspace().conditions[size_t(b)];
     const Year changed(students, ws);
-    const DraftBook book(changed, path);
+    const DraftBook book = loadDraftBook(changed, path);
     if (!book.rosterChanges()) {
         failure = QStringLiteral("the changed roster shows no changes");
         return nullptr;

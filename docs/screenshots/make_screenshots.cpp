@@ -20,7 +20,7 @@
 #include "ui/FolderListBox.h"
 #include "ui/Layout.h"
 #include "ui/PostedListsPdf.h"
-#include "division/rules/RecordFile.h"
+#include "files/SharedRecord.h"
 #include "ui/RecordKeeper.h"
 
 #include <QApplication>

@@ -7,6 +7,7 @@
 #include "support/Years.h"
 
 #include "division/drafts/Drafts.h"
+#include "files/SharedDrafts.h"
 #include "export/ResultFile.h"
 #include "export/ResultRead.h"
 #include "export/ResultWorkbook.h"
@@ -70,15 +71,15 @@ TEST(Drafts, KeptWrittenReadBackAndOpenedGiveTheSameClassesUndoStepsAndResultFil
         const QString path = folder.file("draftsAN.TXT");
         const auto kept = formatResultFile(year.students(), year.classes(), year.distribution());
         {
-            DraftBook book(year, path);
+            DraftBook book = loadDraftBook(year, path);
             ASSERT_FALSE(book.keep(year, QStringLiteral("案A"), kNoon));
             book.markChanged();
-            ASSERT_FALSE(book.write(year, kNoon));
+            ASSERT_FALSE(saveDraftBook(book, year, kNoon));
         }
         const std::vector<std::vector<int16_t>> steps = undoSteps(year);
 
         Year later = made.year(); // another run: nothing pressed yet
-        DraftBook book(later, path);
+        DraftBook book = loadDraftBook(later, path);
         const std::optional<Message> message = book.takeReadMessage();
         EXPECT_FALSE(message) << message->text.toStdString();
         ASSERT_EQ(book.rowCount(), 2); // 案A and 「作業中」
@@ -278,7 +279,7 @@ TEST(Drafts, TwoDraftsComparedClassByClassWithEveryStudentMovedUpToTheLastRow)
     // Deleting: a row that is not there changes nothing.
     ASSERT_TRUE(year.pressNumber(9).drawn);
     TempFolder folder;
-    DraftBook book(year, folder.file("AN.TXT"));
+    DraftBook book = loadDraftBook(year, folder.file("AN.TXT"));
     ASSERT_FALSE(book.keep(year, QStringLiteral("案1"), kNoon));
     ASSERT_FALSE(book.keep(year, QStringLiteral("案2"), kNoon));
     for (const int outside : {-1, 2, 3})
@@ -339,13 +340,13 @@ TEST(Drafts, ADamagedFileNamesItsLineKeepsWhatReadsAndIsCopiedAsideBeforeTheNext
 
         ASSERT_TRUE(testing::writeBytes(path, c.bytes));
         QFile::remove(path + ".bak");
-        DraftBook book(year, path);
+        DraftBook book = loadDraftBook(year, path);
         const std::optional<Message> message = book.takeReadMessage();
         ASSERT_TRUE(message);
         EXPECT_TRUE(message->text.contains(QStringLiteral("%1行目").arg(c.line))) << message->text.toStdString();
         EXPECT_EQ(testing::readBytes(path), c.bytes);
         book.markChanged();
-        ASSERT_FALSE(book.write(year, kNoon));
+        ASSERT_FALSE(saveDraftBook(book, year, kNoon));
         EXPECT_EQ(testing::readBytes(path + ".bak"), c.bytes);
         EXPECT_EQ(parseDraftsFile(testing::readBytes(path)).status, DraftsReadOutcome::Status::Read);
     }
@@ -412,14 +413,14 @@ TEST(Drafts, OddFilesAreReadOrRefusedWithTheTruthAndTheTeachersFileIsNeverLost)
         EXPECT_LT(std::chrono::steady_clock::now() - began, std::chrono::seconds(1));
         EXPECT_EQ(read.status, c.status);
         EXPECT_EQ(static_cast<int>(read.content.drafts.size()), c.drafts);
-        DraftBook book(year, path);
+        DraftBook book = loadDraftBook(year, path);
         EXPECT_EQ(book.working().has_value(), c.working);
         const std::optional<Message> message = book.takeReadMessage();
         EXPECT_EQ(message.has_value(), !c.said.isEmpty());
         if (message)
             EXPECT_TRUE(message->text.contains(c.said)) << message->text.toStdString();
         book.markChanged();
-        const std::optional<Message> failure = book.write(year, kNoon);
+        const std::optional<Message> failure = saveDraftBook(book, year, kNoon);
         EXPECT_EQ(failure.has_value(), !c.writtenOver);
         EXPECT_EQ(testing::readBytes(path) == c.bytes, !c.writtenOver);
         if (c.status == S::Damaged)
@@ -437,7 +438,7 @@ TEST(Drafts, ADraftWhoseClassesAreNotPlannedForTheirGroupsIsRefusedNamingTheStud
     ASSERT_TRUE(year.pressNumber(4).drawn);
     const std::vector<int16_t> pressed = year.classes();
     TempFolder folder;
-    DraftBook book(year, folder.file("AN.TXT"));
+    DraftBook book = loadDraftBook(year, folder.file("AN.TXT"));
     ASSERT_FALSE(book.keep(year, QStringLiteral("手書き"), kNoon));
     Draft edited = book.drafts()[0];
     const int rowOfB = made.ws.groupStudents[2][1];
@@ -460,16 +461,16 @@ TEST(Drafts, AFolderThatCannotBeWrittenIsNamedOnceAndTheDraftsStay)
     ASSERT_TRUE(year.pressNumber(8).drawn);
     TempFolder folder;
     const QString path = folder.file("gone/nen1.csvAN.TXT"); // a folder that is not there
-    DraftBook book(year, path);
+    DraftBook book = loadDraftBook(year, path);
     ASSERT_FALSE(book.keep(year, QStringLiteral("案1"), kNoon));
-    const std::optional<Message> first = book.write(year, kNoon);
+    const std::optional<Message> first = saveDraftBook(book, year, kNoon);
     ASSERT_TRUE(first);
     EXPECT_TRUE(first->text.contains(QDir::toNativeSeparators(path)));
     book.markChanged();
-    EXPECT_FALSE(book.write(year, kNoon)); // said once
+    EXPECT_FALSE(saveDraftBook(book, year, kNoon)); // said once
     EXPECT_TRUE(book.dirty());
     ASSERT_TRUE(QDir(folder.path()).mkdir("gone"));
-    EXPECT_FALSE(book.write(year, kNoon));
+    EXPECT_FALSE(saveDraftBook(book, year, kNoon));
     EXPECT_EQ(readDraftsFile(path).content.drafts.size(), 1u);
     EXPECT_FALSE(book.dirty());
 }

@@ -9,6 +9,7 @@
 
 #include "conditions/FittingCounts.h"
 #include "division/drafts/Drafts.h"
+#include "files/SharedDrafts.h"
 #include "division/drafts/RosterChangesText.h"
 #include "division/lists/Unplaced.h"
 
@@ -61,9 +62,9 @@ TEST(RosterChanges, RowsRemovedAddedAndReorderedLeaveEveryRemainingStudentInItsC
         TempFolder folder;
         const QString path = folder.file("AN.TXT");
         {
-            DraftBook book(year, path);
+            DraftBook book = loadDraftBook(year, path);
             ASSERT_FALSE(book.keep(year, QStringLiteral("案A"), kNoon));
-            ASSERT_FALSE(book.write(year, kNoon));
+            ASSERT_FALSE(saveDraftBook(book, year, kNoon));
         }
         const QByteArray kept = testing::readBytes(path);
         QHash<QString, int> classOfId;
@@ -86,7 +87,7 @@ TEST(RosterChanges, RowsRemovedAddedAndReorderedLeaveEveryRemainingStudentInItsC
             std::swap(records[size_t(i)], records[size_t(numbers.below(i + 1))]);
         Year later = yearOf(records, made.ws);
 
-        DraftBook book(later, path);
+        DraftBook book = loadDraftBook(later, path);
         ASSERT_EQ(book.rosterChanges().has_value(), removed + added > 0);
         if (book.rosterChanges()) {
             EXPECT_EQ(book.rosterChanges()->count(StudentChange::Kind::Removed), removed);
@@ -175,9 +176,9 @@ TEST(RosterChanges, TheRowsKnownByRowAreNamedOnceWhenSuchARosterMeetsADraftsFile
     TempFolder folder;
     const QString path = folder.file("AN.TXT");
     {
-        DraftBook book(year, path);
+        DraftBook book = loadDraftBook(year, path);
         ASSERT_FALSE(book.keep(year, QStringLiteral("案A"), kNoon));
-        ASSERT_FALSE(book.write(year, kNoon));
+        ASSERT_FALSE(saveDraftBook(book, year, kNoon));
         EXPECT_EQ(book.takeReadMessage(), std::nullopt); // the same roster: nothing to say
     }
     std::vector<StudentRecord> moreOf = records;
@@ -185,11 +186,11 @@ TEST(RosterChanges, TheRowsKnownByRowAreNamedOnceWhenSuchARosterMeetsADraftsFile
     // Opened before the conditions are read back: refused, nothing placed.
     const Students students = testing::studentsOf(moreOf);
     Year unplanned(students, loadGroups(students).workspace);
-    ASSERT_TRUE(DraftBook(unplanned, path).open(0, unplanned));
+    ASSERT_TRUE(loadDraftBook(unplanned, path).open(0, unplanned));
     EXPECT_FALSE(unplanned.hasDraw());
 
     Year later = yearOf(moreOf, plan.ws);
-    DraftBook book(later, path);
+    DraftBook book = loadDraftBook(later, path);
     const std::optional<Message> message = book.takeReadMessage();
     ASSERT_TRUE(message);
     EXPECT_TRUE(message->text.contains(QStringLiteral("ＣＳＶファイルの2行目、4行目"))) << message->text.toStdString();
@@ -267,12 +268,12 @@ TEST(RosterChanges, AnEarlierDraftsFileMigratesByRowWhileItsStudentsAreTheSameAn
         ASSERT_TRUE(testing::writeBytes(path, earlier));
         {
             Year same = made.year();
-            DraftBook book(same, path);
+            DraftBook book = loadDraftBook(same, path);
             EXPECT_FALSE(book.rosterChanges());
             ASSERT_EQ(book.open(0, same), std::nullopt);
             EXPECT_EQ(same.classes(), year.classes());
             book.markChanged();
-            ASSERT_FALSE(book.write(same, kNoon));
+            ASSERT_FALSE(saveDraftBook(book, same, kNoon));
             EXPECT_FALSE(QFile::exists(path + ".bak")); // the same roster: nothing set aside
             const DraftsReadOutcome now = readDraftsFile(path);
             ASSERT_EQ(now.status, DraftsReadOutcome::Status::Read);
@@ -284,7 +285,7 @@ TEST(RosterChanges, AnEarlierDraftsFileMigratesByRowWhileItsStudentsAreTheSameAn
         std::vector<StudentRecord> records = recordsOf(made.students);
         records.erase(records.begin());
         Year smaller = yearOf(records, made.ws);
-        DraftBook book(smaller, path);
+        DraftBook book = loadDraftBook(smaller, path);
         ASSERT_TRUE(book.rosterChanges());
         EXPECT_EQ(book.rosterChanges()->count(StudentChange::Kind::Removed), 1);
         ASSERT_EQ(book.open(0, smaller), std::nullopt);

@@ -8,6 +8,7 @@
 
 #include "common/FileLock.h"
 #include "division/drafts/Drafts.h"
+#include "files/SharedDrafts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -137,14 +138,14 @@ TEST(SharedDrafts, KeptRenamedAndDeletedDraftsOfTwoProgramsMergeAndNoneIsErased)
     Year yearA = made.year();
     Year yearB = made.year();
     ASSERT_TRUE(yearA.pressNumber(1).drawn);
-    DraftBook a(yearA, path);
+    DraftBook a = loadDraftBook(yearA, path);
     a.setOwner("PC-A", "sato");
     for (const char* name : {"案1", "案2", "案3", "案4"})
         ASSERT_FALSE(a.keep(yearA, QString::fromUtf8(name), kNoon.addSecs(a.rowCount())));
     a.markChanged();
-    ASSERT_FALSE(a.write(yearA, kNoon));
+    ASSERT_FALSE(saveDraftBook(a, yearA, kNoon));
 
-    DraftBook b(yearB, path); // opened now: sees A's four drafts and A's 作業中
+    DraftBook b = loadDraftBook(yearB, path); // opened now: sees A's four drafts and A's 作業中
     b.setOwner("PC-B", "suzuki");
     ASSERT_EQ(b.rowCount(), 5);
     EXPECT_EQ(b.row(4).name, QStringLiteral("作業中（PC-A sato）"));
@@ -161,14 +162,14 @@ TEST(SharedDrafts, KeptRenamedAndDeletedDraftsOfTwoProgramsMergeAndNoneIsErased)
     ASSERT_FALSE(b.keep(yearB, QStringLiteral("新"), kNoon.addSecs(20))); // the same name, another draft
     b.markChanged();
 
-    ASSERT_FALSE(a.write(yearA, kNoon));
-    const std::optional<Message> note = b.write(yearB, kNoon);
+    ASSERT_FALSE(saveDraftBook(a, yearA, kNoon));
+    const std::optional<Message> note = saveDraftBook(b, yearB, kNoon);
     ASSERT_TRUE(note);
     EXPECT_TRUE(note->text.contains(QStringLiteral("「新（2）」"))) << note->text.toStdString();
     a.markChanged(); // A's 作業中 is now its second press
-    ASSERT_FALSE(a.write(yearA, kNoon));
+    ASSERT_FALSE(saveDraftBook(a, yearA, kNoon));
     b.markFileToRead();
-    ASSERT_FALSE(b.write(yearB, kNoon));
+    ASSERT_FALSE(saveDraftBook(b, yearB, kNoon));
 
     const std::vector<QString> expected = {QStringLiteral("採用"), QStringLiteral("新"), QStringLiteral("候補"),
                                            QStringLiteral("新（2）")};
@@ -201,14 +202,14 @@ TEST(SharedDrafts, ThisProgramsWorkingDraftFoundAtAWriteIsItsOwn)
     const QString path = folder.file("AN.TXT");
     Year year = made.year();
     ASSERT_TRUE(year.pressNumber(1).drawn);
-    DraftBook first(year, path), second(year, path);
+    DraftBook first = loadDraftBook(year, path), second = loadDraftBook(year, path);
     for (DraftBook* book : {&first, &second})
         book->setOwner("PC-A", "sato");
     first.markChanged();
-    ASSERT_FALSE(first.write(year, kNoon));
+    ASSERT_FALSE(saveDraftBook(first, year, kNoon));
     ASSERT_FALSE(second.working());
     ASSERT_FALSE(second.keep(year, QStringLiteral("案1"), kNoon));
-    ASSERT_FALSE(second.write(year, kNoon));
+    ASSERT_FALSE(saveDraftBook(second, year, kNoon));
     ASSERT_TRUE(second.working());
     EXPECT_EQ(second.working()->name, QStringLiteral("作業中"));
     EXPECT_EQ(second.working()->classes, year.classes());

@@ -5,7 +5,7 @@
 #include "support/ChildPrograms.h"
 #include "support/TestFiles.h"
 
-#include "division/rules/RecordFile.h"
+#include "files/SharedRecord.h"
 
 #include <QFile>
 #include <QSet>

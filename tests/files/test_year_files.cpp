@@ -4,6 +4,7 @@
 #include "common/FileMessages.h"
 #include "division/Year.h"
 #include "files/SaveFile.h"
+#include "files/SharedDrafts.h"
 #include "support/FullDisk.h"
 #include "support/TestFiles.h"
 #include "support/Years.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace classdiv {
 namespace {
@@ -144,6 +146,57 @@ TEST(YearFiles, ASaveThatCannotWriteKeepsTheFileBeforeWholeAndSaysTheOneMessage)
     EXPECT_TRUE(full.message->text.startsWith(u"条件ファイルを保存できませんでした。"_s)) << qPrintable(full.message->text);
     EXPECT_EQ(readBytes(files.conditionsPath()), before);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{u"nen1.csvJYOKEN.TXT"_s});
+}
+
+// The drafts book is read from beside the roster and written back there, and
+// only there; the book itself is what it was handed, whatever is on disk.
+TEST(YearFiles, TheDraftsAreReadFromBesideTheRosterAndSavedThereOnly)
+{
+    const testing::DivisionYear made({{"A", 6, {{1, 3}, {2, 3}}}});
+    const QDateTime noon(QDate(2027, 2, 15), QTime(12, 0));
+    const struct {
+        const char* name;
+        const char* roster; // in the temporary folder; empty: a year of no roster file
+        bool kept;          // a drafts file with 「前の案」 beside the roster before the load
+        QStringList read;   // the drafts the book starts with
+        QStringList saved;  // the drafts file's after the save; empty: no file anywhere
+    } cases[] = {
+        {"a drafts file beside the roster", "nen1.csv", true, {u"前の案"_s}, {u"前の案"_s, u"新しい案"_s}},
+        {"none yet", "名簿.xlsx", false, {}, {u"新しい案"_s}},
+        {"a year of no roster file", "", false, {}, {}},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const QString roster = *c.roster ? folder.file(QString::fromUtf8(c.roster)) : QString();
+        const YearFiles files(roster);
+        Year year = made.year();
+        ASSERT_TRUE(year.pressNumber(3).drawn) << c.name;
+        if (c.kept) {
+            DraftBook before(year, files.draftsPath());
+            ASSERT_FALSE(before.keep(year, u"前の案"_s, noon)) << c.name;
+            ASSERT_FALSE(YearFiles::saveDrafts(before, year, noon)) << c.name;
+        }
+        DraftBook book = files.loadDrafts(year);
+        QStringList names;
+        for (const Draft& d : book.drafts())
+            names << d.name;
+        EXPECT_EQ(names, c.read) << c.name;
+        ASSERT_TRUE(year.pressNumber(4).drawn) << c.name;
+        ASSERT_FALSE(book.keep(year, u"新しい案"_s, noon.addSecs(60))) << c.name;
+        EXPECT_FALSE(YearFiles::saveDrafts(book, year, noon.addSecs(60))) << c.name;
+        names.clear();
+        for (const Draft& d : readDraftsFile(files.draftsPath()).content.drafts)
+            names << d.name;
+        EXPECT_EQ(names, c.saved) << c.name;
+        const QStringList written = QDir(folder.path()).entryList(QDir::Files);
+        EXPECT_EQ(written, c.saved.isEmpty() ? QStringList() : QStringList{QString::fromUtf8(c.roster) + u"AN.TXT"_s}) << c.name;
+        EXPECT_FALSE(QFileInfo::exists(u"AN.TXT"_s)) << c.name; // nothing beside the program either
+
+        // Handed a file's content, the book takes it as it is: it reads nothing itself.
+        const DraftsReadOutcome read = readDraftsFile(files.draftsPath());
+        const DraftBook handed(year, folder.file(u"nowhere/AN.TXT"_s), read);
+        EXPECT_EQ(handed.drafts(), read.content.drafts) << c.name;
+    }
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "files/YearFiles.h"
 
 #include "division/drafts/Drafts.h"
+#include "files/SharedDrafts.h"
 #include "ui/DraftWindow.h"
 
 #include <QProcess>
@@ -186,11 +187,11 @@ private slots:
         const QString path = YearFiles(w->year().students().csvPath).draftsPath();
         Year other = w->year();
         QVERIFY(other.pressNumber(5).drawn);
-        DraftBook book(other, path);
+        DraftBook book = loadDraftBook(other, path);
         book.setOwner(QStringLiteral("職員室PC"), QStringLiteral("sato"));
         QVERIFY(!book.keep(other, QStringLiteral("佐藤案"), QDateTime::currentDateTime()));
         book.markChanged();
-        QVERIFY(!book.write(other, QDateTime::currentDateTime()));
+        QVERIFY(!saveDraftBook(book, other, QDateTime::currentDateTime()));
 
         DraftWindow* drafts = openDrafts(w);
         QVERIFY(drafts);

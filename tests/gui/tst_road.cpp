@@ -3,6 +3,7 @@
 // through the real windows, the saved file checked against the CSV it came from.
 
 #include "support/GuiTest.h"
+#include "files/SharedDrafts.h"
 #include "files/YearFiles.h"
 
 #include "app/Shell.h"

@@ -7,7 +7,7 @@
 #include "support/GuiTest.h"
 
 #include "common/TextFile.h"
-#include "division/rules/RecordFile.h"
+#include "files/SharedRecord.h"
 #include "ui/ClassListWindow.h"
 #include "ui/RecordKeeper.h"
 #include "ui/SeparationRecordWindow.h"

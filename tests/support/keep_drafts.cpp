@@ -14,6 +14,7 @@
 
 #include "common/FileLock.h"
 #include "division/drafts/Drafts.h"
+#include "files/SharedDrafts.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -38,7 +39,7 @@ int main(int argc, char* argv[])
 
     const testing::DivisionYear made({{"A", 12, {{1, 6}, {2, 6}}}, {"B", 8, {{2, 4}, {3, 4}}}});
     Year year = made.year();
-    DraftBook book(year, path);
+    DraftBook book = loadDraftBook(year, path);
     book.setOwner(QStringLiteral("PC%1").arg(program), QStringLiteral("teacher%1").arg(program));
     for (int i = first; i <= last; ++i) {
         if (!year.pressNumber(static_cast<uint32_t>(program * 1000 + i)).drawn)
@@ -50,7 +51,7 @@ int main(int argc, char* argv[])
         // A write refused while others hold the lock stays to be written: try again.
         const auto start = std::chrono::steady_clock::now();
         while (book.dirty()) {
-            if (const std::optional<Message> message = book.write(year, QDateTime::currentDateTime()))
+            if (const std::optional<Message> message = saveDraftBook(book, year, QDateTime::currentDateTime()))
                 std::fprintf(stderr, "%s\n", message->text.toUtf8().constData());
             if (std::chrono::steady_clock::now() - start > std::chrono::seconds(120))
                 return 5;

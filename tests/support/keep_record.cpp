@@ -11,7 +11,7 @@
 // program that stops in the middle of a write.
 
 #include "common/FileLock.h"
-#include "division/rules/RecordFile.h"
+#include "files/SharedRecord.h"
 
 #include <QCoreApplication>
 

@@ -1,18 +1,25 @@
 #pragma once
-// One write of the separation record by one program, safe on a shared
-// folder: the lock beside the file (common/FileLock.h) is taken, the file
-// read again, this program's change merged into what it holds now (another
-// teacher's entry of a moment ago included), the whole written through a
-// temporary file and a rename, and the lock let go. A file that cannot be
-// read is never written over.
+// The separation record's file on disk (division/rules/SeparationRecord.h
+// holds its format and the record in memory): read whole, and written by one
+// program safely on a shared folder: the lock beside the file
+// (common/FileLock.h) is taken, the file read again, this program's change
+// merged into what it holds now (another teacher's entry of a moment ago
+// included), the whole written through a temporary file and a rename, and
+// the lock let go. A file that cannot be read is never written over.
 
 #include "common/FileLock.h"
 #include "division/rules/SeparationRecord.h"
+
+#include <QString>
 
 #include <chrono>
 #include <optional>
 
 namespace classdiv {
+
+// The record as the file at path holds it; the folder gone, a file that
+// cannot be opened or is too large, each said by the outcome's status.
+RecordReadOutcome readSeparationRecord(const QString& path);
 
 struct RecordWriteOutcome {
     enum class Status {

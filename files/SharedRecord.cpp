@@ -1,12 +1,40 @@
-#include "division/rules/RecordFile.h"
+#include "files/SharedRecord.h"
 
 #include "common/FileMessages.h"
 #include "common/TextFile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace classdiv {
+
+RecordReadOutcome readSeparationRecord(const QString& path)
+{
+    RecordReadOutcome outcome;
+    const QFileInfo info(path);
+    if (!info.dir().exists()) {
+        outcome.status = RecordReadOutcome::Status::FolderGone;
+        return outcome;
+    }
+    if (!info.exists())
+        return outcome; // Missing
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        outcome.status = RecordReadOutcome::Status::Unreadable;
+        return outcome;
+    }
+    if (file.size() > kMaxRecordBytes) {
+        outcome.status = RecordReadOutcome::Status::TooLarge;
+        return outcome;
+    }
+    const QByteArray bytes = file.read(kMaxRecordBytes + 1);
+    if (file.error() != QFileDevice::NoError) {
+        outcome.status = RecordReadOutcome::Status::Unreadable;
+        return outcome;
+    }
+    return parseSeparationRecord(bytes);
+}
 
 RecordWriteOutcome writeRecordShared(const QString& path, const RecordChange& change, std::chrono::milliseconds patience)
 {
