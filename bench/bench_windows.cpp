@@ -190,7 +190,7 @@ void SwapRefreshOfTheListsFor500(benchmark::State& state)
     if (!w.openFiveHundred())
         return state.SkipWithError("the year of 500 does not open");
     w.window.reset(); // the conditions window's own table is not timed
-    ClassListWindow lists(*w.model, nullptr);
+    ClassListWindow lists(*w.session, nullptr);
     lists.show();
     if (!QTest::qWaitForWindowExposed(&lists))
         return state.SkipWithError("the class lists do not open");
@@ -210,6 +210,72 @@ void SwapRefreshOfTheListsFor500(benchmark::State& state)
     }
 }
 BENCHMARK(SwapRefreshOfTheListsFor500)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A hand swap's refresh with the chart and the drafts window open over 500
+// students in 10 classes with 5 drafts kept: the swap, both windows brought
+// up to date and what changed painted, as the screen would show it.
+void SwapRefreshOfTheChartAndDraftsFor500(benchmark::State& state)
+{
+    OpenWindow w;
+    if (!w.openFiveHundred())
+        return state.SkipWithError("the year of 500 does not open");
+    for (int d = 1; d <= 5; ++d) {
+        w.button("Command4")->click();
+        w.model->keepDraft(QStringLiteral("案%1").arg(d));
+    }
+    w.window.reset(); // the conditions window's own table is not timed
+    QWidget host;
+    SatelliteWindows::install(*w.session, &host);
+    auto* chart = qobject_cast<QWidget*>(w.session->show(Satellite::Chart));
+    auto* drafts = qobject_cast<QWidget*>(w.session->show(Satellite::Drafts));
+    if (!chart || !drafts || !QTest::qWaitForWindowExposed(chart) || !QTest::qWaitForWindowExposed(drafts))
+        return state.SkipWithError("the chart or the drafts window does not open");
+    Dialogs::takeMessages();
+    int a = 0, b = 0; // two students of one group in different classes
+    const Year& year = w.model->year();
+    for (int r = 2; r <= 500 && !b; ++r)
+        if (year.students()[r].group == year.students()[1].group && year.classOf(r) != year.classOf(1))
+            a = 1, b = r;
+    if (!b)
+        return state.SkipWithError("no swap to make");
+    for (auto _ : state) {
+        const double start = threadCpuSeconds();
+        if (w.model->swap(a, b) != SwapStatus::Swapped)
+            return state.SkipWithError("the swap was refused");
+        QCoreApplication::processEvents(); // the redraws the swap queued
+        QCoreApplication::processEvents(); // and the repaints they asked for
+        state.SetIterationTime(threadCpuSeconds() - start);
+    }
+    w.session->closeWindows();
+}
+BENCHMARK(SwapRefreshOfTheChartAndDraftsFor500)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Ctrl+G and Ctrl+D over 500 students in 10 classes with 5 drafts kept: both
+// windows made, filled, laid out and painted once, then closed.
+void OpenTheChartAndDraftsFor500(benchmark::State& state)
+{
+    OpenWindow w;
+    if (!w.openFiveHundred())
+        return state.SkipWithError("the year of 500 does not open");
+    for (int d = 1; d <= 5; ++d) {
+        w.button("Command4")->click();
+        w.model->keepDraft(QStringLiteral("案%1").arg(d));
+    }
+    QApplication::setActiveWindow(w.window.get());
+    for (auto _ : state) {
+        const double start = threadCpuSeconds();
+        auto* chart = qobject_cast<QWidget*>(w.session->show(Satellite::Chart));
+        auto* drafts = qobject_cast<QWidget*>(w.session->show(Satellite::Drafts));
+        if (!chart || !drafts)
+            return state.SkipWithError("the chart or the drafts window does not open");
+        (void)chart->grab();
+        (void)drafts->grab();
+        state.SetIterationTime(threadCpuSeconds() - start);
+        Dialogs::takeMessages();
+        w.session->closeWindows();
+    }
+}
+BENCHMARK(OpenTheChartAndDraftsFor500)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Ctrl+D with 50 drafts of 500 students kept: the window made, its 51 rows' figures, laid out and painted once.
 void OpenDraftWindowWith50Drafts(benchmark::State& state)
