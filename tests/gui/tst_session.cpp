@@ -111,6 +111,17 @@ QImage onScreen(const QWidget* widget)
         .convertToFormat(QImage::Format_RGB32);
 }
 
+// The example year pressed twice, each draw kept as a draft.
+bool openWithTwoDrafts(ExampleWindow& f)
+{
+    if (!f.open())
+        return false;
+    for (const char* name : {"案A", "案B"})
+        if (!f.press("Command4").isEmpty() || f.model->keepDraft(QString::fromUtf8(name)))
+            return false;
+    return true;
+}
+
 // Two students of one group in two classes, from `from` on; {0, 0} when none.
 std::pair<int, int> swapPair(const Year& year, int from)
 {
@@ -196,11 +207,7 @@ private slots:
     void windowsOpenedFromAnotherAreTheSessions()
     {
         ExampleWindow f;
-        QVERIFY(f.open());
-        for (const char* name : {"案A", "案B"}) {
-            QCOMPARE(f.press("Command4"), QList<Message>());
-            QVERIFY(!f.model->keepDraft(QString::fromUtf8(name)));
-        }
+        QVERIFY(openWithTwoDrafts(f));
         auto* lists = qobject_cast<QWidget*>(f.session->show(Satellite::ClassLists));
         auto* drafts = qobject_cast<QWidget*>(f.session->show(Satellite::Drafts));
         QVERIFY(lists && drafts && QTest::qWaitForWindowExposed(drafts));
@@ -275,11 +282,7 @@ private slots:
     void aSwapRedrawsOnlyTheMovedClassesOfTheChartAndTheDrafts()
     {
         ExampleWindow f;
-        QVERIFY(f.open());
-        for (const char* name : {"案A", "案B"}) {
-            QCOMPARE(f.press("Command4"), QList<Message>());
-            QVERIFY(!f.model->keepDraft(QString::fromUtf8(name)));
-        }
+        QVERIFY(openWithTwoDrafts(f));
         auto* chart = qobject_cast<ChartWindow*>(f.session->show(Satellite::Chart));
         auto* drafts = qobject_cast<DraftWindow*>(f.session->show(Satellite::Drafts));
         QVERIFY(chart && drafts && QTest::qWaitForWindowExposed(chart) && QTest::qWaitForWindowExposed(drafts));
