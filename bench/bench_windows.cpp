@@ -48,6 +48,15 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
 }
 
+// Two students of one group in different classes, the first student one of them; {0, 0} when none.
+std::pair<int, int> twoToSwap(const Year& year)
+{
+    for (int r = 2; r <= year.students().count(); ++r)
+        if (year.students()[r].group == year.students()[1].group && year.classOf(r) != year.classOf(1))
+            return {1, r};
+    return {0, 0};
+}
+
 // A shown conditions window on a year in a folder of its own, its conditions
 // read and one press made.
 struct OpenWindow {
@@ -93,6 +102,14 @@ struct OpenWindow {
         return QTest::qWaitForWindowExposed(window.get()) && Dialogs::takeMessages().isEmpty();
     }
     QPushButton* button(const char* name) const { return window->findChild<QPushButton*>(name); }
+    // `count` presses, each kept as a draft.
+    void keepDrafts(int count)
+    {
+        for (int d = 1; d <= count; ++d) {
+            button("Command4")->click();
+            model->keepDraft(QStringLiteral("案%1").arg(d));
+        }
+    }
     void trigger(const char* action) const { window->findChild<QAction*>(action)->trigger(); }
     QWidget* classLists() const { return window->findChild<QWidget*>(QStringLiteral("ClassListWindow")); }
 };
@@ -163,11 +180,7 @@ void SwapWithTheListsOpenFor500(benchmark::State& state)
     if (!w.openFiveHundred())
         return state.SkipWithError("the year of 500 does not open");
     w.trigger("actionClassLists");
-    int a = 0, b = 0; // two students of one group in different classes
-    const Year& year = w.window->year();
-    for (int r = 2; r <= 500 && !b; ++r)
-        if (year.students()[r].group == year.students()[1].group && year.classOf(r) != year.classOf(1))
-            a = 1, b = r;
+    const auto [a, b] = twoToSwap(w.window->year());
     QWidget* lists = w.classLists();
     if (!b || !lists)
         return state.SkipWithError("no swap to make");
@@ -190,15 +203,11 @@ void SwapRefreshOfTheListsFor500(benchmark::State& state)
     if (!w.openFiveHundred())
         return state.SkipWithError("the year of 500 does not open");
     w.window.reset(); // the conditions window's own table is not timed
-    ClassListWindow lists(*w.model, nullptr);
+    ClassListWindow lists(*w.session, nullptr);
     lists.show();
     if (!QTest::qWaitForWindowExposed(&lists))
         return state.SkipWithError("the class lists do not open");
-    int a = 0, b = 0; // two students of one group in different classes
-    const Year& year = w.model->year();
-    for (int r = 2; r <= 500 && !b; ++r)
-        if (year.students()[r].group == year.students()[1].group && year.classOf(r) != year.classOf(1))
-            a = 1, b = r;
+    const auto [a, b] = twoToSwap(w.model->year());
     if (!b)
         return state.SkipWithError("no swap to make");
     for (auto _ : state) {
@@ -211,16 +220,75 @@ void SwapRefreshOfTheListsFor500(benchmark::State& state)
 }
 BENCHMARK(SwapRefreshOfTheListsFor500)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// A hand swap's refresh with the chart and the drafts window open over 500
+// students in 10 classes with 5 drafts kept: the swap, both windows brought
+// up to date and what changed painted, as the screen would show it. With
+// the argument 1 each swap is followed by the signal of a new draw, so both
+// windows redraw everything, as they did at every swap before they redrew
+// only what a swap changed.
+void SwapRefreshOfTheChartAndDraftsFor500(benchmark::State& state)
+{
+    const bool everything = state.range(0) == 1;
+    OpenWindow w;
+    if (!w.openFiveHundred())
+        return state.SkipWithError("the year of 500 does not open");
+    w.keepDrafts(5);
+    w.window.reset(); // the conditions window's own table is not timed
+    QWidget host;
+    SatelliteWindows::install(*w.session, &host);
+    auto* chart = qobject_cast<QWidget*>(w.session->show(Satellite::Chart));
+    auto* drafts = qobject_cast<QWidget*>(w.session->show(Satellite::Drafts));
+    if (!chart || !drafts || !QTest::qWaitForWindowExposed(chart) || !QTest::qWaitForWindowExposed(drafts))
+        return state.SkipWithError("the chart or the drafts window does not open");
+    Dialogs::takeMessages();
+    const auto [a, b] = twoToSwap(w.model->year());
+    if (!b)
+        return state.SkipWithError("no swap to make");
+    for (auto _ : state) {
+        const double start = threadCpuSeconds();
+        if (w.model->swap(a, b) != SwapStatus::Swapped)
+            return state.SkipWithError("the swap was refused");
+        if (everything)
+            emit w.model->drawChanged();
+        QCoreApplication::processEvents(); // the redraws the swap queued
+        QCoreApplication::processEvents(); // and the repaints they asked for
+        state.SetIterationTime(threadCpuSeconds() - start);
+    }
+    w.session->closeWindows();
+}
+BENCHMARK(SwapRefreshOfTheChartAndDraftsFor500)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Ctrl+G and Ctrl+D over 500 students in 10 classes with 5 drafts kept: both
+// windows made, filled, laid out and painted once, then closed.
+void OpenTheChartAndDraftsFor500(benchmark::State& state)
+{
+    OpenWindow w;
+    if (!w.openFiveHundred())
+        return state.SkipWithError("the year of 500 does not open");
+    w.keepDrafts(5);
+    QApplication::setActiveWindow(w.window.get());
+    for (auto _ : state) {
+        const double start = threadCpuSeconds();
+        auto* chart = qobject_cast<QWidget*>(w.session->show(Satellite::Chart));
+        auto* drafts = qobject_cast<QWidget*>(w.session->show(Satellite::Drafts));
+        if (!chart || !drafts)
+            return state.SkipWithError("the chart or the drafts window does not open");
+        (void)chart->grab();
+        (void)drafts->grab();
+        state.SetIterationTime(threadCpuSeconds() - start);
+        Dialogs::takeMessages();
+        w.session->closeWindows();
+    }
+}
+BENCHMARK(OpenTheChartAndDraftsFor500)->UseManualTime()->Unit(benchmark::kMillisecond);
+
 // Ctrl+D with 50 drafts of 500 students kept: the window made, its 51 rows' figures, laid out and painted once.
 void OpenDraftWindowWith50Drafts(benchmark::State& state)
 {
     OpenWindow w;
     if (!w.openFiveHundred())
         return state.SkipWithError("the year of 500 does not open");
-    for (int d = 1; d <= 50; ++d) {
-        w.button("Command4")->click();
-        w.model->keepDraft(QStringLiteral("案%1").arg(d));
-    }
+    w.keepDrafts(50);
     QApplication::setActiveWindow(w.window.get());
     for (auto _ : state) {
         const double start = threadCpuSeconds();

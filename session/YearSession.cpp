@@ -36,8 +36,34 @@ QObject* YearSession::show(Satellite kind)
     return window;
 }
 
+QObject* YearSession::open(const SatelliteRequest& request, QObject* over)
+{
+    if (!m_factory)
+        return nullptr;
+    std::erase_if(m_opened, [](const QPointer<QObject>& window) { return window.isNull(); });
+    QObject* window = m_factory->make(request, *this, over);
+    if (!window)
+        return nullptr;
+    m_opened.emplace_back(window);
+    m_factory->present(request.kind, window, true);
+    return window;
+}
+
+std::vector<QObject*> YearSession::opened() const
+{
+    std::vector<QObject*> open;
+    for (const QPointer<QObject>& window : m_opened)
+        if (window)
+            open.push_back(window.data());
+    return open;
+}
+
 void YearSession::closeWindows()
 {
+    // Those opened from another window first: they may stand above one of the rest.
+    for (QPointer<QObject>& window : m_opened)
+        delete window.data();
+    m_opened.clear();
     for (QPointer<QObject>& window : m_windows)
         delete window.data();
 }

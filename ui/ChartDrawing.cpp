@@ -9,6 +9,16 @@ namespace classdiv::charts {
 
 QFont chartFont(double pointSize) { return layoutFont(kFontPGothic, pointSize); }
 
+void addSlot(ClassSlots& places, int classNumber, const QRectF& rect)
+{
+    places[classNumber] += rect.toAlignedRect().adjusted(-2, -2, 2, 2);
+}
+
+bool showsIn(const QPainter& painter, const QRectF& rect)
+{
+    return !painter.hasClipping() || painter.clipRegion().intersects(rect.toAlignedRect());
+}
+
 Scale niceScale(double low, double high)
 {
     if (!(high > low))
@@ -49,7 +59,8 @@ QRectF drawPanel(QPainter& painter, const QRectF& panel, const QString& title)
     painter.setFont(chartFont(11));
     painter.setPen(kText);
     const double height = QFontMetricsF(painter.font()).height();
-    painter.drawText(QRectF(panel.left(), panel.top() + kPadding, panel.width(), height), Qt::AlignCenter, title);
+    if (const QRectF line(panel.left(), panel.top() + kPadding, panel.width(), height); showsIn(painter, line))
+        painter.drawText(line, Qt::AlignCenter, title);
     return panel.adjusted(kPadding, kPadding + height + 10, -kPadding, -kPadding);
 }
 
@@ -71,8 +82,8 @@ void drawLegendItem(QPainter& painter, const QPointF& topLeft, const LegendItem&
         painter.drawRect(swatch);
     }
     painter.setPen(kText);
-    painter.drawText(QRectF(topLeft.x() + size + 6, topLeft.y(), 10000, size), Qt::AlignLeft | Qt::AlignVCenter,
-                     item.text);
+    if (const QRectF text(topLeft.x() + size + 6, topLeft.y(), 10000, size); showsIn(painter, text))
+        painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, item.text);
 }
 
 QRectF drawLegendBelow(QPainter& painter, const QRectF& area, const std::vector<LegendItem>& items)
@@ -107,7 +118,7 @@ QRectF drawLegendBelow(QPainter& painter, const QRectF& area, const std::vector<
 }
 
 void drawClassBars(QPainter& painter, const QRectF& area, const YearSummary& year, const std::vector<LegendItem>& sets,
-                   const std::function<int(const ClassSummary&, size_t)>& count)
+                   const std::function<int(const ClassSummary&, size_t)>& count, ClassSlots& places)
 {
     painter.setFont(chartFont(9));
     const QFontMetricsF metrics(painter.font());
@@ -129,19 +140,22 @@ void drawClassBars(QPainter& painter, const QRectF& area, const YearSummary& yea
         painter.setPen(QPen(v == scale.low ? kAxis : kGrid, 1));
         painter.drawLine(QPointF(x(v), plot.top()), QPointF(x(v), plot.bottom()));
         painter.setPen(kText);
-        painter.drawText(QRectF(x(v) - 40, plot.bottom() + 3, 80, metrics.height()), Qt::AlignHCenter | Qt::AlignTop,
-                         tickText(v));
+        if (const QRectF text(x(v) - 40, plot.bottom() + 3, 80, metrics.height()); showsIn(painter, text))
+            painter.drawText(text, Qt::AlignHCenter | Qt::AlignTop, tickText(v));
     }
-    painter.drawText(QRectF(plot.left(), plot.bottom() + 7 + metrics.height(), plot.width(), metrics.height()),
-                     Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("人数"));
+    if (const QRectF title(plot.left(), plot.bottom() + 7 + metrics.height(), plot.width(), metrics.height());
+        showsIn(painter, title))
+        painter.drawText(title, Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("人数"));
 
     const double row = plot.height() / static_cast<double>(std::max<size_t>(year.classes.size(), 1));
     const double barHeight = row * kBarShare;
     for (size_t k = 0; k < year.classes.size(); ++k) {
         const ClassSummary& c = year.classes[k];
         const double top = plot.top() + k * row + (row - barHeight) / 2;
+        addSlot(places, c.classNumber, QRectF(QPointF(plot.left(), top), QPointF(plot.right(), top + barHeight)));
         painter.setPen(kText);
-        painter.drawText(QRectF(area.left(), top, labelWidth, barHeight), Qt::AlignRight | Qt::AlignVCenter, c.label);
+        if (showsIn(painter, QRectF(area.left(), top, labelWidth, barHeight)))
+            painter.drawText(QRectF(area.left(), top, labelWidth, barHeight), Qt::AlignRight | Qt::AlignVCenter, c.label);
         int sum = 0;
         for (size_t s = 0; s < sets.size(); ++s) {
             const int n = count(c, s);
@@ -153,7 +167,8 @@ void drawClassBars(QPainter& painter, const QRectF& area, const YearSummary& yea
             painter.setBrush(sets[s].colour);
             painter.drawRect(part);
             const QString text = QString::number(n);
-            if (part.width() >= metrics.horizontalAdvance(text) + 4 && part.height() >= metrics.height() - 2) {
+            if (showsIn(painter, part) && part.width() >= metrics.horizontalAdvance(text) + 4 &&
+                part.height() >= metrics.height() - 2) {
                 painter.setPen(sets[s].colour.lightness() < 150 ? Qt::white : kText);
                 painter.drawText(part, Qt::AlignCenter, text);
             }

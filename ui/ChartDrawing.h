@@ -10,9 +10,11 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QRectF>
+#include <QRegion>
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace classdiv::charts {
@@ -30,6 +32,16 @@ inline constexpr double kBarShare = 0.6; // of a class's row that its bar fills
 inline constexpr int kMostIntervals = 7; // grid lines of an axis
 
 QFont chartFont(double pointSize);
+
+// Where each class is drawn, by class number: the panels add to it as they
+// paint, and a hand swap that leaves the axes as they were repaints only the
+// moved classes' places.
+using ClassSlots = std::map<int, QRegion>;
+// The rectangle's whole pixels and those its antialiased edges touch.
+void addSlot(ClassSlots& places, int classNumber, const QRectF& rect);
+// Whether anything drawn into `rect` can show: painting that only repaints
+// some places leaves out the text drawn elsewhere, which costs the most.
+bool showsIn(const QPainter& painter, const QRectF& rect);
 
 // An axis from low to high in round steps (1, 2 or 5 times a power of ten),
 // as few as give at most kMostIntervals intervals.
@@ -53,8 +65,9 @@ void drawValueTicks(QPainter& painter, const QRectF& plot, const Scale& scale, d
         painter.setPen(QPen(v == scale.low ? kAxis : kGrid, 1));
         painter.drawLine(QPointF(plot.left(), y(v)), QPointF(plot.right(), y(v)));
         painter.setPen(kText);
-        painter.drawText(QRectF(plot.left() - 6 - tickWidth, y(v) - metrics.height() / 2, tickWidth, metrics.height()),
-                         Qt::AlignRight | Qt::AlignVCenter, tickText(v));
+        const QRectF text(plot.left() - 6 - tickWidth, y(v) - metrics.height() / 2, tickWidth, metrics.height());
+        if (showsIn(painter, text))
+            painter.drawText(text, Qt::AlignRight | Qt::AlignVCenter, tickText(v));
     }
 }
 
@@ -75,6 +88,6 @@ QRectF drawLegendBelow(QPainter& painter, const QRectF& area, const std::vector<
 // rows, the sets from left to right over a count axis from 0; each part
 // carries its count where it fits.
 void drawClassBars(QPainter& painter, const QRectF& area, const YearSummary& year, const std::vector<LegendItem>& sets,
-                   const std::function<int(const ClassSummary&, size_t)>& count);
+                   const std::function<int(const ClassSummary&, size_t)>& count, ClassSlots& places);
 
 } // namespace classdiv::charts

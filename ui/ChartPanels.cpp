@@ -43,7 +43,17 @@ QColor bandColour(int stratum)
     return colours.at(static_cast<size_t>(stratum));
 }
 
-void paintBoxPlotPanel(QPainter& painter, const QRectF& panel, const YearSummary& year)
+std::pair<double, double> scoreRange(const YearSummary& year)
+{
+    double low = year.overallAverage, high = year.overallAverage;
+    for (const ClassSummary& c : year.classes) {
+        low = std::min(low, c.box.lowest);
+        high = std::max(high, c.box.highest);
+    }
+    return {low, high};
+}
+
+void paintBoxPlotPanel(QPainter& painter, const QRectF& panel, const YearSummary& year, ClassSlots& places)
 {
     QRectF area = drawPanel(painter, panel, QStringLiteral("クラスごとの得点 (箱ひげ図)"));
     painter.setFont(chartFont(9));
@@ -53,11 +63,7 @@ void paintBoxPlotPanel(QPainter& painter, const QRectF& panel, const YearSummary
                             {QStringLiteral("学年平均 %1点").arg(printNumber(year.overallAverage, 7).trimmed()),
                              kAverage, true}});
 
-    double low = year.overallAverage, high = year.overallAverage;
-    for (const ClassSummary& c : year.classes) {
-        low = std::min(low, c.box.lowest);
-        high = std::max(high, c.box.highest);
-    }
+    const auto [low, high] = scoreRange(year);
     const Scale scale = niceScale(std::floor(low) - 1, std::ceil(high) + 1);
     const double tickWidth = tickWidthOf(scale, metrics);
     const QRectF plot = area.adjusted(metrics.height() + 6 + tickWidth + 6, metrics.height() / 2, -4,
@@ -65,13 +71,15 @@ void paintBoxPlotPanel(QPainter& painter, const QRectF& panel, const YearSummary
     const auto y = [&](double v) { return plot.bottom() - (v - scale.low) / (scale.high - scale.low) * plot.height(); };
 
     // The axis title, turned to read upwards.
-    painter.save();
-    painter.translate(area.left(), plot.center().y());
-    painter.rotate(-90);
-    painter.setPen(kText);
-    painter.drawText(QRectF(-plot.height() / 2, 0, plot.height(), metrics.height()), Qt::AlignCenter,
-                     QStringLiteral("得点"));
-    painter.restore();
+    if (showsIn(painter, QRectF(area.left(), plot.top(), metrics.height(), plot.height()))) {
+        painter.save();
+        painter.translate(area.left(), plot.center().y());
+        painter.rotate(-90);
+        painter.setPen(kText);
+        painter.drawText(QRectF(-plot.height() / 2, 0, plot.height(), metrics.height()), Qt::AlignCenter,
+                         QStringLiteral("得点"));
+        painter.restore();
+    }
 
     drawValueTicks(painter, plot, scale, tickWidth, metrics, y);
     const double slot = plot.width() / static_cast<double>(std::max<size_t>(year.classes.size(), 1));
@@ -86,6 +94,7 @@ void paintBoxPlotPanel(QPainter& painter, const QRectF& panel, const YearSummary
     for (size_t k = 0; k < year.classes.size(); ++k) {
         const ClassSummary& c = year.classes[k];
         const double centre = plot.left() + (k + 0.5) * slot;
+        addSlot(places, c.classNumber, QRectF(plot.left() + k * slot, plot.top(), slot, plot.height()));
         painter.setPen(QPen(kBoxLine, 1.5));
         painter.drawLine(QPointF(centre, y(c.box.lowest)), QPointF(centre, y(c.box.lowerQuartile)));
         painter.drawLine(QPointF(centre, y(c.box.upperQuartile)), QPointF(centre, y(c.box.highest)));
@@ -97,14 +106,14 @@ void paintBoxPlotPanel(QPainter& painter, const QRectF& panel, const YearSummary
         painter.setPen(QPen(kBoxLine, 2));
         painter.drawLine(QPointF(centre - boxWidth / 2, y(c.box.median)), QPointF(centre + boxWidth / 2, y(c.box.median)));
         painter.setPen(kText);
-        painter.drawText(QRectF(centre - slot / 2, plot.bottom() + 4, slot, metrics.height()),
-                         Qt::AlignHCenter | Qt::AlignTop, c.label);
+        if (const QRectF label(centre - slot / 2, plot.bottom() + 4, slot, metrics.height()); showsIn(painter, label))
+            painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop, c.label);
     }
     painter.setPen(QPen(kAverage, 2, Qt::DashLine));
     painter.drawLine(QPointF(plot.left(), y(year.overallAverage)), QPointF(plot.right(), y(year.overallAverage)));
 }
 
-void paintBandsPanel(QPainter& painter, const QRectF& panel, const YearSummary& year)
+void paintBandsPanel(QPainter& painter, const QRectF& panel, const YearSummary& year, ClassSlots& places)
 {
     const QRectF area = drawPanel(painter, panel, QStringLiteral("層ごとの人数 (分布表の層)"));
     std::vector<LegendItem> bands;
@@ -124,19 +133,20 @@ void paintBandsPanel(QPainter& painter, const QRectF& panel, const YearSummary& 
         top += lineHeight;
     }
     drawClassBars(painter, area.adjusted(0, 0, -(legendWidth + 16), 0), year, bands,
-                  [](const ClassSummary& c, size_t s) { return c.bandCounts[s + 1]; });
+                  [](const ClassSummary& c, size_t s) { return c.bandCounts[s + 1]; }, places);
 }
 
 void paintMixingPanel(QPainter& painter, const QRectF& panel, const YearSummary& year,
-                      std::optional<double> mixingDeviation)
+                      std::optional<double> mixingDeviation, ClassSlots& places)
 {
     QRectF area = drawPanel(painter, panel, QStringLiteral("元のクラスの混ざり方"));
     if (mixingDeviation) {
         painter.setFont(chartFont(10));
         const double height = QFontMetricsF(painter.font()).height();
         painter.setPen(kText);
-        painter.drawText(QRectF(area.left(), area.bottom() - height, area.width(), height), Qt::AlignLeft,
-                         QStringLiteral("公平な割り当てからの最大のずれ: %1人").arg(QString::number(*mixingDeviation, 'f', 1)));
+        if (const QRectF line(area.left(), area.bottom() - height, area.width(), height); showsIn(painter, line))
+            painter.drawText(line, Qt::AlignLeft,
+                             QStringLiteral("公平な割り当てからの最大のずれ: %1人").arg(QString::number(*mixingDeviation, 'f', 1)));
         area.setBottom(area.bottom() - height - 6);
     }
     std::vector<LegendItem> values;
@@ -145,7 +155,7 @@ void paintMixingPanel(QPainter& painter, const QRectF& panel, const YearSummary&
     painter.setFont(chartFont(9));
     area = drawLegendBelow(painter, area, values);
     drawClassBars(painter, area, year, values,
-                  [](const ClassSummary& c, size_t v) { return v < c.mixCounts.size() ? c.mixCounts[v] : 0; });
+                  [](const ClassSummary& c, size_t v) { return v < c.mixCounts.size() ? c.mixCounts[v] : 0; }, places);
 }
 
 void paintExtraScorePanel(QPainter& painter, const QRectF& panel, const YearSummary& year, const ColumnAverages& column)
@@ -174,8 +184,8 @@ void paintExtraScorePanel(QPainter& painter, const QRectF& panel, const YearSumm
         const ClassSummary& c = year.classes[k];
         const double centre = plot.left() + (k + 0.5) * slot;
         painter.setPen(kText);
-        painter.drawText(QRectF(centre - slot / 2, plot.bottom() + 4, slot, metrics.height()),
-                         Qt::AlignHCenter | Qt::AlignTop, c.label);
+        if (const QRectF label(centre - slot / 2, plot.bottom() + 4, slot, metrics.height()); showsIn(painter, label))
+            painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop, c.label);
         if (c.classNumber >= static_cast<int>(column.classAverage.size()) || !column.classAverage[c.classNumber])
             continue;
         painter.setPen(QPen(kBoxLine, 1));

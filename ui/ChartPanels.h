@@ -7,6 +7,7 @@
 
 #include "division/lists/ClassSummary.h"
 #include "division/lists/ScoreAverages.h"
+#include "ui/ChartDrawing.h"
 
 #include <QColor>
 #include <QRectF>
@@ -17,10 +18,11 @@ class QPainter;
 
 namespace classdiv {
 
-void paintBoxPlotPanel(QPainter& painter, const QRectF& panel, const YearSummary& year);
-void paintBandsPanel(QPainter& painter, const QRectF& panel, const YearSummary& year);
+// Each class's place is added to `places` (ui/ChartDrawing.h).
+void paintBoxPlotPanel(QPainter& painter, const QRectF& panel, const YearSummary& year, charts::ClassSlots& places);
+void paintBandsPanel(QPainter& painter, const QRectF& panel, const YearSummary& year, charts::ClassSlots& places);
 void paintMixingPanel(QPainter& painter, const QRectF& panel, const YearSummary& year,
-                      std::optional<double> mixingDeviation);
+                      std::optional<double> mixingDeviation, charts::ClassSlots& places);
 // A dot at every class's average of the column, and the year's average as a line.
 void paintExtraScorePanel(QPainter& painter, const QRectF& panel, const YearSummary& year,
                           const ColumnAverages& column);
@@ -28,5 +30,9 @@ void paintExtraScorePanel(QPainter& painter, const QRectF& panel, const YearSumm
 // From the top band to the bottom one (index 1 .. kBandCount): blues above
 // the average, reds below, as the distribution table's bands.
 QColor bandColour(int stratum);
+
+// The lowest and the highest score of every class and the year's average:
+// the box plot's axis reaches from the one to the other.
+std::pair<double, double> scoreRange(const YearSummary& year);
 
 } // namespace classdiv

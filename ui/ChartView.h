@@ -8,11 +8,14 @@
 
 #include "division/lists/ClassSummary.h"
 #include "division/lists/ScoreAverages.h"
+#include "ui/ChartDrawing.h"
 #include "ui/ChartPanels.h"
 
+#include <QRegion>
 #include <QWidget>
 
 #include <optional>
+#include <set>
 
 namespace classdiv {
 
@@ -34,17 +37,34 @@ public:
     void setFlagNote(QString note);
     const QString& flagNote() const { return m_flagNote; }
 
+    // All of it after hand swaps that moved students between the `changed`
+    // classes only. When the rest stays as it was (the axes, the other
+    // classes, the deviations, the extra columns' averages and the flags'
+    // note), only the places of the changed classes are painted again.
+    void setSwapped(YearSummary year, std::optional<double> mixingDeviation, std::vector<ColumnAverages> extras,
+                    QString flagNote, const std::set<int>& changed);
+    // What the last change asked to paint again: the whole view, or the changed classes' places.
+    const QRegion& lastAsked() const { return m_asked; }
+    // The place of each class as last painted, by class number.
+    const charts::ClassSlots& classSlots() const { return m_slots; }
+
     QSize sizeHint() const override { return {940, 610}; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // Whether `next` leaves everything but the changed classes' places as painted now.
+    bool keepsFrame(const YearSummary& next, const std::set<int>& changed) const;
+    void changedAll();
+
     YearSummary m_year;
     bool m_drawn = false;
     std::optional<double> m_mixingDeviation;
     std::vector<ColumnAverages> m_extras;
     QString m_flagNote;
+    charts::ClassSlots m_slots;
+    QRegion m_asked;
 };
 
 } // namespace classdiv

@@ -6,7 +6,6 @@
 #include "ui/ChartView.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
-#include "ui/QueuedRefresh.h"
 #include "session/YearModel.h"
 
 #include <QBuffer>
@@ -18,7 +17,9 @@
 
 namespace classdiv {
 
-ChartWindow::ChartWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt::Window), m_model(model)
+ChartWindow::ChartWindow(YearModel& model, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_model(model),
+      m_queued(this, [this](const std::set<int>* changed) { draw(changed); })
 {
     setObjectName(QStringLiteral("ChartWindow"));
     setWindowTitle(QStringLiteral("成績分布グラフ"));
@@ -40,18 +41,14 @@ ChartWindow::ChartWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt
     layout->addLayout(buttons);
 
     // Redrawn once the press has shown its table: presses in quick
-    // succession then cost one redraw. A new draw, new rules and a hand swap
-    // each change the figures of the classes.
-    connect(&m_model, &YearModel::drawChanged, this, &ChartWindow::queueRefresh);
-    connect(&m_model, &YearModel::rulesChanged, this, &ChartWindow::queueRefresh);
-    connect(&m_model, &YearModel::swapped, this, &ChartWindow::queueRefresh);
+    // succession then cost one redraw. A new draw and new rules change every
+    // figure; a hand swap the two classes' and the year's deviations.
+    connect(&m_model, &YearModel::drawChanged, this, [this] { m_queued.everything(); });
+    connect(&m_model, &YearModel::rulesChanged, this, [this] { m_queued.everything(); });
+    connect(&m_model, &YearModel::swapped, this, [this](int a, int b) { m_queued.swapped(a, b); });
     resize(960, 660); // fits a 1024 x 768 screen
 }
 
-void ChartWindow::queueRefresh()
-{
-    queueRefreshOnce(this, m_refreshQueued, [this] { refresh(); });
-}
 
 void ChartWindow::showEvent(QShowEvent* event)
 {
@@ -61,6 +58,16 @@ void ChartWindow::showEvent(QShowEvent* event)
 }
 
 void ChartWindow::refresh()
+{
+    draw(nullptr);
+}
+
+void ChartWindow::refreshClasses(const std::set<int>& changed)
+{
+    draw(&changed);
+}
+
+void ChartWindow::draw(const std::set<int>* changed)
 {
     const Year& shown = m_model.year();
     // Drawn is the year's word, not whether the summary found classes to show.
@@ -77,10 +84,13 @@ void ChartWindow::refresh()
     YearSummary year = summarizeYear(shown.students(), shown.classes(), shown.distribution(), shown.rules().cells[RuleBox::Mix],
                                      figures.classes);
     const std::optional<double> deviation = year.mixValues.isEmpty() ? std::nullopt : figures.mixingDeviation;
-    m_charts->setExtraScores(figures.extraAverages);
-    m_charts->setFlagNote(figures.flags.empty() ? QString() : flagSplitNote(shown.rules(), figures.flags));
-    m_charts->setYear(std::move(year), true, deviation);
+    QString note = figures.flags.empty() ? QString() : flagSplitNote(shown.rules(), figures.flags);
     m_savePicture->setEnabled(drawn);
+    if (changed)
+        return m_charts->setSwapped(std::move(year), deviation, figures.extraAverages, std::move(note), *changed);
+    m_charts->setExtraScores(figures.extraAverages);
+    m_charts->setFlagNote(std::move(note));
+    m_charts->setYear(std::move(year), true, deviation);
 }
 
 void ChartWindow::saveClicked()

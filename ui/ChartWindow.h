@@ -5,7 +5,11 @@
 // column is set, each class's counts of its values (drawn by ChartView). It
 // follows every change of the draw while open.
 
+#include "ui/QueuedRefresh.h"
+
 #include <QWidget>
+
+#include <set>
 
 class QPushButton;
 
@@ -22,19 +26,23 @@ public:
 
     // Draws the charts again from the year's current draw.
     void refresh();
+    // After hand swaps between the `changed` classes: the figures counted
+    // again, and only those classes painted again when nothing else moved.
+    void refreshClasses(const std::set<int>& changed);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // One refresh after the changes of this turn of the event loop, while the window is shown.
-    void queueRefresh();
+    // The charts from the year's draw: all of them, or after swaps between the changed classes.
+    void draw(const std::set<int>* changed);
     void saveClicked();
 
     YearModel& m_model;
     ChartView* m_charts = nullptr; // also what the picture shows
     QPushButton* m_savePicture = nullptr;
-    bool m_refreshQueued = false;
+    // One refresh after the changes of this turn of the event loop, while the window is shown.
+    QueuedRefresh m_queued;
 };
 
 } // namespace classdiv

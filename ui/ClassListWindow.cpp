@@ -5,11 +5,10 @@
 #include "division/lists/Unplaced.h"
 #include "division/DivisionFigures.h"
 #include "export/ResultFile.h"
-#include "session/YearModel.h"
+#include "session/YearSession.h"
 #include "ui/ClassListColumns.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
-#include "ui/PaperDialog.h"
 #include "ui/RecordKeeper.h"
 
 #include <QAction>
@@ -33,7 +32,8 @@ const QColor kBrokenCell(255, 196, 196);
 
 } // namespace
 
-ClassListWindow::ClassListWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt::Window), m_model(model)
+ClassListWindow::ClassListWindow(YearSession& session, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_session(session), m_model(session.model())
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setupUi();
@@ -350,9 +350,7 @@ void ClassListWindow::pdfClicked()
 {
     // The meeting sheets: columns, copies and the draft's name chosen first;
     // the dialog asks where to save and writes the file.
-    auto* dialog = new PaperDialog(PaperDialog::Kind::MeetingSheets, m_model, m_order, this);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->open();
+    m_session.open(SatelliteRequest{Satellite::MeetingSheets, m_order, {}}, this);
 }
 
 } // namespace classdiv

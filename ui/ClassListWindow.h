@@ -24,12 +24,13 @@ class QTableWidget;
 namespace classdiv {
 
 class YearModel;
+class YearSession;
 
 class ClassListWindow : public QWidget {
     Q_OBJECT
 public:
-    // A window of its own over `parent`, which owns it, showing the year's draw.
-    ClassListWindow(YearModel& model, QWidget* parent);
+    // A window of its own over `parent`, which owns it, showing the session's draw.
+    ClassListWindow(YearSession& session, QWidget* parent);
 
     // Shows the classes as they now stand: after a press, a swap, an undo,
     // or new columns of marks.
@@ -56,6 +57,7 @@ private:
     void pdfClicked();
     void addToRecordClicked();
 
+    YearSession& m_session; // opens the meeting sheets
     YearModel& m_model;
     RosterOrder m_order = RosterOrder::Score;
     std::vector<int> m_classes;

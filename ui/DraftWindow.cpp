@@ -1,14 +1,9 @@
 #include "ui/DraftWindow.h"
 
-#include "division/drafts/RosterChangesText.h"
-#include "ui/RosterChangesWindow.h"
-
 #include "ui/Controls.h"
 #include "ui/Dialogs.h"
-#include "ui/DraftCompareWindow.h"
 #include "ui/Layout.h"
-#include "ui/QueuedRefresh.h"
-#include "session/YearModel.h"
+#include "session/YearSession.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -35,7 +30,9 @@ QPushButton* button(QWidget* parent, const char* name, const QString& text, cons
 
 } // namespace
 
-DraftWindow::DraftWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt::Window), m_model(model)
+DraftWindow::DraftWindow(YearSession& session, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_session(session), m_model(session.model()),
+      m_queued(this, [this](const std::set<int>* swapped) { swapped ? refreshScreenRow() : refresh(); })
 {
     setObjectName(QStringLiteral("DraftWindow"));
     setWindowTitle(QStringLiteral("案の一覧"));
@@ -103,10 +100,9 @@ DraftWindow::DraftWindow(YearModel& model, QWidget* parent) : QWidget(parent, Qt
         m_compare->setEnabled(rows.size() == 2);
     });
     // The figures follow the screen (今と違う生徒) and the list; one redraw for a run of changes.
-    const auto queue = [this] { queueRefreshOnce(this, m_refreshQueued, [this] { refresh(); }); };
     for (auto change : {&YearModel::drawChanged, &YearModel::rulesChanged, &YearModel::draftsChanged})
-        connect(&m_model, change, this, queue);
-    connect(&m_model, &YearModel::swapped, this, queue);
+        connect(&m_model, change, this, [this] { m_queued.everything(); });
+    connect(&m_model, &YearModel::swapped, this, [this](int a, int b) { m_queued.swapped(a, b); });
     resize(900, 420);
 }
 
@@ -121,12 +117,7 @@ void DraftWindow::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (m_model.drafts().takeChangesNotice()) {
         // The roster changed since the drafts were kept: what changed comes first.
-        const DraftBook& book = m_model.drafts();
-        auto* window = new RosterChangesWindow(rosterChangesTable(*book.rosterChanges()),
-                                               rosterConsequences(book, m_model.year()), this);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->show();
-        window->activateWindow();
+        m_session.open(SatelliteRequest{Satellite::RosterChanges}, this);
     }
     if (const std::optional<Message> message = m_model.drafts().takeReadMessage())
         Dialogs::showMessage(this, *message);
@@ -139,8 +130,10 @@ void DraftWindow::refresh()
     const DraftBook& book = m_model.drafts();
     const Year& year = m_model.year();
     m_table->setRowCount(book.rowCount());
+    m_figures.clear();
     for (int r = 0; r < book.rowCount(); ++r) {
-        const QStringList cells = draftListRow(book.row(r), draftFigures(year, book.row(r)));
+        m_figures.push_back(draftFigures(year, book.row(r)));
+        const QStringList cells = draftListRow(book.row(r), m_figures.back());
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new QTableWidgetItem(cells[c]);
             if (c >= 2)
@@ -155,6 +148,32 @@ void DraftWindow::refresh()
     if (m_table->selectedItems().isEmpty() && book.rowCount() > 0)
         selectOnly(book.rowCount() - 1);
     emit m_table->itemSelectionChanged();
+}
+
+void DraftWindow::refreshScreenRow()
+{
+    m_model.drafts().takeScreen(m_model.year(), QDateTime::currentDateTime());
+    const DraftBook& book = m_model.drafts();
+    const Year& year = m_model.year();
+    // 「作業中」 taken for the first time adds a row: everything is drawn.
+    if (!book.working() || !year.hasDraw() || book.rowCount() != m_table->rowCount() ||
+        m_figures.size() != static_cast<size_t>(book.rowCount()))
+        return refresh();
+    // The list ends with this program's 「作業中」; the rows before it keep their classes.
+    const int screen = book.rowCount() - 1;
+    for (int r = 0; r < screen; ++r) {
+        m_figures[static_cast<size_t>(r)].moved = movedStudents(book.row(r).classes, year.classes());
+        showRow(r, draftListRow(book.row(r), m_figures[static_cast<size_t>(r)]));
+    }
+    m_figures.back() = draftFigures(year, book.row(screen));
+    showRow(screen, draftListRow(book.row(screen), m_figures.back()));
+}
+
+void DraftWindow::showRow(int row, const QStringList& cells)
+{
+    for (int c = 0; c < cells.size(); ++c)
+        if (QTableWidgetItem* item = m_table->item(row, c); item && item->text() != cells[c])
+            item->setText(cells[c]);
 }
 
 void DraftWindow::selectOnly(int row)
@@ -231,11 +250,7 @@ void DraftWindow::compareClicked()
         Dialogs::showMessage(this, Message{QStringLiteral("比べる案を２つ選んで下さい（Ctrlを押しながらクリック）。"), QString()});
         return;
     }
-    const DraftBook& book = m_model.drafts();
-    auto* window = new DraftCompareWindow(compareDrafts(m_model.year(), book.row(rows[0]), book.row(rows[1])), this);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    window->show();
-    window->activateWindow();
+    m_session.open(SatelliteRequest{Satellite::DraftComparison, RosterOrder::Score, {rows[0], rows[1]}}, this);
 }
 
 bool DraftWindow::eventFilter(QObject* watched, QEvent* event)

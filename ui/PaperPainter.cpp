@@ -47,6 +47,15 @@ void PaperPainter::header(const PageHeader& header, double left, double top, dou
 
 QByteArray paperPdf(const QString& title, int pages, const std::function<void(PaperPainter&, int)>& paint)
 {
+    return runningPaperPdf(title, [&](PaperPainter& page, int i) {
+        if (i < pages)
+            paint(page, i);
+        return i + 1 < pages;
+    });
+}
+
+QByteArray runningPaperPdf(const QString& title, const std::function<bool(PaperPainter&, int)>& paint)
+{
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -58,11 +67,12 @@ QByteArray paperPdf(const QString& title, int pages, const std::function<void(Pa
         writer.setCreator(QStringLiteral("クラス分けシステム"));
         QPainter painter(&writer);
         PaperPainter page(painter);
-        for (int i = 0; i < pages; ++i) {
+        bool more = true;
+        for (int i = 0; more; ++i) {
             if (i > 0)
                 writer.newPage();
             painter.setPen(QPen(Qt::black, PaperPainter::dots(0.2)));
-            paint(page, i);
+            more = paint(page, i);
         }
     }
     return bytes;

@@ -45,5 +45,8 @@ private:
 // A PDF of A4 portrait pages made in memory, so that the file is written in one
 // piece: `pages` pages, each drawn by paint(page index).
 QByteArray paperPdf(const QString& title, int pages, const std::function<void(PaperPainter&, int)>& paint);
+// The same for a paper whose pages are counted as they are drawn: paint(page
+// index) draws one page and says whether another follows.
+QByteArray runningPaperPdf(const QString& title, const std::function<bool(PaperPainter&, int)>& paint);
 
 } // namespace classdiv

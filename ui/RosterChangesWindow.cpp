@@ -3,17 +3,14 @@
 #include "files/SaveFile.h"
 #include "ui/Dialogs.h"
 #include "ui/Layout.h"
+#include "ui/PaperPainter.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -22,15 +19,14 @@ namespace classdiv {
 
 namespace {
 
-// A4 portrait in millimetres, drawn at 300 dpi.
-constexpr int kResolution = 300;
+// A4 portrait in millimetres (ui/PaperPainter.h).
 constexpr double kPageWidth = 210;
 constexpr double kPageHeight = 297;
 constexpr double kMargin = 14;
 constexpr double kLine = 6;
 const std::vector<double> kWeights{1.3, 0.9, 1.2, 1.8, 1.1, 3.7};
 
-double dots(double mm) { return mm * kResolution / 25.4; }
+double dots(double mm) { return PaperPainter::dots(mm); }
 
 void paintRow(QPainter& painter, const QStringList& cells, double top, bool bold)
 {
@@ -51,53 +47,53 @@ void paintRow(QPainter& painter, const QStringList& cells, double top, bool bold
     }
 }
 
-} // namespace
-
-QByteArray rosterChangesPdf(const TextTable& changes, const QStringList& consequences)
+// The title and the time and page at the top of a page; returns where the page goes on (millimetres).
+double paintHeading(QPainter& painter, const QString& printed, int page)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter writer(&buffer);
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
-    writer.setResolution(kResolution);
-    writer.setTitle(QStringLiteral("名簿の変更"));
-    writer.setCreator(QStringLiteral("クラス分けシステム"));
-    QPainter painter(&writer);
     const double width = kPageWidth - 2 * kMargin;
-    const auto heading = [&](int page) {
-        painter.setFont(layoutFont(kFontPGothic, 13));
-        painter.drawText(QRectF(dots(kMargin), dots(kMargin - 4), dots(width), dots(9)), Qt::AlignLeft | Qt::AlignVCenter,
-                         QStringLiteral("名簿の変更"));
-        painter.setFont(layoutFont(kFontMincho, 8));
-        painter.drawText(QRectF(dots(kMargin), dots(kMargin - 4), dots(width), dots(9)), Qt::AlignRight | Qt::AlignVCenter,
-                         QStringLiteral("%1　%2ページ").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyy/M/d H:mm"))).arg(page));
-        return kMargin + 7;
-    };
-    int page = 1;
-    double top = heading(page);
+    painter.setFont(layoutFont(kFontPGothic, 13));
+    painter.drawText(QRectF(dots(kMargin), dots(kMargin - 4), dots(width), dots(9)), Qt::AlignLeft | Qt::AlignVCenter,
+                     QStringLiteral("名簿の変更"));
+    painter.setFont(layoutFont(kFontMincho, 8));
+    painter.drawText(QRectF(dots(kMargin), dots(kMargin - 4), dots(width), dots(9)), Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("%1　%2ページ").arg(printed).arg(page));
+    return kMargin + 7;
+}
+
+// The consequences, a paragraph each, from `top`; returns where the page goes on.
+double paintConsequences(QPainter& painter, const QStringList& consequences, double top)
+{
+    const double width = kPageWidth - 2 * kMargin;
     for (const QString& line : consequences) {
         const QRectF box(dots(kMargin), dots(top), dots(width), dots(40));
         const QRectF used = painter.boundingRect(box, Qt::AlignLeft | Qt::TextWordWrap, line);
         painter.drawText(box, Qt::AlignLeft | Qt::TextWordWrap, line);
-        top += used.height() * 25.4 / kResolution + 1;
+        top += used.height() * 25.4 / PaperPainter::kResolution + 1;
     }
-    top += 2;
-    painter.setFont(layoutFont(kFontMincho, 8));
-    paintRow(painter, changes.headings, top, true);
-    top += kLine;
-    for (const QStringList& row : changes.rows) {
-        if (top + kLine > kPageHeight - kMargin) {
-            writer.newPage();
-            top = heading(++page);
-            paintRow(painter, changes.headings, top, true);
+    return top;
+}
+
+} // namespace
+
+QByteArray rosterChangesPdf(const TextTable& changes, const QStringList& consequences)
+{
+    const QString printed = QDateTime::currentDateTime().toString(QStringLiteral("yyyy/M/d H:mm"));
+    size_t next = 0; // the first row not on a page yet
+    return runningPaperPdf(QStringLiteral("名簿の変更"), [&](PaperPainter& page, int index) {
+        QPainter& painter = page.painter();
+        painter.setPen(QPen()); // thin lines, as the window's table
+        double top = paintHeading(painter, printed, index + 1);
+        if (index == 0)
+            top = paintConsequences(painter, consequences, top) + 2;
+        painter.setFont(layoutFont(kFontMincho, 8));
+        paintRow(painter, changes.headings, top, true);
+        top += kLine;
+        while (next < changes.rows.size() && top + kLine <= kPageHeight - kMargin) {
+            paintRow(painter, changes.rows[next++], top, false);
             top += kLine;
         }
-        paintRow(painter, row, top, false);
-        top += kLine;
-    }
-    painter.end();
-    return bytes;
+        return next < changes.rows.size();
+    });
 }
 
 RosterChangesWindow::RosterChangesWindow(TextTable changes, QStringList consequences, QWidget* parent)

@@ -3,12 +3,17 @@
 #include "ui/ChartWindow.h"
 #include "ui/CheckSheetWindow.h"
 #include "ui/ClassListWindow.h"
+#include "division/drafts/RosterChangesText.h"
+#include "ui/DraftCompareWindow.h"
 #include "ui/DraftWindow.h"
 #include "ui/FewestMovesDialog.h"
 #include "ui/PaperDialog.h"
 #include "ui/PostedListsDialog.h"
+#include "ui/RosterChangesWindow.h"
 #include "ui/SeparationRecordWindow.h"
 #include "ui/SpreadDialog.h"
+
+#include <algorithm>
 
 namespace classdiv {
 
@@ -26,9 +31,9 @@ QObject* SatelliteWindows::make(Satellite kind, YearSession& session)
     case Satellite::Chart:
         return new ChartWindow(model, m_host);
     case Satellite::ClassLists:
-        return new ClassListWindow(model, m_host);
+        return new ClassListWindow(session, m_host);
     case Satellite::Drafts:
-        return new DraftWindow(model, m_host);
+        return new DraftWindow(session, m_host);
     case Satellite::CheckSheet:
         return new CheckSheetWindow(model, m_host);
     case Satellite::SeparationRecord:
@@ -41,8 +46,38 @@ QObject* SatelliteWindows::make(Satellite kind, YearSession& session)
         return new SpreadDialog(model, m_host);
     case Satellite::FewestMoves:
         return new FewestMovesDialog(model, session.mendSeed(), m_host);
+    default:
+        return make(SatelliteRequest{kind}, session, m_host);
     }
     return nullptr;
+}
+
+QObject* SatelliteWindows::make(const SatelliteRequest& request, YearSession& session, QObject* over)
+{
+    auto* parent = qobject_cast<QWidget*>(over);
+    if (!parent)
+        parent = m_host;
+    if (!parent)
+        return nullptr;
+    YearModel& model = session.model();
+    const DraftBook& book = model.drafts();
+    switch (request.kind) {
+    case Satellite::MeetingSheets:
+        return new PaperDialog(PaperDialog::Kind::MeetingSheets, model, request.order, parent);
+    case Satellite::RosterChanges:
+        if (!book.rosterChanges())
+            return nullptr;
+        return new RosterChangesWindow(rosterChangesTable(*book.rosterChanges()), rosterConsequences(book, model.year()),
+                                       parent);
+    case Satellite::DraftComparison: {
+        const auto [a, b] = request.draftRows;
+        if (std::min(a, b) < 0 || std::max(a, b) >= book.rowCount())
+            return nullptr;
+        return new DraftCompareWindow(compareDrafts(model.year(), book.row(a), book.row(b)), parent);
+    }
+    default:
+        return make(request.kind, session);
+    }
 }
 
 void SatelliteWindows::present(Satellite kind, QObject* window, bool made)
@@ -56,12 +91,15 @@ void SatelliteWindows::present(Satellite kind, QObject* window, bool made)
     // The menu's dialogs are modal, but open() returns at once; each goes when it closes.
     // (The check sheet is a dialog too, shown beside the conditions window.)
     const bool modal = kind == Satellite::Cards || kind == Satellite::PostedLists || kind == Satellite::Rules ||
-                       kind == Satellite::FewestMoves;
+                       kind == Satellite::FewestMoves || kind == Satellite::MeetingSheets;
     if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && modal) {
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->open();
         return;
     }
+    // Those opened from another window are made for what they show: each goes when it closes.
+    if (kind == Satellite::RosterChanges || kind == Satellite::DraftComparison)
+        widget->setAttribute(Qt::WA_DeleteOnClose);
     widget->show();
     widget->raise();
     widget->activateWindow();

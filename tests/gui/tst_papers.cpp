@@ -10,11 +10,16 @@
 #include "common/TextFile.h"
 #include "export/ResultFile.h"
 #include "ui/PaperDialog.h"
+#include "ui/RosterChangesWindow.h"
 
 using namespace classdiv;
 using namespace classdiv::testing;
 
 namespace {
+
+// The rows of 「名簿の変更」's table a page holds after the first: the page's
+// height less its margins, its heading and the table's headings, in rows.
+constexpr int kChangesPerPage = 42;
 
 // The pages of the PDF as pdftotext reads them in layout mode, blanks removed.
 QStringList pdfPages(const QString& pdf)
@@ -99,6 +104,55 @@ private slots:
     {
         // The papers went where the teacher chose: the temporary folder holds none of them, nor pieces.
         QCOMPARE(pdfsIn(QDir::tempPath(), m_saved), QStringList());
+    }
+
+    // 「名簿の変更」 on A4: its heading and the table's headings on every page,
+    // the consequences on the first, each student's row once, in order, the
+    // pages after the first full.
+    void rosterChangesRunOnOverPages()
+    {
+#ifndef Q_OS_WIN
+        TempFolder folder;
+        const QStringList consequences{QStringLiteral("案「案1」：いなくなった生徒 1人、新しい生徒 2人。")};
+        int firstPage = 0; // the rows the first page holds, read from the longest table
+        for (const int count : {130, 0, 1, 41, 42, 43, 84, 85, 86}) {
+            TextTable changes{{QStringLiteral("変更"), QStringLiteral("行"), QStringLiteral("識別番号"),
+                               QStringLiteral("氏名"), QStringLiteral("グループ"), QStringLiteral("変わったこと")},
+                              {}};
+            for (int r = 1; r <= count; ++r)
+                changes.rows.push_back({QStringLiteral("追加"), QString::number(r + 1), QStringLiteral("ID%1").arg(r, 4, 10, QChar(u'0')),
+                                        QStringLiteral("生徒%1").arg(r), QStringLiteral("A"), QStringLiteral("新しい生徒")});
+            const QString pdf = folder.file(QStringLiteral("changes%1.pdf").arg(count));
+            QFile file(pdf);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(rosterChangesPdf(changes, consequences)) > 0);
+            file.close();
+            m_saved << pdf;
+            const QStringList pages = pdfPages(pdf);
+            QVERIFY2(!pages.isEmpty(), "pdftotext reads the PDF");
+            std::vector<int> perPage;
+            int next = 1; // each row once, in order
+            for (int p = 0; p < pages.size(); ++p) {
+                QVERIFY(pages[p].contains(QStringLiteral("名簿の変更")));
+                QVERIFY(pages[p].contains(QStringLiteral("%1ページ").arg(p + 1)));
+                QCOMPARE(pages[p].count(QStringLiteral("変わったこと")), 1);
+                QCOMPARE(pages[p].contains(QStringLiteral("いなくなった生徒1人")), p == 0);
+                perPage.push_back(int(pages[p].count(QStringLiteral("ID"))));
+                for (int r = next; r < next + perPage.back(); ++r)
+                    QVERIFY2(pages[p].count(QStringLiteral("ID%1").arg(r, 4, 10, QChar(u'0'))) == 1, qPrintable(pages[p]));
+                next += perPage.back();
+            }
+            QCOMPARE(next, count + 1);
+            if (firstPage == 0) {
+                firstPage = perPage.front();
+                QVERIFY2(firstPage > 30 && firstPage <= kChangesPerPage, qPrintable(QString::number(firstPage)));
+            }
+            const int later = std::max(0, count - firstPage);
+            QCOMPARE(pages.size(), 1 + (later + kChangesPerPage - 1) / kChangesPerPage);
+            QCOMPARE(perPage.front(), std::min(count, firstPage));
+            for (size_t p = 1; p + 1 < perPage.size(); ++p)
+                QCOMPARE(perPage[p], kChangesPerPage);
+        }
+#endif
     }
 
     void cardsByKeyboard()
