@@ -5,6 +5,8 @@
 #include "common/Numbers.h"
 #include "common/TextFile.h"
 #include "division/Year.h"
+#include "division/drafts/RosterChanges.h"
+#include "division/draw/Division.h"
 #include "import/CsvFieldReader.h"
 #include "import/ImportActions.h"
 #include "import/Workbook.h"
@@ -12,6 +14,7 @@
 #include <QDir>
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <map>
@@ -68,77 +71,52 @@ ResultRows readResultCsvRows(const QString& path)
 
 namespace {
 
-// Whether a row of the file is this student's: the identifier as the result
-// CSV writes it (its numeric value) or as the roster holds it (the result
-// workbook keeps the text), and the name.
-bool sameStudent(const Student& student, const QStringList& cells)
-{
-    return cells.size() >= 3 && (cells[1] == fileNumber(textValue(student.id), 15) || cells[1] == student.id) &&
-           cells[2] == student.name;
-}
-
-// The same, and the group and score too where the row has them: what tells
-// apart two students of the same identifier and name in rows put in another order.
-bool sameStudentWhole(const Student& student, const QStringList& cells)
-{
-    return sameStudent(student, cells) && (cells.size() < 4 || cells[3] == student.group) &&
-           (cells.size() < 5 || cells[4] == fileNumber(student.score, 15));
-}
-
-// Each student's row of the file, by position (the file as saved), or -1.
-std::vector<int> rowsInPlace(const Students& students, const std::vector<QStringList>& rows)
-{
-    std::vector<int> rowOf(size_t(students.count()) + 1, -1);
-    for (int r = 1; r <= students.count() && r < int(rows.size()); ++r)
-        if (sameStudent(students[r], rows[size_t(r)]))
-            rowOf[size_t(r)] = r;
-    return rowOf;
-}
-
-// Each student's row found anywhere in the file (rows sorted by 新組 in a
-// spreadsheet), every row taken once, or -1.
-std::vector<int> rowsAnywhere(const Students& students, const std::vector<QStringList>& rows)
-{
-    QHash<QString, std::vector<int>> byName;
-    for (int i = 1; i < int(rows.size()); ++i)
-        if (rows[size_t(i)].size() >= 3)
-            byName[rows[size_t(i)][2]].push_back(i);
-    std::vector<bool> taken(rows.size(), false);
-    std::vector<int> rowOf(size_t(students.count()) + 1, -1);
-    for (int r = 1; r <= students.count(); ++r) {
-        for (const int i : byName.value(students[r].name)) {
-            if (!taken[size_t(i)] && sameStudentWhole(students[r], rows[size_t(i)])) {
-                taken[size_t(i)] = true;
-                rowOf[size_t(r)] = i;
-                break;
-            }
-        }
-    }
-    return rowOf;
-}
-
-qsizetype found(const std::vector<int>& rowOf)
-{
-    return std::count_if(rowOf.begin() + 1, rowOf.end(), [](int i) { return i >= 0; });
-}
-
-// Where each student's row is: in place, or, for rows only put in another
-// order (sorted by a column in a spreadsheet), wherever it is found, when
-// more students are found so.
-struct RowMatch {
-    std::vector<int> rowOf;
-    bool reordered = false;
+// The file's student rows as the drafts file keeps a roster (entry 0 the
+// heading), so they are matched to the roster now by the same keys:
+// identifier, name and group. fileRow holds each entry's row of the file.
+struct FileRoster {
+    std::vector<RosterRow> roster{RosterRow{}};
+    std::vector<int> fileRow{0};
 };
 
-RowMatch matchRows(const Students& students, const std::vector<QStringList>& rows)
+FileRoster fileRoster(const std::vector<QStringList>& rows)
 {
-    RowMatch match{rowsInPlace(students, rows), false};
-    if (found(match.rowOf) < students.count()) {
-        std::vector<int> anywhere = rowsAnywhere(students, rows);
-        if (found(anywhere) > found(match.rowOf))
-            match = {std::move(anywhere), true};
+    FileRoster file;
+    for (int i = 1; i < int(rows.size()); ++i) {
+        const QStringList& cells = rows[size_t(i)];
+        if (cells.size() == 1 && cells[0] == QStringLiteral("分布表"))
+            break; // the result CSV's distribution table follows the students
+        if (cells.size() < 3)
+            continue; // no student's row (an empty line at the end)
+        file.roster.push_back({cells[1], cells[2], cells.size() > 3 ? cells[3] : QString()});
+        file.fileRow.push_back(i);
     }
-    return match;
+    assignKeys(file.roster);
+    return file;
+}
+
+// The roster now, keyed as the file writes identifiers: the result CSV
+// writes each as its numeric value ("1-1" as 1), the result workbook keeps
+// the roster's text. Whichever finds more of the file's identifiers is taken.
+std::vector<RosterRow> rosterAsWritten(const Students& students, const FileRoster& file)
+{
+    std::vector<RosterRow> now = rosterOf(students);
+    QSet<QString> asText, asNumber;
+    for (size_t r = 1; r < now.size(); ++r) {
+        asText.insert(now[r].id);
+        asNumber.insert(fileNumber(textValue(now[r].id), 15));
+    }
+    qsizetype text = 0, number = 0;
+    for (size_t i = 1; i < file.roster.size(); ++i) {
+        text += asText.contains(file.roster[i].id);
+        number += asNumber.contains(file.roster[i].id);
+    }
+    if (number > text) {
+        for (size_t r = 1; r < now.size(); ++r)
+            now[r].id = fileNumber(textValue(now[r].id), 15);
+        assignKeys(now);
+    }
+    return now;
 }
 
 // The class of a student's row when it is one of its group's plan; nullopt else.
@@ -157,39 +135,81 @@ std::optional<int16_t> plannedClass(const ConditionsWorkspace& ws, const std::ma
     return std::nullopt;
 }
 
-// The classes of the rows found, and why the others cannot be taken ("%1行目 ...").
+// The classes of the rows matched; the students left unplaced and why, and
+// the rows whose class cannot be taken ("%1行目 ...").
 struct TakenRows {
     Draft draft;
+    int added = 0;     // no row in the file: new since it was saved
+    int regrouped = 0; // in another group now, the file's class not of it
+    QStringList renamed;
     QStringList wrong;
     int wrongCount = 0;
 };
 
-TakenRows takeRows(const Year& year, const std::vector<QStringList>& rows, const RowMatch& match)
+QString studentLine(int r, const Student& student, const QString& what)
+{
+    return QStringLiteral("%1行目 %2 %3: %4").arg(r + 1).arg(student.id, student.name, what);
+}
+
+TakenRows takeRows(const Year& year, const std::vector<QStringList>& rows, const FileRoster& file, const RosterMatch& match)
 {
     const Students& students = year.students();
     std::map<QString, int> groupOf;
     for (int g = 1; g < static_cast<int>(year.workspace().groupName.size()); ++g)
         groupOf[year.workspace().groupName[g]] = g;
     TakenRows taken;
-    taken.draft.classes.assign(static_cast<size_t>(students.count()) + 1, 0);
+    taken.draft.classes.assign(static_cast<size_t>(students.count()) + 1, kUnplacedClass);
     for (int r = 1; r <= students.count(); ++r) {
         const Student& student = students[r];
-        const int at = match.rowOf[size_t(r)];
-        const QStringList cells = at >= 0 ? rows[size_t(at)] : r < int(rows.size()) ? rows[size_t(r)] : QStringList();
-        QString reason;
-        if (cells.size() < 3 || (match.reordered && at < 0)) {
-            reason = QStringLiteral("結果のファイルにこの行がありません");
-        } else if (at < 0) {
-            reason = QStringLiteral("結果のファイルでは「%1 %2」").arg(cells[1], cells[2]);
-        } else if (const std::optional<int16_t> c = plannedClass(year.workspace(), groupOf, student.group, cells[0])) {
-            taken.draft.classes[r] = *c;
-        } else {
-            reason = QStringLiteral("クラス「%1」はグループ「%2」のクラスではありません").arg(cells[0], student.group);
+        const int k = match.keptRowOf[size_t(r)];
+        if (k == 0) {
+            ++taken.added;
+            continue;
         }
-        if (!reason.isEmpty() && ++taken.wrongCount <= kResultRowsNamed)
-            taken.wrong << QStringLiteral("%1行目 %2 %3: %4").arg(r + 1).arg(student.id, student.name, reason);
+        const QStringList& cells = rows[size_t(file.fileRow[size_t(k)])];
+        if (cells[2] != student.name && taken.renamed.size() < kResultRowsNamed)
+            taken.renamed << studentLine(r, student, QStringLiteral("結果のファイルでは「%1」").arg(cells[2]));
+        if (const std::optional<int16_t> c = plannedClass(year.workspace(), groupOf, student.group, cells[0])) {
+            taken.draft.classes[size_t(r)] = *c;
+        } else if (cells.size() > 3 && cells[3] != student.group) {
+            ++taken.regrouped;
+        } else if (++taken.wrongCount <= kResultRowsNamed) {
+            taken.wrong << studentLine(r, student, QStringLiteral("クラス「%1」はグループ「%2」のクラスではありません")
+                                                       .arg(cells[0], student.group));
+        }
     }
     return taken;
+}
+
+// What the reading did beyond taking every row in place: rows in another
+// order, students added or gone since the file was saved, names that differ,
+// students known by their row only.
+std::optional<Message> readingNote(const TakenRows& taken, const FileRoster& file, const RosterMatch& match)
+{
+    const int gone = match.count(StudentChange::Kind::Removed);
+    bool reordered = false;
+    for (size_t r = 1; r < match.keptRowOf.size(); ++r)
+        reordered = reordered || (match.keptRowOf[r] > 0 && file.fileRow[size_t(match.keptRowOf[r])] != int(r));
+    if (!reordered && gone == 0 && taken.added == 0 && taken.regrouped == 0 && taken.renamed.isEmpty())
+        return std::nullopt;
+    QStringList lines;
+    if (gone == 0 && taken.added == 0)
+        lines << QStringLiteral("結果のファイルの行は名簿と順番が違っていたので、識別番号と氏名で名簿の生徒と合わせて読みました"
+                                "（どの生徒の行もありました）。");
+    else
+        lines << QStringLiteral("結果のファイルを保存した後に名簿が変わっています。識別番号と氏名で今の名簿の生徒と合わせて読みました。");
+    if (taken.added > 0)
+        lines << QStringLiteral("結果のファイルにない生徒%1人（名簿に加わった生徒）は「未配置」にしました。").arg(taken.added);
+    if (gone > 0)
+        lines << QStringLiteral("今の名簿にない生徒%1人の行は読み飛ばしました。").arg(gone);
+    if (taken.regrouped > 0)
+        lines << QStringLiteral("グループが変わり、結果のクラスがそのグループのクラスでない生徒%1人は「未配置」にしました。")
+                     .arg(taken.regrouped);
+    if (!taken.renamed.isEmpty())
+        lines << QStringLiteral("識別番号が同じで氏名が違う生徒がいます（識別番号で合わせました）。\n") + taken.renamed.join(u'\n');
+    if (!match.rowsByRow.empty())
+        lines << rowsByRowText(match.rowsByRow);
+    return Message{lines.join(u'\n'), QString()};
 }
 
 } // namespace
@@ -199,27 +219,26 @@ ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStri
     if (rows.empty() || rows.front().isEmpty() || rows.front().front() != QStringLiteral("新組"))
         return {std::nullopt, Message{QStringLiteral("このファイルは、このソフトで保存した結果のファイルではありません"
                                                      "（１行目の最初が「新組」ではありません）。案は作っていません。"),
-                                      titles::inputMistake}};
+                                      titles::inputMistake},
+                std::nullopt};
 
-    const RowMatch match = matchRows(year.students(), rows);
-    TakenRows taken = takeRows(year, rows, match);
+    const FileRoster file = fileRoster(rows);
+    const RosterMatch match = matchRosters(file.roster, rosterAsWritten(year.students(), file));
+    TakenRows taken = takeRows(year, rows, file, match);
+    if (year.students().count() > 0 && taken.added == year.students().count())
+        return {std::nullopt, Message{QStringLiteral("結果のファイルの生徒が、今の名簿に一人もいません（識別番号と氏名で合わせました）。"
+                                                     "案は作っていません。"),
+                                      titles::inputMistake},
+                std::nullopt};
     if (taken.wrongCount == 0) {
+        std::optional<Message> note = readingNote(taken, file, match);
         taken.draft.name = name;
-        ResultDraftOutcome outcome{std::move(taken.draft), std::nullopt};
-        if (match.reordered)
-            outcome.note = Message{QStringLiteral("結果のファイルの行は名簿と順番が違っていたので、識別番号・氏名・"
-                                                  "グループ・成績で名簿の生徒と合わせて読みました（どの生徒の行もありました）。"),
-                                   QString()};
-        return outcome;
+        return {std::move(taken.draft), std::nullopt, std::move(note)};
     }
     if (taken.wrongCount > kResultRowsNamed)
         taken.wrong << QStringLiteral("ほか%1人").arg(taken.wrongCount - kResultRowsNamed);
-    const QString heading =
-        match.reordered ? QStringLiteral("結果のファイルの行は名簿と順番が違います。並べ替えてあっても読めますが、"
-                                         "次の生徒の行（識別番号・氏名・グループ・成績の合う行）が見つかりません。"
-                                         "案は作っていません。\n")
-                        : QStringLiteral("結果のファイルが、今のＣＳＶファイルと条件に合いません。案は作っていません。\n");
-    return {std::nullopt, Message{heading + taken.wrong.join(u'\n'), titles::inputMistake}};
+    const QString heading = QStringLiteral("結果のファイルが、今のＣＳＶファイルと条件に合いません。案は作っていません。\n");
+    return {std::nullopt, Message{heading + taken.wrong.join(u'\n'), titles::inputMistake}, std::nullopt};
 }
 
 } // namespace classdiv

@@ -33,16 +33,20 @@ ResultRows readResultRows(const QString& path);
 struct ResultDraftOutcome {
     std::optional<Draft> draft;     // the classes the file holds, under the name given
     std::optional<Message> refusal; // the rows that do not match, and nothing kept
-    std::optional<Message> note;    // with a draft: its rows were found in another order
+    std::optional<Message> note;    // with a draft: rows in another order, students added or gone, names that differ
 };
 
-// Rows matched by position to the year's students and checked by identifier
-// (as the result CSV writes it, or as the roster holds it, which the result
-// workbook keeps) and name; each class must be one of the
-// student's group's classes in the conditions. Up to 20 rows are named.
-// Rows put in another order (a sheet sorted by 新組) are taken when every
-// student is found in a row of its own by identifier, name, group and score;
-// the note then says so.
+// Rows matched to the year's students by the keys of the drafts
+// (division/drafts/StudentKeys.h): the identifier, as the result CSV writes
+// it or as the roster holds it (the result workbook keeps the text); with the
+// name where identifiers repeat; by the row only where that pair repeats too
+// or is blank. The name is a check: a row of the same identifier and another
+// name is taken and named in the note. Rows in another order (a sheet sorted
+// by 新組) are taken as they are; a student with no row (new since the file
+// was saved) stays unplaced, a row of a student gone is passed over, and the
+// note says so. Each class must be one of the student's group's classes in
+// the conditions (a student whose group changed stays unplaced); up to 20
+// rows that break this are named and nothing is taken.
 ResultDraftOutcome draftFromResultRows(const Year& year, const std::vector<QStringList>& rows, const QString& name);
 
 inline constexpr int kResultRowsNamed = 20;

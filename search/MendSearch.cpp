@@ -33,7 +33,7 @@ std::tuple<long, int64_t, long> ruleSteps(const Change& ch) { return {ch.pairs, 
 MendSearch::MendSearch(Placement& placement, const std::vector<int>& start, const std::vector<char>& placed,
                        const std::vector<char>& held, uint64_t seed)
     : m_placement(placement), m_p(placement.problem()), m_start(start), m_placed(placed), m_held(held), m_rng(seed),
-      m_fourBudget(kFourBudget)
+      m_fourBudget(kFourBudget), m_pairBudget(kPairBudget)
 {
 }
 
@@ -43,7 +43,7 @@ int MendSearch::extraMoves(int a, int b) const
     return movedIn(a, cb) + movedIn(b, ca) - movedIn(a, ca) - movedIn(b, cb);
 }
 
-Key MendSearch::mendRules()
+Key MendSearch::rulesLeft() const
 {
     Key total;
     for (const Component& component : components()) {
@@ -52,6 +52,12 @@ Key MendSearch::mendRules()
         total.flags += key.flags;
         total.mix += key.mix;
     }
+    return total;
+}
+
+Key MendSearch::mendRules()
+{
+    Key total = rulesLeft();
     const auto broken = [&] { return total.pairs > 0 || total.flags > 0 || total.mix > 0; };
     for (int step = 0, wander = 0; step < kMendSteps && broken(); ++step) {
         // The exchange that mends with the fewest moves added; among those
@@ -93,9 +99,15 @@ Key MendSearch::mendRules()
             m_placement.apply(wanderA, wanderB, side);
             continue;
         }
-        if (bestA < 0)
-            return total;
-        m_placement.apply(bestA, bestB, best);
+        if (bestA < 0) {
+            // Stuck: two exchanges at once may mend what no single one can.
+            const std::optional<Change> pair = pairOfExchanges(true);
+            if (!pair)
+                return total;
+            best = *pair;
+        } else {
+            m_placement.apply(bestA, bestB, best);
+        }
         total.pairs += best.pairs;
         total.flags += best.flags;
         total.mix += best.mix;
@@ -127,9 +139,78 @@ void MendSearch::fewerMoves()
                 }
             }
         }
-        if (bestA < 0)
+        if (bestA < 0 && !pairOfExchanges(false))
             return;
-        m_placement.apply(bestA, bestB, best);
+        if (bestA >= 0)
+            m_placement.apply(bestA, bestB, best);
+    }
+}
+
+// Two exchanges at once where no single one helps: the first takes a band
+// count out of its range or breaks a rule, the second, with a student of one
+// of the two classes, brings it back (three students turned round, two pairs
+// of bands, a marked student passed on). To mend: the pair that mends the
+// rules with the fewest moves; else: the pair that takes the most moves back
+// and breaks no rule. The pair is made; what it changed, or nothing.
+std::optional<Change> MendSearch::pairOfExchanges(bool mend)
+{
+    m_pair = {};
+    for (int a = 0; a < static_cast<int>(m_p.students.size()) && m_pairBudget > 0; ++a) {
+        if (!movable(a) || (!mend && !away(a)))
+            continue;
+        for (int b : m_p.groups[m_p.students[a].group].students) {
+            Change first;
+            const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
+            if (ca == cb || !movable(b) || !m_placement.change(a, b, first, false))
+                continue;
+            const int firstMoves = extraMoves(a, b);
+            if (!mend && firstMoves >= 2)
+                continue; // no second exchange takes back more than two
+            m_placement.apply(a, b, first);
+            weighSeconds(a, b, firstMoves, first, mend);
+            undoExchange(a, b);
+        }
+    }
+    if (!m_pair.found)
+        return std::nullopt;
+    const std::array<int, 4> four = m_pair.four;
+    for (const auto& [x, y] : {std::pair{four[0], four[1]}, std::pair{four[2], four[3]}}) {
+        Change ch;
+        m_placement.change(x, y, ch, false);
+        m_placement.apply(x, y, ch);
+    }
+    return m_pair.both;
+}
+
+// With a and b exchanged: each second exchange of a student of their
+// classes, the best pair kept in m_pair.
+void MendSearch::weighSeconds(int a, int b, int firstMoves, const Change& first, bool mend)
+{
+    const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
+    for (int c = 0; c < static_cast<int>(m_p.students.size()); ++c) {
+        const int cc = m_placement.classOf(c);
+        if ((cc != ca && cc != cb) || !movable(c))
+            continue;
+        for (int d : m_p.groups[m_p.students[c].group].students) {
+            Change second;
+            if (--m_pairBudget < 0)
+                return;
+            const int moves = firstMoves + (m_placement.classOf(d) == cc || !movable(d) ? 0 : extraMoves(c, d));
+            if (m_placement.classOf(d) == cc || !movable(d) || (m_pair.found && moves >= m_pair.moves) ||
+                (!mend && moves >= 0) || !m_placement.change(c, d, second, false))
+                continue;
+            Change both;
+            both.pairs = first.pairs + second.pairs;
+            both.flags = first.flags + second.flags;
+            both.mix = first.mix + second.mix;
+            if (mend ? rulesChange(both) >= 0 : rulesChange(both) > 0)
+                continue;
+            m_placement.apply(c, d, second);
+            if (m_placement.bandsOutside(a) + m_placement.bandsOutside(b) + m_placement.bandsOutside(c) +
+                    m_placement.bandsOutside(d) == 0)
+                m_pair = {true, {a, b, c, d}, moves, both};
+            undoExchange(c, d);
+        }
     }
 }
 

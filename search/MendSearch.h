@@ -34,7 +34,8 @@ public:
     // step the exchange that mends with the fewest moves; what is left
     // broken (pairs, flags and mix of the key).
     Key mendRules();
-    // Exchanges that take moves back and leave the rules no worse.
+    // Exchanges that take moves back and leave the rules no worse, one at a
+    // time, else two at once.
     void fewerMoves();
     // At the number of moves reached: the averages of each set of linked
     // classes as even as exchanges that keep it find.
@@ -47,6 +48,9 @@ private:
     int movedIn(int s, int c) const { return m_placed[s] && c != m_start[s] ? 1 : 0; }
     // How many moves exchanging a and b adds.
     int extraMoves(int a, int b) const;
+    Key rulesLeft() const; // pairs, flags and mix of the key
+    std::optional<Change> pairOfExchanges(bool mend);
+    void weighSeconds(int a, int b, int firstMoves, const Change& first, bool mend);
     bool descend(const Component& component, Key& now);
     bool descendInFours(const Component& component, Key& now);
     void descendFully(const Component& component, Key& now);
@@ -66,6 +70,17 @@ private:
     // year every one, on a large one a bound on the time.
     static constexpr long kFourBudget = 100'000;
     long m_fourBudget;
+    // Second exchanges looked at in pairOfExchanges: every one on a small
+    // year, a bound on the time on a large one.
+    static constexpr long kPairBudget = 400'000;
+    long m_pairBudget;
+    struct Pair {
+        bool found = false;
+        std::array<int, 4> four{};
+        int moves = 0;
+        Change both;
+    };
+    Pair m_pair; // pairOfExchanges: the best pair so far
     std::optional<std::array<int, 4>> m_bestFour; // descendInFours: the best pair of exchanges so far
     Key m_bestFourKey;
 };

@@ -5,6 +5,7 @@
 // refuse names the rule and the students and changes nothing.
 
 #include "support/GuiTest.h"
+#include "support/MendDialog.h"
 
 #include "division/EveningProblem.h"
 #include "division/drafts/DraftFigures.h"
@@ -19,33 +20,6 @@ using namespace classdiv;
 using namespace classdiv::testing;
 
 namespace {
-
-QDialog* openMend(const ExampleWindow& f)
-{
-    f.key(Qt::Key_M);
-    QDialog* dialog = nullptr;
-    const bool shown = QTest::qWaitFor([&] {
-        dialog = f.w()->findChild<QDialog*>("FewestMovesDialog");
-        return dialog && dialog->isVisible();
-    });
-    return shown ? dialog : nullptr;
-}
-
-bool closed(const ExampleWindow& f)
-{
-    return QTest::qWaitFor([&] { return !f.w()->findChild<QDialog*>("FewestMovesDialog"); });
-}
-
-// The rows of the dialog's list: (row, from, to) read back from its cells.
-std::vector<MovedStudent> listed(QDialog* dialog)
-{
-    auto* table = child<QTableWidget>(dialog, "movedStudents");
-    std::vector<MovedStudent> out;
-    const auto classOf = [](const QString& text) { return text == QStringLiteral("未配置") ? 0 : text.chopped(1).toInt(); };
-    for (int i = 0; i < table->rowCount(); ++i)
-        out.push_back({table->item(i, 0)->text().toInt() - 1, classOf(table->item(i, 3)->text()), classOf(table->item(i, 4)->text())});
-    return out;
-}
 
 // 書女 (the first group, 18 in class 5 and 18 in class 6) planned anew, as the conditions entry confirms it.
 bool planOf(const ExampleWindow& f, const QString& five, const QString& other, const QString& otherCount)
@@ -96,18 +70,18 @@ private slots:
         for (const Message& m : Dialogs::takeMessages())
             QFAIL(qPrintable(m.text));
         QTest::keyClick(dialog, Qt::Key_Escape);
-        QVERIFY(closed(f));
+        QVERIFY(mendClosed(f));
         QCOMPARE(f.model->year().classes(), drawn);
 
         // Enter: exactly the students listed move, every rule and head count holds.
         dialog = openMend(f);
         QVERIFY(dialog);
-        const std::vector<MovedStudent> shown = listed(dialog);
+        const std::vector<MovedStudent> shown = listedMoves(dialog);
         const int moves = child<QLabel>(dialog, "movesFound")->text().section(u'人', 0, 0).toInt();
         QVERIFY(moves >= fewest);
         QCOMPARE(int(shown.size()), moves);
         QTest::keyClick(dialog, Qt::Key_Return);
-        QVERIFY(closed(f));
+        QVERIFY(mendClosed(f));
         const Year& year = f.model->year();
         QCOMPARE(studentsMoved(drawn, year.classes()), shown);
         QVERIFY(fitsThePlans(year.workspace(), year.classes()));
@@ -186,7 +160,7 @@ private slots:
         QVERIFY(dialog->isVisible());
         QCOMPARE(f.model->year().classes(), drawn);
         QTest::keyClick(dialog, Qt::Key_Escape);
-        QVERIFY(closed(f));
+        QVERIFY(mendClosed(f));
         QCOMPARE(f.model->year().classes(), drawn);
     }
 };

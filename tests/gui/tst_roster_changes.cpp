@@ -2,12 +2,18 @@
 // and the program ended; the CSV replaced by a copy with 2 students removed,
 // 3 added and the rows reordered; the program started again, the conditions
 // read back and the fitting head counts confirmed; 案A opened: 「名簿の変更」
-// lists the 5 changes and the class lists hold the 3 new students unplaced.
+// lists the 5 changes and the class lists hold the 3 new students unplaced;
+// Ctrl+M and Enter move the students the dialog listed and place the new
+// ones, every rule kept, and the result saved holds the mend.
 
 #include "support/GuiTest.h"
+#include "support/MendDialog.h"
 #include "files/YearFiles.h"
 
+#include "division/EveningProblem.h"
 #include "division/drafts/Drafts.h"
+#include "division/lists/ClassSwaps.h"
+#include "export/ResultRead.h"
 #include "division/lists/Unplaced.h"
 #include "ui/DraftWindow.h"
 
@@ -121,6 +127,35 @@ private slots:
         QTRY_VERIFY((lists = next.w()->findChild<QWidget*>("ClassListWindow")) && lists->isVisible());
         QCOMPARE(child<QTableWidget>(lists, "unplacedList")->rowCount(), 3);
         QVERIFY(child<QLabel>(lists, "ruleNote")->text().contains(QStringLiteral("未配置 3人")));
+
+        // Ctrl+M, then Enter: the students listed move and no others, the new ones placed.
+        const std::vector<int16_t> carried = year.classes();
+        QDialog* dialog = openMend(next);
+        QVERIFY(dialog);
+        QCOMPARE(Dialogs::takeMessages(), QList<Message>());
+        const std::vector<MovedStudent> shown = listedMoves(dialog);
+        // The count the dialog states is that of the placed students it lists (the 3 new ones are placed for nothing).
+        const auto moved = std::count_if(shown.begin(), shown.end(), [](const MovedStudent& m) { return m.from != kUnplacedClass; });
+        QCOMPARE(child<QLabel>(dialog, "movesFound")->text().section(u'人', 0, 0).toInt(), int(moved));
+        QCOMPARE(int(shown.size()) - int(moved), 3);
+        QTest::keyClick(dialog, Qt::Key_Return);
+        QVERIFY(mendClosed(next));
+        QCOMPARE(studentsMoved(carried, year.classes()), shown);
+        QVERIFY(unplacedRows(year.classes()).empty());
+        QVERIFY(fitsThePlans(year.workspace(), year.classes()));
+        const RuleBreaks breaks = findRuleBreaks(year.students(), year.classes(), year.bands(), year.rules());
+        QVERIFY(breaks.bands.empty() && breaks.marks.empty() && breaks.fixed.empty() && breaks.together.empty() &&
+                breaks.flags.empty());
+        // Saved: the result file holds every student in the class the mend gave.
+        const QString saved = f.folder.file("kekka.csv");
+        Dialogs::queueSaveFileName(saved);
+        next.activate();
+        click(next.w(), "Command5");
+        QCOMPARE(Dialogs::takeMessages(), QList<Message>());
+        const std::vector<QStringList> rows = readResultCsvRows(saved).rows;
+        QVERIFY(int(rows.size()) > year.students().count());
+        for (int r = 1; r <= year.students().count(); ++r)
+            QCOMPARE(rows[size_t(r)][0].toInt(), year.classOf(r));
         next.end();
     }
 };
