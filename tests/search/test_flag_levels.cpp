@@ -14,6 +14,7 @@
 #include <cmath>
 #include <functional>
 #include <tuple>
+#include <utility>
 
 namespace classdiv::evening {
 namespace {
@@ -37,6 +38,20 @@ Aim aimOf(const Problem& p, const std::vector<int>& classOf)
                       std::max(0L, count[i] - long(std::ceil(p.mixShare[i] - 1e-9)));
     return {outside[0], outside[1], micro(flags[0].largest), flags[0].cells, micro(flags[1].largest), flags[1].cells,
             mixOutside};
+}
+
+// A sex of every student and a leader flag on some as the two flag columns,
+// and two old classes mixed, each shared pool by pool.
+void withFlags(Problem& p, const std::vector<int>& sex, const std::vector<int>& leader, const std::vector<int>& mix)
+{
+    p.rules.resize(p.students.size());
+    for (size_t s = 0; s < p.students.size(); ++s)
+        p.rules[s].flags = {sex[s], leader[s], -1, -1};
+    p.flagColumns = 2;
+    p.flagValues = {2, 1, 0, 0};
+    p.flagShare[0] = testing::poolShares(p, 2, sex);
+    p.flagShare[1] = testing::poolShares(p, 1, leader);
+    p.mixShare = testing::poolShares(p, 2, mix);
 }
 
 // A tiny year: one or two groups over the same two or three classes, a sex
@@ -69,14 +84,7 @@ Problem tinyYear(uint64_t seed, std::vector<int>& start, int bands = 1)
         }
         p.groups.push_back(group);
     }
-    p.rules.resize(p.students.size());
-    for (size_t s = 0; s < p.students.size(); ++s)
-        p.rules[s].flags = {sex[s], leader[s], -1, -1};
-    p.flagColumns = 2;
-    p.flagValues = {2, 1, 0, 0};
-    p.flagShare[0] = testing::poolShares(p, 2, sex);
-    p.flagShare[1] = testing::poolShares(p, 1, leader);
-    p.mixShare = testing::poolShares(p, 2, mix);
+    withFlags(p, sex, leader, mix);
     return p;
 }
 
@@ -107,6 +115,24 @@ void everyPlacement(const Problem& p, const std::function<void(const std::vector
     });
 }
 
+// The best aim of every placement, and the best spread at it.
+std::pair<Aim, double> bestPlacement(const Problem& p)
+{
+    Aim best{};
+    double bestSpread = 0;
+    bool any = false;
+    everyPlacement(p, [&](const std::vector<int>& classOf) {
+        const Aim aim = aimOf(p, classOf);
+        const double spread = averageSpread(p, classOf);
+        if (!any || aim < best || (aim == best && spread < bestSpread - 1e-9)) {
+            best = aim;
+            bestSpread = spread;
+            any = true;
+        }
+    });
+    return {best, bestSpread};
+}
+
 // With three bands in one group over three classes, a class's flag count
 // often changes only by three students going round the three classes: the
 // flags are held to their best there in every use.
@@ -117,18 +143,7 @@ TEST(FlagLevels, TinyYearsReachTheBestAimThenTheBestSpread)
         SCOPED_TRACE(::testing::Message() << bands << " bands, seed " << seed);
         std::vector<int> start;
         const Problem p = tinyYear(seed, start, bands);
-        Aim best{};
-        double bestSpread = 0;
-        bool any = false;
-        everyPlacement(p, [&](const std::vector<int>& classOf) {
-            const Aim aim = aimOf(p, classOf);
-            const double spread = averageSpread(p, classOf);
-            if (!any || aim < best || (aim == best && spread < bestSpread - 1e-9)) {
-                best = aim;
-                bestSpread = spread;
-                any = true;
-            }
-        });
+        const auto [best, bestSpread] = bestPlacement(p);
         // With two groups of a student or two a class, exchanges inside a
         // group cannot always reach the best mixing beneath the flags: only
         // the flags are held to their best there.
@@ -175,14 +190,7 @@ Problem twoHalvesYear(uint64_t seed, std::vector<int>& start)
             }
         p.groups.push_back(group);
     }
-    p.rules.resize(p.students.size());
-    for (size_t s = 0; s < p.students.size(); ++s)
-        p.rules[s].flags = {sex[s], leader[s], -1, -1};
-    p.flagColumns = 2;
-    p.flagValues = {2, 1, 0, 0};
-    p.flagShare[0] = testing::poolShares(p, 2, sex);
-    p.flagShare[1] = testing::poolShares(p, 1, leader);
-    p.mixShare = testing::poolShares(p, 2, mix);
+    withFlags(p, sex, leader, mix);
     return p;
 }
 
@@ -198,18 +206,7 @@ TEST(FlagLevels, TwoHalvesJoinedByASmallGroupReachTheBestSpread)
         SCOPED_TRACE(seed);
         std::vector<int> start;
         const Problem p = twoHalvesYear(seed, start);
-        Aim best{};
-        double bestSpread = 0;
-        bool any = false;
-        everyPlacement(p, [&](const std::vector<int>& classOf) {
-            const Aim aim = aimOf(p, classOf);
-            const double spread = averageSpread(p, classOf);
-            if (!any || aim < best || (aim == best && spread < bestSpread - 1e-9)) {
-                best = aim;
-                bestSpread = spread;
-                any = true;
-            }
-        });
+        const auto [best, bestSpread] = bestPlacement(p);
         for (uint64_t use = 0; use < uint64_t(kUses); ++use) {
             std::vector<int> classOf = start;
             evenOut(p, classOf, seed * 17 + use);
