@@ -9,6 +9,7 @@
 #include "search/Search.h"
 
 #include "search/BandRepair.h"
+#include "search/ChainExchange.h"
 #include "search/Cooling.h"
 #include "search/Descent.h"
 #include "search/LevelRepair.h"
@@ -20,7 +21,6 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
-#include <tuple>
 
 namespace classdiv::evening {
 
@@ -60,10 +60,18 @@ constexpr double kLevelRise = 2.0;
 // deviations are repaired (LevelRepair.h).
 constexpr long kRepairBudget = 200'000;
 // A group with at most this many students in one of two classes may trade
-// two pairs between them at once in the annealing (Search::tryDouble), and
+// two pairs between them at once in the annealing (tryDoubleTrade), and
 // a partner there is drawn this many times at most.
 constexpr int kFewForDoubles = 6;
 constexpr int kDoubleDraws = 16;
+// A group of at most this many students, and at most this share of its set
+// of linked classes, has each of its trades forced on the best placement,
+// with a round of this share of an annealing round after.
+constexpr int kSmallForKicks = 16;
+constexpr size_t kSmallShare = 10;
+constexpr long kKickShare = 16;
+// Exchanges drawn for each mend of a chain through such a group (ChainExchange.h).
+constexpr int kChainDraws = 16;
 
 // Only the deviations within the ranges get worse: no count leaves its range
 // and no marked students meet.
@@ -205,12 +213,45 @@ private:
             if (levels && better(run.now, run.best))
                 keep(run);
         }
+        if (levels)
+            kickSmallGroups(run, finest, steps / kKickShare);
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
             run.now = polishMainSpread(m_placement, component, run.now, m_rng, steps / kPolishShare, m_mainScale);
         finishComponent(component, run.now);
         // The descents may come back to the start; the other choice found stays.
         if (!run.bestIsStart && !m_placement.movedSinceStart(component.movable))
             m_placement.restore(component, run.bestClass);
+    }
+
+    // With flag columns, each trade of two students of a small group in
+    // different classes is forced on the best placement, and a short cool
+    // round of annealing follows from there; the best placement found by
+    // the whole order of the rules is kept. Such a group may be all that
+    // joins two sets of classes, and which of its students sit on which
+    // side fixes the two sets' totals; its trades seldom keep every rule
+    // alone, and the averages of both sets must follow before one pays.
+    void kickSmallGroups(Annealing& run, double finest, long steps)
+    {
+        for (const Group& group : m_p.groups) {
+            if (group.students.size() > static_cast<size_t>(kSmallForKicks) || group.classes.size() < 2 ||
+                group.students.size() * kSmallShare > run.component.movable.size() ||
+                std::find(run.component.classes.begin(), run.component.classes.end(), group.classes[0]) ==
+                    run.component.classes.end())
+                continue;
+            for (size_t i = 0; i < group.students.size(); ++i)
+                for (size_t j = i + 1; j < group.students.size(); ++j) {
+                    const int a = group.students[i], b = group.students[j];
+                    Change ch;
+                    if (!m_placement.isFree(a) || !m_placement.isFree(b) ||
+                        m_placement.classOf(a) == m_placement.classOf(b) || !m_placement.change(a, b, ch))
+                        continue;
+                    run.now = m_placement.keyAfter(run.component, run.now, m_placement.classOf(a), m_placement.classOf(b), ch);
+                    m_placement.apply(a, b, ch);
+                    annealRound(run, 1, finest, steps);
+                    m_placement.restore(run.component, run.bestClass);
+                    run.now = m_placement.keyOf(run.component);
+                }
+        }
     }
 
     // The placement now as the best.
@@ -268,7 +309,8 @@ private:
             return false;
         const bool keeps = ch.keepsTheRules();
         if (!keeps && !onlyLevelsWorse(ch)) {
-            if (run.levels && tryDouble(run.component, a, b, run.now, run.e, schedule) && better(run.now, run.best))
+            if (run.levels && sendsFew(m_p, a, ca, cb, kFewForDoubles) && compoundStep(run, a, b, schedule) &&
+                better(run.now, run.best))
                 keep(run);
             return false;
         }
@@ -285,52 +327,19 @@ private:
         return true;
     }
 
-    // With flag columns: a and b, of a group that sends only a few students
-    // to one of their classes, may not trade alone for the rules; a second
-    // pair of the group between the same classes, drawn at random, trades
-    // with them when the four together keep the rules and the annealing
-    // takes the change of energy. True when taken; now and e follow.
-    bool tryDouble(const Component& component, int a, int b, Key& now, double& e, const CoolingSchedule& schedule)
+    // a and b trade with a second pair of their group between the same
+    // classes, or else with a mend through each class (ChainExchange.h);
+    // true when taken, and now and e follow.
+    bool compoundStep(Annealing& run, int a, int b, const CoolingSchedule& schedule)
     {
-        const Group& group = m_p.groups[m_p.students[a].group];
-        const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
-        int few = 0;
-        for (size_t l = 0; l < group.classes.size(); ++l)
-            few += (group.classes[l] == ca || group.classes[l] == cb) && group.headCounts[l] <= kFewForDoubles;
-        if (few == 0)
-            return false;
-        const auto drawIn = [&](int cls, int other) {
-            for (int tries = 0; tries < kDoubleDraws; ++tries)
-                if (const int s = group.students[m_rng.below(static_cast<uint32_t>(group.students.size()))];
-                    s != other && m_placement.classOf(s) == cls && m_placement.isFree(s))
-                    return s;
-            return -1;
+        const auto takes = [&](const Key& k) {
+            return schedule.takes(energy(k, run.component, m_mainScale) - run.e, m_rng);
         };
-        const int c = drawIn(ca, a), d = drawIn(cb, b);
-        if (c < 0 || d < 0)
+        if (!tryDoubleTrade(m_placement, run.component, a, b, run.now, m_rng, kDoubleDraws, takes) &&
+            !tryChain(m_placement, run.component, a, b, run.now, m_rng, kChainDraws, takes))
             return false;
-        const long bandsBefore = m_placement.bandsOutside(a) + m_placement.bandsOutside(b);
-        Change first, second;
-        m_placement.change(a, b, first, false);
-        const Key between = m_placement.keyAfter(component, now, ca, cb, first);
-        m_placement.apply(a, b, first);
-        m_placement.change(c, d, second, false);
-        const Key after = m_placement.keyAfter(component, between, ca, cb, second);
-        const auto rules = [](const Key& k) { return std::tuple(k.pairs, k.flags, k.levels, k.mix, k.mixLevel); };
-        const double en = energy(after, component, m_mainScale);
-        if (rules(after) <= rules(now) && (rules(after) < rules(now) || schedule.takes(en - e, m_rng))) {
-            m_placement.apply(c, d, second);
-            if (m_placement.bandsOutside(a) + m_placement.bandsOutside(b) <= bandsBefore) {
-                now = after;
-                e = en;
-                return true;
-            }
-            m_placement.change(c, d, second, false);
-            m_placement.apply(c, d, second);
-        }
-        m_placement.change(a, b, first, false);
-        m_placement.apply(a, b, first);
-        return false;
+        run.e = energy(run.now, run.component, m_mainScale);
+        return true;
     }
 
     // With flag columns, the flags' deviations repaired by moves of two or

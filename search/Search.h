@@ -23,6 +23,8 @@
 //   Descent             the last descents
 //   LevelRepair         flag counts brought to their least deviations by
 //                       moves of two or three students at once
+//   ChainExchange       compound steps of the annealing with flag columns:
+//                       two pairs of a small group, or a pair and its mends
 //   ScoreColumns        the search with extra score columns;
 //                       ScoreColumnPairs.cpp its descent over pairs
 //   Key.h               how good a placement is, and what an exchange changes
