@@ -299,18 +299,18 @@ TEST(SpreadColumns, RulesTakeOnlyTheColumnsTheCsvHas)
         {{40}, {}, {}, {}},
     };
     for (const auto& c : cases) {
-        const SpreadRules rules = spreadRulesFrom(csv, SpreadChoice{0, 0, 0, 0, c.flags, c.scores});
+        const SpreadRules rules = spreadRulesFrom(csv, choiceOf({{}, {}, {}, {}, c.flags, c.scores}));
         std::vector<QString> flagNames, scoreNames;
-        for (const FlagColumn& flag : rules.flags)
+        for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
             flagNames.push_back(flag.name);
-        for (const ScoreColumn& score : rules.scores)
+        for (const ScoreColumn& score : rules.numbers[RuleBox::Scores])
             scoreNames.push_back(score.name);
         EXPECT_EQ(flagNames, c.flagNames);
         EXPECT_EQ(scoreNames, c.scoreNames);
     }
-    const SpreadRules last = spreadRulesFrom(csv, SpreadChoice{0, 0, 0, 0, {}, {3}});
-    ASSERT_EQ(last.scores.size(), 1u);
-    EXPECT_EQ(last.scores[0].values, (std::vector<std::optional<double>>{std::nullopt, 70, 65}));
+    const SpreadRules last = spreadRulesFrom(csv, choiceOf({{}, {}, {}, {}, {}, {3}}));
+    ASSERT_EQ(last.numbers[RuleBox::Scores].size(), 1u);
+    EXPECT_EQ(last.numbers[RuleBox::Scores][0].values, (std::vector<std::optional<double>>{std::nullopt, 70, 65}));
 }
 
 } // namespace
