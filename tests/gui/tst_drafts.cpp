@@ -173,12 +173,6 @@ private slots:
 
     void draftsOfAnotherProgramOnTheRosterComeInAndAreNeverErased()
     {
-#ifdef Q_OS_WIN
-        // Under Wine the window's keep after another program's write reaches the
-        // file only after many seconds, or not within 20; being looked into. The
-        // merge itself is checked on Windows by the core SharedDrafts cases.
-        QSKIP("the keep after another program's write is slow under Wine");
-#endif
         ExampleWindow f;
         QVERIFY(f.open());
         ConditionsWindow* w = f.window.get();
