@@ -58,6 +58,22 @@ TEST(FlagSplits, TheClosestSplitIsNamedOnlyWhereTheTotalsForceIt)
                                              draftFigures(year, Draft{.name = QStringLiteral("案"), .classes = c.classes}));
         EXPECT_EQ(row[draftListHeadings().indexOf(QStringLiteral("割り振りのずれ"))], QString::number(c.largest, 'f', 2));
     }
+
+    // Two groups sharing the second class: the totals are not judged there, so
+    // a class a third of a student further off than its share is no closest split.
+    const DivisionYear shared({{"A", 6, {{1, 2}, {2, 4}}}, {"B", 6, {{2, 3}, {3, 3}}}}, false,
+                              {std::vector<double>(6, 50.0), std::vector<double>(6, 50.0)});
+    Year year = shared.year();
+    SpreadRules rules;
+    FlagColumn sex{QStringLiteral("性別"), {QString()}};
+    for (const QChar letter : QStringLiteral("mmmmmmmfffff"))
+        sex.values.push_back(letter == u'm' ? QStringLiteral("男") : QStringLiteral("女"));
+    rules.columns[RuleBox::Flags].push_back(sex);
+    year.setRules(rules);
+    const std::vector<FlagSplit> splits = flagSplits(year.rules(), {0, 1, 2, 1, 2, 2, 3, 2, 2, 2, 3, 2, 3});
+    ASSERT_EQ(splits.size(), 1u);
+    EXPECT_NEAR(splits[0].largest, 2.0 / 3, 1e-9);
+    EXPECT_EQ(splits[0].closest, QString());
 }
 
 } // namespace
