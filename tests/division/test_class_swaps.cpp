@@ -243,6 +243,8 @@ TEST(ClassRoster, ClassesOrderAndSheets)
             EXPECT_EQ(sheets[p].title.startsWith(QStringLiteral("３組（")), pages > 1);
             EXPECT_LE(sheets[p].rowHeight * double(sheets[p].rows.size()), SheetGeometry::rowArea + 1e-9);
             EXPECT_GE(sheets[p].rowHeight, SheetGeometry::smallestRow);
+            // Only the number and the score are set to the right, not the name or the group.
+            EXPECT_EQ(sheets[p].numeric, (std::vector<bool>{true, false, false, true}));
             for (const QStringList& row : sheets[p].rows)
                 EXPECT_EQ(row, (QStringList{QString::number(++number), QStringLiteral("生徒%1").arg(number), "G",
                                             QString::number(number)}));
