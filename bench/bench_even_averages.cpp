@@ -118,7 +118,8 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
     const Year pressed = year;
     const double before = averageSpread(pressed);
     const double mixBefore = mixingDeviation(pressed.rules(), pressed.classes());
-    double after = 0, worst = 0, mixAfter = 0, shownAfter = 0, shownWorst = 0;
+    double after = 0, worst = 0, shownAfter = 0, shownWorst = 0;
+    DeviationCells mixAfter;
     for (auto _ : s) {
         s.PauseTiming();
         Year use = pressed; // every use starts from the same draw
@@ -132,7 +133,7 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
         const double shown = shownSpread(use);
         shownAfter += shown;
         shownWorst = std::max(shownWorst, shown);
-        mixAfter = std::max(mixAfter, mixingDeviation(use.rules(), use.classes()));
+        mixAfter.keepWorst(deviationCells(use.rules(), use.rules().column(RuleBox::Mix), use.classes()));
         s.ResumeTiming();
     }
     s.counters["spread_before"] = before;
@@ -144,7 +145,8 @@ void run(benchmark::State& s, Year year, const SpreadRules& rules)
     }
     if (!rules.cells[RuleBox::Mix].empty()) {
         s.counters["mix_before"] = mixBefore;
-        s.counters["mix_worst"] = mixAfter;
+        s.counters["mix_worst"] = mixAfter.deviation;
+        s.counters["mix_cells"] = mixAfter.cells; // at mix_worst, in the worst use
     }
 }
 

@@ -14,7 +14,8 @@
 // 160 boys and 158 girls the flag column 性別 spreads, beside leaders,
 // students who need support and pairs kept apart; flag_dev1..3 are the
 // largest |count - fair share| of each flag column in the worst use, and
-// flag_best1..3 in the best.
+// flag_best1..3 in the best; on years that mix a column, mix_dev is mixing's
+// largest |count - fair share| in the worst use and mix_cells its cells at it.
 //
 // With CLASSDIV_WRITE_YEARS=<folder> it writes the years as rules500.csv and sexes318.csv with
 // its conditions: columns 番号, 氏名, グループ, 点数, 別クラス, 同じクラス,
@@ -88,6 +89,7 @@ void measureUses(benchmark::State& s, Year year, const SpreadRules& rules, bool 
     double after = 0, worst = 0;
     size_t broken = 0, flagsOff = 0, bandsOff = 0;
     std::vector<double> flagWorst(rules.columns[RuleBox::Flags].size(), 0.0), flagBest(rules.columns[RuleBox::Flags].size(), 1e9);
+    DeviationCells mixWorst;
     for (auto _ : s) {
         s.PauseTiming();
         Year use = pressed; // every use starts from the same draw
@@ -107,6 +109,8 @@ void measureUses(benchmark::State& s, Year year, const SpreadRules& rules, bool 
             flagWorst[k] = std::max(flagWorst[k], d);
             flagBest[k] = std::min(flagBest[k], d);
         }
+        if (withRules)
+            mixWorst.keepWorst(deviationCells(use.rules(), use.rules().column(RuleBox::Mix), use.classes()));
         s.ResumeTiming();
     }
     s.counters["spread_before"] = averageSpread(pressed);
@@ -115,6 +119,10 @@ void measureUses(benchmark::State& s, Year year, const SpreadRules& rules, bool 
     s.counters["broken"] = static_cast<double>(broken);
     s.counters["flags_off"] = static_cast<double>(flagsOff);
     s.counters["bands_off"] = static_cast<double>(bandsOff);
+    if (withRules && !rules.cells[RuleBox::Mix].empty()) {
+        s.counters["mix_dev"] = mixWorst.deviation;
+        s.counters["mix_cells"] = mixWorst.cells;
+    }
     for (size_t k = 0; withRules && k < flagWorst.size(); ++k) {
         s.counters["flag_dev" + std::to_string(k + 1)] = flagWorst[k];
         s.counters["flag_best" + std::to_string(k + 1)] = flagBest[k];

@@ -41,8 +41,11 @@ when it evens out, as hard constraints:
                 minimised among the placements with no more than that.
                 Each of the two solves has the time limit.
 
-Mixing is not modelled: it ranks below the flags and above the averages only
-as a soft aim of the program. When the time limit cuts a solve with rules
+Mixing is modelled only with --mix (its column): every class holds floor ..
+ceiling of its share of every value, as for a flag, but with no deviation made
+small; with --mix-aim too, after the flag columns its largest deviation and
+then its cells at it are made as small as they can be, as for a flag column
+(the program's aim when it evens mixing that way). When the time limit cuts a solve with rules
 short, the lower bound printed is also raised to what the class totals alone
 allow (each a whole multiple of the scores' common step, with classes of one
 head count apart by at least a step over it): on the 500-student year that
@@ -493,6 +496,10 @@ def best_spread_rules(component, plans, year_group, students, rules, flag_range,
     if levels is None:
         first = solve(np.zeros(size), *extra)
         first.averages, first.outside = None, None
+        if first.x is not None:
+            # Placements exist: a solve of the deviations ran out of time before it found one.
+            first.x = None
+            first.message = "the time limit ran out before a solve of the deviations found a placement"
         return first
     cost = np.zeros(size)
     if extras:
@@ -680,6 +687,9 @@ def main():
     parser.add_argument("--flags", help="columns whose values are spread fairly, separated by commas")
     parser.add_argument("--scores", help="score columns evened beside the main one, separated by commas")
     parser.add_argument("--mix", type=int, help="column mixed: every class within floor .. ceiling of its share of every value")
+    parser.add_argument("--mix-aim", action="store_true",
+                        help="with --mix: after the flag columns, the mixed column's largest deviation from its shares "
+                             "as small as it can be, then its cells at it, as for a flag column")
     args = parser.parse_args()
 
     year = read_year(args.csv, args.id, args.group, args.score)
@@ -710,8 +720,10 @@ def main():
     linked = [sorted(c) for c in components.values() if len(c) > 1]
     rules, flag_range, extras, scale = None, None, None, None
     if args.rules or args.marks or args.together or args.fixed or args.flags or args.scores or args.mix:
-        marks, _, together, fixed, flags, scores = (read_spread_file(args.csv + "BUNKATSU.TXT") if args.rules
-                                                    else (0, 0, 0, 0, [], []))
+        marks, mix, together, fixed, flags, scores = (read_spread_file(args.csv + "BUNKATSU.TXT") if args.rules
+                                                      else (0, 0, 0, 0, [], []))
+        # The file's mixed column is followed only when its aim is asked for, as before.
+        args.mix = args.mix or (mix if args.mix_aim else 0)
         marks = args.marks if args.marks is not None else marks
         together = args.together if args.together is not None else together
         fixed = args.fixed if args.fixed is not None else fixed
@@ -719,7 +731,7 @@ def main():
         scores = [int(t) for t in args.scores.split(",") if t] if args.scores is not None else scores
         rows = [r for r in read_rows(args.csv)[1:] if r]
         rules = Rules(rows, marks, together, fixed, flags + ([args.mix] if args.mix else []))
-        if args.mix:
+        if args.mix and not args.mix_aim:
             rules.range_only = {len(flags)}
         if scores:
             extras = [tuple(score_cell(r[c - 1]) for c in scores) for r in rows]
@@ -748,7 +760,8 @@ def main():
                 worst = math.inf
                 continue
             for k, (dev, at, exact) in enumerate(getattr(result, "flag_levels", [])):
-                print(f"classes {sorted(classes)}: flag column {rules.columns[3][k]}: largest deviation {dev:.4f}, "
+                kind = "mixing" if args.mix and k == len(rules.columns[3]) - 1 else "flag"
+                print(f"classes {sorted(classes)}: {kind} column {rules.columns[3][k]}: largest deviation {dev:.4f}, "
                       f"{at} cells at it" + ("" if exact else " (time limit: the best found)"))
                 flag_worst[k] = max(flag_worst.get(k, 0.0), dev)
             if result.outside is not None:
@@ -778,7 +791,8 @@ def main():
               + ("" if proven else f" (time limit; lower bound {bound:.4f})"))
         worst = max(worst, value)
     if flag_worst:
-        print("year: largest flag deviations " + ", ".join(f"{rules.columns[3][k]}: {d:.4f}" for k, d in sorted(flag_worst.items())))
+        print("year: largest deviations of the flag (and mixed) columns "
+              + ", ".join(f"{rules.columns[3][k]}: {d:.4f}" for k, d in sorted(flag_worst.items())))
     print(f"year: best {'largest normalised spread' if extras else 'spread of unrounded averages'} {worst:.4f}")
 
 

@@ -29,7 +29,7 @@ inline constexpr std::array<int64_t, kFlagColumns> kFlagWeight{int64_t(1) << 48,
 // How good a placement is, rule by rule in their order: marked students
 // sharing a class, the flag columns' counts outside their fair ranges, their
 // deviations from their shares (ShareLevels.h), mixing counts outside theirs
-// and their deviations (0 while kMixingLevels in Placement.cpp is off), the
+// and their deviations (0 unless Problem::mixingLevels asks for them), the
 // spread of the averages, and last the
 // squared distances of the averages from their mean. With score columns
 // evened beside the main one, spread is the largest normalised spread of

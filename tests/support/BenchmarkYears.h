@@ -336,4 +336,29 @@ inline RulesYear coursesRulesYear()
     return year;
 }
 
+// A column's largest |count - fair share| and how many (class, value) cells
+// sit at it, for the benchmarks' counters.
+struct DeviationCells {
+    double deviation = -1; // none measured yet
+    int cells = 0;
+
+    // Keeps the worse of the two: the larger deviation, then the more cells at it.
+    void keepWorst(const DeviationCells& d)
+    {
+        if (d.deviation > deviation + 1e-9 || (d.deviation > deviation - 1e-9 && d.cells > cells))
+            *this = d;
+    }
+};
+inline DeviationCells deviationCells(const RuleSet& rules, const TypedColumn& column, const std::vector<int16_t>& classes)
+{
+    if (!column.set())
+        return {0, 0};
+    const FairShares fair = fairShares(rules, column);
+    const std::vector<int> counts = shareCounts(rules, column, fair, classes);
+    DeviationCells out{shareDeviation(rules, column, classes), 0};
+    for (size_t i = 0; i < counts.size() && i < fair.share.size(); ++i)
+        out.cells += std::abs(counts[i] - fair.share[i]) > out.deviation - 1e-9 ? 1 : 0;
+    return out;
+}
+
 } // namespace classdiv::testing
