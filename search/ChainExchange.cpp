@@ -1,5 +1,6 @@
 #include "search/ChainExchange.h"
 
+#include <algorithm>
 #include <array>
 #include <tuple>
 #include <utility>
@@ -80,6 +81,22 @@ private:
 };
 
 } // namespace
+
+Pairs smallGroupPairs(const Problem& problem, const Component& component)
+{
+    constexpr size_t kMost = 16, kShare = 10;
+    Pairs pairs;
+    for (const Group& group : problem.groups) {
+        if (group.students.size() > kMost || group.classes.size() < 2 ||
+            group.students.size() * kShare > component.movable.size() ||
+            std::find(component.classes.begin(), component.classes.end(), group.classes[0]) == component.classes.end())
+            continue;
+        for (size_t i = 0; i < group.students.size(); ++i)
+            for (size_t j = i + 1; j < group.students.size(); ++j)
+                pairs.emplace_back(group.students[i], group.students[j]);
+    }
+    return pairs;
+}
 
 bool sendsFew(const Problem& problem, int a, int ca, int cb, int few)
 {

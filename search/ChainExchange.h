@@ -13,6 +13,8 @@
 #include "search/Placement.h"
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace classdiv::evening {
 
@@ -20,6 +22,13 @@ namespace classdiv::evening {
 // a key of the component, as it takes any step that makes only the averages
 // change.
 using TakesKey = std::function<bool(const Key&)>;
+
+using Pairs = std::vector<std::pair<int, int>>;
+
+// Every pair of students of each small group of the component, over two or
+// more of its classes: at most 16 students, and at most a tenth of its
+// movable students.
+Pairs smallGroupPairs(const Problem& problem, const Component& component);
 
 // Whether a's group sends at most `few` students to class ca or cb.
 bool sendsFew(const Problem& problem, int a, int ca, int cb, int few);

@@ -64,12 +64,15 @@ constexpr long kRepairBudget = 200'000;
 // a partner there is drawn this many times at most.
 constexpr int kFewForDoubles = 6;
 constexpr int kDoubleDraws = 16;
-// A group of at most this many students, and at most this share of its set
-// of linked classes, has each of its trades forced on the best placement,
-// with a round of this share of an annealing round after.
-constexpr int kSmallForKicks = 16;
-constexpr size_t kSmallShare = 10;
-constexpr long kKickShare = 16;
+// A small group (smallGroupPairs, ChainExchange.h) has its trades forced on
+// the best placement in turn, each with a round of this share of an
+// annealing round after, until every trade was forced once since the last
+// that found a better placement, and at most this many times each. The
+// rounds before then take this share of their steps: the trades reach what
+// those cannot.
+constexpr long kKickShare = 8;
+constexpr size_t kKickTurns = 3;
+constexpr long kRoundShareBeforeKicks = 4;
 // Exchanges drawn for each mend of a chain through such a group (ChainExchange.h).
 constexpr int kChainDraws = 16;
 
@@ -199,6 +202,7 @@ private:
         const double finest = (m_mainScale > 0 ? m_mainScale : 1.0) / component.largestClass;
 
         const bool levels = m_p.flagColumns > 0 && m_placement.levels(0).active();
+        const Pairs kicked = levels ? smallGroupPairs(m_p, component) : Pairs{};
         Annealing run(component, levels);
         run.now = repaired(component, m_placement.keyOf(component), levels);
         run.bestClass.resize(count);
@@ -207,14 +211,13 @@ private:
         const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count),
                                       effort.leastPerRound, effort.iterationsPerRound);
         for (int round = 0; round < effort.rounds; ++round) {
-            annealRound(run, round, finest, steps);
+            annealRound(run, round, finest, kicked.empty() ? steps : steps / kRoundShareBeforeKicks);
             m_placement.restore(component, run.bestClass);
             run.now = repaired(component, m_placement.keyOf(component), levels);
             if (levels && better(run.now, run.best))
                 keep(run);
         }
-        if (levels)
-            kickSmallGroups(run, finest, steps / kKickShare);
+        kickSmallGroups(run, kicked, finest, steps / kKickShare);
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
             run.now = polishMainSpread(m_placement, component, run.now, m_rng, steps / kPolishShare, m_mainScale);
         finishComponent(component, run.now);
@@ -224,33 +227,29 @@ private:
     }
 
     // With flag columns, each trade of two students of a small group in
-    // different classes is forced on the best placement, and a short cool
-    // round of annealing follows from there; the best placement found by
-    // the whole order of the rules is kept. Such a group may be all that
-    // joins two sets of classes, and which of its students sit on which
-    // side fixes the two sets' totals; its trades seldom keep every rule
-    // alone, and the averages of both sets must follow before one pays.
-    void kickSmallGroups(Annealing& run, double finest, long steps)
+    // different classes is forced on the best placement in turn and a short
+    // cool round follows; the best placement by the whole order of the rules
+    // is kept. Such a group may be all that joins two sets of classes, and
+    // which of its students sit on which side fixes the two sets' totals;
+    // its trades seldom keep every rule alone, the averages of both sets must
+    // follow before one pays, and one that pays may open the way for another.
+    void kickSmallGroups(Annealing& run, const Pairs& pairs, double finest, long steps)
     {
-        for (const Group& group : m_p.groups) {
-            if (group.students.size() > static_cast<size_t>(kSmallForKicks) || group.classes.size() < 2 ||
-                group.students.size() * kSmallShare > run.component.movable.size() ||
-                std::find(run.component.classes.begin(), run.component.classes.end(), group.classes[0]) ==
-                    run.component.classes.end())
+        size_t quiet = 0; // trades in turn since the last better placement
+        for (size_t k = 0; quiet < pairs.size() && k < kKickTurns * pairs.size(); ++k, ++quiet) {
+            const auto [a, b] = pairs[k % pairs.size()];
+            Change ch;
+            if (!m_placement.isFree(a) || !m_placement.isFree(b) || m_placement.classOf(a) == m_placement.classOf(b) ||
+                !m_placement.change(a, b, ch))
                 continue;
-            for (size_t i = 0; i < group.students.size(); ++i)
-                for (size_t j = i + 1; j < group.students.size(); ++j) {
-                    const int a = group.students[i], b = group.students[j];
-                    Change ch;
-                    if (!m_placement.isFree(a) || !m_placement.isFree(b) ||
-                        m_placement.classOf(a) == m_placement.classOf(b) || !m_placement.change(a, b, ch))
-                        continue;
-                    run.now = m_placement.keyAfter(run.component, run.now, m_placement.classOf(a), m_placement.classOf(b), ch);
-                    m_placement.apply(a, b, ch);
-                    annealRound(run, 1, finest, steps);
-                    m_placement.restore(run.component, run.bestClass);
-                    run.now = m_placement.keyOf(run.component);
-                }
+            const Key before = run.best;
+            run.now = m_placement.keyAfter(run.component, run.now, m_placement.classOf(a), m_placement.classOf(b), ch);
+            m_placement.apply(a, b, ch);
+            annealRound(run, 1, finest, steps);
+            m_placement.restore(run.component, run.bestClass);
+            run.now = m_placement.keyOf(run.component);
+            if (better(run.best, before))
+                quiet = 0;
         }
     }
 

@@ -24,7 +24,8 @@
 //   LevelRepair         flag counts brought to their least deviations by
 //                       moves of two or three students at once
 //   ChainExchange       compound steps of the annealing with flag columns:
-//                       two pairs of a small group, or a pair and its mends
+//                       two pairs of a small group, or a pair and its mends;
+//                       the pairs of small groups whose trades are forced
 //   ScoreColumns        the search with extra score columns;
 //                       ScoreColumnPairs.cpp its descent over pairs
 //   Key.h               how good a placement is, and what an exchange changes
