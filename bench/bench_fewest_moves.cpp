@@ -14,22 +14,19 @@
 // With CLASSDIV_WRITE_YEARS=<folder> it writes each year as changed500.csv and
 // fewer280.csv with its conditions: columns 番号, 氏名, グループ, 点数,
 // 別クラス, 同じクラス, クラス指定, 案 (the kept class, 0 for a new student),
-// 直した組 (the first use's mend), then the flags, for
+// 直した組 (the first use's mend), then the flags and 混ぜる, for
 //   python3 scripts/exact_moves.py <folder>/changed500.csv --draft 8 --mended 9 --flags 10,11,12
 //   python3 scripts/exact_moves.py <folder>/fewer280.csv --draft 8 --mended 9 --flags 10,11
 
 #include "support/ChangedYears.h"
 
-#include "conditions/ConditionsFile.h"
 #include "division/EvenAverages.h"
 #include "division/FewestMovesYear.h"
 #include "division/lists/ClassSwaps.h"
-#include "files/YearFiles.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QDir>
-#include <QFile>
 
 #include <algorithm>
 #include <stdexcept>
@@ -42,29 +39,8 @@ using namespace classdiv::testing;
 void write(const ChangedYear& changed, const std::vector<int16_t>& mended, const QString& name)
 {
     const QString folder = qEnvironmentVariable("CLASSDIV_WRITE_YEARS");
-    if (folder.isEmpty())
-        return;
-    QDir().mkpath(folder);
-    const SpreadRules& rules = changed.rules;
-    QString csv = QStringLiteral("番号,氏名,グループ,点数,別クラス,同じクラス,クラス指定,案,直した組");
-    for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
-        csv += u',' + flag.name;
-    csv += QStringLiteral("\r\n");
-    for (int r = 1; r <= changed.students.count(); ++r) {
-        const Student& s = changed.students[r];
-        QStringList cells{s.id, s.name, s.group, s.scoreText, rules.cells[RuleBox::Marks][r], rules.cells[RuleBox::Together][r], rules.cells[RuleBox::Fixed][r],
-                          QString::number(changed.draft[size_t(r)]), QString::number(mended[size_t(r)])};
-        for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
-            cells << flag.values[r];
-        csv += cells.join(u',') + QStringLiteral("\r\n");
-    }
-    const QString path = QDir(folder).filePath(name);
-    QFile file(path);
-    QFile conditions(YearFiles(path).conditionsPath());
-    const QByteArray bytes = "\xEF\xBB\xBF" + csv.toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !conditions.open(QIODevice::WriteOnly) ||
-        conditions.write(formatConditionsFile(changed.ws)) < 0)
-        throw std::runtime_error("cannot write the year");
+    if (!folder.isEmpty())
+        writeMovesYear(QDir(folder).filePath(name), changed.students, changed.ws, changed.rules, changed.draft, mended);
 }
 
 void measure(benchmark::State& s, const ChangedYear& changed, const QString& name)

@@ -1,9 +1,10 @@
 // Mending with the fewest moves: who is held where, the flow of each group
-// (MoveFlow) made into students, then the exchanges (MendSearch).
+// (MoveFlow) made into students, the exchanges (MendSearch), then MendExact.
 
 #include "search/FewestMoves.h"
 
 #include "search/BandTarget.h"
+#include "search/MendExact.h"
 #include "search/MendSearch.h"
 #include "search/Measures.h"
 #include "search/MoveFlow.h"
@@ -14,14 +15,6 @@
 #include <tuple>
 
 namespace classdiv::evening {
-
-int movesBetween(const std::vector<int>& start, const std::vector<char>& placed, const std::vector<int>& classOf)
-{
-    int moves = 0;
-    for (size_t s = 0; s < classOf.size(); ++s)
-        moves += placed[s] && classOf[s] != start[s];
-    return moves;
-}
 
 namespace {
 
@@ -146,8 +139,8 @@ private:
     std::optional<std::vector<int>> fewestOfAttempts(const std::vector<int>& held, Rng& rng, Score& bestScore)
     {
         std::vector<int> best;
+        int fewest = 0;
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
-            int fewest = 0;
             const std::optional<Score> score = tryOnce(held, rng, attempt > 0, fewest);
             if (!score)
                 return std::nullopt;
@@ -155,10 +148,26 @@ private:
                 best = m_class;
                 bestScore = *score;
             }
-            if (std::get<0>(*score) == 0 && std::get<1>(*score) == 0 && std::get<2>(*score) == 0 && std::get<3>(*score) <= fewest)
-                break;
+            if (keepsRules(*score) && std::get<3>(*score) <= fewest)
+                return best;
         }
+        fewerExactly(best, bestScore);
         return best;
+    }
+
+    static bool keepsRules(const Score& s) { return std::get<0>(s) == 0 && std::get<1>(s) == 0 && std::get<2>(s) == 0; }
+
+    // Where the exchanges left more moves than the flow or a rule broken, the search of every division (MendExact.h).
+    void fewerExactly(std::vector<int>& best, Score& bestScore)
+    {
+        m_class = best;
+        Placement placement(m_p, m_class);
+        setBandRanges(placement);
+        const int moves = keepsRules(bestScore) ? std::get<3>(bestScore) : -1;
+        if (std::vector<int> better; fewerMovesExactly(placement, m_start, m_placed, m_held, moves, kExactSteps, better)) {
+            best = std::move(better);
+            bestScore = Score{0, 0, 0, movesBetween(m_start, m_placed, best)};
+        }
     }
 
     // Evening out from a few starts of the best score: the exchanges that

@@ -12,6 +12,9 @@
 //                  locked classes), the flow's counts made into students
 //   MendSearch     exchanges that mend the rules with as few moves as
 //                  possible, then even out the averages at that many moves
+//   MendExact      where the exchanges end above the flow's count: every
+//                  division searched for fewer moves, within a bound of
+//                  steps (exact on a small year)
 
 #include "search/Problem.h"
 
@@ -43,6 +46,12 @@ Mend fewestMoves(const Problem& problem, const std::vector<int>& start, const st
                  const MoveLimits& limits, uint64_t seed);
 
 // Placed students whose class is not the one they started in.
-int movesBetween(const std::vector<int>& start, const std::vector<char>& placed, const std::vector<int>& classOf);
+inline int movesBetween(const std::vector<int>& start, const std::vector<char>& placed, const std::vector<int>& classOf)
+{
+    int moves = 0;
+    for (size_t s = 0; s < classOf.size(); ++s)
+        moves += placed[s] && classOf[s] != start[s];
+    return moves;
+}
 
 } // namespace classdiv::evening

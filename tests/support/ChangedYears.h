@@ -9,6 +9,10 @@
 
 #include "division/Year.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 namespace classdiv::testing {
 
 struct ChangedYear {
@@ -26,6 +30,38 @@ struct ChangedYear {
         return y;
     }
 };
+
+// A year for scripts/exact_moves.py, at `path`: the CSV (UTF-8 with a byte
+// order mark) with columns 番号, 氏名, グループ, 点数, 別クラス, 同じクラス,
+// クラス指定, 案 (the kept class, 0 for a new student), 直した組 (a mend of
+// it), the flag columns, then 混ぜる (the mixing column); its conditions
+// file beside it.
+inline void writeMovesYear(const QString& path, const Students& students, const ConditionsWorkspace& ws, const SpreadRules& rules,
+                           const std::vector<int16_t>& draft, const std::vector<int16_t>& mended)
+{
+    QString csv = QStringLiteral("番号,氏名,グループ,点数,別クラス,同じクラス,クラス指定,案,直した組");
+    for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
+        csv += u',' + flag.name;
+    csv += QStringLiteral(",混ぜる\r\n");
+    for (int r = 1; r <= students.count(); ++r) {
+        const Student& s = students[r];
+        QStringList cells{s.id, s.name, s.group, s.scoreText, ruleText(rules.cells[RuleBox::Marks], r),
+                          ruleText(rules.cells[RuleBox::Together], r), ruleText(rules.cells[RuleBox::Fixed], r),
+                          QString::number(draft[size_t(r)]), QString::number(mended[size_t(r)])};
+        for (const FlagColumn& flag : rules.columns[RuleBox::Flags])
+            cells << ruleText(flag.values, r);
+        cells << ruleText(rules.cells[RuleBox::Mix], r);
+        csv += cells.join(u',') + QStringLiteral("\r\n");
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const auto write = [](const QString& to, const QByteArray& bytes) {
+        QFile file(to);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            throw std::runtime_error("cannot write the year");
+    };
+    write(path, "\xEF\xBB\xBF" + csv.toUtf8());
+    write(YearFiles(path).conditionsPath(), formatConditionsFile(ws));
+}
 
 // The base year's division: a press by a fixed number, evened out.
 inline std::vector<int16_t> keptDraft(const RulesYear& base)
