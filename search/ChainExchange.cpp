@@ -98,13 +98,15 @@ Pairs smallGroupPairs(const Problem& problem, const Component& component)
     return pairs;
 }
 
-bool sendsFew(const Problem& problem, int a, int ca, int cb, int few)
+SendsFew::SendsFew(const Problem& problem, int few)
+    : m_p(problem), m_few(problem.groups.size() * static_cast<size_t>(problem.classCount), 0)
 {
-    const Group& group = problem.groups[problem.students[a].group];
-    for (size_t l = 0; l < group.classes.size(); ++l)
-        if ((group.classes[l] == ca || group.classes[l] == cb) && group.headCounts[l] <= few)
-            return true;
-    return false;
+    for (size_t g = 0; g < problem.groups.size(); ++g) {
+        const Group& group = problem.groups[g];
+        for (size_t l = 0; l < group.classes.size(); ++l)
+            if (group.headCounts[l] <= few)
+                m_few[g * static_cast<size_t>(problem.classCount) + static_cast<size_t>(group.classes[l])] = 1;
+    }
 }
 
 bool tryDoubleTrade(Placement& placement, const Component& component, int a, int b, Key& now, Rng& rng, int draws,

@@ -30,8 +30,22 @@ using Pairs = std::vector<std::pair<int, int>>;
 // movable students.
 Pairs smallGroupPairs(const Problem& problem, const Component& component);
 
-// Whether a's group sends at most `few` students to class ca or cb.
-bool sendsFew(const Problem& problem, int a, int ca, int cb, int few);
+// Whether a's group sends at most `few` students to class ca or cb: a table
+// by group and class, as the annealing asks it of every exchange that
+// breaks a rule.
+class SendsFew {
+public:
+    SendsFew(const Problem& problem, int few);
+    bool operator()(int a, int ca, int cb) const
+    {
+        const size_t row = static_cast<size_t>(m_p.students[a].group) * m_p.classCount;
+        return m_few[row + ca] || m_few[row + cb];
+    }
+
+private:
+    const Problem& m_p;
+    std::vector<char> m_few; // [group * classes + class]
+};
 
 // a and b, of a group that sends only a few students to one of their
 // classes, may not trade alone for the rules; a second pair of the group

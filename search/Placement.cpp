@@ -149,7 +149,8 @@ void ValueCounts::addLevels(const std::vector<int>& classes, Key& key) const
 
 Placement::Placement(const Problem& problem, std::vector<int>& classOf)
     : m_p(problem), m_seats(problem, classOf), m_start(classOf), m_free(problem.students.size(), 0),
-      m_place(problem.students.size(), 0), m_bands(problem), m_marks(problem), m_values(problem), m_sums(problem)
+      m_place(problem.students.size(), 0), m_bands(problem), m_marks(problem), m_values(problem), m_sums(problem),
+      m_freeSeats(problem, m_place, m_free)
 {
     for (const Group& group : m_p.groups)
         for (size_t i = 0; i < group.students.size(); ++i) {
@@ -165,6 +166,7 @@ void Placement::recount()
     m_marks.recount(m_seats);
     m_values.recount(m_seats);
     m_sums.recount(m_seats);
+    m_freeSeats.recount(m_seats);
 }
 
 Key Placement::keyOf(const Component& component) const

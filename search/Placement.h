@@ -11,6 +11,7 @@
 // and together sets into their classes), PlacementUnits.cpp (a together set
 // moved whole), PlacementMarks.cpp and PlacementScores.cpp (those parts).
 
+#include "search/FreeSeats.h"
 #include "search/Key.h"
 #include "search/PlacementParts.h"
 #include "search/Problem.h"
@@ -104,6 +105,7 @@ public:
         m_marks.exchange(x);
         m_values.exchange(x);
         m_sums.exchange(x, ch);
+        m_freeSeats.exchange(a, b, m_seats.local(a), m_seats.local(b));
         m_seats.exchange(a, b);
     }
     // Puts the component's movable students back into the given classes.
@@ -148,6 +150,7 @@ private:
     MarkCounts m_marks;
     ValueCounts m_values;
     ClassSums m_sums;
+    FreeSeats m_freeSeats;
 };
 
 // The sets of linked classes, each with its students that may move (a group

@@ -25,14 +25,15 @@ bool Placement::moveUnit(int unit, const Component& component, const Key& now, R
     move.exchanges.clear();
     move.rules = Change{};
     move.after = now;
-    std::vector<int> candidates;
     for (int m : members) {
-        candidates.clear();
-        for (int t : m_p.groups[m_p.students[m].group].students)
-            if (classOf(t) == to && isFree(t))
-                candidates.push_back(t);
+        // The partner is drawn from the free students of m's group in `to`,
+        // in the group's order (FreeSeats.h).
+        const int g = m_p.students[m].group;
+        const std::vector<int>& own = m_p.groups[g].classes;
+        const int local = static_cast<int>(std::find(own.begin(), own.end(), to) - own.begin());
+        const int candidates = local < static_cast<int>(own.size()) ? m_freeSeats.count(g, local) : 0;
         Change ch;
-        const int partner = candidates.empty() ? -1 : candidates[rng.below(static_cast<uint32_t>(candidates.size()))];
+        const int partner = candidates == 0 ? -1 : m_freeSeats.nth(g, local, static_cast<int>(rng.below(static_cast<uint32_t>(candidates))));
         if (partner < 0 || !change(m, partner, ch)) {
             undo(move);
             return false;

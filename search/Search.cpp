@@ -99,7 +99,7 @@ class Search {
 public:
     Search(const Problem& problem, std::vector<int>& classOf, uint64_t seed)
         : m_p(problem), m_placement(problem, classOf), m_rng(seed),
-          m_mainScale(problem.scoreColumns > 0 ? scoreScales(problem)[0] : 0.0)
+          m_mainScale(problem.scoreColumns > 0 ? scoreScales(problem)[0] : 0.0), m_sendsFew(problem, kFewForDoubles)
     {
         buildComponents();
     }
@@ -308,7 +308,7 @@ private:
             return false;
         const bool keeps = ch.keepsTheRules();
         if (!keeps && !onlyLevelsWorse(ch)) {
-            if (run.levels && sendsFew(m_p, a, ca, cb, kFewForDoubles) && compoundStep(run, a, b, schedule) &&
+            if (run.levels && m_sendsFew(a, ca, cb) && compoundStep(run, a, b, schedule) &&
                 better(run.now, run.best))
                 keep(run);
             return false;
@@ -369,6 +369,7 @@ private:
     Placement m_placement;
     Rng m_rng;
     double m_mainScale; // 1 / the main score's standard deviation; 0 without extra columns
+    SendsFew m_sendsFew;
     std::vector<Component> m_components;
     std::vector<int> m_brokenUnits; // together sets that could not be gathered
 };
