@@ -176,16 +176,24 @@ private:
     // A value of column k moving from one class to the other: its counts outside their ranges.
     long moved(int k, int values, int va, int vb, int ca, int cb) const
     {
-        const auto shift = [&](int c, int v, int by) {
+        const int* count = m_count[k].data();
+        const int* lo = m_lo[k].data();
+        const int* hi = m_hi[k].data();
+        // What one less or one more in cell i does to outside(): as outside()
+        // itself gives it (lo <= hi), in two comparisons each.
+        const auto less = [&](int c, int v) {
             const size_t i = static_cast<size_t>(c) * values + v;
-            const std::vector<int>& count = m_count[k];
-            return outside(count[i] + by, m_lo[k][i], m_hi[k][i]) - outside(count[i], m_lo[k][i], m_hi[k][i]);
+            return int(count[i] <= lo[i]) - int(count[i] > hi[i]);
+        };
+        const auto more = [&](int c, int v) {
+            const size_t i = static_cast<size_t>(c) * values + v;
+            return int(count[i] >= hi[i]) - int(count[i] < lo[i]);
         };
         long change = 0;
         if (va >= 0)
-            change += shift(ca, va, -1) + shift(cb, va, +1);
+            change += less(ca, va) + more(cb, va);
         if (vb >= 0)
-            change += shift(cb, vb, -1) + shift(ca, vb, +1);
+            change += less(cb, vb) + more(ca, vb);
         return change;
     }
     // What exchanging a value va in class ca for vb in cb does to ShareLevels::value of column k.
@@ -334,14 +342,20 @@ inline void ValueCounts::move(int k, int values, int v, int from, int to)
     ++count[in];
 }
 
+// Two students of one value leave every count and level as it was.
 CLASSDIV_ALWAYS_INLINE void ValueCounts::exchange(const Exchange& x)
 {
     const int a = x.a, b = x.b, ca = x.ca, cb = x.cb;
-    move(kFlagColumns, m_p.mixCount, x.sa.mix, ca, cb);
-    move(kFlagColumns, m_p.mixCount, x.sb.mix, cb, ca);
+    if (x.sa.mix != x.sb.mix) {
+        move(kFlagColumns, m_p.mixCount, x.sa.mix, ca, cb);
+        move(kFlagColumns, m_p.mixCount, x.sb.mix, cb, ca);
+    }
     for (int k = 0; k < m_p.flagColumns; ++k) {
-        move(k, m_p.flagValues[k], m_p.rules[a].flags[k], ca, cb);
-        move(k, m_p.flagValues[k], m_p.rules[b].flags[k], cb, ca);
+        const int fa = m_p.rules[a].flags[k], fb = m_p.rules[b].flags[k];
+        if (fa == fb)
+            continue;
+        move(k, m_p.flagValues[k], fa, ca, cb);
+        move(k, m_p.flagValues[k], fb, cb, ca);
     }
 }
 

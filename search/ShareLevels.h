@@ -86,8 +86,9 @@ private:
 
 inline int64_t ShareLevels::after(int component, const Step* steps, int n) const
 {
-    std::array<int, 16> level{};
-    std::array<int, 16> by{};
+    // Only the first `changed` are read: left unset, as this runs for most exchanges weighed.
+    std::array<int, 16> level;
+    std::array<int, 16> by;
     int changed = 0;
     int top = m_top[component];
     for (int i = 0; i < n; ++i) {
