@@ -55,7 +55,9 @@ public:
             --draws;
             const int d = m_p.partner(c, rng);
             Change ch;
-            if (d < 0 || !m_p.isFree(d) || m_p.classOf(d) == through || !m_p.change(c, d, ch))
+            // One that makes the marks or a flag range worse is never the best.
+            if (d < 0 || !m_p.isFree(d) || m_p.classOf(d) == through || !m_p.changeUnlessWorse(c, d, ch) ||
+                ch.worseAtTop())
                 continue;
             const Key after = m_p.keyAfter(m_component, key, through, m_p.classOf(d), ch);
             if (rulesOf(after) < rulesOf(best) || (bestC >= 0 && rulesOf(after) == rulesOf(best) && better(after, best))) {

@@ -91,6 +91,9 @@ struct Change {
     {
         return pairs != 0 ? pairs < 0 : flags != 0 ? flags < 0 : levels[0] != 0 ? levels[0] < 0 : levels[1] != 0 ? levels[1] < 0 : mix != 0 ? mix < 0 : mixLevel <= 0;
     }
+    // The first of the marks and the flags' ranges that changes gets worse:
+    // whatever follows, the exchange breaks a rule above the rest.
+    bool worseAtTop() const { return pairs != 0 ? pairs > 0 : flags > 0; }
     // Only the averages change.
     bool onlyAverages() const { return pairs == 0 && flags == 0 && levels == std::array<int64_t, 2>{} && mix == 0 && mixLevel == 0; }
     // Adds what another change does to the rules above the averages.

@@ -71,16 +71,12 @@ public:
     // What exchanging a and b (one group, two classes) changes; false when a
     // band count would leave its fair range. A step of a compound move may
     // leave it (keepBands false) when the move as a whole keeps it.
-    bool change(int a, int b, Change& out, bool keepBands = true) const
-    {
-        const Exchange x(m_p, m_seats, a, b);
-        if (keepBands && !m_bands.keepRanges(x, m_seats))
-            return false;
-        out.pairs = m_marks.change(x);
-        m_values.change(x, out);
-        m_sums.change(x, out);
-        return true;
-    }
+    bool change(int a, int b, Change& out, bool keepBands = true) const { return weigh(a, b, out, keepBands, false); }
+    // The same, but cut short where the marks or the flags' ranges already
+    // get worse (Change::worseAtTop): the rest of `out` is then left unset.
+    // Nothing below them can make such an exchange keep the rules, and most
+    // of the exchanges the annealing weighs end there.
+    bool changeUnlessWorse(int a, int b, Change& out) const { return weigh(a, b, out, true, true); }
     // Whether the class of `out` keeps its band counts within their fair
     // ranges when `in`, of the same group, takes its place.
     bool bandsAllow(int in, int out) const { return m_bands.allow(in, out, m_seats); }
@@ -141,6 +137,20 @@ public:
     void undo(const UnitMove& move);
 
 private:
+    CLASSDIV_ALWAYS_INLINE bool weigh(int a, int b, Change& out, bool keepBands, bool cutShort) const
+    {
+        const Exchange x(m_p, m_seats, a, b);
+        if (keepBands && !m_bands.keepRanges(x, m_seats))
+            return false;
+        out.pairs = m_marks.change(x);
+        if (cutShort && out.pairs > 0)
+            return true;
+        if (!m_values.change(x, out, cutShort))
+            return true;
+        m_sums.change(x, out);
+        return true;
+    }
+
     const Problem& m_p;
     Seats m_seats;
     std::vector<int> m_start; // the classes it started from

@@ -155,8 +155,9 @@ public:
     void recount(const Seats& seats);
     const ShareLevels& levels(int k) const { return m_levels[k]; }
     int count(int k, int cell) const { return m_count[k][cell]; }
-    // What the exchange does to the flags, their levels and the mixing column.
-    void change(const Exchange& x, Change& out) const;
+    // What the exchange does to the flags, their levels and the mixing column;
+    // with cutShort, false and only the flags when Change::worseAtTop().
+    bool change(const Exchange& x, Change& out, bool cutShort = false) const;
     void exchange(const Exchange& x);
     // The counts of column k (values of it) in class c outside their ranges, summed.
     long outsideOf(int k, int c, int values) const
@@ -174,7 +175,7 @@ public:
 private:
     void buildLevels();
     // A value of column k moving from one class to the other: its counts outside their ranges.
-    long moved(int k, int values, int va, int vb, int ca, int cb) const
+    CLASSDIV_ALWAYS_INLINE long moved(int k, int values, int va, int vb, int ca, int cb) const
     {
         const int* count = m_count[k].data();
         const int* lo = m_lo[k].data();
@@ -306,19 +307,29 @@ inline void ClassSums::extraApply(int a, int b, int ca, int cb)
     }
 }
 
-CLASSDIV_ALWAYS_INLINE void ValueCounts::change(const Exchange& x, Change& out) const
+CLASSDIV_ALWAYS_INLINE bool ValueCounts::change(const Exchange& x, Change& out, bool cutShort) const
 {
     const int a = x.a, b = x.b, ca = x.ca, cb = x.cb;
     out.flags = 0;
     out.levels = {};
     out.mixLevel = 0;
     out.mix = 0;
+    // The ranges of every column first: the levels are the dearest part and
+    // are not needed when a range already gets worse.
+    unsigned differ = 0; // the columns where a and b differ, a bit each
     for (int k = 0; k < m_p.flagColumns; ++k) {
         const int fa = m_p.rules[a].flags[k], fb = m_p.rules[b].flags[k];
         if (fa != fb) {
             out.flags += moved(k, m_p.flagValues[k], fa, fb, ca, cb) * kFlagWeight[k];
-            out.levels[k / 2] += levelChange(k, m_p.flagValues[k], fa, fb, ca, cb) << (k % 2 == 0 ? 32 : 0);
+            differ |= 1u << k;
         }
+    }
+    if (cutShort && out.worseAtTop())
+        return false;
+    for (int k = 0; differ != 0; ++k, differ >>= 1) {
+        if (differ & 1u)
+            out.levels[k / 2] += levelChange(k, m_p.flagValues[k], m_p.rules[a].flags[k], m_p.rules[b].flags[k], ca, cb)
+                                 << (k % 2 == 0 ? 32 : 0);
     }
     const int ma = x.sa.mix, mb = x.sb.mix;
     if (ma != mb) {
@@ -326,6 +337,7 @@ CLASSDIV_ALWAYS_INLINE void ValueCounts::change(const Exchange& x, Change& out) 
         if (m_levels[kFlagColumns].active())
             out.mixLevel = levelChange(kFlagColumns, m_p.mixCount, ma, mb, ca, cb);
     }
+    return true;
 }
 
 inline void ValueCounts::move(int k, int values, int v, int from, int to)

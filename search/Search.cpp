@@ -304,7 +304,7 @@ private:
             return false;
         const int ca = m_placement.classOf(a), cb = m_placement.classOf(b);
         Change ch;
-        if (ca == cb || !m_placement.change(a, b, ch))
+        if (ca == cb || !m_placement.changeUnlessWorse(a, b, ch))
             return false;
         const bool keeps = ch.keepsTheRules();
         if (!keeps && !onlyLevelsWorse(ch)) {
