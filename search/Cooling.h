@@ -30,7 +30,18 @@ public:
 
     // Whether a step that changes the energy by `rise` is taken now. A
     // random number is drawn only for a step that makes things worse.
-    bool takes(double rise, Xoshiro256& rng) const { return rise <= 0 || rng.unit() < std::exp(-rise / m_temperature); }
+    bool takes(double rise, Xoshiro256& rng) const
+    {
+        if (rise <= 0)
+            return true;
+        const double u = rng.unit();
+        const double power = -rise / m_temperature;
+        // Below e^-40 (4e-18) only u = 0 passes: every other u is at least
+        // 2^-53. Most steps of a cold round end here, without the exp.
+        if (power < -40)
+            return u == 0 && std::exp(power) > 0;
+        return u < std::exp(power);
+    }
     // The next step of the round.
     void cool() { m_temperature *= m_cooling; }
 
