@@ -222,7 +222,7 @@ public:
     int head(int c) const { return m_head[c]; }
 
     // The averages of the two classes after the exchange.
-    void change(const Exchange& x, Change& out) const
+    CLASSDIV_ALWAYS_INLINE void change(const Exchange& x, Change& out) const
     {
         const double d = x.sb.score - x.sa.score;
         out.averageA = (m_sum[x.ca] + d) * m_invHead[x.ca];
