@@ -116,9 +116,9 @@ bool MendSearch::descendInFours(const Component& component, Key& now)
                     weighSecond(component, {a, b, b, c}, firstMoves);
                 if (!bandsFar || (bc != ba && bc != bb))
                     continue;
-                for (int d : mates)
-                    if (d != a && d != b && m_p.students[d].band == (bc == ba ? bb : ba) && movable(d) &&
-                        m_placement.classOf(d) != cc)
+                const int group = m_p.students[a].group, band = bc == ba ? bb : ba;
+                for (int d : m_ofBand[static_cast<size_t>(group) * m_p.bandCount + band])
+                    if (d != a && d != b && movable(d) && m_placement.classOf(d) != cc)
                         weighSecond(component, {a, b, c, d}, firstMoves);
             }
             undoExchange(a, b);

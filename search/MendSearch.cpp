@@ -33,8 +33,11 @@ std::tuple<long, int64_t, long> ruleSteps(const Change& ch) { return {ch.pairs, 
 MendSearch::MendSearch(Placement& placement, const std::vector<int>& start, const std::vector<char>& placed,
                        const std::vector<char>& held, uint64_t seed)
     : m_placement(placement), m_p(placement.problem()), m_start(start), m_placed(placed), m_held(held), m_rng(seed),
-      m_fourBudget(kFourBudget), m_pairBudget(kPairBudget)
+      m_fourBudget(kFourBudget), m_pairBudget(kPairBudget), m_ofBand(m_p.groups.size() * static_cast<size_t>(m_p.bandCount))
 {
+    for (size_t g = 0; g < m_p.groups.size(); ++g)
+        for (int s : m_p.groups[g].students)
+            m_ofBand[g * static_cast<size_t>(m_p.bandCount) + static_cast<size_t>(m_p.students[s].band)].push_back(s);
 }
 
 int MendSearch::extraMoves(int a, int b) const

@@ -83,6 +83,9 @@ private:
     Pair m_pair; // pairOfExchanges: the best pair so far
     std::optional<std::array<int, 4>> m_bestFour; // descendInFours: the best pair of exchanges so far
     Key m_bestFourKey;
+    // [group * bands + band]: the group's students of the band in the group's
+    // order, the only ones descendInFours weighs as the second's partner.
+    std::vector<std::vector<int>> m_ofBand;
 };
 
 } // namespace classdiv::evening
