@@ -17,6 +17,14 @@ auto rulesOf(const Key& k)
     return std::tuple(k.pairs, k.flags, k.levels, k.mix, k.mixLevel);
 }
 
+// The same after a change, without weighing the averages.
+auto rulesOf(const Key& k, const Change& ch)
+{
+    Key after = k;
+    addRules(after, ch);
+    return rulesOf(after);
+}
+
 // The exchanges of a chain as made, to be taken back in reverse.
 class Chain {
 public:
@@ -55,9 +63,11 @@ public:
             --draws;
             const int d = m_p.partner(c, rng);
             Change ch;
-            // One that makes the marks or a flag range worse is never the best.
+            // One whose rules come out worse than the best's is never taken: its
+            // averages are not weighed, nor its levels where the marks or a flag
+            // range get worse.
             if (d < 0 || !m_p.isFree(d) || m_p.classOf(d) == through || !m_p.changeUnlessWorse(c, d, ch) ||
-                ch.worseAtTop())
+                ch.worseAtTop() || rulesOf(key, ch) > rulesOf(best))
                 continue;
             const Key after = m_p.keyAfter(m_component, key, through, m_p.classOf(d), ch);
             if (rulesOf(after) < rulesOf(best) || (bestC >= 0 && rulesOf(after) == rulesOf(best) && better(after, best))) {

@@ -76,7 +76,7 @@ public:
     // get worse (Change::worseAtTop): the rest of `out` is then left unset.
     // Nothing below them can make such an exchange keep the rules, and most
     // of the exchanges the annealing weighs end there.
-    bool changeUnlessWorse(int a, int b, Change& out) const { return weigh(a, b, out, true, true); }
+    CLASSDIV_ALWAYS_INLINE bool changeUnlessWorse(int a, int b, Change& out) const { return weigh(a, b, out, true, true); }
     // Whether the class of `out` keeps its band counts within their fair
     // ranges when `in`, of the same group, takes its place.
     bool bandsAllow(int in, int out) const { return m_bands.allow(in, out, m_seats); }
