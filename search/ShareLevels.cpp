@@ -10,8 +10,6 @@ namespace classdiv::evening {
 void ShareLevels::build(const std::vector<double>& share, const std::vector<int>& low, const std::vector<int>& high,
                         const std::vector<int>& componentOf, int components)
 {
-    m_low = low;
-    m_high = high;
     m_componentOf = componentOf;
     m_values = componentOf.empty() ? 0 : static_cast<int>(share.size() / componentOf.size());
     // Every deviation a count within its range can have, ascending; those
@@ -29,12 +27,10 @@ void ShareLevels::build(const std::vector<double>& share, const std::vector<int>
     const auto levelOfDeviation = [&](double d) {
         return static_cast<int>(std::lower_bound(levels.begin(), levels.end(), d - kTiny) - levels.begin());
     };
-    m_atLow.assign(share.size(), 0);
-    m_atHigh.assign(share.size(), 0);
-    for (size_t i = 0; i < share.size(); ++i) {
-        m_atLow[i] = levelOfDeviation(std::abs(share[i] - low[i]));
-        m_atHigh[i] = levelOfDeviation(std::abs(high[i] - share[i]));
-    }
+    m_cells.resize(share.size());
+    for (size_t i = 0; i < share.size(); ++i)
+        m_cells[i] = {low[i], high[i], levelOfDeviation(std::abs(share[i] - low[i])),
+                      levelOfDeviation(std::abs(high[i] - share[i]))};
     m_outside = static_cast<int>(levels.size());
     m_histogram.assign(static_cast<size_t>(components) * (m_outside + 1), 0);
     m_top.assign(static_cast<size_t>(components), 0);

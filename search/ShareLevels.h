@@ -31,7 +31,7 @@ public:
     // The column's levels from its shares and fair ranges [cell]; componentOf: [class].
     void build(const std::vector<double>& share, const std::vector<int>& low, const std::vector<int>& high,
                const std::vector<int>& componentOf, int components);
-    bool active() const { return !m_low.empty(); }
+    bool active() const { return !m_cells.empty(); }
     // Counts [cell] recounted from scratch.
     void recount(const std::vector<int>& count);
 
@@ -66,22 +66,29 @@ public:
     // Whether a count lies at or above the ceiling of its cell's share: fewer would be closer.
     bool atHigh(int cell, int count) const
     {
-        return count > m_high[cell] || (count == m_high[cell] && m_high[cell] != m_low[cell]);
+        const Cell& c = m_cells[cell];
+        return count > c.high || (count == c.high && c.high != c.low);
     }
 
 private:
+    // A cell's fair range and the levels of its two ends, side by side: the
+    // search looks them up for every count an exchange changes.
+    struct Cell {
+        int low, high, atLow, atHigh;
+    };
     int levelOf(int cell, int count) const
     {
-        return count == m_low[cell] ? m_atLow[cell] : count == m_high[cell] ? m_atHigh[cell] : m_outside;
+        const Cell& c = m_cells[cell];
+        return count == c.low ? c.atLow : count == c.high ? c.atHigh : m_outside;
     }
     int base(int component) const { return component * (m_outside + 1); }
 
     int m_values = 0;
     int m_outside = 0; // the level of a count outside its fair range
-    std::vector<int> m_low, m_high, m_atLow, m_atHigh; // [cell]
-    std::vector<int> m_componentOf;                      // [class]
-    std::vector<int> m_histogram;                        // [component * (levels + 1) + level]
-    std::vector<int> m_top;                              // [component]
+    std::vector<Cell> m_cells;       // [cell]
+    std::vector<int> m_componentOf; // [class]
+    std::vector<int> m_histogram;   // [component * (levels + 1) + level]
+    std::vector<int> m_top;         // [component]
 };
 
 inline int64_t ShareLevels::after(int component, const Step* steps, int n) const
