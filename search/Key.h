@@ -91,9 +91,16 @@ struct Change {
     {
         return pairs != 0 ? pairs < 0 : flags != 0 ? flags < 0 : levels[0] != 0 ? levels[0] < 0 : levels[1] != 0 ? levels[1] < 0 : mix != 0 ? mix < 0 : mixLevel <= 0;
     }
-    // The first of the marks and the flags' ranges that changes gets worse:
-    // whatever follows, the exchange breaks a rule above the rest.
-    bool worseAtTop() const { return pairs != 0 ? pairs > 0 : flags > 0; }
+    // The rules above mixing's level break whatever it and the averages do:
+    // the first of the marks and the flags' ranges that changes gets worse,
+    // or neither changes, the mixing range gets worse and the flags' levels
+    // do not get better (they count before it).
+    bool worseAtTop() const
+    {
+        if (pairs != 0 || flags != 0)
+            return pairs != 0 ? pairs > 0 : flags > 0;
+        return mix > 0 && (levels[0] != 0 ? levels[0] > 0 : levels[1] >= 0);
+    }
     // Only the averages change.
     bool onlyAverages() const { return pairs == 0 && flags == 0 && levels == std::array<int64_t, 2>{} && mix == 0 && mixLevel == 0; }
     // Adds what another change does to the rules above the averages.

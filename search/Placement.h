@@ -72,10 +72,11 @@ public:
     // band count would leave its fair range. A step of a compound move may
     // leave it (keepBands false) when the move as a whole keeps it.
     bool change(int a, int b, Change& out, bool keepBands = true) const { return weigh(a, b, out, keepBands, false); }
-    // The same, but cut short where the marks or the flags' ranges already
-    // get worse (Change::worseAtTop): the rest of `out` is then left unset.
-    // Nothing below them can make such an exchange keep the rules, and most
-    // of the exchanges the annealing weighs end there.
+    // The same, but cut short where the rules weighed so far already break
+    // (Change::worseAtTop): after the marks and the flags' ranges the rest of
+    // `out` is left unset, after the mixing range its level. Nothing weighed
+    // later can make such an exchange keep the rules, and most of the
+    // exchanges the annealing weighs end there.
     CLASSDIV_ALWAYS_INLINE bool changeUnlessWorse(int a, int b, Change& out) const { return weigh(a, b, out, true, true); }
     // Whether the class of `out` keeps its band counts within their fair
     // ranges when `in`, of the same group, takes its place.

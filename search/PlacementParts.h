@@ -156,7 +156,8 @@ public:
     const ShareLevels& levels(int k) const { return m_levels[k]; }
     int count(int k, int cell) const { return m_count[k][cell]; }
     // What the exchange does to the flags, their levels and the mixing column;
-    // with cutShort, false and only the flags when Change::worseAtTop().
+    // with cutShort, false and only the flags when Change::worseAtTop(), and
+    // mixing's level left out when it holds after the mixing range.
     bool change(const Exchange& x, Change& out, bool cutShort = false) const;
     void exchange(const Exchange& x);
     // The counts of column k (values of it) in class c outside their ranges, summed.
@@ -334,7 +335,7 @@ CLASSDIV_ALWAYS_INLINE bool ValueCounts::change(const Exchange& x, Change& out, 
     const int ma = x.sa.mix, mb = x.sb.mix;
     if (ma != mb) {
         out.mix = moved(kFlagColumns, m_p.mixCount, ma, mb, ca, cb);
-        if (m_levels[kFlagColumns].active())
+        if (m_levels[kFlagColumns].active() && !(cutShort && out.worseAtTop()))
             out.mixLevel = levelChange(kFlagColumns, m_p.mixCount, ma, mb, ca, cb);
     }
     return true;
