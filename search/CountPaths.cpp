@@ -95,7 +95,7 @@ private:
                     continue;
                 Change ch;
                 --m_left;
-                if (!m_placement.change(a, b, ch) || ch.pairs > 0 || ch.flags != 0 || ch.levels[0] > 0 || ch.levels[1] > 0)
+                if (!m_placement.change(a, b, ch) || ch.pairs > 0 || ch.flags > 0 || ch.levels[0] > 0 || ch.levels[1] > 0)
                     continue;
                 if (m_p.rulesOf(a).flags == m_p.rulesOf(b).flags)
                     return {a, b};
