@@ -23,6 +23,8 @@
 //   Descent             the last descents
 //   LevelRepair         flag counts brought to their least deviations by
 //                       moves of two or three students at once
+//   CountPaths          mixing counts carried along paths of exchanges
+//                       through the classes between; trades across joins
 //   ChainExchange       compound steps of the annealing with flag columns:
 //                       two pairs of a small group, or a pair and its mends;
 //                       the pairs of small groups whose trades are forced
