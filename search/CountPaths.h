@@ -2,11 +2,13 @@
 // Mixing counts carried along paths of exchanges. A class holding one
 // student too many of an old class sends one to a class holding too few,
 // through the classes between them: each exchange is of two students of one
-// group, one score band and the same value in every flag column, the one
-// leaving of that old class and the one coming back of another (the same
-// other one all along the path). So every class on the way keeps all its
-// counts, and of the mixing column only the two end classes change, in the
-// old class and in the other one.
+// group that keeps its band counts within their ranges, the one leaving of
+// that old class and the one coming back of another (the same other one all
+// along the path), of the same flags where such a pair is found, else of
+// flags that by this exchange alone get no worse. So every class on the way
+// keeps its mixing counts, and only the two end classes change, in the old
+// class and in the other one; where the flags changed on the way, moves of
+// two or three students (LevelRepair.h) mend them before the path is judged.
 //
 // The two end classes seldom share a group in a year of courses, whose
 // groups each open a few of the classes only: no exchange of two or three
@@ -21,13 +23,14 @@
 namespace classdiv::evening {
 
 // For each cell of the mixing column at its highest deviation in the
-// component, the shortest paths that bring it closer are tried, and each
-// that makes the key better by better() is kept; until none does or
-// `budget` paths were tried. Returns the component's key; draws no random
+// component, the shortest path to each class that would bring it closer is
+// tried, and of all these the one that makes the key best by better(), if
+// better than now, is kept; again until none is or `budget` pairs of
+// students were weighed. Returns the component's key; draws no random
 // numbers.
 Key carryMixingCounts(Placement& placement, const Component& component, Key now, long budget);
 
-// Paths tried, at most, each time the deviations are repaired.
+// Pairs of students weighed for paths, at most, each time the deviations are repaired.
 inline constexpr long kPathBudget = 2'000;
 
 // The flags' and mixing's deviations repaired: moves of two or three
