@@ -18,4 +18,8 @@ namespace classdiv::evening {
 // weighed. Returns the component's key. It draws no random numbers.
 Key repairLevels(Placement& placement, const Component& component, Key now, long budget);
 
+// Moves of two or three students weighed, at most, each time the search
+// repairs the deviations.
+inline constexpr long kRepairBudget = 200'000;
+
 } // namespace classdiv::evening

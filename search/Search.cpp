@@ -11,6 +11,7 @@
 #include "search/BandRepair.h"
 #include "search/ChainExchange.h"
 #include "search/Cooling.h"
+#include "search/CountPaths.h"
 #include "search/Descent.h"
 #include "search/LevelRepair.h"
 #include "search/Patterns.h"
@@ -56,9 +57,6 @@ constexpr int kBoundingRounds = 1;
 // The best placement kept is judged by better(), deviations first.
 constexpr double kLevelRise = 2.0;
 
-// Moves of two or three students weighed, at most, each time the flags'
-// deviations are repaired (LevelRepair.h).
-constexpr long kRepairBudget = 200'000;
 // A group with at most this many students in one of two classes may trade
 // two pairs between them at once in the annealing (tryDoubleTrade), and
 // a partner there is drawn this many times at most.
@@ -217,6 +215,13 @@ private:
             if (levels && better(run.now, run.best))
                 keep(run);
         }
+        // Where mixing's deviations are weighed, the trades across joins (CountPaths.h).
+        if (m_placement.levels(kFlagColumns).active()) {
+            const auto repair = [&](const Key& key) { return repaired(component, key, true); };
+            run.now = tradeAcrossJoins(m_placement, component, run.now, kFewForDoubles, repair);
+            if (better(run.now, run.best))
+                keep(run);
+        }
         kickSmallGroups(run, kicked, finest, steps / kKickShare);
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
             run.now = polishMainSpread(m_placement, component, run.now, m_rng, steps / kPolishShare, m_mainScale);
@@ -342,10 +347,11 @@ private:
     }
 
     // With flag columns, the flags' deviations repaired by moves of two or
-    // three students (LevelRepair.h); without, the key as it is.
+    // three students (LevelRepair.h), and mixing's along paths too where
+    // they are weighed (CountPaths.h); without, the key as it is.
     Key repaired(const Component& component, const Key& now, bool levels)
     {
-        return levels ? repairLevels(m_placement, component, now, kRepairBudget) : now;
+        return levels ? repairDeviations(m_placement, component, now) : now;
     }
 
     // The turns of band counts and the transfers carry the main score alone,
@@ -373,19 +379,6 @@ private:
     std::vector<Component> m_components;
     std::vector<int> m_brokenUnits; // together sets that could not be gathered
 };
-
-// Several columns at once leave fewer exchanges that narrow them all: a
-// small year needs four times the steps a student to come as close to its
-// best (the example year: 0.008 instead of 0.012 on average); the most a
-// round takes stays as it is, so that a year of 500 keeps its time.
-constexpr int kScoreColumnsEffort = 4;
-
-Effort withScoreColumns(Effort effort)
-{
-    effort.iterationsPerStudent *= kScoreColumnsEffort;
-    effort.leastPerRound = std::min(effort.leastPerRound * kScoreColumnsEffort, effort.iterationsPerRound);
-    return effort;
-}
 
 } // namespace
 

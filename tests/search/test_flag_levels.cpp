@@ -4,6 +4,7 @@
 // largest deviation and its cells at it in the same way, then the averages. Checked against every placement of tiny years, and against the
 // search as it was before this aim on random years with two flag columns.
 
+#include "search/CountPaths.h"
 #include "search/FairShares.h"
 #include "search/Search.h"
 #include "tests/search/RandomProblems.h"
@@ -225,6 +226,62 @@ TEST(FlagLevels, TwoHalvesJoinedByASmallGroupReachTheBestSpread)
         }
     }
     EXPECT_GE(reached, kSeeds * kUses * 9 / 10);
+}
+
+// Three classes in a row: group A over classes 0 and 1, group B over 1 and
+// 2, two students of each group in each of its classes. Class 0 holds two of
+// old class 0 where its share is one, class 2 two of old class 1; no single
+// exchange lowers mixing's deviation (each mends one end and spoils class 1),
+// only a path through class 1 does. The shares of boys are the classes'
+// counts: a leg that would change one is not taken, nor one that moves a
+// band count past its range.
+TEST(FlagLevels, MixingCarriedAlongAPathThroughTheClassBetween)
+{
+    struct Case {
+        const char* what;
+        std::array<int, 8> sex;   // by student: A in 0, A in 0, A in 1, A in 1, B in 1, B in 1, B in 2, B in 2
+        std::array<int, 8> band;
+        long outsideAfter;        // mixing counts outside their ranges after
+    };
+    const Case cases[] = {
+        {"the path", {0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {"A's students all boys", {1, 1, 1, 1, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0}, 0},
+        {"B's leg would take a boy from class 1", {0, 0, 0, 0, 1, 1, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0}, 4},
+        {"each leg keeps the bands", {0, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 1, 0, 0, 1, 1, 0}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Problem p;
+        p.classCount = 3;
+        p.bandCount = 2;
+        p.mixCount = 2;
+        const std::array<int, 8> mix{0, 0, 1, 1, 0, 0, 1, 1};
+        std::vector<int> classOf{0, 0, 1, 1, 1, 1, 2, 2};
+        p.groups = {Group{{0, 1}, {2, 2}, {0, 1, 2, 3}}, Group{{1, 2}, {2, 2}, {4, 5, 6, 7}}};
+        p.rules.resize(8);
+        p.flagShare[0].assign(6, 0.0);
+        for (int s = 0; s < 8; ++s) {
+            p.students.push_back({s < 4 ? 0 : 1, c.band[s], 50.0 + s, -1, mix[s], s});
+            p.rules[s].flags = {c.sex[s], -1, -1, -1};
+            p.flagShare[0][static_cast<size_t>(classOf[s]) * 2 + c.sex[s]] += 1;
+        }
+        p.flagColumns = 1;
+        p.flagValues = {2, 0, 0, 0};
+        p.mixShare = {1, 1, 2, 2, 1, 1};
+        p.mixingLevels = true;
+        Placement placement(p, classOf);
+        placement.recount();
+        const std::vector<Component> components = componentsOf(p, placement, [](int) { return true; });
+        ASSERT_EQ(components.size(), 1u);
+        const Key before = placement.keyOf(components[0]);
+        ASSERT_EQ(before.mix, 4);
+        const Key after = carryMixingCounts(placement, components[0], before, kPathBudget);
+        EXPECT_EQ(after.mix, c.outsideAfter);
+        EXPECT_EQ(after.flags, before.flags);
+        EXPECT_EQ(std::make_tuple(after.pairs, after.flags, after.levels, after.mix, after.mixLevel),
+                  [&] { const Key k = placement.keyOf(components[0]); return std::make_tuple(k.pairs, k.flags, k.levels, k.mix, k.mixLevel); }());
+        EXPECT_TRUE(bandsFair(p, placement.seats().classes()));
+    }
 }
 
 // Each flag column's largest deviation and its cells, then the next column's,
