@@ -228,6 +228,61 @@ TEST(FlagLevels, TwoHalvesJoinedByASmallGroupReachTheBestSpread)
     EXPECT_GE(reached, kSeeds * kUses * 9 / 10);
 }
 
+// The trades of the group of four across the join of twoHalvesYear, with a
+// repair that changes nothing: one of its students is fixed in its class and
+// stays there, the two groups of eight do not move, the key returned is the
+// placement's and never worse than at the start, and no trade of the group's
+// free students that narrows the spread by itself and makes the key better
+// is left when they end.
+TEST(FlagLevels, TradesAcrossAJoinKeepFixedStudentsAndLeaveNoTradeThatPays)
+{
+    constexpr int kSeeds = 40;
+    int traded = 0;
+    for (uint64_t seed = 1; seed <= uint64_t(kSeeds); ++seed) {
+        SCOPED_TRACE(seed);
+        std::vector<int> start;
+        Problem p = twoHalvesYear(seed, start);
+        p.mixingLevels = true;
+        const std::vector<int>& joining = p.groups[2].students;
+        const int fixed = joining[seed % joining.size()];
+        p.rules[fixed].fixedClass = start[fixed];
+        Placement placement(p, start);
+        placement.recount();
+        const std::vector<Component> components = componentsOf(p, placement, [](int) { return true; });
+        ASSERT_EQ(components.size(), 1u);
+        const Component& component = components[0];
+        const Key before = placement.keyOf(component);
+        const auto asItIs = [&](const Key&) { return placement.keyOf(component); };
+        const Key after = tradeAcrossJoins(placement, component, before, 2, asItIs);
+        const std::vector<int> classOf = placement.seats().classes();
+
+        EXPECT_EQ(classOf[fixed], start[fixed]);
+        for (int g = 0; g < 2; ++g)
+            for (int s : p.groups[g].students)
+                EXPECT_EQ(classOf[s], start[s]) << "student " << s;
+        const Key now = placement.keyOf(component);
+        EXPECT_FALSE(better(after, now) || better(now, after));
+        EXPECT_FALSE(better(before, after));
+        traded += better(after, before);
+
+        std::vector<int> kept(component.movable.size());
+        for (size_t i = 0; i < kept.size(); ++i)
+            kept[i] = placement.classOf(component.movable[i]);
+        for (int a : joining)
+            for (int b : joining) {
+                Change ch;
+                if (a == fixed || b == fixed || classOf[a] >= classOf[b] || !placement.change(a, b, ch))
+                    continue;
+                if (!(placement.keyAfter(component, after, classOf[a], classOf[b], ch).spread < after.spread - 1e-9))
+                    continue;
+                placement.apply(a, b, ch);
+                EXPECT_FALSE(better(placement.keyOf(component), after)) << "trade " << a << " and " << b;
+                placement.restore(component, kept);
+            }
+    }
+    EXPECT_GE(traded, kSeeds / 4);
+}
+
 // Three classes in a row: group A over classes 0 and 1, group B over 1 and
 // 2, two students of each group in each of its classes. Class 0 holds two of
 // old class 0 where its share is one, class 2 two of old class 1; no single
