@@ -35,6 +35,9 @@ class Placement {
 public:
     // classOf: a class per student that keeps every group's head counts.
     Placement(const Problem& problem, std::vector<int>& classOf);
+    // Its free seats point into its own vectors: a copy would read the original's.
+    Placement(const Placement&) = delete;
+    Placement& operator=(const Placement&) = delete;
 
     const Problem& problem() const { return m_p; }
     int classOf(int s) const { return m_seats.classOf(s); }
