@@ -202,7 +202,7 @@ void MendSearch::weighSeconds(int a, int b, int firstMoves, const Change& first,
             if (m_placement.classOf(d) == cc || !movable(d) || (m_pair.found && moves >= m_pair.moves) ||
                 (!mend && moves >= 0) || !m_placement.change(c, d, second, false))
                 continue;
-            Change both;
+            Change both{}; // only its rules are summed; every average stays zero
             both.pairs = first.pairs + second.pairs;
             both.flags = first.flags + second.flags;
             both.mix = first.mix + second.mix;
