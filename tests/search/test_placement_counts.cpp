@@ -3,7 +3,8 @@
 // columns: the keys of every set of linked classes, every value count, and
 // the free students of each group's classes a together set draws its
 // partners from. On the way, every exchange weighed cut short where it
-// breaks the marks or a flag range agrees with the same weighed in full.
+// breaks the marks, a flag range or the mixing range agrees with the same
+// weighed in full.
 
 #include "search/BandRepair.h"
 #include "search/FreeSeats.h"
