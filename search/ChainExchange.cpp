@@ -110,6 +110,69 @@ Pairs smallGroupPairs(const Problem& problem, const Component& component)
     return pairs;
 }
 
+namespace {
+
+bool fewIn(const Group& group, int cls)
+{
+    for (size_t l = 0; l < group.classes.size(); ++l)
+        if (group.classes[l] == cls)
+            return group.headCounts[l] <= kFewSeats;
+    return false;
+}
+
+} // namespace
+
+std::vector<int> fewSeatGroups(const Problem& problem, const Component& component)
+{
+    std::vector<char> isSmall(problem.students.size(), 0);
+    for (const auto& [a, b] : smallGroupPairs(problem, component))
+        isSmall[static_cast<size_t>(a)] = isSmall[static_cast<size_t>(b)] = 1;
+    std::vector<int> groups;
+    for (size_t g = 0; g < problem.groups.size(); ++g) {
+        const Group& group = problem.groups[g];
+        if (group.classes.size() < 2 || group.students.empty() || isSmall[static_cast<size_t>(group.students[0])] ||
+            std::find(component.classes.begin(), component.classes.end(), group.classes[0]) == component.classes.end())
+            continue;
+        if (std::any_of(group.classes.begin(), group.classes.end(), [&](int cls) { return fewIn(group, cls); }))
+            groups.push_back(static_cast<int>(g));
+    }
+    return groups;
+}
+
+Pairs fewSeatPairs(const Placement& placement, const Component& component, Rng& rng)
+{
+    const Problem& problem = placement.problem();
+    Pairs pairs;
+    for (int g : fewSeatGroups(problem, component)) {
+        const Group& group = problem.groups[static_cast<size_t>(g)];
+        for (int x : group.students) {
+            if (!placement.isFree(x) || !fewIn(group, placement.classOf(x)))
+                continue;
+            for (int y : group.students)
+                // Between two such classes, once.
+                if (placement.isFree(y) && placement.classOf(y) != placement.classOf(x) &&
+                    (!fewIn(group, placement.classOf(y)) || x < y))
+                    pairs.emplace_back(x, y);
+        }
+    }
+    if (pairs.size() > kMostFewSeatPairs) {
+        for (size_t i = 0; i < kMostFewSeatPairs; ++i)
+            std::swap(pairs[i], pairs[i + rng.below(static_cast<uint32_t>(pairs.size() - i))]);
+        pairs.resize(kMostFewSeatPairs);
+    }
+    return pairs;
+}
+
+Pairs withFewSeatPairs(const Pairs& small, const Placement& placement, const Component& component, Rng& rng)
+{
+    Pairs pairs = small;
+    const Pairs few = fewSeatPairs(placement, component, rng);
+    pairs.insert(pairs.end(), few.begin(), few.end());
+    for (size_t i = pairs.size(); i > 1; --i)
+        std::swap(pairs[i - 1], pairs[rng.below(static_cast<uint32_t>(i))]);
+    return pairs;
+}
+
 SendsFew::SendsFew(const Problem& problem, int few)
     : m_p(problem), m_few(problem.groups.size() * static_cast<size_t>(problem.classCount), 0)
 {

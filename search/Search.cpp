@@ -71,6 +71,10 @@ constexpr int kDoubleDraws = 16;
 constexpr long kKickShare = 8;
 constexpr size_t kKickTurns = 3;
 constexpr long kRoundShareBeforeKicks = 4;
+// A larger group's trades across a class where it sends few (fewSeatPairs)
+// are forced too, among the small groups', with shorter rounds: which 3 of
+// a course of 48 sit beside its own class decides a year's spread (ChainExchange.h).
+constexpr long kFewSeatKickShare = 12;
 // Exchanges drawn for each mend of a chain through such a group (ChainExchange.h).
 constexpr int kChainDraws = 16;
 
@@ -201,6 +205,7 @@ private:
 
         const bool levels = m_p.flagColumns > 0 && m_placement.levels(0).active();
         const Pairs kicked = levels ? smallGroupPairs(m_p, component) : Pairs{};
+        const bool fewSeats = levels && !fewSeatGroups(m_p, component).empty();
         Annealing run(component, levels);
         run.now = repaired(component, m_placement.keyOf(component), levels);
         run.bestClass.resize(count);
@@ -209,7 +214,7 @@ private:
         const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count),
                                       effort.leastPerRound, effort.iterationsPerRound);
         for (int round = 0; round < effort.rounds; ++round) {
-            annealRound(run, round, finest, kicked.empty() ? steps : steps / kRoundShareBeforeKicks);
+            annealRound(run, round, finest, kicked.empty() && !fewSeats ? steps : steps / kRoundShareBeforeKicks);
             m_placement.restore(component, run.bestClass);
             run.now = repaired(component, m_placement.keyOf(component), levels);
             if (levels && better(run.now, run.best))
@@ -222,7 +227,8 @@ private:
             if (better(run.now, run.best))
                 keep(run);
         }
-        kickSmallGroups(run, kicked, finest, steps / kKickShare);
+        kickSmallGroups(run, fewSeats ? withFewSeatPairs(kicked, m_placement, component, m_rng) : kicked, finest,
+                        steps / (fewSeats ? kFewSeatKickShare : kKickShare));
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
             run.now = polishMainSpread(m_placement, component, run.now, m_rng, steps / kPolishShare, m_mainScale);
         finishComponent(component, run.now);

@@ -27,7 +27,8 @@
 //                       through the classes between; trades across joins
 //   ChainExchange       compound steps of the annealing with flag columns:
 //                       two pairs of a small group, or a pair and its mends;
-//                       the pairs of small groups whose trades are forced
+//                       the pairs of small groups whose trades are forced,
+//                       and of larger groups across a class they send few to
 //   ScoreColumns        the search with extra score columns;
 //                       ScoreColumnPairs.cpp its descent over pairs
 //   Key.h               how good a placement is, and what an exchange changes
