@@ -94,23 +94,20 @@ private:
 
 } // namespace
 
-Pairs smallGroupPairs(const Problem& problem, const Component& component)
+namespace {
+
+// A group over two or more classes of the component.
+bool spreadIn(const Group& group, const Component& component)
 {
-    constexpr size_t kMost = 16, kShare = 10;
-    Pairs pairs;
-    for (const Group& group : problem.groups) {
-        if (group.students.size() > kMost || group.classes.size() < 2 ||
-            group.students.size() * kShare > component.movable.size() ||
-            std::find(component.classes.begin(), component.classes.end(), group.classes[0]) == component.classes.end())
-            continue;
-        for (size_t i = 0; i < group.students.size(); ++i)
-            for (size_t j = i + 1; j < group.students.size(); ++j)
-                pairs.emplace_back(group.students[i], group.students[j]);
-    }
-    return pairs;
+    return group.classes.size() >= 2 &&
+           std::find(component.classes.begin(), component.classes.end(), group.classes[0]) != component.classes.end();
 }
 
-namespace {
+bool isSmall(const Group& group, const Component& component)
+{
+    constexpr size_t kMost = 16, kShare = 10;
+    return group.students.size() <= kMost && group.students.size() * kShare <= component.movable.size();
+}
 
 bool fewIn(const Group& group, int cls)
 {
@@ -122,18 +119,26 @@ bool fewIn(const Group& group, int cls)
 
 } // namespace
 
+Pairs smallGroupPairs(const Problem& problem, const Component& component)
+{
+    Pairs pairs;
+    for (const Group& group : problem.groups) {
+        if (!spreadIn(group, component) || !isSmall(group, component))
+            continue;
+        for (size_t i = 0; i < group.students.size(); ++i)
+            for (size_t j = i + 1; j < group.students.size(); ++j)
+                pairs.emplace_back(group.students[i], group.students[j]);
+    }
+    return pairs;
+}
+
 std::vector<int> fewSeatGroups(const Problem& problem, const Component& component)
 {
-    std::vector<char> isSmall(problem.students.size(), 0);
-    for (const auto& [a, b] : smallGroupPairs(problem, component))
-        isSmall[static_cast<size_t>(a)] = isSmall[static_cast<size_t>(b)] = 1;
     std::vector<int> groups;
     for (size_t g = 0; g < problem.groups.size(); ++g) {
         const Group& group = problem.groups[g];
-        if (group.classes.size() < 2 || group.students.empty() || isSmall[static_cast<size_t>(group.students[0])] ||
-            std::find(component.classes.begin(), component.classes.end(), group.classes[0]) == component.classes.end())
-            continue;
-        if (std::any_of(group.classes.begin(), group.classes.end(), [&](int cls) { return fewIn(group, cls); }))
+        if (spreadIn(group, component) && !isSmall(group, component) &&
+            std::any_of(group.classes.begin(), group.classes.end(), [&](int cls) { return fewIn(group, cls); }))
             groups.push_back(static_cast<int>(g));
     }
     return groups;
