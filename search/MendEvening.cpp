@@ -4,6 +4,8 @@
 
 #include "search/MendSearch.h"
 
+#include "search/Energy.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -28,7 +30,6 @@ constexpr double kCooling = 1e-3;
 // A chain of exchanges that evens several classes widens the spread on its
 // way by a few points of one class's total: the start's heat lets it.
 constexpr double kStartHeat = 10;
-constexpr double kSquaresWeight = 0.02;
 
 // Evening out's order of a key (Key.h, better) without the deviations
 // within the fair ranges of flag and mixing counts: once the moves are
@@ -200,7 +201,7 @@ void MendSearch::descendFully(const Component& component, Key& now)
 // told of every key better than all before.
 void MendSearch::anneal(const Component& component, Key best, const std::function<void(const Key&)>& met)
 {
-    const auto energy = [&](const Key& key) { return key.spread + kSquaresWeight * key.squares / component.classes.size(); };
+    const auto energy = [&](const Key& key) { return evening::energy(key, component); };
     // The students away from where they started: the only ones an exchange may take without a move.
     std::vector<int> awayNow;
     const auto listAway = [&] {

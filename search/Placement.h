@@ -55,6 +55,11 @@ public:
     // The deviations of flag column k (the mixing column: kFlagColumns) and its count of cell class * values + value.
     const ShareLevels& levels(int k) const { return m_values.levels(k); }
     int valueCount(int k, int cell) const { return m_values.count(k, cell); }
+    // The counts of flag column k (kFlagColumns: the mixing column) in class c outside their ranges.
+    long valuesOutside(int k, int c) const
+    {
+        return m_values.outsideOf(k, c, k == kFlagColumns ? m_p.mixCount : m_p.flagValues[k]);
+    }
     // Exchanged one for one: neither fixed nor in a together set.
     bool isFree(int s) const { return m_free[s]; }
     // Whether any of these students is in another class than it started in.

@@ -13,6 +13,8 @@
 #include "search/Cooling.h"
 #include "search/CountPaths.h"
 #include "search/Descent.h"
+#include "search/Energy.h"
+#include "search/FewSeats.h"
 #include "search/LevelRepair.h"
 #include "search/Patterns.h"
 #include "search/Placement.h"
@@ -27,21 +29,8 @@ namespace classdiv::evening {
 
 namespace {
 
-// The spread decides; a little of the classes' squared distance from their
-// mean guides the annealing across exchanges that leave the spread as it is,
-// never enough to outweigh a real narrowing.
-constexpr double kSquaresWeight = 0.02;
 // Random exchanges measured to learn how much a typical one changes things.
 constexpr int kSampledExchanges = 400;
-// With extra score columns the main score's own spread comes next after the
-// largest normalised spread; a tenth of it in the energy leads the annealing
-// towards placements where the main score is even too, while a real
-// narrowing of the largest spread still outweighs it.
-constexpr double kMainWeight = 0.1;
-// The largest spread moves only with the column that holds it; the mean of
-// every column's spread leads the annealing to narrow the others too, so
-// that the next column to become the largest is already low.
-constexpr double kColumnsWeight = 0.5;
 // The round that then narrows the main score's own spread alone is this
 // share of an annealing round: the largest normalised spread it may not
 // widen leaves few exchanges open, and the time must stay within reach.
@@ -74,7 +63,10 @@ constexpr long kRoundShareBeforeKicks = 4;
 // A larger group's trades across a class where it sends few (fewSeatPairs)
 // are forced too, among the small groups', with shorter rounds: which 3 of
 // a course of 48 sit beside its own class decides a year's spread (ChainExchange.h).
+// Then the best choices of those few (FewSeats.h), at most 8, three times round.
 constexpr long kFewSeatKickShare = 12;
+constexpr size_t kReplacementsTried = 8;
+constexpr int kReplacementTurns = 3;
 // Exchanges drawn for each mend of a chain through such a group (ChainExchange.h).
 constexpr int kChainDraws = 16;
 
@@ -83,18 +75,6 @@ constexpr int kChainDraws = 16;
 bool onlyLevelsWorse(const Change& ch)
 {
     return ch.pairs == 0 && ch.flags == 0 && ch.mix == 0;
-}
-
-double energy(const Key& key, const Component& component)
-{
-    return key.spread + kSquaresWeight * key.squares / static_cast<double>(component.classes.size());
-}
-
-// mainScale is 0 without extra columns, where key.main is 0 too.
-double energy(const Key& key, const Component& component, double mainScale)
-{
-    return mainScale == 0 ? energy(key, component)
-                          : energy(key, component) + kMainWeight * key.main * mainScale + kColumnsWeight * key.columns;
 }
 
 class Search {
@@ -229,6 +209,17 @@ private:
         }
         kickSmallGroups(run, fewSeats ? withFewSeatPairs(kicked, m_placement, component, m_rng) : kicked, finest,
                         steps / (fewSeats ? kFewSeatKickShare : kKickShare));
+        if (fewSeats) {
+            const auto round = [&] {
+                const Key before = run.best;
+                run.now = m_placement.keyOf(component);
+                annealRound(run, 1, finest, steps / kFewSeatKickShare);
+                return better(run.best, before);
+            };
+            forceReplacements(m_placement, component, finest, kReplacementsTried, kReplacementTurns,
+                              [&] { m_placement.restore(component, run.bestClass); }, round);
+            run.now = m_placement.keyOf(component);
+        }
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
             run.now = polishMainSpread(m_placement, component, run.now, m_rng, steps / kPolishShare, m_mainScale);
         finishComponent(component, run.now);
