@@ -29,6 +29,9 @@
 //                       two pairs of a small group, or a pair and its mends;
 //                       the pairs of small groups whose trades are forced,
 //                       and of larger groups across a class they send few to
+//   FewSeats            other choices of a course's few students beside its
+//                       own class, the nearest forced in turn
+//   Energy.h            what the annealing lowers
 //   ScoreColumns        the search with extra score columns;
 //                       ScoreColumnPairs.cpp its descent over pairs
 //   Key.h               how good a placement is, and what an exchange changes
