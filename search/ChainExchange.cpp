@@ -144,40 +144,6 @@ std::vector<int> fewSeatGroups(const Problem& problem, const Component& componen
     return groups;
 }
 
-Pairs fewSeatPairs(const Placement& placement, const Component& component, Rng& rng)
-{
-    const Problem& problem = placement.problem();
-    Pairs pairs;
-    for (int g : fewSeatGroups(problem, component)) {
-        const Group& group = problem.groups[static_cast<size_t>(g)];
-        for (int x : group.students) {
-            if (!placement.isFree(x) || !fewIn(group, placement.classOf(x)))
-                continue;
-            for (int y : group.students)
-                // Between two such classes, once.
-                if (placement.isFree(y) && placement.classOf(y) != placement.classOf(x) &&
-                    (!fewIn(group, placement.classOf(y)) || x < y))
-                    pairs.emplace_back(x, y);
-        }
-    }
-    if (pairs.size() > kMostFewSeatPairs) {
-        for (size_t i = 0; i < kMostFewSeatPairs; ++i)
-            std::swap(pairs[i], pairs[i + rng.below(static_cast<uint32_t>(pairs.size() - i))]);
-        pairs.resize(kMostFewSeatPairs);
-    }
-    return pairs;
-}
-
-Pairs withFewSeatPairs(const Pairs& small, const Placement& placement, const Component& component, Rng& rng)
-{
-    Pairs pairs = small;
-    const Pairs few = fewSeatPairs(placement, component, rng);
-    pairs.insert(pairs.end(), few.begin(), few.end());
-    for (size_t i = pairs.size(); i > 1; --i)
-        std::swap(pairs[i - 1], pairs[rng.below(static_cast<uint32_t>(i))]);
-    return pairs;
-}
-
 SendsFew::SendsFew(const Problem& problem, int few)
     : m_p(problem), m_few(problem.groups.size() * static_cast<size_t>(problem.classCount), 0)
 {

@@ -30,21 +30,9 @@ using Pairs = std::vector<std::pair<int, int>>;
 // movable students.
 Pairs smallGroupPairs(const Problem& problem, const Component& component);
 
-// Trades of the larger groups that send at most kFewSeats students to a
-// class of the component: each of those few with each student of the group
-// in another class, both free to move. Which few sit there fixes that
-// class's part of the group, and the trades that change it seldom pay until
-// the other groups have followed. At most kMostFewSeatPairs, drawn at random
-// from more. On a year of 456 whose course of 48 sends 3 beside its own
-// class, 22 uses of 100 ended at a spread of 0.088 (most at 0.054) without
-// forcing these trades, and 2 with.
+// The larger groups (not small as above) that send at most kFewSeats
+// students to one of their classes in the component (FewSeats.h).
 constexpr int kFewSeats = 3;
-constexpr size_t kMostFewSeatPairs = 192;
-Pairs fewSeatPairs(const Placement& placement, const Component& component, Rng& rng);
-// The small groups' pairs and fewSeatPairs together, in random order: a
-// trade of one kind often pays only after one of the other.
-Pairs withFewSeatPairs(const Pairs& small, const Placement& placement, const Component& component, Rng& rng);
-// The groups whose trades fewSeatPairs gives, by their head counts alone.
 std::vector<int> fewSeatGroups(const Problem& problem, const Component& component);
 
 // Whether a's group sends at most `few` students to class ca or cb: a table

@@ -60,11 +60,11 @@ constexpr int kDoubleDraws = 16;
 constexpr long kKickShare = 8;
 constexpr size_t kKickTurns = 3;
 constexpr long kRoundShareBeforeKicks = 4;
-// A larger group's trades across a class where it sends few (fewSeatPairs)
-// are forced too, among the small groups', with shorter rounds: which 3 of
-// a course of 48 sit beside its own class decides a year's spread (ChainExchange.h).
-// Then the best choices of those few (FewSeats.h), at most 8, three times round.
-constexpr long kFewSeatKickShare = 12;
+// Which few students a course sends beside its own class decides that
+// class's average: the best other choices of them (FewSeats.h) are forced
+// after the kicks, at most 8, three times round, each with a round of this
+// share of an annealing round after.
+constexpr long kReplacementShare = 12;
 constexpr size_t kReplacementsTried = 8;
 constexpr int kReplacementTurns = 3;
 // Exchanges drawn for each mend of a chain through such a group (ChainExchange.h).
@@ -185,7 +185,6 @@ private:
 
         const bool levels = m_p.flagColumns > 0 && m_placement.levels(0).active();
         const Pairs kicked = levels ? smallGroupPairs(m_p, component) : Pairs{};
-        const bool fewSeats = levels && !fewSeatGroups(m_p, component).empty();
         Annealing run(component, levels);
         run.now = repaired(component, m_placement.keyOf(component), levels);
         run.bestClass.resize(count);
@@ -194,7 +193,7 @@ private:
         const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count),
                                       effort.leastPerRound, effort.iterationsPerRound);
         for (int round = 0; round < effort.rounds; ++round) {
-            annealRound(run, round, finest, kicked.empty() && !fewSeats ? steps : steps / kRoundShareBeforeKicks);
+            annealRound(run, round, finest, kicked.empty() ? steps : steps / kRoundShareBeforeKicks);
             m_placement.restore(component, run.bestClass);
             run.now = repaired(component, m_placement.keyOf(component), levels);
             if (levels && better(run.now, run.best))
@@ -207,13 +206,12 @@ private:
             if (better(run.now, run.best))
                 keep(run);
         }
-        kickSmallGroups(run, fewSeats ? withFewSeatPairs(kicked, m_placement, component, m_rng) : kicked, finest,
-                        steps / (fewSeats ? kFewSeatKickShare : kKickShare));
-        if (fewSeats) {
+        kickSmallGroups(run, kicked, finest, steps / kKickShare);
+        if (levels && !fewSeatGroups(m_p, component).empty()) {
             const auto round = [&] {
                 const Key before = run.best;
                 run.now = m_placement.keyOf(component);
-                annealRound(run, 1, finest, steps / kFewSeatKickShare);
+                annealRound(run, 1, finest, steps / kReplacementShare);
                 return better(run.best, before);
             };
             forceReplacements(m_placement, component, finest, kReplacementsTried, kReplacementTurns,
