@@ -101,7 +101,7 @@ ValueCounts::ValueCounts(const Problem& problem) : m_p(problem)
 // values, the best spread the exact solver finds under mixing's least
 // deviation (0.82, 2 cells) is 0.21 (lower bound 0.20); with the aim on, the
 // search reaches that deviation in 66 of 72 uses and its worst spread is
-// 0.53-0.59, against 0.054-0.088 with mixing held to its ranges only.
+// 0.53-0.59, against 0.066-0.154 with mixing held to its ranges only.
 void ValueCounts::buildLevels()
 {
     std::vector<int> componentOf(m_p.classCount, 0);
