@@ -27,8 +27,8 @@
 //                       through the classes between; trades across joins
 //   ChainExchange       compound steps of the annealing with flag columns:
 //                       two pairs of a small group, or a pair and its mends;
-//                       the pairs of small groups whose trades are forced,
-//                       and of larger groups across a class they send few to
+//                       the pairs of small groups whose trades are forced;
+//                       the larger groups that send few to a class
 //   FewSeats            other choices of a course's few students beside its
 //                       own class, the nearest forced in turn
 //   Energy.h            what the annealing lowers
