@@ -92,10 +92,6 @@ private:
     int m_count = 0;
 };
 
-} // namespace
-
-namespace {
-
 // A group over two or more classes of the component.
 bool spreadIn(const Group& group, const Component& component)
 {
