@@ -115,11 +115,16 @@ bool fewIn(const Group& group, int cls)
 
 } // namespace
 
+bool smallIn(const Group& group, const Component& component)
+{
+    return spreadIn(group, component) && isSmall(group, component);
+}
+
 Pairs smallGroupPairs(const Problem& problem, const Component& component)
 {
     Pairs pairs;
     for (const Group& group : problem.groups) {
-        if (!spreadIn(group, component) || !isSmall(group, component))
+        if (!smallIn(group, component))
             continue;
         for (size_t i = 0; i < group.students.size(); ++i)
             for (size_t j = i + 1; j < group.students.size(); ++j)

@@ -25,6 +25,10 @@ using TakesKey = std::function<bool(const Key&)>;
 
 using Pairs = std::vector<std::pair<int, int>>;
 
+// A small group: over two or more classes of the component, at most 16
+// students, and at most a tenth of its movable students.
+bool smallIn(const Group& group, const Component& component);
+
 // Every pair of students of each small group of the component, over two or
 // more of its classes: at most 16 students, and at most a tenth of its
 // movable students.

@@ -4,6 +4,7 @@
 // spread as it is.
 
 #include "search/Key.h"
+#include "search/Placement.h"
 #include "search/Seats.h"
 
 namespace classdiv::evening {
@@ -33,5 +34,10 @@ inline double energy(const Key& key, const Component& component, double mainScal
     return mainScale == 0 ? energy(key, component)
                           : energy(key, component) + kMainWeight * key.main * mainScale + kColumnsWeight * key.columns;
 }
+
+// The mean change of energy of a random exchange of the component, from
+// `now`; `finest` where no exchange was possible.
+double typicalChange(const Placement& placement, const Component& component, const Key& now, double finest,
+                     double mainScale, Rng& rng);
 
 } // namespace classdiv::evening

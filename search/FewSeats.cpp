@@ -142,9 +142,18 @@ std::vector<Replacement> fewSeatReplacements(const Placement& placement, const C
 bool makeReplacement(Placement& placement, const Replacement& r)
 {
     const Problem& p = placement.problem();
+    // The band counts of each class the trades touch, once: the trades keep
+    // the classes of the students among them.
     const auto outside = [&] {
-        return placement.bandsOutside(r.out[0]) + placement.bandsOutside(r.in[0]) +
-               (p.mixCount > 0 ? placement.valuesOutside(kFlagColumns, r.closed) : 0);
+        long n = r.closed >= 0 && p.mixCount > 0 ? placement.valuesOutside(kFlagColumns, r.closed) : 0;
+        std::vector<int> counted;
+        for (const std::vector<int>* side : {&r.out, &r.in})
+            for (int s : *side)
+                if (std::find(counted.begin(), counted.end(), placement.classOf(s)) == counted.end()) {
+                    counted.push_back(placement.classOf(s));
+                    n += placement.bandsOutside(s);
+                }
+        return n;
     };
     const auto trade = [&] {
         for (size_t i = 0; i < r.out.size(); ++i) {
@@ -153,7 +162,6 @@ bool makeReplacement(Placement& placement, const Replacement& r)
             placement.apply(r.out[i], r.in[i], ch);
         }
     };
-    // out[0] and in[0] stand for the two classes before the trades and, swapped, after.
     const long before = outside();
     trade();
     if (outside() <= before)
@@ -162,12 +170,13 @@ bool makeReplacement(Placement& placement, const Replacement& r)
     return false;
 }
 
-void forceReplacements(Placement& placement, const Component& component, double least, size_t most, int turns,
-                       const std::function<void()>& restoreBest, const std::function<bool()>& round)
+void forceReplacements(Placement& placement, const std::function<std::vector<Replacement>()>& choices, size_t most,
+                       int turns, const std::function<void()>& restoreBest,
+                       const std::function<bool(const Replacement&)>& round)
 {
     for (int turn = 0; turn < turns; ++turn) {
         restoreBest();
-        const std::vector<Replacement> replacements = fewSeatReplacements(placement, component, least);
+        const std::vector<Replacement> replacements = choices();
         size_t tried = 0;
         bool found = false;
         for (size_t i = 0; i < replacements.size() && tried < most && !found; ++i) {
@@ -175,7 +184,7 @@ void forceReplacements(Placement& placement, const Component& component, double 
             if (!makeReplacement(placement, replacements[i]))
                 continue;
             ++tried;
-            found = round();
+            found = round(replacements[i]);
         }
         if (!found)
             break;

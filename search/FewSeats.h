@@ -38,16 +38,19 @@ struct Replacement {
 // class at least `least` nearer; nearest first.
 std::vector<Replacement> fewSeatReplacements(const Placement& placement, const Component& component, double least);
 
-// Makes the replacement where it leaves the group's band counts in the two
-// classes and the closed class's mixing counts no further outside their
-// ranges than they are; true when made, nothing changed otherwise.
+// Makes the replacement where it leaves the group's band counts in the
+// classes it touches and the closed class's mixing counts (where there is
+// one) no further outside their ranges than they are; true when made,
+// nothing changed otherwise.
 bool makeReplacement(Placement& placement, const Replacement& replacement);
 
-// Up to `most` replacements of the best placement forced in turn: `restoreBest`
-// puts the best placement back, `round` runs a short round from the placement
-// as it is and says whether it found a better best; after one that did, the
-// replacements of the new best, `turns` times at most.
-void forceReplacements(Placement& placement, const Component& component, double least, size_t most, int turns,
-                       const std::function<void()>& restoreBest, const std::function<bool()>& round);
+// Up to `most` of the `choices` of the best placement forced in turn:
+// `restoreBest` puts the best placement back, `round` runs a short round
+// from the placement as it is, with the choice made, and says whether it
+// found a better best;
+// after one that did, the choices of the new best, `turns` times at most.
+void forceReplacements(Placement& placement, const std::function<std::vector<Replacement>()>& choices, size_t most,
+                       int turns, const std::function<void()>& restoreBest,
+                       const std::function<bool(const Replacement&)>& round);
 
 } // namespace classdiv::evening

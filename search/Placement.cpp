@@ -160,6 +160,13 @@ Placement::Placement(const Problem& problem, std::vector<int>& classOf)
         }
 }
 
+void Placement::hold(const std::vector<int>& students, bool held)
+{
+    for (int s : students)
+        m_free[s] = !held;
+    m_freeSeats.recount(m_seats);
+}
+
 void Placement::recount()
 {
     m_bands.recount(m_seats);

@@ -62,6 +62,8 @@ public:
     }
     // Exchanged one for one: neither fixed nor in a together set.
     bool isFree(int s) const { return m_free[s]; }
+    // Free students held in their classes for a while, then free again.
+    void hold(const std::vector<int>& students, bool held);
     // Whether any of these students is in another class than it started in.
     bool movedSinceStart(const std::vector<int>& students) const;
 

@@ -15,6 +15,7 @@
 #include "search/Descent.h"
 #include "search/Energy.h"
 #include "search/FewSeats.h"
+#include "search/JoinSeats.h"
 #include "search/LevelRepair.h"
 #include "search/Patterns.h"
 #include "search/Placement.h"
@@ -29,8 +30,6 @@ namespace classdiv::evening {
 
 namespace {
 
-// Random exchanges measured to learn how much a typical one changes things.
-constexpr int kSampledExchanges = 400;
 // The round that then narrows the main score's own spread alone is this
 // share of an annealing round: the largest normalised spread it may not
 // widen leaves few exchanges open, and the time must stay within reach.
@@ -60,10 +59,11 @@ constexpr int kDoubleDraws = 16;
 constexpr long kKickShare = 8;
 constexpr size_t kKickTurns = 3;
 constexpr long kRoundShareBeforeKicks = 4;
-// Which few students a course sends beside its own class decides that
-// class's average: the best other choices of them (FewSeats.h) are forced
-// after the kicks, at most 8, three times round, each with a round of this
-// share of an annealing round after.
+// Which students of a small group sit on each side of the join it alone
+// makes decides the two sides' averages (JoinSeats.h), and which few a
+// course sends beside its own class that class's (FewSeats.h): the best
+// other choices of them are forced after the kicks, at most 8, three times
+// round, each with a round of this share of an annealing round after.
 constexpr long kReplacementShare = 12;
 constexpr size_t kReplacementsTried = 8;
 constexpr int kReplacementTurns = 3;
@@ -135,26 +135,6 @@ private:
         }
     }
 
-    // The mean change of energy of a random exchange.
-    double typicalChange(const Component& component, const Key& now, double finest)
-    {
-        const uint32_t count = static_cast<uint32_t>(component.movable.size());
-        double typical = 0;
-        int sampled = 0;
-        for (int i = 0; i < kSampledExchanges; ++i) {
-            const int a = component.movable[m_rng.below(count)];
-            const int b = m_placement.partner(a, m_rng);
-            Change ch;
-            if (b < 0 || !m_placement.isFree(a) || !m_placement.isFree(b) ||
-                m_placement.classOf(a) == m_placement.classOf(b) || !m_placement.change(a, b, ch))
-                continue;
-            const Key after = m_placement.keyAfter(component, now, m_placement.classOf(a), m_placement.classOf(b), ch);
-            typical += std::abs(energy(after, component, m_mainScale) - energy(now, component, m_mainScale));
-            ++sampled;
-        }
-        return sampled > 0 ? typical / sampled : finest;
-    }
-
     // A component's annealing between its steps: the key now and its energy,
     // the best placement found and whether it is still the start.
     struct Annealing {
@@ -189,7 +169,7 @@ private:
         run.now = repaired(component, m_placement.keyOf(component), levels);
         run.bestClass.resize(count);
         keep(run);
-        run.typical = typicalChange(component, run.now, finest);
+        run.typical = typicalChange(m_placement, component, run.now, finest, m_mainScale, m_rng);
         const long steps = std::clamp(static_cast<long>(effort.iterationsPerStudent) * static_cast<long>(count),
                                       effort.leastPerRound, effort.iterationsPerRound);
         for (int round = 0; round < effort.rounds; ++round) {
@@ -207,23 +187,50 @@ private:
                 keep(run);
         }
         kickSmallGroups(run, kicked, finest, steps / kKickShare);
-        if (levels && !fewSeatGroups(m_p, component).empty()) {
-            const auto round = [&] {
-                const Key before = run.best;
-                run.now = m_placement.keyOf(component);
-                annealRound(run, 1, finest, steps / kReplacementShare);
-                return better(run.best, before);
-            };
-            forceReplacements(m_placement, component, finest, kReplacementsTried, kReplacementTurns,
-                              [&] { m_placement.restore(component, run.bestClass); }, round);
-            run.now = m_placement.keyOf(component);
-        }
+        if (levels)
+            forceChoices(run, !kicked.empty(), finest, steps / kReplacementShare);
         if (m_p.scoreColumns > 0 && m_mainScale > 0)
             run.now = polishMainSpread(m_placement, component, run.now, m_rng, steps / kPolishShare, m_mainScale);
         finishComponent(component, run.now);
         // The descents may come back to the start; the other choice found stays.
         if (!run.bestIsStart && !m_placement.movedSinceStart(component.movable))
             m_placement.restore(component, run.bestClass);
+    }
+
+    // The other choices of the students of a small group that joins two
+    // sets of classes (JoinSeats.h), then of a course's few (FewSeats.h),
+    // each held where it puts them through a short round, so that the round
+    // follows it instead of taking it back; where mixing's deviations are
+    // weighed, they are repaired first.
+    void forceChoices(Annealing& run, bool smallGroups, double finest, long steps)
+    {
+        const Component& component = run.component;
+        const bool mixing = m_placement.levels(kFlagColumns).active();
+        const auto round = [&](const Replacement& made) {
+            const Key before = run.best;
+            std::vector<int> held = made.out;
+            held.insert(held.end(), made.in.begin(), made.in.end());
+            m_placement.hold(held, true);
+            run.now = m_placement.keyOf(component);
+            if (mixing) {
+                run.now = repaired(component, run.now, true);
+                if (better(run.now, run.best))
+                    keep(run);
+            }
+            annealRound(run, 1, finest, steps);
+            m_placement.hold(held, false);
+            return better(run.best, before);
+        };
+        const auto restoreBest = [&] { m_placement.restore(component, run.bestClass); };
+        if (smallGroups)
+            forceReplacements(
+                m_placement, [&] { return joinReplacements(m_placement, component, finest); }, kReplacementsTried,
+                kReplacementTurns, restoreBest, round);
+        if (!fewSeatGroups(m_p, component).empty())
+            forceReplacements(
+                m_placement, [&] { return fewSeatReplacements(m_placement, component, finest); }, kReplacementsTried,
+                kReplacementTurns, restoreBest, round);
+        run.now = m_placement.keyOf(component);
     }
 
     // With flag columns, each trade of two students of a small group in
@@ -284,7 +291,8 @@ private:
     bool unitStep(Annealing& run, int a, const CoolingSchedule& schedule)
     {
         Placement::UnitMove& move = run.unitMove;
-        if (!m_placement.moveUnit(m_p.rulesOf(a).unit, run.component, run.now, m_rng, move))
+        // A student held for a while (Placement::hold) is in no set.
+        if (m_p.rulesOf(a).unit < 0 || !m_placement.moveUnit(m_p.rulesOf(a).unit, run.component, run.now, m_rng, move))
             return false;
         const double en = energy(move.after, run.component, m_mainScale);
         if (!move.rules.keepsTheRules() || (move.rules.onlyAverages() && !schedule.takes(en - run.e, m_rng))) {

@@ -31,7 +31,10 @@
 //                       the larger groups that send few to a class
 //   FewSeats            other choices of a course's few students beside its
 //                       own class, the nearest forced in turn
-//   Energy.h            what the annealing lowers
+//   JoinSeats           other choices of a small group's students that
+//                       alone join two sets of classes, forced the same way
+//   Energy              what the annealing lowers, and by how much a
+//                       typical exchange changes it
 //   ScoreColumns        the search with extra score columns;
 //                       ScoreColumnPairs.cpp its descent over pairs
 //   Key.h               how good a placement is, and what an exchange changes

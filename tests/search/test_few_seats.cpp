@@ -103,7 +103,6 @@ TEST(FewSeats, EveryChoiceWithTheFewsFlagsThatBringsTheCourseNearerNearestFirst)
         SCOPED_TRACE(c.what);
         CourseYear y(c.course, c.few, c.sexes, c.fixedFew, c.shared);
         Placement placement(y.p, y.classOf);
-    placement.recount();
         placement.recount();
         const std::vector<Replacement> got = fewSeatReplacements(placement, y.component, least);
 
