@@ -98,6 +98,7 @@ TEST(JoinSeats, EveryTradeAcrossTheJoinWithTheSameFlagsThatBringsTheSetsNearerNe
         {"sexes kept pair by pair", 8, 5, true, 0, false, 1},
         {"two of them fixed", 8, 5, true, 2, false, 1},
         {"1 on the left", 8, 1, false, 0, false, 1},
+        {"4 on each side: three pairs at most", 8, 4, false, 0, false, 1},
         {"another group joins the sets too", 8, 5, false, 0, true, 0},
         {"20 students: not small", 20, 10, false, 0, false, 0},
     };
@@ -259,6 +260,82 @@ TEST(JoinSeats, ATradeIsMadeOnlyWhereTheGroupsBandCountsHold)
     }
     EXPECT_GT(made, 0);
     EXPECT_GT(refused, 0);
+}
+
+// A choice's students are held through the round after it: a together set
+// moving into their class finds no free partner among them until they are
+// let go.
+TEST(JoinSeats, HeldStudentsAreNoPartnerOfATogetherSetUntilLetGo)
+{
+    JoinYear y(8, 4, false, 0, false, false);
+    const std::vector<int> group = y.p.groups[2].students; // 4 in class 1, then 4 in class 2
+    y.p.rules[static_cast<size_t>(group[0])].unit = 0;    // a set of one, in class 1
+    y.p.units = {{group[0]}};
+    y.p.unitClasses = {{1, 2}};
+    Placement placement(y.p, y.classOf);
+    placement.recount();
+    for (int local = 0; local < 2; ++local)
+        placement.setBandRange(2, local, 0, 0, 8);
+    const std::vector<int> held(group.begin() + 4, group.end());
+    Rng rng(7);
+    Placement::UnitMove move;
+    placement.hold(held, true);
+    for (int k = 0; k < 20; ++k)
+        ASSERT_FALSE(placement.moveUnit(0, y.component, placement.keyOf(y.component), rng, move));
+    EXPECT_EQ(placement.classOf(group[0]), 1);
+    placement.hold(held, false);
+    ASSERT_TRUE(placement.moveUnit(0, y.component, placement.keyOf(y.component), rng, move));
+    EXPECT_EQ(placement.classOf(group[0]), 2);
+    ASSERT_EQ(move.exchanges.size(), 1u);
+    EXPECT_NE(std::find(held.begin(), held.end(), move.exchanges[0].second), held.end());
+}
+
+// The choices are forced in turn: at most `most` a turn, the next turn only
+// after one that paid and from the new best, `turns` at most, and the best
+// put back at the end.
+TEST(JoinSeats, ChoicesAreForcedInTurnUntilOnePaysAndAgainFromTheNewBest)
+{
+    struct Case {
+        const char* what;
+        size_t offered, most;
+        int turns;
+        std::vector<int> pays; // the calls of the round (from 1) that find a better best
+        int rounds;            // calls expected
+    };
+    const Case cases[] = {
+        {"none pays: one turn of `most`", 10, 3, 3, {}, 3},
+        {"fewer choices than `most`", 2, 8, 3, {}, 2},
+        {"the second pays each turn", 10, 8, 2, {2, 4}, 4},
+        {"the first pays, then none", 10, 4, 3, {1}, 5},
+        {"every one pays: `turns` rounds", 10, 4, 3, {1, 2, 3}, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        JoinYear y(8, 4, false, 0, false, false);
+        Placement placement(y.p, y.classOf);
+        placement.recount();
+        std::vector<int> best;
+        for (int s : y.component.movable)
+            best.push_back(placement.classOf(s));
+        std::vector<Replacement> offered = joinReplacements(placement, y.component, 0.0);
+        ASSERT_GE(offered.size(), c.offered);
+        offered.resize(c.offered);
+        int rounds = 0;
+        bool restoredLast = false;
+        const auto restore = [&] {
+            placement.restore(y.component, best);
+            restoredLast = true;
+        };
+        const auto round = [&](const Replacement& made) {
+            ++rounds;
+            restoredLast = false;
+            EXPECT_EQ(placement.classOf(made.out[0]), 2) << "the choice is made before its round";
+            return std::find(c.pays.begin(), c.pays.end(), rounds) != c.pays.end();
+        };
+        forceReplacements(placement, [&] { return offered; }, c.most, c.turns, restore, round);
+        EXPECT_EQ(rounds, c.rounds);
+        EXPECT_TRUE(restoredLast);
+    }
 }
 
 } // namespace
