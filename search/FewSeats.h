@@ -47,8 +47,8 @@ bool makeReplacement(Placement& placement, const Replacement& replacement);
 // Up to `most` of the `choices` of the best placement forced in turn:
 // `restoreBest` puts the best placement back, `round` runs a short round
 // from the placement as it is, with the choice made, and says whether it
-// found a better best;
-// after one that did, the choices of the new best, `turns` times at most.
+// found a better best; after one that did, the choices of the new best,
+// `turns` times at most.
 void forceReplacements(Placement& placement, const std::function<std::vector<Replacement>()>& choices, size_t most,
                        int turns, const std::function<void()>& restoreBest,
                        const std::function<bool(const Replacement&)>& round);
