@@ -63,8 +63,9 @@ constexpr long kRoundShareBeforeKicks = 4;
 // makes decides the two sides' averages (JoinSeats.h), and which few a
 // course sends beside its own class that class's (FewSeats.h): the best
 // other choices of them are forced after the kicks, at most 8, three times
-// round, each with a round of this share of an annealing round after.
-constexpr long kReplacementShare = 12;
+// round, each with a round of this share of an annealing round after, in
+// which no deviation gets worse: no repair follows it, and the best ranks them first.
+constexpr long kReplacementShare = 6;
 constexpr size_t kReplacementsTried = 8;
 constexpr int kReplacementTurns = 3;
 // Exchanges drawn for each mend of a chain through such a group (ChainExchange.h).
@@ -141,6 +142,7 @@ private:
         Annealing(const Component& of, bool withLevels) : component(of), levels(withLevels) {}
         const Component& component;
         bool levels;        // the flags' deviations are repaired and weighed
+        bool levelsKept = false; // no exchange makes a deviation worse (kReplacementShare)
         double typical = 0; // the mean change of energy of an exchange
         Key now;
         double e = 0;
@@ -217,7 +219,9 @@ private:
                 if (better(run.now, run.best))
                     keep(run);
             }
+            run.levelsKept = true;
             annealRound(run, 1, finest, steps);
+            run.levelsKept = false;
             m_placement.hold(held, false);
             return better(run.best, before);
         };
@@ -326,7 +330,7 @@ private:
         // An exchange that helps a higher rule is taken whatever the averages do.
         if (ch.onlyAverages() && !schedule.takes(en - run.e, m_rng))
             return false;
-        if (!keeps && !schedule.takes(en - run.e + kLevelRise * run.typical, m_rng))
+        if (!keeps && (run.levelsKept || !schedule.takes(en - run.e + kLevelRise * run.typical, m_rng)))
             return false;
         m_placement.apply(a, b, ch);
         run.now = next;
