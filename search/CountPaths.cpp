@@ -16,6 +16,9 @@ namespace {
 constexpr long kMendBudget = 20'000;
 // Weighing them counts as this many pairs of students tried for a path.
 constexpr long kMendsAPath = 100;
+// Pairs weighed, at most, for the paths that mend what a path spoilt in
+// its end classes (CountPaths::tryPath).
+constexpr long kSecondPathBudget = 500;
 
 class CountPaths {
 public:
@@ -62,6 +65,17 @@ private:
         sortStudents();
         m_start = m_now;
         m_found = false;
+        carryEveryTopCell(top);
+        if (!m_found)
+            return false;
+        m_placement.restore(m_component, m_best);
+        m_now = m_bestKey;
+        return true;
+    }
+
+    // Paths for every cell of the component at the highest deviation, top.
+    void carryEveryTopCell(int top)
+    {
         const int values = m_p.mixCount;
         const int classes = static_cast<int>(m_component.classes.size());
         for (int lx = 0; lx < classes && m_left > 0; ++lx)
@@ -75,11 +89,6 @@ private:
                     if (w != v)
                         fewer ? carry(lx, v, w) : carry(lx, w, v);
             }
-        if (!m_found)
-            return false;
-        m_placement.restore(m_component, m_best);
-        m_now = m_bestKey;
-        return true;
     }
 
     // An exchange of a student of value `out` in class `from` with one of
@@ -106,8 +115,9 @@ private:
     }
 
     // Class x (local) sends a student of value `out` and gets one of value
-    // `in` back, along the shortest path of exchanges to each class
-    // in turn where that makes the mixing column better.
+    // `in` back, along the shortest path of exchanges to each class in
+    // turn: where that makes the mixing column better, or where it spoils
+    // another cell of an end class and paths may mend that (tryPath).
     void carry(int x, int out, int in)
     {
         const int classes = static_cast<int>(m_component.classes.size());
@@ -127,7 +137,9 @@ private:
                 via[d] = pair;
                 queue.push_back(d);
                 if (helps(x, d, out, in))
-                    tryPath(d, from, via);
+                    tryPath(d, from, via, false);
+                else if (m_mendsAfter)
+                    tryPath(d, from, via, true);
                 if (m_left <= 0)
                     return;
             }
@@ -160,8 +172,15 @@ private:
     // placement is kept aside as the best when every exchange keeps the band
     // counts and the key gets better than at the start and than the best kept
     // -- or when only the flags' deviations got worse and moves of two or
-    // three students mend them (LevelRepair.h) so that it does.
-    void tryPath(int y, const std::vector<int>& from, const std::vector<std::pair<int, int>>& via)
+    // three students (LevelRepair.h) mend them so that it does. With `mend`,
+    // a path that leaves a cell of an end class at a higher deviation is
+    // followed by the paths that bring that cell back (of its own value, so
+    // of another than the first path's), themselves followed by none: the
+    // surplus of an old class in one set of classes that a small group
+    // alone joins to another leaves through that group's few students, of
+    // whatever old classes they are, and the class they leave from passes
+    // its surplus of that old class on.
+    void tryPath(int y, const std::vector<int>& from, const std::vector<std::pair<int, int>>& via, bool mend)
     {
         m_before.resize(m_component.movable.size());
         for (size_t i = 0; i < m_before.size(); ++i)
@@ -176,8 +195,15 @@ private:
                 m_placement.apply(a, b, ch);
             }
         }
-        if (bands && !better(m_now, m_start) && m_now.pairs == m_start.pairs && m_now.flags == m_start.flags &&
-            m_now.mix == m_start.mix && m_now.mixLevel < m_start.mixLevel) {
+        const bool sameAbove =
+            bands && m_now.pairs == m_start.pairs && m_now.flags == m_start.flags && m_now.mix == m_start.mix;
+        if (mend && sameAbove && !better(m_now, m_start)) {
+            CountPaths second(m_placement, m_component, m_now, std::min(m_left, kSecondPathBudget));
+            second.m_mendsAfter = false;
+            m_now = second.run();
+            m_left -= std::min(m_left, kSecondPathBudget) - second.m_left;
+        }
+        if (sameAbove && !better(m_now, m_start) && m_now.mixLevel < m_start.mixLevel) {
             m_now = repairLevels(m_placement, m_component, m_now, kMendBudget);
             m_left -= kMendBudget / kMendsAPath;
         }
@@ -198,6 +224,7 @@ private:
     Key m_now;
     long m_left;
     const ShareLevels& m_levels;
+    bool m_mendsAfter = true;   // paths spoiling an end class are mended (tryPath)
     std::vector<int> m_before; // the classes of the movable students before a path
     Key m_start;                // the key before the paths of this turn
     bool m_found = false;       // whether a path made it better

@@ -9,6 +9,8 @@
 // keeps its mixing counts, and only the two end classes change, in the old
 // class and in the other one; where the flags changed on the way, moves of
 // two or three students (LevelRepair.h) mend them before the path is judged.
+// A path that spoils another cell of its end classes is followed by the
+// paths that mend that cell, which may carry another old class.
 //
 // The two end classes seldom share a group in a year of courses, whose
 // groups each open a few of the classes only: no exchange of two or three

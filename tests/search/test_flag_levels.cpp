@@ -339,6 +339,59 @@ TEST(FlagLevels, MixingCarriedAlongAPathThroughTheClassBetween)
     }
 }
 
+// Group A over classes 0 and 1, group B over classes 0 and 2. Class 0 holds
+// two of old class 0 where its share is 1.3: A can send one to class 1 only
+// for one of old class 1, which puts class 0 at three of old class 1 where
+// its share is 2.1, further off than before; only B sending one of those on
+// to class 2, for one of old class 2, brings every cell within 0.4. Paths of
+// one old class never reach that: the second path must follow the first.
+TEST(FlagLevels, MixingCarriedOnInAnotherOldClass)
+{
+    struct Case {
+        const char* what;
+        std::array<int, 8> sex; // by student: A in 0, A in 0, A in 1, A in 1, B in 0, B in 0, B in 2, B in 2
+        double largestAfter;    // mixing's largest deviation after
+        int cellsAfter;
+    };
+    const Case cases[] = {
+        {"the second path follows the first", {0, 0, 0, 0, 0, 0, 0, 0}, 0.4, 3},
+        {"B's leg would bring class 0 a boy", {0, 0, 0, 0, 0, 0, 1, 1}, 0.7, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Problem p;
+        p.classCount = 3;
+        p.mixCount = 3;
+        const std::array<int, 8> mix{0, 0, 1, 1, 1, 1, 2, 2};
+        std::vector<int> classOf{0, 0, 1, 1, 0, 0, 2, 2};
+        p.groups = {Group{{0, 1}, {2, 2}, {0, 1, 2, 3}}, Group{{0, 2}, {2, 2}, {4, 5, 6, 7}}};
+        p.rules.resize(8);
+        p.flagShare[0].assign(6, 0.0);
+        for (int s = 0; s < 8; ++s) {
+            p.students.push_back({s < 4 ? 0 : 1, 0, 50.0 + s, -1, mix[s], s});
+            p.rules[s].flags = {c.sex[s], -1, -1, -1};
+            p.flagShare[0][static_cast<size_t>(classOf[s]) * 2 + c.sex[s]] += 1;
+        }
+        p.flagColumns = 1;
+        p.flagValues = {2, 0, 0, 0};
+        p.mixShare = {1.3, 2.1, 0.6, 0.7, 1.3, 0, 0, 0.6, 1.4};
+        p.mixingLevels = true;
+        Placement placement(p, classOf);
+        placement.recount();
+        const std::vector<Component> components = componentsOf(p, placement, [](int) { return true; });
+        ASSERT_EQ(components.size(), 1u);
+        const Key before = placement.keyOf(components[0]);
+        ASSERT_NEAR(mixingSpread(p, classOf).largest, 0.7, 1e-9);
+        const Key after = carryMixingCounts(placement, components[0], before, kPathBudget);
+        const std::vector<int> now = placement.seats().classes();
+        EXPECT_NEAR(mixingSpread(p, now).largest, c.largestAfter, 1e-9);
+        EXPECT_EQ(mixingSpread(p, now).cells, c.cellsAfter);
+        EXPECT_EQ(after.mixLevel, placement.keyOf(components[0]).mixLevel);
+        EXPECT_EQ(after.flags, before.flags);
+        EXPECT_EQ(flagsOutside(p, now)[0], 0);
+    }
+}
+
 // Each flag column's largest deviation and its cells, then the next column's,
 // as the search gave the random flag years before the aim went beyond the
 // fair ranges (deviations in millionths); the aim may only do better.
