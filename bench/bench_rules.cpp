@@ -17,6 +17,8 @@
 // flag_best1..3 in the best; on years that mix a column, mix_dev is mixing's
 // largest |count - fair share| in the worst use and mix_cells its cells at it.
 //
+// Also the 500 with an old class of 12 mixed besides (rules500mixed.csv).
+//
 // With CLASSDIV_WRITE_YEARS=<folder> it writes the years as rules500.csv and sexes318.csv with
 // its conditions: columns 番号, 氏名, グループ, 点数, 別クラス, 同じクラス,
 // クラス指定, the flags and, where the year mixes a column, 混ぜる last, for
@@ -158,6 +160,20 @@ void BM_Year456EveryRule(benchmark::State& s)
     evenOutUnder(s, true, coursesRulesYear(), QStringLiteral("courses456rules.csv"));
 }
 BENCHMARK(BM_Year456EveryRule)->Unit(benchmark::kMillisecond)->Iterations(24);
+
+// The 500 under every rule with an old class of 12 mixed as well: the time
+// mixing's least deviation costs beneath the flags.
+void BM_Year500EveryRuleMixed(benchmark::State& s)
+{
+    RulesYear built = rulesYear();
+    YearNumbers numbers(5012);
+    std::vector<QString>& mix = built.rules.cells[RuleBox::Mix];
+    mix.assign(static_cast<size_t>(built.division.students.count()) + 1, QString());
+    for (size_t r = 1; r < mix.size(); ++r)
+        mix[r] = QString::number(1 + numbers.below(12));
+    evenOutUnder(s, true, built, QStringLiteral("rules500mixed.csv"));
+}
+BENCHMARK(BM_Year500EveryRuleMixed)->Unit(benchmark::kMillisecond)->Iterations(24);
 
 // The example year with the rules of its nen1.csvBUNKATSU.TXT (together,
 // fixed, the flags リーダー, ピアノ and 性別, mixing the old class).

@@ -95,13 +95,12 @@ ValueCounts::ValueCounts(const Problem& problem) : m_p(problem)
     buildLevels();
 }
 
-// The deviations of the flag columns, and of the mixing column when the
-// problem asks for them (Problem::mixingLevels): the program does not. On the
-// 456 students of bench_rules under every rule, with an old class of 12
-// values, the best spread the exact solver finds under mixing's least
-// deviation (0.82, 2 cells) is 0.21 (lower bound 0.20); with the aim on, the
-// search reaches that deviation in 66 of 72 uses and its worst spread is
-// 0.53-0.59, against 0.066-0.154 with mixing held to its ranges only.
+// The deviations of the flag columns, and of the mixing column on years
+// with flag columns (Problem::mixingLevels). Mixing's least deviation costs
+// the averages: on the 456 students of bench_rules under every rule, with an
+// old class of 12 values, the best spread the exact solver finds under it
+// (0.82, 2 cells) is 0.21 (lower bound 0.20), against 0.065 with mixing held
+// to its ranges only; the flags and mixing rank above the averages.
 void ValueCounts::buildLevels()
 {
     std::vector<int> componentOf(m_p.classCount, 0);

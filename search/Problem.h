@@ -57,9 +57,10 @@ struct Problem {
     // [class * mixCount + value]: the fair share of each class in each value.
     std::vector<double> mixShare;
     // Mixing held to its least deviation within its ranges as well, beneath
-    // the flags (ShareLevels.h), on years with flag columns. The program
-    // leaves it off (the figures beside ValueCounts::buildLevels).
-    bool mixingLevels = false;
+    // the flags (ShareLevels.h), on years with flag columns; on years
+    // without, mixing is held to its ranges only, as it always was. Off only
+    // where a test compares the two.
+    bool mixingLevels = true;
     // [student], or empty when no student is under such a rule.
     std::vector<StudentRules> rules;
     const StudentRules& rulesOf(int s) const
