@@ -59,15 +59,17 @@ constexpr int kDoubleDraws = 16;
 constexpr long kKickShare = 8;
 constexpr size_t kKickTurns = 3;
 constexpr long kRoundShareBeforeKicks = 4;
-// Which students of a small group sit on each side of the join it alone
-// makes decides the two sides' averages (JoinSeats.h), and which few a
-// course sends beside its own class that class's (FewSeats.h): the best
-// other choices of them are forced after the kicks, at most 8, three times
-// round, each with a round of this share of an annealing round after, in
-// which no deviation gets worse: no repair follows it, and the best ranks them first.
+// Which students of a small group sit on each side of the join it alone makes
+// decides the two sides' averages (JoinSeats.h), and which few a course sends
+// beside its own class that class's (FewSeats.h): the best other choices of them
+// are forced after the kicks, at most 8, three times round, each with a round of
+// this share of an annealing round after, in which no deviation gets worse.
 constexpr long kReplacementShare = 6;
 constexpr size_t kReplacementsTried = 8;
 constexpr int kReplacementTurns = 3;
+// A choice of the few may open one across the join and the other way round:
+// both are forced again while a pass of them finds a better placement.
+constexpr int kChoicePasses = 3;
 // Exchanges drawn for each mend of a chain through such a group (ChainExchange.h).
 constexpr int kChainDraws = 16;
 
@@ -84,16 +86,15 @@ public:
         : m_p(problem), m_placement(problem, classOf), m_rng(seed),
           m_mainScale(problem.scoreColumns > 0 ? scoreScales(problem)[0] : 0.0), m_sendsFew(problem, kFewForDoubles)
     {
-        buildComponents();
+        m_components = componentsOf(m_p, m_placement, [this](int s) { return m_p.rulesOf(s).fixedClass < 0; });
     }
 
     void run(const Effort& effort)
     {
         m_brokenUnits = m_placement.placeRules();
-        for (size_t g = 0; g < m_p.groups.size(); ++g) {
+        for (size_t g = 0; g < m_p.groups.size(); ++g)
             if (m_p.groups[g].classes.size() > 1)
                 repairBands(m_placement, static_cast<int>(g), m_rng);
-        }
         m_placement.recount();
         for (Component& component : m_components) {
             if (component.classes.size() < 2 || component.movable.empty())
@@ -105,11 +106,6 @@ public:
     }
 
 private:
-    void buildComponents()
-    {
-        m_components = componentsOf(m_p, m_placement, [this](int s) { return m_p.rulesOf(s).fixedClass < 0; });
-    }
-
     // With score columns and several sets of linked classes, the set whose
     // largest normalised spread is the year's gets another search, a round
     // starting warm from its best: the others' narrower spreads do not count.
@@ -226,14 +222,18 @@ private:
             return better(run.best, before);
         };
         const auto restoreBest = [&] { m_placement.restore(component, run.bestClass); };
-        if (smallGroups)
-            forceReplacements(
-                m_placement, [&] { return joinReplacements(m_placement, component, finest); }, kReplacementsTried,
-                kReplacementTurns, restoreBest, round);
-        if (!fewSeatGroups(m_p, component).empty())
-            forceReplacements(
-                m_placement, [&] { return fewSeatReplacements(m_placement, component, finest); }, kReplacementsTried,
-                kReplacementTurns, restoreBest, round);
+        const auto joins = [&] { return joinReplacements(m_placement, component, finest); };
+        const auto few = [&] { return fewSeatReplacements(m_placement, component, finest); };
+        const bool anyFew = !fewSeatGroups(m_p, component).empty();
+        for (int pass = 0; pass < kChoicePasses; ++pass) {
+            const Key before = run.best;
+            if (smallGroups)
+                forceReplacements(m_placement, joins, kReplacementsTried, kReplacementTurns, restoreBest, round);
+            if (anyFew)
+                forceReplacements(m_placement, few, kReplacementsTried, kReplacementTurns, restoreBest, round);
+            if (!better(run.best, before))
+                break;
+        }
         run.now = m_placement.keyOf(component);
     }
 
