@@ -173,13 +173,11 @@ private:
     // counts and the key gets better than at the start and than the best kept
     // -- or when only the flags' deviations got worse and moves of two or
     // three students (LevelRepair.h) mend them so that it does. With `mend`,
-    // a path that leaves a cell of an end class at a higher deviation is
-    // followed by the paths that bring that cell back (of its own value, so
-    // of another than the first path's), themselves followed by none: the
-    // surplus of an old class in one set of classes that a small group
-    // alone joins to another leaves through that group's few students, of
-    // whatever old classes they are, and the class they leave from passes
-    // its surplus of that old class on.
+    // a path that leaves a cell of an end class further off is followed by
+    // the paths that mend that cell, which have no such mends of their own:
+    // a surplus of an old class that must leave a set of classes through a
+    // small group leaves as whatever old class those few students are of,
+    // and the class it left from must pass that other one on.
     void tryPath(int y, const std::vector<int>& from, const std::vector<std::pair<int, int>>& via, bool mend)
     {
         m_before.resize(m_component.movable.size());
