@@ -283,6 +283,33 @@ TEST(FlagLevels, TradesAcrossAJoinKeepFixedStudentsAndLeaveNoTradeThatPays)
     EXPECT_GE(traded, kSeeds / 4);
 }
 
+// Group A (students 0-3) and group B (4-7) over two classes each of three,
+// two of each group in each of its classes as classOf has them; a sex of
+// every student whose shares are the classes' counts, so that no exchange
+// may change one; the old classes mixed, with mixing's aim on.
+Problem twoGroupsOfFour(const std::array<std::vector<int>, 2>& classes, const std::vector<int>& classOf,
+                        const std::array<int, 8>& sex, const std::array<int, 8>& band, const std::array<int, 8>& mix,
+                        std::vector<double> mixShare)
+{
+    Problem p;
+    p.classCount = 3;
+    p.bandCount = 2;
+    p.mixCount = static_cast<int>(mixShare.size()) / 3;
+    p.groups = {Group{classes[0], {2, 2}, {0, 1, 2, 3}}, Group{classes[1], {2, 2}, {4, 5, 6, 7}}};
+    p.rules.resize(8);
+    p.flagShare[0].assign(6, 0.0);
+    for (int s = 0; s < 8; ++s) {
+        p.students.push_back({s < 4 ? 0 : 1, band[s], 50.0 + s, -1, mix[s], s});
+        p.rules[s].flags = {sex[s], -1, -1, -1};
+        p.flagShare[0][static_cast<size_t>(classOf[s]) * 2 + sex[s]] += 1;
+    }
+    p.flagColumns = 1;
+    p.flagValues = {2, 0, 0, 0};
+    p.mixShare = std::move(mixShare);
+    p.mixingLevels = true;
+    return p;
+}
+
 // Three classes in a row: group A over classes 0 and 1, group B over 1 and
 // 2, two students of each group in each of its classes. Class 0 holds two of
 // old class 0 where its share is one, class 2 two of old class 1; no single
@@ -306,24 +333,9 @@ TEST(FlagLevels, MixingCarriedAlongAPathThroughTheClassBetween)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Problem p;
-        p.classCount = 3;
-        p.bandCount = 2;
-        p.mixCount = 2;
-        const std::array<int, 8> mix{0, 0, 1, 1, 0, 0, 1, 1};
         std::vector<int> classOf{0, 0, 1, 1, 1, 1, 2, 2};
-        p.groups = {Group{{0, 1}, {2, 2}, {0, 1, 2, 3}}, Group{{1, 2}, {2, 2}, {4, 5, 6, 7}}};
-        p.rules.resize(8);
-        p.flagShare[0].assign(6, 0.0);
-        for (int s = 0; s < 8; ++s) {
-            p.students.push_back({s < 4 ? 0 : 1, c.band[s], 50.0 + s, -1, mix[s], s});
-            p.rules[s].flags = {c.sex[s], -1, -1, -1};
-            p.flagShare[0][static_cast<size_t>(classOf[s]) * 2 + c.sex[s]] += 1;
-        }
-        p.flagColumns = 1;
-        p.flagValues = {2, 0, 0, 0};
-        p.mixShare = {1, 1, 2, 2, 1, 1};
-        p.mixingLevels = true;
+        const Problem p = twoGroupsOfFour({{{0, 1}, {1, 2}}}, classOf, c.sex, c.band, {0, 0, 1, 1, 0, 0, 1, 1},
+                                          {1, 1, 2, 2, 1, 1});
         Placement placement(p, classOf);
         placement.recount();
         const std::vector<Component> components = componentsOf(p, placement, [](int) { return true; });
@@ -359,23 +371,9 @@ TEST(FlagLevels, MixingCarriedOnInAnotherOldClass)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Problem p;
-        p.classCount = 3;
-        p.mixCount = 3;
-        const std::array<int, 8> mix{0, 0, 1, 1, 1, 1, 2, 2};
         std::vector<int> classOf{0, 0, 1, 1, 0, 0, 2, 2};
-        p.groups = {Group{{0, 1}, {2, 2}, {0, 1, 2, 3}}, Group{{0, 2}, {2, 2}, {4, 5, 6, 7}}};
-        p.rules.resize(8);
-        p.flagShare[0].assign(6, 0.0);
-        for (int s = 0; s < 8; ++s) {
-            p.students.push_back({s < 4 ? 0 : 1, 0, 50.0 + s, -1, mix[s], s});
-            p.rules[s].flags = {c.sex[s], -1, -1, -1};
-            p.flagShare[0][static_cast<size_t>(classOf[s]) * 2 + c.sex[s]] += 1;
-        }
-        p.flagColumns = 1;
-        p.flagValues = {2, 0, 0, 0};
-        p.mixShare = {1.3, 2.1, 0.6, 0.7, 1.3, 0, 0, 0.6, 1.4};
-        p.mixingLevels = true;
+        const Problem p = twoGroupsOfFour({{{0, 1}, {0, 2}}}, classOf, c.sex, {}, {0, 0, 1, 1, 1, 1, 2, 2},
+                                          {1.3, 2.1, 0.6, 0.7, 1.3, 0, 0, 0.6, 1.4});
         Placement placement(p, classOf);
         placement.recount();
         const std::vector<Component> components = componentsOf(p, placement, [](int) { return true; });
