@@ -239,11 +239,11 @@ Key carryMixingCounts(Placement& placement, const Component& component, Key now,
     return CountPaths(placement, component, now, budget).run();
 }
 
-Key repairDeviations(Placement& placement, const Component& component, Key now)
+Key repairDeviations(Placement& placement, const Component& component, Key now, long pathBudget)
 {
-    Key key = repairLevels(placement, component, carryMixingCounts(placement, component, now, kPathBudget), kRepairBudget);
+    Key key = repairLevels(placement, component, carryMixingCounts(placement, component, now, pathBudget), kRepairBudget);
     for (;;) {
-        const Key carried = carryMixingCounts(placement, component, key, kPathBudget);
+        const Key carried = carryMixingCounts(placement, component, key, pathBudget);
         if (!better(carried, key))
             return key;
         key = repairLevels(placement, component, carried, kRepairBudget);

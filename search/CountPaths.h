@@ -38,7 +38,7 @@ inline constexpr long kPathBudget = 2'000;
 // The flags' and mixing's deviations repaired: moves of two or three
 // students (LevelRepair.h, at most kRepairBudget weighed a turn) and the paths
 // above (kPathBudget), in turn until neither makes the key better.
-Key repairDeviations(Placement& placement, const Component& component, Key now);
+Key repairDeviations(Placement& placement, const Component& component, Key now, long pathBudget = kPathBudget);
 
 // Brings the flags' and mixing's deviations back after a move (the search's
 // repair: LevelRepair, then the paths above); returns the key.

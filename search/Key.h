@@ -101,6 +101,9 @@ struct Change {
             return pairs != 0 ? pairs > 0 : flags > 0;
         return mix > 0 && (levels[0] != 0 ? levels[0] > 0 : levels[1] >= 0);
     }
+    // No marked students meet and no flag or mixing count leaves its range,
+    // whatever the deviations within the ranges do.
+    bool keepsTheRanges() const { return pairs == 0 && flags == 0 && mix == 0; }
     // Only the averages change.
     bool onlyAverages() const { return pairs == 0 && flags == 0 && levels == std::array<int64_t, 2>{} && mix == 0 && mixLevel == 0; }
     // Adds what another change does to the rules above the averages.

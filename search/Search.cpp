@@ -70,15 +70,10 @@ constexpr int kReplacementTurns = 3;
 // A choice of the few may open one across the join and the other way round:
 // both are forced again while a pass of them finds a better placement.
 constexpr int kChoicePasses = 3;
+// Pairs weighed a time for mixing's paths in the wider repair before them.
+constexpr long kWidePathBudget = 20'000;
 // Exchanges drawn for each mend of a chain through such a group (ChainExchange.h).
 constexpr int kChainDraws = 16;
-
-// Only the deviations within the ranges get worse: no count leaves its range
-// and no marked students meet.
-bool onlyLevelsWorse(const Change& ch)
-{
-    return ch.pairs == 0 && ch.flags == 0 && ch.mix == 0;
-}
 
 class Search {
 public:
@@ -195,11 +190,10 @@ private:
             m_placement.restore(component, run.bestClass);
     }
 
-    // The other choices of the students of a small group that joins two
-    // sets of classes (JoinSeats.h), then of a course's few (FewSeats.h),
-    // each held where it puts them through a short round, so that the round
-    // follows it instead of taking it back; where mixing's deviations are
-    // weighed, they are repaired first.
+    // The other choices of the students of a small group that joins two sets of classes
+    // (JoinSeats.h), then of a course's few (FewSeats.h), each held where it puts them through a
+    // short round, so that the round follows it instead of taking it back; where mixing's
+    // deviations are weighed, they are repaired first.
     void forceChoices(Annealing& run, bool smallGroups, double finest, long steps)
     {
         const Component& component = run.component;
@@ -222,9 +216,16 @@ private:
             return better(run.best, before);
         };
         const auto restoreBest = [&] { m_placement.restore(component, run.bestClass); };
+        // The choices hold mixing's deviation where they find it: the paths first, wider.
+        const bool anyFew = !fewSeatGroups(m_p, component).empty();
+        if (mixing && (smallGroups || anyFew)) {
+            restoreBest();
+            run.now = repairDeviations(m_placement, component, m_placement.keyOf(component), kWidePathBudget);
+            if (better(run.now, run.best))
+                keep(run);
+        }
         const auto joins = [&] { return joinReplacements(m_placement, component, finest); };
         const auto few = [&] { return fewSeatReplacements(m_placement, component, finest); };
-        const bool anyFew = !fewSeatGroups(m_p, component).empty();
         for (int pass = 0; pass < kChoicePasses; ++pass) {
             const Key before = run.best;
             if (smallGroups)
@@ -237,13 +238,12 @@ private:
         run.now = m_placement.keyOf(component);
     }
 
-    // With flag columns, each trade of two students of a small group in
-    // different classes is forced on the best placement in turn and a short
-    // cool round follows; the best placement by the whole order of the rules
-    // is kept. Such a group may be all that joins two sets of classes, and
-    // which of its students sit on which side fixes the two sets' totals;
-    // its trades seldom keep every rule alone, the averages of both sets must
-    // follow before one pays, and one that pays may open the way for another.
+    // With flag columns, each trade of two students of a small group in different classes is
+    // forced on the best placement in turn and a short cool round follows; the best placement by
+    // the whole order of the rules is kept. Such a group may be all that joins two sets of classes,
+    // and which of its students sit on which side fixes the two sets' totals; its trades seldom
+    // keep every rule alone, the averages of both sets must follow before one pays, and one that
+    // pays may open the way for another.
     void kickSmallGroups(Annealing& run, const Pairs& pairs, double finest, long steps)
     {
         size_t quiet = 0; // trades in turn since the last better placement
@@ -319,7 +319,7 @@ private:
         if (ca == cb || !m_placement.changeUnlessWorse(a, b, ch))
             return false;
         const bool keeps = ch.keepsTheRules();
-        if (!keeps && !onlyLevelsWorse(ch)) {
+        if (!keeps && !ch.keepsTheRanges()) {
             if (run.levels && m_sendsFew(a, ca, cb) && compoundStep(run, a, b, schedule) &&
                 better(run.now, run.best))
                 keep(run);
