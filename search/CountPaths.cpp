@@ -196,10 +196,11 @@ private:
         const bool sameAbove =
             bands && m_now.pairs == m_start.pairs && m_now.flags == m_start.flags && m_now.mix == m_start.mix;
         if (mend && sameAbove && !better(m_now, m_start)) {
-            CountPaths second(m_placement, m_component, m_now, std::min(m_left, kSecondPathBudget));
+            const long given = std::min(m_left, kSecondPathBudget);
+            CountPaths second(m_placement, m_component, m_now, given);
             second.m_mendsAfter = false;
             m_now = second.run();
-            m_left -= std::min(m_left, kSecondPathBudget) - second.m_left;
+            m_left -= given - second.m_left;
         }
         if (sameAbove && !better(m_now, m_start) && m_now.mixLevel < m_start.mixLevel) {
             m_now = repairLevels(m_placement, m_component, m_now, kMendBudget);
